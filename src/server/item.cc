@@ -1,0 +1,32 @@
+#include "server/item.h"
+
+#include "server/names.h"
+
+namespace orvex::server {
+
+const char* ItemKindName(ItemKind kind) {
+  switch (kind) {
+    case ItemKind::kWorkspaceRoot:
+      return "WorkspaceRoot";
+    case ItemKind::kWorkspaceFolder:
+      return "WorkspaceFolder";
+    case ItemKind::kDocumentFolder:
+      return "DocumentFolder";
+    case ItemKind::kDocument:
+      return "Document";
+    case ItemKind::kCategoryFolder:
+      return "CategoryFolder";
+  }
+  return "?";
+}
+
+std::string Item::ContentClass() const {
+  const Variant& v = fields_.Value(kPropContentClass);
+  return v.IsNull() ? std::string() : v.ToString();
+}
+
+void Item::SetContentClass(const std::string& content_class) {
+  fields_.SetValue(kPropContentClass, content_class);
+}
+
+}  // namespace orvex::server

@@ -1,0 +1,82 @@
+// Server item objects: the workspace root, workspace folders, document
+// folders, documents and category folders.
+//
+// An item is created unbound, then bound to a URL through its data source
+// (Open) or written to one (SaveTo). Calls a kind does not offer throw
+// server::Error(kErrNotSupported); every server failure throws server::Error
+// with the platform error number of the failure.
+#ifndef ORVEX_SERVER_ITEM_H_
+#define ORVEX_SERVER_ITEM_H_
+
+#include <cstdint>
+#include <string>
+
+#include "server/fields.h"
+
+namespace orvex::server {
+
+class Connection;
+
+enum class ItemKind { kWorkspaceRoot, kWorkspaceFolder, kDocumentFolder, kDocument, kCategoryFolder };
+
+const char* ItemKindName(ItemKind kind);
+
+// Create options of the data source.
+inline constexpr int32_t kCreateFailIfNotExists = -1;
+
+// The arguments of a data source's open and save-to calls.
+struct BindArgs {
+  std::string url;
+  const Connection* active_connection = nullptr;  // null: no active connection
+  int32_t mode = 0;
+  int32_t create_option = kCreateFailIfNotExists;
+  int32_t options = 0;
+  std::string user;
+  std::string password;
+};
+
+class Item {
+ public:
+  explicit Item(ItemKind kind) : kind_(kind) {}
+  virtual ~Item() = default;
+  Item(const Item&) = delete;
+  Item& operator=(const Item&) = delete;
+
+  ItemKind kind() const { return kind_; }
+
+  // Data source: binds the object to an existing item and reads its
+  // properties.
+  virtual void Open(const BindArgs& args) = 0;
+  // Data source: creates the item at args.url with the content class and the
+  // field values set so far, and binds the object to it.
+  virtual void SaveTo(const BindArgs& args) = 0;
+
+  // The item's properties; Update() on them writes changes back.
+  Fields& GetFields() { return fields_; }
+  const Fields& GetFields() const { return fields_; }
+
+  // The content class ("urn:content-classes:..."), read from "DAV:contentclass".
+  std::string ContentClass() const;
+  // Sets the content class an item will be created with.
+  void SetContentClass(const std::string& content_class);
+
+  // Deletes the bound item; `url` names it (the bound URL when empty).
+  virtual void Delete(const std::string& url) = 0;
+  // Moves the bound item to `url`, failing when something is there already.
+  virtual void MoveTo(const std::string& url) = 0;
+
+  // Workspace root: one row per workspace.
+  virtual Recordset ListWorkspaces() = 0;
+  // Workspace or category folder: one row per direct child, every property.
+  virtual Recordset ListSubfolders() = 0;
+
+ protected:
+  Fields fields_;
+
+ private:
+  ItemKind kind_;
+};
+
+}  // namespace orvex::server
+
+#endif  // ORVEX_SERVER_ITEM_H_
