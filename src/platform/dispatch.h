@@ -52,8 +52,9 @@ class Dispatch {
 
   // Calls member `dispid`. kMethod and kPropertyGet are interchangeable, as
   // in a script host: either reads a property or calls a method. For
-  // kPropertyLet the new value is the last element of `args`. Throws AutomationError (438 for a member that cannot be called
-  // this way, 450 for a wrong argument count, or the member's own error).
+  // kPropertyLet the new value is the last element of `args`. Throws AutomationError (438 for a
+  // member that cannot be called this way, 450 for a wrong argument count, or the member's own
+  // error).
   virtual Variant Invoke(int32_t dispid, InvokeKind kind, std::span<Variant> args) = 0;
 };
 

@@ -148,7 +148,8 @@ bool Registry::Load() {
       if (v) keys_[current][name] = *v;
     } else if (rest.rfind("dword:", 0) == 0) {
       try {
-        keys_[current][name] = static_cast<uint32_t>(std::stoul(std::string(rest.substr(6)), nullptr, 16));
+        keys_[current][name] =
+            static_cast<uint32_t>(std::stoul(std::string(rest.substr(6)), nullptr, 16));
       } catch (const std::exception&) {
       }
     }

@@ -30,8 +30,8 @@ void Connection::SetProperty(const std::string& name, Variant value) {
   properties_[name] = std::move(value);
 }
 
-void Connection::Open(const std::string& url, const std::string& user,
-                      const std::string& password, int32_t options) {
+void Connection::Open(const std::string& url, const std::string& user, const std::string& password,
+                      int32_t options) {
   RequireClosed();
   backend_->OpenConnection(*this, url, user, password, options);
   url_ = url;

@@ -23,7 +23,8 @@ class Fields {
   using Changes = std::vector<std::pair<std::string, Variant>>;
 
   Fields() = default;
-  explicit Fields(std::map<std::string, Variant, std::less<>> values) : values_(std::move(values)) {}
+  explicit Fields(std::map<std::string, Variant, std::less<>> values)
+      : values_(std::move(values)) {}
 
   // The value of `name`; Null when the item has no such property.
   const Variant& Value(std::string_view name) const;

@@ -17,7 +17,13 @@ namespace orvex::server {
 
 class Connection;
 
-enum class ItemKind { kWorkspaceRoot, kWorkspaceFolder, kDocumentFolder, kDocument, kCategoryFolder };
+enum class ItemKind {
+  kWorkspaceRoot,
+  kWorkspaceFolder,
+  kDocumentFolder,
+  kDocument,
+  kCategoryFolder
+};
 
 const char* ItemKindName(ItemKind kind);
 

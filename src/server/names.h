@@ -27,7 +27,8 @@ inline constexpr char kPropHasChildren[] = "DAV:haschildren";
 inline constexpr char kPropHasSubs[] = "DAV:hassubs";
 
 // Workspace settings.
-inline constexpr char kPropCategoriesFolder[] = "urn:schemas-microsoft-com:workspace#CategoriesFolder";
+inline constexpr char kPropCategoriesFolder[] =
+    "urn:schemas-microsoft-com:workspace#CategoriesFolder";
 inline constexpr char kPropSchemaCollectionRef[] =
     "urn:schemas-microsoft-com:exch-data:schema-collection-ref";
 inline constexpr char kPropDefaultContentClass[] =

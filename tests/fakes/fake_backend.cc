@@ -1,0 +1,140 @@
+#include "fakes/fake_backend.h"
+
+#include "server/error.h"
+#include "server/item.h"
+
+namespace orvex::testing {
+namespace {
+
+std::string Show(const Variant& v) {
+  if (v.IsEmpty()) return "Empty";
+  if (v.IsNull()) return "Null";
+  if (v.IsArray()) {
+    std::string out = "[";
+    for (const Variant& e : v.array()) out += (out.size() > 1 ? "," : "") + Show(e);
+    return out + "]";
+  }
+  return v.ToString();
+}
+
+std::string Describe(const server::BindArgs& a) {
+  std::string cnx = "none";
+  if (a.active_connection != nullptr)
+    cnx = a.active_connection->State() == server::kStateOpen ? "open" : "closed";
+  return a.url + " cnx=" + cnx + " mode=" + std::to_string(a.mode) +
+         " create=" + std::to_string(a.create_option) + " options=" + std::to_string(a.options) +
+         " user=" + a.user + " password=" + a.password;
+}
+
+std::string ParentOf(const std::string& url) {
+  size_t slash = url.rfind('/');
+  return slash == std::string::npos ? std::string() : url.substr(0, slash);
+}
+
+class FakeItem : public server::Item {
+ public:
+  FakeItem(FakeBackend& backend, server::ItemKind kind) : Item(kind), backend_(backend) {}
+
+  void Open(const server::BindArgs& args) override {
+    backend_.Record(std::string("Open ") + server::ItemKindName(kind()) + " " + Describe(args));
+    auto it = backend_.items.find(args.url);
+    if (it == backend_.items.end()) throw server::Error(server::kErrObjectNotFound);
+    fields_ = server::Fields(it->second);
+    url_ = args.url;
+    fields_.set_writer([this](const server::Fields::Changes& changes) {
+      for (const auto& [name, value] : changes) {
+        backend_.Record("Update " + url_ + " " + name + "=" + Show(value));
+        backend_.items[url_][name] = value;
+      }
+    });
+  }
+
+  void SaveTo(const server::BindArgs& args) override {
+    std::string line = std::string("SaveTo ") + server::ItemKindName(kind()) + " " + Describe(args);
+    for (const auto& [name, value] : fields_.pending()) line += " " + name + "=" + Show(value);
+    backend_.Record(line);
+    if (backend_.items.count(args.url)) throw server::Error(server::kErrAlreadyExists);
+    if (!backend_.items.count(ParentOf(args.url))) throw server::Error(server::kErrObjectNotFound);
+    backend_.AddItem(args.url, fields_.values());
+    fields_.ClearPending();
+    url_ = args.url;
+  }
+
+  void Delete(const std::string& url) override {
+    backend_.Record("Delete " + (url.empty() ? url_ : url));
+    backend_.items.erase(url_);
+    auto& rows = backend_.listings[ParentOf(url_)];
+    std::erase_if(rows,
+                  [&](const server::Fields& f) { return f.Value("DAV:href").ToString() == url_; });
+  }
+
+  void MoveTo(const std::string& url) override {
+    backend_.Record("MoveTo " + url_ + " -> " + url);
+    if (backend_.items.count(url)) throw server::Error(server::kErrAlreadyExists);
+    auto props = backend_.items[url_];
+    backend_.items.erase(url_);
+    backend_.AddItem(url, props);
+  }
+
+  server::Recordset ListWorkspaces() override { return List("ListWorkspaces"); }
+  server::Recordset ListSubfolders() override { return List("ListSubfolders"); }
+
+ private:
+  server::Recordset List(const std::string& what) {
+    backend_.Record(what + " " + url_);
+    auto it = backend_.listings.find(url_);
+    return server::Recordset(it == backend_.listings.end() ? std::vector<server::Fields>{}
+                                                           : it->second);
+  }
+
+  FakeBackend& backend_;
+  std::string url_;
+};
+
+}  // namespace
+
+std::vector<std::string> FakeBackend::CallsStartingWith(const std::string& prefix) const {
+  std::vector<std::string> out;
+  for (const auto& c : calls)
+    if (c.rfind(prefix, 0) == 0) out.push_back(c);
+  return out;
+}
+
+void FakeBackend::AddItem(const std::string& url, std::map<std::string, Variant, std::less<>> props,
+                          bool list_under_parent) {
+  props["DAV:href"] = url;
+  items[url] = props;
+  if (list_under_parent) listings[ParentOf(url)].push_back(server::Fields(props));
+}
+
+void FakeBackend::Record(const std::string& line) {
+  calls.push_back(line);
+  for (auto it = failures.begin(); it != failures.end(); ++it) {
+    if (line.rfind(it->first, 0) == 0) {
+      int32_t number = it->second;
+      failures.erase(it);
+      throw server::Error(number);
+    }
+  }
+}
+
+void FakeBackend::OpenConnection(const server::Connection& c, const std::string& url,
+                                 const std::string& user, const std::string& password,
+                                 int32_t options) {
+  std::string line = "OpenConnection " + url + " user=" + user + " password=" + password +
+                     " options=" + std::to_string(options) + " provider=" + c.Provider();
+  for (const char* p : {"Prompt", "Flush WinInet Password Cache", "Url Encoding"})
+    line += std::string(" ") + p + "=" + Show(c.Property(p));
+  Record(line);
+}
+
+void FakeBackend::CloseConnection(const server::Connection& c) {
+  calls.push_back("CloseConnection " + c.url());
+}
+
+std::unique_ptr<server::Item> FakeBackend::CreateItem(server::ItemKind kind) {
+  calls.push_back(std::string("Create ") + server::ItemKindName(kind));
+  return std::make_unique<FakeItem>(*this, kind);
+}
+
+}  // namespace orvex::testing

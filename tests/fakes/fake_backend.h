@@ -1,0 +1,57 @@
+// A recording fake of the server access layer for engine and automation
+// tests: it serves items and listings from maps set up by the test, fails on
+// request with a given error number, and logs every call with the exact
+// values passed.
+#ifndef ORVEX_TESTS_FAKES_FAKE_BACKEND_H_
+#define ORVEX_TESTS_FAKES_FAKE_BACKEND_H_
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "server/backend.h"
+#include "server/connection.h"
+#include "server/fields.h"
+
+namespace orvex::testing {
+
+class FakeBackend : public server::Backend {
+ public:
+  // Log lines, one per call, e.g.
+  //   "OpenConnection http://docs/Public/Workspaces user=CORP\jones password=secret options=-1
+  //    provider=MSDAIPP.DSO Prompt=4 Flush WinInet Password Cache=True Url Encoding=1"
+  //   "Open WorkspaceRoot http://docs/Public/Workspaces cnx=open mode=0 create=-1 options=0
+  //    user= password="
+  std::vector<std::string> calls;
+
+  // Server state: properties of existing items by URL, and the rows a
+  // listing of a URL answers.
+  std::map<std::string, std::map<std::string, Variant, std::less<>>> items;
+  std::map<std::string, std::vector<server::Fields>> listings;
+
+  // Failures: the first call whose log line starts with a key throws
+  // server::Error with the mapped number.
+  std::map<std::string, int32_t> failures;
+
+  // The log lines that start with `prefix`.
+  std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
+
+  // Adds an item (and makes it listable under its parent URL's listing).
+  void AddItem(const std::string& url, std::map<std::string, Variant, std::less<>> props,
+               bool list_under_parent = true);
+
+  void OpenConnection(const server::Connection& connection, const std::string& url,
+                      const std::string& user, const std::string& password,
+                      int32_t options) override;
+  void CloseConnection(const server::Connection& connection) override;
+  std::unique_ptr<server::Item> CreateItem(server::ItemKind kind) override;
+
+  // Records `line` and throws when a failure is scripted for it.
+  void Record(const std::string& line);
+};
+
+}  // namespace orvex::testing
+
+#endif  // ORVEX_TESTS_FAKES_FAKE_BACKEND_H_
