@@ -1,0 +1,297 @@
+#include "interpreter.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "console.h"
+#include "fake_object.h"
+
+namespace orvex::console {
+namespace {
+
+const Variant& Arg(std::span<Variant> args, size_t i) {
+  if (i >= args.size()) throw AutomationError(kErrWrongArgumentCount);
+  return args[i];
+}
+
+// A console session against one fake object, created as "Test.Object".
+class Session {
+ public:
+  explicit Session(bool json = false)
+      : reporter(out, err, json), interpreter(reporter, [this](std::string_view name) {
+          if (name != "Test.Object") throw AutomationError(kErrCannotCreateObject);
+          ++created;
+          return object;
+        }) {
+    // Fill(a, b, c): writes "filled" into a and 7 into c, returns True.
+    object->Add("Fill", [](InvokeKind, std::span<Variant> args) {
+      if (args.size() != 3) throw AutomationError(kErrWrongArgumentCount);
+      args[0] = Variant("filled");
+      args[2] = Variant(int16_t{7});
+      return Variant(true);
+    });
+    // Fail(n): raises error n with a description.
+    object->Add("Fail", [](InvokeKind, std::span<Variant> args) -> Variant {
+      throw AutomationError(Arg(args, 0).ToInt32(), "failure " + Arg(args, 0).ToString());
+    });
+    object->Add("Crash", [](InvokeKind, std::span<Variant>) -> Variant {
+      throw std::logic_error("invariant broken");
+    });
+    // Echo(v): returns its argument unchanged.
+    object->Add("Echo", [](InvokeKind, std::span<Variant> args) { return Arg(args, 0); });
+    // Title: a read/write property.
+    object->Add("Title", [this](InvokeKind kind, std::span<Variant> args) {
+      if (kind == InvokeKind::kPropertyLet) {
+        title_ = args.back();
+        return Variant();
+      }
+      return title_;
+    });
+    object->Add("Self", [this](InvokeKind, std::span<Variant>) {
+      return Variant(std::shared_ptr<Dispatch>(object));
+    });
+  }
+
+  int Run(std::string_view script) { return RunScript(script, interpreter, reporter); }
+
+  std::ostringstream out;
+  std::ostringstream err;
+  std::shared_ptr<FakeObject> object = std::make_shared<FakeObject>();
+  int created = 0;
+
+  Reporter reporter;
+
+ private:
+  Variant title_{"untitled"};
+
+ public:
+  Interpreter interpreter;
+};
+
+constexpr std::string_view kCreate = "Set o = CreateObject(\"Test.Object\")\n";
+
+TEST(InterpreterTest, OnlyBareVariablesReceiveOutputs) {
+  Session s;
+  ASSERT_EQ(s.Run(std::string(kCreate) + "a = \"a0\": b = \"b0\": c = \"c0\"\n"
+                                         "o.Fill a, b, c\n"
+                                         "Print a, b, c\n"
+                                         "a = \"a0\": c = \"c0\"\n"
+                                         "Call o.Fill((a), b, c & \"\")\n"
+                                         "Print a, b, c\n"
+                                         "o.Fill (a), b, c\n"
+                                         "Print a, b, c\n"
+                                         "a = \"a0\": c = \"c0\"\n"
+                                         "r = o.Fill(a, o.Title, new)\n"
+                                         "Print r, a, new, o.Title\n"),
+            kExitOk)
+      << s.err.str();
+  EXPECT_EQ(s.out.str(),
+            "filled b0 7\n"
+            "a0 b0 c0\n"
+            "a0 b0 7\n"
+            "True filled 7 untitled\n");
+  // The member saw the variables' values going in.
+  ASSERT_EQ(s.object->calls.size(), 6u);
+  EXPECT_EQ(s.object->calls[0].args,
+            (std::vector<Variant>{Variant("a0"), Variant("b0"), Variant("c0")}));
+  EXPECT_EQ(s.object->calls[0].kind, InvokeKind::kMethod);
+  EXPECT_EQ(s.object->calls[3].member, "Title");     // read for Fill's second argument
+  EXPECT_EQ(s.object->calls[4].args[2], Variant());  // `new` was Empty
+}
+
+TEST(InterpreterTest, PassesIntegersBooleansAndPropertyAssignments) {
+  Session s;
+  ASSERT_EQ(s.Run(std::string(kCreate) + "o.Echo 5\n"
+                                         "o.Echo -70000\n"
+                                         "o.Echo True\n"
+                                         "x = 40000: y = -x\n"
+                                         "o.Echo y\n"
+                                         "o.Title = \"Plan\" & 2001\n"
+                                         "Print o.title, -o.Echo(False), -Empty\n"),
+            kExitOk)
+      << s.err.str();
+  const auto& calls = s.object->calls;
+  ASSERT_EQ(calls.size(), 7u);
+  EXPECT_EQ(calls[0].args[0], Variant(int16_t{5}));
+  EXPECT_EQ(calls[1].args[0], Variant(int32_t{-70000}));
+  EXPECT_EQ(calls[2].args[0], Variant(true));
+  EXPECT_EQ(calls[3].args[0], Variant(int32_t{-40000}));
+  EXPECT_EQ(calls[4].kind, InvokeKind::kPropertyLet);
+  EXPECT_EQ(calls[4].args, (std::vector<Variant>{Variant("Plan2001")}));
+  EXPECT_EQ(calls[5].kind, InvokeKind::kPropertyGet);
+  EXPECT_EQ(s.out.str(), "Plan2001 0 0\n");
+}
+
+TEST(InterpreterTest, PrintFormatsValuesLikeAScriptHost) {
+  Session s;
+  ASSERT_EQ(s.Run("Print True, False, 12, -3, \"text\", Empty, \"end\"\n"
+                  "Print\n"
+                  "Print Null, \"a\" & Null & \"b\", Empty & Empty\n"
+                  "n = Null & Null\n"
+                  "Print n\n"),
+            kExitOk)
+      << s.err.str();
+  EXPECT_EQ(s.out.str(), "True False 12 -3 text  end\n\nNull ab \nNull\n");
+
+  Session object_print;
+  EXPECT_EQ(object_print.Run(std::string(kCreate) + "Print o\n"), kExitRuntimeError);
+  EXPECT_EQ(object_print.err.str(), "line 2: error 13: Type mismatch\n");
+}
+
+TEST(InterpreterTest, UnhandledErrorStopsTheScriptWithItsLine) {
+  Session s;
+  EXPECT_EQ(s.Run(std::string(kCreate) + "Print \"before\"\n"
+                                         "o.Fail 1004\n"
+                                         "Print \"after\"\n"),
+            kExitRuntimeError);
+  EXPECT_EQ(s.out.str(), "before\n");
+  EXPECT_EQ(s.err.str(), "line 3: error 1004: failure 1004\n");
+
+  // Errors of the language itself are reported the same way; every script
+  // below runs after `Set o = CreateObject(...)` on line 1.
+  struct Case {
+    const char* script;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"x.Foo\n", "line 2: error 424: Object required: 'x'\n"},
+      {"o.Nope 1\n", "line 2: error 438: Object doesn't support this property or method: 'Nope'\n"},
+      {"Set y = 5\n", "line 2: error 424: Object required: Set needs an object or Nothing\n"},
+      {"y = o\n",
+       "line 2: error 438: Object doesn't support this property or method: use Set to assign an "
+       "object to 'y'\n"},
+      {"Err = 1\n", "line 2: error 501: Illegal assignment: 'Err'\n"},
+      {"Set x = CreateObject(\"No.Such\")\n",
+       "line 2: error 429: ActiveX component can't create object\n"},
+      {"x = Missing(1)\n", "line 2: error 13: Type mismatch: 'Missing'\n"},
+      {"x = CreateObject()\n",
+       "line 2: error 450: Wrong number of arguments or invalid property assignment\n"},
+      {"o.Crash\n", "line 2: error 51: Internal error: invariant broken\n"},
+      {"Set o = Nothing\no.Echo 1\n", "line 3: error 424: Object required: 'o'\n"},
+      {"x = \"12x\": y = -x\n", "line 2: error 13: Type mismatch\n"},
+      {"x = -32768: x = -x: x = -2147483647: x = -x\n", ""},
+      {"x = -2147483648: y = -x\n", "line 2: error 6: Overflow\n"},
+      {"o.Fill 1, 2\n",
+       "line 2: error 450: Wrong number of arguments or invalid property "
+       "assignment\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    Session t;
+    bool fails = *c.error != 0;
+    EXPECT_EQ(t.Run(std::string(kCreate) + c.script), fails ? kExitRuntimeError : kExitOk);
+    EXPECT_EQ(t.err.str(), c.error);
+  }
+}
+
+TEST(InterpreterTest, ResumeNextRecordsErrorsInErrUntilGoToZero) {
+  Session s;
+  EXPECT_EQ(s.Run(std::string(kCreate) + "On Error Resume Next\n"
+                                         "o.Fail 9\n"
+                                         "Print \"after\", Err.Number, Err.Description\n"
+                                         "x = o.Echo(\"skipped\") & o.Fail(1002)\n"
+                                         "Print \"x is\", x, err.number\n"
+                                         "Err.Clear\n"
+                                         "Print Err.Number, Err.Description\n"
+                                         "o.Fail 5\n"
+                                         "On Error Resume Next\n"
+                                         "Print \"reset\", Err.Number\n"
+                                         "o.Fail 6\n"
+                                         "On Error GoTo 0\n"
+                                         "Print \"cleared\", Err.Number\n"
+                                         "o.Fail 7\n"
+                                         "Print \"never\"\n"),
+            kExitRuntimeError);
+  EXPECT_EQ(s.out.str(),
+            "after 9 failure 9\n"
+            "x is  1002\n"
+            "0 \n"
+            "reset 0\n"
+            "cleared 0\n");
+  EXPECT_EQ(s.err.str(), "line 15: error 7: failure 7\n");
+}
+
+TEST(InterpreterTest, JsonLinesShowEveryMemberCallAndPrint) {
+  Session s(/*json=*/true);
+  EXPECT_EQ(s.Run(std::string(kCreate) + "o.Title = \"caf\xC3\xA9\"\n"
+                                         "b = \"in\"\n"
+                                         "ok = o.Fill(a, b, c)\n"
+                                         "Print ok & \"!\", Err.Number\n"
+                                         "o.Echo Null\n"
+                                         "Set me = o.Self\n"
+                                         "o.Echo \"bad \xFF byte\"\n"
+                                         "o.Fail 1003\n"
+                                         "Print \"never\"\n"),
+            kExitRuntimeError);
+  EXPECT_EQ(s.out.str(),
+            "{\"line\":2,\"member\":\"Title\",\"args\":[\"caf\xC3\xA9\"],\"result\":null,\"error\":"
+            "null}\n"
+            "{\"line\":4,\"member\":\"Fill\",\"args\":[\"filled\",\"in\",7],\"result\":true,"
+            "\"error\":null}\n"
+            "{\"line\":5,\"print\":\"True! 0\"}\n"
+            "{\"line\":6,\"member\":\"Echo\",\"args\":[null],\"result\":null,\"error\":null}\n"
+            "{\"line\":7,\"member\":\"Self\",\"args\":[],\"result\":\"[object]\",\"error\":null}\n"
+            "{\"line\":8,\"member\":\"Echo\",\"args\":[\"bad \xEF\xBF\xBD byte\"],"
+            "\"result\":\"bad \xEF\xBF\xBD byte\",\"error\":null}\n"
+            "{\"line\":9,\"member\":\"Fail\",\"args\":[1003],\"result\":null,"
+            "\"error\":{\"number\":1003,\"description\":\"failure 1003\"}}\n");
+  EXPECT_EQ(s.err.str(), "line 9: error 1003: failure 1003\n");
+}
+
+TEST(InterpreterTest, JsonShowsArraysAndNothing) {
+  Session s(/*json=*/true);
+  s.object->Add("List", [](InvokeKind, std::span<Variant>) {
+    return Variant(VariantArray{Variant(int16_t{1}), Variant("two"), Variant(Null{}),
+                                Variant(VariantArray{Variant(false)})});
+  });
+  EXPECT_EQ(s.Run(std::string(kCreate) + "Set n = Nothing\nx = o.List\no.Echo n\n"), kExitOk)
+      << s.err.str();
+  EXPECT_EQ(s.out.str(),
+            "{\"line\":3,\"member\":\"List\",\"args\":[],\"result\":[1,\"two\",null,[false]],"
+            "\"error\":null}\n"
+            "{\"line\":4,\"member\":\"Echo\",\"args\":[null],\"result\":null,\"error\":null}\n");
+}
+
+TEST(InterpreterTest, SyntaxErrorRunsNothing) {
+  Session s;
+  EXPECT_EQ(s.Run(std::string(kCreate) + "o.Echo 1\nPrint \"x\"\no.Echo(1, 2)\n"),
+            kExitSyntaxError);
+  EXPECT_EQ(s.created, 0);
+  EXPECT_TRUE(s.object->calls.empty());
+  EXPECT_EQ(s.out.str(), "");
+  EXPECT_NE(s.err.str().find("line 4: syntax error: "), std::string::npos) << s.err.str();
+}
+
+TEST(InterpreterTest, BuiltinsAreReachableButNotReported) {
+  Session s(/*json=*/true);
+  auto extra = std::make_shared<FakeObject>();
+  extra->Add("Plan", [](InvokeKind, std::span<Variant> args) { return Variant(Arg(args, 0)); });
+  s.interpreter.AddBuiltin("Ui", extra);
+  EXPECT_EQ(s.Run("ui.Plan \"FolderDlgA\"\nx = Err.Number\nSet Ui = Nothing\n"), kExitRuntimeError);
+  EXPECT_EQ(extra->calls.size(), 1u);
+  EXPECT_EQ(s.out.str(), "");
+  EXPECT_EQ(s.err.str(), "line 3: error 501: Illegal assignment: 'Ui'\n");
+}
+
+TEST(InterpreterTest, InteractiveSessionKeepsGoingAfterErrors) {
+  Session s;
+  std::istringstream in(
+      "Set o = CreateObject(\"Test.Object\")\n"
+      "o.Echo _\n"
+      "  \"continued\"\n"
+      "o.Echo(1, 2)\n"
+      "o.Fail 1001\n"
+      "? Err.Number\n"
+      "o.Title\n");
+  std::ostringstream prompts;
+  EXPECT_EQ(RunInteractive(in, prompts, s.interpreter, s.reporter), kExitOk);
+  EXPECT_EQ(s.out.str(), "continued\n1001\nuntitled\n");
+  EXPECT_EQ(s.err.str().substr(0, 22), "line 4: syntax error: ");
+  EXPECT_NE(s.err.str().find("\nline 5: error 1001: failure 1001\n"), std::string::npos)
+      << s.err.str();
+  EXPECT_EQ(prompts.str(), "orvex> orvex>    ...> orvex> orvex> orvex> orvex> orvex> \n");
+}
+
+}  // namespace
+}  // namespace orvex::console

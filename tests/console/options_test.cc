@@ -1,0 +1,54 @@
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+namespace orvex::console {
+namespace {
+
+Options Parse(std::vector<std::string_view> args) { return ParseOptions(args); }
+
+TEST(OptionsTest, ReadsEveryOptionInEitherSpelling) {
+  Options o = Parse({"--json", "--embedded", "--seed", "s.json", "--store=/tmp/st", "--map-host",
+                     "docs=127.0.0.1:8080", "--map-host=Other=[::1]:81", "demo.vbs"});
+  EXPECT_TRUE(o.json);
+  EXPECT_TRUE(o.embedded);
+  EXPECT_EQ(o.seed_file, "s.json");
+  EXPECT_EQ(o.store_dir, "/tmp/st");
+  ASSERT_EQ(o.host_map.size(), 2u);
+  EXPECT_EQ(o.host_map[0].first, "docs");
+  EXPECT_EQ(o.host_map[0].second.address, "127.0.0.1");
+  EXPECT_EQ(o.host_map[0].second.port, 8080);
+  EXPECT_EQ(o.host_map[1].first, "Other");
+  EXPECT_EQ(o.host_map[1].second.address, "::1");
+  EXPECT_EQ(o.script, "demo.vbs");
+
+  Options defaults = Parse({});
+  EXPECT_FALSE(defaults.json || defaults.embedded || defaults.help);
+  EXPECT_EQ(defaults.script, "");
+  EXPECT_EQ(Parse({"-"}).script, "-");
+  EXPECT_TRUE(Parse({"--help"}).help);
+}
+
+TEST(OptionsTest, RejectsUnusableCommandLines) {
+  const std::vector<std::vector<std::string_view>> bad = {
+      {"--map-host", "docs"},
+      {"--map-host", "docs=127.0.0.1"},
+      {"--map-host", "=127.0.0.1:80"},
+      {"--map-host", "do/cs=127.0.0.1:80"},
+      {"--map-host", "docs=127.0.0.1:99999"},
+      {"--seed"},
+      {"--seed", "s.json", "a.vbs"},
+      {"--store", "/tmp/x", "--json"},
+      {"--verbose"},
+      {"--seedfile=x", "--embedded"},
+      {"a.vbs", "b.vbs"},
+      {"a.vbs", "--json"},
+  };
+  for (const auto& args : bad) {
+    SCOPED_TRACE(testing::PrintToString(args));
+    EXPECT_THROW(Parse(args), UsageError);
+  }
+}
+
+}  // namespace
+}  // namespace orvex::console

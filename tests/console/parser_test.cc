@@ -1,0 +1,158 @@
+#include "parser.h"
+
+#include <gtest/gtest.h>
+
+#include "lexer.h"
+#include "syntax_error.h"
+
+namespace orvex::console {
+namespace {
+
+using K = Statement::Kind;
+
+std::vector<K> Kinds(const Program& program) {
+  std::vector<K> kinds;
+  for (const Statement& s : program) kinds.push_back(s.kind);
+  return kinds;
+}
+
+TEST(ParserTest, ReadsEveryStatementFormCaseInsensitively) {
+  Program p = Parse(
+      "SET cx = createobject(\"Linkora.ConnectOrvex\")\n"
+      "cx.ShowDialog = FALSE\n"
+      "ok = CX.connectOpen(\"docs\", \"jones\", \"CORP\", \"secret\")\n"
+      "cx.ConnectClose\n"
+      "cx.GetWorkspace 0, name, desc\n"
+      "call cx.GetWorkspace(0, name, desc)\n"
+      "print ok, \"x\" & 1\n"
+      "? ok\n"
+      "on error resume next\n"
+      "On Error GoTo 0\n"
+      "Dim a, b\n"
+      "Set cx = Nothing\n");
+  EXPECT_EQ(Kinds(p), (std::vector<K>{K::kSet, K::kPropertyLet, K::kAssign, K::kCall, K::kCall,
+                                      K::kCall, K::kPrint, K::kPrint, K::kOnErrorResumeNext,
+                                      K::kOnErrorGoTo0, K::kDim, K::kSet}));
+  EXPECT_EQ(p[4].target->args.size(), 3u);
+  EXPECT_EQ(p[5].target->args.size(), 3u);
+  EXPECT_EQ(p[10].names, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(p[2].value->kind, Expr::Kind::kMember);
+  EXPECT_EQ(p[2].value->name, "connectOpen");
+}
+
+TEST(ParserTest, CommentsContinuationsAndSeparatorsKeepLineNumbers) {
+  Program p = Parse(
+      "' a comment\n"
+      "Rem another comment: Print 1\n"
+      "x = \"it's 'quoted'\" ' trailing comment\n"
+      "cx.ConnectOpen \"docs\", _\n"
+      "   \"jones\", _\n"
+      "   \"\", \"secret\"\n"
+      "a = 1: b = 2 : Rem the rest is ignored: c = 3\n"
+      "\r\n"
+      "y = cx.Remove\r\n");
+  ASSERT_EQ(p.size(), 5u);
+  EXPECT_EQ(p[0].line, 3);
+  EXPECT_EQ(p[0].value->value, Variant("it's 'quoted'"));
+  EXPECT_EQ(p[1].line, 4);
+  EXPECT_EQ(p[1].target->args.size(), 4u);
+  EXPECT_EQ(p[2].line, 7);
+  EXPECT_EQ(p[3].line, 7);
+  EXPECT_EQ(p[3].name, "b");
+  EXPECT_EQ(p[4].line, 9);
+  EXPECT_EQ(p[4].value->name, "Remove");
+}
+
+TEST(ParserTest, LiteralsTakeTheSmallestIntegerTypeAndEscapedQuotes) {
+  Program p = Parse(
+      "Print 32767, 32768, -32768, -32769, 2147483647, -2147483648, \"say \"\"hi\"\"\", \"\"\n");
+  const auto& v = p[0].values;
+  EXPECT_EQ(v[0]->value, Variant(int16_t{32767}));
+  EXPECT_EQ(v[1]->value, Variant(int32_t{32768}));
+  EXPECT_EQ(v[2]->value, Variant(int16_t{-32768}));
+  EXPECT_EQ(v[3]->value, Variant(int32_t{-32769}));
+  EXPECT_EQ(v[4]->value, Variant(int32_t{2147483647}));
+  EXPECT_EQ(v[5]->value, Variant(int32_t{-2147483647 - 1}));
+  EXPECT_EQ(v[6]->value, Variant("say \"hi\""));
+  EXPECT_EQ(v[7]->value, Variant(""));
+}
+
+// Whether an argument is a bare variable (by reference) or something else
+// (by value) is decided by how the statement is written.
+TEST(ParserTest, ParenthesesAroundOneArgumentMakeItAnExpression) {
+  Program p = Parse(
+      "cx.M (a)\n"
+      "cx.M (a), b\n"
+      "cx.M (a) & \"s\", b\n"
+      "Call cx.M(a, (b))\n"
+      "cx.M()\n"
+      "x = cx.Item(1).Name\n");
+  auto kinds = [](const Expr& call) {
+    std::vector<Expr::Kind> out;
+    for (const ExprPtr& a : call.args) out.push_back(a->kind);
+    return out;
+  };
+  using E = Expr::Kind;
+  EXPECT_EQ(kinds(*p[0].target), (std::vector<E>{E::kParen}));
+  EXPECT_EQ(kinds(*p[1].target), (std::vector<E>{E::kParen, E::kVariable}));
+  EXPECT_EQ(kinds(*p[2].target), (std::vector<E>{E::kConcat, E::kVariable}));
+  EXPECT_EQ(kinds(*p[3].target), (std::vector<E>{E::kVariable, E::kParen}));
+  EXPECT_TRUE(p[4].target->args.empty());
+  const Expr& chain = *p[5].value;
+  EXPECT_EQ(chain.name, "Name");
+  EXPECT_EQ(chain.operands[0]->name, "Item");
+  EXPECT_EQ(chain.operands[0]->args.size(), 1u);
+}
+
+TEST(ParserTest, SyntaxErrorsNameTheirLine) {
+  struct Case {
+    const char* source;
+    int line;
+    const char* message_part;
+  };
+  const Case cases[] = {
+      {"x = 1\ny = \"open\n", 2, "unterminated string"},
+      {"x = 1\n\ncx.ConnectOpen(\"a\", \"b\")\n", 3, "need Call"},
+      {"On Error GoTo 10\n", 1, "GoTo 0"},
+      {"On Error\n", 1, "Resume Next"},
+      {"Set cx.Prop = 1\n", 1, "Set assigns variables only"},
+      {"If x Then\n", 1, "'If' statements"},
+      {"x = 1 + 2\n", 1, "unexpected character '+'"},
+      {"x = 2147483648\n", 1, "too large"},
+      {"x = 99999999999999999999\n", 1, "too large"},
+      {"x =\n", 1, "expected an expression"},
+      {"Call x\n", 1, "Call needs an object member"},
+      {"Print 1 2\n", 1, "expected end of statement"},
+      {"cx.\n", 1, "member name"},
+      {"x\n", 1, "expected '='"},
+      {"CreateObject(\"a\")\n", 1, "cannot stand alone"},
+      {"True = 1\n", 1, "expected a statement"},
+      {"Dim Set\n", 1, "variable name"},
+      {"x = (1\n", 1, "expected ')'"},
+      {"a = 1 _\n_\nb = 12abc\n", 3, "malformed number"},
+      {"x = \"caf\xC3\xA9\" \xC3\xA9\n", 1, "unexpected character"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    try {
+      Parse(c.source);
+      ADD_FAILURE() << "no syntax error";
+    } catch (const SyntaxError& e) {
+      EXPECT_EQ(e.line(), c.line);
+      EXPECT_NE(std::string(e.what()).find(c.message_part), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(ParserTest, RecognisesContinuedLines) {
+  EXPECT_TRUE(EndsWithContinuation("cx.ConnectOpen \"docs\", _"));
+  EXPECT_TRUE(EndsWithContinuation("x = \"a\" & _   "));
+  EXPECT_FALSE(EndsWithContinuation("x = my_"));
+  EXPECT_FALSE(EndsWithContinuation("x = \"ends with _"));
+  EXPECT_FALSE(EndsWithContinuation("x = 1 ' comment _"));
+  EXPECT_FALSE(EndsWithContinuation("Print \"a _\""));
+  EXPECT_FALSE(EndsWithContinuation(""));
+}
+
+}  // namespace
+}  // namespace orvex::console

@@ -1,0 +1,260 @@
+#include "interpreter.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "platform/text.h"
+#include "values.h"
+
+namespace orvex::console {
+namespace {
+
+Variant SmallestInteger(int64_t v) {
+  if (v >= std::numeric_limits<int16_t>::min() && v <= std::numeric_limits<int16_t>::max())
+    return Variant(static_cast<int16_t>(v));
+  if (v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max())
+    return Variant(static_cast<int32_t>(v));
+  throw AutomationError(kErrOverflow);
+}
+
+// How an expression is named in an error message: `cx` or `cx.Member`.
+std::string Spelling(const Expr& e) {
+  switch (e.kind) {
+    case Expr::Kind::kVariable:
+    case Expr::Kind::kFunction:
+      return e.name;
+    case Expr::Kind::kMember:
+      return Spelling(*e.operands[0]) + "." + e.name;
+    case Expr::Kind::kParen:
+      return Spelling(*e.operands[0]);
+    default:
+      return "expression";
+  }
+}
+
+}  // namespace
+
+bool Interpreter::NoCaseLess::operator()(std::string_view a, std::string_view b) const {
+  return platform::CompareNoCase(a, b) < 0;
+}
+
+Interpreter::Interpreter(Reporter& reporter, ObjectFactory factory)
+    : reporter_(reporter), err_(std::make_shared<ErrObject>()) {
+  AddBuiltin("Err", err_);
+  AddFunction("CreateObject", [factory = std::move(factory)](std::span<Variant> args) {
+    if (args.size() != 1) throw AutomationError(kErrWrongArgumentCount);
+    std::shared_ptr<Dispatch> object = factory(args[0].ToString());
+    if (!object) throw AutomationError(kErrCannotCreateObject);
+    return Variant(std::move(object));
+  });
+}
+
+Interpreter::~Interpreter() = default;
+
+void Interpreter::AddBuiltin(std::string name, std::shared_ptr<Dispatch> object) {
+  builtins_.insert_or_assign(std::move(name), Variant(std::move(object)));
+}
+
+void Interpreter::AddFunction(std::string name, BuiltinFunction function) {
+  functions_.insert_or_assign(std::move(name), std::move(function));
+}
+
+bool Interpreter::Run(const Program& program) {
+  for (const Statement& s : program) {
+    line_ = s.line;
+    try {
+      try {
+        Execute(s);
+      } catch (const AutomationError&) {
+        throw;
+      } catch (const std::exception& e) {
+        // A fault below the automation interface still only fails this
+        // statement; the script reports it like any other error.
+        throw AutomationError(kErrInternal, std::string("Internal error: ") + e.what());
+      }
+    } catch (const AutomationError& e) {
+      err_->Set(e.number(), e.what());
+      if (resume_next_) continue;
+      reporter_.RuntimeError(s.line, e.number(), e.what());
+      return false;
+    }
+  }
+  return true;
+}
+
+Variant Interpreter::Value(std::string_view name) const {
+  auto it = variables_.find(name);
+  return it == variables_.end() ? Variant() : it->second;
+}
+
+void Interpreter::Execute(const Statement& s) {
+  switch (s.kind) {
+    case Statement::Kind::kAssign: {
+      Variant value = Evaluate(*s.value);
+      if (value.IsObject()) {
+        throw AutomationError(kErrMemberNotFound, RuntimeErrorDescription(kErrMemberNotFound) +
+                                                      ": use Set to assign an object to '" +
+                                                      s.name + "'");
+      }
+      Assign(s.name, std::move(value));
+      break;
+    }
+    case Statement::Kind::kSet: {
+      Variant value = Evaluate(*s.value);
+      if (!value.IsObject()) {
+        throw AutomationError(kErrObjectRequired,
+                              "Object required: Set needs an object or Nothing");
+      }
+      Assign(s.name, std::move(value));
+      break;
+    }
+    case Statement::Kind::kPropertyLet: {
+      Variant value = Evaluate(*s.value);
+      CallMember(*s.target, InvokeKind::kPropertyLet, &value);
+      break;
+    }
+    case Statement::Kind::kCall: {
+      Variant result = CallMember(*s.target, InvokeKind::kMethod, nullptr);
+      if (echo_results_ && !result.IsEmpty()) {
+        reporter_.Echo(result.IsArray() || result.IsObject() ? ToJson(result).dump()
+                                                             : PrintText(result));
+      }
+      break;
+    }
+    case Statement::Kind::kPrint: {
+      std::string text;
+      for (size_t i = 0; i < s.values.size(); ++i) {
+        if (i > 0) text += ' ';
+        text += PrintText(Evaluate(*s.values[i]));
+      }
+      reporter_.Print(s.line, text);
+      break;
+    }
+    case Statement::Kind::kOnErrorResumeNext:
+      resume_next_ = true;
+      err_->Clear();
+      break;
+    case Statement::Kind::kOnErrorGoTo0:
+      resume_next_ = false;
+      err_->Clear();
+      break;
+    case Statement::Kind::kDim:
+      for (const std::string& name : s.names) {
+        if (Builtin(name))
+          throw AutomationError(kErrIllegalAssignment, "Name redefined: '" + name + "'");
+        variables_.try_emplace(name);
+      }
+      break;
+  }
+}
+
+void Interpreter::Assign(const std::string& name, Variant value) {
+  if (Builtin(name))
+    throw AutomationError(kErrIllegalAssignment, "Illegal assignment: '" + name + "'");
+  variables_.insert_or_assign(name, std::move(value));
+}
+
+Variant* Interpreter::Builtin(std::string_view name) {
+  auto it = builtins_.find(name);
+  return it == builtins_.end() ? nullptr : &it->second;
+}
+
+bool Interpreter::IsBuiltinObject(const Dispatch* object) const {
+  for (const auto& [name, value] : builtins_)
+    if (value.object().get() == object) return true;
+  return false;
+}
+
+Variant Interpreter::Evaluate(const Expr& e) {
+  switch (e.kind) {
+    case Expr::Kind::kLiteral:
+      return e.value;
+    case Expr::Kind::kVariable:
+      if (Variant* builtin = Builtin(e.name)) return *builtin;
+      return Value(e.name);
+    case Expr::Kind::kParen:
+      return Evaluate(*e.operands[0]);
+    case Expr::Kind::kNegate: {
+      Variant v = Evaluate(*e.operands[0]);
+      if (v.IsNull()) return v;
+      return SmallestInteger(-static_cast<int64_t>(v.ToInt32()));
+    }
+    case Expr::Kind::kConcat: {
+      Variant left = Evaluate(*e.operands[0]);
+      Variant right = Evaluate(*e.operands[1]);
+      if (left.IsNull() && right.IsNull()) return left;
+      std::string text = left.IsNull() ? std::string() : PrintText(left);
+      if (!right.IsNull()) text += PrintText(right);
+      return Variant(std::move(text));
+    }
+    case Expr::Kind::kMember:
+      return CallMember(e, InvokeKind::kPropertyGet, nullptr);
+    case Expr::Kind::kFunction:
+      return CallFunction(e);
+  }
+  return {};
+}
+
+Variant Interpreter::CallFunction(const Expr& call) {
+  auto it = functions_.find(call.name);
+  if (it == functions_.end()) {
+    // As in VBScript, calling something that is not a function is a type
+    // mismatch; the name tells the reader which one.
+    throw AutomationError(kErrTypeMismatch,
+                          RuntimeErrorDescription(kErrTypeMismatch) + ": '" + call.name + "'");
+  }
+  std::vector<Variant> args;
+  args.reserve(call.args.size());
+  for (const ExprPtr& arg : call.args) args.push_back(Evaluate(*arg));
+  return it->second(args);
+}
+
+Variant Interpreter::CallMember(const Expr& member, InvokeKind kind, const Variant* new_value) {
+  const Expr& object_expr = *member.operands[0];
+  Variant object = Evaluate(object_expr);
+  if (!object.IsObject() || !object.object()) {
+    throw AutomationError(kErrObjectRequired, "Object required: '" + Spelling(object_expr) + "'");
+  }
+  Dispatch& target = *object.object();
+
+  // Bare variables go by reference: remember which element comes back to
+  // which variable.
+  std::vector<Variant> args;
+  std::vector<const std::string*> by_reference;
+  args.reserve(member.args.size() + 1);
+  for (const ExprPtr& arg : member.args) {
+    if (arg->kind == Expr::Kind::kVariable && !Builtin(arg->name)) {
+      args.push_back(Value(arg->name));
+      by_reference.push_back(&arg->name);
+    } else {
+      args.push_back(Evaluate(*arg));
+      by_reference.push_back(nullptr);
+    }
+  }
+  if (new_value) args.push_back(*new_value);
+
+  bool reported = !IsBuiltinObject(&target);
+  Variant result;
+  try {
+    std::optional<int32_t> id = target.GetIdOfName(member.name);
+    if (!id) {
+      throw AutomationError(kErrMemberNotFound, RuntimeErrorDescription(kErrMemberNotFound) +
+                                                    ": '" + member.name + "'");
+    }
+    result = target.Invoke(*id, kind, args);
+  } catch (const AutomationError& e) {
+    if (reported) reporter_.MemberCall(line_, member.name, args, {}, &e);
+    throw;
+  } catch (const std::exception& e) {
+    AutomationError error(kErrInternal, std::string("Internal error: ") + e.what());
+    if (reported) reporter_.MemberCall(line_, member.name, args, {}, &error);
+    throw error;
+  }
+  for (size_t i = 0; i < by_reference.size(); ++i) {
+    if (by_reference[i]) variables_.insert_or_assign(*by_reference[i], args[i]);
+  }
+  if (reported) reporter_.MemberCall(line_, member.name, args, result, nullptr);
+  return result;
+}
+
+}  // namespace orvex::console

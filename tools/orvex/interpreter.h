@@ -1,0 +1,104 @@
+// Runs parsed console statements against automation objects.
+//
+// Variables are created on first use (Dim is optional) and hold any
+// automation value; names compare case-insensitively. Objects come from
+// CreateObject(name), which asks the object factory the interpreter was
+// built with, and are driven by member name through their Dispatch
+// interface.
+//
+// Arguments: a bare variable goes by reference, so a member's outputs land
+// in it after the call; any other argument (a literal, a member value, an
+// expression in parentheses) goes by value.
+//
+// Built-in objects (Err, and whatever a host adds with AddBuiltin) are
+// reachable by name from every statement and cannot be assigned. Calls on
+// them are not reported as member calls; calls on every other object are.
+//
+// Errors: a statement that fails stops the run and is reported, unless On
+// Error Resume Next is in force, in which case Err holds the error and the
+// next statement runs.
+#ifndef ORVEX_TOOLS_ORVEX_INTERPRETER_H_
+#define ORVEX_TOOLS_ORVEX_INTERPRETER_H_
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "err_object.h"
+#include "platform/dispatch.h"
+#include "reporter.h"
+#include "syntax.h"
+
+namespace orvex::console {
+
+// Run-time errors of the script language itself, numbered as in VBScript.
+inline constexpr int32_t kErrInternal = 51;
+inline constexpr int32_t kErrObjectRequired = 424;
+inline constexpr int32_t kErrIllegalAssignment = 501;
+
+// Makes the object CreateObject(name) returns; throws AutomationError (429
+// for a name it does not know).
+using ObjectFactory = std::function<std::shared_ptr<Dispatch>(std::string_view name)>;
+
+// A built-in function: receives its evaluated arguments.
+using BuiltinFunction = std::function<Variant(std::span<Variant> args)>;
+
+class Interpreter {
+ public:
+  Interpreter(Reporter& reporter, ObjectFactory factory);
+  ~Interpreter();
+
+  Interpreter(const Interpreter&) = delete;
+  Interpreter& operator=(const Interpreter&) = delete;
+
+  // Makes `object` reachable as `name` from every statement.
+  void AddBuiltin(std::string name, std::shared_ptr<Dispatch> object);
+
+  // Makes `function` callable as `name(args)`.
+  void AddFunction(std::string name, BuiltinFunction function);
+
+  // At the interactive prompt the value of a member called as a statement
+  // is shown, when it has one.
+  void set_echo_results(bool echo) { echo_results_ = echo; }
+
+  // Runs `program` in order. Returns false when an error stopped it (the
+  // error has been reported); true when every statement ran. Variables and
+  // the On Error state carry over to the next Run.
+  bool Run(const Program& program);
+
+  // The value of variable `name` (Empty when it has none).
+  Variant Value(std::string_view name) const;
+
+  const ErrObject& err() const { return *err_; }
+
+ private:
+  struct NoCaseLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+
+  void Execute(const Statement& s);
+  Variant Evaluate(const Expr& e);
+  Variant CallMember(const Expr& member, InvokeKind kind, const Variant* new_value);
+  Variant CallFunction(const Expr& call);
+  Variant* Builtin(std::string_view name);
+  bool IsBuiltinObject(const Dispatch* object) const;
+  void Assign(const std::string& name, Variant value);
+
+  Reporter& reporter_;
+  std::shared_ptr<ErrObject> err_;
+  std::map<std::string, Variant, NoCaseLess> builtins_;
+  std::map<std::string, BuiltinFunction, NoCaseLess> functions_;
+  std::map<std::string, Variant, NoCaseLess> variables_;
+  bool resume_next_ = false;
+  bool echo_results_ = false;
+  int line_ = 0;  // line of the statement running
+};
+
+}  // namespace orvex::console
+
+#endif  // ORVEX_TOOLS_ORVEX_INTERPRETER_H_

@@ -1,0 +1,103 @@
+#include "options.h"
+
+#include <optional>
+
+namespace orvex::console {
+namespace {
+
+class ArgReader {
+ public:
+  explicit ArgReader(std::span<const std::string_view> args) : args_(args) {}
+
+  bool Done() const { return i_ >= args_.size(); }
+  std::string_view Current() const { return args_[i_]; }
+  void Advance() { ++i_; }
+
+  // The value of option `name` when the current argument is that option
+  // (as "--name=value" or "--name value"); nullopt when it is another one.
+  std::optional<std::string> Value(std::string_view name) {
+    std::string_view arg = args_[i_];
+    if (arg.substr(0, name.size()) != name) return std::nullopt;
+    if (arg.size() > name.size() && arg[name.size()] == '=') {
+      ++i_;
+      return std::string(arg.substr(name.size() + 1));
+    }
+    if (arg.size() != name.size()) return std::nullopt;
+    if (i_ + 1 >= args_.size()) throw UsageError(std::string(name) + " needs a value");
+    i_ += 2;
+    return std::string(args_[i_ - 1]);
+  }
+
+ private:
+  std::span<const std::string_view> args_;
+  size_t i_ = 0;
+};
+
+std::pair<std::string, platform::HostAddress> ParseMapping(const std::string& text) {
+  size_t eq = text.find('=');
+  if (eq == std::string::npos || eq == 0)
+    throw UsageError("--map-host wants NAME=ADDR:PORT, got '" + text + "'");
+  std::string name = text.substr(0, eq);
+  if (name.find_first_of("/:@ ") != std::string::npos)
+    throw UsageError("--map-host: '" + name + "' is not a bare host name");
+  std::optional<platform::HostAddress> address = platform::ParseHostAddress(text.substr(eq + 1));
+  if (!address) throw UsageError("--map-host wants NAME=ADDR:PORT, got '" + text + "'");
+  return {std::move(name), std::move(*address)};
+}
+
+}  // namespace
+
+Options ParseOptions(std::span<const std::string_view> args) {
+  Options options;
+  ArgReader reader(args);
+  bool have_script = false;
+  while (!reader.Done()) {
+    std::string_view arg = reader.Current();
+    if (have_script)
+      throw UsageError("unexpected argument after the script: '" + std::string(arg) + "'");
+    if (arg == "--embedded") {
+      options.embedded = true;
+      reader.Advance();
+    } else if (arg == "--json") {
+      options.json = true;
+      reader.Advance();
+    } else if (arg == "--help" || arg == "-h") {
+      options.help = true;
+      reader.Advance();
+    } else if (auto v = reader.Value("--seed")) {
+      options.seed_file = *v;
+    } else if (auto v = reader.Value("--store")) {
+      options.store_dir = *v;
+    } else if (auto v = reader.Value("--map-host")) {
+      options.host_map.push_back(ParseMapping(*v));
+    } else if (arg == "-" || arg.substr(0, 1) != "-") {
+      options.script = std::string(arg);
+      have_script = true;
+      reader.Advance();
+    } else {
+      throw UsageError("unknown option '" + std::string(arg) + "'");
+    }
+  }
+  if (!options.embedded && (!options.seed_file.empty() || !options.store_dir.empty()))
+    throw UsageError("--seed and --store configure the embedded docstore; add --embedded");
+  return options;
+}
+
+std::string UsageText() {
+  return "usage: orvex [--embedded] [--seed FILE] [--store DIR] [--map-host NAME=ADDR:PORT]...\n"
+         "             [--json] [SCRIPT | -]\n"
+         "\n"
+         "Runs a script of statements against the automation object, or reads\n"
+         "statements at a prompt when standard input is a terminal.\n"
+         "\n"
+         "  --embedded              start a docstore in this process and map its host names\n"
+         "  --seed FILE             seed the embedded docstore from FILE (default: sample store)\n"
+         "  --store DIR             keep the embedded docstore's store in DIR\n"
+         "  --map-host NAME=ADDR:PORT  reach server NAME at ADDR:PORT (repeatable)\n"
+         "  --json                  write one JSON object per member call and Print\n"
+         "  SCRIPT                  script file; '-' or none reads standard input\n"
+         "\n"
+         "Exit status: 0 done, 1 run-time error, 2 syntax or usage error.\n";
+}
+
+}  // namespace orvex::console

@@ -1,0 +1,334 @@
+#include "parser.h"
+
+#include <array>
+#include <cstdint>
+#include <limits>
+
+#include "lexer.h"
+#include "platform/text.h"
+#include "syntax_error.h"
+
+namespace orvex::console {
+namespace {
+
+bool Is(const Token& t, std::string_view keyword) {
+  return t.kind == TokenKind::kName && platform::CompareNoCase(t.text, keyword) == 0;
+}
+
+// Words that cannot name a variable.
+constexpr std::array<std::string_view, 10> kReserved = {
+    "Set", "Call", "Print", "On", "Dim", "True", "False", "Empty", "Null", "Nothing"};
+
+// VBScript statements a reader might try; naming them gives a clearer
+// message than "expected '='".
+constexpr std::array<std::string_view, 16> kUnsupported = {
+    "If",   "For",   "Do",    "While",  "Sub",   "Function", "Select", "Exit",
+    "With", "Const", "ReDim", "Option", "Class", "Loop",     "Wend",   "End"};
+
+template <size_t N>
+bool InList(const Token& t, const std::array<std::string_view, N>& list) {
+  for (std::string_view word : list)
+    if (Is(t, word)) return true;
+  return false;
+}
+
+std::string Describe(const Token& t) {
+  switch (t.kind) {
+    case TokenKind::kEndOfStatement:
+    case TokenKind::kEndOfInput:
+      return "end of statement";
+    case TokenKind::kString:
+      return "string \"" + t.text + "\"";
+    default:
+      return "'" + t.text + "'";
+  }
+}
+
+ExprPtr MakeExpr(Expr::Kind kind) {
+  auto e = std::make_unique<Expr>();
+  e->kind = kind;
+  return e;
+}
+
+Variant IntegerVariant(int64_t v) {
+  if (v >= std::numeric_limits<int16_t>::min() && v <= std::numeric_limits<int16_t>::max())
+    return Variant(static_cast<int16_t>(v));
+  return Variant(static_cast<int32_t>(v));
+}
+
+class Parser {
+ public:
+  explicit Parser(std::vector<Token> tokens) : t_(std::move(tokens)) {}
+
+  Program Run() {
+    Program program;
+    for (;;) {
+      while (At(TokenKind::kEndOfStatement)) ++p_;
+      if (At(TokenKind::kEndOfInput)) break;
+      program.push_back(ParseStatement());
+      if (!At(TokenKind::kEndOfStatement) && !At(TokenKind::kEndOfInput))
+        Fail("expected end of statement, found " + Describe(Peek()));
+    }
+    return program;
+  }
+
+ private:
+  const Token& Peek() const { return t_[p_]; }
+  bool At(TokenKind kind) const { return t_[p_].kind == kind; }
+  bool AtEnd() const { return At(TokenKind::kEndOfStatement) || At(TokenKind::kEndOfInput); }
+  const Token& Next() { return t_[p_++]; }
+
+  [[noreturn]] void Fail(const std::string& message) const {
+    throw SyntaxError(Peek().line, message);
+  }
+
+  void Expect(TokenKind kind, std::string_view what) {
+    if (!At(kind)) Fail("expected " + std::string(what) + ", found " + Describe(Peek()));
+    ++p_;
+  }
+
+  void ExpectKeyword(std::string_view keyword) {
+    if (!Is(Peek(), keyword))
+      Fail("expected '" + std::string(keyword) + "', found " + Describe(Peek()));
+    ++p_;
+  }
+
+  std::string ExpectVariableName() {
+    if (!At(TokenKind::kName) || InList(Peek(), kReserved))
+      Fail("expected a variable name, found " + Describe(Peek()));
+    return Next().text;
+  }
+
+  Statement ParseStatement() {
+    Statement s;
+    s.line = Peek().line;
+    const Token& first = Peek();
+    if (At(TokenKind::kQuestion) || Is(first, "Print")) {
+      ++p_;
+      s.kind = Statement::Kind::kPrint;
+      if (!AtEnd()) s.values = ParseArguments();
+    } else if (Is(first, "Set")) {
+      ++p_;
+      s.kind = Statement::Kind::kSet;
+      s.name = ExpectVariableName();
+      if (At(TokenKind::kDot)) Fail("Set assigns variables only; write 'x.Prop = value'");
+      Expect(TokenKind::kEquals, "'='");
+      s.value = ParseExpression();
+    } else if (Is(first, "Call")) {
+      ++p_;
+      s.kind = Statement::Kind::kCall;
+      s.target = ParsePostfix();
+      if (s.target->kind != Expr::Kind::kMember)
+        Fail("Call needs an object member, as in x.Member(a)");
+    } else if (Is(first, "On")) {
+      ++p_;
+      ExpectKeyword("Error");
+      if (Is(Peek(), "Resume")) {
+        ++p_;
+        ExpectKeyword("Next");
+        s.kind = Statement::Kind::kOnErrorResumeNext;
+      } else if (Is(Peek(), "GoTo")) {
+        ++p_;
+        if (!At(TokenKind::kInteger) || Peek().integer != 0)
+          Fail("only 'On Error GoTo 0' is supported");
+        ++p_;
+        s.kind = Statement::Kind::kOnErrorGoTo0;
+      } else {
+        Fail("expected 'Resume Next' or 'GoTo 0' after 'On Error'");
+      }
+    } else if (Is(first, "Dim")) {
+      ++p_;
+      s.kind = Statement::Kind::kDim;
+      s.names.push_back(ExpectVariableName());
+      while (At(TokenKind::kComma)) {
+        ++p_;
+        s.names.push_back(ExpectVariableName());
+      }
+    } else if (InList(first, kUnsupported)) {
+      Fail("'" + first.text + "' statements are not part of the console language");
+    } else if (At(TokenKind::kName) && !InList(first, kReserved)) {
+      ParseNameStatement(s);
+    } else {
+      Fail("expected a statement, found " + Describe(first));
+    }
+    return s;
+  }
+
+  // `v = expr`, `x.Prop = expr`, `x.Member args`.
+  void ParseNameStatement(Statement& s) {
+    std::string first = Peek().text;
+    ExprPtr target = ParsePostfix();
+    if (target->kind == Expr::Kind::kVariable) {
+      if (!At(TokenKind::kEquals)) Fail("expected '=' after '" + first + "'");
+      ++p_;
+      s.kind = Statement::Kind::kAssign;
+      s.name = target->name;
+      s.value = ParseExpression();
+      return;
+    }
+    if (target->kind != Expr::Kind::kMember)
+      Fail("a function result cannot stand alone; assign it, as in v = " + first + "(...)");
+    if (At(TokenKind::kEquals)) {
+      ++p_;
+      s.kind = Statement::Kind::kPropertyLet;
+      s.target = std::move(target);
+      s.value = ParseExpression();
+      return;
+    }
+    s.kind = Statement::Kind::kCall;
+    if (target->has_parens) {
+      if (target->args.empty() && AtEnd()) {
+        s.target = std::move(target);
+        return;
+      }
+      if (target->args.size() > 1 && AtEnd()) {
+        p_ = last_paren_;
+        Fail("parentheses around several arguments need Call: write 'Call x." + target->name +
+             "(a, b)' or 'x." + target->name + " a, b'");
+      }
+      // `x.Member (a)` or `x.Member (a) & b, c`: the parentheses belong to
+      // the first argument, not to the call, so read the arguments again.
+      p_ = last_paren_;
+      target->args.clear();
+      target->has_parens = false;
+    }
+    if (!AtEnd()) target->args = ParseArguments();
+    s.target = std::move(target);
+  }
+
+  std::vector<ExprPtr> ParseArguments() {
+    std::vector<ExprPtr> args;
+    args.push_back(ParseExpression());
+    while (At(TokenKind::kComma)) {
+      ++p_;
+      args.push_back(ParseExpression());
+    }
+    return args;
+  }
+
+  ExprPtr ParseExpression() {
+    ExprPtr left = ParseUnary();
+    while (At(TokenKind::kAmpersand)) {
+      ++p_;
+      ExprPtr e = MakeExpr(Expr::Kind::kConcat);
+      e->operands.push_back(std::move(left));
+      e->operands.push_back(ParseUnary());
+      left = std::move(e);
+    }
+    return left;
+  }
+
+  ExprPtr ParseUnary() {
+    if (!At(TokenKind::kMinus)) return ParsePostfix();
+    ++p_;
+    if (At(TokenKind::kInteger)) {
+      ExprPtr e = MakeExpr(Expr::Kind::kLiteral);
+      e->value = IntegerVariant(-Next().integer);
+      return e;
+    }
+    ExprPtr e = MakeExpr(Expr::Kind::kNegate);
+    e->operands.push_back(ParseUnary());
+    return e;
+  }
+
+  ExprPtr ParsePostfix() {
+    ExprPtr e = ParsePrimary();
+    while (At(TokenKind::kDot)) {
+      ++p_;
+      if (!At(TokenKind::kName))
+        Fail("expected a member name after '.', found " + Describe(Peek()));
+      ExprPtr m = MakeExpr(Expr::Kind::kMember);
+      m->name = Next().text;
+      m->operands.push_back(std::move(e));
+      if (At(TokenKind::kOpenParen)) {
+        size_t paren = p_;
+        m->args = ParseParenthesisedArguments();
+        m->has_parens = true;
+        last_paren_ = paren;
+      }
+      e = std::move(m);
+    }
+    return e;
+  }
+
+  std::vector<ExprPtr> ParseParenthesisedArguments() {
+    Expect(TokenKind::kOpenParen, "'('");
+    std::vector<ExprPtr> args;
+    if (!At(TokenKind::kCloseParen)) args = ParseArguments();
+    Expect(TokenKind::kCloseParen, "')'");
+    return args;
+  }
+
+  ExprPtr ParsePrimary() {
+    const Token& t = Peek();
+    switch (t.kind) {
+      case TokenKind::kString: {
+        ExprPtr e = MakeExpr(Expr::Kind::kLiteral);
+        e->value = Variant(Next().text);
+        return e;
+      }
+      case TokenKind::kInteger: {
+        if (t.integer > std::numeric_limits<int32_t>::max())
+          Fail("number too large for a 32-bit integer");
+        ExprPtr e = MakeExpr(Expr::Kind::kLiteral);
+        e->value = IntegerVariant(Next().integer);
+        return e;
+      }
+      case TokenKind::kOpenParen: {
+        ++p_;
+        ExprPtr e = MakeExpr(Expr::Kind::kParen);
+        e->operands.push_back(ParseExpression());
+        Expect(TokenKind::kCloseParen, "')'");
+        return e;
+      }
+      case TokenKind::kName:
+        return ParseName();
+      default:
+        Fail("expected an expression, found " + Describe(t));
+    }
+  }
+
+  ExprPtr ParseName() {
+    const Token& t = Peek();
+    ExprPtr e = MakeExpr(Expr::Kind::kLiteral);
+    if (Is(t, "True")) {
+      e->value = Variant(true);
+    } else if (Is(t, "False")) {
+      e->value = Variant(false);
+    } else if (Is(t, "Empty")) {
+      e->value = Variant();
+    } else if (Is(t, "Null")) {
+      e->value = Variant(Null{});
+    } else if (Is(t, "Nothing")) {
+      e->value = Variant(std::shared_ptr<Dispatch>());
+    } else if (InList(t, kReserved) || InList(t, kUnsupported)) {
+      Fail("expected an expression, found keyword '" + t.text + "'");
+    } else {
+      std::string name = Next().text;
+      if (At(TokenKind::kOpenParen)) {
+        e = MakeExpr(Expr::Kind::kFunction);
+        e->name = std::move(name);
+        e->args = ParseParenthesisedArguments();
+        e->has_parens = true;
+      } else {
+        e = MakeExpr(Expr::Kind::kVariable);
+        e->name = std::move(name);
+      }
+      return e;
+    }
+    ++p_;
+    return e;
+  }
+
+  std::vector<Token> t_;
+  size_t p_ = 0;
+  size_t last_paren_ = 0;  // where the argument list of the last member read began
+};
+
+}  // namespace
+
+Program Parse(std::string_view source, int first_line) {
+  return Parser(Tokenize(source, first_line)).Run();
+}
+
+}  // namespace orvex::console

@@ -1,0 +1,33 @@
+// Reads console script text as statements.
+//
+// The language is a small subset of VBScript; keywords and names are
+// case-insensitive:
+//   Set x = CreateObject("Linkora.ConnectOrvex")   object assignment (or Nothing)
+//   v = expr                                      variable assignment
+//   x.Prop = expr                                 property assignment
+//   x.Member a, b       Call x.Member(a, b)       member calls for their effect
+//   Print e1, e2        ? e1, e2                  output
+//   On Error Resume Next    On Error GoTo 0       error handling
+//   Dim a, b                                      declaration (optional)
+// Expressions: "strings" ("" for a quote), integers, True, False, Empty,
+// Null, Nothing, variables, x.Member(args), x.Prop, -expr, (expr), a & b and
+// CreateObject(name).
+//
+// As in VBScript, parentheses around the arguments of a member called as a
+// statement are only allowed with Call; `x.Member (a)` passes `a` by value.
+#ifndef ORVEX_TOOLS_ORVEX_PARSER_H_
+#define ORVEX_TOOLS_ORVEX_PARSER_H_
+
+#include <string_view>
+
+#include "syntax.h"
+
+namespace orvex::console {
+
+// Parses a whole script whose first line is numbered `first_line`. Throws
+// SyntaxError at the first statement that cannot be read.
+Program Parse(std::string_view source, int first_line = 1);
+
+}  // namespace orvex::console
+
+#endif  // ORVEX_TOOLS_ORVEX_PARSER_H_

@@ -1,0 +1,55 @@
+#include "reporter.h"
+
+#include "values.h"
+
+namespace orvex::console {
+
+void Reporter::Print(int line, const std::string& text) {
+  if (json_) {
+    nlohmann::ordered_json record;
+    record["line"] = line;
+    record["print"] = text;
+    Record(record);
+  } else {
+    out_ << text << '\n' << std::flush;
+  }
+}
+
+void Reporter::MemberCall(int line, std::string_view member, std::span<const Variant> args,
+                          const Variant& result, const AutomationError* error) {
+  if (!json_) return;
+  nlohmann::ordered_json record;
+  record["line"] = line;
+  record["member"] = std::string(member);
+  nlohmann::ordered_json values = nlohmann::ordered_json::array();
+  for (const Variant& arg : args) values.push_back(ToJson(arg));
+  record["args"] = std::move(values);
+  record["result"] = error ? nullptr : ToJson(result);
+  if (error) {
+    nlohmann::ordered_json e;
+    e["number"] = error->number();
+    e["description"] = error->what();
+    record["error"] = std::move(e);
+  } else {
+    record["error"] = nullptr;
+  }
+  Record(record);
+}
+
+void Reporter::Echo(const std::string& text) {
+  if (!json_) out_ << text << '\n' << std::flush;
+}
+
+void Reporter::RuntimeError(int line, int32_t number, std::string_view description) {
+  err_ << "line " << line << ": error " << number << ": " << description << '\n' << std::flush;
+}
+
+void Reporter::SyntaxError(int line, std::string_view message) {
+  err_ << "line " << line << ": syntax error: " << message << '\n' << std::flush;
+}
+
+void Reporter::Record(const nlohmann::ordered_json& record) {
+  if (json_) out_ << JsonLine(record) << '\n' << std::flush;
+}
+
+}  // namespace orvex::console

@@ -1,0 +1,61 @@
+// Where a running script's output goes.
+//
+// In text mode Print output goes to `out` and errors to `err`. In JSON mode
+// `out` gets one JSON object per line: one per member call of an automation
+// object and one per Print; errors still go to `err` as text. Every line is
+// flushed as it is written, so a reader sees it at once.
+#ifndef ORVEX_TOOLS_ORVEX_REPORTER_H_
+#define ORVEX_TOOLS_ORVEX_REPORTER_H_
+
+#include <cstdint>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/dispatch.h"
+
+namespace orvex::console {
+
+class Reporter {
+ public:
+  Reporter(std::ostream& out, std::ostream& err, bool json) : out_(out), err_(err), json_(json) {}
+
+  bool json() const { return json_; }
+
+  // A Print statement's output (its values already joined).
+  void Print(int line, const std::string& text);
+
+  // A finished member call: the arguments as they are after the call (by
+  // reference outputs included), and either its result or its error.
+  // Written in JSON mode only:
+  //   {"line":N,"member":"...","args":[...],"result":...,"error":null}
+  //   {"line":N,"member":"...","args":[...],"result":null,
+  //    "error":{"number":E,"description":"..."}}
+  void MemberCall(int line, std::string_view member, std::span<const Variant> args,
+                  const Variant& result, const AutomationError* error);
+
+  // The value of a call typed at the interactive prompt (text mode only).
+  void Echo(const std::string& text);
+
+  // A run-time error that is not handled: "line N: error E: description".
+  void RuntimeError(int line, int32_t number, std::string_view description);
+
+  // "line N: syntax error: message".
+  void SyntaxError(int line, std::string_view message);
+
+  // Any other record (for example a dialog shown while a call ran), as one
+  // JSON line; ignored in text mode.
+  void Record(const nlohmann::ordered_json& record);
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+  bool json_;
+};
+
+}  // namespace orvex::console
+
+#endif  // ORVEX_TOOLS_ORVEX_REPORTER_H_
