@@ -1,0 +1,152 @@
+// Module services: name checks, the comma split, the trapping field readers
+// and writers, the prerequisite check and the string table.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "module/comma_split.h"
+#include "module/field_access.h"
+#include "module/names.h"
+#include "module/prerequisite.h"
+#include "platform/language.h"
+#include "resources/strings.h"
+
+namespace orvex::module {
+namespace {
+
+std::vector<std::string> Strings(const VariantArray& parts) {
+  std::vector<std::string> out;
+  for (const Variant& v : parts) out.push_back(v.ToString());
+  return out;
+}
+
+TEST(NamesTest, NameAndPathChecks) {
+  EXPECT_TRUE(IsValidName("Reports"));
+  EXPECT_TRUE(IsValidName("Q1 plan.doc"));
+  EXPECT_TRUE(IsValidPath("Reports/2001"));
+  for (const char* bad : {"", "a/b", "a:b", "a*b", "a?b", "a\"b", "a\\b", "a|b", "a<b", "a>b"})
+    EXPECT_FALSE(IsValidName(bad)) << bad;
+  for (const char* bad : {"", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a|b", "a<b", "a>b"})
+    EXPECT_FALSE(IsValidPath(bad)) << bad;
+}
+
+TEST(SplitByCommaTest, SplitsAtEveryCommaWithoutTrimming) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Strings(SplitByComma("")), V{""});
+  EXPECT_EQ(Strings(SplitByComma(",")), V{""});
+  EXPECT_EQ(Strings(SplitByComma("a")), V{"a"});
+  EXPECT_EQ(Strings(SplitByComma("a,b")), (V{"a", "b"}));
+  EXPECT_EQ(Strings(SplitByComma("a,,b")), (V{"a", "", "b"}));
+  EXPECT_EQ(Strings(SplitByComma("a,")), (V{"a", ""}));
+  EXPECT_EQ(Strings(SplitByComma(",a")), (V{"", "a"}));
+  EXPECT_EQ(Strings(SplitByComma(" a , b ")), (V{" a ", " b "}));
+}
+
+class StubItem : public server::Item {
+ public:
+  StubItem() : Item(server::ItemKind::kDocument) {}
+  void Open(const server::BindArgs&) override {}
+  void SaveTo(const server::BindArgs&) override {}
+  void Delete(const std::string&) override {}
+  void MoveTo(const std::string&) override {}
+  server::Recordset ListWorkspaces() override { return {}; }
+  server::Recordset ListSubfolders() override { return {}; }
+};
+
+TEST(FieldAccessTest, ReadersAnswerTheirFailureValuesInsteadOfRaising) {
+  server::Fields row({{"one", Variant("a")},
+                      {"many", Variant(VariantArray{Variant("a"), Variant("b"), Variant("c")})},
+                      {"null", Variant(Null{})},
+                      {"flag", Variant(true)}});
+  server::Recordset rows({row});
+  EXPECT_EQ(RecordsetFieldCount(rows, "many"), 3);
+  EXPECT_EQ(RecordsetFieldCount(rows, "one"), -1);
+  EXPECT_EQ(RecordsetFieldText(rows, "one"), "a");
+  EXPECT_EQ(RecordsetFieldText(rows, "flag"), "True");
+  EXPECT_EQ(RecordsetFieldText(rows, "null"), "");
+  EXPECT_EQ(RecordsetFieldText(rows, "many"), "");
+  rows.MoveNext();
+  EXPECT_EQ(RecordsetFieldText(rows, "one"), "");
+  EXPECT_EQ(RecordsetFieldCount(rows, "many"), -1);
+
+  StubItem item;
+  ASSERT_TRUE(SetItemFieldText(item, "one", "x"));
+  ASSERT_TRUE(SetItemFieldList(item, "many", "a,b"));
+  EXPECT_EQ(ItemFieldText(item, "one"), "x");
+  EXPECT_EQ(ItemFieldCount(item, "many"), 2);
+  EXPECT_EQ(ItemFieldCount(item, "one"), 0);
+  EXPECT_EQ(ItemFieldText(item, "missing"), "");
+  EXPECT_EQ(ArrayCount(item.GetFields().Value("many")), 2);
+  EXPECT_EQ(ArrayCount(Variant("a")), 0);
+  // Nothing is sent: the changes wait for the caller's update.
+  EXPECT_EQ(item.GetFields().pending().size(), 2u);
+}
+
+class PrerequisiteTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = std::filesystem::temp_directory_path() /
+            ("orvex-prereq-" + std::to_string(::getpid()) + ".reg");
+    std::filesystem::remove(path_);
+  }
+  void TearDown() override { std::filesystem::remove(path_); }
+  void Write(const std::string& body) {
+    std::ofstream(path_) << "Windows Registry Editor Version 5.00\r\n\r\n" << body;
+  }
+  std::filesystem::path path_;
+};
+
+TEST_F(PrerequisiteTest, BothRegistryViewsMustCarryTheProductName) {
+  const std::string machine =
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Installer\\Products\\"
+      "64BB78C5AA2D29747A6372E627A870D9]\r\n";
+  const std::string classes =
+      "[HKEY_CLASSES_ROOT\\Installer\\Products\\64BB78C5AA2D29747A6372E627A870D9]\r\n";
+  const std::string name =
+      "\"ProductName\"=\"Client Components for Microsoft SharePoint Portal Server 2001\"\r\n";
+  EXPECT_FALSE(IsClientInstalled(path_.string()));  // no file at all
+  Write(machine + name);
+  EXPECT_FALSE(IsClientInstalled(path_.string()));
+  Write(classes + name);
+  EXPECT_FALSE(IsClientInstalled(path_.string()));
+  Write(machine + name + classes + "\"Other\"=\"x\"\r\n");
+  EXPECT_FALSE(IsClientInstalled(path_.string()));
+  Write(machine + name + classes +
+        "\"ProductName\"=\"client components for Microsoft SharePoint Portal Server 2001\"\r\n");
+  EXPECT_FALSE(IsClientInstalled(path_.string()));
+  Write(
+      machine + name + classes +
+      "\"ProductName\"=\"Client Components for Microsoft SharePoint Portal Server 2001 SP1\"\r\n");
+  EXPECT_TRUE(IsClientInstalled(path_.string()));
+
+  std::filesystem::remove(path_);
+  ASSERT_TRUE(RegisterClientComponents(path_.string()));
+  EXPECT_TRUE(IsClientInstalled(path_.string()));
+}
+
+TEST(StringTableTest, BothLanguagesAndTheNameNotice) {
+  using resources::LoadString;
+  int held = 0;
+  for (int id = 100; id <= 146; ++id) {
+    bool en = !LoadString(id, platform::kLangEnglish).empty();
+    EXPECT_EQ(en, !LoadString(id, platform::kLangJapanese).empty()) << id;
+    held += en;
+  }
+  EXPECT_EQ(held, 43);
+  EXPECT_EQ(LoadString(113, platform::kLangEnglish), "");
+  EXPECT_EQ(LoadString(117, platform::kLangEnglish),
+            ":*?<>\\|/\" is not acceptable for % field. Please change and try again.");
+  EXPECT_EQ(LoadString(117, platform::kLangJapanese),
+            "%に:*?<>\\|/\" は使用できません。変更して下さい。");
+  EXPECT_EQ(LoadString(115, platform::kLangEnglish), LoadString(119, platform::kLangEnglish));
+  EXPECT_NE(LoadString(115, platform::kLangJapanese), LoadString(119, platform::kLangJapanese));
+  EXPECT_EQ(resources::ReplacePercent("% and %", "Topics"), "Topics and Topics");
+
+  platform::SetThreadLanguage(platform::kLangJapanese);
+  EXPECT_EQ(LoadString(107), "キャンセル");
+  platform::SetThreadLanguage(std::nullopt);
+}
+
+}  // namespace
+}  // namespace orvex::module

@@ -1,0 +1,116 @@
+// Platform seams: automation values, the registry file, the host map and the
+// thread language.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/dispatch.h"
+#include "platform/host_map.h"
+#include "platform/language.h"
+#include "platform/registry.h"
+
+namespace orvex::platform {
+namespace {
+
+TEST(VariantTest, ConversionsFollowTheAutomationRules) {
+  EXPECT_EQ(Variant(true).ToInt32(), -1);
+  EXPECT_EQ(Variant(false).ToInt32(), 0);
+  EXPECT_EQ(Variant().ToString(), "");
+  EXPECT_EQ(Variant().ToInt16(), 0);
+  EXPECT_EQ(Variant(true).ToString(), "True");
+  EXPECT_EQ(Variant(" 42 ").ToInt32(), 42);
+  EXPECT_TRUE(Variant("true").ToBool());
+  EXPECT_FALSE(Variant("0").ToBool());
+  EXPECT_TRUE(Variant("1").ToBool());
+  auto number = [](auto f) {
+    try {
+      f();
+    } catch (const AutomationError& e) {
+      return e.number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(number([] { Variant(Null{}).ToString(); }), kErrTypeMismatch);
+  EXPECT_EQ(number([] { Variant("abc").ToInt32(); }), kErrTypeMismatch);
+  EXPECT_EQ(number([] { Variant(int32_t{40000}).ToInt16(); }), kErrOverflow);
+  EXPECT_EQ(number([] { Variant(VariantArray{}).ToString(); }), kErrTypeMismatch);
+}
+
+TEST(RegistryTest, ReadsWritesAndDeletesKeysInRegFileFormat) {
+  auto path = std::filesystem::temp_directory_path() / "orvex-registry-test.reg";
+  std::filesystem::remove(path);
+  {
+    std::ofstream(path) << "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n"
+                        << "[HKEY_CLASSES_ROOT\\A\\B]\r\n"
+                        << "@=\"default\"\r\n"
+                        << "\"Quoted\"=\"say \\\"hi\\\" \\\\ bye\"\r\n"
+                        << "\"Count\"=dword:0000000a\r\n"
+                        << "\"Binary\"=hex:01,02\r\n"
+                        << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\A\\B]\r\n"
+                        << "\"Other\"=\"view\"\r\n"
+                        << "[-HKEY_CLASSES_ROOT\\Gone]\r\n";
+  }
+  Registry r(path.string());
+  ASSERT_TRUE(r.Load());
+  EXPECT_EQ(r.QueryString(Hive::kClassesRoot, "a\\b", ""), "default");
+  EXPECT_EQ(r.QueryString(Hive::kClassesRoot, "A\\B", "quoted"), "say \"hi\" \\ bye");
+  EXPECT_FALSE(r.QueryString(Hive::kClassesRoot, "A\\B", "Count"));  // not a string
+  EXPECT_FALSE(r.QueryString(Hive::kClassesRoot, "A\\B", "Other"));  // views are distinct
+  EXPECT_EQ(r.QueryString(Hive::kLocalMachine, "SOFTWARE\\Classes\\A\\B", "Other"), "view");
+
+  r.SetValue(Hive::kClassesRoot, "A\\B\\C", "x", std::string("1"));
+  r.DeleteTree(Hive::kLocalMachine, "SOFTWARE\\Classes\\A");
+  ASSERT_TRUE(r.Save());
+  Registry again(path.string());
+  ASSERT_TRUE(again.Load());
+  EXPECT_EQ(again.QueryString(Hive::kClassesRoot, "A\\B", "Quoted"), "say \"hi\" \\ bye");
+  EXPECT_EQ(again.QueryString(Hive::kClassesRoot, "A\\B\\C", "x"), "1");
+  EXPECT_FALSE(again.KeyExists(Hive::kLocalMachine, "SOFTWARE\\Classes\\A\\B"));
+  again.DeleteTree(Hive::kClassesRoot, "A");
+  EXPECT_FALSE(again.KeyExists(Hive::kClassesRoot, "A\\B\\C"));
+
+  std::ofstream(path) << "not a registry file\n";
+  EXPECT_FALSE(again.Load());
+  std::filesystem::remove(path);
+  Registry missing(path.string());
+  EXPECT_TRUE(missing.Load());
+}
+
+TEST(HostMapTest, ParsesAddressesAndMapsHostsCaseInsensitively) {
+  auto a = ParseHostAddress("127.0.0.1:8080");
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->address, "127.0.0.1");
+  EXPECT_EQ(a->port, 8080);
+  auto v6 = ParseHostAddress("[::1]:81");
+  ASSERT_TRUE(v6);
+  EXPECT_EQ(v6->address, "::1");
+  for (const char* bad : {"", "127.0.0.1", ":80", "host:0", "host:70000", "host:8x", "::1:80"})
+    EXPECT_FALSE(ParseHostAddress(bad)) << bad;
+  MapHost("Docs", *a);
+  EXPECT_EQ(LookupHost("docs")->port, 8080);
+  UnmapHost("DOCS");
+  EXPECT_FALSE(LookupHost("docs"));
+}
+
+TEST(LanguageTest, LocaleEnvironmentAndThreadOverride) {
+  EXPECT_EQ(LanguageOfLocale("ja_JP.UTF-8"), kLangJapanese);
+  EXPECT_EQ(LanguageOfLocale("ja"), kLangJapanese);
+  EXPECT_EQ(LanguageOfLocale("jam"), kLangEnglish);
+  EXPECT_EQ(LanguageOfLocale("en_US.UTF-8"), kLangEnglish);
+  ::setenv("LC_ALL", "", 1);
+  ::setenv("LC_MESSAGES", "ja_JP.UTF-8", 1);
+  ::setenv("LANG", "en_US.UTF-8", 1);
+  EXPECT_EQ(ThreadLanguage(), kLangJapanese);
+  ::setenv("LC_ALL", "C", 1);
+  EXPECT_EQ(ThreadLanguage(), kLangEnglish);
+  SetThreadLanguage(kLangJapanese);
+  EXPECT_EQ(ThreadLanguage(), kLangJapanese);
+  SetThreadLanguage(std::nullopt);
+  ::unsetenv("LC_ALL");
+  ::unsetenv("LC_MESSAGES");
+}
+
+}  // namespace
+}  // namespace orvex::platform
