@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what QzOrvex needs on Debian 12, builds it into build/ and installs
+# it (the programs, and the platform registry entries installation writes).
+# Safe to run again: it installs only what is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang-format
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libcurl4-openssl-dev libexpat1-dev libsqlite3-dev libboost-dev nlohmann-json3-dev
+  qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic
+  apache2 litmus cadaver curl
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build_dir=${ORVEX_BUILD_DIR:-build}
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${ORVEX_CMAKE_ARGS:-}
+cmake --build "$build_dir" -j"$(nproc)"
+cmake --install "$build_dir" > /dev/null
