@@ -57,7 +57,8 @@ struct Traits<R (engine::ServerClass1::*)(P...)> {
 };
 
 template <auto Op, size_t... I>
-Variant Invoke(engine::ServerClass1& e, std::span<Variant> args, std::index_sequence<I...>) {
+Variant Invoke(engine::ServerClass1& e, [[maybe_unused]] std::span<Variant> args,
+               std::index_sequence<I...>) {
   using T = Traits<decltype(Op)>;
   std::tuple<Stored<std::tuple_element_t<I, typename T::Params>>...> locals{
       FromVariant<Stored<std::tuple_element_t<I, typename T::Params>>>(args[I])...};

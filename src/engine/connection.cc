@@ -59,6 +59,12 @@ server::BindArgs ServerClass1::Bind(const std::string& url, const server::Connec
   return args;
 }
 
+void ServerClass1::OpenConnection(const std::string& url) {
+  server::Connection& cnx = cnx1();
+  ApplyProviderSettings(cnx);
+  cnx.Open(url, LoginUser, Password, -1);
+}
+
 bool ServerClass1::ConnectOpen() {
   if (!module::IsValidName(HostName)) {
     ErrorCode = kCodeBadHostName;
@@ -66,9 +72,7 @@ bool ServerClass1::ConnectOpen() {
   }
   const std::string url = kHttp + HostName + WorkPub;
   try {
-    server::Connection& cnx = cnx1();
-    ApplyProviderSettings(cnx);
-    cnx.Open(url, LoginUser, Password, -1);
+    OpenConnection(url);
   } catch (...) {
     SetErrorCode();
     return false;

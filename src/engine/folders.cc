@@ -1,0 +1,192 @@
+// Document folders: listing, the enhanced-folder test, the folder walk, and
+// creating, deleting and renaming folders.
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+#include "engine/error_codes.h"
+#include "engine/server_class1.h"
+#include "module/names.h"
+#include "server/names.h"
+
+namespace orvex::engine {
+namespace {
+
+// Room of the walk's entry list when an operation starts one, and its growth.
+constexpr size_t kTreeRoom = 31;
+constexpr size_t kTreeGrowth = 20;
+
+}  // namespace
+
+int16_t ServerClass1::GetDocFolderInfo(const std::string& Folder) {
+  if (!Folder.empty() && !module::IsValidPath(Folder)) {
+    ErrorCode = kCodeBadPath;
+    return -1;
+  }
+  const std::string url = CreateURL(kUrlWorkspaceItem, Folder);
+  folders_.Reset();
+  try {
+    if (!WorkspaceFolder)
+      WorkspaceFolder = backend_->CreateItem(server::ItemKind::kWorkspaceFolder);
+    WorkspaceFolder->Open(Bind(url, nullptr, true));
+    server::Recordset rows = WorkspaceFolder->ListSubfolders();
+    for (; !rows.Eof(); rows.MoveNext()) {
+      const server::Fields& f = rows.Current();
+      const std::string content_class = f.Value(server::kColContentClass).ToString();
+      bool version;
+      if (content_class == server::kClassSmartFolder)
+        version = true;
+      else if (content_class == server::kClassKnowledgeFolder)
+        version = false;
+      else
+        continue;
+      folders_.Add(FolderRow{f.Value(server::kColDisplayName).ToString(), version,
+                             f.Value(server::kColIsReadOnly).ToBool(),
+                             f.Value(server::kPropHref).ToString()});
+    }
+  } catch (...) {
+    SetErrorCode();
+    return -1;
+  }
+  return folders_.count();
+}
+
+bool ServerClass1::GetDocFolder(int16_t Index, std::string& Folder, bool& Version, bool& ReadOnly) {
+  const FolderRow* row = folders_.Get(Index);
+  if (row == nullptr) return false;
+  Folder = row->name;
+  Version = row->version;
+  ReadOnly = row->read_only;
+  return true;
+}
+
+void ServerClass1::GetFolderTree(const std::string& Workspace, const std::string& Folder,
+                                 int16_t Base, int16_t& Count) {
+  Count = -1;
+  const std::string url = Folder.empty() ? "http://" + HostName + "/" + Workspace + "/"
+                                         : "http://" + HostName + "/" + Folder;
+  try {
+    int16_t n = 0;
+    {
+      auto folder = backend_->CreateItem(server::ItemKind::kWorkspaceFolder);
+      folder->Open(Bind(url, nullptr, true));
+      server::Recordset rows = folder->ListSubfolders();
+      for (; !rows.Eof(); rows.MoveNext()) {
+        const size_t at = static_cast<size_t>(Base) + static_cast<size_t>(n);
+        if (at >= TreeEntries.size()) TreeEntries.resize(TreeEntries.size() + kTreeGrowth);
+        const server::Fields& f = rows.Current();
+        const std::string content_class = f.Value(server::kColContentClass).ToString();
+        std::string image;
+        if (content_class == server::kClassSmartFolder)
+          image = "smart";
+        else if (content_class == server::kClassKnowledgeFolder)
+          image = "folder";
+        else
+          continue;
+        TreeEntry& e = TreeEntries[at];
+        e.ItemName = f.Value(server::kColDisplayName).ToString();
+        e.ImageKey = image;
+        e.ParentPath = Folder.empty() ? Workspace : Folder;
+        e.Path = e.ParentPath + "/" + e.ItemName;
+        e.HasSubs = f.Value(server::kPropHasSubs).ToBool();
+        if (n == std::numeric_limits<int16_t>::max()) throw std::overflow_error("tree entries");
+        ++n;
+      }
+    }
+    int total = 0;
+    for (int16_t i = 0; i < n; ++i) {
+      const TreeEntry& e = TreeEntries[static_cast<size_t>(Base + i)];
+      if (!e.HasSubs) continue;
+      int16_t r = -1;
+      const std::string path = e.Path;
+      GetFolderTree(Workspace, path, static_cast<int16_t>(Base + n + total), r);
+      if (r == -1) return;
+      total += r;
+      if (n + total > std::numeric_limits<int16_t>::max())
+        throw std::overflow_error("tree entries");
+    }
+    Count = static_cast<int16_t>(n + total);
+  } catch (...) {
+    SetErrorCode();
+  }
+}
+
+bool ServerClass1::IsVersionFolder(const std::string& Folder) {
+  ErrorCode = kCodeNone;
+  TreeEntries.assign(kTreeRoom, TreeEntry{});
+  int16_t count = -1;
+  GetFolderTree(CurrentWorkspace, "", 0, count);
+  const std::string wanted = CurrentWorkspace + "/" + Folder;
+  const bool exists =
+      count > 0 && std::any_of(TreeEntries.begin(), TreeEntries.begin() + count,
+                               [&](const TreeEntry& e) { return e.Path == wanted; });
+  TreeEntries.clear();
+  if (!exists) {
+    ErrorCode = kCodeNotFound;
+    return false;
+  }
+  if (!module::IsValidPath(Folder)) {
+    ErrorCode = kCodeBadName;
+    return false;
+  }
+  try {
+    auto folder = backend_->CreateItem(server::ItemKind::kDocumentFolder);
+    folder->Open(Bind(CreateURL(kUrlWorkspaceItem, Folder), nullptr, true));
+    return folder->GetFields().Value(server::kColContentClass).ToString() ==
+           server::kClassSmartFolder;
+  } catch (...) {
+    SetErrorCode();
+    return false;
+  }
+}
+
+bool ServerClass1::CreateFolder(const std::string& Folder, bool Version) {
+  if (!module::IsValidPath(Folder)) {
+    ErrorCode = kCodeBadPath;
+    return false;
+  }
+  try {
+    auto folder = backend_->CreateItem(server::ItemKind::kDocumentFolder);
+    folder->SetContentClass(Version ? server::kClassSmartFolder : server::kClassKnowledgeFolder);
+    folder->SaveTo(Bind(CreateURL(kUrlWorkspaceItem, Folder), nullptr, true, 0));
+    return true;
+  } catch (...) {
+    SetErrorCode();
+    return false;
+  }
+}
+
+bool ServerClass1::DeleteFolder(const std::string& Folder) {
+  if (!module::IsValidPath(Folder)) {
+    ErrorCode = kCodeBadPath;
+    return false;
+  }
+  try {
+    const std::string url = CreateURL(kUrlWorkspaceItem, Folder);
+    auto folder = backend_->CreateItem(server::ItemKind::kDocumentFolder);
+    folder->Open(Bind(url, nullptr, true));
+    folder->Delete(url);
+    return true;
+  } catch (...) {
+    SetErrorCode();
+    return false;
+  }
+}
+
+bool ServerClass1::ChangeFolderName(const std::string& OldFolder, const std::string& NewFolder) {
+  if (!module::IsValidName(OldFolder) || !module::IsValidName(NewFolder)) {
+    ErrorCode = kCodeBadName;
+    return false;
+  }
+  try {
+    auto folder = backend_->CreateItem(server::ItemKind::kDocumentFolder);
+    folder->Open(Bind(CreateURL(kUrlWorkspaceItem, OldFolder), nullptr, true));
+    if (NewFolder != OldFolder) folder->MoveTo(CreateURL(kUrlWorkspaceItem, NewFolder));
+    return true;
+  } catch (...) {
+    SetErrorCode();
+    return false;
+  }
+}
+
+}  // namespace orvex::engine
