@@ -1,0 +1,171 @@
+#include "server/webdav/http_client.h"
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+#include "platform/host_map.h"
+#include "server/error.h"
+
+namespace orvex::server::webdav {
+namespace {
+
+void GlobalInit() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct Transfer {
+  HttpResponse* response;
+  size_t max_body;
+  bool too_large = false;
+};
+
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
+  auto* t = static_cast<Transfer*>(user);
+  size_t n = size * count;
+  if (t->response->body.size() + n > t->max_body) {
+    t->too_large = true;
+    return 0;  // makes libcurl fail the transfer
+  }
+  t->response->body.append(data, n);
+  return n;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return s;
+}
+
+size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+  auto* t = static_cast<Transfer*>(user);
+  size_t n = size * count;
+  std::string_view line(data, n);
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+  if (line.substr(0, 5) == "HTTP/") {
+    // A new response begins (after an interim 100 Continue, say).
+    t->response->headers.clear();
+    return n;
+  }
+  size_t colon = line.find(':');
+  if (colon == std::string_view::npos) return n;
+  std::string_view value = line.substr(colon + 1);
+  while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+  t->response->headers[Lower(std::string(line.substr(0, colon)))] = std::string(value);
+  return n;
+}
+
+// "host:port:addr:port" for CURLOPT_CONNECT_TO, IPv6 addresses bracketed.
+std::string ConnectTo(const Url& url, const platform::HostAddress& to) {
+  std::string host = url.host.find(':') != std::string::npos ? "[" + url.host + "]" : url.host;
+  std::string addr =
+      to.address.find(':') != std::string::npos ? "[" + to.address + "]" : to.address;
+  return host + ":" + std::to_string(url.port) + ":" + addr + ":" + std::to_string(to.port);
+}
+
+class SList {
+ public:
+  SList() = default;
+  ~SList() { curl_slist_free_all(list_); }
+  SList(const SList&) = delete;
+  SList& operator=(const SList&) = delete;
+  void Append(const std::string& s) {
+    curl_slist* next = curl_slist_append(list_, s.c_str());
+    if (next == nullptr) throw Error(kErrGenericFailure, "out of memory for request headers");
+    list_ = next;
+  }
+  curl_slist* get() const { return list_; }
+
+ private:
+  curl_slist* list_ = nullptr;
+};
+
+}  // namespace
+
+std::string HttpResponse::Header(const std::string& lower_name) const {
+  auto it = headers.find(lower_name);
+  return it == headers.end() ? std::string() : it->second;
+}
+
+HttpClient::HttpClient() {
+  GlobalInit();
+  curl_ = curl_easy_init();
+}
+
+HttpClient::~HttpClient() {
+  if (curl_ != nullptr) curl_easy_cleanup(static_cast<CURL*>(curl_));
+}
+
+HttpResponse HttpClient::Send(const HttpRequest& request) {
+  CURL* curl = static_cast<CURL*>(curl_);
+  if (curl == nullptr) throw Error(kErrGenericFailure, "HTTP client could not be created");
+
+  // Reset clears the previous request's options but keeps the connection
+  // cache, so the next request reuses the open connection.
+  curl_easy_reset(curl);
+
+  HttpResponse response;
+  Transfer transfer{&response, request.max_body};
+  std::string url = WireUrl(request.url, request.encode_path);
+  char error[CURL_ERROR_SIZE] = {0};
+
+  SList headers;
+  headers.Append("Expect:");
+  for (const std::string& h : request.headers) headers.Append(h);
+  SList connect_to;
+  std::optional<platform::HostAddress> mapped = platform::LookupHost(request.url.host);
+  if (mapped) connect_to.Append(ConnectTo(request.url, *mapped));
+
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
+  curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, "QzOrvex/0.1");
+  curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, request.timeout_seconds);
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
+  if (mapped) {
+    curl_easy_setopt(curl, CURLOPT_CONNECT_TO, connect_to.get());
+    curl_easy_setopt(curl, CURLOPT_PROXY, "");
+  }
+  if (request.credentials) {
+    curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+    curl_easy_setopt(curl, CURLOPT_USERNAME, request.credentials->user.c_str());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, request.credentials->password.c_str());
+  }
+  if (request.body) {
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE,
+                     static_cast<curl_off_t>(request.body->size()));
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body->data());
+  }
+  curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
+  curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
+
+  CURLcode rc = curl_easy_perform(curl);
+  // Nothing of this request may outlive it in the reused handle.
+  curl_easy_setopt(curl, CURLOPT_USERNAME, nullptr);
+  curl_easy_setopt(curl, CURLOPT_PASSWORD, nullptr);
+  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
+  curl_easy_setopt(curl, CURLOPT_CONNECT_TO, nullptr);
+  if (rc != CURLE_OK) {
+    std::string what = request.method + " " + url + " failed: ";
+    if (transfer.too_large)
+      what += "response body larger than " + std::to_string(request.max_body) + " bytes";
+    else
+      what += error[0] != '\0' ? error : curl_easy_strerror(rc);
+    throw Error(kErrGenericFailure, what);
+  }
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+  return response;
+}
+
+}  // namespace orvex::server::webdav

@@ -1,0 +1,71 @@
+// HTTP/1.1 requests over one reused libcurl handle.
+//
+// One client keeps one easy handle, so consecutive requests to the same
+// server share a kept-alive connection. A host listed in the platform host
+// map is reached at its mapped address through CURLOPT_CONNECT_TO, with the
+// bare name left in the Host header and no proxy; other hosts resolve
+// normally and honour the usual proxy environment variables. Credentials go
+// out preemptively as HTTP Basic and are never written anywhere else.
+#ifndef ORVEX_SERVER_WEBDAV_HTTP_CLIENT_H_
+#define ORVEX_SERVER_WEBDAV_HTTP_CLIENT_H_
+
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "server/webdav/url.h"
+
+namespace orvex::server::webdav {
+
+struct Credentials {
+  std::string user;  // may carry a domain: "CORP\jones"
+  std::string password;
+};
+
+struct HttpRequest {
+  std::string method;
+  Url url;
+  bool encode_path = true;           // percent-encode url.path on the wire
+  std::vector<std::string> headers;  // "Name: value"
+  std::optional<std::string> body;   // none: the request has no body
+  std::optional<Credentials> credentials;
+  size_t max_body = size_t{64} << 20;  // a longer response body fails the request
+  long timeout_seconds = 120;          // the whole exchange
+};
+
+struct HttpResponse {
+  long status = 0;
+  // Headers of the final response, names in lower case.
+  std::map<std::string, std::string> headers;
+  std::string body;
+
+  // The header's value, or "" when absent.
+  std::string Header(const std::string& lower_name) const;
+};
+
+class HttpClient {
+ public:
+  // Connections are attempted for at most this long.
+  static constexpr long kConnectTimeoutSeconds = 10;
+  // A transfer slower than one byte per second for this long is abandoned.
+  static constexpr long kLowSpeedSeconds = 30;
+
+  HttpClient();
+  ~HttpClient();
+  HttpClient(const HttpClient&) = delete;
+  HttpClient& operator=(const HttpClient&) = delete;
+
+  // Sends `request` and returns whatever status the server answered. Throws
+  // server::Error(kErrGenericFailure) when no complete response arrives: no
+  // connection, a timeout, a truncated or oversized body.
+  HttpResponse Send(const HttpRequest& request);
+
+ private:
+  void* curl_;  // CURL*
+};
+
+}  // namespace orvex::server::webdav
+
+#endif  // ORVEX_SERVER_WEBDAV_HTTP_CLIENT_H_

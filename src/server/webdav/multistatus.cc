@@ -1,0 +1,345 @@
+#include "server/webdav/multistatus.h"
+
+#include <charconv>
+#include <limits>
+#include <optional>
+
+#ifndef XML_DTD
+#define XML_DTD  // declares the entity amplification limits of expat >= 2.4
+#endif
+#include <expat.h>
+
+#include "server/error.h"
+#include "server/webdav/property_name.h"
+#include "server/webdav/status.h"
+
+namespace orvex::server::webdav {
+namespace {
+
+// Separates namespace URI and local name in the names expat reports. A
+// control character cannot occur in an XML name or namespace URI.
+constexpr char kNsSep = '\x01';
+constexpr char kDav[] = "DAV:";
+
+struct QName {
+  std::string_view ns;
+  std::string_view local;
+};
+
+QName SplitExpatName(const char* name) {
+  std::string_view s(name);
+  size_t sep = s.find(kNsSep);
+  if (sep == std::string_view::npos) return {{}, s};
+  return {s.substr(0, sep), s.substr(sep + 1)};
+}
+
+bool Is(QName q, std::string_view ns, std::string_view local) {
+  return q.ns == ns && q.local == local;
+}
+
+std::optional<int64_t> ParseInt(std::string_view s) {
+  size_t b = s.find_first_not_of(" \t\r\n");
+  size_t e = s.find_last_not_of(" \t\r\n");
+  if (b == std::string_view::npos) return std::nullopt;
+  s = s.substr(b, e - b + 1);
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  int64_t v = 0;
+  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  return v;
+}
+
+std::string_view Trim(std::string_view s) {
+  size_t b = s.find_first_not_of(" \t\r\n");
+  if (b == std::string_view::npos) return {};
+  size_t e = s.find_last_not_of(" \t\r\n");
+  return s.substr(b, e - b + 1);
+}
+
+// What the element at one level of the document is.
+enum class Frame {
+  kIgnored,      // an element we do not read, and everything inside it
+  kMultistatus,  // DAV:multistatus
+  kResponse,     // DAV:response
+  kHref,         // DAV:href of a response
+  kStatus,       // DAV:status of a response or a propstat
+  kPropstat,     // DAV:propstat
+  kProp,         // DAV:prop of a propstat
+  kProperty,     // one property inside DAV:prop
+  kValue,        // an xml:v value of a multi-valued property
+  kInner,        // any other element inside a property
+};
+
+class Parser {
+ public:
+  explicit Parser(const std::string& encoding) {
+    parser_ = XML_ParserCreateNS(encoding.empty() ? nullptr : encoding.c_str(), kNsSep);
+    if (parser_ == nullptr) throw Error(kErrGenericFailure, "out of memory for the XML parser");
+    XML_SetUserData(parser_, this);
+    XML_SetElementHandler(parser_, &Parser::OnStart, &Parser::OnEnd);
+    XML_SetCharacterDataHandler(parser_, &Parser::OnText);
+    XML_SetStartDoctypeDeclHandler(parser_, &Parser::OnDoctype);
+    XML_SetEntityDeclHandler(parser_, &Parser::OnEntityDecl);
+    XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+    XML_SetBillionLaughsAttackProtectionMaximumAmplification(parser_, 2.0f);
+  }
+  ~Parser() { XML_ParserFree(parser_); }
+  Parser(const Parser&) = delete;
+  Parser& operator=(const Parser&) = delete;
+
+  std::vector<ResourceResponse> Run(std::string_view body) {
+    // expat takes int lengths; feed the body in slices.
+    constexpr size_t kSlice = 1 << 20;
+    size_t offset = 0;
+    do {
+      size_t n = std::min(kSlice, body.size() - offset);
+      bool last = offset + n == body.size();
+      if (XML_Parse(parser_, body.data() + offset, static_cast<int>(n), last) != XML_STATUS_OK)
+        Fail();
+      offset += n;
+    } while (offset < body.size());
+    if (!saw_root_) throw Error(kErrGenericFailure, "multistatus response has no root element");
+    return std::move(responses_);
+  }
+
+ private:
+  [[noreturn]] void Fail() {
+    if (!refusal_.empty()) throw Error(kErrGenericFailure, refusal_);
+    std::string what = "malformed multistatus response: ";
+    what += XML_ErrorString(XML_GetErrorCode(parser_));
+    what += " at line " + std::to_string(XML_GetCurrentLineNumber(parser_));
+    throw Error(kErrGenericFailure, what);
+  }
+
+  void Refuse(const char* why) {
+    if (refusal_.empty()) refusal_ = why;
+    XML_StopParser(parser_, XML_FALSE);
+  }
+
+  static void OnDoctype(void* self, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+    static_cast<Parser*>(self)->Refuse("multistatus response declares a document type");
+  }
+  static void OnEntityDecl(void* self, const XML_Char*, int, const XML_Char*, int, const XML_Char*,
+                           const XML_Char*, const XML_Char*, const XML_Char*) {
+    static_cast<Parser*>(self)->Refuse("multistatus response declares an entity");
+  }
+  static void OnStart(void* self, const XML_Char* name, const XML_Char** attrs) {
+    static_cast<Parser*>(self)->Start(SplitExpatName(name), attrs);
+  }
+  static void OnEnd(void* self, const XML_Char*) { static_cast<Parser*>(self)->End(); }
+  static void OnText(void* self, const XML_Char* s, int len) {
+    static_cast<Parser*>(self)->Text(std::string_view(s, static_cast<size_t>(len)));
+  }
+
+  Frame Child(QName q) {
+    if (stack_.empty()) {
+      if (!Is(q, kDav, "multistatus")) {
+        Refuse("response root is not DAV:multistatus");
+        return Frame::kIgnored;
+      }
+      saw_root_ = true;
+      return Frame::kMultistatus;
+    }
+    switch (stack_.back()) {
+      case Frame::kMultistatus:
+        if (Is(q, kDav, "response")) {
+          responses_.emplace_back();
+          has_href_ = false;
+          return Frame::kResponse;
+        }
+        return Frame::kIgnored;
+      case Frame::kResponse:
+        if (Is(q, kDav, "href") && !has_href_) return Frame::kHref;
+        if (Is(q, kDav, "status")) return Frame::kStatus;
+        if (Is(q, kDav, "propstat")) {
+          pending_.clear();
+          propstat_status_ = 0;
+          return Frame::kPropstat;
+        }
+        return Frame::kIgnored;
+      case Frame::kPropstat:
+        if (Is(q, kDav, "prop")) return Frame::kProp;
+        if (Is(q, kDav, "status")) return Frame::kStatus;
+        return Frame::kIgnored;
+      case Frame::kProp:
+        return Frame::kProperty;
+      case Frame::kProperty:
+        if (multi_ && Is(q, kMultiValueNamespace, "v") && stack_.size() == property_level_ + 1)
+          return Frame::kValue;
+        if (Is(property_name_, kDav, "resourcetype") && Is(q, kDav, "collection"))
+          collection_ = true;
+        has_children_ = true;
+        return Frame::kInner;
+      case Frame::kValue:
+      case Frame::kInner:
+        return Frame::kInner;
+      default:
+        return Frame::kIgnored;
+    }
+  }
+
+  void Start(QName q, const XML_Char** attrs) {
+    if (!stack_.empty() && stack_.back() == Frame::kIgnored) {
+      stack_.push_back(Frame::kIgnored);
+      return;
+    }
+    Frame f = Child(q);
+    switch (f) {
+      case Frame::kHref:
+      case Frame::kStatus:
+      case Frame::kValue:
+        text_.clear();
+        break;
+      case Frame::kProperty:
+        property_ns_.assign(q.ns);
+        property_local_.assign(q.local);
+        property_name_ = {property_ns_, property_local_};
+        property_level_ = stack_.size();
+        dt_.clear();
+        for (const XML_Char** a = attrs; a != nullptr && *a != nullptr; a += 2) {
+          if (Is(SplitExpatName(a[0]), kTypeNamespace, "dt")) dt_ = a[1];
+        }
+        multi_ = dt_.rfind("mv.", 0) == 0;
+        values_.clear();
+        text_.clear();
+        collection_ = false;
+        has_children_ = false;
+        break;
+      default:
+        break;
+    }
+    stack_.push_back(f);
+  }
+
+  void End() {
+    Frame f = stack_.back();
+    stack_.pop_back();
+    switch (f) {
+      case Frame::kHref:
+        responses_.back().href = std::string(Trim(text_));
+        has_href_ = true;
+        break;
+      case Frame::kStatus:
+        if (stack_.back() == Frame::kPropstat)
+          propstat_status_ = ParseStatusLine(text_);
+        else
+          responses_.back().status = ParseStatusLine(text_);
+        break;
+      case Frame::kValue:
+        values_.emplace_back(text_);
+        text_.clear();
+        break;
+      case Frame::kProperty:
+        EndProperty();
+        break;
+      case Frame::kPropstat:
+        EndPropstat();
+        break;
+      default:
+        break;
+    }
+  }
+
+  void EndProperty() {
+    PendingProperty p;
+    p.name = JoinPropertyName(property_ns_, property_local_);
+    if (multi_)
+      p.value = Variant(std::move(values_));
+    else if (has_children_)
+      p.value = Variant(std::string(Trim(text_)));
+    else
+      p.value = TypedValue(dt_, text_);
+    p.collection = collection_;
+    values_ = {};
+    pending_.push_back(std::move(p));
+  }
+
+  void EndPropstat() {
+    ResourceResponse& r = responses_.back();
+    bool ok = propstat_status_ >= 200 && propstat_status_ < 300;
+    for (PendingProperty& p : pending_) {
+      if (ok) {
+        if (p.collection) r.is_collection = true;
+        r.properties.insert_or_assign(std::move(p.name), std::move(p.value));
+      } else {
+        r.failed.emplace_back(std::move(p.name), propstat_status_);
+      }
+    }
+    pending_.clear();
+  }
+
+  void Text(std::string_view s) {
+    if (stack_.empty()) return;
+    switch (stack_.back()) {
+      case Frame::kHref:
+      case Frame::kStatus:
+      case Frame::kValue:
+      case Frame::kProperty:
+        text_ += s;
+        break;
+      case Frame::kInner:
+        if (!multi_) text_ += s;
+        break;
+      default:
+        break;
+    }
+  }
+
+  struct PendingProperty {
+    std::string name;
+    Variant value;
+    bool collection = false;
+  };
+
+  XML_Parser parser_;
+  std::string refusal_;
+  bool saw_root_ = false;
+  std::vector<Frame> stack_;
+  std::vector<ResourceResponse> responses_;
+  bool has_href_ = false;
+  std::vector<PendingProperty> pending_;
+  int propstat_status_ = 0;
+  // The property being read.
+  std::string property_ns_;
+  std::string property_local_;
+  QName property_name_;
+  size_t property_level_ = 0;
+  std::string dt_;
+  bool multi_ = false;
+  bool collection_ = false;
+  bool has_children_ = false;
+  VariantArray values_;
+  std::string text_;
+};
+
+}  // namespace
+
+Variant TypedValue(std::string_view dt, const std::string& text) {
+  if (text.empty() || dt.empty()) return Variant(text);
+  if (dt == "boolean") {
+    std::string_view t = Trim(text);
+    if (t == "1" || t == "true") return Variant(true);
+    if (t == "0" || t == "false") return Variant(false);
+    return Variant(text);
+  }
+  if (dt == "int" || dt == "i4") {
+    auto v = ParseInt(text);
+    if (v && *v >= std::numeric_limits<int32_t>::min() && *v <= std::numeric_limits<int32_t>::max())
+      return Variant(static_cast<int32_t>(*v));
+    return Variant(text);
+  }
+  if (dt == "i2") {
+    auto v = ParseInt(text);
+    if (v && *v >= std::numeric_limits<int16_t>::min() && *v <= std::numeric_limits<int16_t>::max())
+      return Variant(static_cast<int16_t>(*v));
+    return Variant(text);
+  }
+  return Variant(text);
+}
+
+std::vector<ResourceResponse> ParseMultistatus(std::string_view body, const std::string& encoding) {
+  Parser parser(encoding);
+  return parser.Run(body);
+}
+
+}  // namespace orvex::server::webdav

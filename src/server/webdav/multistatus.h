@@ -1,0 +1,54 @@
+// Reading a 207 Multi-Status body.
+//
+// Elements and attributes are matched by namespace URI, never by prefix.
+// Property values are typed by the attribute dt in the namespace
+// urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/: boolean -> bool, int and
+// i4 -> 32-bit integer, i2 -> 16-bit integer, mv.* -> array of strings (one
+// per child element v in the namespace "xml:"), anything else, an untyped
+// value and a value whose text does not fit its type -> string. An empty
+// element is the empty string. A body with a document type declaration is
+// refused outright: a multistatus never needs one, and refusing it rules out
+// entity expansion attacks.
+#ifndef ORVEX_SERVER_WEBDAV_MULTISTATUS_H_
+#define ORVEX_SERVER_WEBDAV_MULTISTATUS_H_
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/variant.h"
+
+namespace orvex::server::webdav {
+
+inline constexpr char kTypeNamespace[] = "urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/";
+inline constexpr char kMultiValueNamespace[] = "xml:";
+
+// One <response> of a multistatus.
+struct ResourceResponse {
+  std::string href;  // as written: an absolute path or URL, percent-encoded
+  // The response's own status when it has one instead of propstats; else 0.
+  int status = 0;
+  // Properties reported with a 2xx status, by full name ("DAV:displayname").
+  std::map<std::string, Variant, std::less<>> properties;
+  // True when a 2xx DAV:resourcetype holds DAV:collection.
+  bool is_collection = false;
+  // Properties reported with any other status, with that status, in order.
+  std::vector<std::pair<std::string, int>> failed;
+};
+
+// Parses `body`; `encoding` is the charset the HTTP headers named (empty: let
+// the document say). Throws server::Error(kErrGenericFailure) when the body is
+// not well-formed XML, declares a document type, or its root is not
+// DAV:multistatus.
+std::vector<ResourceResponse> ParseMultistatus(std::string_view body,
+                                               const std::string& encoding = {});
+
+// The Variant for a value of type `dt` ("" when untyped) with text `text`.
+Variant TypedValue(std::string_view dt, const std::string& text);
+
+}  // namespace orvex::server::webdav
+
+#endif  // ORVEX_SERVER_WEBDAV_MULTISTATUS_H_

@@ -1,0 +1,41 @@
+// The XML bodies the provider sends.
+//
+// Values are written typed, the way the server reads them back: a Boolean as
+// dt "boolean" ("1"/"0"), a 32-bit integer as "int", a 16-bit integer as
+// "i2", an array as "mv.string" with one xml:v element per value, a string
+// (and Empty) untyped. Setting a value to Null removes the property.
+#ifndef ORVEX_SERVER_WEBDAV_REQUEST_BODY_H_
+#define ORVEX_SERVER_WEBDAV_REQUEST_BODY_H_
+
+#include <string>
+#include <string_view>
+
+#include "server/fields.h"
+
+namespace orvex::server::webdav {
+
+// PROPFIND asking for every property.
+std::string AllPropBody();
+
+// The changes that go to the server: the last value set for each property,
+// in the order the properties were first set; the provider's own resource
+// columns (RESOURCE_*) are dropped, since the provider derives them.
+Fields::Changes ServerChanges(const Fields::Changes& changes);
+
+// PROPPATCH body for `changes` (already passed through ServerChanges):
+// consecutive values form one DAV:set, consecutive Nulls one DAV:remove.
+// Throws server::Error(kErrGenericFailure) for a name that cannot be an XML
+// element or a value that cannot be written.
+std::string PropertyUpdateBody(const Fields::Changes& changes);
+
+// Extended MKCOL body setting `changes` (Nulls are skipped) on the new
+// collection.
+std::string MkcolBody(const Fields::Changes& changes);
+
+// `text` with the characters XML reserves escaped; throws
+// server::Error(kErrGenericFailure) for a control character XML cannot carry.
+std::string XmlEscape(std::string_view text);
+
+}  // namespace orvex::server::webdav
+
+#endif  // ORVEX_SERVER_WEBDAV_REQUEST_BODY_H_

@@ -1,0 +1,60 @@
+#include "server/webdav/resource_row.h"
+
+#include "platform/text.h"
+#include "server/names.h"
+
+namespace orvex::server::webdav {
+
+bool FlagValue(const Variant& value) {
+  switch (value.type()) {
+    case VariantType::kBool:
+      return value.ToBool();
+    case VariantType::kI2:
+    case VariantType::kI4:
+      return value.ToInt32() != 0;
+    case VariantType::kString: {
+      std::string s = value.ToString();
+      return s == "1" || platform::CompareNoCase(s, "true") == 0;
+    }
+    default:
+      return false;
+  }
+}
+
+std::map<std::string, Variant, std::less<>> ResourceRow(const ResourceResponse& response,
+                                                        const Url& request) {
+  std::map<std::string, Variant, std::less<>> row = response.properties;
+  auto prop = [&](const char* name) -> const Variant* {
+    auto it = response.properties.find(name);
+    return it == response.properties.end() ? nullptr : &it->second;
+  };
+
+  std::string authority = HrefAuthority(response.href);
+  if (authority.empty()) authority = request.authority;
+  std::string path = PercentDecode(HrefPath(response.href));
+  std::string base = request.scheme + "://" + authority;
+
+  std::string parse_name(LastSegment(path));
+  row[kPropHref] = base + path;
+  row[kColAbsoluteParseName] = base + std::string(TrimTrailingSlashes(path));
+  row[kColParseName] = parse_name;
+
+  const Variant* display = prop(kPropDisplayName);
+  std::string display_name = display != nullptr && !display->IsArray() ? display->ToString() : "";
+  row[kColDisplayName] = display_name.empty() ? parse_name : display_name;
+
+  const Variant* content_class = prop(kPropContentClass);
+  row[kColContentClass] =
+      content_class != nullptr && !content_class->IsArray() ? content_class->ToString() : "";
+
+  auto flag = [&](const char* name) {
+    const Variant* v = prop(name);
+    return v != nullptr && FlagValue(*v);
+  };
+  row[kColIsReadOnly] = flag(kPropIsReadOnly);
+  row[kColIsHidden] = flag(kPropIsHidden);
+  row[kColIsCollection] = response.is_collection || flag(kPropIsCollection);
+  return row;
+}
+
+}  // namespace orvex::server::webdav

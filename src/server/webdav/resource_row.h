@@ -1,0 +1,38 @@
+// The field values of one resource, as items and listing rows carry them.
+//
+// Besides the server's own properties every row carries the provider's
+// resource columns, derived from the response itself:
+//   DAV:href                    absolute URL, path decoded, as the server wrote it
+//   RESOURCE_PARSENAME          last path segment, decoded
+//   RESOURCE_ABSOLUTEPARSENAME  absolute URL, path decoded, no trailing slash
+//   RESOURCE_DISPLAYNAME        DAV:displayname, else the parse name
+//   RESOURCE_CONTENTCLASS       DAV:contentclass, else ""
+//   RESOURCE_ISREADONLY, RESOURCE_ISHIDDEN   DAV:isreadonly, DAV:ishidden
+//   RESOURCE_ISCOLLECTION       collection resource type, or DAV:iscollection
+// Absent flags read False. URLs handed back are unescaped like the URLs the
+// engine builds, so they can be opened again as they are.
+#ifndef ORVEX_SERVER_WEBDAV_RESOURCE_ROW_H_
+#define ORVEX_SERVER_WEBDAV_RESOURCE_ROW_H_
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "platform/variant.h"
+#include "server/webdav/multistatus.h"
+#include "server/webdav/url.h"
+
+namespace orvex::server::webdav {
+
+// `request` is the URL the response answered; it supplies scheme and host
+// when the href is a bare path.
+std::map<std::string, Variant, std::less<>> ResourceRow(const ResourceResponse& response,
+                                                        const Url& request);
+
+// A property value read as a flag: a Boolean, "1"/"true", or a non-zero
+// integer is True; anything else, Null included, is False.
+bool FlagValue(const Variant& value);
+
+}  // namespace orvex::server::webdav
+
+#endif  // ORVEX_SERVER_WEBDAV_RESOURCE_ROW_H_

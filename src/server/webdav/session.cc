@@ -1,0 +1,163 @@
+#include "server/webdav/session.h"
+
+#include "platform/text.h"
+#include "server/error.h"
+#include "server/webdav/request_body.h"
+#include "server/webdav/status.h"
+
+namespace orvex::server::webdav {
+namespace {
+
+constexpr char kProvider[] = "MSDAIPP.DSO";
+
+Url ParseOrThrow(const std::string& text) {
+  std::optional<Url> url = ParseUrl(text);
+  if (!url) throw Error(kErrGenericFailure, "not an http URL: " + text);
+  return *url;
+}
+
+std::optional<Credentials> CredentialsOf(const std::string& user, const std::string& password) {
+  if (user.empty() && password.empty()) return std::nullopt;
+  return Credentials{user, password};
+}
+
+// The connection's "Url Encoding" setting: 1 encodes paths.
+bool EncodesPaths(const Connection& connection) {
+  const Variant& v = connection.Property("Url Encoding");
+  switch (v.type()) {
+    case VariantType::kI2:
+    case VariantType::kI4:
+      return v.ToInt32() == 1;
+    case VariantType::kString:
+      return v.ToString() == "1";
+    default:
+      return false;
+  }
+}
+
+std::string_view Trim(std::string_view s) {
+  size_t b = s.find_first_not_of(" \t");
+  if (b == std::string_view::npos) return {};
+  size_t e = s.find_last_not_of(" \t");
+  return s.substr(b, e - b + 1);
+}
+
+}  // namespace
+
+void Session::OpenConnection(const Connection& connection, const std::string& url,
+                             const std::string& user, const std::string& password) {
+  if (platform::CompareNoCase(connection.Provider(), kProvider) != 0)
+    throw Error(kErrGenericFailure, "provider not supported: " + connection.Provider());
+  Target target{ParseOrThrow(url), EncodesPaths(connection), CredentialsOf(user, password)};
+  HttpResponse response =
+      Send(target, "PROPFIND", {"Depth: 0", "Content-Type: application/xml; charset=\"utf-8\""},
+           AllPropBody());
+  if (response.status != 207)
+    throw Error(ErrorForStatus(response.status, "PROPFIND"),
+                "opening " + url + ": HTTP status " + std::to_string(response.status));
+  CloseConnection(connection);
+  opened_.push_back({&connection, target.url.host, target.encode_path, target.credentials});
+}
+
+void Session::CloseConnection(const Connection& connection) {
+  std::erase_if(opened_, [&](const Opened& o) { return o.connection == &connection; });
+}
+
+Target Session::Resolve(const BindArgs& args) const {
+  Target target{ParseOrThrow(args.url), true, CredentialsOf(args.user, args.password)};
+  if (args.active_connection != nullptr) {
+    const Connection& c = *args.active_connection;
+    if (c.State() != kStateOpen)
+      throw Error(kErrGenericFailure, "the active connection is not open");
+    target.encode_path = EncodesPaths(c);
+    if (!target.credentials) target.credentials = CredentialsOf(c.user(), c.password());
+    return target;
+  }
+  for (auto it = opened_.rbegin(); it != opened_.rend(); ++it) {
+    if (platform::CompareNoCase(it->host, target.url.host) != 0) continue;
+    target.encode_path = it->encode_path;
+    if (!target.credentials) target.credentials = it->credentials;
+    break;
+  }
+  return target;
+}
+
+HttpResponse Session::Send(const Target& target, std::string method,
+                           std::vector<std::string> headers, std::optional<std::string> body) {
+  HttpRequest request;
+  request.method = std::move(method);
+  request.url = target.url;
+  request.encode_path = target.encode_path;
+  request.headers = std::move(headers);
+  request.body = std::move(body);
+  request.credentials = target.credentials;
+  return http_.Send(request);
+}
+
+std::vector<ResourceResponse> Session::Propfind(const Target& target, int depth) {
+  HttpResponse response =
+      Send(target, "PROPFIND",
+           {"Depth: " + std::to_string(depth), "Content-Type: application/xml; charset=\"utf-8\""},
+           AllPropBody());
+  if (response.status != 207) {
+    RequireSuccess(response, "PROPFIND");
+    throw Error(kErrGenericFailure,
+                "PROPFIND answered " + std::to_string(response.status) + " instead of 207");
+  }
+  return ReadMultistatus(response);
+}
+
+void RequireSuccess(const HttpResponse& response, std::string_view method) {
+  if (response.status >= 200 && response.status < 300) return;
+  throw Error(ErrorForStatus(response.status, method),
+              std::string(method) + " answered HTTP status " + std::to_string(response.status));
+}
+
+std::vector<ResourceResponse> ReadMultistatus(const HttpResponse& response) {
+  std::string content_type = response.Header("content-type");
+  std::string_view media = Trim(std::string_view(content_type).substr(0, content_type.find(';')));
+  std::string lower(media);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  bool xml = lower == "application/xml" || lower == "text/xml" ||
+             (lower.size() > 4 && lower.compare(lower.size() - 4, 4, "+xml") == 0);
+  if (!xml)
+    throw Error(kErrGenericFailure, "multistatus response is not XML: \"" + content_type + "\"");
+
+  // A charset named in the header outranks the document's own declaration.
+  std::string charset;
+  for (size_t pos = content_type.find(';'); pos != std::string::npos;
+       pos = content_type.find(';', pos + 1)) {
+    std::string_view param = Trim(std::string_view(content_type).substr(pos + 1));
+    param = param.substr(0, param.find(';'));
+    if (platform::StartsWithNoCase(param, "charset=")) {
+      param.remove_prefix(8);
+      if (param.size() >= 2 && param.front() == '"' && param.back() == '"')
+        param = param.substr(1, param.size() - 2);
+      charset = std::string(param);
+    }
+  }
+  return ParseMultistatus(response.body, charset);
+}
+
+void RequireAllPropertiesSet(const std::vector<ResourceResponse>& responses,
+                             std::string_view method) {
+  int first = 0;      // the first failure of its own
+  int dependent = 0;  // 424: failed because another property did
+  for (const ResourceResponse& r : responses) {
+    if (r.status != 0 && (r.status < 200 || r.status >= 300) && first == 0) first = r.status;
+    for (const auto& [name, status] : r.failed) {
+      if (status == 424)
+        dependent = status;
+      else if (first == 0)
+        first = status;
+    }
+  }
+  int failed = first != 0 ? first : dependent;
+  if (failed == 0) return;
+  throw Error(
+      ErrorForStatus(failed, method),
+      std::string(method) + " could not set a property: HTTP status " + std::to_string(failed));
+}
+
+}  // namespace orvex::server::webdav

@@ -1,0 +1,82 @@
+// What one backend shares between its connections and items: the HTTP
+// client (one reused handle, so requests share a kept-alive connection) and
+// what each open connection was opened with.
+//
+// An item opened without an active connection and without credentials of its
+// own uses the settings of the most recently opened connection to the same
+// host, the way the provider's credential cache serves such opens.
+#ifndef ORVEX_SERVER_WEBDAV_SESSION_H_
+#define ORVEX_SERVER_WEBDAV_SESSION_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "server/connection.h"
+#include "server/item.h"
+#include "server/webdav/http_client.h"
+#include "server/webdav/multistatus.h"
+#include "server/webdav/url.h"
+
+namespace orvex::server::webdav {
+
+// Where requests for one item go, and how.
+struct Target {
+  Url url;
+  bool encode_path = true;
+  std::optional<Credentials> credentials;
+};
+
+class Session {
+ public:
+  HttpClient& http() { return http_; }
+
+  // Opens `connection`: checks its provider, then PROPFIND Depth 0 on `url`;
+  // anything but 207 throws server::Error with the status's error number.
+  void OpenConnection(const Connection& connection, const std::string& url, const std::string& user,
+                      const std::string& password);
+  void CloseConnection(const Connection& connection);
+
+  // The target for an item's open or save-to arguments. Throws
+  // server::Error(kErrGenericFailure) for a URL that is not http(s) or a
+  // closed active connection.
+  Target Resolve(const BindArgs& args) const;
+
+  // Sends `method` to `target`; throws on transport failure only.
+  HttpResponse Send(const Target& target, std::string method, std::vector<std::string> headers,
+                    std::optional<std::string> body);
+
+  // PROPFIND (allprop) at `depth`; throws server::Error with the status's
+  // error number unless the answer is a well-formed 207 multistatus in XML.
+  std::vector<ResourceResponse> Propfind(const Target& target, int depth);
+
+ private:
+  struct Opened {
+    const Connection* connection;
+    std::string host;
+    bool encode_path;
+    std::optional<Credentials> credentials;
+  };
+
+  HttpClient http_;
+  std::vector<Opened> opened_;  // oldest first
+};
+
+// Throws server::Error for `response` unless its status is 2xx.
+void RequireSuccess(const HttpResponse& response, std::string_view method);
+
+// The multistatus in `response` (status 207); throws server::Error
+// (kErrGenericFailure) when the body is not XML or does not parse.
+std::vector<ResourceResponse> ReadMultistatus(const HttpResponse& response);
+
+// Throws server::Error for the first property a PROPPATCH (or extended MKCOL)
+// multistatus reports as failed, ignoring 424 (failed only because another
+// one did).
+void RequireAllPropertiesSet(const std::vector<ResourceResponse>& responses,
+                             std::string_view method);
+
+}  // namespace orvex::server::webdav
+
+#endif  // ORVEX_SERVER_WEBDAV_SESSION_H_

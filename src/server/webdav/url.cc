@@ -1,0 +1,157 @@
+#include "server/webdav/url.h"
+
+#include <charconv>
+
+#include "platform/text.h"
+
+namespace orvex::server::webdav {
+namespace {
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool IsUnreserved(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '.' || c == '_' || c == '~';
+}
+
+// Length of "scheme://" at the start of `text`, or 0 when there is none.
+size_t SchemePrefixLength(std::string_view text) {
+  size_t colon = text.find("://");
+  if (colon == std::string_view::npos || colon == 0) return 0;
+  for (size_t i = 0; i < colon; ++i) {
+    char c = text[i];
+    bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+              (i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
+    if (!ok) return 0;
+  }
+  return colon + 3;
+}
+
+}  // namespace
+
+std::optional<Url> ParseUrl(std::string_view text) {
+  Url url;
+  if (platform::StartsWithNoCase(text, "http://")) {
+    url.scheme = "http";
+    url.port = 80;
+    text.remove_prefix(7);
+  } else if (platform::StartsWithNoCase(text, "https://")) {
+    url.scheme = "https";
+    url.port = 443;
+    text.remove_prefix(8);
+  } else {
+    return std::nullopt;
+  }
+  size_t slash = text.find('/');
+  std::string_view authority = text.substr(0, slash);
+  url.path = slash == std::string_view::npos ? std::string() : std::string(text.substr(slash));
+  if (authority.empty() || authority.find_first_of("@ \\?#") != std::string_view::npos)
+    return std::nullopt;
+  url.authority = std::string(authority);
+
+  std::string_view host = authority;
+  std::string_view port;
+  if (authority.front() == '[') {
+    size_t close = authority.find(']');
+    if (close == std::string_view::npos || close == 1) return std::nullopt;
+    host = authority.substr(1, close - 1);
+    std::string_view rest = authority.substr(close + 1);
+    if (!rest.empty()) {
+      if (rest.front() != ':') return std::nullopt;
+      port = rest.substr(1);
+    }
+  } else {
+    size_t colon = authority.find(':');
+    if (colon != std::string_view::npos) {
+      host = authority.substr(0, colon);
+      port = authority.substr(colon + 1);
+      if (port.empty()) return std::nullopt;
+    }
+  }
+  if (host.empty()) return std::nullopt;
+  url.host = std::string(host);
+  if (!port.empty()) {
+    int p = 0;
+    auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), p);
+    if (ec != std::errc() || end != port.data() + port.size() || p <= 0 || p > 65535)
+      return std::nullopt;
+    url.port = p;
+  }
+  return url;
+}
+
+std::string PercentEncodePath(std::string_view path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(path.size());
+  for (char ch : path) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    if (IsUnreserved(c) || c == '/') {
+      out += ch;
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 0xF];
+    }
+  }
+  return out;
+}
+
+std::string PercentDecode(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+        HexValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::string WireUrl(const Url& url, bool encode) {
+  std::string out = url.scheme + "://" + url.authority;
+  if (url.path.empty())
+    out += '/';
+  else
+    out += encode ? PercentEncodePath(url.path) : url.path;
+  return out;
+}
+
+std::string HrefPath(std::string_view href) {
+  size_t prefix = SchemePrefixLength(href);
+  if (prefix > 0) {
+    size_t slash = href.find('/', prefix);
+    href = slash == std::string_view::npos ? std::string_view("/") : href.substr(slash);
+  }
+  size_t end = href.find_first_of("?#");
+  return std::string(href.substr(0, end));
+}
+
+std::string HrefAuthority(std::string_view href) {
+  size_t prefix = SchemePrefixLength(href);
+  if (prefix == 0) return {};
+  size_t slash = href.find('/', prefix);
+  return std::string(href.substr(prefix, slash == std::string_view::npos ? slash : slash - prefix));
+}
+
+std::string_view TrimTrailingSlashes(std::string_view path) {
+  while (!path.empty() && path.back() == '/') path.remove_suffix(1);
+  return path;
+}
+
+std::string_view LastSegment(std::string_view path) {
+  path = TrimTrailingSlashes(path);
+  size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace orvex::server::webdav

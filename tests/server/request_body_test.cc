@@ -1,0 +1,79 @@
+#include "server/webdav/request_body.h"
+
+#include <gtest/gtest.h>
+
+#include "server/error.h"
+
+namespace orvex::server::webdav {
+namespace {
+
+TEST(RequestBodyTest, KeepsTheLastValueOfEachServerProperty) {
+  Fields::Changes changes = {
+      {"DAV:contentclass", "urn:content-classes:smartfolder"},
+      {"RESOURCE_DISPLAYNAME", "not sent"},
+      {"urn:o#Title", "first"},
+      {"DAV:contentclass", "urn:content-classes:knowledgefolder"},
+  };
+  Fields::Changes out = ServerChanges(changes);
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0].first, "DAV:contentclass");
+  EXPECT_EQ(out[0].second, Variant("urn:content-classes:knowledgefolder"));
+  EXPECT_EQ(out[1].first, "urn:o#Title");
+}
+
+TEST(RequestBodyTest, WritesTypedValuesSetsAndRemovesInOrder) {
+  Fields::Changes changes = {
+      {"urn:schemas-microsoft-com:office:office#Author", "A & <B>"},
+      {"urn:p:flag", true},
+      {"urn:p:count", int32_t{12}},
+      {"urn:p:small", int16_t{-3}},
+      {"urn:p:gone", Null{}},
+      {"urn:p:keywords", VariantArray{"a", "b"}},
+  };
+  EXPECT_EQ(PropertyUpdateBody(changes),
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+            "<D:propertyupdate xmlns:D=\"DAV:\" "
+            "xmlns:b=\"urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/\" xmlns:x=\"xml:\">"
+            "<D:set><D:prop>"
+            "<Author xmlns=\"urn:schemas-microsoft-com:office:office\">A &amp; &lt;B&gt;</Author>"
+            "<flag xmlns=\"urn:p:\" b:dt=\"boolean\">1</flag>"
+            "<count xmlns=\"urn:p:\" b:dt=\"int\">12</count>"
+            "<small xmlns=\"urn:p:\" b:dt=\"i2\">-3</small>"
+            "</D:prop></D:set>"
+            "<D:remove><D:prop><gone xmlns=\"urn:p:\"/></D:prop></D:remove>"
+            "<D:set><D:prop>"
+            "<keywords xmlns=\"urn:p:\" b:dt=\"mv.string\"><x:v>a</x:v><x:v>b</x:v></keywords>"
+            "</D:prop></D:set>"
+            "</D:propertyupdate>");
+}
+
+TEST(RequestBodyTest, MkcolCarriesTheContentClassAsADavProperty) {
+  std::string body = MkcolBody(
+      {{"DAV:contentclass", "urn:content-classes:smartfolder"}, {"urn:p:skipped", Null{}}});
+  EXPECT_EQ(body,
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+            "<D:mkcol xmlns:D=\"DAV:\" "
+            "xmlns:b=\"urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/\" xmlns:x=\"xml:\">"
+            "<D:set><D:prop><D:contentclass>urn:content-classes:smartfolder</D:contentclass>"
+            "</D:prop></D:set></D:mkcol>");
+}
+
+TEST(RequestBodyTest, RefusesWhatXmlCannotCarry) {
+  auto number = [](const Fields::Changes& changes) {
+    try {
+      PropertyUpdateBody(changes);
+    } catch (const Error& e) {
+      return e.number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(number({{"DAV: IsReadOnly", true}}), kErrGenericFailure);
+  EXPECT_EQ(number({{"urn:p:", "x"}}), kErrGenericFailure);
+  EXPECT_EQ(number({{"urn:p:x", "bell\x07"}}), kErrGenericFailure);
+  EXPECT_EQ(number({{"urn:p:x", VariantArray{VariantArray{}}}}), kErrGenericFailure);
+  EXPECT_EQ(number({{"urn:p:x", "tab\tline\ncr\r"}}), 0);
+  EXPECT_EQ(XmlEscape("\r\"'"), "&#13;&quot;'");
+}
+
+}  // namespace
+}  // namespace orvex::server::webdav

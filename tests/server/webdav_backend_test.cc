@@ -1,0 +1,528 @@
+// The WebDAV backend over real HTTP against a canned-response server.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "platform/host_map.h"
+#include "server/backend.h"
+#include "server/canned_http_server.h"
+#include "server/connection.h"
+#include "server/error.h"
+#include "server/names.h"
+
+namespace orvex::server {
+namespace {
+
+using orvex::testing::CannedHttpServer;
+using orvex::testing::CannedReply;
+using orvex::testing::RecordedRequest;
+
+constexpr char kJonesAuth[] = "Basic Q09SUFxqb25lczpzZWNyZXQ=";  // CORP\jones:secret
+constexpr char kOtherAuth[] = "Basic b3RoZXI6cHcy";              // other:pw2
+
+std::string Response(const std::string& href, const std::string& props) {
+  return "<D:response><D:href>" + href + "</D:href><D:propstat><D:prop>" + props +
+         "</D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>";
+}
+
+std::string Folder(const std::string& href, const std::string& name,
+                   const std::string& content_class) {
+  return Response(href, "<D:displayname>" + name + "</D:displayname><D:contentclass>" +
+                            content_class +
+                            "</D:contentclass><D:resourcetype><D:collection/></D:resourcetype>");
+}
+
+std::string Multistatus(const std::string& responses) {
+  return "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:multistatus xmlns:D=\"DAV:\" "
+         "xmlns:b=\"urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/\" xmlns:x=\"xml:\">" +
+         responses + "</D:multistatus>";
+}
+
+template <typename F>
+int32_t ErrorOf(F&& call) {
+  try {
+    call();
+  } catch (const Error& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+class WebDavBackendTest : public ::testing::Test {
+ protected:
+  WebDavBackendTest()
+      : server_([this](const RecordedRequest& r) {
+          std::lock_guard<std::mutex> lock(mu_);
+          if (handler_) return handler_(r);
+          return CannedReply::Multistatus(Multistatus(Folder(r.target + "/", "Folder", "")));
+        }) {
+    platform::MapHost("docs", {"127.0.0.1", server_.port()});
+  }
+  ~WebDavBackendTest() override { platform::UnmapHost("docs"); }
+
+  void Answer(std::function<CannedReply(const RecordedRequest&)> handler) {
+    std::lock_guard<std::mutex> lock(mu_);
+    handler_ = std::move(handler);
+  }
+
+  // A connection set up the way the engine sets it up.
+  std::unique_ptr<Connection> NewConnection() {
+    auto c = std::make_unique<Connection>(backend_);
+    c->SetProvider("MSDAIPP.DSO");
+    c->SetProperty("Prompt", int32_t{4});
+    c->SetProperty("Url Encoding", int16_t{1});
+    return c;
+  }
+
+  std::unique_ptr<Connection> OpenConnection() {
+    auto c = NewConnection();
+    c->Open("http://docs/Public/Workspaces", "CORP\\jones", "secret", -1);
+    return c;
+  }
+
+  static BindArgs Args(const std::string& url, const Connection* active = nullptr) {
+    BindArgs a;
+    a.url = url;
+    a.active_connection = active;
+    return a;
+  }
+
+  std::vector<RecordedRequest> Requests() const { return server_.requests(); }
+
+  std::mutex mu_;
+  std::function<CannedReply(const RecordedRequest&)> handler_;
+  CannedHttpServer server_;
+  std::shared_ptr<Backend> backend_ = WebDavBackend();
+};
+
+TEST_F(WebDavBackendTest, OpenConnectionSendsAnAuthenticatedPropfindToTheBareHostName) {
+  auto c = OpenConnection();
+  EXPECT_EQ(c->State(), kStateOpen);
+  auto requests = Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  const RecordedRequest& r = requests[0];
+  EXPECT_EQ(r.method, "PROPFIND");
+  EXPECT_EQ(r.target, "/Public/Workspaces");
+  EXPECT_EQ(r.Header("host"), "docs");
+  EXPECT_EQ(r.Header("depth"), "0");
+  EXPECT_EQ(r.Header("authorization"), kJonesAuth);
+  EXPECT_NE(r.Header("content-type").find("application/xml"), std::string::npos);
+  EXPECT_NE(r.body.find("<D:allprop/>"), std::string::npos);
+}
+
+TEST_F(WebDavBackendTest, OpenConnectionMapsRefusalsAndChecksTheProvider) {
+  struct Case {
+    int status;
+    int32_t error;
+  } cases[] = {{401, kErrAccessDenied},   {403, kErrPermissionDenied}, {404, kErrObjectNotFound},
+               {500, kErrGenericFailure}, {200, kErrGenericFailure},   {301, kErrGenericFailure},
+               {423, kErrAccessDenied}};
+  for (const Case& k : cases) {
+    Answer([&](const RecordedRequest&) { return CannedReply::Status(k.status); });
+    auto c = NewConnection();
+    EXPECT_EQ(ErrorOf([&] { c->Open("http://docs/Public/Workspaces", "u", "p", -1); }), k.error)
+        << k.status;
+    EXPECT_EQ(c->State(), kStateClosed);
+  }
+
+  server_.ClearRequests();
+  auto c = NewConnection();
+  c->SetProvider("SomethingElse");
+  EXPECT_EQ(ErrorOf([&] { c->Open("http://docs/Public/Workspaces", "u", "p", -1); }),
+            kErrGenericFailure);
+  EXPECT_EQ(ErrorOf([&] { NewConnection()->Open("docs/Public/Workspaces", "u", "p", -1); }),
+            kErrGenericFailure);
+  EXPECT_TRUE(Requests().empty());
+}
+
+TEST_F(WebDavBackendTest, EncodesPathsOnlyWhenTheConnectionAsks) {
+  auto c = NewConnection();
+  c->Open("http://docs/Sales/My Reports/K\xC3\xB6ln 100%", "CORP\\jones", "secret", -1);
+  auto plain = std::make_unique<Connection>(backend_);
+  plain->SetProvider("msdaipp.dso");  // provider names ignore case
+  plain->Open("http://docs/Sales/Already%20Encoded", "", "", -1);
+  auto requests = Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].target, "/Sales/My%20Reports/K%C3%B6ln%20100%25");
+  EXPECT_EQ(requests[1].target, "/Sales/Already%20Encoded");
+  EXPECT_EQ(requests[1].Header("authorization"), "");
+}
+
+TEST_F(WebDavBackendTest, OpenReadsTypedPropertiesAndDerivesTheResourceColumns) {
+  auto c = OpenConnection();
+  Answer([](const RecordedRequest&) {
+    return CannedReply::Multistatus(
+        Multistatus("<D:response><D:href>/Sales/My%20Reports/</D:href>"
+                    "<D:propstat><D:prop>"
+                    "<D:contentclass>urn:content-classes:smartfolder</D:contentclass>"
+                    "<D:isreadonly b:dt=\"boolean\">1</D:isreadonly>"
+                    "<D:hassubs b:dt=\"boolean\">0</D:hassubs>"
+                    "<D:resourcetype><D:collection/></D:resourcetype>"
+                    "<C:CategoriesFolder xmlns:C=\"urn:schemas-microsoft-com:workspace\">Categories"
+                    "</C:CategoriesFolder>"
+                    "<P:count xmlns:P=\"urn:p:\" b:dt=\"int\">3</P:count>"
+                    "</D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat>"
+                    "<D:propstat><D:prop><D:displayname/><D:ishidden/></D:prop>"
+                    "<D:status>HTTP/1.1 404 Not Found</D:status></D:propstat></D:response>"));
+  });
+  auto item = backend_->CreateItem(ItemKind::kWorkspaceFolder);
+  item->Open(Args("http://docs/Sales/My Reports", c.get()));
+
+  EXPECT_EQ(Requests().back().target, "/Sales/My%20Reports");
+  const Fields& f = item->GetFields();
+  EXPECT_EQ(f.Value(kPropCategoriesFolder), Variant("Categories"));
+  EXPECT_EQ(f.Value("urn:p:count"), Variant(int32_t{3}));
+  EXPECT_EQ(f.Value(kPropHasSubs), Variant(false));
+  EXPECT_TRUE(f.Value(kPropDisplayName).IsNull());  // reported missing
+  EXPECT_TRUE(f.Value(kPropIsHidden).IsNull());
+  EXPECT_EQ(f.Value(kPropHref), Variant("http://docs/Sales/My Reports/"));
+  EXPECT_EQ(f.Value(kColParseName), Variant("My Reports"));
+  EXPECT_EQ(f.Value(kColAbsoluteParseName), Variant("http://docs/Sales/My Reports"));
+  EXPECT_EQ(f.Value(kColDisplayName), Variant("My Reports"));
+  EXPECT_EQ(f.Value(kColContentClass), Variant("urn:content-classes:smartfolder"));
+  EXPECT_EQ(f.Value(kColIsReadOnly), Variant(true));
+  EXPECT_EQ(f.Value(kColIsHidden), Variant(false));
+  EXPECT_EQ(f.Value(kColIsCollection), Variant(true));
+  EXPECT_EQ(item->ContentClass(), "urn:content-classes:smartfolder");
+}
+
+TEST_F(WebDavBackendTest, CredentialsComeFromTheCallTheActiveConnectionOrTheOpenConnection) {
+  auto c = OpenConnection();
+  auto item = backend_->CreateItem(ItemKind::kDocumentFolder);
+
+  BindArgs own = Args("http://docs/Sales", c.get());
+  own.user = "other";
+  own.password = "pw2";
+  item->Open(own);
+  item->Open(Args("http://docs/Sales", c.get()));
+  item->Open(Args("http://docs/Sales"));  // no active connection, no credentials
+  c->Close();
+  item->Open(Args("http://docs/Sales"));
+
+  auto requests = Requests();
+  ASSERT_EQ(requests.size(), 5u);
+  EXPECT_EQ(requests[1].Header("authorization"), kOtherAuth);
+  EXPECT_EQ(requests[2].Header("authorization"), kJonesAuth);
+  EXPECT_EQ(requests[3].Header("authorization"), kJonesAuth);
+  EXPECT_EQ(requests[4].Header("authorization"), "");
+
+  // An active connection that is not open cannot lend anything.
+  EXPECT_EQ(ErrorOf([&] { item->Open(Args("http://docs/Sales", c.get())); }), kErrGenericFailure);
+}
+
+TEST_F(WebDavBackendTest, OpeningAMissingItemFailsWhateverTheCreateOption) {
+  auto c = OpenConnection();
+  auto item = backend_->CreateItem(ItemKind::kDocumentFolder);
+  for (int32_t option : {kCreateFailIfNotExists, 0}) {
+    BindArgs a = Args("http://docs/Sales/Nothing", c.get());
+    a.create_option = option;
+    Answer([](const RecordedRequest&) { return CannedReply::Status(404); });
+    EXPECT_EQ(ErrorOf([&] { item->Open(a); }), kErrObjectNotFound) << option;
+    Answer([](const RecordedRequest&) {
+      return CannedReply::Multistatus(
+          Multistatus("<D:response><D:href>/Sales/Nothing</D:href><D:status>HTTP/1.1 404 Not Found"
+                      "</D:status></D:response>"));
+    });
+    EXPECT_EQ(ErrorOf([&] { item->Open(a); }), kErrObjectNotFound) << option;
+  }
+  // A failed open leaves the item closed.
+  EXPECT_EQ(ErrorOf([&] { item->Delete(""); }), kErrGenericFailure);
+}
+
+TEST_F(WebDavBackendTest, ListsChildrenInServerOrderWithoutTheListedFolder) {
+  auto c = OpenConnection();
+  Answer([](const RecordedRequest& r) {
+    if (r.Header("depth") == "0")
+      return CannedReply::Multistatus(Multistatus(Folder(r.target + "/", "x", "")));
+    if (r.target == "/Public/Workspaces")
+      return CannedReply::Multistatus(Multistatus(
+          Folder("/Public/Workspaces/", "Workspaces", "") +
+          Folder("/Sales/", "Sales", kClassWorkspace) +
+          Folder("/Sales%20EU/", "Sales Europe", kClassWorkspace) +
+          "<D:response><D:href>/Hidden/</D:href><D:status>HTTP/1.1 403 Forbidden</D:status>"
+          "</D:response>" +
+          Folder("/Archive/", "Archive", kClassWorkspace)));
+    return CannedReply::Multistatus(
+        Multistatus(Folder("http://docs/Sales/", "Sales", kClassWorkspace) +
+                    Folder("http://docs/Sales/Reports/", "Reports", kClassSmartFolder) +
+                    Response("http://docs/Sales/plan.doc", "")));
+  });
+
+  auto root = backend_->CreateItem(ItemKind::kWorkspaceRoot);
+  root->Open(Args("http://docs/Public/Workspaces", c.get()));
+  Recordset workspaces = root->ListWorkspaces();
+  EXPECT_EQ(Requests().back().Header("depth"), "1");
+  EXPECT_EQ(Requests().back().target, "/Public/Workspaces");
+  ASSERT_EQ(workspaces.size(), 3u);
+  std::vector<std::string> names;
+  for (; !workspaces.Eof(); workspaces.MoveNext()) {
+    names.push_back(workspaces.Current().Value(kColParseName).ToString());
+    EXPECT_EQ(workspaces.Current().Value(kPropContentClass), Variant(kClassWorkspace));
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Sales", "Sales EU", "Archive"}));
+
+  auto folder = backend_->CreateItem(ItemKind::kWorkspaceFolder);
+  folder->Open(Args("http://docs/Sales"));
+  Recordset children = folder->ListSubfolders();
+  ASSERT_EQ(children.size(), 2u);
+  const Fields& reports = children.Current();
+  EXPECT_EQ(reports.Value(kPropHref), Variant("http://docs/Sales/Reports/"));
+  EXPECT_EQ(reports.Value(kColAbsoluteParseName), Variant("http://docs/Sales/Reports"));
+  EXPECT_EQ(reports.Value(kColDisplayName), Variant("Reports"));
+  EXPECT_EQ(reports.Value(kColContentClass), Variant(kClassSmartFolder));
+  children.MoveNext();
+  EXPECT_EQ(children.Current().Value(kColParseName), Variant("plan.doc"));
+  EXPECT_EQ(children.Current().Value(kColContentClass), Variant(""));
+  EXPECT_EQ(children.Current().Value(kColIsCollection), Variant(false));
+
+  auto category = backend_->CreateItem(ItemKind::kCategoryFolder);
+  category->Open(Args("http://docs/Sales"));
+  EXPECT_EQ(category->ListSubfolders().size(), 2u);
+}
+
+TEST_F(WebDavBackendTest, OffersEachKindOnlyItsOwnCalls) {
+  auto c = OpenConnection();
+  auto open = [&](ItemKind kind) {
+    auto item = backend_->CreateItem(kind);
+    item->Open(Args("http://docs/Sales", c.get()));
+    return item;
+  };
+  auto root = open(ItemKind::kWorkspaceRoot);
+  auto folder = open(ItemKind::kDocumentFolder);
+  auto document = open(ItemKind::kDocument);
+  auto workspace = open(ItemKind::kWorkspaceFolder);
+  server_.ClearRequests();
+
+  EXPECT_EQ(ErrorOf([&] { root->SaveTo(Args("http://docs/x")); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { root->Delete(""); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { root->MoveTo("http://docs/x"); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { root->ListSubfolders(); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { folder->ListSubfolders(); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { folder->ListWorkspaces(); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { workspace->ListWorkspaces(); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { document->SaveTo(Args("http://docs/Sales/a.doc")); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { document->ListSubfolders(); }), kErrNotSupported);
+  EXPECT_TRUE(Requests().empty());
+
+  auto unbound = backend_->CreateItem(ItemKind::kWorkspaceFolder);
+  EXPECT_EQ(ErrorOf([&] { unbound->ListSubfolders(); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf([&] { unbound->MoveTo("http://docs/y"); }), kErrGenericFailure);
+}
+
+TEST_F(WebDavBackendTest, SaveToCreatesTheFolderWithItsContentClassThenWritesUpdates) {
+  auto c = OpenConnection();
+  Answer([](const RecordedRequest& r) {
+    return r.method == "MKCOL" ? CannedReply::Status(201)
+                               : CannedReply::Multistatus(Multistatus(""));
+  });
+  auto folder = backend_->CreateItem(ItemKind::kDocumentFolder);
+  folder->SetContentClass(kClassSmartFolder);
+  folder->GetFields().Update();  // unbound: the value waits for the save
+  BindArgs a = Args("http://docs/Sales/New Folder");
+  a.create_option = 0;
+  a.user = "other";
+  a.password = "pw2";
+  folder->SaveTo(a);
+  folder->GetFields().SetValue(kPropDescription, "Plans & budgets");
+  folder->GetFields().SetValue(kColDisplayName, "ignored");
+  folder->GetFields().Update();
+  folder->GetFields().Update();  // nothing pending: no request
+
+  auto requests = Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[1].method, "MKCOL");
+  EXPECT_EQ(requests[1].target, "/Sales/New%20Folder");
+  EXPECT_EQ(requests[1].Header("authorization"), kOtherAuth);
+  EXPECT_NE(requests[1].Header("content-type").find("application/xml"), std::string::npos);
+  EXPECT_NE(requests[1].body.find("<D:set><D:prop><D:contentclass>urn:content-classes:"
+                                  "smartfolder</D:contentclass></D:prop></D:set>"),
+            std::string::npos);
+  EXPECT_EQ(requests[2].method, "PROPPATCH");
+  EXPECT_EQ(requests[2].target, "/Sales/New%20Folder");
+  EXPECT_EQ(requests[2].Header("authorization"), kOtherAuth);
+  EXPECT_NE(requests[2].body.find(">Plans &amp; budgets</Description>"), std::string::npos);
+  EXPECT_EQ(requests[2].body.find("RESOURCE_"), std::string::npos);
+  EXPECT_EQ(requests[2].body.find("contentclass"), std::string::npos);
+}
+
+TEST_F(WebDavBackendTest, SaveToFallsBackToPlainMkcolAndRemovesAHalfMadeFolder) {
+  auto c = OpenConnection();
+  bool refuse_properties = false;
+  Answer([&](const RecordedRequest& r) {
+    if (r.method == "MKCOL") return CannedReply::Status(r.body.empty() ? 201 : 415);
+    if (r.method == "DELETE") return CannedReply::Status(204);
+    return CannedReply::Multistatus(Multistatus(
+        "<D:response><D:href>/Sales/F</D:href><D:propstat><D:prop><D:contentclass/></D:prop>"
+        "<D:status>HTTP/1.1 " +
+        std::string(refuse_properties ? "403 Forbidden" : "200 OK") +
+        "</D:status></D:propstat></D:response>"));
+  });
+  auto methods = [&] {
+    std::vector<std::string> m;
+    for (const RecordedRequest& r : Requests()) m.push_back(r.method);
+    return m;
+  };
+
+  auto folder = backend_->CreateItem(ItemKind::kCategoryFolder);
+  folder->SetContentClass(kClassCategoryFolder);
+  server_.ClearRequests();
+  folder->SaveTo(Args("http://docs/Sales/F", c.get()));
+  EXPECT_EQ(methods(), (std::vector<std::string>{"MKCOL", "MKCOL", "PROPPATCH"}));
+  EXPECT_NE(Requests()[2].body.find(kClassCategoryFolder), std::string::npos);
+
+  refuse_properties = true;
+  auto second = backend_->CreateItem(ItemKind::kCategoryFolder);
+  second->SetContentClass(kClassCategoryFolder);
+  server_.ClearRequests();
+  EXPECT_EQ(ErrorOf([&] { second->SaveTo(Args("http://docs/Sales/F", c.get())); }),
+            kErrPermissionDenied);
+  EXPECT_EQ(methods(), (std::vector<std::string>{"MKCOL", "MKCOL", "PROPPATCH", "DELETE"}));
+}
+
+TEST_F(WebDavBackendTest, WriteRefusalsMapToErrorNumbers) {
+  auto c = OpenConnection();
+  auto folder = backend_->CreateItem(ItemKind::kDocumentFolder);
+  struct Case {
+    int status;
+    int32_t error;
+  } mkcol[] = {{405, kErrAlreadyExists},
+               {409, kErrObjectNotFound},
+               {403, kErrPermissionDenied},
+               {507, kErrGenericFailure}};
+  for (const Case& k : mkcol) {
+    Answer([&](const RecordedRequest&) { return CannedReply::Status(k.status); });
+    EXPECT_EQ(ErrorOf([&] { folder->SaveTo(Args("http://docs/Sales/F", c.get())); }), k.error)
+        << k.status;
+  }
+
+  Answer([](const RecordedRequest& r) {
+    if (r.method == "MOVE") return CannedReply::Status(412);
+    if (r.method == "DELETE") return CannedReply::Status(423);
+    if (r.method == "PROPPATCH") return CannedReply::Status(405);
+    return CannedReply::Multistatus(Multistatus(Folder("/Sales/F/", "F", kClassSmartFolder)));
+  });
+  folder->Open(Args("http://docs/Sales/F", c.get()));
+  EXPECT_EQ(ErrorOf([&] { folder->MoveTo("http://docs/Sales/G"); }), kErrAlreadyExists);
+  EXPECT_EQ(ErrorOf([&] { folder->Delete(""); }), kErrAccessDenied);
+  folder->GetFields().SetValue(kPropDescription, "x");
+  EXPECT_EQ(ErrorOf([&] { folder->GetFields().Update(); }), kErrGenericFailure);
+}
+
+TEST_F(WebDavBackendTest, MoveSendsAnEncodedDestinationWithoutOverwriteAndRebinds) {
+  auto c = OpenConnection();
+  Answer([](const RecordedRequest& r) {
+    if (r.method == "MOVE") return CannedReply::Status(201);
+    if (r.method == "DELETE") return CannedReply::Status(204);
+    return CannedReply::Multistatus(Multistatus(Folder("/Sales/Old/", "Old", kClassSmartFolder)));
+  });
+  auto folder = backend_->CreateItem(ItemKind::kDocumentFolder);
+  folder->Open(Args("http://docs/Sales/Old", c.get()));
+  folder->MoveTo("http://docs/Sales/New Name");
+  folder->GetFields().SetValue(kPropDescription, "moved");
+  folder->GetFields().Update();
+  folder->Delete("");
+  folder->Open(Args("http://docs/Sales/Old", c.get()));
+  folder->Delete("http://docs/Sales/Other One");
+
+  auto requests = Requests();
+  ASSERT_EQ(requests.size(), 7u);
+  EXPECT_EQ(requests[2].method, "MOVE");
+  EXPECT_EQ(requests[2].target, "/Sales/Old");
+  EXPECT_EQ(requests[2].Header("destination"), "http://docs/Sales/New%20Name");
+  EXPECT_EQ(requests[2].Header("overwrite"), "F");
+  EXPECT_EQ(requests[2].Header("authorization"), kJonesAuth);
+  EXPECT_EQ(requests[3].method, "PROPPATCH");
+  EXPECT_EQ(requests[3].target, "/Sales/New%20Name");
+  EXPECT_EQ(requests[4].method, "DELETE");
+  EXPECT_EQ(requests[4].target, "/Sales/New%20Name");
+  EXPECT_EQ(requests[6].method, "DELETE");
+  EXPECT_EQ(requests[6].target, "/Sales/Other%20One");
+  EXPECT_EQ(requests[6].Header("authorization"), kJonesAuth);
+}
+
+TEST_F(WebDavBackendTest, BadResponsesAreGenericFailuresAndLeaveTheBackendUsable) {
+  auto c = OpenConnection();
+  const std::string good = Multistatus(Folder("/Sales/", "Sales", kClassWorkspace));
+  std::string laughs =
+      "<?xml version=\"1.0\"?><!DOCTYPE m [<!ENTITY a \"aaaaaaaaaa\">"
+      "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]>"
+      "<D:multistatus xmlns:D=\"DAV:\"><D:response><D:href>&c;</D:href></D:response>"
+      "</D:multistatus>";
+  std::vector<std::pair<const char*, CannedReply>> cases;
+  cases.emplace_back("malformed", CannedReply::Multistatus("<D:multistatus xmlns:D=\"DAV:\">"));
+  cases.emplace_back("entities", CannedReply::Multistatus(laughs));
+  CannedReply wrong_type = CannedReply::Status(207);
+  wrong_type.headers.emplace_back("Content-Type", "text/plain");
+  wrong_type.body = good;
+  cases.emplace_back("wrong content type", wrong_type);
+  CannedReply no_type = CannedReply::Status(207);
+  no_type.body = good;
+  cases.emplace_back("no content type", no_type);
+  CannedReply truncated = CannedReply::Multistatus(good);
+  truncated.ending = CannedReply::Ending::kTruncated;
+  cases.emplace_back("truncated", truncated);
+  CannedReply silent;
+  silent.ending = CannedReply::Ending::kCloseAtOnce;
+  cases.emplace_back("closed without an answer", silent);
+  cases.emplace_back("huge", CannedReply::Multistatus(good + std::string(65u << 20, ' ')));
+
+  auto item = backend_->CreateItem(ItemKind::kWorkspaceFolder);
+  for (auto& [what, reply] : cases) {
+    CannedReply canned = reply;
+    Answer([canned](const RecordedRequest&) { return canned; });
+    EXPECT_EQ(ErrorOf([&] { item->Open(Args("http://docs/Sales", c.get())); }), kErrGenericFailure)
+        << what;
+  }
+  Answer([good](const RecordedRequest&) { return CannedReply::Multistatus(good); });
+  item->Open(Args("http://docs/Sales", c.get()));
+  EXPECT_EQ(item->GetFields().Value(kColDisplayName), Variant("Sales"));
+}
+
+TEST_F(WebDavBackendTest, AnUnreachableHostIsAGenericFailure) {
+  // A port nothing listens on: bound once, then released.
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len), 0);
+  ::close(fd);
+  platform::MapHost("nowhere", {"127.0.0.1", ntohs(addr.sin_port)});
+
+  auto c = NewConnection();
+  EXPECT_EQ(ErrorOf([&] { c->Open("http://nowhere/Public/Workspaces", "u", "p", -1); }),
+            kErrGenericFailure);
+  EXPECT_EQ(c->State(), kStateClosed);
+  platform::UnmapHost("nowhere");
+}
+
+TEST_F(WebDavBackendTest, ReusesOneConnectionForConsecutiveRequests) {
+  auto c = OpenConnection();
+  Answer([](const RecordedRequest& r) {
+    if (r.method == "MKCOL") return CannedReply::Status(201);
+    if (r.method == "DELETE") return CannedReply::Status(204);
+    return CannedReply::Multistatus(Multistatus(Folder("/Sales/", "Sales", kClassWorkspace)));
+  });
+  auto folder = backend_->CreateItem(ItemKind::kWorkspaceFolder);
+  folder->Open(Args("http://docs/Sales", c.get()));
+  folder->ListSubfolders();
+  auto created = backend_->CreateItem(ItemKind::kDocumentFolder);
+  created->SetContentClass(kClassKnowledgeFolder);
+  created->SaveTo(Args("http://docs/Sales/Tmp"));
+  created->Delete("");
+  auto requests = Requests();
+  ASSERT_EQ(requests.size(), 5u);
+  for (const RecordedRequest& r : requests) EXPECT_EQ(r.connection, 1) << r.method;
+  EXPECT_EQ(server_.connections(), 1);
+}
+
+}  // namespace
+}  // namespace orvex::server
