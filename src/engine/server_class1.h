@@ -132,6 +132,7 @@ class ServerClass1 {
 
  private:
   friend class ServerClass1Test;
+  friend class WorkspacesFoldersTest;
 
   // Called from a catch block: maps the pending error to ErrorCode.
   void SetErrorCode();

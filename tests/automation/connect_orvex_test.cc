@@ -226,6 +226,38 @@ TEST_F(ConnectOrvexTest, ExFormsFollowTheirHandleRules) {
   EXPECT_EQ(last_engine, &obj_.ServerTable(0));
 }
 
+TEST_F(ConnectOrvexTest, WorkspaceAndFolderMembersAnswerTheirOwnFailureValues) {
+  auto i2 = [](int v) { return Variant(static_cast<int16_t>(v)); };
+  EXPECT_EQ(Call("GetWorkspaceInfo"), i2(-1));
+  EXPECT_EQ(obj_.DefaultServer().ErrorCode, 1);
+  EXPECT_EQ(Call("GetWorkspaceInfoEx", {i2(0)}), i2(0));
+  EXPECT_EQ(Call("SetWorkspace", {Variant("Sales")}), Variant(false));
+  EXPECT_EQ(obj_.GetLastError(), 1);
+  EXPECT_EQ(Call("SetWorkspaceEx", {i2(1), Variant("Sales")}), Variant(false));
+  EXPECT_EQ(Call("SetWorkspaceEx", {i2(0), Variant("")}), Variant(false));
+  EXPECT_EQ(obj_.GetLastErrorEx(0), 0);  // no host name: the stored code
+  EXPECT_EQ(obj_.ServerTable(0).ErrorCode, 1002);
+  // Handle-only members skip the host-name test and meet the workspace check.
+  EXPECT_EQ(Call("GetDocFolderInfoEx", {i2(0), Variant("")}), i2(-1));
+  EXPECT_EQ(obj_.ServerTable(0).ErrorCode, 3);
+  EXPECT_THROW(Call("GetDocFolderInfoEx", {i2(1), Variant("")}), AutomationError);
+  EXPECT_EQ(Call("CreateFolder", {Variant("x"), Variant(true)}), Variant(false));
+  EXPECT_EQ(Call("GetDocFolder", {i2(0), Variant(), Variant(), Variant()}), Variant(false));
+  // By-reference outputs of a landed member reach the caller.
+  ASSERT_TRUE(obj_.ConnectOpen("docs", "jones", "CORP", "secret"));
+  backend_->listings["http://docs/Public/Workspaces"].push_back(server::Fields(
+      {{"RESOURCE_PARSENAME", Variant("Sales")},
+       {"urn:schemas-microsoft-com:office:office#Description", Variant("Sales team")},
+       {"RESOURCE_ABSOLUTEPARSENAME", Variant("http://docs/Sales")},
+       {"urn:schemas-microsoft-com:exch-data:defaultContentClass", Variant("x")}}));
+  EXPECT_EQ(Call("GetWorkspaceInfo"), i2(1));
+  std::vector<Variant> out{i2(0), Variant(), Variant()};
+  EXPECT_EQ(obj_.Invoke(*obj_.GetIdOfName("getworkspace"), InvokeKind::kMethod, out),
+            Variant(true));
+  EXPECT_EQ(out[1], Variant("Sales"));
+  EXPECT_EQ(out[2], Variant("Sales team"));
+}
+
 TEST(ConnectOrvexMembersTest, InterfaceOrderGivesTheDispatchIds) {
   const auto& members = ConnectOrvexMembers();
   int properties = 0;

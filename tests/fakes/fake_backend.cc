@@ -26,6 +26,12 @@ std::string Describe(const server::BindArgs& a) {
          " user=" + a.user + " password=" + a.password;
 }
 
+// Items are keyed without a trailing slash; a walk asks for "http://h/ws/".
+std::string Key(std::string url) {
+  if (url.size() > 1 && url.back() == '/') url.pop_back();
+  return url;
+}
+
 std::string ParentOf(const std::string& url) {
   size_t slash = url.rfind('/');
   return slash == std::string::npos ? std::string() : url.substr(0, slash);
@@ -37,10 +43,10 @@ class FakeItem : public server::Item {
 
   void Open(const server::BindArgs& args) override {
     backend_.Record(std::string("Open ") + server::ItemKindName(kind()) + " " + Describe(args));
-    auto it = backend_.items.find(args.url);
+    auto it = backend_.items.find(Key(args.url));
     if (it == backend_.items.end()) throw server::Error(server::kErrObjectNotFound);
     fields_ = server::Fields(it->second);
-    url_ = args.url;
+    url_ = Key(args.url);
     fields_.set_writer([this](const server::Fields::Changes& changes) {
       for (const auto& [name, value] : changes) {
         backend_.Record("Update " + url_ + " " + name + "=" + Show(value));
