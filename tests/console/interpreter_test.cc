@@ -185,6 +185,83 @@ TEST(InterpreterTest, UnhandledErrorStopsTheScriptWithItsLine) {
   }
 }
 
+TEST(InterpreterTest, OperatorsFollowScriptHostRules) {
+  Session s;
+  ASSERT_EQ(s.Run("Print 1 + 2, 30000 + 30000, \"a\" + \"b\", \"4\" + 1, 5 - 7, 2 & 3 + 4\n"
+                  "Print 1 = 1, 2 <> 2, \"abc\" < \"abd\", \"B\" > \"a\", 10 >= \"9\", 3 <= 2\n"
+                  "Print True And False, True Or False, Not True, Not 0, 6 And 3, 6 Or 3\n"
+                  "Print Null = 1, Null + 1, Empty = 0, Empty = \"\", \"x\" = 1\n"),
+            kExitOk)
+      << s.err.str();
+  EXPECT_EQ(s.out.str(),
+            "3 60000 ab 5 -2 27\n"
+            "True False True False True False\n"
+            "False True False -1 2 7\n"
+            "Null Null True True False\n");
+
+  Session overflow;
+  EXPECT_EQ(overflow.Run("x = 2147483647 + 1\n"), kExitRuntimeError);
+  EXPECT_EQ(overflow.err.str(), "line 1: error 6: Overflow\n");
+}
+
+TEST(InterpreterTest, LoopsAndBranchesRunTheirBlocks) {
+  Session s(/*json=*/true);
+  ASSERT_EQ(s.Run(std::string(kCreate) +
+                  "n = 3\n"
+                  "For i = 0 To n - 1\n"
+                  "  If i = 0 Then\n"
+                  "    o.Echo \"first\"\n"
+                  "  ElseIf i = n - 1 Then\n"
+                  "    o.Echo \"last\"\n"
+                  "  Else\n"
+                  "    If o.Echo(i) > 0 Then Print \"middle\", i Else Print \"never\"\n"
+                  "  End If\n"
+                  "Next\n"
+                  "Print \"after\", i\n"
+                  "For j = 10 To 1 Step -4: Print j: Next\n"
+                  "For k = 1 To 0: Print \"never\": Next\n"
+                  "For m = 1 To 5: m = m + 1: Print m: Next\n"),
+            kExitOk)
+      << s.err.str();
+  EXPECT_EQ(s.out.str(),
+            "{\"line\":5,\"member\":\"Echo\",\"args\":[\"first\"],\"result\":\"first\","
+            "\"error\":null}\n"
+            "{\"line\":9,\"member\":\"Echo\",\"args\":[1],\"result\":1,\"error\":null}\n"
+            "{\"line\":9,\"print\":\"middle 1\"}\n"
+            "{\"line\":7,\"member\":\"Echo\",\"args\":[\"last\"],\"result\":\"last\","
+            "\"error\":null}\n"
+            "{\"line\":12,\"print\":\"after 3\"}\n"
+            "{\"line\":13,\"print\":\"10\"}\n"
+            "{\"line\":13,\"print\":\"6\"}\n"
+            "{\"line\":13,\"print\":\"2\"}\n"
+            "{\"line\":15,\"print\":\"2\"}\n"
+            "{\"line\":15,\"print\":\"4\"}\n"
+            "{\"line\":15,\"print\":\"6\"}\n");
+}
+
+TEST(InterpreterTest, ErrorsInsideBlocksFollowOnError) {
+  Session s;
+  EXPECT_EQ(s.Run(std::string(kCreate) + "On Error Resume Next\n"
+                                         "For i = 1 To 3\n"
+                                         "  o.Fail 1000 + i\n"
+                                         "  Print i, Err.Number\n"
+                                         "Next\n"
+                                         "If o.Fail(5) Then\n"
+                                         "  Print \"skipped\"\n"
+                                         "End If\n"
+                                         "For i = 1 To 2 Step 0\n"
+                                         "Next\n"
+                                         "Print \"step\", Err.Number\n"
+                                         "On Error GoTo 0\n"
+                                         "For i = 1 To 3\n"
+                                         "  If i = 2 Then o.Fail 1007\n"
+                                         "Next\n"
+                                         "Print \"never\"\n"),
+            kExitRuntimeError);
+  EXPECT_EQ(s.out.str(), "1 1001\n2 1002\n3 1003\nstep 5\n");
+  EXPECT_EQ(s.err.str(), "line 15: error 1007: failure 1007\n");
+}
+
 TEST(InterpreterTest, ResumeNextRecordsErrorsInErrUntilGoToZero) {
   Session s;
   EXPECT_EQ(s.Run(std::string(kCreate) + "On Error Resume Next\n"
@@ -283,14 +360,22 @@ TEST(InterpreterTest, InteractiveSessionKeepsGoingAfterErrors) {
       "o.Echo(1, 2)\n"
       "o.Fail 1001\n"
       "? Err.Number\n"
-      "o.Title\n");
+      "o.Title\n"
+      "For i = 1 To 2\n"
+      "  ? i\n"
+      "Next\n"
+      "If True Then\n");
   std::ostringstream prompts;
   EXPECT_EQ(RunInteractive(in, prompts, s.interpreter, s.reporter), kExitOk);
-  EXPECT_EQ(s.out.str(), "continued\n1001\nuntitled\n");
+  EXPECT_EQ(s.out.str(), "continued\n1001\nuntitled\n1\n2\n");
   EXPECT_EQ(s.err.str().substr(0, 22), "line 4: syntax error: ");
   EXPECT_NE(s.err.str().find("\nline 5: error 1001: failure 1001\n"), std::string::npos)
       << s.err.str();
-  EXPECT_EQ(prompts.str(), "orvex> orvex>    ...> orvex> orvex> orvex> orvex> orvex> \n");
+  EXPECT_NE(s.err.str().find("line 11: syntax error: expected 'End If'"), std::string::npos)
+      << s.err.str();
+  EXPECT_EQ(prompts.str(),
+            "orvex> orvex>    ...> orvex> orvex> orvex> orvex> "
+            "orvex>    ...>    ...> orvex>    ...> \n");
 }
 
 }  // namespace

@@ -95,7 +95,7 @@ TEST(ParserTest, ParenthesesAroundOneArgumentMakeItAnExpression) {
   using E = Expr::Kind;
   EXPECT_EQ(kinds(*p[0].target), (std::vector<E>{E::kParen}));
   EXPECT_EQ(kinds(*p[1].target), (std::vector<E>{E::kParen, E::kVariable}));
-  EXPECT_EQ(kinds(*p[2].target), (std::vector<E>{E::kConcat, E::kVariable}));
+  EXPECT_EQ(kinds(*p[2].target), (std::vector<E>{E::kBinary, E::kVariable}));
   EXPECT_EQ(kinds(*p[3].target), (std::vector<E>{E::kVariable, E::kParen}));
   EXPECT_TRUE(p[4].target->args.empty());
   const Expr& chain = *p[5].value;
@@ -116,8 +116,14 @@ TEST(ParserTest, SyntaxErrorsNameTheirLine) {
       {"On Error GoTo 10\n", 1, "GoTo 0"},
       {"On Error\n", 1, "Resume Next"},
       {"Set cx.Prop = 1\n", 1, "Set assigns variables only"},
-      {"If x Then\n", 1, "'If' statements"},
-      {"x = 1 + 2\n", 1, "unexpected character '+'"},
+      {"Do While x\n", 1, "'Do' statements"},
+      {"x = 1 * 2\n", 1, "unexpected character '*'"},
+      {"x = 1\nNext\n", 2, "'Next' without"},
+      {"For i = 1 To 3\nPrint i\nNext j\n", 3, "does not close 'For i'"},
+      {"For i = 1 To 3 Print i\nNext\n", 1, "expected end of statement"},
+      {"If a Then For i = 1 To 2\n", 1, "cannot be part of a one-line If"},
+      {"If a Then\nPrint 1\nEnd Sub\n", 3, "expected 'If'"},
+      {"If a Print 1\n", 1, "expected 'Then'"},
       {"x = 2147483648\n", 1, "too large"},
       {"x = 99999999999999999999\n", 1, "too large"},
       {"x =\n", 1, "expected an expression"},
@@ -141,6 +147,66 @@ TEST(ParserTest, SyntaxErrorsNameTheirLine) {
       EXPECT_EQ(e.line(), c.line);
       EXPECT_NE(std::string(e.what()).find(c.message_part), std::string::npos) << e.what();
     }
+  }
+}
+
+TEST(ParserTest, ReadsBlocksAndOneLineIfs) {
+  Program p = Parse(
+      "For i = 0 To n - 1 Step 2\n"
+      "  If i = 2 Then\n"
+      "    Print \"two\"\n"
+      "  ElseIf i > 2 And Not done Then\n"
+      "    Print \"more\": done = True\n"
+      "  Else\n"
+      "    If i < 0 Then Print \"neg\": x = 1 Else Print \"pos\"\n"
+      "  End If\n"
+      "Next i\n"
+      "If ok Then cx.ConnectClose\n");
+  ASSERT_EQ(p.size(), 2u);
+  const Statement& loop = p[0];
+  EXPECT_EQ(loop.kind, K::kFor);
+  EXPECT_EQ(loop.name, "i");
+  ASSERT_TRUE(loop.step);
+  ASSERT_EQ(loop.body.size(), 1u);
+  const Statement& branches = loop.body[0];
+  EXPECT_EQ(branches.kind, K::kIf);
+  ASSERT_EQ(branches.branches.size(), 2u);
+  EXPECT_EQ(branches.branches[1].line, 4);
+  EXPECT_EQ(Kinds(branches.branches[1].body), (std::vector<K>{K::kPrint, K::kAssign}));
+  ASSERT_EQ(branches.body.size(), 1u);
+  const Statement& one_line = branches.body[0];
+  EXPECT_EQ(one_line.line, 7);
+  EXPECT_EQ(Kinds(one_line.branches[0].body), (std::vector<K>{K::kPrint, K::kAssign}));
+  EXPECT_EQ(Kinds(one_line.body), (std::vector<K>{K::kPrint}));
+  EXPECT_EQ(p[1].line, 10);
+  EXPECT_EQ(p[1].branches[0].body[0].target->name, "ConnectClose");
+
+  // Operators bind as in VBScript: Not a = b is Not (a = b); & is looser than -.
+  Program q = Parse("x = Not a = b - 1 & c Or d\n");
+  const Expr& e = *q[0].value;
+  ASSERT_EQ(e.kind, Expr::Kind::kBinary);
+  EXPECT_EQ(e.op, BinaryOp::kOr);
+  const Expr& negated = *e.operands[0];
+  ASSERT_EQ(negated.kind, Expr::Kind::kNot);
+  const Expr& compare = *negated.operands[0];
+  EXPECT_EQ(compare.op, BinaryOp::kEqual);
+  EXPECT_EQ(compare.operands[1]->op, BinaryOp::kConcat);
+  EXPECT_EQ(compare.operands[1]->operands[0]->op, BinaryOp::kSubtract);
+}
+
+TEST(ParserTest, UnclosedBlocksAreIncomplete) {
+  for (const char* source : {"For i = 1 To 2\nPrint i\n", "If a Then\nPrint 1\nElse\n"}) {
+    try {
+      Parse(source);
+      ADD_FAILURE() << source;
+    } catch (const SyntaxError& e) {
+      EXPECT_TRUE(e.incomplete()) << source;
+    }
+  }
+  try {
+    Parse("x = (1\n");
+  } catch (const SyntaxError& e) {
+    EXPECT_FALSE(e.incomplete());
   }
 }
 

@@ -38,26 +38,35 @@ int RunInteractive(std::istream& in, std::ostream& prompt, Interpreter& interpre
   interpreter.set_echo_results(true);
   int line_number = 0;
   std::string line;
+  // Reads one more line into `text`; false at the end of input.
+  auto read_more = [&](std::string& text) {
+    prompt << kContinuationPrompt << std::flush;
+    if (!std::getline(in, line)) return false;
+    ++line_number;
+    text += '\n';
+    text += line;
+    return true;
+  };
   for (;;) {
     prompt << kPrompt << std::flush;
     if (!std::getline(in, line)) break;
     int first_line = ++line_number;
-    std::string statement = line;
-    while (EndsWithContinuation(line)) {
-      prompt << kContinuationPrompt << std::flush;
-      if (!std::getline(in, line)) break;
-      ++line_number;
-      statement += '\n';
-      statement += line;
+    std::string text = line;
+    bool have_input = true;
+    std::optional<Program> program;
+    while (!program) {
+      while (have_input && EndsWithContinuation(line)) have_input = read_more(text);
+      try {
+        program = Parse(text, first_line);
+      } catch (const SyntaxError& e) {
+        // An open If or For block goes on over the next lines.
+        if (e.incomplete() && have_input && (have_input = read_more(text))) continue;
+        reporter.SyntaxError(e.line(), e.what());
+        break;
+      }
     }
-    Program program;
-    try {
-      program = Parse(statement, first_line);
-    } catch (const SyntaxError& e) {
-      reporter.SyntaxError(e.line(), e.what());
-      continue;
-    }
-    interpreter.Run(program);
+    if (program) interpreter.Run(*program);
+    if (!have_input) break;
   }
   prompt << '\n' << std::flush;
   return kExitOk;

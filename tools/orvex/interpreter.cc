@@ -60,7 +60,16 @@ void Interpreter::AddFunction(std::string name, BuiltinFunction function) {
 }
 
 bool Interpreter::Run(const Program& program) {
-  for (const Statement& s : program) {
+  try {
+    RunBlock(program);
+    return true;
+  } catch (const Stopped&) {
+    return false;
+  }
+}
+
+void Interpreter::RunBlock(const std::vector<Statement>& block) {
+  for (const Statement& s : block) {
     line_ = s.line;
     try {
       try {
@@ -75,11 +84,10 @@ bool Interpreter::Run(const Program& program) {
     } catch (const AutomationError& e) {
       err_->Set(e.number(), e.what());
       if (resume_next_) continue;
-      reporter_.RuntimeError(s.line, e.number(), e.what());
-      return false;
+      reporter_.RuntimeError(line_, e.number(), e.what());
+      throw Stopped{};
     }
   }
-  return true;
 }
 
 Variant Interpreter::Value(std::string_view name) const {
@@ -138,6 +146,20 @@ void Interpreter::Execute(const Statement& s) {
       resume_next_ = false;
       err_->Clear();
       break;
+    case Statement::Kind::kIf:
+      for (const Branch& branch : s.branches) {
+        line_ = branch.line;
+        Variant condition = Evaluate(*branch.condition);
+        if (!condition.IsNull() && condition.ToBool()) {
+          RunBlock(branch.body);
+          return;
+        }
+      }
+      RunBlock(s.body);
+      break;
+    case Statement::Kind::kFor:
+      RunFor(s);
+      break;
     case Statement::Kind::kDim:
       for (const std::string& name : s.names) {
         if (Builtin(name))
@@ -145,6 +167,22 @@ void Interpreter::Execute(const Statement& s) {
         variables_.try_emplace(name);
       }
       break;
+  }
+}
+
+void Interpreter::RunFor(const Statement& s) {
+  int64_t start = Evaluate(*s.value).ToInt32();
+  int64_t limit = Evaluate(*s.limit).ToInt32();
+  int64_t step = s.step ? Evaluate(*s.step).ToInt32() : 1;
+  // A zero step would never end.
+  if (step == 0) throw AutomationError(kErrInvalidCall, "Invalid procedure call: Step 0");
+  Assign(s.name, SmallestInteger(start));
+  for (;;) {
+    int64_t current = Value(s.name).ToInt32();
+    if (step > 0 ? current > limit : current < limit) break;
+    RunBlock(s.body);
+    line_ = s.line;
+    Assign(s.name, SmallestInteger(Value(s.name).ToInt32() + step));
   }
 }
 
@@ -179,13 +217,16 @@ Variant Interpreter::Evaluate(const Expr& e) {
       if (v.IsNull()) return v;
       return SmallestInteger(-static_cast<int64_t>(v.ToInt32()));
     }
-    case Expr::Kind::kConcat: {
+    case Expr::Kind::kNot: {
+      Variant v = Evaluate(*e.operands[0]);
+      if (v.IsNull()) return v;
+      if (v.type() == VariantType::kBool) return Variant(!v.ToBool());
+      return SmallestInteger(~static_cast<int64_t>(v.ToInt32()));
+    }
+    case Expr::Kind::kBinary: {
       Variant left = Evaluate(*e.operands[0]);
       Variant right = Evaluate(*e.operands[1]);
-      if (left.IsNull() && right.IsNull()) return left;
-      std::string text = left.IsNull() ? std::string() : PrintText(left);
-      if (!right.IsNull()) text += PrintText(right);
-      return Variant(std::move(text));
+      return Binary(e.op, left, right);
     }
     case Expr::Kind::kMember:
       return CallMember(e, InvokeKind::kPropertyGet, nullptr);
@@ -193,6 +234,68 @@ Variant Interpreter::Evaluate(const Expr& e) {
       return CallFunction(e);
   }
   return {};
+}
+
+Variant Interpreter::Binary(BinaryOp op, const Variant& left, const Variant& right) {
+  if (op == BinaryOp::kConcat) {
+    if (left.IsNull() && right.IsNull()) return left;
+    std::string text = left.IsNull() ? std::string() : PrintText(left);
+    if (!right.IsNull()) text += PrintText(right);
+    return Variant(std::move(text));
+  }
+  // Anything else with Null gives Null, as in VBScript.
+  if (left.IsNull()) return left;
+  if (right.IsNull()) return right;
+  switch (op) {
+    case BinaryOp::kAdd:
+      if (left.type() == VariantType::kString && right.type() == VariantType::kString)
+        return Variant(left.ToString() + right.ToString());
+      return SmallestInteger(int64_t{left.ToInt32()} + right.ToInt32());
+    case BinaryOp::kSubtract:
+      return SmallestInteger(int64_t{left.ToInt32()} - right.ToInt32());
+    case BinaryOp::kAnd:
+    case BinaryOp::kOr: {
+      bool and_op = op == BinaryOp::kAnd;
+      if (left.type() == VariantType::kBool && right.type() == VariantType::kBool)
+        return Variant(and_op ? left.ToBool() && right.ToBool() : left.ToBool() || right.ToBool());
+      int32_t a = left.ToInt32();
+      int32_t b = right.ToInt32();
+      return SmallestInteger(and_op ? (a & b) : (a | b));
+    }
+    default:
+      break;
+  }
+  // Comparisons: as numbers unless both sides are text.
+  int order;
+  if (left.type() == VariantType::kString && right.type() == VariantType::kString) {
+    order = left.ToString().compare(right.ToString());
+  } else if (left.type() == VariantType::kString || right.type() == VariantType::kString) {
+    // Text against a number compares as numbers when the text is one, else
+    // as text, so `n = "3"` and `name = 3` both do what they say.
+    try {
+      order = left.ToInt32() < right.ToInt32() ? -1 : left.ToInt32() > right.ToInt32() ? 1 : 0;
+    } catch (const AutomationError&) {
+      order = PrintText(left).compare(PrintText(right));
+    }
+  } else {
+    int32_t a = left.ToInt32();
+    int32_t b = right.ToInt32();
+    order = a < b ? -1 : a > b ? 1 : 0;
+  }
+  switch (op) {
+    case BinaryOp::kEqual:
+      return Variant(order == 0);
+    case BinaryOp::kNotEqual:
+      return Variant(order != 0);
+    case BinaryOp::kLess:
+      return Variant(order < 0);
+    case BinaryOp::kLessEqual:
+      return Variant(order <= 0);
+    case BinaryOp::kGreater:
+      return Variant(order > 0);
+    default:
+      return Variant(order >= 0);
+  }
 }
 
 Variant Interpreter::CallFunction(const Expr& call) {

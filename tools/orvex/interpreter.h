@@ -16,7 +16,8 @@
 //
 // Errors: a statement that fails stops the run and is reported, unless On
 // Error Resume Next is in force, in which case Err holds the error and the
-// next statement runs.
+// next statement runs. An error in the condition of an If or the bounds of
+// a For skips the whole block.
 #ifndef ORVEX_TOOLS_ORVEX_INTERPRETER_H_
 #define ORVEX_TOOLS_ORVEX_INTERPRETER_H_
 
@@ -36,6 +37,7 @@
 namespace orvex::console {
 
 // Run-time errors of the script language itself, numbered as in VBScript.
+inline constexpr int32_t kErrInvalidCall = 5;
 inline constexpr int32_t kErrInternal = 51;
 inline constexpr int32_t kErrObjectRequired = 424;
 inline constexpr int32_t kErrIllegalAssignment = 501;
@@ -81,7 +83,13 @@ class Interpreter {
     bool operator()(std::string_view a, std::string_view b) const;
   };
 
+  // Runs `block`, handling each failing statement as On Error says; throws
+  // Stopped once a failure has been reported.
+  struct Stopped {};
+  void RunBlock(const std::vector<Statement>& block);
   void Execute(const Statement& s);
+  void RunFor(const Statement& s);
+  Variant Binary(BinaryOp op, const Variant& left, const Variant& right);
   Variant Evaluate(const Expr& e);
   Variant CallMember(const Expr& member, InvokeKind kind, const Variant* new_value);
   Variant CallFunction(const Expr& call);

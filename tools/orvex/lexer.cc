@@ -1,6 +1,7 @@
 #include "lexer.h"
 
 #include <cctype>
+#include <cstdio>
 
 #include "platform/text.h"
 #include "syntax_error.h"
@@ -24,11 +25,11 @@ class Lexer {
       if (IsBlank(c)) {
         ++pos_;
       } else if (c == '\n') {
-        EndStatement();
+        EndStatement("\n");
         ++pos_;
         ++line_;
       } else if (c == ':') {
-        EndStatement();
+        EndStatement(":");
         ++pos_;
       } else if (c == '\'') {
         SkipToEndOfLine();
@@ -49,7 +50,7 @@ class Lexer {
         Punctuation(c);
       }
     }
-    EndStatement();
+    EndStatement("\n");
     tokens_.push_back(Token{TokenKind::kEndOfInput, "", 0, line_});
     return std::move(tokens_);
   }
@@ -59,8 +60,16 @@ class Lexer {
     return tokens_.empty() || tokens_.back().kind == TokenKind::kEndOfStatement;
   }
 
-  void EndStatement() {
-    if (!AtStatementStart()) tokens_.push_back(Token{TokenKind::kEndOfStatement, "", 0, line_});
+  // Ends the statement at a newline or ":". Several in a row make one
+  // token; a newline wins over ":" because it also ends a one-line If.
+  void EndStatement(const char* text) {
+    if (tokens_.empty()) return;
+    Token& last = tokens_.back();
+    if (last.kind == TokenKind::kEndOfStatement) {
+      if (text[0] == '\n') last.text = text;
+      return;
+    }
+    tokens_.push_back(Token{TokenKind::kEndOfStatement, text, 0, line_});
   }
 
   void SkipToEndOfLine() {
@@ -121,7 +130,9 @@ class Lexer {
   }
 
   void Punctuation(char c) {
+    char next = pos_ + 1 < src_.size() ? src_[pos_ + 1] : '\0';
     TokenKind kind;
+    size_t length = 1;
     switch (c) {
       case '.':
         kind = TokenKind::kDot;
@@ -141,21 +152,37 @@ class Lexer {
       case '&':
         kind = TokenKind::kAmpersand;
         break;
+      case '+':
+        kind = TokenKind::kPlus;
+        break;
       case '-':
         kind = TokenKind::kMinus;
         break;
       case '?':
         kind = TokenKind::kQuestion;
         break;
+      case '<':
+        kind = next == '='   ? TokenKind::kLessEqual
+               : next == '>' ? TokenKind::kNotEqual
+                             : TokenKind::kLess;
+        length = kind == TokenKind::kLess ? 1 : 2;
+        break;
+      case '>':
+        kind = next == '=' ? TokenKind::kGreaterEqual : TokenKind::kGreater;
+        length = kind == TokenKind::kGreater ? 1 : 2;
+        break;
       default: {
-        std::string shown = std::isprint(static_cast<unsigned char>(c))
-                                ? std::string(1, c)
-                                : "\\x" + std::to_string(static_cast<unsigned char>(c));
+        std::string shown(1, c);
+        if (!std::isprint(static_cast<unsigned char>(c))) {
+          char hex[8];
+          std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
+          shown = hex;
+        }
         throw SyntaxError(line_, "unexpected character '" + shown + "'");
       }
     }
-    tokens_.push_back(Token{kind, std::string(1, c), 0, line_});
-    ++pos_;
+    tokens_.push_back(Token{kind, std::string(src_.substr(pos_, length)), 0, line_});
+    pos_ += length;
   }
 
   std::string_view src_;

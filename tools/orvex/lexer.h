@@ -25,9 +25,15 @@ enum class TokenKind {
   kCloseParen,      // )
   kEquals,          // =
   kAmpersand,       // &
+  kPlus,            // +
   kMinus,           // -
+  kLess,            // <
+  kLessEqual,       // <=
+  kGreater,         // >
+  kGreaterEqual,    // >=
+  kNotEqual,        // <>
   kQuestion,        // ? (Print shorthand at the interactive prompt)
-  kEndOfStatement,  // newline or ":"
+  kEndOfStatement,  // newline (text "\n") or ":" (text ":")
   kEndOfInput,
 };
 

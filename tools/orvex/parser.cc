@@ -16,14 +16,15 @@ bool Is(const Token& t, std::string_view keyword) {
 }
 
 // Words that cannot name a variable.
-constexpr std::array<std::string_view, 10> kReserved = {
-    "Set", "Call", "Print", "On", "Dim", "True", "False", "Empty", "Null", "Nothing"};
+constexpr std::array<std::string_view, 22> kReserved = {
+    "Set",  "Call", "Print",  "On",  "Dim", "True", "False", "Empty", "Null", "Nothing", "If",
+    "Then", "Else", "ElseIf", "End", "For", "To",   "Step",  "Next",  "Not",  "And",     "Or"};
 
 // VBScript statements a reader might try; naming them gives a clearer
 // message than "expected '='".
-constexpr std::array<std::string_view, 16> kUnsupported = {
-    "If",   "For",   "Do",    "While",  "Sub",   "Function", "Select", "Exit",
-    "With", "Const", "ReDim", "Option", "Class", "Loop",     "Wend",   "End"};
+constexpr std::array<std::string_view, 13> kUnsupported = {
+    "Do",    "While", "Sub",    "Function", "Select", "Exit", "With",
+    "Const", "ReDim", "Option", "Class",    "Loop",   "Wend"};
 
 template <size_t N>
 bool InList(const Token& t, const std::array<std::string_view, N>& list) {
@@ -66,8 +67,7 @@ class Parser {
       while (At(TokenKind::kEndOfStatement)) ++p_;
       if (At(TokenKind::kEndOfInput)) break;
       program.push_back(ParseStatement());
-      if (!At(TokenKind::kEndOfStatement) && !At(TokenKind::kEndOfInput))
-        Fail("expected end of statement, found " + Describe(Peek()));
+      ExpectEndOfStatement();
     }
     return program;
   }
@@ -75,11 +75,23 @@ class Parser {
  private:
   const Token& Peek() const { return t_[p_]; }
   bool At(TokenKind kind) const { return t_[p_].kind == kind; }
-  bool AtEnd() const { return At(TokenKind::kEndOfStatement) || At(TokenKind::kEndOfInput); }
+  // The end of a statement: a newline, ":", the end of the text, or the Else
+  // of a one-line If (Else never starts an expression).
+  bool AtEnd() const {
+    return At(TokenKind::kEndOfStatement) || At(TokenKind::kEndOfInput) || Is(Peek(), "Else");
+  }
+  bool AtLineEnd() const {
+    return (At(TokenKind::kEndOfStatement) && Peek().text == "\n") || At(TokenKind::kEndOfInput);
+  }
   const Token& Next() { return t_[p_++]; }
 
   [[noreturn]] void Fail(const std::string& message) const {
     throw SyntaxError(Peek().line, message);
+  }
+
+  void ExpectEndOfStatement() {
+    if (!At(TokenKind::kEndOfStatement) && !At(TokenKind::kEndOfInput))
+      Fail("expected end of statement, found " + Describe(Peek()));
   }
 
   void Expect(TokenKind kind, std::string_view what) {
@@ -144,6 +156,12 @@ class Parser {
         ++p_;
         s.names.push_back(ExpectVariableName());
       }
+    } else if (Is(first, "If")) {
+      ParseIf(s);
+    } else if (Is(first, "For")) {
+      ParseFor(s);
+    } else if (Is(first, "Next") || Is(first, "End") || Is(first, "Else") || Is(first, "ElseIf")) {
+      Fail("'" + first.text + "' without the statement it closes");
     } else if (InList(first, kUnsupported)) {
       Fail("'" + first.text + "' statements are not part of the console language");
     } else if (At(TokenKind::kName) && !InList(first, kReserved)) {
@@ -152,6 +170,105 @@ class Parser {
       Fail("expected a statement, found " + Describe(first));
     }
     return s;
+  }
+
+  // If cond Then (newline) ... [ElseIf cond Then ...] [Else ...] End If, or
+  // on one line: If cond Then statements [Else statements].
+  void ParseIf(Statement& s) {
+    s.kind = Statement::Kind::kIf;
+    int opened = Peek().line;
+    ++p_;
+    Branch branch;
+    branch.line = opened;
+    branch.condition = ParseExpression();
+    ExpectKeyword("Then");
+    if (!At(TokenKind::kEndOfStatement) && !At(TokenKind::kEndOfInput)) {
+      branch.body = ParseLineStatements();
+      s.branches.push_back(std::move(branch));
+      if (Is(Peek(), "Else")) {
+        ++p_;
+        s.body = ParseLineStatements();
+      }
+      return;
+    }
+    branch.body = ParseBlock("End If", opened);
+    s.branches.push_back(std::move(branch));
+    while (Is(Peek(), "ElseIf")) {
+      Branch next;
+      next.line = Peek().line;
+      ++p_;
+      next.condition = ParseExpression();
+      ExpectKeyword("Then");
+      next.body = ParseBlock("End If", opened);
+      s.branches.push_back(std::move(next));
+    }
+    if (Is(Peek(), "Else")) {
+      ++p_;
+      s.body = ParseBlock("End If", opened);
+    }
+    ExpectKeyword("End");
+    ExpectKeyword("If");
+  }
+
+  // For name = start To limit [Step step] ... Next [name]
+  void ParseFor(Statement& s) {
+    s.kind = Statement::Kind::kFor;
+    int opened = Peek().line;
+    ++p_;
+    s.name = ExpectVariableName();
+    Expect(TokenKind::kEquals, "'='");
+    s.value = ParseExpression();
+    ExpectKeyword("To");
+    s.limit = ParseExpression();
+    if (Is(Peek(), "Step")) {
+      ++p_;
+      s.step = ParseExpression();
+    }
+    ExpectEndOfStatement();
+    s.body = ParseBlock("Next", opened);
+    ExpectKeyword("Next");
+    if (At(TokenKind::kName)) {
+      if (platform::CompareNoCase(Peek().text, s.name) != 0)
+        Fail("'Next " + Peek().text + "' does not close 'For " + s.name + "'");
+      ++p_;
+    }
+  }
+
+  // Statements up to the Else, ElseIf, End or Next that closes the block
+  // opened on line `opened` by a statement that ends with `closing`.
+  std::vector<Statement> ParseBlock(std::string_view closing, int opened) {
+    std::vector<Statement> body;
+    for (;;) {
+      while (At(TokenKind::kEndOfStatement)) ++p_;
+      if (At(TokenKind::kEndOfInput)) {
+        throw SyntaxError(Peek().line,
+                          "expected '" + std::string(closing) + "' to close the block of line " +
+                              std::to_string(opened),
+                          /*incomplete=*/true);
+      }
+      bool closes = closing == "Next"
+                        ? Is(Peek(), "Next")
+                        : Is(Peek(), "End") || Is(Peek(), "Else") || Is(Peek(), "ElseIf");
+      if (closes) return body;
+      body.push_back(ParseStatement());
+      ExpectEndOfStatement();
+    }
+  }
+
+  // The statements of a one-line If: separated by ":", up to the end of the
+  // line or an Else.
+  std::vector<Statement> ParseLineStatements() {
+    std::vector<Statement> body;
+    for (;;) {
+      if (Is(Peek(), "For")) Fail("a For loop cannot be part of a one-line If");
+      body.push_back(ParseStatement());
+      if (!At(TokenKind::kEndOfStatement) || Peek().text != ":") break;
+      ++p_;
+      if (AtLineEnd() || Is(Peek(), "Else")) break;
+    }
+    if (!AtLineEnd() && !Is(Peek(), "Else"))
+      Fail("expected end of line, found " + Describe(Peek()));
+    return body;
   }
 
   // `v = expr`, `x.Prop = expr`, `x.Member args`.
@@ -183,8 +300,8 @@ class Parser {
       }
       if (target->args.size() > 1 && AtEnd()) {
         p_ = last_paren_;
-        Fail("parentheses around several arguments need Call: write 'Call x." + target->name +
-             "(a, b)' or 'x." + target->name + " a, b'");
+        Fail("parentheses around several arguments need Call: write 'Call ...(a, b)' or '" +
+             target->name + " a, b'");
       }
       // `x.Member (a)` or `x.Member (a) & b, c`: the parentheses belong to
       // the first argument, not to the call, so read the arguments again.
@@ -206,14 +323,87 @@ class Parser {
     return args;
   }
 
+  static ExprPtr MakeBinary(BinaryOp op, ExprPtr left, ExprPtr right) {
+    ExprPtr e = MakeExpr(Expr::Kind::kBinary);
+    e->op = op;
+    e->operands.push_back(std::move(left));
+    e->operands.push_back(std::move(right));
+    return e;
+  }
+
+  // Precedence, loosest first: Or, And, Not, comparisons, &, + and -, unary -.
   ExprPtr ParseExpression() {
-    ExprPtr left = ParseUnary();
+    ExprPtr left = ParseAnd();
+    while (Is(Peek(), "Or")) {
+      ++p_;
+      left = MakeBinary(BinaryOp::kOr, std::move(left), ParseAnd());
+    }
+    return left;
+  }
+
+  ExprPtr ParseAnd() {
+    ExprPtr left = ParseNot();
+    while (Is(Peek(), "And")) {
+      ++p_;
+      left = MakeBinary(BinaryOp::kAnd, std::move(left), ParseNot());
+    }
+    return left;
+  }
+
+  ExprPtr ParseNot() {
+    if (!Is(Peek(), "Not")) return ParseComparison();
+    ++p_;
+    ExprPtr e = MakeExpr(Expr::Kind::kNot);
+    e->operands.push_back(ParseNot());
+    return e;
+  }
+
+  ExprPtr ParseComparison() {
+    ExprPtr left = ParseConcat();
+    for (;;) {
+      BinaryOp op;
+      switch (Peek().kind) {
+        case TokenKind::kEquals:
+          op = BinaryOp::kEqual;
+          break;
+        case TokenKind::kNotEqual:
+          op = BinaryOp::kNotEqual;
+          break;
+        case TokenKind::kLess:
+          op = BinaryOp::kLess;
+          break;
+        case TokenKind::kLessEqual:
+          op = BinaryOp::kLessEqual;
+          break;
+        case TokenKind::kGreater:
+          op = BinaryOp::kGreater;
+          break;
+        case TokenKind::kGreaterEqual:
+          op = BinaryOp::kGreaterEqual;
+          break;
+        default:
+          return left;
+      }
+      ++p_;
+      left = MakeBinary(op, std::move(left), ParseConcat());
+    }
+  }
+
+  ExprPtr ParseConcat() {
+    ExprPtr left = ParseAdditive();
     while (At(TokenKind::kAmpersand)) {
       ++p_;
-      ExprPtr e = MakeExpr(Expr::Kind::kConcat);
-      e->operands.push_back(std::move(left));
-      e->operands.push_back(ParseUnary());
-      left = std::move(e);
+      left = MakeBinary(BinaryOp::kConcat, std::move(left), ParseAdditive());
+    }
+    return left;
+  }
+
+  ExprPtr ParseAdditive() {
+    ExprPtr left = ParseUnary();
+    while (At(TokenKind::kPlus) || At(TokenKind::kMinus)) {
+      BinaryOp op = At(TokenKind::kPlus) ? BinaryOp::kAdd : BinaryOp::kSubtract;
+      ++p_;
+      left = MakeBinary(op, std::move(left), ParseUnary());
     }
     return left;
   }

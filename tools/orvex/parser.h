@@ -9,9 +9,12 @@
 //   Print e1, e2        ? e1, e2                  output
 //   On Error Resume Next    On Error GoTo 0       error handling
 //   Dim a, b                                      declaration (optional)
+//   If c Then ... [ElseIf c Then ...] [Else ...] End If, or on one line
+//   For i = a To b [Step s] ... Next [i]
 // Expressions: "strings" ("" for a quote), integers, True, False, Empty,
-// Null, Nothing, variables, x.Member(args), x.Prop, -expr, (expr), a & b and
-// CreateObject(name).
+// Null, Nothing, variables, x.Member(args), x.Prop, CreateObject(name),
+// (expr), and the operators, tightest first: unary -, + -, &,
+// = <> < <= > >=, Not, And, Or.
 //
 // As in VBScript, parentheses around the arguments of a member called as a
 // statement are only allowed with Call; `x.Member (a)` passes `a` by value.
@@ -25,7 +28,8 @@
 namespace orvex::console {
 
 // Parses a whole script whose first line is numbered `first_line`. Throws
-// SyntaxError at the first statement that cannot be read.
+// SyntaxError at the first statement that cannot be read (marked incomplete
+// when the text ends inside an If or For block).
 Program Parse(std::string_view source, int first_line = 1);
 
 }  // namespace orvex::console

@@ -13,24 +13,42 @@ namespace orvex::console {
 struct Expr;
 using ExprPtr = std::unique_ptr<Expr>;
 
+enum class BinaryOp {
+  kConcat,  // &
+  kAdd,     // +
+  kSubtract,
+  kEqual,
+  kNotEqual,
+  kLess,
+  kLessEqual,
+  kGreater,
+  kGreaterEqual,
+  kAnd,
+  kOr,
+};
+
 struct Expr {
   enum class Kind {
     kLiteral,   // value
     kVariable,  // name: a script variable or a built-in object such as Err
     kParen,     // (operands[0]): forces an argument to go by value
     kNegate,    // -operands[0]
-    kConcat,    // operands[0] & operands[1]
+    kNot,       // Not operands[0]
+    kBinary,    // operands[0] op operands[1]
     kMember,    // operands[0].name(args); has_parens when written with parentheses
     kFunction,  // name(args): a built-in function such as CreateObject
   };
 
   Kind kind = Kind::kLiteral;
+  BinaryOp op = BinaryOp::kConcat;
   Variant value;
   std::string name;
   std::vector<ExprPtr> operands;
   std::vector<ExprPtr> args;
   bool has_parens = false;
 };
+
+struct Branch;
 
 struct Statement {
   enum class Kind {
@@ -42,6 +60,8 @@ struct Statement {
     kOnErrorResumeNext,  // On Error Resume Next
     kOnErrorGoTo0,       // On Error GoTo 0
     kDim,                // Dim names...
+    kIf,                 // branches in order (If, ElseIf...), then body as Else
+    kFor,                // For name = value To limit [Step step]: body Next
   };
 
   Kind kind = Kind::kCall;
@@ -50,7 +70,18 @@ struct Statement {
   std::vector<std::string> names;
   ExprPtr target;
   ExprPtr value;
+  ExprPtr limit;
+  ExprPtr step;  // null: 1
   std::vector<ExprPtr> values;
+  std::vector<Branch> branches;
+  std::vector<Statement> body;
+};
+
+// One condition of an If statement and the statements it guards.
+struct Branch {
+  int line = 0;
+  ExprPtr condition;
+  std::vector<Statement> body;
 };
 
 using Program = std::vector<Statement>;

@@ -10,11 +10,17 @@ namespace orvex::console {
 
 class SyntaxError : public std::runtime_error {
  public:
-  SyntaxError(int line, const std::string& message) : std::runtime_error(message), line_(line) {}
+  SyntaxError(int line, const std::string& message, bool incomplete = false)
+      : std::runtime_error(message), line_(line), incomplete_(incomplete) {}
   int line() const { return line_; }
+
+  // True when the text ended inside a block (an If without End If, a For
+  // without Next): more lines could complete it.
+  bool incomplete() const { return incomplete_; }
 
  private:
   int line_;
+  bool incomplete_;
 };
 
 }  // namespace orvex::console
