@@ -65,6 +65,8 @@ TEST(MultistatusTest, TypedValuesBecomeTypedVariants) {
     <p:mv t:dt="mv.string"><v:v>a</v:v><v:v></v:v><v:v>c, d</v:v></p:mv>
     <p:mvint t:dt="mv.int"><v:v>1</v:v></p:mvint>
     <p:mvnone t:dt="mv.string"/>
+    <p:mvbare> <v:v>x</v:v> <v:v>y</v:v> </p:mvbare>
+    <p:mixed>text<v:v>x</v:v></p:mixed>
     <p:wrongns xmlns:z="urn:other" z:dt="int">5</p:wrongns>
   </D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>
 </D:multistatus>)";
@@ -82,6 +84,9 @@ TEST(MultistatusTest, TypedValuesBecomeTypedVariants) {
   EXPECT_EQ(props.at("urn:p:mv"), Variant(VariantArray{"a", "", "c, d"}));
   EXPECT_EQ(props.at("urn:p:mvint"), Variant(VariantArray{"1"}));
   EXPECT_EQ(props.at("urn:p:mvnone"), Variant(VariantArray{}));
+  // Kept without its type attribute, a multi-valued property is still one.
+  EXPECT_EQ(props.at("urn:p:mvbare"), Variant(VariantArray{"x", "y"}));
+  EXPECT_EQ(props.at("urn:p:mixed"), Variant("text"));
   EXPECT_EQ(props.at("urn:p:wrongns"), Variant("5"));  // dt in another namespace: untyped
 }
 

@@ -164,8 +164,13 @@ class Parser {
       case Frame::kProp:
         return Frame::kProperty;
       case Frame::kProperty:
-        if (multi_ && Is(q, kMultiValueNamespace, "v") && stack_.size() == property_level_ + 1)
+        // Values of a multi-valued property. An untyped property whose
+        // children are all such values (a server that keeps dead properties
+        // without their attributes) reads as multi-valued too.
+        if ((multi_ || dt_.empty()) && Is(q, kMultiValueNamespace, "v")) {
+          saw_value_ = true;
           return Frame::kValue;
+        }
         if (Is(property_name_, kDav, "resourcetype") && Is(q, kDav, "collection"))
           collection_ = true;
         has_children_ = true;
@@ -187,19 +192,21 @@ class Parser {
     switch (f) {
       case Frame::kHref:
       case Frame::kStatus:
-      case Frame::kValue:
         text_.clear();
+        break;
+      case Frame::kValue:
+        value_text_.clear();
         break;
       case Frame::kProperty:
         property_ns_.assign(q.ns);
         property_local_.assign(q.local);
         property_name_ = {property_ns_, property_local_};
-        property_level_ = stack_.size();
         dt_.clear();
         for (const XML_Char** a = attrs; a != nullptr && *a != nullptr; a += 2) {
           if (Is(SplitExpatName(a[0]), kTypeNamespace, "dt")) dt_ = a[1];
         }
         multi_ = dt_.rfind("mv.", 0) == 0;
+        saw_value_ = false;
         values_.clear();
         text_.clear();
         collection_ = false;
@@ -226,8 +233,8 @@ class Parser {
           responses_.back().status = ParseStatusLine(text_);
         break;
       case Frame::kValue:
-        values_.emplace_back(text_);
-        text_.clear();
+        values_.emplace_back(std::move(value_text_));
+        value_text_.clear();
         break;
       case Frame::kProperty:
         EndProperty();
@@ -243,7 +250,7 @@ class Parser {
   void EndProperty() {
     PendingProperty p;
     p.name = JoinPropertyName(property_ns_, property_local_);
-    if (multi_)
+    if (multi_ || (saw_value_ && !has_children_ && Trim(text_).empty()))
       p.value = Variant(std::move(values_));
     else if (has_children_)
       p.value = Variant(std::string(Trim(text_)));
@@ -273,9 +280,11 @@ class Parser {
     switch (stack_.back()) {
       case Frame::kHref:
       case Frame::kStatus:
-      case Frame::kValue:
       case Frame::kProperty:
         text_ += s;
+        break;
+      case Frame::kValue:
+        value_text_ += s;
         break;
       case Frame::kInner:
         if (!multi_) text_ += s;
@@ -303,12 +312,13 @@ class Parser {
   std::string property_ns_;
   std::string property_local_;
   QName property_name_;
-  size_t property_level_ = 0;
   std::string dt_;
   bool multi_ = false;
   bool collection_ = false;
   bool has_children_ = false;
+  bool saw_value_ = false;  // an xml:v child was read
   VariantArray values_;
+  std::string value_text_;
   std::string text_;
 };
 

@@ -4,8 +4,9 @@
 // Property values are typed by the attribute dt in the namespace
 // urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/: boolean -> bool, int and
 // i4 -> 32-bit integer, i2 -> 16-bit integer, mv.* -> array of strings (one
-// per child element v in the namespace "xml:"), anything else, an untyped
-// value and a value whose text does not fit its type -> string. An empty
+// per child element v in the namespace "xml:"; an untyped value made only of
+// such elements reads the same), anything else, an untyped value and a value
+// whose text does not fit its type -> string. An empty
 // element is the empty string. A body with a document type declaration is
 // refused outright: a multistatus never needs one, and refusing it rules out
 // entity expansion attacks.
