@@ -1,0 +1,122 @@
+#include "docstore/blob_store.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <stdexcept>
+
+namespace orvex::docstore {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string RandomToken() {
+  static thread_local std::mt19937_64 rng{std::random_device{}()};
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (int i = 0; i < 2; ++i) {
+    uint64_t v = rng();
+    for (int k = 0; k < 16; ++k) {
+      out.push_back(kHex[v & 15]);
+      v >>= 4;
+    }
+  }
+  return out;
+}
+
+void SyncFd(int fd, const std::string& what) {
+  if (::fsync(fd) != 0) throw std::runtime_error("cannot flush " + what + ": " + strerror(errno));
+}
+
+void SyncPath(const std::string& path, int flags) {
+  int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+  if (fd < 0) throw std::runtime_error("cannot open " + path + ": " + strerror(errno));
+  try {
+    SyncFd(fd, path);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  ::close(fd);
+}
+
+}  // namespace
+
+BlobStore::BlobStore(const std::string& dir) {
+  if (dir.empty()) {
+    std::string pattern = (fs::temp_directory_path() / "orvex-docstore-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+      throw std::runtime_error(std::string("cannot create a content directory: ") +
+                               strerror(errno));
+    dir_ = pattern;
+    owned_ = true;
+  } else {
+    dir_ = dir;
+    std::error_code ec;
+    fs::create_directories(dir_, ec);
+    if (ec) throw std::runtime_error("cannot create " + dir_ + ": " + ec.message());
+  }
+}
+
+BlobStore::~BlobStore() {
+  if (owned_) {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+}
+
+std::string BlobStore::NewTempPath() { return dir_ + "/tmp-" + RandomToken(); }
+
+std::string BlobStore::Commit(const std::string& temp_path) {
+  SyncPath(temp_path, O_RDONLY);
+  std::string blob = RandomToken();
+  if (::rename(temp_path.c_str(), PathOf(blob).c_str()) != 0)
+    throw std::runtime_error("cannot store content: " + std::string(strerror(errno)));
+  SyncPath(dir_, O_RDONLY | O_DIRECTORY);
+  return blob;
+}
+
+std::string BlobStore::Put(const std::string& bytes) {
+  std::string temp = NewTempPath();
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) throw std::runtime_error("cannot write content: " + std::string(strerror(errno)));
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      ::unlink(temp.c_str());
+      throw std::runtime_error("cannot write content: " + std::string(strerror(errno)));
+    }
+    done += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  return Commit(temp);
+}
+
+void BlobStore::Discard(const std::string& temp_path) { ::unlink(temp_path.c_str()); }
+
+void BlobStore::Remove(const std::string& blob) {
+  if (!blob.empty()) ::unlink(PathOf(blob).c_str());
+}
+
+int BlobStore::Open(const std::string& blob) const {
+  if (blob.empty()) return -1;
+  return ::open(PathOf(blob).c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+void BlobStore::Collect(const std::function<bool(const std::string&)>& referenced) {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(dir_, ec)) {
+    std::string name = entry.path().filename().string();
+    if (name.rfind("tmp-", 0) == 0 || (name.size() == 32 && !referenced(name)))
+      fs::remove(entry.path(), ec);
+  }
+}
+
+}  // namespace orvex::docstore

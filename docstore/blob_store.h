@@ -1,0 +1,51 @@
+// Document content on disk: one immutable file per stored content, named by
+// a random token. Content is written to a temporary file, flushed to disk and
+// renamed into place before the database row that refers to it commits, so a
+// row never points at partial content. Files no row refers to (left by a
+// crash between rename and commit) are removed at start.
+#ifndef ORVEX_DOCSTORE_BLOB_STORE_H_
+#define ORVEX_DOCSTORE_BLOB_STORE_H_
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace orvex::docstore {
+
+class BlobStore {
+ public:
+  // Content lives in `dir` (created when missing). An empty `dir` makes a
+  // private temporary directory that is removed with the object.
+  explicit BlobStore(const std::string& dir);
+  ~BlobStore();
+  BlobStore(const BlobStore&) = delete;
+  BlobStore& operator=(const BlobStore&) = delete;
+
+  // A fresh path for streaming new content into; the caller writes it and
+  // then calls Commit (or Discard).
+  std::string NewTempPath();
+  // Flushes the temporary file to disk, renames it into place and returns
+  // its blob name. Throws std::runtime_error on an I/O failure.
+  std::string Commit(const std::string& temp_path);
+  // Stores `bytes` as a new blob (for small seeded content).
+  std::string Put(const std::string& bytes);
+  // Removes a temporary file that will not be committed.
+  void Discard(const std::string& temp_path);
+  // Removes a blob file.
+  void Remove(const std::string& blob);
+  // Opens a blob for reading; -1 when it cannot be opened.
+  int Open(const std::string& blob) const;
+  // Removes every temporary file and every blob for which `referenced`
+  // answers false.
+  void Collect(const std::function<bool(const std::string&)>& referenced);
+
+  std::string PathOf(const std::string& blob) const { return dir_ + "/" + blob; }
+
+ private:
+  std::string dir_;
+  bool owned_ = false;
+};
+
+}  // namespace orvex::docstore
+
+#endif  // ORVEX_DOCSTORE_BLOB_STORE_H_

@@ -1,0 +1,48 @@
+// Helpers shared by the request handlers (dav_*.cc): resolving a target,
+// access checks and small response builders.
+#ifndef ORVEX_DOCSTORE_DAV_COMMON_H_
+#define ORVEX_DOCSTORE_DAV_COMMON_H_
+
+#include <optional>
+#include <string>
+
+#include "docstore/dav_handler.h"
+#include "docstore/live_props.h"
+#include "docstore/xml_reader.h"
+
+namespace orvex::docstore {
+
+// What a store path names: a stored resource (document, folder, working
+// copy), or one version of a document.
+struct Target {
+  std::optional<Resource> res;
+  std::optional<Resource> doc;  // a version's document
+  std::optional<Version> version;
+
+  bool Exists() const { return res.has_value() || version.has_value(); }
+};
+
+Target Resolve(Store& store, const std::string& path);
+
+// A 403 for a user without a role in the workspace, or nullopt.
+std::optional<DavResponse> RefuseOutsider(const Access& access);
+
+// An XML body <D:error><D:{condition}/></D:error> with `code`.
+DavResponse Precondition(int code, const std::string& condition);
+
+// A 207 response carrying a multistatus document.
+DavResponse MultiStatus(std::string body);
+
+// Parses a request body as XML; on failure fills `error` with a 400.
+std::optional<XmlElement> ParseBody(const std::string& body, DavResponse& error);
+
+// Is the document in an enhanced folder (does it run the publishing life
+// cycle)?
+bool HasLifeCycle(const Resource& doc);
+
+// Reads the Destination header of COPY and MOVE into a store path.
+std::optional<std::string> DestinationPath(const DavRequest& request);
+
+}  // namespace orvex::docstore
+
+#endif  // ORVEX_DOCSTORE_DAV_COMMON_H_

@@ -1,0 +1,132 @@
+#include "docstore/dav_handler.h"
+
+#include <exception>
+
+#include "docstore/auth.h"
+#include "docstore/dav_common.h"
+#include "docstore/names.h"
+#include "docstore/url.h"
+#include "docstore/xml_writer.h"
+
+namespace orvex::docstore {
+
+const char kAllowedMethods[] =
+    "OPTIONS, GET, HEAD, PUT, DELETE, MKCOL, PROPFIND, PROPPATCH, COPY, MOVE, CHECKOUT, CHECKIN, "
+    "UNCHECKOUT, PUBLISH, REPORT";
+
+DavResponse Status(int code, const std::string& text) {
+  DavResponse r;
+  r.status = code;
+  if (!text.empty()) {
+    r.content_type = "text/plain; charset=utf-8";
+    r.body = text + "\n";
+  }
+  return r;
+}
+
+DavResponse Precondition(int code, const std::string& condition) {
+  DavResponse r;
+  r.status = code;
+  r.content_type = "application/xml; charset=\"utf-8\"";
+  r.body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<D:error xmlns:D=\"DAV:\"><D:" + condition +
+           "/></D:error>\n";
+  return r;
+}
+
+DavResponse MultiStatus(std::string body) {
+  DavResponse r;
+  r.status = 207;
+  r.content_type = "application/xml; charset=\"utf-8\"";
+  r.body = std::move(body);
+  return r;
+}
+
+std::optional<XmlElement> ParseBody(const std::string& body, DavResponse& error) {
+  auto parsed = ParseXml(body);
+  if (!parsed.root) {
+    error = Status(400, "malformed XML body: " + parsed.error);
+    return std::nullopt;
+  }
+  return std::move(parsed.root);
+}
+
+std::optional<DavResponse> RefuseOutsider(const Access& access) {
+  if (access.area != Area::kOutside && access.role == Role::kNone)
+    return Status(403, "no access to workspace " + access.workspace);
+  return std::nullopt;
+}
+
+bool HasLifeCycle(const Resource& doc) { return !doc.state.empty(); }
+
+Target Resolve(Store& store, const std::string& path) {
+  Target t;
+  auto parts = SplitPath(path);
+  if (parts.size() == 3 && parts[0] == ".versions") {
+    char* end = nullptr;
+    long long id = std::strtoll(parts[1].c_str(), &end, 10);
+    if (!end || *end) return t;
+    long long seq = std::strtoll(parts[2].c_str(), &end, 10);
+    if (!end || *end) return t;
+    auto doc = store.FindById(id);
+    if (!doc || doc->kind != Kind::kDocument) return t;
+    auto v = store.FindVersion(id, seq);
+    if (!v) return t;
+    t.doc = doc;
+    t.version = v;
+    return t;
+  }
+  t.res = store.Find(path);
+  return t;
+}
+
+std::optional<std::string> DestinationPath(const DavRequest& request) {
+  std::string dest = request.Header("destination");
+  if (dest.empty()) return std::nullopt;
+  return ParseRequestPath(dest);
+}
+
+DavHandler::BodyKind DavHandler::BodyFor(const std::string& method) {
+  if (method == "PUT") return BodyKind::kFile;
+  return BodyKind::kSmall;
+}
+
+std::optional<std::string> DavHandler::Authenticate(const std::string& authorization) {
+  auto credentials = ParseBasicAuth(authorization);
+  if (!credentials) return std::nullopt;
+  Store::Txn txn(store_);
+  auto user = store_.CheckPassword(credentials->user, credentials->password);
+  txn.Commit();
+  return user;
+}
+
+DavResponse DavHandler::Handle(DavRequest& request) {
+  try {
+    return Dispatch(request);
+  } catch (const std::exception& e) {
+    return Status(500, std::string("internal error: ") + e.what());
+  }
+}
+
+DavResponse DavHandler::Dispatch(DavRequest& request) {
+  const std::string& m = request.method;
+  if (m == "OPTIONS") return Options(request);
+  if (m == "PROPFIND") return Propfind(request);
+  if (m == "GET") return Get(request, false);
+  if (m == "HEAD") return Get(request, true);
+  if (m == "PUT") return Put(request);
+  if (m == "DELETE") return Delete(request);
+  if (m == "MKCOL") return Mkcol(request);
+  if (m == "PROPPATCH") return Proppatch(request);
+  if (m == "COPY") return CopyMove(request, false);
+  if (m == "MOVE") return CopyMove(request, true);
+  if (m == "CHECKOUT") return Checkout(request);
+  if (m == "CHECKIN") return Checkin(request);
+  if (m == "UNCHECKOUT") return Uncheckout(request);
+  if (m == "PUBLISH") return Publish(request);
+  if (m == "REPORT") return Report(request);
+  DavResponse r = Status(501, "method not implemented");
+  r.headers.emplace_back("Allow", kAllowedMethods);
+  return r;
+}
+
+}  // namespace orvex::docstore

@@ -1,0 +1,106 @@
+// The WebDAV / versioning front of the store: turns one authenticated
+// request into one response. Knows nothing of sockets; the HTTP session
+// (http_session.h) reads requests and writes responses.
+#ifndef ORVEX_DOCSTORE_DAV_HANDLER_H_
+#define ORVEX_DOCSTORE_DAV_HANDLER_H_
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "docstore/permissions.h"
+#include "docstore/store.h"
+
+namespace orvex::docstore {
+
+struct DavRequest {
+  std::string method;
+  std::string target;                          // as sent
+  std::string path;                            // the store path it names
+  std::string host;                            // Host header ("docs"), for absolute URLs
+  std::string user;                            // the authenticated user (stored spelling)
+  std::map<std::string, std::string> headers;  // lower-case names
+  std::string body;                            // small request bodies (XML)
+  std::string body_file;                       // PUT: temporary file holding the body, or ""
+  int64_t body_length = 0;
+
+  // A header value, "" when absent.
+  std::string Header(const std::string& lower_name) const {
+    auto it = headers.find(lower_name);
+    return it == headers.end() ? std::string() : it->second;
+  }
+};
+
+struct DavResponse {
+  int status = 200;
+  std::vector<std::pair<std::string, std::string>> headers;
+  std::string content_type;
+  std::string body;
+  // GET: content streamed from this descriptor (owned; the session closes
+  // it), file_length bytes.
+  int file_fd = -1;
+  int64_t file_length = 0;
+  // HEAD: send Content-Length file_length but no body.
+  bool head = false;
+};
+
+class DavHandler {
+ public:
+  explicit DavHandler(Store& store) : store_(store) {}
+
+  // How a request's body is read before Handle.
+  enum class BodyKind { kNone, kSmall, kFile };
+  static BodyKind BodyFor(const std::string& method);
+
+  // Checks the Authorization header; the stored user name, or nullopt.
+  std::optional<std::string> Authenticate(const std::string& authorization);
+
+  // Checks a PUT before its body is read, so a refused upload is not
+  // transferred first. nullopt when the body should be read.
+  std::optional<DavResponse> Precheck(const DavRequest& request);
+
+  // Serves one request. Never throws; store failures give 500.
+  DavResponse Handle(DavRequest& request);
+
+  // A temporary file for a PUT body; Handle takes it over (renamed into the
+  // store or removed).
+  std::string NewUploadPath() { return store_.blobs().NewTempPath(); }
+  void DiscardUpload(const std::string& path) { store_.blobs().Discard(path); }
+
+ private:
+  DavResponse Dispatch(DavRequest& request);
+
+  // dav_read.cc
+  DavResponse Options(const DavRequest& request);
+  DavResponse Propfind(const DavRequest& request);
+  DavResponse Get(const DavRequest& request, bool head);
+  DavResponse Report(const DavRequest& request);
+
+  // dav_write.cc
+  DavResponse Put(DavRequest& request);
+  DavResponse Delete(const DavRequest& request);
+  DavResponse Mkcol(const DavRequest& request);
+  DavResponse Proppatch(const DavRequest& request);
+  DavResponse CopyMove(const DavRequest& request, bool move);
+  std::optional<DavResponse> CheckPutTarget(Store::Txn& txn, const DavRequest& request);
+
+  // dav_version.cc
+  DavResponse Checkout(const DavRequest& request);
+  DavResponse Checkin(const DavRequest& request);
+  DavResponse Publish(const DavRequest& request);
+  DavResponse Uncheckout(const DavRequest& request);
+
+  Store& store_;
+};
+
+// Builds a response with a status and an optional plain-text body.
+DavResponse Status(int code, const std::string& text = "");
+// The Allow header value of the server.
+extern const char kAllowedMethods[];
+
+}  // namespace orvex::docstore
+
+#endif  // ORVEX_DOCSTORE_DAV_HANDLER_H_

@@ -1,0 +1,195 @@
+// OPTIONS, PROPFIND, GET, HEAD and REPORT.
+#include <unistd.h>
+
+#include <set>
+
+#include "docstore/dav_common.h"
+#include "docstore/names.h"
+#include "docstore/url.h"
+#include "docstore/xml_writer.h"
+
+namespace orvex::docstore {
+namespace {
+
+// What a PROPFIND (or REPORT) asks for.
+struct PropRequest {
+  enum Mode { kAll, kNames, kSome } mode = kAll;
+  std::vector<PropName> names;  // kSome: the requested names, in order
+};
+
+std::optional<PropRequest> ReadPropRequest(const XmlElement& root) {
+  PropRequest req;
+  for (const auto& child : root.children) {
+    if (child.Is(kDav, "allprop")) {
+      req.mode = PropRequest::kAll;
+      return req;
+    }
+    if (child.Is(kDav, "propname")) {
+      req.mode = PropRequest::kNames;
+      return req;
+    }
+    if (child.Is(kDav, "prop")) {
+      req.mode = PropRequest::kSome;
+      for (const auto& p : child.children) req.names.push_back({p.ns, p.name});
+      return req;
+    }
+  }
+  return std::nullopt;
+}
+
+void WriteResponse(MultistatusWriter& w, const std::string& href, std::vector<PropOut> props,
+                   const PropRequest& req) {
+  w.BeginResponse(href);
+  if (req.mode == PropRequest::kSome) {
+    std::vector<PropOut> found;
+    std::vector<PropOut> missing;
+    for (const auto& name : req.names) {
+      bool hit = false;
+      for (auto& p : props)
+        if (p.name == name) {
+          found.push_back(p);
+          hit = true;
+          break;
+        }
+      if (!hit) missing.push_back({name, {}});
+    }
+    if (!found.empty()) w.PropStat(found, StatusLine(200));
+    if (!missing.empty()) w.PropStat(missing, StatusLine(404), true);
+    if (found.empty() && missing.empty()) w.PropStat({}, StatusLine(200));
+  } else {
+    w.PropStat(props, StatusLine(200), req.mode == PropRequest::kNames);
+  }
+  w.EndResponse();
+}
+
+}  // namespace
+
+DavResponse DavHandler::Options(const DavRequest&) {
+  DavResponse r = Status(200);
+  r.headers.emplace_back("Allow", kAllowedMethods);
+  r.headers.emplace_back("DAV", "1, extended-mkcol, version-control, checkout-in-place");
+  r.headers.emplace_back("MS-Author-Via", "DAV");
+  return r;
+}
+
+DavResponse DavHandler::Propfind(const DavRequest& request) {
+  std::string depth = request.Header("depth");
+  if (depth != "0" && depth != "1") return Precondition(403, "propfind-finite-depth");
+  PropRequest req;
+  if (!request.body.empty()) {
+    DavResponse error;
+    auto root = ParseBody(request.body, error);
+    if (!root) return error;
+    if (!root->Is(kDav, "propfind")) return Status(400, "expected a DAV:propfind body");
+    auto parsed = ReadPropRequest(*root);
+    if (!parsed) return Status(400, "DAV:propfind needs allprop, propname or prop");
+    req = *parsed;
+  }
+
+  Store::Txn txn(store_);
+  Access access = AccessFor(store_, request.path, request.user);
+  if (auto refused = RefuseOutsider(access)) return *refused;
+  Target target = Resolve(store_, request.path);
+  if (!target.Exists()) return Status(404, "not found");
+  MultistatusWriter w;
+  PropContext ctx{store_, request.host, access};
+  if (target.version) {
+    WriteResponse(w, VersionHref(*target.doc, *target.version),
+                  VersionProps(ctx, *target.doc, *target.version), req);
+    return MultiStatus(w.Finish());
+  }
+  const Resource& res = *target.res;
+  WriteResponse(w, HrefOf(res), ResourceProps(ctx, res), req);
+  if (depth == "1" && res.IsCollection()) {
+    if (request.path == kWorkspaceListPath) {
+      // The workspace list: one response per workspace, at the workspace's
+      // own path, whatever the user's role there.
+      for (const auto& ws : store_.Workspaces()) {
+        auto wr = store_.Find("/" + ws.name);
+        if (!wr) continue;
+        Access wa = AccessFor(store_, wr->path, request.user);
+        PropContext wctx{store_, request.host, wa};
+        WriteResponse(w, HrefOf(*wr), ResourceProps(wctx, *wr), req);
+      }
+    } else {
+      for (const auto& child : store_.Children(res.id)) {
+        // Below the root every child is a workspace with its own role;
+        // below a workspace root, children lie in different areas
+        // (documents, categories, schema). Deeper down they share the
+        // parent's access.
+        if (res.id == 1 || res.content_class == kClassWorkspace) {
+          Access ca = AccessFor(store_, child.path, request.user);
+          PropContext cctx{store_, request.host, ca};
+          WriteResponse(w, HrefOf(child), ResourceProps(cctx, child), req);
+        } else {
+          WriteResponse(w, HrefOf(child), ResourceProps(ctx, child), req);
+        }
+      }
+    }
+  }
+  txn.Commit();
+  return MultiStatus(w.Finish());
+}
+
+DavResponse DavHandler::Get(const DavRequest& request, bool head) {
+  Store::Txn txn(store_);
+  Access access = AccessFor(store_, request.path, request.user);
+  if (auto refused = RefuseOutsider(access)) return *refused;
+  Target target = Resolve(store_, request.path);
+  if (!target.Exists()) return Status(404, "not found");
+  DavResponse r;
+  r.head = head;
+  if (target.res && target.res->IsCollection()) {
+    std::string listing;
+    for (const auto& child : store_.Children(target.res->id))
+      listing += child.name + (child.IsCollection() ? "/\n" : "\n");
+    r.content_type = "text/plain; charset=utf-8";
+    if (head) {
+      r.file_length = static_cast<int64_t>(listing.size());
+    } else {
+      r.body = std::move(listing);
+    }
+    return r;
+  }
+  std::string blob = target.version ? target.version->blob : target.res->blob;
+  int64_t length = target.version ? target.version->length : target.res->length;
+  std::string type = target.version ? target.version->content_type : target.res->content_type;
+  r.content_type = type.empty() ? "application/octet-stream" : type;
+  r.file_length = length;
+  if (target.res)
+    r.headers.emplace_back("ETag", "\"" + std::to_string(target.res->id) + "-" +
+                                       std::to_string(target.res->etag) + "\"");
+  if (!head && length > 0) {
+    // Opened under the store lock: the file stays readable through this
+    // descriptor even if a later request replaces or deletes the document.
+    r.file_fd = store_.blobs().Open(blob);
+    if (r.file_fd < 0) return Status(500, "content missing");
+  }
+  txn.Commit();
+  return r;
+}
+
+DavResponse DavHandler::Report(const DavRequest& request) {
+  DavResponse error;
+  auto root = ParseBody(request.body, error);
+  if (!root) return error;
+  if (!root->Is(kDav, "version-tree")) return Precondition(403, "supported-report");
+  PropRequest req;
+  if (auto parsed = ReadPropRequest(*root)) req = *parsed;
+
+  Store::Txn txn(store_);
+  Access access = AccessFor(store_, request.path, request.user);
+  if (auto refused = RefuseOutsider(access)) return *refused;
+  Target target = Resolve(store_, request.path);
+  if (!target.Exists()) return Status(404, "not found");
+  if (!target.res || target.res->kind != Kind::kDocument)
+    return Precondition(403, "supported-report");
+  MultistatusWriter w;
+  PropContext ctx{store_, request.host, access};
+  for (const auto& v : store_.Versions(target.res->id))
+    WriteResponse(w, VersionHref(*target.res, v), VersionProps(ctx, *target.res, v), req);
+  txn.Commit();
+  return MultiStatus(w.Finish());
+}
+
+}  // namespace orvex::docstore

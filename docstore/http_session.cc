@@ -1,0 +1,283 @@
+#include "docstore/http_session.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <cctype>
+#include <chrono>
+#include <limits>
+
+#include "docstore/url.h"
+
+namespace orvex::docstore {
+namespace {
+
+namespace beast = boost::beast;
+namespace http = beast::http;
+namespace asio = boost::asio;
+
+int64_t NowMillis() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+}  // namespace
+
+class HttpSession::Stream {
+ public:
+  using executor_type = asio::ip::tcp::socket::executor_type;
+  Stream(asio::ip::tcp::socket& socket, std::atomic<int64_t>& activity)
+      : socket_(socket), activity_(activity) {}
+  executor_type get_executor() { return socket_.get_executor(); }
+
+  template <class Buffers>
+  size_t read_some(const Buffers& buffers) {
+    beast::error_code ec;
+    size_t n = read_some(buffers, ec);
+    if (ec) throw beast::system_error(ec);
+    return n;
+  }
+  template <class Buffers>
+  size_t read_some(const Buffers& buffers, beast::error_code& ec) {
+    size_t n = socket_.read_some(buffers, ec);
+    activity_ = NowMillis();
+    return n;
+  }
+  template <class Buffers>
+  size_t write_some(const Buffers& buffers) {
+    beast::error_code ec;
+    size_t n = write_some(buffers, ec);
+    if (ec) throw beast::system_error(ec);
+    return n;
+  }
+  template <class Buffers>
+  size_t write_some(const Buffers& buffers, beast::error_code& ec) {
+    size_t n = socket_.write_some(buffers, ec);
+    activity_ = NowMillis();
+    return n;
+  }
+
+ private:
+  asio::ip::tcp::socket& socket_;
+  std::atomic<int64_t>& activity_;
+};
+
+HttpSession::HttpSession(asio::ip::tcp::socket socket, DavHandler& handler)
+    : socket_(std::move(socket)), handler_(handler), last_activity_ms_(NowMillis()) {}
+
+HttpSession::~HttpSession() {
+  beast::error_code ec;
+  socket_.close(ec);
+}
+
+void HttpSession::Shutdown() {
+  // shutdown(2) wakes a thread blocked in read or write on the socket; the
+  // descriptor itself is closed by the session's own thread.
+  ::shutdown(socket_.native_handle(), SHUT_RDWR);
+}
+
+int64_t HttpSession::IdleMillis() const {
+  if (busy_) return 0;
+  return NowMillis() - last_activity_ms_;
+}
+
+namespace {
+
+template <class Body>
+void SetCommon(http::response<Body>& res, const DavResponse& r, bool keep_alive) {
+  res.result(static_cast<http::status>(r.status));
+  res.set(http::field::server, "orvex-docstore");
+  res.set(http::field::date, [] {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char buf[64];
+    std::strftime(buf, sizeof buf, "%a, %d %b %Y %H:%M:%S GMT", &tm);
+    return std::string(buf);
+  }());
+  for (const auto& [name, value] : r.headers) res.insert(name, value);
+  if (!r.content_type.empty()) res.set(http::field::content_type, r.content_type);
+  res.keep_alive(keep_alive);
+}
+
+bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive) {
+  beast::error_code ec;
+  if (r.file_fd >= 0) {
+    beast::file f;
+    f.native_handle(r.file_fd);
+    r.file_fd = -1;
+    http::response<http::file_body> res{http::status::ok, 11};
+    SetCommon(res, r, keep_alive);
+    res.body().reset(std::move(f), ec);
+    if (ec) return false;
+    res.prepare_payload();
+    http::write(stream, res, ec);
+    return !ec;
+  }
+  if (r.head) {
+    http::response<http::empty_body> res{http::status::ok, 11};
+    SetCommon(res, r, keep_alive);
+    res.content_length(static_cast<uint64_t>(r.file_length));
+    http::write(stream, res, ec);
+    return !ec;
+  }
+  http::response<http::string_body> res{http::status::ok, 11};
+  SetCommon(res, r, keep_alive);
+  res.body() = std::move(r.body);
+  res.prepare_payload();
+  http::write(stream, res, ec);
+  return !ec;
+}
+
+}  // namespace
+
+void HttpSession::Run() {
+  Stream stream(socket_, last_activity_ms_);
+  beast::flat_buffer buffer;
+  for (;;) {
+    http::request_parser<http::empty_body> header_parser;
+    header_parser.header_limit(kMaxHeaderBytes);
+    // The real limit is set once the method is known (Beast 1.74 mishandles
+    // an unset limit, so the widest one stands in for "none").
+    header_parser.body_limit(std::numeric_limits<std::uint64_t>::max());
+    beast::error_code ec;
+    http::read_header(stream, buffer, header_parser, ec);
+    if (ec) {
+      if (ec == http::error::header_limit) {
+        DavResponse r = Status(431, "request header too large");
+        WriteResponse(stream, r, false);
+      } else if (ec != http::error::end_of_stream && ec != asio::error::eof &&
+                 ec != asio::error::connection_reset && ec != asio::error::broken_pipe &&
+                 ec != asio::error::not_connected && buffer.size() > 0) {
+        DavResponse r = Status(400, "malformed request: " + ec.message());
+        WriteResponse(stream, r, false);
+      }
+      break;
+    }
+    busy_ = true;
+    auto& req = header_parser.get();
+    DavRequest dr;
+    dr.method = std::string(req.method_string());
+    dr.target = std::string(req.target());
+    for (const auto& field : req)
+      dr.headers[Lower(std::string(field.name_string()))] = std::string(field.value());
+    dr.host = dr.Header("host");
+    bool keep_alive = req.keep_alive();
+
+    std::optional<DavResponse> early;
+    auto path = ParseRequestPath(dr.target);
+    if (!path) {
+      early = Status(400, "bad request path");
+    } else if (!IsValidUtf8(dr.host) || dr.host.find_first_of("/\\ \"<>") != std::string::npos) {
+      early = Status(400, "bad Host header");
+    } else {
+      dr.path = *path;
+      if (dr.method != "OPTIONS") {
+        auto user = handler_.Authenticate(dr.Header("authorization"));
+        if (!user) {
+          early = Status(401, "authentication required");
+          early->headers.emplace_back("WWW-Authenticate", "Basic realm=\"docstore\"");
+        } else {
+          dr.user = *user;
+        }
+      }
+      if (!early && DavHandler::BodyFor(dr.method) == DavHandler::BodyKind::kFile)
+        early = handler_.Precheck(dr);
+    }
+
+    if (early) {
+      // A refused request's body is read and dropped when it is small, so the
+      // connection can stay open; a large one closes the connection.
+      if (!header_parser.is_done()) {
+        auto length = header_parser.content_length();
+        bool expects_continue = Lower(std::string(req[http::field::expect])) == "100-continue";
+        if (!expects_continue && length && *length <= kMaxSmallBody) {
+          http::request_parser<http::string_body> drain{std::move(header_parser)};
+          drain.body_limit(kMaxSmallBody);
+          http::read(stream, buffer, drain, ec);
+          if (ec) keep_alive = false;
+        } else {
+          keep_alive = false;
+        }
+      }
+      busy_ = false;
+      if (!WriteResponse(stream, *early, keep_alive) || !keep_alive) break;
+      continue;
+    }
+
+    if (!header_parser.is_done() &&
+        Lower(std::string(req[http::field::expect])) == "100-continue") {
+      http::response<http::empty_body> go_on{http::status::continue_, 11};
+      http::write(stream, go_on, ec);
+      if (ec) break;
+    }
+
+    bool read_ok = true;
+    int body_error = 0;
+    if (DavHandler::BodyFor(dr.method) == DavHandler::BodyKind::kFile) {
+      dr.body_file = handler_.NewUploadPath();
+      http::request_parser<http::file_body> file_parser{std::move(header_parser)};
+      file_parser.body_limit(kMaxUploadBody);
+      file_parser.get().body().open(dr.body_file.c_str(), beast::file_mode::write, ec);
+      if (ec) {
+        body_error = 500;
+      } else {
+        busy_ = false;
+        http::read(stream, buffer, file_parser, ec);
+        busy_ = true;
+        if (ec == http::error::body_limit) {
+          body_error = 413;
+        } else if (ec) {
+          read_ok = false;
+        } else {
+          dr.body_length = static_cast<int64_t>(file_parser.get().body().size());
+        }
+        file_parser.get().body().close();
+      }
+    } else {
+      http::request_parser<http::string_body> string_parser{std::move(header_parser)};
+      string_parser.body_limit(kMaxSmallBody);
+      busy_ = false;
+      http::read(stream, buffer, string_parser, ec);
+      busy_ = true;
+      if (ec == http::error::body_limit) {
+        body_error = 413;
+      } else if (ec) {
+        read_ok = false;
+      } else {
+        dr.body = std::move(string_parser.get().body());
+      }
+    }
+    if (!read_ok || body_error) {
+      if (!dr.body_file.empty()) handler_.DiscardUpload(dr.body_file);
+      busy_ = false;
+      if (body_error) {
+        DavResponse r = Status(body_error, body_error == 413 ? "request body too large"
+                                                             : "cannot store the request body");
+        WriteResponse(stream, r, false);
+      }
+      break;
+    }
+
+    DavResponse response = handler_.Handle(dr);
+    if (!dr.body_file.empty()) handler_.DiscardUpload(dr.body_file);
+    busy_ = false;
+    bool written = WriteResponse(stream, response, keep_alive);
+    if (response.file_fd >= 0) ::close(response.file_fd);
+    if (!written || !keep_alive) break;
+  }
+  beast::error_code ec;
+  socket_.shutdown(asio::ip::tcp::socket::shutdown_send, ec);
+  finished_ = true;
+}
+
+}  // namespace orvex::docstore

@@ -1,0 +1,205 @@
+#include "docstore/live_props.h"
+
+#include <set>
+
+#include "docstore/names.h"
+#include "docstore/time_format.h"
+#include "docstore/url.h"
+
+namespace orvex::docstore {
+namespace {
+
+const std::set<PropName>& LiveNames() {
+  static const std::set<PropName> names = {
+      {kDav, "href"},
+      {kDav, "contentclass"},
+      {kDav, "isreadonly"},
+      {kDav, "iscollection"},
+      {kDav, "resourcetype"},
+      {kDav, "hassubs"},
+      {kDav, "haschildren"},
+      {kDav, "parentname"},
+      {kDav, "creationdate"},
+      {kDav, "getlastmodified"},
+      {kDav, "getcontentlength"},
+      {kDav, "getetag"},
+      {kDav, "getcontenttype"},
+      {kDav, "lockdiscovery"},
+      {kDav, "supportedlock"},
+      {kDav, "version-name"},
+      {kPublishingNs, kIsCheckedOut},
+      {kPublishingNs, kCheckedOutBy},
+      {kPublishingNs, kDocumentState},
+      {kPublishingNs, kWorkingCopy},
+      {kPublishingNs, kOperationsAllowed},
+      {kPublishingNs, kFriendlyVersionId},
+      {kWorkspaceNs, kCategoriesFolder},
+      {kExchDataNs, kSchemaCollectionRef},
+  };
+  return names;
+}
+
+std::string ParentUrl(const std::string& host, const std::string& path) {
+  return AbsoluteUrl(host, ParentPath(path));
+}
+
+bool IsFolderClass(const std::string& c) {
+  return c == kClassSmartFolder || c == kClassKnowledgeFolder || c == kClassWorkspace;
+}
+
+}  // namespace
+
+bool IsLiveProperty(const PropName& name) { return LiveNames().count(name) != 0; }
+
+std::string AbsoluteUrl(const std::string& host, const std::string& path) {
+  std::string href = EncodeHref(path, false);
+  if (href == "/") href.clear();
+  return "http://" + host + href;
+}
+
+std::string HrefOf(const Resource& r) { return EncodeHref(r.path, r.IsCollection()); }
+
+std::string VersionHref(const Resource& doc, const Version& v) {
+  return EncodeHref(
+      std::string(kVersionsPath) + "/" + std::to_string(doc.id) + "/" + std::to_string(v.seq),
+      false);
+}
+
+std::vector<std::string> EffectiveProfiles(Store& store, const Resource& folder) {
+  std::optional<Resource> at = folder;
+  while (at && at->id != 1) {
+    if (auto v = store.Prop(at->id, {kPublishingNs, kDocumentProfiles})) return v->values;
+    at = store.FindById(at->parent);
+  }
+  return {};
+}
+
+std::string EffectiveDefaultProfile(Store& store, const Resource& folder) {
+  std::optional<Resource> at = folder;
+  while (at && at->id != 1) {
+    if (auto v = store.Prop(at->id, {kPublishingNs, kDefaultDocumentProfile})) return v->text;
+    at = store.FindById(at->parent);
+  }
+  return {};
+}
+
+std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r) {
+  std::vector<PropOut> out;
+  PropMap kept = ctx.store.Props(r.id);
+  auto add = [&](const char* ns, const char* local, PropValue v) {
+    out.push_back({{ns, local}, std::move(v)});
+  };
+  bool collection = r.IsCollection();
+  std::string display = r.name;
+  if (auto it = kept.find({kDav, "displayname"}); it != kept.end()) display = it->second.text;
+  add(kDav, "displayname", PropValue::String(display));
+  add(kDav, "contentclass", PropValue::String(r.content_class));
+  add(kDav, "isreadonly", PropValue::Bool(IsReadOnlyFor(ctx.access, r)));
+  bool hidden = false;
+  if (auto it = kept.find({kDav, "ishidden"}); it != kept.end()) hidden = it->second.text == "1";
+  add(kDav, "ishidden", PropValue::Bool(hidden));
+  add(kDav, "iscollection", PropValue::Bool(collection));
+  add(kDav, "resourcetype", collection ? PropValue{"#resourcetype", "", {}} : PropValue{});
+  bool subs = collection && ctx.store.HasChildren(r.id, true);
+  bool children = collection && (subs || ctx.store.HasChildren(r.id, false));
+  add(kDav, "hassubs", PropValue::Bool(subs));
+  add(kDav, "haschildren", PropValue::Bool(children));
+  // A working copy stands in for its document, so it names the document's
+  // folder as its parent.
+  std::string parent_path = ParentPath(r.path);
+  std::optional<Resource> doc;
+  if (r.kind == Kind::kWorkingCopy) {
+    doc = ctx.store.FindById(r.doc);
+    if (doc) parent_path = ParentPath(doc->path);
+  }
+  if (r.id != 1) add(kDav, "parentname", PropValue::String(AbsoluteUrl(ctx.host, parent_path)));
+  add(kDav, "creationdate", PropValue::Date(FormatIso(r.created)));
+  add(kDav, "getlastmodified", PropValue{"dateTime.rfc1123", FormatHttpDate(r.modified), {}});
+  add(kDav, "getetag",
+      PropValue::Plain("\"" + std::to_string(r.id) + "-" + std::to_string(r.etag) + "\""));
+  if (!collection) {
+    add(kDav, "getcontentlength", PropValue::Int(r.length));
+    add(kDav, "getcontenttype",
+        PropValue::Plain(r.content_type.empty() ? "application/octet-stream" : r.content_type));
+  }
+  if (r.content_class == kClassWorkspace) {
+    add(kWorkspaceNs, kCategoriesFolder, PropValue::String(ctx.access.settings.categories_folder));
+    add(kExchDataNs, kSchemaCollectionRef,
+        PropValue::String(
+            AbsoluteUrl(ctx.host, JoinPath(r.path, ctx.access.settings.schema_folder))));
+  }
+  if (collection && IsFolderClass(r.content_class)) {
+    // Folders answer with the profiles they offer, inherited when not set.
+    if (!kept.count({kPublishingNs, kDocumentProfiles}))
+      add(kPublishingNs, kDocumentProfiles, PropValue::Multi(EffectiveProfiles(ctx.store, r)));
+    if (!kept.count({kPublishingNs, kDefaultDocumentProfile}))
+      add(kPublishingNs, kDefaultDocumentProfile,
+          PropValue::String(EffectiveDefaultProfile(ctx.store, r)));
+  }
+  if (r.kind == Kind::kDocument) {
+    add(kPublishingNs, kIsCheckedOut, PropValue::Bool(!r.checked_out_by.empty()));
+    if (!r.state.empty()) {
+      add(kPublishingNs, kDocumentState, PropValue::String(r.state));
+      add(kPublishingNs, kCheckedOutBy, PropValue::String(r.checked_out_by));
+      if (!r.checked_out_by.empty())
+        add(kPublishingNs, kWorkingCopy,
+            PropValue::String(AbsoluteUrl(
+                ctx.host, std::string(kWorkingCopiesPath) + "/" + std::to_string(r.id))));
+      if (r.vmajor + r.vminor > 0)
+        add(kPublishingNs, kFriendlyVersionId,
+            PropValue::String(std::to_string(r.vmajor) + "." + std::to_string(r.vminor)));
+    }
+    add(kPublishingNs, kOperationsAllowed, PropValue::Multi(OperationsAllowed(ctx.access, r)));
+  }
+  for (auto& [name, value] : kept) {
+    if (IsLiveProperty(name) || name == PropName{kDav, "displayname"} ||
+        name == PropName{kDav, "ishidden"})
+      continue;
+    out.push_back({name, value});
+  }
+  return out;
+}
+
+std::vector<PropOut> VersionProps(const PropContext& ctx, const Resource& doc, const Version& v) {
+  std::vector<PropOut> out;
+  auto add = [&](const char* ns, const char* local, PropValue value) {
+    out.push_back({{ns, local}, std::move(value)});
+  };
+  std::string domain;
+  std::string user = v.user;
+  if (auto slash = user.find('\\'); slash != std::string::npos) {
+    domain = user.substr(0, slash);
+    user = user.substr(slash + 1);
+  }
+  add(kDav, "displayname", PropValue::String(doc.name));
+  add(kDav, "contentclass", PropValue::String(kClassVersion));
+  add(kDav, "isreadonly", PropValue::Bool(true));
+  add(kDav, "ishidden", PropValue::Bool(false));
+  add(kDav, "iscollection", PropValue::Bool(false));
+  add(kDav, "resourcetype", PropValue{});
+  add(kDav, "hassubs", PropValue::Bool(false));
+  add(kDav, "haschildren", PropValue::Bool(false));
+  add(kDav, "parentname", PropValue::String(ParentUrl(ctx.host, doc.path)));
+  add(kDav, "creationdate", PropValue::Date(FormatIso(v.created)));
+  add(kDav, "getlastmodified", PropValue{"dateTime.rfc1123", FormatHttpDate(v.created), {}});
+  add(kDav, "getcontentlength", PropValue::Int(v.length));
+  add(kDav, "getcontenttype",
+      PropValue::Plain(v.content_type.empty() ? "application/octet-stream" : v.content_type));
+  add(kDav, "getetag", PropValue::Plain("\"v" + std::to_string(v.id) + "\""));
+  add(kDav, "version-name", PropValue::Plain(v.label));
+  add(kPublishingNs, kFriendlyVersionId, PropValue::String(v.label));
+  add(kPublishingNs, kComment, PropValue::String(v.comment));
+  add(kPublishingNs, kCreatedTimeStamp, PropValue::Date(FormatIso(v.created)));
+  add(kPublishingNs, kDomain, PropValue::String(domain));
+  add(kPublishingNs, kUser, PropValue::String(user));
+  for (const auto& [name, value] : v.props) {
+    if (IsLiveProperty(name) || name.ns == kDav) continue;
+    if (name.ns == kPublishingNs && (name.local == kComment || name.local == kCreatedTimeStamp ||
+                                     name.local == kDomain || name.local == kUser))
+      continue;
+    out.push_back({name, value});
+  }
+  return out;
+}
+
+}  // namespace orvex::docstore

@@ -1,0 +1,47 @@
+// The properties a resource answers with: the ones the store keeps for it
+// and the live ones computed for the requesting user (flags, links, the
+// publishing state, the allowed operations).
+#ifndef ORVEX_DOCSTORE_LIVE_PROPS_H_
+#define ORVEX_DOCSTORE_LIVE_PROPS_H_
+
+#include <string>
+#include <vector>
+
+#include "docstore/permissions.h"
+#include "docstore/store.h"
+#include "docstore/xml_writer.h"
+
+namespace orvex::docstore {
+
+struct PropContext {
+  Store& store;
+  std::string host;  // the request's Host header, for absolute URLs
+  const Access& access;
+};
+
+// Every property of `r`, live ones first, then the kept ones (a kept
+// property never hides a live one).
+std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r);
+
+// Every property of one version of `doc`.
+std::vector<PropOut> VersionProps(const PropContext& ctx, const Resource& doc, const Version& v);
+
+// The href of a resource (encoded path, "/" after collections).
+std::string HrefOf(const Resource& r);
+// The href of a version.
+std::string VersionHref(const Resource& doc, const Version& v);
+
+// "http://" + host + encoded path, without a trailing slash.
+std::string AbsoluteUrl(const std::string& host, const std::string& path);
+
+// Names a client may not set: computed for every request.
+bool IsLiveProperty(const PropName& name);
+
+// The profiles a folder offers and its default profile, taken from the
+// nearest folder (or the workspace) that sets them.
+std::vector<std::string> EffectiveProfiles(Store& store, const Resource& folder);
+std::string EffectiveDefaultProfile(Store& store, const Resource& folder);
+
+}  // namespace orvex::docstore
+
+#endif  // ORVEX_DOCSTORE_LIVE_PROPS_H_

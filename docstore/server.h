@@ -1,0 +1,54 @@
+// The reference document server, embeddable: the console's `--embedded`
+// mode, the demo and the integration tests start it in-process; the
+// orvex-docstore executable is a thin main around it.
+//
+//   orvex::docstore::Server server({.port = 0});
+//   server.Start();                       // throws std::runtime_error
+//   ... http://127.0.0.1:<server.port()>/, Host: one of host_names() ...
+//   server.Stop();
+#ifndef ORVEX_DOCSTORE_SERVER_H_
+#define ORVEX_DOCSTORE_SERVER_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orvex::docstore {
+
+struct ServerOptions {
+  std::string address = "127.0.0.1";
+  uint16_t port = 0;      // 0: an ephemeral port
+  std::string seed_file;  // JSON seed; empty: the built-in sample store
+  std::string seed_json;  // the seed text itself; wins over seed_file
+  std::string store_dir;  // SQLite store on disk; empty: in memory
+};
+
+class Server {
+ public:
+  explicit Server(ServerOptions options);
+  ~Server();  // Stop()s
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+
+  // Opens the store (seeding it when it is new), binds and serves on
+  // background threads. Throws std::runtime_error with a clear message when
+  // the seed is unusable, the store cannot be opened or the address cannot
+  // be bound. Calling it on a started server does nothing.
+  void Start();
+  // Stops accepting, ends every connection and closes the store. Idempotent.
+  void Stop();
+
+  uint16_t port() const;  // the bound port (0 before Start)
+  const std::string& address() const;
+  // The host names the store answers for (the sample store: {"docs"}).
+  std::vector<std::string> host_names() const;
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace orvex::docstore
+
+#endif  // ORVEX_DOCSTORE_SERVER_H_

@@ -1,0 +1,93 @@
+#include "docstore/sqlite_db.h"
+
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+namespace orvex::docstore {
+
+SqliteDb::SqliteDb(const std::string& file) {
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+  if (sqlite3_open_v2(file.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+    std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw std::runtime_error("cannot open store database " + file + ": " + message);
+  }
+  sqlite3_busy_timeout(db_, 5000);
+}
+
+SqliteDb::~SqliteDb() { sqlite3_close(db_); }
+
+void SqliteDb::Fail(const char* what) const {
+  throw std::runtime_error(std::string("store database: ") + what + ": " + sqlite3_errmsg(db_));
+}
+
+void SqliteDb::Exec(std::string_view sql) {
+  std::string text(sql);
+  char* error = nullptr;
+  if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+    std::string message = error ? error : "unknown error";
+    sqlite3_free(error);
+    throw std::runtime_error("store database: " + message);
+  }
+}
+
+int64_t SqliteDb::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
+int SqliteDb::Changes() const { return sqlite3_changes(db_); }
+
+Statement::Statement(SqliteDb& db, std::string_view sql) : db_(db) {
+  if (sqlite3_prepare_v2(db.handle(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
+      SQLITE_OK)
+    db_.Fail("prepare");
+}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+Statement& Statement::Bind(int index, int64_t value) {
+  if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) db_.Fail("bind");
+  return *this;
+}
+
+Statement& Statement::Bind(int index, std::string_view value) {
+  if (sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()),
+                        SQLITE_TRANSIENT) != SQLITE_OK)
+    db_.Fail("bind");
+  return *this;
+}
+
+Statement& Statement::BindNull(int index) {
+  if (sqlite3_bind_null(stmt_, index) != SQLITE_OK) db_.Fail("bind");
+  return *this;
+}
+
+bool Statement::Step() {
+  int rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  db_.Fail("step");
+}
+
+void Statement::Run() {
+  while (Step()) {
+  }
+}
+
+void Statement::Reset() {
+  sqlite3_reset(stmt_);
+  sqlite3_clear_bindings(stmt_);
+}
+
+int64_t Statement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+std::string Statement::Text(int column) const {
+  auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+  if (!text) return {};
+  return std::string(text, static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
+}
+
+bool Statement::IsNull(int column) const {
+  return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+}  // namespace orvex::docstore

@@ -1,0 +1,523 @@
+#include "docstore/store.h"
+
+#include <chrono>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+
+#include "docstore/sqlite_db.h"
+#include "docstore/url.h"
+
+namespace orvex::docstore {
+namespace {
+
+constexpr char kResourceColumns[] =
+    "id, parent, path, name, kind, content_class, created, modified, etag, blob, length, "
+    "content_type, state, checked_out_by, doc, vmajor, vminor";
+
+std::string EncodeValue(const PropValue& v) {
+  if (v.IsMulti()) return nlohmann::json(v.values).dump();
+  return v.text;
+}
+
+PropValue DecodeValue(const std::string& type, const std::string& text) {
+  PropValue v;
+  v.type = type;
+  if (v.IsMulti()) {
+    auto parsed = nlohmann::json::parse(text, nullptr, false);
+    if (parsed.is_array())
+      for (const auto& item : parsed)
+        if (item.is_string()) v.values.push_back(item.get<std::string>());
+  } else {
+    v.text = text;
+  }
+  return v;
+}
+
+std::string EncodeProps(const PropMap& props) {
+  nlohmann::json out = nlohmann::json::array();
+  for (const auto& [name, value] : props)
+    out.push_back({name.ns, name.local, value.type, EncodeValue(value)});
+  return out.dump();
+}
+
+PropMap DecodeProps(const std::string& text) {
+  PropMap props;
+  auto parsed = nlohmann::json::parse(text, nullptr, false);
+  if (!parsed.is_array()) return props;
+  for (const auto& item : parsed) {
+    if (!item.is_array() || item.size() != 4) continue;
+    props[{item[0].get<std::string>(), item[1].get<std::string>()}] =
+        DecodeValue(item[2].get<std::string>(), item[3].get<std::string>());
+  }
+  return props;
+}
+
+}  // namespace
+
+std::optional<Role> ParseRole(const std::string& name) {
+  if (name == "none") return Role::kNone;
+  if (name == "reader") return Role::kReader;
+  if (name == "author") return Role::kAuthor;
+  if (name == "coordinator") return Role::kCoordinator;
+  return std::nullopt;
+}
+
+const char* RoleName(Role role) {
+  switch (role) {
+    case Role::kReader:
+      return "reader";
+    case Role::kAuthor:
+      return "author";
+    case Role::kCoordinator:
+      return "coordinator";
+    case Role::kNone:
+      break;
+  }
+  return "none";
+}
+
+int64_t Store::Now() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+Store::Store(const std::string& dir) {
+  if (dir.empty()) {
+    db_ = std::make_unique<SqliteDb>(":memory:");
+    blobs_ = std::make_unique<BlobStore>("");
+  } else {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) throw std::runtime_error("cannot create store directory " + dir + ": " + ec.message());
+    db_ = std::make_unique<SqliteDb>(dir + "/docstore.db");
+    db_->Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;");
+    blobs_ = std::make_unique<BlobStore>(dir + "/content");
+  }
+  db_->Exec("PRAGMA foreign_keys=OFF;");
+  CreateSchema();
+}
+
+Store::~Store() = default;
+
+void Store::CreateSchema() {
+  db_->Exec(R"sql(
+    CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value TEXT);
+    CREATE TABLE IF NOT EXISTS users(name TEXT PRIMARY KEY COLLATE NOCASE, password TEXT NOT NULL);
+    CREATE TABLE IF NOT EXISTS hosts(name TEXT PRIMARY KEY);
+    CREATE TABLE IF NOT EXISTS workspaces(
+      ord INTEGER PRIMARY KEY, name TEXT UNIQUE NOT NULL, categories TEXT NOT NULL,
+      schema TEXT NOT NULL);
+    CREATE TABLE IF NOT EXISTS roles(
+      workspace TEXT NOT NULL, user TEXT NOT NULL COLLATE NOCASE, role INTEGER NOT NULL,
+      PRIMARY KEY(workspace, user));
+    CREATE TABLE IF NOT EXISTS resources(
+      id INTEGER PRIMARY KEY, parent INTEGER NOT NULL, path TEXT UNIQUE NOT NULL,
+      name TEXT NOT NULL, kind INTEGER NOT NULL, content_class TEXT NOT NULL DEFAULT '',
+      created INTEGER NOT NULL, modified INTEGER NOT NULL, etag INTEGER NOT NULL DEFAULT 1,
+      blob TEXT NOT NULL DEFAULT '', length INTEGER NOT NULL DEFAULT 0,
+      content_type TEXT NOT NULL DEFAULT '', state TEXT NOT NULL DEFAULT '',
+      checked_out_by TEXT NOT NULL DEFAULT '', doc INTEGER NOT NULL DEFAULT 0,
+      vmajor INTEGER NOT NULL DEFAULT 0, vminor INTEGER NOT NULL DEFAULT 0);
+    CREATE INDEX IF NOT EXISTS resources_parent ON resources(parent, id);
+    CREATE INDEX IF NOT EXISTS resources_doc ON resources(doc);
+    CREATE INDEX IF NOT EXISTS resources_blob ON resources(blob);
+    CREATE TABLE IF NOT EXISTS props(
+      resource INTEGER NOT NULL, ns TEXT NOT NULL, name TEXT NOT NULL, type TEXT NOT NULL,
+      value TEXT NOT NULL, UNIQUE(resource, ns, name));
+    CREATE TABLE IF NOT EXISTS versions(
+      id INTEGER PRIMARY KEY, doc INTEGER NOT NULL, seq INTEGER NOT NULL, label TEXT NOT NULL,
+      comment TEXT NOT NULL, created INTEGER NOT NULL, user TEXT NOT NULL, blob TEXT NOT NULL,
+      length INTEGER NOT NULL, content_type TEXT NOT NULL, props TEXT NOT NULL);
+    CREATE INDEX IF NOT EXISTS versions_doc ON versions(doc, seq);
+    CREATE INDEX IF NOT EXISTS versions_blob ON versions(blob);
+  )sql");
+  Statement root(*db_,
+                 "INSERT OR IGNORE INTO resources(id, parent, path, name, kind, content_class, "
+                 "created, modified) VALUES(1, 0, '/', '', 1, '', ?1, ?1)");
+  root.Bind(1, Now()).Run();
+}
+
+Store::Txn::Txn(Store& store) : store_(store), lock_(store.mutex_) {
+  store_.db_->Exec("BEGIN IMMEDIATE");
+}
+
+Store::Txn::~Txn() {
+  if (!done_) {
+    try {
+      store_.db_->Exec("ROLLBACK");
+    } catch (...) {
+    }
+  }
+}
+
+void Store::Txn::Commit() {
+  std::vector<std::string> unused;
+  for (const auto& blob : release_)
+    if (!store_.BlobReferenced(blob)) unused.push_back(blob);
+  store_.db_->Exec("COMMIT");
+  done_ = true;
+  for (const auto& blob : unused) store_.blobs_->Remove(blob);
+}
+
+void Store::Txn::ReleaseBlobLater(const std::string& blob) {
+  if (!blob.empty()) release_.push_back(blob);
+}
+
+bool Store::IsEmpty() {
+  Statement s(*db_, "SELECT COUNT(*) FROM users");
+  s.Step();
+  return s.Int(0) == 0;
+}
+
+void Store::CollectGarbage() {
+  blobs_->Collect([this](const std::string& blob) { return BlobReferenced(blob); });
+}
+
+bool Store::BlobReferenced(const std::string& blob) {
+  Statement s(*db_,
+              "SELECT EXISTS(SELECT 1 FROM resources WHERE blob = ?1) OR "
+              "EXISTS(SELECT 1 FROM versions WHERE blob = ?1)");
+  s.Bind(1, blob).Step();
+  return s.Int(0) != 0;
+}
+
+void Store::AddUser(const std::string& name, const std::string& password) {
+  Statement s(*db_, "INSERT OR REPLACE INTO users(name, password) VALUES(?1, ?2)");
+  s.Bind(1, name).Bind(2, password).Run();
+}
+
+std::optional<std::string> Store::CheckPassword(const std::string& name,
+                                                const std::string& password) {
+  Statement s(*db_, "SELECT name, password FROM users WHERE name = ?1");
+  s.Bind(1, name);
+  if (!s.Step()) return std::nullopt;
+  std::string stored = s.Text(1);
+  // Compare every byte, so timing does not tell how much of it matched.
+  unsigned char diff = stored.size() == password.size() ? 0 : 1;
+  for (size_t i = 0; i < stored.size() && i < password.size(); ++i)
+    diff |= static_cast<unsigned char>(stored[i] ^ password[i]);
+  if (diff != 0) return std::nullopt;
+  return s.Text(0);
+}
+
+void Store::SetRole(const std::string& workspace, const std::string& user, Role role) {
+  Statement s(*db_, "INSERT OR REPLACE INTO roles(workspace, user, role) VALUES(?1, ?2, ?3)");
+  s.Bind(1, workspace).Bind(2, user).Bind(3, static_cast<int64_t>(role)).Run();
+}
+
+Role Store::RoleOf(const std::string& workspace, const std::string& user) {
+  Statement s(*db_, "SELECT role FROM roles WHERE workspace = ?1 AND user = ?2");
+  s.Bind(1, workspace).Bind(2, user);
+  if (!s.Step()) return Role::kNone;
+  auto value = s.Int(0);
+  if (value < 0 || value > 3) return Role::kNone;
+  return static_cast<Role>(value);
+}
+
+void Store::AddHost(const std::string& host) {
+  Statement s(*db_, "INSERT OR IGNORE INTO hosts(name) VALUES(?1)");
+  s.Bind(1, host).Run();
+}
+
+std::vector<std::string> Store::Hosts() {
+  std::vector<std::string> out;
+  Statement s(*db_, "SELECT name FROM hosts ORDER BY rowid");
+  while (s.Step()) out.push_back(s.Text(0));
+  return out;
+}
+
+void Store::AddWorkspace(const Workspace& w) {
+  Statement s(*db_, "INSERT INTO workspaces(name, categories, schema) VALUES(?1, ?2, ?3)");
+  s.Bind(1, w.name).Bind(2, w.categories_folder).Bind(3, w.schema_folder).Run();
+}
+
+std::optional<Workspace> Store::FindWorkspace(const std::string& name) {
+  Statement s(*db_, "SELECT name, categories, schema FROM workspaces WHERE name = ?1");
+  s.Bind(1, name);
+  if (!s.Step()) return std::nullopt;
+  return Workspace{s.Text(0), s.Text(1), s.Text(2)};
+}
+
+std::vector<Workspace> Store::Workspaces() {
+  std::vector<Workspace> out;
+  Statement s(*db_, "SELECT name, categories, schema FROM workspaces ORDER BY ord");
+  while (s.Step()) out.push_back({s.Text(0), s.Text(1), s.Text(2)});
+  return out;
+}
+
+Resource Store::ReadResource(Statement& s) {
+  Resource r;
+  r.id = s.Int(0);
+  r.parent = s.Int(1);
+  r.path = s.Text(2);
+  r.name = s.Text(3);
+  r.kind = static_cast<Kind>(s.Int(4));
+  r.content_class = s.Text(5);
+  r.created = s.Int(6);
+  r.modified = s.Int(7);
+  r.etag = s.Int(8);
+  r.blob = s.Text(9);
+  r.length = s.Int(10);
+  r.content_type = s.Text(11);
+  r.state = s.Text(12);
+  r.checked_out_by = s.Text(13);
+  r.doc = s.Int(14);
+  r.vmajor = s.Int(15);
+  r.vminor = s.Int(16);
+  return r;
+}
+
+std::optional<Resource> Store::Find(const std::string& path) {
+  Statement s(*db_, std::string("SELECT ") + kResourceColumns + " FROM resources WHERE path = ?1");
+  s.Bind(1, path);
+  if (!s.Step()) return std::nullopt;
+  return ReadResource(s);
+}
+
+std::optional<Resource> Store::FindById(int64_t id) {
+  Statement s(*db_, std::string("SELECT ") + kResourceColumns + " FROM resources WHERE id = ?1");
+  s.Bind(1, id);
+  if (!s.Step()) return std::nullopt;
+  return ReadResource(s);
+}
+
+std::vector<Resource> Store::Children(int64_t id) {
+  std::vector<Resource> out;
+  Statement s(*db_, std::string("SELECT ") + kResourceColumns +
+                        " FROM resources WHERE parent = ?1 AND id <> 1 ORDER BY id");
+  s.Bind(1, id);
+  while (s.Step()) out.push_back(ReadResource(s));
+  return out;
+}
+
+bool Store::HasChildren(int64_t id, bool collections_only) {
+  Statement s(*db_, collections_only
+                        ? "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1 "
+                          "AND kind = 1)"
+                        : "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1)");
+  s.Bind(1, id).Step();
+  return s.Int(0) != 0;
+}
+
+Resource Store::Create(const Resource& parent, const std::string& name, Kind kind,
+                       const std::string& content_class) {
+  Resource r;
+  r.parent = parent.id;
+  r.path = JoinPath(parent.path, name);
+  r.name = name;
+  r.kind = kind;
+  r.content_class = content_class;
+  r.created = r.modified = Now();
+  r.etag = 1;
+  Statement s(*db_,
+              "INSERT INTO resources(parent, path, name, kind, content_class, created, modified) "
+              "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?6)");
+  s.Bind(1, r.parent)
+      .Bind(2, r.path)
+      .Bind(3, r.name)
+      .Bind(4, static_cast<int64_t>(kind))
+      .Bind(5, content_class)
+      .Bind(6, r.created)
+      .Run();
+  r.id = db_->LastInsertId();
+  return r;
+}
+
+Resource Store::CreateWorkingCopy(const Resource& doc, const std::string& path) {
+  Resource r = doc;
+  r.parent = 0;
+  r.path = path;
+  r.kind = Kind::kWorkingCopy;
+  r.doc = doc.id;
+  r.state.clear();
+  r.checked_out_by.clear();
+  r.created = r.modified = Now();
+  r.etag = 1;
+  Statement s(*db_,
+              "INSERT INTO resources(parent, path, name, kind, content_class, created, modified, "
+              "blob, length, content_type, doc) VALUES(0, ?1, ?2, 3, ?3, ?4, ?4, ?5, ?6, ?7, ?8)");
+  s.Bind(1, r.path)
+      .Bind(2, r.name)
+      .Bind(3, r.content_class)
+      .Bind(4, r.created)
+      .Bind(5, r.blob)
+      .Bind(6, r.length)
+      .Bind(7, r.content_type)
+      .Bind(8, r.doc)
+      .Run();
+  r.id = db_->LastInsertId();
+  ReplaceProps(r.id, Props(doc.id));
+  return r;
+}
+
+void Store::Update(Resource& r) {
+  r.etag += 1;
+  r.modified = Now();
+  Statement s(*db_,
+              "UPDATE resources SET parent=?2, path=?3, name=?4, kind=?5, content_class=?6, "
+              "created=?7, modified=?8, etag=?9, blob=?10, length=?11, content_type=?12, "
+              "state=?13, checked_out_by=?14, doc=?15, vmajor=?16, vminor=?17 WHERE id=?1");
+  s.Bind(1, r.id)
+      .Bind(2, r.parent)
+      .Bind(3, r.path)
+      .Bind(4, r.name)
+      .Bind(5, static_cast<int64_t>(r.kind))
+      .Bind(6, r.content_class)
+      .Bind(7, r.created)
+      .Bind(8, r.modified)
+      .Bind(9, r.etag)
+      .Bind(10, r.blob)
+      .Bind(11, r.length)
+      .Bind(12, r.content_type)
+      .Bind(13, r.state)
+      .Bind(14, r.checked_out_by)
+      .Bind(15, r.doc)
+      .Bind(16, r.vmajor)
+      .Bind(17, r.vminor)
+      .Run();
+}
+
+void Store::DeleteTree(Txn& txn, const Resource& r) {
+  for (const auto& child : Children(r.id)) DeleteTree(txn, child);
+  // Working copies and versions of a document go with it.
+  {
+    Statement s(*db_, std::string("SELECT ") + kResourceColumns + " FROM resources WHERE doc = ?1");
+    s.Bind(1, r.id);
+    std::vector<Resource> copies;
+    while (s.Step()) copies.push_back(ReadResource(s));
+    for (const auto& copy : copies) DeleteTree(txn, copy);
+  }
+  for (const auto& v : Versions(r.id)) txn.ReleaseBlobLater(v.blob);
+  Statement(*db_, "DELETE FROM versions WHERE doc = ?1").Bind(1, r.id).Run();
+  Statement(*db_, "DELETE FROM props WHERE resource = ?1").Bind(1, r.id).Run();
+  Statement(*db_, "DELETE FROM resources WHERE id = ?1").Bind(1, r.id).Run();
+  txn.ReleaseBlobLater(r.blob);
+}
+
+void Store::MoveTree(const Resource& r, const Resource& parent, const std::string& name) {
+  std::string old_path = r.path;
+  std::string new_path = JoinPath(parent.path, name);
+  Statement s(*db_, "UPDATE resources SET parent=?2, name=?3, path=?4, etag=etag+1 WHERE id=?1");
+  s.Bind(1, r.id).Bind(2, parent.id).Bind(3, name).Bind(4, new_path).Run();
+  // Everything below keeps its place relative to the moved resource.
+  Statement below(*db_,
+                  "UPDATE resources SET path = ?2 || substr(path, ?3) "
+                  "WHERE substr(path, 1, ?4) = ?1 AND kind <> 3");
+  below.Bind(1, old_path + "/")
+      .Bind(2, new_path + "/")
+      .Bind(3, static_cast<int64_t>(old_path.size() + 2))
+      .Bind(4, static_cast<int64_t>(old_path.size() + 1))
+      .Run();
+}
+
+Resource Store::CopyTree(const Resource& r, const Resource& parent, const std::string& name,
+                         bool deep) {
+  Resource copy = Create(parent, name, r.kind, r.content_class);
+  copy.blob = r.blob;
+  copy.length = r.length;
+  copy.content_type = r.content_type;
+  // A copy of a published or checked-in document starts its own life: it
+  // takes over the content and properties but neither history nor check-out.
+  copy.state = r.state.empty() ? "" : "createdcheckedin";
+  if (r.state == "approved") copy.state = "approved";
+  Update(copy);
+  ReplaceProps(copy.id, Props(r.id));
+  if (deep && r.IsCollection())
+    for (const auto& child : Children(r.id)) CopyTree(child, copy, child.name, true);
+  return copy;
+}
+
+PropMap Store::Props(int64_t id) {
+  PropMap out;
+  Statement s(*db_, "SELECT ns, name, type, value FROM props WHERE resource = ?1 ORDER BY rowid");
+  s.Bind(1, id);
+  while (s.Step()) out[{s.Text(0), s.Text(1)}] = DecodeValue(s.Text(2), s.Text(3));
+  return out;
+}
+
+std::optional<PropValue> Store::Prop(int64_t id, const PropName& name) {
+  Statement s(*db_, "SELECT type, value FROM props WHERE resource = ?1 AND ns = ?2 AND name = ?3");
+  s.Bind(1, id).Bind(2, name.ns).Bind(3, name.local);
+  if (!s.Step()) return std::nullopt;
+  return DecodeValue(s.Text(0), s.Text(1));
+}
+
+void Store::SetProp(int64_t id, const PropName& name, const PropValue& value) {
+  Statement s(*db_,
+              "INSERT INTO props(resource, ns, name, type, value) VALUES(?1, ?2, ?3, ?4, ?5) "
+              "ON CONFLICT(resource, ns, name) DO UPDATE SET type=excluded.type, "
+              "value=excluded.value");
+  s.Bind(1, id)
+      .Bind(2, name.ns)
+      .Bind(3, name.local)
+      .Bind(4, value.type)
+      .Bind(5, EncodeValue(value));
+  s.Run();
+}
+
+void Store::RemoveProp(int64_t id, const PropName& name) {
+  Statement s(*db_, "DELETE FROM props WHERE resource = ?1 AND ns = ?2 AND name = ?3");
+  s.Bind(1, id).Bind(2, name.ns).Bind(3, name.local).Run();
+}
+
+void Store::ReplaceProps(int64_t id, const PropMap& props) {
+  Statement(*db_, "DELETE FROM props WHERE resource = ?1").Bind(1, id).Run();
+  for (const auto& [name, value] : props) SetProp(id, name, value);
+}
+
+std::vector<Version> Store::Versions(int64_t doc) {
+  std::vector<Version> out;
+  Statement s(*db_,
+              "SELECT id, doc, seq, label, comment, created, user, blob, length, content_type, "
+              "props FROM versions WHERE doc = ?1 ORDER BY seq");
+  s.Bind(1, doc);
+  while (s.Step()) {
+    Version v;
+    v.id = s.Int(0);
+    v.doc = s.Int(1);
+    v.seq = s.Int(2);
+    v.label = s.Text(3);
+    v.comment = s.Text(4);
+    v.created = s.Int(5);
+    v.user = s.Text(6);
+    v.blob = s.Text(7);
+    v.length = s.Int(8);
+    v.content_type = s.Text(9);
+    v.props = DecodeProps(s.Text(10));
+    out.push_back(std::move(v));
+  }
+  return out;
+}
+
+std::optional<Version> Store::FindVersion(int64_t doc, int64_t seq) {
+  for (auto& v : Versions(doc))
+    if (v.seq == seq) return v;
+  return std::nullopt;
+}
+
+void Store::AddVersion(Version& v) {
+  Statement s(*db_,
+              "INSERT INTO versions(doc, seq, label, comment, created, user, blob, length, "
+              "content_type, props) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+  s.Bind(1, v.doc)
+      .Bind(2, v.seq)
+      .Bind(3, v.label)
+      .Bind(4, v.comment)
+      .Bind(5, v.created)
+      .Bind(6, v.user)
+      .Bind(7, v.blob)
+      .Bind(8, v.length)
+      .Bind(9, v.content_type)
+      .Bind(10, EncodeProps(v.props))
+      .Run();
+  v.id = db_->LastInsertId();
+}
+
+void Store::SetVersionLabel(int64_t version_id, const std::string& label) {
+  Statement s(*db_, "UPDATE versions SET label = ?2 WHERE id = ?1");
+  s.Bind(1, version_id).Bind(2, label).Run();
+}
+
+}  // namespace orvex::docstore

@@ -1,0 +1,183 @@
+// The document store: users, roles, workspaces, the resource tree with its
+// properties, document versions and content, kept in SQLite (a file with WAL
+// journaling under the store directory, or a private in-memory database).
+//
+// Every access happens inside a Store::Txn, which holds the store's lock and
+// one database transaction: a request sees and leaves the store consistent,
+// and a crash loses at most requests that were never answered.
+#ifndef ORVEX_DOCSTORE_STORE_H_
+#define ORVEX_DOCSTORE_STORE_H_
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "docstore/blob_store.h"
+#include "docstore/prop_name.h"
+#include "docstore/prop_value.h"
+
+namespace orvex::docstore {
+
+class SqliteDb;
+
+enum class Kind { kCollection = 1, kDocument = 2, kWorkingCopy = 3 };
+enum class Role { kNone = 0, kReader = 1, kAuthor = 2, kCoordinator = 3 };
+
+// Role names as seed files and documentation spell them.
+std::optional<Role> ParseRole(const std::string& name);
+const char* RoleName(Role role);
+
+struct Resource {
+  int64_t id = 0;
+  int64_t parent = 0;  // 0 for the root and for working copies
+  std::string path;    // store path ("/Sales/Reports")
+  std::string name;    // last segment
+  Kind kind = Kind::kCollection;
+  std::string content_class;
+  int64_t created = 0;   // seconds since the epoch
+  int64_t modified = 0;  // seconds since the epoch
+  int64_t etag = 0;      // bumped by every change
+  std::string blob;      // content, "" for none
+  int64_t length = 0;
+  std::string content_type;
+  // Publishing life cycle (documents of enhanced folders only): the state
+  // ("created", "createdcheckedin", "createdcheckedout", "approved") and the
+  // user holding the check-out.
+  std::string state;
+  std::string checked_out_by;
+  int64_t doc = 0;  // working copy: the document it belongs to
+  int64_t vmajor = 0;
+  int64_t vminor = 0;
+
+  bool IsCollection() const { return kind == Kind::kCollection; }
+};
+
+struct Workspace {
+  std::string name;
+  std::string categories_folder;  // relative to the workspace ("Categories")
+  std::string schema_folder;      // relative to the workspace ("Schema")
+};
+
+struct Version {
+  int64_t id = 0;
+  int64_t doc = 0;
+  int64_t seq = 0;    // 1, 2, ... in check-in order
+  std::string label;  // friendly version id ("0.1", "1.0")
+  std::string comment;
+  int64_t created = 0;
+  std::string user;  // who checked it in ("CORP\\jones")
+  std::string blob;
+  int64_t length = 0;
+  std::string content_type;
+  std::map<PropName, PropValue> props;  // the document's properties then
+};
+
+using PropMap = std::map<PropName, PropValue>;
+
+class Store {
+ public:
+  // `dir` empty: in memory, content in a private temporary directory.
+  // Otherwise the database is dir/docstore.db and content lives in
+  // dir/content. Throws std::runtime_error when the store cannot be opened.
+  explicit Store(const std::string& dir);
+  ~Store();
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+
+  // Holds the store lock and one transaction; rolls back unless committed.
+  class Txn {
+   public:
+    explicit Txn(Store& store);
+    ~Txn();
+    Txn(const Txn&) = delete;
+    Txn& operator=(const Txn&) = delete;
+    void Commit();
+    // Removes the blob's file after a successful commit unless a row still
+    // refers to it then.
+    void ReleaseBlobLater(const std::string& blob);
+
+   private:
+    Store& store_;
+    std::unique_lock<std::mutex> lock_;
+    bool done_ = false;
+    std::vector<std::string> release_;
+  };
+
+  BlobStore& blobs() { return *blobs_; }
+
+  // True until something has been seeded.
+  bool IsEmpty();
+  // Drops unreferenced content files (run once at start).
+  void CollectGarbage();
+
+  // Users and roles. Names compare ignoring ASCII case.
+  void AddUser(const std::string& name, const std::string& password);
+  // The stored spelling of the user when `password` matches, else nullopt.
+  std::optional<std::string> CheckPassword(const std::string& name, const std::string& password);
+  void SetRole(const std::string& workspace, const std::string& user, Role role);
+  Role RoleOf(const std::string& workspace, const std::string& user);
+
+  void AddHost(const std::string& host);
+  std::vector<std::string> Hosts();
+
+  // Workspaces, in the order they were added.
+  void AddWorkspace(const Workspace& workspace);
+  std::optional<Workspace> FindWorkspace(const std::string& name);
+  std::vector<Workspace> Workspaces();
+
+  // Resources.
+  std::optional<Resource> Find(const std::string& path);
+  std::optional<Resource> FindById(int64_t id);
+  // Direct children in creation order.
+  std::vector<Resource> Children(int64_t id);
+  bool HasChildren(int64_t id, bool collections_only);
+  // Creates a resource under `parent` (which must be a collection).
+  Resource Create(const Resource& parent, const std::string& name, Kind kind,
+                  const std::string& content_class);
+  // Creates a working copy of `doc` at `path` (outside the tree).
+  Resource CreateWorkingCopy(const Resource& doc, const std::string& path);
+  // Writes every column of `r` back and bumps its etag and modified time.
+  void Update(Resource& r);
+  // Deletes `r` and everything below it (properties, versions, working
+  // copies); their content is released after commit.
+  void DeleteTree(Txn& txn, const Resource& r);
+  // Moves `r` (and its subtree) to `parent`/`name`.
+  void MoveTree(const Resource& r, const Resource& parent, const std::string& name);
+  // Copies `r` (with its subtree when `deep`) to `parent`/`name`; versions
+  // and check-outs are not copied. Returns the new resource.
+  Resource CopyTree(const Resource& r, const Resource& parent, const std::string& name, bool deep);
+  // Is the blob referenced by any resource or version?
+  bool BlobReferenced(const std::string& blob);
+
+  // Properties kept for a resource (dead properties and settable ones).
+  PropMap Props(int64_t id);
+  std::optional<PropValue> Prop(int64_t id, const PropName& name);
+  void SetProp(int64_t id, const PropName& name, const PropValue& value);
+  void RemoveProp(int64_t id, const PropName& name);
+  void ReplaceProps(int64_t id, const PropMap& props);
+
+  // Versions of a document, oldest first.
+  std::vector<Version> Versions(int64_t doc);
+  std::optional<Version> FindVersion(int64_t doc, int64_t seq);
+  void AddVersion(Version& v);
+  void SetVersionLabel(int64_t version_id, const std::string& label);
+
+  static int64_t Now();
+
+ private:
+  friend class Txn;
+  Resource ReadResource(class Statement& s);
+  void CreateSchema();
+
+  std::mutex mutex_;
+  std::unique_ptr<SqliteDb> db_;
+  std::unique_ptr<BlobStore> blobs_;
+};
+
+}  // namespace orvex::docstore
+
+#endif  // ORVEX_DOCSTORE_STORE_H_

@@ -1,0 +1,59 @@
+// Writing XML: escaping, and the multistatus body of PROPFIND, PROPPATCH and
+// REPORT answers with typed property values.
+#ifndef ORVEX_DOCSTORE_XML_WRITER_H_
+#define ORVEX_DOCSTORE_XML_WRITER_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "docstore/prop_name.h"
+#include "docstore/prop_value.h"
+
+namespace orvex::docstore {
+
+// Escapes &, <, > and " for text and attribute values. Characters XML 1.0
+// cannot carry (C0 controls other than tab, newline, return) are dropped.
+std::string XmlEscape(std::string_view text);
+
+// The namespace of the typed-value attribute "dt" and of the "v" elements
+// that hold the values of a multi-valued property.
+inline constexpr char kTypesNs[] = "urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/";
+inline constexpr char kValuesNs[] = "xml:";
+
+// One property as written into a propstat: its name and, unless
+// `name_only`, its value.
+struct PropOut {
+  PropName name;
+  PropValue value;
+};
+
+// Builds a multistatus document response by response.
+class MultistatusWriter {
+ public:
+  MultistatusWriter();
+
+  // Starts a <D:response> for `href` (already encoded).
+  void BeginResponse(std::string_view href);
+  // One <D:propstat>; `status` is the status line ("HTTP/1.1 200 OK").
+  // With `names_only` the values are left out (PROPFIND propname).
+  void PropStat(const std::vector<PropOut>& props, std::string_view status,
+                bool names_only = false);
+  // A response-level <D:status> (used instead of propstats).
+  void Status(std::string_view status);
+  void EndResponse();
+
+  // The finished document.
+  std::string Finish();
+
+ private:
+  void WriteProp(const PropOut& prop, bool names_only);
+  std::string out_;
+};
+
+// "HTTP/1.1 <code> <reason>".
+std::string StatusLine(int code);
+
+}  // namespace orvex::docstore
+
+#endif  // ORVEX_DOCSTORE_XML_WRITER_H_

@@ -1,0 +1,147 @@
+// Authentication, roles and the workspace list, over HTTP.
+#include <gtest/gtest.h>
+
+#include "docstore/docstore_client.h"
+
+namespace orvex::docstore::testing {
+namespace {
+
+class AccessTest : public ::testing::Test {
+ protected:
+  void SetUp() override { server_ = StartServer(); }
+  std::unique_ptr<Server> server_;
+};
+
+TEST_F(AccessTest, BasicCredentialsAreCheckedOnEveryRequestButOptions) {
+  Client jones(server_->port(), "CORP\\jones", "secret");
+  EXPECT_EQ(jones.Send("PROPFIND", "/Sales/", {{"Depth", "0"}}).status, 207);
+
+  // The domain part belongs to the user name; case does not matter for it.
+  Client upper(server_->port(), "corp\\JONES", "secret");
+  EXPECT_EQ(upper.Send("PROPFIND", "/Sales/", {{"Depth", "0"}}).status, 207);
+
+  for (auto [user, password] : {std::pair{"CORP\\jones", "wrong"},
+                                {"jones", "secret"},
+                                {"CORP\\nobody", "secret"},
+                                {"", ""},
+                                {"CORP\\jones", "SECRET"}}) {
+    Client bad(server_->port(), user, password);
+    auto r = bad.Send("PROPFIND", "/Sales/", {{"Depth", "0"}});
+    EXPECT_EQ(r.status, 401) << user << " / " << password;
+    EXPECT_EQ(r.Header("www-authenticate"), "Basic realm=\"docstore\"");
+    EXPECT_EQ(r.body.find("secret"), std::string::npos);
+    EXPECT_EQ(bad.Send("GET", "/Sales/readme.txt").status, 401);
+  }
+
+  // A malformed Authorization header is a refusal too, not a crash.
+  Client anonymous(server_->port(), "", "");
+  EXPECT_EQ(
+      anonymous.Send("PROPFIND", "/", {{"Depth", "0"}, {"Authorization", "Basic !!!"}}).status,
+      401);
+  EXPECT_EQ(anonymous.Send("PROPFIND", "/", {{"Depth", "0"}, {"Authorization", "Digest x"}}).status,
+            401);
+
+  auto options = anonymous.Send("OPTIONS", "/Sales/");
+  EXPECT_EQ(options.status, 200);
+  std::string allow = options.Header("allow");
+  for (const char* method : {"PROPFIND", "PROPPATCH", "MKCOL", "PUT", "DELETE", "MOVE", "COPY",
+                             "CHECKOUT", "CHECKIN", "PUBLISH", "REPORT"})
+    EXPECT_NE(allow.find(method), std::string::npos) << method;
+  EXPECT_NE(options.Header("dav").find("extended-mkcol"), std::string::npos);
+}
+
+TEST_F(AccessTest, WorkspaceListNamesEveryWorkspaceAtItsOwnPath) {
+  // guest has a role in Sales only, yet the list is not filtered.
+  Client guest(server_->port(), "guest", "guest");
+  auto list = guest.Propfind("/Public/Workspaces/", 1);
+  ASSERT_EQ(guest.last_status(), 207);
+  ASSERT_EQ(list.size(), 4u);
+  EXPECT_EQ(list[0].href, "/Public/Workspaces/");
+  std::vector<std::string> hrefs;
+  for (size_t i = 1; i < list.size(); ++i) {
+    hrefs.push_back(list[i].href);
+    EXPECT_EQ(list[i].Text("DAV:contentclass"), "urn:content-classes:workspace");
+    EXPECT_TRUE(list[i].Text("urn:schemas-microsoft-com:office:office#Description"));
+    EXPECT_EQ(list[i].Text("urn:schemas-microsoft-com:exch-data:defaultContentClass"),
+              "urn:content-classes:document");
+    EXPECT_EQ(list[i].props.at("DAV:iscollection").type, "boolean");
+  }
+  EXPECT_EQ(hrefs, (std::vector<std::string>{"/Sales/", "/Legal/", "/Board/"}));
+  EXPECT_EQ(list[1].Text("DAV:displayname"), "Sales");
+  EXPECT_EQ(list[1].Text("urn:schemas-microsoft-com:office:office#Description"),
+            "Sales team documents");
+
+  // Depth 0 answers the list alone; an unbounded depth is refused.
+  EXPECT_EQ(guest.Propfind("/Public/Workspaces/", 0).size(), 1u);
+  EXPECT_EQ(guest.Send("PROPFIND", "/Public/Workspaces/", {{"Depth", "infinity"}}).status, 403);
+}
+
+TEST_F(AccessTest, UsersWithoutARoleAreRefusedInsideTheWorkspace) {
+  Client jones(server_->port(), "CORP\\jones", "secret");
+  Client guest(server_->port(), "guest", "guest");
+  Client smith(server_->port(), "CORP\\smith", "secret");
+  for (const char* target :
+       {"/Board/", "/Board", "/Board/Minutes/", "/Board/Schema/", "/Board/Categories/"}) {
+    EXPECT_EQ(jones.Send("PROPFIND", target, {{"Depth", "0"}}).status, 403) << target;
+    EXPECT_EQ(smith.Send("PROPFIND", target, {{"Depth", "0"}}).status, 207) << target;
+  }
+  EXPECT_EQ(jones.Send("GET", "/Board/Minutes/").status, 403);
+  EXPECT_EQ(guest.Send("PROPFIND", "/Legal/", {{"Depth", "1"}}).status, 403);
+  EXPECT_EQ(guest.Send("GET", "/Legal/Contracts/nda.txt").status, 403);
+  EXPECT_EQ(jones.Send("PROPFIND", "/Legal/Contracts/", {{"Depth", "1"}}).status, 207);
+  // Even a missing item inside the workspace is refused, not reported
+  // missing: the outsider learns nothing about what is there.
+  EXPECT_EQ(jones.Send("PROPFIND", "/Board/no-such-thing", {{"Depth", "0"}}).status, 403);
+}
+
+TEST_F(AccessTest, WorkspaceRootCarriesItsSettingsWithTheRequestHost) {
+  Client jones(server_->port(), "CORP\\jones", "secret");
+  auto root = jones.Propfind("/Sales/", 0);
+  ASSERT_EQ(root.size(), 1u);
+  EXPECT_EQ(root[0].href, "/Sales/");
+  EXPECT_EQ(root[0].Text("urn:schemas-microsoft-com:workspace#CategoriesFolder"), "Categories");
+  EXPECT_EQ(root[0].Text("urn:schemas-microsoft-com:exch-data:schema-collection-ref"),
+            "http://docs/Sales/Schema");
+  EXPECT_EQ(root[0].Text("DAV:parentname"), "http://docs");
+
+  jones.set_host("files.example");
+  root = jones.Propfind("/Sales/", 0);
+  ASSERT_EQ(root.size(), 1u);
+  EXPECT_EQ(root[0].Text("urn:schemas-microsoft-com:exch-data:schema-collection-ref"),
+            "http://files.example/Sales/Schema");
+}
+
+TEST_F(AccessTest, FolderListingShowsClassesFlagsAndRoleDependentReadOnly) {
+  Client jones(server_->port(), "CORP\\jones", "secret");
+  Client guest(server_->port(), "guest", "guest");
+  auto rows = jones.Propfind("/Sales/", 1);
+  ASSERT_EQ(jones.last_status(), 207);
+  std::map<std::string, WireResponse> by_href;
+  for (const auto& r : rows) by_href[r.href] = r;
+  ASSERT_TRUE(by_href.count("/Sales/Reports/"));
+  EXPECT_EQ(by_href["/Sales/Reports/"].Text("DAV:contentclass"), "urn:content-classes:smartfolder");
+  EXPECT_TRUE(by_href["/Sales/Reports/"].Flag("DAV:hassubs"));
+  EXPECT_TRUE(by_href["/Sales/Reports/"].Flag("DAV:haschildren"));
+  EXPECT_FALSE(by_href["/Sales/Reports/"].Flag("DAV:isreadonly"));
+  EXPECT_EQ(by_href["/Sales/Archive/"].Text("DAV:contentclass"),
+            "urn:content-classes:knowledgefolder");
+  EXPECT_FALSE(by_href["/Sales/Archive/"].Flag("DAV:hassubs"));
+  EXPECT_TRUE(by_href["/Sales/Archive/"].Flag("DAV:haschildren"));
+  EXPECT_EQ(by_href["/Sales/Categories/"].Text("DAV:contentclass"),
+            "urn:content-classes:categoryfolder");
+  EXPECT_TRUE(by_href["/Sales/Schema/"].Flag("DAV:ishidden"));
+  EXPECT_TRUE(by_href["/Sales/portal-note.txt"].Flag(
+      "urn:schemas-microsoft-com:publishing:IsHiddenInPortal"));
+  EXPECT_EQ(by_href["/Sales/Documents/"].Text("DAV:parentname"), "http://docs/Sales");
+
+  auto guest_rows = guest.Propfind("/Sales/Reports/", 0);
+  ASSERT_EQ(guest_rows.size(), 1u);
+  EXPECT_TRUE(guest_rows[0].Flag("DAV:isreadonly"));
+
+  // A folder that does not exist.
+  EXPECT_TRUE(jones.Propfind("/Sales/Nope/", 1).empty());
+  EXPECT_EQ(jones.last_status(), 404);
+}
+
+}  // namespace
+}  // namespace orvex::docstore::testing
