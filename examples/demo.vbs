@@ -1,0 +1,46 @@
+' The typical road through QzOrvex, driven the way a script host drives it.
+'
+'   orvex --embedded examples/demo.vbs
+'
+' runs it against the sample store of the embedded docstore, which answers
+' as server "docs". Against a server of your own, map its name instead:
+'   orvex --map-host docs=192.0.2.10:8080 examples/demo.vbs
+
+Set cx = CreateObject("Linkora.ConnectOrvex")
+cx.ShowDialog = False   ' connect directly, without the progress window
+
+' 1. Connect as CORP\jones.
+ok = cx.ConnectOpen("docs", "jones", "CORP", "secret")
+Print "Connect as CORP\jones:", ok, "(last error " & cx.GetLastError & ")"
+
+' 2. A wrong password is refused. This attempt uses the connection table
+'    (the Ex form), so the default connection above stays open.
+handle = cx.ConnectOpenEx("docs", "jones", "CORP", "wrong")
+Print "Connect with a wrong password: handle", handle, "error", cx.GetLastErrorEx(0)
+
+' 3. The workspaces on the server.
+n = cx.GetWorkspaceInfo
+Print n, "workspaces:"
+For i = 0 To n - 1
+  If cx.GetWorkspace(i, name, description) Then Print "  " & name & " - " & description
+Next
+
+' 4. Pick a workspace and list its document folders.
+If cx.SetWorkspace("Sales") Then
+  n = cx.GetDocFolderInfo("")
+  Print "Folders in Sales:"
+  For i = 0 To n - 1
+    If cx.GetDocFolder(i, folder, enhanced, readonly) Then
+      kind = "standard"
+      If enhanced Then kind = "enhanced"
+      If readonly Then kind = kind & ", read-only"
+      Print "  " & folder & " (" & kind & ")"
+    End If
+  Next
+Else
+  Print "Cannot open workspace Sales: error", cx.GetLastError
+End If
+
+' 5. Done.
+cx.ConnectClose
+Print "Closed."

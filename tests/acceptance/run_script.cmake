@@ -1,0 +1,55 @@
+# Runs one console script and compares what it writes with what is expected.
+#
+#   cmake -DORVEX=<orvex> -DSCRIPT=<x.vbs> -DEXPECTED=<x.jsonl|x.out> -DACTUAL=<file>
+#         [-DEXPECTED_ERR=<x.err>] [-DMODE=json|text] -P run_script.cmake
+#
+# json mode runs `orvex --embedded --json SCRIPT`, text mode
+# `orvex --embedded SCRIPT`. Standard output must equal EXPECTED exactly, and
+# standard error EXPECTED_ERR when given; the exit status must be 0, or N
+# when the script has a line "' exit status: N". What the script wrote is
+# kept in ACTUAL (and ACTUAL.err) for comparing by hand.
+if(NOT DEFINED MODE)
+  set(MODE json)
+endif()
+set(args --embedded)
+if(MODE STREQUAL "json")
+  list(APPEND args --json)
+endif()
+
+file(STRINGS "${SCRIPT}" status_line REGEX "^' exit status: [0-9]+")
+set(expected_status 0)
+if(status_line)
+  string(REGEX REPLACE "^' exit status: ([0-9]+).*" "\\1" expected_status "${status_line}")
+endif()
+
+get_filename_component(script_dir "${SCRIPT}" DIRECTORY)
+execute_process(
+  COMMAND "${ORVEX}" ${args} "${SCRIPT}"
+  WORKING_DIRECTORY "${script_dir}"
+  OUTPUT_VARIABLE actual
+  ERROR_VARIABLE errors
+  RESULT_VARIABLE status
+  TIMEOUT 60)
+file(WRITE "${ACTUAL}" "${actual}")
+file(WRITE "${ACTUAL}.err" "${errors}")
+file(READ "${EXPECTED}" expected)
+
+set(failed FALSE)
+if(NOT actual STREQUAL expected)
+  set(failed TRUE)
+  message("standard output differs from ${EXPECTED}\n--- expected\n${expected}--- actual (${ACTUAL})\n${actual}")
+endif()
+if(EXPECTED_ERR)
+  file(READ "${EXPECTED_ERR}" expected_errors)
+  if(NOT errors STREQUAL expected_errors)
+    set(failed TRUE)
+    message("standard error differs from ${EXPECTED_ERR}\n--- expected\n${expected_errors}--- actual\n${errors}")
+  endif()
+endif()
+if(NOT status STREQUAL expected_status)
+  set(failed TRUE)
+  message("exit status ${status}, expected ${expected_status}")
+endif()
+if(failed)
+  message(FATAL_ERROR "--- standard error\n${errors}")
+endif()
