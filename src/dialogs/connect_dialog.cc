@@ -1,0 +1,84 @@
+#include "dialogs/connect_dialog.h"
+
+#include <memory>
+
+#include "resources/strings.h"
+
+namespace orvex::dialogs {
+namespace {
+
+constexpr int kCaptionConnect = 128;
+constexpr int kTextConnect = 101;
+constexpr int kCaptionUpload = 143;
+constexpr int kTextPreparing = 142;
+
+ui::FormDeclaration Declaration() {
+  ui::FormDeclaration d(kConnectDialogName);
+  d.Label("Label1").Size(360, 0).Timer("Timer1", 1).NotClosable();
+  return d;
+}
+
+std::unique_ptr<ConnectDialog>& Instance() {
+  thread_local std::unique_ptr<ConnectDialog> instance;
+  return instance;
+}
+
+// Runs the engine's upload when this build's engine has one.
+template <class Engine>
+void RunSave(Engine& server, const std::string& folder, const std::string& local_folder,
+             const std::string& file) {
+  if constexpr (requires { server.SaveFile(folder, local_folder, file); }) {
+    server.TimerResult = server.SaveFile(folder, local_folder, file);
+  }
+}
+
+}  // namespace
+
+ConnectDialog::ConnectDialog() : form_(Declaration()) {
+  form_.OnLoad([this] { Form_Load(); });
+  Timer1().OnTimer([this] { Timer1_Timer(); });
+}
+
+ConnectDialog& ConnectDialog::Get() {
+  auto& instance = Instance();
+  if (!instance) {
+    instance.reset(new ConnectDialog);
+    instance->form_.Load();
+  }
+  return *instance;
+}
+
+ConnectDialog* ConnectDialog::IfCreated() { return Instance().get(); }
+
+void ConnectDialog::SetData(engine::ServerClass1& Server, const std::string& Mode) {
+  server_ = &Server;
+  mode_ = Mode;
+  form_.SetCaption(resources::LoadString(kCaptionConnect));
+  Label1().SetCaption(resources::LoadString(kTextConnect));
+}
+
+void ConnectDialog::SetData2(engine::ServerClass1& Server, const std::string& Mode,
+                             const std::string& Folder, const std::string& LocalFolder,
+                             const std::string& File) {
+  server_ = &Server;
+  mode_ = Mode;
+  folder_ = Folder;
+  local_folder_ = LocalFolder;
+  file_ = File;
+  form_.SetCaption(resources::LoadString(kCaptionUpload));
+  Label1().SetCaption(resources::LoadString(kTextPreparing));
+}
+
+void ConnectDialog::Timer1_Timer() {
+  Timer1().SetEnabled(false);
+  if (server_ != nullptr) {
+    if (mode_ == "open") {
+      server_->TimerResult = server_->ConnectOpen();
+    } else if (mode_ == "save") {
+      RunSave(*server_, folder_, local_folder_, file_);
+    }
+  }
+  form_.Hide();
+}
+
+}  // namespace orvex::dialogs

@@ -1,0 +1,77 @@
+#include "platform/qt/qt_message_box.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+#include "platform/language.h"
+#include "platform/qt/qt_backend.h"
+
+namespace orvex::qt {
+namespace {
+
+// Button captions as the system shows them in the thread's language.
+QString Caption(int32_t answer) {
+  const bool japanese = platform::ThreadLanguage() == platform::kLangJapanese;
+  switch (answer) {
+    case ui::kAnswerYes:
+      return japanese ? QString::fromUtf8("はい") : QStringLiteral("Yes");
+    case ui::kAnswerNo:
+      return japanese ? QString::fromUtf8("いいえ") : QStringLiteral("No");
+    default:
+      return QStringLiteral("OK");
+  }
+}
+
+QMessageBox::Icon IconOf(const ui::MessageBoxRequest& request) {
+  const std::string_view icon = request.icon();
+  if (icon == "critical") return QMessageBox::Critical;
+  if (icon == "question") return QMessageBox::Question;
+  if (icon == "exclamation") return QMessageBox::Warning;
+  if (icon == "information") return QMessageBox::Information;
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+int32_t ShowQtMessageBox(const ui::MessageBoxRequest& request, ui::UserAgent* agent,
+                         const std::string& screenshot_path) {
+  QMessageBox box;
+  box.setWindowTitle(QString::fromStdString(request.title));
+  box.setText(QString::fromStdString(request.text));
+  box.setIcon(IconOf(request));
+  box.setTextFormat(Qt::PlainText);
+
+  QMap<QAbstractButton*, int32_t> answers;
+  for (int32_t answer : request.answers()) {
+    QMessageBox::StandardButton standard = answer == ui::kAnswerYes  ? QMessageBox::Yes
+                                           : answer == ui::kAnswerNo ? QMessageBox::No
+                                                                     : QMessageBox::Ok;
+    QPushButton* button = box.addButton(standard);
+    button->setText(Caption(answer));
+    answers.insert(button, answer);
+    if (answer == request.default_answer()) box.setDefaultButton(button);
+  }
+  box.setEscapeButton(answers.key(request.safe_answer()));
+
+  box.setWindowModality(Qt::ApplicationModal);
+  box.show();
+  if (!screenshot_path.empty()) box.grab().save(QString::fromStdString(screenshot_path), "PNG");
+
+  ui::SafeAgent safe;
+  ui::UserAgent* acting = agent != nullptr ? agent : NoPersonPresent() ? &safe : nullptr;
+  if (acting != nullptr) {
+    QAbstractButton* button = answers.key(acting->AnswerMessageBox(request), nullptr);
+    if (button == nullptr) button = answers.key(request.safe_answer());
+    QPointer<QAbstractButton> target(button);
+    QTimer::singleShot(0, &box, [target] {
+      if (target) target->click();
+    });
+  }
+  box.exec();
+  return answers.value(box.clickedButton(), request.safe_answer());
+}
+
+}  // namespace orvex::qt
