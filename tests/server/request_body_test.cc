@@ -47,17 +47,6 @@ TEST(RequestBodyTest, WritesTypedValuesSetsAndRemovesInOrder) {
             "</D:propertyupdate>");
 }
 
-TEST(RequestBodyTest, MkcolCarriesTheContentClassAsADavProperty) {
-  std::string body = MkcolBody(
-      {{"DAV:contentclass", "urn:content-classes:smartfolder"}, {"urn:p:skipped", Null{}}});
-  EXPECT_EQ(body,
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-            "<D:mkcol xmlns:D=\"DAV:\" "
-            "xmlns:b=\"urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/\" xmlns:x=\"xml:\">"
-            "<D:set><D:prop><D:contentclass>urn:content-classes:smartfolder</D:contentclass>"
-            "</D:prop></D:set></D:mkcol>");
-}
-
 TEST(RequestBodyTest, RefusesWhatXmlCannotCarry) {
   auto number = [](const Fields::Changes& changes) {
     try {
