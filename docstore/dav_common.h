@@ -43,6 +43,22 @@ bool HasLifeCycle(const Resource& doc);
 // Reads the Destination header of COPY and MOVE into a store path.
 std::optional<std::string> DestinationPath(const DavRequest& request);
 
+// Items that exist by the store's layout and cannot be deleted, moved,
+// renamed or replaced: the root, /Public and the workspace list, workspace
+// roots, categories folders, schema folders and schema items.
+bool IsFixedItem(const Access& access, const Resource& r);
+
+// The working copy of a checked-out document, if any.
+std::optional<Resource> WorkingCopyOf(Store& store, const Resource& doc);
+// The path of a document's working copy.
+std::string WorkingCopyPath(const Resource& doc);
+
+// Is some document at or below `r` checked out by a user other than `user`?
+bool HoldsOthersCheckout(Store& store, const Resource& r, const std::string& user);
+
+// Checks a document out to `user`: its working copy starts as the document.
+Resource CheckOutTo(Store& store, Resource& doc, const std::string& user);
+
 }  // namespace orvex::docstore
 
 #endif  // ORVEX_DOCSTORE_DAV_COMMON_H_

@@ -85,6 +85,39 @@ std::optional<std::string> DestinationPath(const DavRequest& request) {
   return ParseRequestPath(dest);
 }
 
+bool IsFixedItem(const Access& access, const Resource& r) {
+  if (r.id == 1 || access.area == Area::kOutside || access.area == Area::kWorkspace ||
+      access.area == Area::kSchema)
+    return true;
+  // The categories folder itself (/<workspace>/<categories>).
+  return access.area == Area::kCategories && SplitPath(r.path).size() == 2;
+}
+
+std::string WorkingCopyPath(const Resource& doc) {
+  return std::string(kWorkingCopiesPath) + "/" + std::to_string(doc.id);
+}
+
+std::optional<Resource> WorkingCopyOf(Store& store, const Resource& doc) {
+  auto wc = store.Find(WorkingCopyPath(doc));
+  if (wc && wc->kind == Kind::kWorkingCopy && wc->doc == doc.id) return wc;
+  return std::nullopt;
+}
+
+bool HoldsOthersCheckout(Store& store, const Resource& r, const std::string& user) {
+  if (r.kind == Kind::kDocument) return CheckedOutByOther(r, user);
+  if (!r.IsCollection()) return false;
+  for (const auto& child : store.Children(r.id))
+    if (HoldsOthersCheckout(store, child, user)) return true;
+  return false;
+}
+
+Resource CheckOutTo(Store& store, Resource& doc, const std::string& user) {
+  doc.checked_out_by = user;
+  if (doc.state != kStateCreated) doc.state = kStateCheckedOut;
+  store.Update(doc);
+  return store.CreateWorkingCopy(doc, WorkingCopyPath(doc));
+}
+
 DavHandler::BodyKind DavHandler::BodyFor(const std::string& method) {
   if (method == "PUT") return BodyKind::kFile;
   return BodyKind::kSmall;

@@ -1,13 +1,421 @@
 // PUT, DELETE, MKCOL, PROPPATCH, COPY and MOVE.
+#include <set>
+
 #include "docstore/dav_common.h"
+#include "docstore/names.h"
+#include "docstore/url.h"
+#include "docstore/xml_writer.h"
 
 namespace orvex::docstore {
+namespace {
 
-std::optional<DavResponse> DavHandler::Precheck(const DavRequest&) { return std::nullopt; }
-DavResponse DavHandler::Put(DavRequest&) { return Status(501); }
-DavResponse DavHandler::Delete(const DavRequest&) { return Status(501); }
-DavResponse DavHandler::Mkcol(const DavRequest&) { return Status(501); }
-DavResponse DavHandler::Proppatch(const DavRequest&) { return Status(501); }
-DavResponse DavHandler::CopyMove(const DavRequest&, bool) { return Status(501); }
+bool IsFolderClass(const std::string& c) {
+  return c == kClassSmartFolder || c == kClassKnowledgeFolder;
+}
+
+bool StartsWithPath(const std::string& path, const std::string& prefix) {
+  if (prefix == "/") return true;
+  return path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
+         path[prefix.size()] == '/';
+}
+
+// One property change of a PROPPATCH or an extended MKCOL.
+struct PropChange {
+  PropName name;
+  bool remove = false;
+  PropValue value;
+};
+
+// Reads the value of a property element: typed by its dt attribute,
+// multi-valued through its v children, an XML fragment when it holds
+// elements, else its text.
+PropValue ReadValue(const XmlElement& e) {
+  PropValue v;
+  if (auto* dt = e.Attr(kTypesNs, "dt")) v.type = *dt;
+  if (v.IsMulti()) {
+    for (const auto& child : e.children)
+      if (child.Is(kValuesNs, "v")) v.values.push_back(child.Text());
+    return v;
+  }
+  if (v.type.empty() && !e.children.empty()) {
+    v.type = "#xml";
+    v.text = e.InnerXml();
+    return v;
+  }
+  v.text = e.Text();
+  return v;
+}
+
+// Reads <D:set>/<D:remove> blocks (in document order) under `parent`.
+std::vector<PropChange> ReadChanges(const XmlElement& parent) {
+  std::vector<PropChange> changes;
+  for (const auto& block : parent.children) {
+    bool remove = block.Is(kDav, "remove");
+    if (!remove && !block.Is(kDav, "set")) continue;
+    for (const auto& prop : block.children) {
+      if (!prop.Is(kDav, "prop")) continue;
+      for (const auto& p : prop.children) {
+        PropChange c;
+        c.name = {p.ns, p.name};
+        c.remove = remove;
+        if (!remove) c.value = ReadValue(p);
+        changes.push_back(std::move(c));
+      }
+    }
+  }
+  return changes;
+}
+
+bool IsBooleanText(const std::string& t) { return t == "0" || t == "1"; }
+
+// The multistatus answer of a PROPPATCH (or a failed extended MKCOL):
+// `failed` holds the names refused with their status; every other name
+// fails with 424 when anything failed.
+DavResponse ChangesAnswer(const std::string& href, const std::vector<PropChange>& changes,
+                          const std::map<PropName, int>& failed) {
+  MultistatusWriter w;
+  w.BeginResponse(href);
+  std::map<int, std::vector<PropOut>> by_status;
+  for (const auto& c : changes) {
+    int status = 200;
+    if (auto it = failed.find(c.name); it != failed.end())
+      status = it->second;
+    else if (!failed.empty())
+      status = 424;
+    by_status[status].push_back({c.name, {}});
+  }
+  for (const auto& [status, props] : by_status) w.PropStat(props, StatusLine(status), true);
+  w.EndResponse();
+  return MultiStatus(w.Finish());
+}
+
+}  // namespace
+
+// Checks that a change may be applied to `r`; returns 0 or a status.
+static int CheckChange(Store& store, const Access& access, const Resource& r, const PropChange& c) {
+  const PropName contentclass{kDav, "contentclass"};
+  if (c.name == contentclass) {
+    if (c.remove) return 403;
+    const std::string& cls = c.value.text;
+    if (r.kind == Kind::kDocument || r.kind == Kind::kWorkingCopy) {
+      // A document's class is one of the workspace's profiles.
+      auto def =
+          store.Find(JoinPath("/" + access.workspace, access.settings.schema_folder) + "/" + cls);
+      if (cls.empty() || cls.find('/') != std::string::npos || !def ||
+          def->content_class != kClassContentClassDef)
+        return 409;
+      return 0;
+    }
+    if (access.area == Area::kDocuments && IsFolderClass(r.content_class) && IsFolderClass(cls))
+      return 0;
+    if (access.area == Area::kCategories && r.content_class == kClassCategoryFolder &&
+        cls == kClassCategoryFolder)
+      return 0;
+    return 403;
+  }
+  if (IsLiveProperty(c.name)) return 403;
+  if (!c.remove && (c.name == PropName{kDav, "ishidden"} ||
+                    c.name == PropName{kPublishingNs, kIsHiddenInPortal})) {
+    if (!IsBooleanText(c.value.text)) return 409;
+  }
+  if (c.name.local.empty()) return 400;
+  return 0;
+}
+
+static void ApplyChange(Store& store, Resource& r, const PropChange& c) {
+  if (c.name == PropName{kDav, "contentclass"}) {
+    r.content_class = c.value.text;
+    return;
+  }
+  if (c.remove) {
+    store.RemoveProp(r.id, c.name);
+    return;
+  }
+  PropValue v = c.value;
+  if (c.name == PropName{kDav, "ishidden"} || c.name == PropName{kPublishingNs, kIsHiddenInPortal})
+    v.type = "boolean";
+  store.SetProp(r.id, c.name, v);
+}
+
+std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequest& request) {
+  Access access = AccessFor(store_, request.path, request.user);
+  if (auto refused = RefuseOutsider(access)) return refused;
+  Target target = Resolve(store_, request.path);
+  if (target.version) return Status(405, "versions cannot be changed");
+  if (target.res) {
+    const Resource& r = *target.res;
+    if (r.IsCollection()) return Status(405, "a collection has no content");
+    if (request.Header("if-none-match") == "*")
+      return Status(412, "the document exists (If-None-Match: *)");
+    if (!access.CanWrite()) return Status(403, "not allowed to write here");
+    if (r.kind == Kind::kWorkingCopy) {
+      auto doc = store_.FindById(r.doc);
+      if (!doc || CheckedOutByOther(*doc, request.user))
+        return Status(423, "checked out by another user");
+      return std::nullopt;
+    }
+    if (CheckedOutByOther(r, request.user)) return Status(423, "checked out by another user");
+    return std::nullopt;
+  }
+  if (access.area != Area::kDocuments) return Status(403, "documents live in document folders");
+  auto parent = store_.Find(ParentPath(request.path));
+  if (!parent || !parent->IsCollection()) return Status(409, "the parent folder does not exist");
+  if (!access.CanWrite()) return Status(403, "not allowed to write here");
+  if (!IsValidSegment(LastSegment(request.path))) return Status(400, "bad document name");
+  return std::nullopt;
+}
+
+std::optional<DavResponse> DavHandler::Precheck(const DavRequest& request) {
+  Store::Txn txn(store_);
+  auto refused = CheckPutTarget(txn, request);
+  txn.Commit();
+  return refused;
+}
+
+DavResponse DavHandler::Put(DavRequest& request) {
+  Store::Txn txn(store_);
+  if (auto refused = CheckPutTarget(txn, request)) return *refused;
+  // The body is on disk: flush it and rename it into the store. If anything
+  // below fails, the transaction rolls back and the orphaned file goes.
+  std::string blob = store_.blobs().Commit(request.body_file);
+  struct Orphan {
+    Store& store;
+    std::string blob;
+    bool keep = false;
+    ~Orphan() {
+      if (!keep) store.blobs().Remove(blob);
+    }
+  } orphan{store_, blob};
+  std::string content_type = request.Header("content-type");
+  if (content_type.empty()) content_type = "application/octet-stream";
+  auto write_content = [&](Resource& r) {
+    txn.ReleaseBlobLater(r.blob);
+    r.blob = blob;
+    r.length = request.body_length;
+    r.content_type = content_type;
+    store_.Update(r);
+  };
+
+  Target target = Resolve(store_, request.path);
+  int status = 204;
+  if (target.res && target.res->kind == Kind::kWorkingCopy) {
+    write_content(*target.res);
+  } else if (target.res) {
+    Resource doc = *target.res;
+    if (HasLifeCycle(doc)) {
+      // Writes to a document of an enhanced folder go to its working copy;
+      // a document nobody holds is checked out to the writer first.
+      std::optional<Resource> wc = WorkingCopyOf(store_, doc);
+      if (doc.checked_out_by.empty() || !wc) wc = CheckOutTo(store_, doc, request.user);
+      write_content(*wc);
+    } else {
+      write_content(doc);
+    }
+  } else {
+    auto parent = *store_.Find(ParentPath(request.path));
+    std::string profile = EffectiveDefaultProfile(store_, parent);
+    if (profile.empty()) profile = kClassDocument;
+    Resource doc = store_.Create(parent, LastSegment(request.path), Kind::kDocument, profile);
+    write_content(doc);
+    if (parent.content_class == kClassSmartFolder) {
+      // A new document of an enhanced folder starts checked out to its
+      // creator.
+      doc.state = kStateCreated;
+      CheckOutTo(store_, doc, request.user);
+    }
+    status = 201;
+  }
+  txn.Commit();
+  orphan.keep = true;
+  DavResponse r = Status(status);
+  return r;
+}
+
+DavResponse DavHandler::Delete(const DavRequest& request) {
+  Store::Txn txn(store_);
+  Access access = AccessFor(store_, request.path, request.user);
+  if (auto refused = RefuseOutsider(access)) return *refused;
+  Target target = Resolve(store_, request.path);
+  if (!target.Exists()) return Status(404, "not found");
+  if (target.version) return Status(403, "versions cannot be deleted");
+  const Resource& r = *target.res;
+  if (r.kind == Kind::kWorkingCopy) return Status(403, "use UNCHECKOUT to drop a working copy");
+  if (IsFixedItem(access, r)) return Status(403, "this item cannot be deleted");
+  if (!access.CanWrite()) return Status(403, "not allowed to delete here");
+  if (HoldsOthersCheckout(store_, r, request.user))
+    return Status(423, "checked out by another user");
+  store_.DeleteTree(txn, r);
+  txn.Commit();
+  return Status(204);
+}
+
+DavResponse DavHandler::Mkcol(const DavRequest& request) {
+  std::vector<PropChange> changes;
+  if (!request.body.empty()) {
+    std::string type = request.Header("content-type");
+    auto semi = type.find(';');
+    if (semi != std::string::npos) type.resize(semi);
+    while (!type.empty() && type.back() == ' ') type.pop_back();
+    if (type != "application/xml" && type != "text/xml")
+      return Status(415, "MKCOL takes an extended-MKCOL XML body only");
+    DavResponse error;
+    auto root = ParseBody(request.body, error);
+    if (!root) return error;
+    if (!root->Is(kDav, "mkcol")) return Status(415, "expected a DAV:mkcol body");
+    changes = ReadChanges(*root);
+  }
+
+  Store::Txn txn(store_);
+  Access access = AccessFor(store_, request.path, request.user);
+  if (auto refused = RefuseOutsider(access)) return *refused;
+  if (Resolve(store_, request.path).Exists()) return Status(405, "something exists there");
+  if (access.area != Area::kDocuments && access.area != Area::kCategories)
+    return Status(403, "folders live in workspaces and category trees");
+  auto parent = store_.Find(ParentPath(request.path));
+  if (!parent || !parent->IsCollection()) return Status(409, "the parent does not exist");
+  if (!access.CanWrite()) return Status(403, "not allowed to create folders here");
+  if (access.area == Area::kCategories && parent->content_class != kClassCategoryFolder)
+    return Status(409, "the parent is not a category");
+
+  Resource r;
+  r.path = request.path;
+  r.kind = Kind::kCollection;
+  r.content_class = access.area == Area::kCategories ? kClassCategoryFolder : kClassKnowledgeFolder;
+  std::map<PropName, int> failed;
+  for (const auto& c : changes)
+    if (c.remove)
+      failed[c.name] = 403;
+    else if (int status = CheckChange(store_, access, r, c); status != 0)
+      failed[c.name] = status == 409 ? 403 : status;
+  if (!failed.empty()) {
+    DavResponse answer = ChangesAnswer(EncodeHref(request.path, true), changes, failed);
+    answer.status = 403;
+    return answer;
+  }
+  for (const auto& c : changes)
+    if (c.name == PropName{kDav, "contentclass"}) r.content_class = c.value.text;
+  Resource created =
+      store_.Create(*parent, LastSegment(request.path), Kind::kCollection, r.content_class);
+  for (const auto& c : changes)
+    if (c.name != PropName{kDav, "contentclass"}) ApplyChange(store_, created, c);
+  txn.Commit();
+  DavResponse answer = Status(201);
+  return answer;
+}
+
+DavResponse DavHandler::Proppatch(const DavRequest& request) {
+  DavResponse error;
+  auto root = ParseBody(request.body, error);
+  if (!root) return error;
+  if (!root->Is(kDav, "propertyupdate")) return Status(400, "expected a DAV:propertyupdate body");
+  std::vector<PropChange> changes = ReadChanges(*root);
+
+  Store::Txn txn(store_);
+  Access access = AccessFor(store_, request.path, request.user);
+  if (auto refused = RefuseOutsider(access)) return *refused;
+  Target target = Resolve(store_, request.path);
+  if (!target.Exists()) return Status(404, "not found");
+  if (target.version) return Status(403, "versions cannot be changed");
+  Resource r = *target.res;
+  if (!access.CanWrite()) return Status(403, "not allowed to change this item");
+  if (r.kind == Kind::kWorkingCopy) {
+    auto doc = store_.FindById(r.doc);
+    if (!doc || CheckedOutByOther(*doc, request.user))
+      return Status(423, "checked out by another user");
+  } else if (CheckedOutByOther(r, request.user)) {
+    return Status(423, "checked out by another user");
+  }
+
+  std::map<PropName, int> failed;
+  for (const auto& c : changes)
+    if (int status = CheckChange(store_, access, r, c); status != 0) failed[c.name] = status;
+  std::string href = HrefOf(r);
+  if (failed.empty() && r.kind == Kind::kDocument && HasLifeCycle(r) && !changes.empty()) {
+    // Changes to a document of an enhanced folder go to its working copy.
+    std::optional<Resource> wc = WorkingCopyOf(store_, r);
+    if (r.checked_out_by.empty() || !wc) wc = CheckOutTo(store_, r, request.user);
+    r = *wc;
+  }
+  if (failed.empty()) {
+    for (const auto& c : changes) ApplyChange(store_, r, c);
+    store_.Update(r);
+    txn.Commit();
+  }
+  return ChangesAnswer(href, changes, failed);
+}
+
+DavResponse DavHandler::CopyMove(const DavRequest& request, bool move) {
+  auto dest = DestinationPath(request);
+  if (!dest) return Status(400, "missing or bad Destination header");
+  std::string overwrite = request.Header("overwrite");
+  if (!overwrite.empty() && overwrite != "T" && overwrite != "F")
+    return Status(400, "Overwrite must be T or F");
+  bool may_overwrite = overwrite != "F";
+  std::string depth = request.Header("depth");
+  if (!depth.empty() && depth != "0" && depth != "infinity" && depth != "Infinity")
+    return Status(400, "Depth must be 0 or infinity");
+  if (move && depth == "0") return Status(400, "MOVE of a collection is always deep");
+
+  Store::Txn txn(store_);
+  Access src_access = AccessFor(store_, request.path, request.user);
+  if (auto refused = RefuseOutsider(src_access)) return *refused;
+  Access dst_access = AccessFor(store_, *dest, request.user);
+  if (auto refused = RefuseOutsider(dst_access)) return *refused;
+  Target source = Resolve(store_, request.path);
+  if (!source.Exists()) return Status(404, "not found");
+  if (!source.res || source.res->kind == Kind::kWorkingCopy)
+    return Status(403, "versions and working copies cannot be copied or moved");
+  const Resource src = *source.res;
+  if (*dest == src.path || StartsWithPath(*dest, src.path) || StartsWithPath(src.path, *dest))
+    return Status(403, "source and destination overlap");
+  if (move && (IsFixedItem(src_access, src) || !src_access.CanWrite()))
+    return Status(403, "not allowed to move this item");
+  if (!dst_access.CanWrite()) return Status(403, "not allowed to write at the destination");
+  bool same_kind = (src_access.area == Area::kDocuments && dst_access.area == Area::kDocuments) ||
+                   (src_access.area == Area::kCategories && dst_access.area == Area::kCategories);
+  if (!same_kind) return Status(403, "items stay in their kind of tree");
+  auto parent = store_.Find(ParentPath(*dest));
+  if (!parent || !parent->IsCollection()) return Status(409, "the destination's parent is missing");
+  if (move && HoldsOthersCheckout(store_, src, request.user))
+    return Status(423, "checked out by another user");
+
+  int status = 201;
+  Target existing = Resolve(store_, *dest);
+  if (existing.Exists()) {
+    if (!may_overwrite) return Status(412, "the destination exists (Overwrite: F)");
+    if (!existing.res || existing.res->kind == Kind::kWorkingCopy ||
+        IsFixedItem(dst_access, *existing.res))
+      return Status(403, "the destination cannot be replaced");
+    if (HoldsOthersCheckout(store_, *existing.res, request.user))
+      return Status(423, "the destination is checked out by another user");
+    store_.DeleteTree(txn, *existing.res);
+    status = 204;
+    parent = store_.Find(ParentPath(*dest));
+  }
+
+  std::string name = LastSegment(*dest);
+  Resource placed;
+  if (move) {
+    store_.MoveTree(src, *parent, name);
+    placed = *store_.FindById(src.id);
+  } else {
+    placed = store_.CopyTree(src, *parent, name, depth != "0");
+  }
+  if (placed.kind == Kind::kDocument) {
+    // A document takes the life cycle of the folder it lands in.
+    bool enhanced = parent->content_class == kClassSmartFolder;
+    if (!enhanced && HasLifeCycle(placed)) {
+      if (auto wc = WorkingCopyOf(store_, placed)) store_.DeleteTree(txn, *wc);
+      placed.state.clear();
+      placed.checked_out_by.clear();
+      store_.Update(placed);
+    } else if (enhanced && !HasLifeCycle(placed)) {
+      placed.state = kStateCheckedIn;
+      store_.Update(placed);
+    }
+  }
+  txn.Commit();
+  return Status(status);
+}
 
 }  // namespace orvex::docstore

@@ -7,6 +7,7 @@
 #include <boost/beast/http.hpp>
 #include <cctype>
 #include <chrono>
+#include <filesystem>
 #include <limits>
 
 #include "docstore/url.h"
@@ -238,10 +239,14 @@ void HttpSession::Run() {
           body_error = 413;
         } else if (ec) {
           read_ok = false;
-        } else {
-          dr.body_length = static_cast<int64_t>(file_parser.get().body().size());
         }
         file_parser.get().body().close();
+        if (read_ok && !body_error) {
+          std::error_code size_error;
+          auto size = std::filesystem::file_size(dr.body_file, size_error);
+          if (size_error) body_error = 500;
+          dr.body_length = static_cast<int64_t>(size);
+        }
       }
     } else {
       http::request_parser<http::string_body> string_parser{std::move(header_parser)};

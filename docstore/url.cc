@@ -89,8 +89,10 @@ std::optional<std::string> ParseRequestPath(std::string_view target) {
     target = slash == std::string_view::npos ? std::string_view("/") : target.substr(slash);
   }
   if (target.empty() || target[0] != '/') return std::nullopt;
-  if (auto q = target.find_first_of("?#"); q != std::string_view::npos)
-    target = target.substr(0, q);
+  // A fragment never belongs in a request; refusing it keeps "/a/#b" from
+  // acting on "/a/".
+  if (target.find('#') != std::string_view::npos) return std::nullopt;
+  if (auto q = target.find('?'); q != std::string_view::npos) target = target.substr(0, q);
   // Segments are decoded one by one so an encoded "/" (%2F) cannot split or
   // join segments behind the check.
   std::string path;

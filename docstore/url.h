@@ -23,9 +23,9 @@ std::optional<std::string> PercentDecode(std::string_view text);
 bool IsValidUtf8(std::string_view text);
 
 // Turns a request target ("/Sales/My%20Reports/", or an absolute URL
-// "http://docs/Sales/") into a store path. The query and fragment are
-// dropped. Returns nullopt for anything that does not name a safe path: a
-// bad escape, invalid UTF-8, a control character, a backslash, or a "." or ".."
+// "http://docs/Sales/") into a store path. The query is dropped. Returns
+// nullopt for anything that does not name a safe path: a fragment, a bad
+// escape, invalid UTF-8, a control character, a backslash, or a "." or ".."
 // segment (raw or encoded). Empty segments ("//") are skipped.
 std::optional<std::string> ParseRequestPath(std::string_view target);
 
