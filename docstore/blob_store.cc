@@ -72,11 +72,12 @@ BlobStore::~BlobStore() {
 std::string BlobStore::NewTempPath() { return dir_ + "/tmp-" + RandomToken(); }
 
 std::string BlobStore::Commit(const std::string& temp_path) {
-  SyncPath(temp_path, O_RDONLY);
+  // A private temporary store dies with the process: flushing buys nothing.
+  if (!owned_) SyncPath(temp_path, O_RDONLY);
   std::string blob = RandomToken();
   if (::rename(temp_path.c_str(), PathOf(blob).c_str()) != 0)
     throw std::runtime_error("cannot store content: " + std::string(strerror(errno)));
-  SyncPath(dir_, O_RDONLY | O_DIRECTORY);
+  if (!owned_) SyncPath(dir_, O_RDONLY | O_DIRECTORY);
   return blob;
 }
 

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Runs the litmus WebDAV suites basic, copymove, props and http against a
+# freshly started orvex-docstore and fails unless every test of every suite
+# passes.
+#
+#   tests/interop/litmus.sh path/to/orvex-docstore
+set -u
+
+binary=${1:?usage: litmus.sh path/to/orvex-docstore}
+here=$(cd "$(dirname "$0")" && pwd)
+seed=$here/docstore-litmus-seed.json
+suites="basic copymove props http"
+
+if ! command -v litmus >/dev/null 2>&1; then
+  echo "litmus.sh: litmus is not installed" >&2
+  exit 1
+fi
+
+work=$(mktemp -d)
+server_pid=
+cleanup() {
+  if [ -n "$server_pid" ]; then
+    kill "$server_pid" 2>/dev/null
+    wait "$server_pid" 2>/dev/null
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$binary" --listen 127.0.0.1:0 --seed "$seed" >"$work/server.out" 2>&1 &
+server_pid=$!
+port=
+for _ in $(seq 100); do
+  port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/server.out")
+  [ -n "$port" ] && break
+  sleep 0.1
+done
+if [ -z "$port" ]; then
+  echo "litmus.sh: orvex-docstore did not start:" >&2
+  cat "$work/server.out" >&2
+  exit 1
+fi
+
+# litmus writes its debug logs into the current directory.
+cd "$work"
+TESTS="$suites" timeout 600 litmus "http://127.0.0.1:$port/litmus/" litmus litmus >"$work/litmus.out" 2>&1
+litmus_status=$?
+cat "$work/litmus.out"
+
+failed=0
+for suite in $suites; do
+  line=$(grep "summary for \`$suite'" "$work/litmus.out")
+  if ! echo "$line" | grep -Eq "of ([0-9]+) tests run: \1 passed, 0 failed"; then
+    echo "litmus.sh: suite $suite did not pass completely: ${line:-no summary}" >&2
+    failed=1
+  fi
+done
+if [ "$litmus_status" -ne 0 ] || [ "$failed" -ne 0 ]; then
+  echo "litmus.sh: FAILED" >&2
+  exit 1
+fi
+echo "litmus.sh: all suites passed ($suites)"
