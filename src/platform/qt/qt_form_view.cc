@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "platform/qt/qt_backend.h"
 #include "platform/ui/button.h"
@@ -389,18 +390,24 @@ class TreeSync : public ControlSync {
     widget_->setMinimumSize(320, 280);
     widget_->setIconSize(QSize(16, 16));
     widget_->viewport()->installEventFilter(&mouse_watch_);
+    widget_->installEventFilter(&key_watch_);
+    // The current item also moves when the tree merely gets the focus;
+    // only a person's click or key is a selection.
     QObject::connect(widget_, &QTreeWidget::currentItemChanged,
                      [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
+                       if (!key_watch_.active || mouse_watch_.active) return;
                        ui::TreeNode* node = NodeOf(item);
                        view_.Guard([&] {
                          tree_.ViewSelected(node);
-                         // Moving with the keyboard is a click as far as the
-                         // form is concerned; a mouse click reports itself.
-                         if (!mouse_watch_.down) tree_.ViewClicked();
+                         tree_.ViewClicked();
                        });
                      });
-    QObject::connect(widget_, &QTreeWidget::itemClicked, [this](QTreeWidgetItem*, int) {
-      view_.Guard([this] { tree_.ViewClicked(); });
+    QObject::connect(widget_, &QTreeWidget::itemClicked, [this](QTreeWidgetItem* item, int) {
+      ui::TreeNode* node = NodeOf(item);
+      view_.Guard([&] {
+        tree_.ViewSelected(node);
+        tree_.ViewClicked();
+      });
     });
     QObject::connect(widget_, &QTreeWidget::itemExpanded, [this](QTreeWidgetItem* item) {
       if (ui::TreeNode* node = NodeOf(item)) tree_.ViewExpanded(*node, true);
@@ -450,15 +457,16 @@ class TreeSync : public ControlSync {
   }
 
  private:
-  struct MouseWatch : QObject {
-    bool down = false;
+  // Tells whether events of one kind are being handled right now: set when
+  // such an event arrives, cleared once the event loop has dealt with it.
+  struct EventWatch : QObject {
+    explicit EventWatch(std::initializer_list<QEvent::Type> types) : types(types) {}
+    std::vector<QEvent::Type> types;
+    bool active = false;
     bool eventFilter(QObject*, QEvent* e) override {
-      if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick)
-        down = true;
-      if (e->type() == QEvent::MouseButtonRelease) {
-        // Release is handled (and clicks reported) after this filter; clear
-        // the flag once the event has been dealt with.
-        QTimer::singleShot(0, this, [this] { down = false; });
+      if (std::find(types.begin(), types.end(), e->type()) != types.end() && !active) {
+        active = true;
+        QTimer::singleShot(0, this, [this] { active = false; });
       }
       return false;
     }
@@ -506,7 +514,9 @@ class TreeSync : public ControlSync {
 
   ui::TreeView& tree_;
   QTreeWidget* widget_;
-  MouseWatch mouse_watch_;
+  EventWatch mouse_watch_{QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                          QEvent::MouseButtonDblClick};
+  EventWatch key_watch_{QEvent::KeyPress};
   QHash<const ui::TreeNode*, QTreeWidgetItem*> items_;
   QHash<QTreeWidgetItem*, ui::TreeNode*> nodes_;
 };
@@ -663,8 +673,10 @@ void QtFormView::Show() {
   dialog_->setWindowModality(Qt::ApplicationModal);
   dialog_->adjustSize();
   dialog_->show();
-  dialog_->raise();
-  dialog_->activateWindow();
+  if (!NoPersonPresent()) {
+    dialog_->raise();
+    dialog_->activateWindow();
+  }
   FocusChanged();
 }
 

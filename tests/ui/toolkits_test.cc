@@ -1,0 +1,155 @@
+// The same form logic driven on every toolkit this build has: headless, and
+// Qt on the offscreen platform. A scripted person picks, creates and
+// deletes; the records of what was shown must be the same everywhere.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/ui/scripted_agent.h"
+#include "platform/ui/session.h"
+#include "platform/ui/toolkit.h"
+#include "ui/picker_forms.h"
+
+namespace orvex::testing {
+namespace {
+
+using nlohmann::json;
+
+class ToolkitTest : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    if (!ui::HasToolkit(GetParam())) GTEST_SKIP() << GetParam() << " is not in this build";
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ui::UseToolkit(GetParam());
+    agent_ = std::make_shared<ui::ScriptedAgent>();
+    ui::SetUserAgent(agent_);
+    ui::SetObserver([this](const json& r) { records_.push_back(r); });
+  }
+  void TearDown() override {
+    ui::SetUserAgent(nullptr);
+    ui::SetObserver(nullptr);
+  }
+
+  std::vector<json> Of(const std::string& kind) const {
+    std::vector<json> out;
+    for (const auto& r : records_) {
+      if (r.contains(kind)) out.push_back(r[kind]);
+    }
+    return out;
+  }
+  static const json& Control(const json& form, const std::string& name) {
+    for (const auto& c : form["controls"]) {
+      if (c["name"] == name) return c;
+    }
+    static const json none;
+    return none;
+  }
+
+  std::shared_ptr<ui::ScriptedAgent> agent_;
+  std::vector<json> records_;
+};
+
+TEST_P(ToolkitTest, ConfirmingANodeGivesItsKeyAndTheFormIsReusedAsLoaded) {
+  PickerForm picker;
+  agent_->Plan("Picker", "click Sales/Reports/2001; press OKButton");
+  ASSERT_TRUE(picker.Run());
+  EXPECT_EQ(picker.selected, "Sales/Reports/2001");
+
+  agent_->Plan("Picker", "click Minutes; press OKButton");  // by its text
+  ASSERT_TRUE(picker.Run());
+  EXPECT_EQ(picker.selected, "Sales/Minutes");
+  EXPECT_EQ(picker.loads, 1);
+  EXPECT_TRUE(agent_->problems().empty());
+
+  const std::vector<json> forms = Of("form");
+  ASSERT_EQ(forms.size(), 2u);
+  const json& shown = forms[0];
+  EXPECT_EQ(shown["caption"], "Select Folder");
+  EXPECT_EQ(shown["topmost"], true);
+  EXPECT_EQ(Control(shown, "OKButton")["enabled"], false);
+  const json& nodes = Control(shown, "TreeView1")["nodes"];
+  ASSERT_EQ(nodes.size(), 4u);
+  EXPECT_EQ(nodes[0], json({{"key", "Sales"},
+                            {"text", "Sales"},
+                            {"image", "work"},
+                            {"parent", nullptr},
+                            {"expanded", true}}));
+  EXPECT_EQ(nodes[2]["parent"], "Sales/Reports");
+  EXPECT_EQ(nodes[1]["expanded"], false);                 // deeper levels start closed
+  EXPECT_EQ(forms[1]["controls"], forms[0]["controls"]);  // refilled the same way
+}
+
+TEST_P(ToolkitTest, WithoutAPlanTheFormEndsLikeCancelAndQuestionsGetNo) {
+  PickerForm picker;
+  EXPECT_FALSE(picker.Run());
+  EXPECT_EQ(picker.frame_closes, 1);
+
+  agent_->Plan("Picker", "click Sales/Reports; press DeleteButton; press CancelButton");
+  EXPECT_FALSE(picker.Run());
+  EXPECT_TRUE(picker.deleted.empty());
+  const std::vector<json> boxes = Of("msgbox");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0]["text"], "Reports is deleting.");
+  EXPECT_EQ(boxes[0]["style"], 292);
+  EXPECT_EQ(boxes[0]["answer"], "no");
+
+  ui::SetUserAgent(nullptr);  // no agent at all: the same safe ending
+  EXPECT_FALSE(picker.Run());
+  EXPECT_EQ(picker.frame_closes, 2);
+}
+
+TEST_P(ToolkitTest, YesDeletesTheNodeWithItsSubtree) {
+  PickerForm picker;
+  agent_->Plan("Picker", "click Reports; answer yes; press DeleteButton; press CancelButton");
+  EXPECT_FALSE(picker.Run());
+  EXPECT_EQ(picker.deleted, std::vector<std::string>{"Sales/Reports"});
+  ui::TreeView& tree = picker.form.tree_view("TreeView1");
+  EXPECT_EQ(tree.Count(), 2);
+  EXPECT_EQ(tree.Find("Sales/Reports/2001"), nullptr);
+  EXPECT_EQ(Of("msgbox").at(0)["answer"], "yes");
+}
+
+TEST_P(ToolkitTest, ANestedEntryFormTypesChecksAndConfirmsWithEnter) {
+  PickerForm picker;
+  agent_->Plan("Picker",
+               "click Sales/Reports; press CreateButton; click Sales/Reports/Q3; press OKButton");
+  agent_->Plan("NameEntry",
+               "type FolderName Q/3; press OKButton; clear FolderName; type FolderName Q*3; key "
+               "FolderName enter");
+  ASSERT_TRUE(picker.Run());
+  EXPECT_EQ(picker.selected, "Sales/Reports/Q3");
+  EXPECT_EQ(picker.entry.loads, 1);
+  EXPECT_TRUE(agent_->problems().empty()) << agent_->problems().front();
+
+  const std::vector<json> forms = Of("form");
+  ASSERT_EQ(forms.size(), 2u);
+  EXPECT_EQ(forms[1]["name"], "NameEntry");
+  EXPECT_EQ(Control(forms[1], "OKButton")["enabled"], false);
+  EXPECT_EQ(Control(forms[1], "Label1")["caption"], "New Folder Name");
+  const std::vector<json> boxes = Of("msgbox");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0]["text"], "Q/3 is not acceptable");
+  EXPECT_EQ(boxes[0]["style"], 48);
+  EXPECT_EQ(boxes[0]["answer"], "ok");
+  EXPECT_EQ(picker.form.tree_view("TreeView1").Find("Sales/Reports/Q3")->Image(), "smart");
+  EXPECT_EQ(picker.form.FocusedControl()->name(), "TreeView1");
+}
+
+TEST_P(ToolkitTest, WhatAPersonCannotDoIsReportedAndSkipped) {
+  PickerForm picker;
+  agent_->Plan("Picker", "click Sales; press OKButton; click Nowhere; type x; press CancelButton");
+  EXPECT_FALSE(picker.Run());
+  const std::vector<json> problems = Of("ui_problem");
+  ASSERT_EQ(problems.size(), 3u);
+  EXPECT_EQ(problems[0]["problem"], "OKButton is disabled");
+  EXPECT_EQ(problems[1]["problem"], "no node \"Nowhere\" in TreeView1");
+  EXPECT_EQ(problems[2]["action"], "type x");
+  EXPECT_EQ(agent_->problems().size(), 3u);
+  EXPECT_EQ(picker.frame_closes, 0);  // Cancel ended it
+}
+
+INSTANTIATE_TEST_SUITE_P(Toolkits, ToolkitTest, ::testing::Values("headless", "qt"),
+                         [](const auto& info) { return info.param; });
+
+}  // namespace
+}  // namespace orvex::testing
