@@ -1,9 +1,9 @@
 // Document content on disk: one immutable file per stored content, named by
-// a random token. Content is written to a temporary file, flushed to disk (for
-// a store on disk) and
-// renamed into place before the database row that refers to it commits, so a
-// row never points at partial content. Files no row refers to (left by a
-// crash between rename and commit) are removed at start.
+// a random token. Content is written to a temporary file, flushed to disk
+// (for a store on disk) and renamed into place before the database row that
+// refers to it commits, so a row never points at partial content. Files no
+// row refers to (left by a crash between rename and commit) are removed at
+// start.
 #ifndef ORVEX_DOCSTORE_BLOB_STORE_H_
 #define ORVEX_DOCSTORE_BLOB_STORE_H_
 
