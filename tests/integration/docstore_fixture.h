@@ -1,0 +1,48 @@
+// An in-process docstore on an ephemeral loopback port, with its host names
+// mapped to it, for tests of the library over real HTTP.
+#ifndef ORVEX_TESTS_INTEGRATION_DOCSTORE_FIXTURE_H_
+#define ORVEX_TESTS_INTEGRATION_DOCSTORE_FIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "automation/connect_orvex.h"
+#include "docstore/server.h"
+#include "platform/host_map.h"
+
+namespace orvex::testing {
+
+class DocstoreTest : public ::testing::Test {
+ protected:
+  // Starts the sample store, or the store of `seed_json` when given.
+  void StartStore(const std::string& seed_json = "") {
+    docstore::ServerOptions options;
+    options.seed_json = seed_json;
+    store_ = std::make_unique<docstore::Server>(options);
+    store_->Start();
+    for (const std::string& host : store_->host_names())
+      platform::MapHost(host, {"127.0.0.1", store_->port()});
+  }
+  void SetUp() override { StartStore(); }
+  void TearDown() override {
+    if (store_) {
+      for (const std::string& host : store_->host_names()) platform::UnmapHost(host);
+      store_->Stop();
+    }
+  }
+
+  // A new automation object that connects without the progress window.
+  static std::unique_ptr<automation::ConnectOrvex> NewObject() {
+    auto obj = std::make_unique<automation::ConnectOrvex>();
+    obj->Properties().ShowDialog = false;
+    return obj;
+  }
+
+  std::unique_ptr<docstore::Server> store_;
+};
+
+}  // namespace orvex::testing
+
+#endif  // ORVEX_TESTS_INTEGRATION_DOCSTORE_FIXTURE_H_

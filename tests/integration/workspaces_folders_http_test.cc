@@ -1,0 +1,196 @@
+// Workspaces and document folders over real HTTP: the sample store and
+// stores seeded for the case, through the automation members a host calls.
+#include <nlohmann/json.hpp>
+
+#include "engine/error_codes.h"
+#include "integration/docstore_fixture.h"
+
+namespace orvex::testing {
+namespace {
+
+using Json = nlohmann::json;
+
+class WorkspacesFoldersHttpTest : public DocstoreTest {
+ protected:
+  void SetUp() override {}
+
+  // Calls a member by name, as a script host does.
+  Variant Call(automation::ConnectOrvex& obj, std::string_view name, std::vector<Variant>& args) {
+    return obj.Invoke(*obj.GetIdOfName(name), InvokeKind::kMethod, args);
+  }
+  Variant Call(automation::ConnectOrvex& obj, std::string_view name,
+               std::vector<Variant>&& args = {}) {
+    return Call(obj, name, args);
+  }
+
+  // Names of the listed folders of `path`, each with "+" when enhanced and
+  // "!" when read-only, through GetDocFolderInfo / GetDocFolder.
+  std::vector<std::string> Folders(automation::ConnectOrvex& obj, const std::string& path) {
+    int16_t n = Call(obj, "GetDocFolderInfo", {Variant(path)}).ToInt16();
+    std::vector<std::string> out;
+    for (int16_t i = 0; i < n; ++i) {
+      std::vector<Variant> row{Variant(i), Variant(), Variant(), Variant()};
+      EXPECT_EQ(Call(obj, "GetDocFolder", row), Variant(true));
+      out.push_back(row[1].ToString() + (row[2].ToBool() ? "+" : "") +
+                    (row[3].ToBool() ? "!" : ""));
+    }
+    return out;
+  }
+
+  static Json Seed(Json workspaces, Json users = nullptr) {
+    if (users.is_null())
+      users = Json::array({{{"name", "CORP\\jones"}, {"password", "secret"}},
+                           {{"name", "guest"}, {"password", "guest"}}});
+    return Json{{"hosts", {"docs"}},
+                {"users", users},
+                {"schema",
+                 {{"properties", Json::array()},
+                  {"profiles", Json::array({{{"id", "urn:content-classes:document"},
+                                             {"title", "Document"},
+                                             {"properties", Json::array()}}})},
+                  {"default_profile", "urn:content-classes:document"}}},
+                {"workspaces", workspaces}};
+  }
+  static Json Workspace(const std::string& name, Json items = Json::array()) {
+    return Json{{"name", name},
+                {"description", name + " documents"},
+                {"roles", {{"CORP\\jones", "author"}, {"guest", "reader"}}},
+                {"items", items}};
+  }
+  static Json Folder(const std::string& name, bool enhanced, Json items = Json::array()) {
+    return Json{{"name", name}, {"type", enhanced ? "enhanced" : "standard"}, {"items", items}};
+  }
+};
+
+TEST_F(WorkspacesFoldersHttpTest, SampleStoreWorkspacesAndFolders) {
+  StartStore();
+  auto obj = NewObject();
+  ASSERT_TRUE(obj->ConnectOpen("docs", "jones", "CORP", "secret"));
+  ASSERT_EQ(Call(*obj, "GetWorkspaceInfo"), Variant(int16_t{3}));
+  std::vector<std::string> names;
+  for (int16_t i = 0; i < 3; ++i) {
+    std::vector<Variant> row{Variant(i), Variant(), Variant()};
+    ASSERT_EQ(Call(*obj, "GetWorkspace", row), Variant(true));
+    names.push_back(row[1].ToString());
+    EXPECT_FALSE(row[2].ToString().empty());
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Sales", "Legal", "Board"}));
+
+  // Board is listed but jones has no role there.
+  EXPECT_EQ(Call(*obj, "SetWorkspace", {Variant("Board")}), Variant(false));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodePermissionDenied);
+  EXPECT_EQ(Call(*obj, "GetDocFolderInfo", {Variant("")}), Variant(int16_t{-1}));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeNoWorkspace);
+
+  ASSERT_EQ(Call(*obj, "SetWorkspace", {Variant("Sales")}), Variant(true));
+  EXPECT_EQ(obj->DefaultServer().RootCategory, "Categories");
+  EXPECT_EQ(obj->DefaultServer().SysFolder.rfind("http://docs/Sales", 0), 0u);
+  EXPECT_EQ(Folders(*obj, ""), (std::vector<std::string>{"Reports+", "Documents+", "Archive"}));
+  EXPECT_EQ(Folders(*obj, "Reports"), (std::vector<std::string>{"2001+"}));
+  EXPECT_EQ(Call(*obj, "IsVersionFolder", {Variant("Reports/2001")}), Variant(true));
+  EXPECT_EQ(Call(*obj, "IsVersionFolder", {Variant("Archive")}), Variant(false));
+  EXPECT_EQ(obj->GetLastError(), 0);
+  EXPECT_EQ(Call(*obj, "IsVersionFolder", {Variant("Categories")}), Variant(false));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
+
+  // The same through handle 0.
+  ASSERT_EQ(obj->ConnectOpenEx("docs", "jones", "CORP", "secret"), 0);
+  EXPECT_EQ(Call(*obj, "GetDocFolderInfoEx", {Variant(int16_t{0}), Variant("")}),
+            Variant(int16_t{-1}));
+  EXPECT_EQ(Call(*obj, "SetWorkspaceEx", {Variant(int16_t{0}), Variant("Legal")}), Variant(true));
+  const Variant listed = Call(*obj, "GetDocFolderInfoEx", {Variant(int16_t{0}), Variant("")});
+  EXPECT_GT(listed.ToInt16(), 0);
+  EXPECT_EQ(listed.ToInt16(), obj->ServerTable(0).folder_list().count());
+  EXPECT_EQ(Call(*obj, "CreateFolderEx", {Variant(int16_t{0}), Variant("Drafts"), Variant(true)}),
+            Variant(false));  // a reader in Legal
+  EXPECT_EQ(obj->GetLastErrorEx(0), engine::kCodePermissionDenied);
+}
+
+TEST_F(WorkspacesFoldersHttpTest, SevenWorkspacesTwelveFoldersAndAThreeLevelWalk) {
+  Json workspaces = Json::array();
+  Json twelve = Json::array();
+  for (int i = 0; i < 12; ++i) twelve.push_back(Folder("F" + std::to_string(i), i % 3 != 0));
+  Json deep = Json::array(
+      {Folder("A", true, Json::array({Folder("B", false, Json::array({Folder("C", true)}))})),
+       Folder("Many", true, twelve)});
+  workspaces.push_back(Workspace("W0", deep));
+  for (int i = 1; i < 7; ++i) workspaces.push_back(Workspace("W" + std::to_string(i)));
+  StartStore(Seed(workspaces).dump());
+
+  auto obj = NewObject();
+  ASSERT_TRUE(obj->ConnectOpen("docs", "jones", "CORP", "secret"));
+  EXPECT_EQ(Call(*obj, "GetWorkspaceInfo"), Variant(int16_t{7}));
+  EXPECT_EQ(obj->DefaultServer().workspace_list().upper_bound(), 10);
+  std::vector<Variant> last{Variant(int16_t{6}), Variant(), Variant()};
+  EXPECT_EQ(Call(*obj, "GetWorkspace", last), Variant(true));
+  EXPECT_EQ(last[1], Variant("W6"));
+  std::vector<Variant> past{Variant(int16_t{7}), Variant(), Variant()};
+  EXPECT_EQ(Call(*obj, "GetWorkspace", past), Variant(false));
+
+  ASSERT_EQ(Call(*obj, "SetWorkspace", {Variant("W0")}), Variant(true));
+  auto many = Folders(*obj, "Many");
+  ASSERT_EQ(many.size(), 12u);
+  EXPECT_EQ(many[0], "F0");
+  EXPECT_EQ(many[1], "F1+");
+  EXPECT_EQ(obj->DefaultServer().folder_list().upper_bound(), 20);
+  EXPECT_EQ(Call(*obj, "IsVersionFolder", {Variant("A/B/C")}), Variant(true));
+  EXPECT_EQ(Call(*obj, "IsVersionFolder", {Variant("A/B")}), Variant(false));
+  EXPECT_EQ(obj->GetLastError(), 0);
+}
+
+TEST_F(WorkspacesFoldersHttpTest, FolderChangesAndTheServersRefusals) {
+  Json ws = Workspace("Sales", Json::array({Folder("Reports", true), Folder("Archive", false)}));
+  Json closed = Workspace("Board");
+  closed["roles"] = Json::object();
+  StartStore(Seed(Json::array({ws, closed})).dump());
+
+  auto obj = NewObject();
+  ASSERT_TRUE(obj->ConnectOpen("docs", "jones", "CORP", "secret"));
+  EXPECT_EQ(Call(*obj, "SetWorkspace", {Variant("Board")}), Variant(false));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodePermissionDenied);
+  ASSERT_EQ(Call(*obj, "SetWorkspace", {Variant("Sales")}), Variant(true));
+
+  EXPECT_EQ(Call(*obj, "CreateFolder", {Variant("Reports/Minutes"), Variant(true)}), Variant(true));
+  EXPECT_EQ(Call(*obj, "CreateFolder", {Variant("Archive/Old"), Variant(false)}), Variant(true));
+  EXPECT_EQ(Call(*obj, "CreateFolder", {Variant("My Folder é"), Variant(true)}), Variant(true));
+  EXPECT_EQ(Folders(*obj, "Reports"), (std::vector<std::string>{"Minutes+"}));
+  EXPECT_EQ(Folders(*obj, "Archive"), (std::vector<std::string>{"Old"}));
+  EXPECT_EQ(Call(*obj, "CreateFolder", {Variant("Missing/Child"), Variant(true)}), Variant(false));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
+  EXPECT_EQ(Call(*obj, "CreateFolder", {Variant("Reports"), Variant(true)}), Variant(false));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeAlreadyExists);
+  EXPECT_EQ(Call(*obj, "CreateFolder", {Variant("a:b"), Variant(true)}), Variant(false));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeBadPath);
+
+  EXPECT_EQ(Call(*obj, "ChangeFolderName", {Variant("Archive"), Variant("Archive")}),
+            Variant(true));
+  EXPECT_EQ(Call(*obj, "ChangeFolderName", {Variant("Archive"), Variant("Reports")}),
+            Variant(false));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeAlreadyExists);
+  EXPECT_EQ(Call(*obj, "ChangeFolderName", {Variant("Archive"), Variant("Old Archive")}),
+            Variant(true));
+  EXPECT_EQ(Call(*obj, "ChangeFolderName", {Variant("Reports/Minutes"), Variant("M")}),
+            Variant(false));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeBadName);
+  // A renamed folder keeps its place in the server's order.
+  EXPECT_EQ(Folders(*obj, ""),
+            (std::vector<std::string>{"Reports+", "Old Archive", "My Folder é+"}));
+  EXPECT_EQ(Folders(*obj, "Old Archive"), (std::vector<std::string>{"Old"}));
+
+  EXPECT_EQ(Call(*obj, "DeleteFolder", {Variant("Old Archive")}), Variant(true));
+  EXPECT_EQ(Call(*obj, "DeleteFolder", {Variant("Old Archive")}), Variant(false));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
+
+  // A reader may look but not change.
+  auto guest = NewObject();
+  ASSERT_TRUE(guest->ConnectOpen("docs", "guest", "", "guest"));
+  ASSERT_EQ(Call(*guest, "SetWorkspace", {Variant("Sales")}), Variant(true));
+  EXPECT_EQ(Folders(*guest, "").size(), 2u);
+  EXPECT_EQ(Call(*guest, "CreateFolder", {Variant("Mine"), Variant(true)}), Variant(false));
+  EXPECT_EQ(guest->GetLastError(), engine::kCodePermissionDenied);
+  EXPECT_EQ(Call(*guest, "DeleteFolder", {Variant("Reports")}), Variant(false));
+  EXPECT_EQ(guest->GetLastError(), engine::kCodePermissionDenied);
+}
+
+}  // namespace
+}  // namespace orvex::testing
