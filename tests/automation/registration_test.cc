@@ -1,0 +1,101 @@
+// Creating objects by name, the PropertyClass1 object, and registration of
+// the library's identity in the registry file.
+#include "automation/registration.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "automation/create_object.h"
+#include "automation/identity.h"
+#include "platform/registry.h"
+
+namespace orvex::automation {
+namespace {
+
+using platform::Hive;
+
+TEST(CreateObjectTest, ByProgIdOrClsidInAnyCase) {
+  for (const char* name :
+       {"Linkora.ConnectOrvex", "linkora.connectorvex", "{6D71C2F7-F839-44F5-885B-62471AB4F885}",
+        "{6d71c2f7-f839-44f5-885b-62471ab4f885}"}) {
+    auto obj = CreateObject(name);
+    ASSERT_TRUE(obj) << name;
+    EXPECT_TRUE(obj->GetIdOfName("ConnectOpen")) << name;
+  }
+  auto record = CreateObject("Linkora.PropertyClass1");
+  EXPECT_FALSE(record->GetIdOfName("ConnectOpen"));
+  try {
+    CreateObject("Linkora.Nothing");
+    FAIL();
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.number(), kErrCannotCreateObject);
+  }
+}
+
+TEST(PropertyClass1Test, TwelvePropertiesInOrderReadAndWritten) {
+  auto record = CreateObject(kPropertyClass1ProgId);
+  const char* names[] = {
+      "URI",      "PropertyName", "Value",         "Description",     "IsRequired",       "Kind",
+      "ReadOnly", "IsRestricted", "IsMultivalued", "DictionaryCount", "DictionaryValues", "Use"};
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(record->GetIdOfName(names[i]), i + 1) << names[i];
+  EXPECT_FALSE(record->GetIdOfName("Values"));
+
+  auto let = [&](const char* name, Variant v) {
+    std::vector<Variant> args{std::move(v)};
+    record->Invoke(*record->GetIdOfName(name), InvokeKind::kPropertyLet, args);
+  };
+  auto get = [&](const char* name) {
+    std::vector<Variant> none;
+    return record->Invoke(*record->GetIdOfName(name), InvokeKind::kPropertyGet, none);
+  };
+  EXPECT_EQ(get("DictionaryValues"), Variant());
+  EXPECT_EQ(get("Use").ToInt32(), 0);
+  let("isrequired", Variant(int16_t{-1}));
+  let("DictionaryCount", Variant("2"));
+  let("DictionaryValues", Variant(VariantArray{Variant("a"), Variant("b")}));
+  let("Value", Variant(int32_t{7}));
+  EXPECT_EQ(get("IsRequired"), Variant(true));
+  EXPECT_EQ(get("DictionaryCount"), Variant(int16_t{2}));
+  EXPECT_EQ(get("DictionaryValues").array().size(), 2u);
+  EXPECT_EQ(get("Value"), Variant("7"));
+  std::vector<Variant> two{Variant(), Variant()};
+  EXPECT_THROW(record->Invoke(1, InvokeKind::kPropertyLet, two), AutomationError);
+}
+
+TEST(RegistrationTest, RegisterWritesTheIdentityAndUnregisterRemovesOnlyIt) {
+  auto path = std::filesystem::temp_directory_path() /
+              ("orvex-registration-" + std::to_string(::getpid()) + ".reg");
+  std::filesystem::remove(path);
+  {
+    platform::Registry other(path.string());
+    other.SetValue(Hive::kClassesRoot, "Other.Class", "", std::string("kept"));
+    ASSERT_TRUE(other.Save());
+  }
+  ASSERT_TRUE(RegisterServer(path.string(), "/usr/local/bin/orvex"));
+  platform::Registry r(path.string());
+  ASSERT_TRUE(r.Load());
+  const std::string clsid = "CLSID\\" + std::string(kConnectOrvexClsid);
+  EXPECT_EQ(r.QueryString(Hive::kClassesRoot, clsid + "\\ProgID", ""), "Linkora.ConnectOrvex");
+  EXPECT_EQ(r.QueryString(Hive::kClassesRoot, clsid + "\\InprocServer32", "ThreadingModel"),
+            "Apartment");
+  EXPECT_EQ(r.QueryString(Hive::kClassesRoot, "Linkora.PropertyClass1\\Clsid", ""),
+            std::string(kPropertyClass1Clsid));
+  for (std::string_view iid : kConnectOrvexAliasIids)
+    EXPECT_EQ(r.QueryString(Hive::kClassesRoot, "Interface\\" + std::string(iid), ""),
+              "_ConnectOrvex");
+  EXPECT_EQ(r.QueryString(Hive::kClassesRoot, "TypeLib\\" + std::string(kLibId) + "\\1.0", ""),
+            "Linkora ActiveX DLL");
+
+  ASSERT_TRUE(UnregisterServer(path.string()));
+  ASSERT_TRUE(r.Load());
+  EXPECT_FALSE(r.KeyExists(Hive::kClassesRoot, clsid));
+  EXPECT_FALSE(r.KeyExists(Hive::kClassesRoot, "Interface\\" + std::string(kConnectOrvexIid)));
+  EXPECT_FALSE(r.KeyExists(Hive::kClassesRoot, "Linkora.ConnectOrvex"));
+  EXPECT_EQ(r.QueryString(Hive::kClassesRoot, "Other.Class", ""), "kept");
+  std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace orvex::automation
