@@ -1,5 +1,6 @@
 #include "docstore/http_session.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -215,6 +216,17 @@ void HttpSession::Run() {
       continue;
     }
 
+    // A body announced past its limit is refused before any of it is read
+    // (the parser checks chunked bodies as they come).
+    uint64_t limit = DavHandler::BodyFor(dr.method) == DavHandler::BodyKind::kFile ? kMaxUploadBody
+                                                                                   : kMaxSmallBody;
+    if (auto length = header_parser.content_length(); length && *length > limit) {
+      busy_ = false;
+      DavResponse r = Status(413, "request body too large");
+      WriteResponse(stream, r, false);
+      break;
+    }
+
     if (!header_parser.is_done() &&
         Lower(std::string(req[http::field::expect])) == "100-continue") {
       http::response<http::empty_body> go_on{http::status::continue_, 11};
@@ -280,8 +292,24 @@ void HttpSession::Run() {
     if (response.file_fd >= 0) ::close(response.file_fd);
     if (!written || !keep_alive) break;
   }
+  // Lingering close: stop sending, then read and drop what the peer still
+  // sends for a moment, so a refused request's unread body does not turn the
+  // close into a reset that destroys the answer before the peer reads it.
   beast::error_code ec;
   socket_.shutdown(asio::ip::tcp::socket::shutdown_send, ec);
+  int fd = socket_.native_handle();
+  int64_t deadline = NowMillis() + 2000;
+  size_t drained = 0;
+  char sink[16 * 1024];
+  while (!ec && drained < (64u << 20)) {
+    int64_t left = deadline - NowMillis();
+    if (left <= 0) break;
+    pollfd pfd{fd, POLLIN, 0};
+    if (::poll(&pfd, 1, static_cast<int>(left)) <= 0) break;
+    ssize_t n = ::recv(fd, sink, sizeof sink, MSG_DONTWAIT);
+    if (n <= 0) break;
+    drained += static_cast<size_t>(n);
+  }
   finished_ = true;
 }
 
