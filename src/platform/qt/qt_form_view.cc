@@ -21,6 +21,7 @@
 #include <algorithm>
 
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/window_picture.h"
 #include "platform/ui/button.h"
 #include "platform/ui/combo_box.h"
 #include "platform/ui/form.h"
@@ -714,7 +715,7 @@ void QtFormView::Refresh() {
 }
 
 bool QtFormView::SaveScreenshot(const std::string& path) {
-  return dialog_->grab().save(Q(path), "PNG");
+  return SaveWindowPicture(*dialog_, path);
 }
 
 void QtFormView::FrameClose() {

@@ -8,6 +8,7 @@
 
 #include "platform/language.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/window_picture.h"
 
 namespace orvex::qt {
 namespace {
@@ -58,7 +59,7 @@ int32_t ShowQtMessageBox(const ui::MessageBoxRequest& request, ui::UserAgent* ag
 
   box.setWindowModality(Qt::ApplicationModal);
   box.show();
-  if (!screenshot_path.empty()) box.grab().save(QString::fromStdString(screenshot_path), "PNG");
+  if (!screenshot_path.empty()) SaveWindowPicture(box, screenshot_path);
 
   ui::SafeAgent safe;
   ui::UserAgent* acting = agent != nullptr ? agent : NoPersonPresent() ? &safe : nullptr;

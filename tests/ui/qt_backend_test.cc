@@ -1,0 +1,167 @@
+// What only the Qt toolkit does: real windows with the stay-on-top hint,
+// message boxes with localized buttons and the right default, screenshots,
+// errors raised inside a widget's signal, and choosing Qt on its own thread.
+#include "platform/qt/qt_backend.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QMessageBox>
+#include <QPushButton>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/language.h"
+#include "platform/ui/button.h"
+#include "platform/ui/scripted_agent.h"
+#include "platform/ui/session.h"
+#include "platform/ui/toolkit.h"
+#include "ui/picker_forms.h"
+
+namespace orvex::testing {
+namespace {
+
+using nlohmann::json;
+
+QWidget* Window(const QString& name) {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->objectName() == name) return w;
+  }
+  return nullptr;
+}
+
+class QtBackendTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ui::UseToolkit("qt");
+    agent_ = std::make_shared<ui::ScriptedAgent>();
+    ui::SetUserAgent(agent_);
+    ui::SetObserver([this](const json& r) { records_.push_back(r); });
+  }
+  void TearDown() override {
+    ui::SetUserAgent(nullptr);
+    ui::SetObserver(nullptr);
+    ui::SetScreenshotDirectory("");
+    platform::SetThreadLanguage(std::nullopt);
+  }
+  std::shared_ptr<ui::ScriptedAgent> agent_;
+  std::vector<json> records_;
+};
+
+TEST_F(QtBackendTest, FormsAreDialogsWithTheirCaptionsStateAndTopMostHint) {
+  PickerForm picker;
+  agent_->Plan("Picker", "click Sales/Reports; press CancelButton");
+  picker.Run();
+  QWidget* window = Window("Picker");
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->windowTitle(), "Select Folder");
+  EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_FALSE(window->isVisible());
+  auto* ok = window->findChild<QPushButton*>("OKButton");
+  auto* create = window->findChild<QPushButton*>("CreateButton");
+  ASSERT_NE(ok, nullptr);
+  EXPECT_EQ(ok->text(), "OK");
+  EXPECT_TRUE(ok->isEnabled());  // the click on a folder enabled it
+  picker.form.button("OKButton").SetEnabled(false);
+  picker.form.button("CreateButton").SetCaption("New");
+  EXPECT_FALSE(ok->isEnabled());
+  EXPECT_EQ(create->text(), "New");
+}
+
+// Reads the box the agent is asked to answer, the way a person sees it.
+class BoxReader : public ui::SafeAgent {
+ public:
+  int32_t AnswerMessageBox(const ui::MessageBoxRequest& request) override {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box != nullptr) {
+      QStringList texts;
+      for (QAbstractButton* b : box->buttons()) texts << b->text();
+      texts.sort();
+      seen.push_back({texts.join(","), box->defaultButton() ? box->defaultButton()->text() : "",
+                      box->windowTitle(), box->icon()});
+    }
+    return request.safe_answer();
+  }
+  struct Seen {
+    QString buttons, default_button, title;
+    QMessageBox::Icon icon;
+  };
+  std::vector<Seen> seen;
+};
+
+TEST_F(QtBackendTest, MessageBoxesHaveTheStylesButtonsInTheThreadLanguage) {
+  auto reader = std::make_shared<BoxReader>();
+  ui::SetUserAgent(reader);
+  EXPECT_EQ(ui::MessageBox("Delete?", 292, "Confirm"), ui::kAnswerNo);
+  EXPECT_EQ(ui::MessageBox("Replace?", 36, "Confirm"), ui::kAnswerNo);
+  platform::SetThreadLanguage(platform::kLangJapanese);
+  EXPECT_EQ(ui::MessageBox("削除しますか？", 292, "確認"), ui::kAnswerNo);
+  EXPECT_EQ(ui::MessageBox("失敗しました。", 16, "確認"), ui::kAnswerOk);
+
+  ASSERT_EQ(reader->seen.size(), 4u);
+  EXPECT_EQ(reader->seen[0].buttons, "No,Yes");
+  EXPECT_EQ(reader->seen[0].default_button, "No");
+  EXPECT_EQ(reader->seen[0].icon, QMessageBox::Question);
+  EXPECT_EQ(reader->seen[1].default_button, "Yes");
+  EXPECT_EQ(reader->seen[2].buttons, QString::fromUtf8("いいえ,はい"));
+  EXPECT_EQ(reader->seen[2].default_button, QString::fromUtf8("いいえ"));
+  EXPECT_EQ(reader->seen[2].title, QString::fromUtf8("確認"));
+  EXPECT_EQ(reader->seen[3].buttons, "OK");
+  EXPECT_EQ(reader->seen[3].icon, QMessageBox::Critical);
+}
+
+TEST_F(QtBackendTest, EveryShownFormAndBoxIsSavedAsAPicture) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("orvex-shots-" + std::to_string(getpid()));
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  ui::SetScreenshotDirectory(dir.string());
+
+  PickerForm picker;
+  agent_->Plan("Picker", "click Reports; press DeleteButton; press CancelButton");
+  picker.Run();
+
+  std::vector<std::string> shots;
+  for (const auto& r : records_) {
+    for (const char* kind : {"form", "msgbox"}) {
+      if (r.contains(kind)) shots.push_back(r[kind].value("screenshot", ""));
+    }
+  }
+  ASSERT_EQ(shots.size(), 2u);
+  EXPECT_NE(shots[0].find("-Picker.png"), std::string::npos);
+  EXPECT_NE(shots[1].find("-msgbox.png"), std::string::npos);
+  for (const auto& shot : shots) {
+    QImage image(QString::fromStdString(shot));
+    EXPECT_GT(image.width(), 100) << shot;
+    EXPECT_GT(image.height(), 60) << shot;
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST_F(QtBackendTest, AnErrorInsideASignalEndsTheShowingAndReachesTheCaller) {
+  ui::Form form([] {
+    ui::FormDeclaration d("Faulty");
+    d.Button("Go").Button("Stay");
+    return d;
+  }());
+  form.button("Go").OnClick([] { throw std::runtime_error("broken"); });
+  agent_->Plan("Faulty", "press Go; press Stay");
+  EXPECT_THROW(form.ShowModal(), std::runtime_error);
+  EXPECT_FALSE(form.IsShown());
+  EXPECT_FALSE(ui::AnyModal());
+  EXPECT_FALSE(Window("Faulty")->isVisible());
+}
+
+TEST_F(QtBackendTest, QtIsChosenOnlyOnTheApplicationsThread) {
+  EXPECT_TRUE(qt::QtWanted());
+  std::string other;
+  std::thread([&] { other = std::string(ui::CurrentToolkitName()); }).join();
+  EXPECT_EQ(other, "headless");
+}
+
+}  // namespace
+}  // namespace orvex::testing
