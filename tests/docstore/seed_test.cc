@@ -1,0 +1,130 @@
+// Seeds: a malformed seed stops the server from starting with a message that
+// names the problem, and stores nothing; a good one is served as written.
+#include <gtest/gtest.h>
+
+#include "docstore/docstore_client.h"
+#include "docstore/seed.h"
+#include "docstore/store.h"
+
+namespace orvex::docstore::testing {
+namespace {
+
+std::string StartError(const std::string& seed) {
+  ServerOptions options;
+  options.seed_json = seed;
+  Server server(options);
+  try {
+    server.Start();
+  } catch (const std::runtime_error& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST(SeedTest, MalformedSeedsAreRefusedWithTheirReason) {
+  struct Case {
+    const char* seed;
+    const char* message;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"{", "not valid JSON"},
+           {"[]", "a seed is a JSON object"},
+           {R"({"users": []})", "at least one user"},
+           {R"({"users": [{"name": "a"}]})", "missing \"password\""},
+           {R"({"users": [{"name": "a", "password": "b"}],
+               "workspaces": [{"name": "W", "roles": {"nobody": "reader"}}]})",
+            "unknown user \"nobody\""},
+           {R"({"users": [{"name": "a", "password": "b"}],
+               "workspaces": [{"name": "W", "roles": {"a": "boss"}}]})",
+            "none, reader, author or coordinator"},
+           {R"({"users": [{"name": "a", "password": "b"}],
+               "workspaces": [{"name": "W", "items": [{"name": "F", "type": "enhanced"},
+                                                       {"name": "F", "type": "standard"}]}]})",
+            "exists twice"},
+           {R"({"users": [{"name": "a", "password": "b"}],
+               "workspaces": [{"name": "W", "items": [{"name": "a/b", "type": "standard"}]}]})",
+            "not a usable name"},
+           {R"({"users": [{"name": "a", "password": "b"}],
+               "workspaces": [{"name": "W", "items": [{"name": "d", "type": "document",
+                                                       "profile": "urn:nope"}]}]})",
+            "unknown profile urn:nope"},
+           {R"({"users": [{"name": "a", "password": "b"}],
+               "workspaces": [{"name": "W", "items": [{"name": "d", "type": "document",
+                                                       "versions": [{"user": "a"}]}]}]})",
+            "only documents of enhanced folders"},
+           {R"({"users": [{"name": "a", "password": "b"}],
+               "workspaces": [{"name": "W", "items": [{"name": "F", "type": "enhanced",
+                 "items": [{"name": "d", "type": "document"}]}]}]})",
+            "needs \"created_by\""},
+           {R"({"users": [{"name": "a", "password": "b"}],
+               "schema": {"properties": [{"id": "urn:p#x", "dictionary": "urn:none"}]},
+               "workspaces": [{"name": "W"}]})",
+            "unknown dictionary urn:none"},
+           {R"({"users": [{"name": "a", "password": "b"}], "workspaces": [{"name": "Public"}]})",
+            "reserved"}}) {
+    std::string error = StartError(c.seed);
+    EXPECT_NE(error.find(c.message), std::string::npos) << c.seed << "\n -> " << error;
+  }
+
+  // A failed seed leaves the store as empty as it was.
+  Store store("");
+  EXPECT_THROW(LoadSeed(store, R"({"users": [{"name": "a", "password": "b"}],
+                                   "workspaces": [{"name": "W", "roles": {"x": "reader"}}]})"),
+               std::runtime_error);
+  EXPECT_TRUE(store.IsEmpty());
+}
+
+TEST(SeedTest, ServerAnswersWithWhatTheSeedSays) {
+  auto server = StartServer(R"({
+    "hosts": ["files", "archive"],
+    "users": [{"name": "DOM\\ann", "password": "pw"}],
+    "workspaces": [
+      {"name": "Team Space", "description": "With a blank", "categories_folder": "Tags",
+       "schema_folder": "Definitions", "roles": {"DOM\\ann": "coordinator"},
+       "items": [{"name": "Docs", "type": "standard",
+                  "items": [{"name": "a b.txt", "type": "document", "content": "hello",
+                             "properties": {"urn:example:x#Count": 3,
+                                            "urn:example:x#When": {"type": "dateTime.tz",
+                                                                   "value": "2001-05-10T09:30:00Z"},
+                                            "urn:example:x#Flag": true}}]}]}]})");
+  EXPECT_EQ(server->host_names(), (std::vector<std::string>{"files", "archive"}));
+  Client ann(server->port(), "DOM\\ann", "pw", "files");
+  auto root = ann.Propfind("/Team%20Space/", 0);
+  ASSERT_EQ(root.size(), 1u);
+  EXPECT_EQ(root[0].href, "/Team%20Space/");
+  EXPECT_EQ(root[0].Text("urn:schemas-microsoft-com:workspace#CategoriesFolder"), "Tags");
+  EXPECT_EQ(root[0].Text("urn:schemas-microsoft-com:exch-data:schema-collection-ref"),
+            "http://files/Team%20Space/Definitions");
+  auto doc = ann.Propfind("/Team%20Space/Docs/a%20b.txt", 0);
+  ASSERT_EQ(doc.size(), 1u);
+  EXPECT_EQ(doc[0].props.at("urn:example:x#Count").type, "int");
+  EXPECT_EQ(doc[0].Text("urn:example:x#Count"), "3");
+  EXPECT_EQ(doc[0].props.at("urn:example:x#When").type, "dateTime.tz");
+  EXPECT_TRUE(doc[0].Flag("urn:example:x#Flag"));
+  EXPECT_EQ(ann.Send("GET", "/Team%20Space/Docs/a%20b.txt").body, "hello");
+  EXPECT_EQ(ann.Send("MKCOL", "/Team%20Space/Tags/Red").status, 201);
+}
+
+TEST(SeedTest, StartReportsAnAddressInUse) {
+  auto first = StartServer();
+  ServerOptions options;
+  options.port = first->port();
+  Server second(options);
+  try {
+    second.Start();
+    FAIL() << "bound a port that is taken";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(
+        std::string(e.what()).find("cannot listen on 127.0.0.1:" + std::to_string(first->port())),
+        std::string::npos)
+        << e.what();
+  }
+  second.Stop();  // harmless after a failed start
+  options.address = "not-an-address";
+  options.port = 0;
+  Server third(options);
+  EXPECT_THROW(third.Start(), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace orvex::docstore::testing
