@@ -1,7 +1,5 @@
 #include "dialogs/connect_dialog.h"
 
-#include <memory>
-
 #include "resources/strings.h"
 
 namespace orvex::dialogs {
@@ -16,11 +14,6 @@ ui::FormDeclaration Declaration() {
   ui::FormDeclaration d(kConnectDialogName);
   d.Label("Label1").Size(360, 0).Timer("Timer1", 1).NotClosable();
   return d;
-}
-
-std::unique_ptr<ConnectDialog>& Instance() {
-  thread_local std::unique_ptr<ConnectDialog> instance;
-  return instance;
 }
 
 // Runs the engine's upload when this build's engine has one.
@@ -38,17 +31,6 @@ ConnectDialog::ConnectDialog() : form_(Declaration()) {
   form_.OnLoad([this] { Form_Load(); });
   Timer1().OnTimer([this] { Timer1_Timer(); });
 }
-
-ConnectDialog& ConnectDialog::Get() {
-  auto& instance = Instance();
-  if (!instance) {
-    instance.reset(new ConnectDialog);
-    instance->form_.Load();
-  }
-  return *instance;
-}
-
-ConnectDialog* ConnectDialog::IfCreated() { return Instance().get(); }
 
 void ConnectDialog::SetData(engine::ServerClass1& Server, const std::string& Mode) {
   server_ = &Server;

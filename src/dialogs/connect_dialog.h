@@ -14,6 +14,7 @@
 
 #include <string>
 
+#include "dialogs/form_instances.h"
 #include "engine/server_class1.h"
 #include "platform/ui/form.h"
 #include "platform/ui/label.h"
@@ -26,9 +27,9 @@ inline constexpr char kConnectDialogName[] = "ConnectDialog";
 class ConnectDialog {
  public:
   // This thread's form, created (and loaded) on first use.
-  static ConnectDialog& Get();
+  static ConnectDialog& Get() { return FormInstances::Get<ConnectDialog>(); }
   // This thread's form if it has been created, else nullptr.
-  static ConnectDialog* IfCreated();
+  static ConnectDialog* IfCreated() { return FormInstances::IfCreated<ConnectDialog>(); }
 
   // Keeps `Server` (which must outlive the run) and `Mode`; caption string
   // 128, Label1 string 101.
@@ -53,6 +54,7 @@ class ConnectDialog {
   const std::string& file() const { return file_; }
 
  private:
+  friend struct FormInstances;
   ConnectDialog();
   void Form_Load() {}
 

@@ -56,7 +56,10 @@ TEST(ScriptedAgentTest, AnswersGoToTheBoxesThatCanTakeThem) {
   EXPECT_EQ(agent.AnswerMessageBox(question), kAnswerNo);  // nothing queued: safe
   EXPECT_EQ(agent.AnswerMessageBox(ok_box), kAnswerOk);
 
+  EXPECT_FALSE(agent.HasAnswerFor(question));
   agent.Answer("yes");
+  EXPECT_FALSE(agent.HasAnswerFor(ok_box));
+  EXPECT_TRUE(agent.HasAnswerFor(question));
   EXPECT_EQ(agent.AnswerMessageBox(ok_box), kAnswerOk);  // the Yes waits for a question
   EXPECT_EQ(agent.pending_answers(), 1);
   EXPECT_EQ(agent.AnswerMessageBox(question), kAnswerYes);

@@ -63,6 +63,10 @@ int32_t ShowQtMessageBox(const ui::MessageBoxRequest& request, ui::UserAgent* ag
 
   ui::SafeAgent safe;
   ui::UserAgent* acting = agent != nullptr ? agent : NoPersonPresent() ? &safe : nullptr;
+  if (acting != nullptr && acting->LeavesUnscriptedToPerson() && !acting->HasAnswerFor(request) &&
+      !NoPersonPresent()) {
+    acting = nullptr;  // the person at the display answers
+  }
   if (acting != nullptr) {
     QAbstractButton* button = answers.key(acting->AnswerMessageBox(request), nullptr);
     if (button == nullptr) button = answers.key(request.safe_answer());

@@ -47,6 +47,11 @@ std::optional<Action> ScriptedAgent::NextAction(const Form& form) {
   return std::nullopt;
 }
 
+bool ScriptedAgent::HasAnswerFor(const MessageBoxRequest& request) const {
+  if (answers_.empty()) return false;
+  return request.yes_no() || answers_.front() == kAnswerOk;
+}
+
 int32_t ScriptedAgent::AnswerMessageBox(const MessageBoxRequest& request) {
   if (answers_.empty()) return request.safe_answer();
   const int32_t queued = answers_.front();

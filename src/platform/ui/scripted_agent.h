@@ -14,7 +14,8 @@
 // A Yes/No box takes the first queued answer (an "ok" there counts as a
 // mistake: the box gets No). An OK box takes a queued "ok" if it is first,
 // and otherwise is acknowledged without using the queue. With nothing
-// queued every box gets its safe answer (OK, or No).
+// queued every box gets its safe answer (OK, or No), unless the agent
+// leaves unscripted things to a person at a real display, who answers then.
 //
 // Actions that cannot be done are kept in problems() and skipped.
 #ifndef ORVEX_PLATFORM_UI_SCRIPTED_AGENT_H_
@@ -47,6 +48,7 @@ class ScriptedAgent : public UserAgent {
 
   void FormShown(const Form& form) override;
   std::optional<Action> NextAction(const Form& form) override;
+  bool HasAnswerFor(const MessageBoxRequest& request) const override;
   int32_t AnswerMessageBox(const MessageBoxRequest& request) override;
   void ActionFailed(const Form& form, const Action& action, const std::string& problem) override;
   bool LeavesUnscriptedToPerson() const override { return leave_to_person_; }

@@ -29,6 +29,13 @@ class UserAgent {
   virtual void FormShown(const Form& form) { (void)form; }
   // The next action on `form`, or nullopt when the agent has nothing more.
   virtual std::optional<Action> NextAction(const Form& form) = 0;
+  // Whether the agent has an answer of its own for the box. When it has
+  // none and leaves unscripted things to a person, a backend with a real
+  // display lets the person answer; otherwise AnswerMessageBox is asked.
+  virtual bool HasAnswerFor(const MessageBoxRequest& request) const {
+    (void)request;
+    return true;
+  }
   // The answer to a message box: one of request.answers().
   virtual int32_t AnswerMessageBox(const MessageBoxRequest& request) = 0;
   // An action could not be done (`problem` says why); the form stays as it was.
