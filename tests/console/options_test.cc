@@ -9,7 +9,8 @@ Options Parse(std::vector<std::string_view> args) { return ParseOptions(args); }
 
 TEST(OptionsTest, ReadsEveryOptionInEitherSpelling) {
   Options o = Parse({"--json", "--embedded", "--seed", "s.json", "--store=/tmp/st", "--map-host",
-                     "docs=127.0.0.1:8080", "--map-host=Other=[::1]:81", "demo.vbs"});
+                     "docs=127.0.0.1:8080", "--map-host=Other=[::1]:81", "--ui", "qt", "--lang=ja",
+                     "--screenshots", "shots", "demo.vbs"});
   EXPECT_TRUE(o.json);
   EXPECT_TRUE(o.embedded);
   EXPECT_EQ(o.seed_file, "s.json");
@@ -20,10 +21,14 @@ TEST(OptionsTest, ReadsEveryOptionInEitherSpelling) {
   EXPECT_EQ(o.host_map[0].second.port, 8080);
   EXPECT_EQ(o.host_map[1].first, "Other");
   EXPECT_EQ(o.host_map[1].second.address, "::1");
+  EXPECT_EQ(o.toolkit, "qt");
+  EXPECT_EQ(o.language, 1041);
+  EXPECT_EQ(o.screenshots, "shots");
   EXPECT_EQ(o.script, "demo.vbs");
+  EXPECT_EQ(Parse({"--lang", "en"}).language, 1033);
 
   Options defaults = Parse({});
-  EXPECT_FALSE(defaults.json || defaults.embedded || defaults.help);
+  EXPECT_FALSE(defaults.json || defaults.embedded || defaults.help || defaults.language);
   EXPECT_EQ(defaults.script, "");
   EXPECT_EQ(Parse({"-"}).script, "-");
   EXPECT_TRUE(Parse({"--help"}).help);
@@ -43,6 +48,10 @@ TEST(OptionsTest, RejectsUnusableCommandLines) {
       {"--seedfile=x", "--embedded"},
       {"a.vbs", "b.vbs"},
       {"a.vbs", "--json"},
+      {"--lang", "de"},
+      {"--lang=EN"},
+      {"--ui="},
+      {"--screenshots"},
   };
   for (const auto& args : bad) {
     SCOPED_TRACE(testing::PrintToString(args));

@@ -1,6 +1,7 @@
 // orvex: drives the automation object from a script or a prompt.
 #include <unistd.h>
 
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -14,11 +15,41 @@
 #include "interpreter.h"
 #include "options.h"
 #include "platform/host_map.h"
+#include "platform/language.h"
+#include "platform/ui/session.h"
+#include "platform/ui/toolkit.h"
 #include "reporter.h"
+#include "ui_object.h"
 
 namespace {
 
 using namespace orvex::console;
+namespace ui = orvex::ui;
+
+// Chooses the dialogs' toolkit, language and screenshot folder; false (with
+// the reason on stderr) when the command line asks for something missing.
+bool SetUpDialogs(const Options& options) {
+  if (!options.toolkit.empty()) {
+    if (!ui::HasToolkit(options.toolkit)) {
+      std::cerr << "orvex: no toolkit '" << options.toolkit << "' in this build (have:";
+      for (const std::string& name : ui::ToolkitNames()) std::cerr << " " << name;
+      std::cerr << ")\n";
+      return false;
+    }
+    ui::UseToolkit(options.toolkit);
+  }
+  if (options.language) orvex::platform::SetThreadLanguage(*options.language);
+  if (!options.screenshots.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(options.screenshots, ec);
+    if (ec) {
+      std::cerr << "orvex: cannot create '" << options.screenshots << "': " << ec.message() << "\n";
+      return false;
+    }
+    ui::SetScreenshotDirectory(options.screenshots);
+  }
+  return true;
+}
 
 int Main(std::span<const std::string_view> args) {
   Options options;
@@ -44,6 +75,7 @@ int Main(std::span<const std::string_view> args) {
     }
   }
 
+  if (!SetUpDialogs(options)) return kExitSyntaxError;
   for (const auto& [host, address] : options.host_map) orvex::platform::MapHost(host, address);
   std::unique_ptr<EmbeddedStore> store;
   if (options.embedded) {
@@ -56,13 +88,25 @@ int Main(std::span<const std::string_view> args) {
   }
 
   Reporter reporter(std::cout, std::cerr, options.json);
-  // The interpreter, and with it every object the script still holds, ends
-  // before the embedded docstore stops.
-  Interpreter interpreter(
-      reporter, [](std::string_view name) { return orvex::automation::CreateObject(name); });
-  if (interactive) return RunInteractive(std::cin, std::cerr, interpreter, reporter);
-  if (from_stdin) source = ReadScript(std::cin);
-  return RunScript(*source, interpreter, reporter);
+  // Every dialog and message box shown while a member runs becomes a JSON
+  // line, ahead of the line of the call that showed it.
+  ui::SetObserver([&reporter](const nlohmann::json& record) { reporter.Record(record); });
+  int status;
+  {
+    // The interpreter, and with it every object the script still holds,
+    // ends before the observer and the embedded docstore do.
+    Interpreter interpreter(
+        reporter, [](std::string_view name) { return orvex::automation::CreateObject(name); });
+    interpreter.AddBuiltin("Ui", std::make_shared<UiObject>());
+    if (interactive) {
+      status = RunInteractive(std::cin, std::cerr, interpreter, reporter);
+    } else {
+      if (from_stdin) source = ReadScript(std::cin);
+      status = RunScript(*source, interpreter, reporter);
+    }
+  }
+  ui::SetObserver(nullptr);
+  return status;
 }
 
 }  // namespace

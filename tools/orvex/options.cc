@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "platform/language.h"
+
 namespace orvex::console {
 namespace {
 
@@ -70,6 +72,20 @@ Options ParseOptions(std::span<const std::string_view> args) {
       options.store_dir = *v;
     } else if (auto v = reader.Value("--map-host")) {
       options.host_map.push_back(ParseMapping(*v));
+    } else if (auto v = reader.Value("--ui")) {
+      if (v->empty()) throw UsageError("--ui needs a toolkit name (headless or qt)");
+      options.toolkit = *v;
+    } else if (auto v = reader.Value("--lang")) {
+      if (*v == "en") {
+        options.language = platform::kLangEnglish;
+      } else if (*v == "ja") {
+        options.language = platform::kLangJapanese;
+      } else {
+        throw UsageError("--lang wants en or ja, got '" + *v + "'");
+      }
+    } else if (auto v = reader.Value("--screenshots")) {
+      if (v->empty()) throw UsageError("--screenshots needs a folder");
+      options.screenshots = *v;
     } else if (arg == "-" || arg.substr(0, 1) != "-") {
       options.script = std::string(arg);
       have_script = true;
@@ -85,7 +101,8 @@ Options ParseOptions(std::span<const std::string_view> args) {
 
 std::string UsageText() {
   return "usage: orvex [--embedded] [--seed FILE] [--store DIR] [--map-host NAME=ADDR:PORT]...\n"
-         "             [--json] [SCRIPT | -]\n"
+         "             [--ui headless|qt] [--lang en|ja] [--screenshots DIR] [--json]\n"
+         "             [SCRIPT | -]\n"
          "\n"
          "Runs a script of statements against the automation object, or reads\n"
          "statements at a prompt when standard input is a terminal.\n"
@@ -94,7 +111,10 @@ std::string UsageText() {
          "  --seed FILE             seed the embedded docstore from FILE (default: sample store)\n"
          "  --store DIR             keep the embedded docstore's store in DIR\n"
          "  --map-host NAME=ADDR:PORT  reach server NAME at ADDR:PORT (repeatable)\n"
-         "  --json                  write one JSON object per member call and Print\n"
+         "  --ui headless|qt        toolkit for the dialogs (default: qt with a display)\n"
+         "  --lang en|ja            language of the dialogs (default: from the locale)\n"
+         "  --screenshots DIR       save a PNG of every dialog shown\n"
+         "  --json                  write one JSON object per member call, Print and dialog\n"
          "  SCRIPT                  script file; '-' or none reads standard input\n"
          "\n"
          "Exit status: 0 done, 1 run-time error, 2 syntax or usage error.\n";

@@ -1,9 +1,11 @@
 // The console's command line:
 //   orvex [--embedded] [--seed FILE] [--store DIR] [--map-host NAME=ADDR:PORT]...
-//         [--json] [SCRIPT | -]
+//         [--ui headless|qt] [--lang en|ja] [--screenshots DIR] [--json]
+//         [SCRIPT | -]
 #ifndef ORVEX_TOOLS_ORVEX_OPTIONS_H_
 #define ORVEX_TOOLS_ORVEX_OPTIONS_H_
 
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -20,8 +22,11 @@ struct Options {
   std::string seed_file;  // its seed (empty: the built-in sample store)
   std::string store_dir;  // keep its store on disk here (empty: in memory)
   std::vector<std::pair<std::string, platform::HostAddress>> host_map;  // --map-host, in order
-  bool json = false;                                                    // JSON lines on stdout
-  std::string script;  // script file; "-" or empty: standard input
+  std::string toolkit;          // --ui: the dialogs' toolkit (empty: chosen at first use)
+  std::optional<int> language;  // --lang: 1033 or 1041 (none: from the locale)
+  std::string screenshots;      // --screenshots: folder for a PNG of every shown dialog
+  bool json = false;            // JSON lines on stdout
+  std::string script;           // script file; "-" or empty: standard input
   bool help = false;
 };
 

@@ -52,4 +52,11 @@ void Reporter::Record(const nlohmann::ordered_json& record) {
   if (json_) out_ << JsonLine(record) << '\n' << std::flush;
 }
 
+void Reporter::Record(const nlohmann::json& record) {
+  if (json_) {
+    out_ << record.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n'
+         << std::flush;
+  }
+}
+
 }  // namespace orvex::console

@@ -49,6 +49,7 @@ class Reporter {
   // Any other record (for example a dialog shown while a call ran), as one
   // JSON line; ignored in text mode.
   void Record(const nlohmann::ordered_json& record);
+  void Record(const nlohmann::json& record);
 
  private:
   std::ostream& out_;

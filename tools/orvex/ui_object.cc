@@ -1,0 +1,63 @@
+#include "ui_object.h"
+
+#include "interpreter.h"
+#include "platform/text.h"
+#include "platform/ui/action.h"
+#include "platform/ui/scripted_agent.h"
+#include "platform/ui/session.h"
+
+namespace orvex::console {
+namespace {
+
+enum Member : int32_t { kPlan = 1, kAnswer };
+
+[[noreturn]] void InvalidArgument(const std::string& why) {
+  throw AutomationError(kErrInvalidCall, "Invalid procedure call or argument: " + why);
+}
+
+}  // namespace
+
+UiObject::UiObject() = default;
+
+UiObject::~UiObject() {
+  if (agent_) ui::SetUserAgent(nullptr);
+}
+
+ui::ScriptedAgent& UiObject::Agent() {
+  if (!agent_) {
+    agent_ = std::make_shared<ui::ScriptedAgent>();
+    // Under a real display, forms the script does not plan stay with the
+    // person; headless and offscreen toolkits ignore this.
+    agent_->set_leave_unscripted_to_person(true);
+    ui::SetUserAgent(agent_);
+  }
+  return *agent_;
+}
+
+std::optional<int32_t> UiObject::GetIdOfName(std::string_view name) const {
+  if (platform::CompareNoCase(name, "Plan") == 0) return kPlan;
+  if (platform::CompareNoCase(name, "Answer") == 0) return kAnswer;
+  return std::nullopt;
+}
+
+Variant UiObject::Invoke(int32_t dispid, InvokeKind kind, std::span<Variant> args) {
+  if (kind == InvokeKind::kPropertyLet) throw AutomationError(kErrMemberNotFound);
+  try {
+    switch (dispid) {
+      case kPlan:
+        if (args.size() != 2) throw AutomationError(kErrWrongArgumentCount);
+        Agent().Plan(args[0].ToString(), args[1].ToString());
+        return {};
+      case kAnswer:
+        if (args.size() != 1) throw AutomationError(kErrWrongArgumentCount);
+        Agent().Answer(args[0].ToString());
+        return {};
+      default:
+        throw AutomationError(kErrMemberNotFound);
+    }
+  } catch (const ui::PlanError& e) {
+    InvalidArgument(e.what());
+  }
+}
+
+}  // namespace orvex::console
