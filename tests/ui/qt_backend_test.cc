@@ -19,7 +19,7 @@
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
-#include "ui/picker_forms.h"
+#include "ui/sample_forms.h"
 
 namespace orvex::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/picker_forms.h"
+#include "ui/sample_forms.h"
 
 #include "platform/ui/message_box.h"
 #include "platform/ui/top_most.h"
@@ -132,6 +132,85 @@ void PickerForm::DeleteButton_Click() {
     tree().Remove(key);
   }
   tree().SetFocus();
+}
+
+EditorForm::EditorForm()
+    : form([] {
+        ui::FormDeclaration d("Editor");
+        d.ComboBox("ComboBox1")
+            .ListView("ListView1", {"Property Name", "Value"})
+            .ListBox("List1")
+            .TextBox("Memo", true)
+            .Button("ChangeButton")
+            .Button("OKButton");
+        return d;
+      }()) {
+  form.OnLoad([this] {
+    form.SetCaption("Profile");
+    form.button("ChangeButton").SetCaption("Change");
+    form.button("OKButton").SetCaption("OK");
+  });
+  ui::ComboBox& combo = form.combo_box("ComboBox1");
+  combo.OnClick([this] { ComboBox1_Click(); });
+  combo.OnKeyPress([this](int& key) {
+    // Only a listed profile can be chosen; Enter confirms.
+    if (key == ui::kKeyEnter) OKButton_Click();
+    key = 0;
+  });
+  form.list_view("ListView1").OnClick([this] { ListView1_Click(); });
+  form.list_view("ListView1").OnDblClick([this] { ListView1_DblClick(); });
+  form.button("ChangeButton").OnClick([this] {
+    form.list_view("ListView1").SelectedItem()->SetSubItem(1, "changed");
+  });
+  form.button("OKButton").OnClick([this] { OKButton_Click(); });
+  form.Load();
+}
+
+bool EditorForm::Run() {
+  ok_ = false;
+  ui::ComboBox& combo = form.combo_box("ComboBox1");
+  combo.Clear();
+  combo.AddItem("Basic");
+  combo.AddItem("Contract");
+  form.list_view("ListView1").Clear();
+  ui::ListBox& colours = form.list_box("List1");
+  colours.Clear();
+  for (const char* c : {"red", "green", "blue"}) colours.AddItem(c);
+  form.text_box("Memo").SetText("");
+  form.button("ChangeButton").SetEnabled(false);
+  form.ShowModal();
+  return ok_;
+}
+
+void EditorForm::ComboBox1_Click() {
+  ui::ListView& rows = form.list_view("ListView1");
+  rows.Clear();
+  const bool contract = form.combo_box("ComboBox1").Text() == "Contract";
+  rows.AddItem("urn:title", "Title").SetSubItem(1, "Plan");
+  if (contract) rows.AddItem("urn:amount", "Amount").SetSubItem(1, "100");
+  form.button("ChangeButton").SetEnabled(false);
+}
+
+void EditorForm::ListView1_Click() {
+  ui::ListItem* row = form.list_view("ListView1").SelectedItem();
+  form.button("ChangeButton").SetEnabled(row != nullptr && row->Selected());
+}
+
+void EditorForm::ListView1_DblClick() {
+  if (form.button("ChangeButton").Enabled()) form.button("ChangeButton").UserPress();
+}
+
+void EditorForm::OKButton_Click() {
+  std::string colours;
+  const ui::ListBox& list = form.list_box("List1");
+  for (int i = 0; i < list.ListCount(); ++i) {
+    if (!list.Selected(i)) continue;
+    if (!colours.empty()) colours += ",";
+    colours += list.List(i);
+  }
+  result_ = form.combo_box("ComboBox1").Text() + "|" + colours + "|" + form.text_box("Memo").Text();
+  ok_ = true;
+  form.Hide();
 }
 
 }  // namespace orvex::testing

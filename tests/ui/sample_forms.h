@@ -1,17 +1,21 @@
-// Two small forms written against the ui seam the way the product's
-// selection forms are: a folder picker (tree, OK, Cancel, Create, Delete,
-// an image list) and the name entry it opens. The toolkit tests drive the
+// Small forms written against the ui seam the way the product's forms are:
+// a folder picker (tree, OK, Cancel, Create, Delete, an image list), the
+// name entry it opens, and an editor with a combo box, a list view, a
+// multi-selection list and a multi-line box. The toolkit tests drive the
 // same logic headless and under Qt.
-#ifndef ORVEX_TESTS_UI_PICKER_FORMS_H_
-#define ORVEX_TESTS_UI_PICKER_FORMS_H_
+#ifndef ORVEX_TESTS_UI_SAMPLE_FORMS_H_
+#define ORVEX_TESTS_UI_SAMPLE_FORMS_H_
 
 #include <string>
 #include <vector>
 
 #include "platform/ui/button.h"
+#include "platform/ui/combo_box.h"
 #include "platform/ui/form.h"
 #include "platform/ui/image_list.h"
 #include "platform/ui/label.h"
+#include "platform/ui/list_box.h"
+#include "platform/ui/list_view.h"
 #include "platform/ui/text_box.h"
 #include "platform/ui/tree_view.h"
 
@@ -59,6 +63,27 @@ class PickerForm {
   bool select_flag_ = false;
 };
 
+// Picking a profile fills the rows; a double-clicked row is changed; OK
+// reports the profile, the chosen colours and the note.
+class EditorForm {
+ public:
+  EditorForm();
+  // True when confirmed; result() is then "profile|colours|note".
+  bool Run();
+  const std::string& result() const { return result_; }
+
+  ui::Form form;
+
+ private:
+  void ComboBox1_Click();
+  void ListView1_Click();
+  void ListView1_DblClick();
+  void OKButton_Click();
+
+  bool ok_ = false;
+  std::string result_;
+};
+
 }  // namespace orvex::testing
 
-#endif  // ORVEX_TESTS_UI_PICKER_FORMS_H_
+#endif  // ORVEX_TESTS_UI_SAMPLE_FORMS_H_

@@ -1,6 +1,7 @@
 // Saves pictures of forms on the Qt toolkit, in English and Japanese, for
 // the documentation: the progress form (connect and upload texts), a
-// folder picker with its name entry, and the message boxes they raise.
+// folder picker with its name entry, an editor with the list controls, and
+// the message boxes they raise.
 //
 //   ui_screenshots DIR
 #include <QApplication>
@@ -15,7 +16,7 @@
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
-#include "ui/picker_forms.h"
+#include "ui/sample_forms.h"
 
 namespace {
 
@@ -44,6 +45,15 @@ void Shoot(const std::filesystem::path& dir, const std::string& language) {
   agent->Plan("Picker", "click Sales/Reports/2001; press CreateButton; press CancelButton");
   agent->Plan("NameEntry", "type FolderName Q/3; press OKButton; press CancelButton");
   picker.Run();
+  // The editor as a person leaves it: shown again without being reset.
+  testing::EditorForm editor;
+  agent->Plan("Editor",
+              "choose Contract; dblclick Title; toggle blue; type Memo first line; key Memo enter; "
+              "type Memo second line; press OKButton");
+  editor.Run();
+  agent->Plan("Editor", "press OKButton");
+  editor.form.ShowModal();
+
   agent->Answer("no");
   ui::MessageBox(language == "ja" ? "Reportsを削除しますか？" : "Reports is deleting.", 292,
                  language == "ja" ? "フォルダ削除の確認" : "Confirm the deleteing");

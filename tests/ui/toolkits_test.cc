@@ -8,7 +8,7 @@
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
-#include "ui/picker_forms.h"
+#include "ui/sample_forms.h"
 
 namespace orvex::testing {
 namespace {
@@ -146,6 +146,33 @@ TEST_P(ToolkitTest, WhatAPersonCannotDoIsReportedAndSkipped) {
   EXPECT_EQ(problems[2]["action"], "type x");
   EXPECT_EQ(agent_->problems().size(), 3u);
   EXPECT_EQ(picker.frame_closes, 0);  // Cancel ended it
+}
+
+TEST_P(ToolkitTest, ComboListViewListBoxAndMultiLineBoxRespondAsTheyShould) {
+  EditorForm editor;
+  agent_->Plan(
+      "Editor",
+      "choose Contract; type ComboBox1 xyz; select Amount; dblclick urn:title; toggle red; "
+      "toggle blue; toggle red; type Memo one; key Memo enter; type Memo two; key "
+      "ComboBox1 enter");
+  ASSERT_TRUE(editor.Run());
+  EXPECT_TRUE(agent_->problems().empty()) << agent_->problems().front();
+  EXPECT_EQ(editor.result(), "Contract|blue|one\ntwo");
+  const ui::ListView& rows = editor.form.list_view("ListView1");
+  ASSERT_EQ(rows.Count(), 2);
+  EXPECT_EQ(rows.Item(0).SubItem(1), "changed");
+  EXPECT_EQ(rows.Item(1).SubItem(1), "100");
+  EXPECT_EQ(rows.SelectedItem(), &rows.Item(0));
+  EXPECT_EQ(editor.form.combo_box("ComboBox1").ListIndex(), 1);
+
+  // A second showing starts from what Run resets.
+  agent_->Plan("Editor", "choose Basic; press OKButton");
+  ASSERT_TRUE(editor.Run());
+  EXPECT_EQ(editor.result(), "Basic||");
+  EXPECT_EQ(rows.Item(0).SubItem(1), "Plan");
+  const json shown = Of("form").at(1);
+  EXPECT_EQ(Control(shown, "ListView1")["rows"], json::array());
+  EXPECT_EQ(Control(shown, "List1")["items"][0], json({{"text", "red"}, {"selected", false}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, ToolkitTest, ::testing::Values("headless", "qt"),

@@ -163,6 +163,21 @@ class KeyFilter : public QObject {
   ui::EditableText& edit_;
 };
 
+// Tells whether events of one kind are being handled right now: set when
+// such an event arrives, cleared once the event loop has dealt with it.
+struct EventWatch : QObject {
+  explicit EventWatch(std::initializer_list<QEvent::Type> types) : types(types) {}
+  std::vector<QEvent::Type> types;
+  bool active = false;
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (std::find(types.begin(), types.end(), e->type()) != types.end() && !active) {
+      active = true;
+      QTimer::singleShot(0, this, [this] { active = false; });
+    }
+    return false;
+  }
+};
+
 }  // namespace
 
 // Keeps one widget in step with one control.
@@ -344,8 +359,12 @@ class ListViewSync : public ControlSync {
     QObject::connect(widget_, &QTreeWidget::itemDoubleClicked, [this](QTreeWidgetItem* item, int) {
       view_.Guard([&] { list_.ViewDoubleClicked(widget_->indexOfTopLevelItem(item)); });
     });
+    // Only a key moves the selection without a click; the current row also
+    // moves when the list merely gets the focus.
+    widget_->installEventFilter(&key_watch_);
     QObject::connect(widget_, &QTreeWidget::currentItemChanged,
                      [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
+                       if (!key_watch_.active) return;
                        list_.ViewSelected(item ? widget_->indexOfTopLevelItem(item) : -1);
                      });
   }
@@ -380,6 +399,7 @@ class ListViewSync : public ControlSync {
  private:
   ui::ListView& list_;
   QTreeWidget* widget_;
+  EventWatch key_watch_{QEvent::KeyPress};
 };
 
 class TreeSync : public ControlSync {
@@ -458,21 +478,6 @@ class TreeSync : public ControlSync {
   }
 
  private:
-  // Tells whether events of one kind are being handled right now: set when
-  // such an event arrives, cleared once the event loop has dealt with it.
-  struct EventWatch : QObject {
-    explicit EventWatch(std::initializer_list<QEvent::Type> types) : types(types) {}
-    std::vector<QEvent::Type> types;
-    bool active = false;
-    bool eventFilter(QObject*, QEvent* e) override {
-      if (std::find(types.begin(), types.end(), e->type()) != types.end() && !active) {
-        active = true;
-        QTimer::singleShot(0, this, [this] { active = false; });
-      }
-      return false;
-    }
-  };
-
   ui::TreeNode* NodeOf(QTreeWidgetItem* item) const { return nodes_.value(item, nullptr); }
 
   void Add(const ui::TreeNode& node) {
