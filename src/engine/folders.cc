@@ -6,6 +6,7 @@
 
 #include "engine/error_codes.h"
 #include "engine/server_class1.h"
+#include "module/field_access.h"
 #include "module/names.h"
 #include "server/names.h"
 
@@ -41,7 +42,7 @@ int16_t ServerClass1::GetDocFolderInfo(const std::string& Folder) {
       else
         continue;
       folders_.Add(FolderRow{f.Value(server::kColDisplayName).ToString(), version,
-                             f.Value(server::kColIsReadOnly).ToBool(),
+                             module::FlagValue(f.Value(server::kColIsReadOnly)),
                              f.Value(server::kPropHref).ToString()});
     }
   } catch (...) {
@@ -88,7 +89,7 @@ void ServerClass1::GetFolderTree(const std::string& Workspace, const std::string
         e.ImageKey = image;
         e.ParentPath = Folder.empty() ? Workspace : Folder;
         e.Path = e.ParentPath + "/" + e.ItemName;
-        e.HasSubs = f.Value(server::kPropHasSubs).ToBool();
+        e.HasSubs = module::FlagValue(f.Value(server::kPropHasSubs));
         if (n == std::numeric_limits<int16_t>::max()) throw std::overflow_error("tree entries");
         ++n;
       }

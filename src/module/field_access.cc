@@ -34,6 +34,8 @@ std::string RecordsetFieldText(const server::Recordset& rows, std::string_view n
   }
 }
 
+bool FlagValue(const Variant& value) { return !value.IsNull() && value.ToBool(); }
+
 int16_t ItemFieldCount(const server::Item& item, std::string_view name) {
   try {
     return ListLength(item.GetFields().Value(name));

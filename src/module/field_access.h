@@ -19,6 +19,10 @@ int16_t RecordsetFieldCount(const server::Recordset& rows, std::string_view name
 // The current row's field as text; "" on any error (Null is an error).
 std::string RecordsetFieldText(const server::Recordset& rows, std::string_view name);
 
+// A flag property as a Boolean: a missing (Null) value is False. Throws
+// AutomationError for a value that is no Boolean at all.
+bool FlagValue(const Variant& value);
+
 // Number of values of an item's multi-valued field; 0 on any error.
 int16_t ItemFieldCount(const server::Item& item, std::string_view name);
 // Upper bound plus one of a list value; 0 when `value` is not a list.

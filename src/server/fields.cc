@@ -1,8 +1,13 @@
 #include "server/fields.h"
 
+#include "platform/text.h"
 #include "server/error.h"
 
 namespace orvex::server {
+
+bool Fields::NameLess::operator()(std::string_view a, std::string_view b) const {
+  return platform::CompareNoCase(a, b) < 0;
+}
 
 const Variant& Fields::Value(std::string_view name) const {
   static const Variant kNull{Null{}};

@@ -1,6 +1,6 @@
 // The typed properties of one server item or one listed row.
 //
-// Property names are the full WebDAV names ("DAV:displayname",
+// Property names (compared ignoring case) are the full WebDAV names ("DAV:displayname",
 // "urn:schemas-microsoft-com:office:office#Author") and the provider's
 // resource columns ("RESOURCE_PARSENAME", ...). Values are typed: strings,
 // Booleans, integers, arrays of strings for multi-valued properties, Null.
@@ -20,11 +20,16 @@ namespace orvex::server {
 
 class Fields {
  public:
+  // Names compare ignoring ASCII case, as field look-ups always have.
+  struct NameLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+  using Map = std::map<std::string, Variant, NameLess>;
   using Changes = std::vector<std::pair<std::string, Variant>>;
 
   Fields() = default;
-  explicit Fields(std::map<std::string, Variant, std::less<>> values)
-      : values_(std::move(values)) {}
+  explicit Fields(Map values) : values_(std::move(values)) {}
 
   // The value of `name`; Null when the item has no such property.
   const Variant& Value(std::string_view name) const;
@@ -41,10 +46,10 @@ class Fields {
   const Changes& pending() const { return pending_; }
   void ClearPending() { pending_.clear(); }
   void set_writer(std::function<void(const Changes&)> writer) { writer_ = std::move(writer); }
-  const std::map<std::string, Variant, std::less<>>& values() const { return values_; }
+  const Map& values() const { return values_; }
 
  private:
-  std::map<std::string, Variant, std::less<>> values_;
+  Map values_;
   Changes pending_;
   std::function<void(const Changes&)> writer_;
 };

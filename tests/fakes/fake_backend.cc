@@ -106,7 +106,7 @@ std::vector<std::string> FakeBackend::CallsStartingWith(const std::string& prefi
   return out;
 }
 
-void FakeBackend::AddItem(const std::string& url, std::map<std::string, Variant, std::less<>> props,
+void FakeBackend::AddItem(const std::string& url, server::Fields::Map props,
                           bool list_under_parent) {
   props["DAV:href"] = url;
   items[url] = props;

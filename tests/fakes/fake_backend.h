@@ -28,7 +28,7 @@ class FakeBackend : public server::Backend {
 
   // Server state: properties of existing items by URL, and the rows a
   // listing of a URL answers.
-  std::map<std::string, std::map<std::string, Variant, std::less<>>> items;
+  std::map<std::string, server::Fields::Map> items;
   std::map<std::string, std::vector<server::Fields>> listings;
 
   // Failures: the first call whose log line starts with a key throws
@@ -39,8 +39,7 @@ class FakeBackend : public server::Backend {
   std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
 
   // Adds an item (and makes it listable under its parent URL's listing).
-  void AddItem(const std::string& url, std::map<std::string, Variant, std::less<>> props,
-               bool list_under_parent = true);
+  void AddItem(const std::string& url, server::Fields::Map props, bool list_under_parent = true);
 
   void OpenConnection(const server::Connection& connection, const std::string& url,
                       const std::string& user, const std::string& password,

@@ -9,6 +9,7 @@
 #include "module/field_access.h"
 #include "module/names.h"
 #include "module/prerequisite.h"
+#include "platform/dispatch.h"
 #include "platform/language.h"
 #include "resources/strings.h"
 
@@ -63,6 +64,7 @@ TEST(FieldAccessTest, ReadersAnswerTheirFailureValuesInsteadOfRaising) {
   EXPECT_EQ(RecordsetFieldCount(rows, "many"), 3);
   EXPECT_EQ(RecordsetFieldCount(rows, "one"), -1);
   EXPECT_EQ(RecordsetFieldText(rows, "one"), "a");
+  EXPECT_EQ(RecordsetFieldText(rows, "ONE"), "a");  // field names ignore case
   EXPECT_EQ(RecordsetFieldText(rows, "flag"), "True");
   EXPECT_EQ(RecordsetFieldText(rows, "null"), "");
   EXPECT_EQ(RecordsetFieldText(rows, "many"), "");
@@ -79,6 +81,9 @@ TEST(FieldAccessTest, ReadersAnswerTheirFailureValuesInsteadOfRaising) {
   EXPECT_EQ(ItemFieldText(item, "missing"), "");
   EXPECT_EQ(ArrayCount(item.GetFields().Value("many")), 2);
   EXPECT_EQ(ArrayCount(Variant("a")), 0);
+  EXPECT_FALSE(FlagValue(Variant(Null{})));
+  EXPECT_TRUE(FlagValue(Variant("1")));
+  EXPECT_THROW(FlagValue(Variant("maybe")), AutomationError);
   // Nothing is sent: the changes wait for the caller's update.
   EXPECT_EQ(item.GetFields().pending().size(), 2u);
 }

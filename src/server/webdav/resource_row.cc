@@ -21,9 +21,8 @@ bool FlagValue(const Variant& value) {
   }
 }
 
-std::map<std::string, Variant, std::less<>> ResourceRow(const ResourceResponse& response,
-                                                        const Url& request) {
-  std::map<std::string, Variant, std::less<>> row = response.properties;
+Fields::Map ResourceRow(const ResourceResponse& response, const Url& request) {
+  Fields::Map row(response.properties.begin(), response.properties.end());
   auto prop = [&](const char* name) -> const Variant* {
     auto it = response.properties.find(name);
     return it == response.properties.end() ? nullptr : &it->second;

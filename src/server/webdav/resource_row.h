@@ -19,6 +19,7 @@
 #include <string>
 
 #include "platform/variant.h"
+#include "server/fields.h"
 #include "server/webdav/multistatus.h"
 #include "server/webdav/url.h"
 
@@ -26,8 +27,7 @@ namespace orvex::server::webdav {
 
 // `request` is the URL the response answered; it supplies scheme and host
 // when the href is a bare path.
-std::map<std::string, Variant, std::less<>> ResourceRow(const ResourceResponse& response,
-                                                        const Url& request);
+Fields::Map ResourceRow(const ResourceResponse& response, const Url& request);
 
 // A property value read as a flag: a Boolean, "1"/"true", or a non-zero
 // integer is True; anything else, Null included, is False.
