@@ -156,9 +156,7 @@ DavResponse DavHandler::Get(const DavRequest& request, bool head) {
   std::string type = target.version ? target.version->content_type : target.res->content_type;
   r.content_type = type.empty() ? "application/octet-stream" : type;
   r.file_length = length;
-  if (target.res)
-    r.headers.emplace_back("ETag", "\"" + std::to_string(target.res->id) + "-" +
-                                       std::to_string(target.res->etag) + "\"");
+  if (target.res) r.headers.emplace_back("ETag", EtagOf(*target.res));
   if (!head && length > 0) {
     // Opened under the store lock: the file stays readable through this
     // descriptor even if a later request replaces or deletes the document.

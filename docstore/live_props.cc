@@ -57,6 +57,15 @@ std::string AbsoluteUrl(const std::string& host, const std::string& path) {
   return "http://" + host + href;
 }
 
+std::string EtagOf(const Resource& r) {
+  std::string etag = "\"";
+  etag += std::to_string(r.id);
+  etag += '-';
+  etag += std::to_string(r.etag);
+  etag += '"';
+  return etag;
+}
+
 std::string HrefOf(const Resource& r) { return EncodeHref(r.path, r.IsCollection()); }
 
 std::string VersionHref(const Resource& doc, const Version& v) {
@@ -115,8 +124,7 @@ std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r) {
   if (r.id != 1) add(kDav, "parentname", PropValue::String(AbsoluteUrl(ctx.host, parent_path)));
   add(kDav, "creationdate", PropValue::Date(FormatIso(r.created)));
   add(kDav, "getlastmodified", PropValue{"dateTime.rfc1123", FormatHttpDate(r.modified), {}});
-  add(kDav, "getetag",
-      PropValue::Plain("\"" + std::to_string(r.id) + "-" + std::to_string(r.etag) + "\""));
+  add(kDav, "getetag", PropValue::Plain(EtagOf(r)));
   if (!collection) {
     add(kDav, "getcontentlength", PropValue::Int(r.length));
     add(kDav, "getcontenttype",

@@ -28,6 +28,8 @@ std::vector<PropOut> VersionProps(const PropContext& ctx, const Resource& doc, c
 
 // The href of a resource (encoded path, "/" after collections).
 std::string HrefOf(const Resource& r);
+// The entity tag of a resource's current state.
+std::string EtagOf(const Resource& r);
 // The href of a version.
 std::string VersionHref(const Resource& doc, const Version& v);
 

@@ -99,7 +99,10 @@ Store::Store(const std::string& dir) {
   CreateSchema();
 }
 
-Store::~Store() = default;
+Store::~Store() {
+  // Statements are finalized before the database closes.
+  statements_.clear();
+}
 
 void Store::CreateSchema() {
   db_->Exec(R"sql(
@@ -139,6 +142,17 @@ void Store::CreateSchema() {
   root.Bind(1, Now()).Run();
 }
 
+Statement& Store::Sql(const std::string& sql) {
+  auto& slot = statements_[sql];
+  if (!slot) slot = std::make_unique<Statement>(*db_, sql);
+  slot->Reset();
+  return *slot;
+}
+
+void Store::ResetStatements() {
+  for (auto& [sql, statement] : statements_) statement->Reset();
+}
+
 Store::Txn::Txn(Store& store) : store_(store), lock_(store.mutex_) {
   store_.db_->Exec("BEGIN IMMEDIATE");
 }
@@ -146,6 +160,7 @@ Store::Txn::Txn(Store& store) : store_(store), lock_(store.mutex_) {
 Store::Txn::~Txn() {
   if (!done_) {
     try {
+      store_.ResetStatements();
       store_.db_->Exec("ROLLBACK");
     } catch (...) {
     }
@@ -156,6 +171,9 @@ void Store::Txn::Commit() {
   std::vector<std::string> unused;
   for (const auto& blob : release_)
     if (!store_.BlobReferenced(blob)) unused.push_back(blob);
+  // Statements left mid-result would keep a read snapshot open past the
+  // transaction.
+  store_.ResetStatements();
   store_.db_->Exec("COMMIT");
   done_ = true;
   for (const auto& blob : unused) store_.blobs_->Remove(blob);
@@ -166,7 +184,7 @@ void Store::Txn::ReleaseBlobLater(const std::string& blob) {
 }
 
 bool Store::IsEmpty() {
-  Statement s(*db_, "SELECT COUNT(*) FROM users");
+  Statement& s = Sql("SELECT COUNT(*) FROM users");
   s.Step();
   return s.Int(0) == 0;
 }
@@ -176,21 +194,21 @@ void Store::CollectGarbage() {
 }
 
 bool Store::BlobReferenced(const std::string& blob) {
-  Statement s(*db_,
-              "SELECT EXISTS(SELECT 1 FROM resources WHERE blob = ?1) OR "
-              "EXISTS(SELECT 1 FROM versions WHERE blob = ?1)");
+  Statement& s =
+      Sql("SELECT EXISTS(SELECT 1 FROM resources WHERE blob = ?1) OR "
+          "EXISTS(SELECT 1 FROM versions WHERE blob = ?1)");
   s.Bind(1, blob).Step();
   return s.Int(0) != 0;
 }
 
 void Store::AddUser(const std::string& name, const std::string& password) {
-  Statement s(*db_, "INSERT OR REPLACE INTO users(name, password) VALUES(?1, ?2)");
+  Statement& s = Sql("INSERT OR REPLACE INTO users(name, password) VALUES(?1, ?2)");
   s.Bind(1, name).Bind(2, password).Run();
 }
 
 std::optional<std::string> Store::CheckPassword(const std::string& name,
                                                 const std::string& password) {
-  Statement s(*db_, "SELECT name, password FROM users WHERE name = ?1");
+  Statement& s = Sql("SELECT name, password FROM users WHERE name = ?1");
   s.Bind(1, name);
   if (!s.Step()) return std::nullopt;
   std::string stored = s.Text(1);
@@ -203,12 +221,12 @@ std::optional<std::string> Store::CheckPassword(const std::string& name,
 }
 
 void Store::SetRole(const std::string& workspace, const std::string& user, Role role) {
-  Statement s(*db_, "INSERT OR REPLACE INTO roles(workspace, user, role) VALUES(?1, ?2, ?3)");
+  Statement& s = Sql("INSERT OR REPLACE INTO roles(workspace, user, role) VALUES(?1, ?2, ?3)");
   s.Bind(1, workspace).Bind(2, user).Bind(3, static_cast<int64_t>(role)).Run();
 }
 
 Role Store::RoleOf(const std::string& workspace, const std::string& user) {
-  Statement s(*db_, "SELECT role FROM roles WHERE workspace = ?1 AND user = ?2");
+  Statement& s = Sql("SELECT role FROM roles WHERE workspace = ?1 AND user = ?2");
   s.Bind(1, workspace).Bind(2, user);
   if (!s.Step()) return Role::kNone;
   auto value = s.Int(0);
@@ -217,24 +235,24 @@ Role Store::RoleOf(const std::string& workspace, const std::string& user) {
 }
 
 void Store::AddHost(const std::string& host) {
-  Statement s(*db_, "INSERT OR IGNORE INTO hosts(name) VALUES(?1)");
+  Statement& s = Sql("INSERT OR IGNORE INTO hosts(name) VALUES(?1)");
   s.Bind(1, host).Run();
 }
 
 std::vector<std::string> Store::Hosts() {
   std::vector<std::string> out;
-  Statement s(*db_, "SELECT name FROM hosts ORDER BY rowid");
+  Statement& s = Sql("SELECT name FROM hosts ORDER BY rowid");
   while (s.Step()) out.push_back(s.Text(0));
   return out;
 }
 
 void Store::AddWorkspace(const Workspace& w) {
-  Statement s(*db_, "INSERT INTO workspaces(name, categories, schema) VALUES(?1, ?2, ?3)");
+  Statement& s = Sql("INSERT INTO workspaces(name, categories, schema) VALUES(?1, ?2, ?3)");
   s.Bind(1, w.name).Bind(2, w.categories_folder).Bind(3, w.schema_folder).Run();
 }
 
 std::optional<Workspace> Store::FindWorkspace(const std::string& name) {
-  Statement s(*db_, "SELECT name, categories, schema FROM workspaces WHERE name = ?1");
+  Statement& s = Sql("SELECT name, categories, schema FROM workspaces WHERE name = ?1");
   s.Bind(1, name);
   if (!s.Step()) return std::nullopt;
   return Workspace{s.Text(0), s.Text(1), s.Text(2)};
@@ -242,7 +260,7 @@ std::optional<Workspace> Store::FindWorkspace(const std::string& name) {
 
 std::vector<Workspace> Store::Workspaces() {
   std::vector<Workspace> out;
-  Statement s(*db_, "SELECT name, categories, schema FROM workspaces ORDER BY ord");
+  Statement& s = Sql("SELECT name, categories, schema FROM workspaces ORDER BY ord");
   while (s.Step()) out.push_back({s.Text(0), s.Text(1), s.Text(2)});
   return out;
 }
@@ -270,14 +288,14 @@ Resource Store::ReadResource(Statement& s) {
 }
 
 std::optional<Resource> Store::Find(const std::string& path) {
-  Statement s(*db_, std::string("SELECT ") + kResourceColumns + " FROM resources WHERE path = ?1");
+  Statement& s = Sql(std::string("SELECT ") + kResourceColumns + " FROM resources WHERE path = ?1");
   s.Bind(1, path);
   if (!s.Step()) return std::nullopt;
   return ReadResource(s);
 }
 
 std::optional<Resource> Store::FindById(int64_t id) {
-  Statement s(*db_, std::string("SELECT ") + kResourceColumns + " FROM resources WHERE id = ?1");
+  Statement& s = Sql(std::string("SELECT ") + kResourceColumns + " FROM resources WHERE id = ?1");
   s.Bind(1, id);
   if (!s.Step()) return std::nullopt;
   return ReadResource(s);
@@ -285,18 +303,18 @@ std::optional<Resource> Store::FindById(int64_t id) {
 
 std::vector<Resource> Store::Children(int64_t id) {
   std::vector<Resource> out;
-  Statement s(*db_, std::string("SELECT ") + kResourceColumns +
-                        " FROM resources WHERE parent = ?1 AND id <> 1 ORDER BY id");
+  Statement& s = Sql(std::string("SELECT ") + kResourceColumns +
+                     " FROM resources WHERE parent = ?1 AND id <> 1 ORDER BY id");
   s.Bind(1, id);
   while (s.Step()) out.push_back(ReadResource(s));
   return out;
 }
 
 bool Store::HasChildren(int64_t id, bool collections_only) {
-  Statement s(*db_, collections_only
-                        ? "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1 "
-                          "AND kind = 1)"
-                        : "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1)");
+  Statement& s = Sql(collections_only
+                         ? "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1 "
+                           "AND kind = 1)"
+                         : "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1)");
   s.Bind(1, id).Step();
   return s.Int(0) != 0;
 }
@@ -311,9 +329,9 @@ Resource Store::Create(const Resource& parent, const std::string& name, Kind kin
   r.content_class = content_class;
   r.created = r.modified = Now();
   r.etag = 1;
-  Statement s(*db_,
-              "INSERT INTO resources(parent, path, name, kind, content_class, created, modified) "
-              "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?6)");
+  Statement& s =
+      Sql("INSERT INTO resources(parent, path, name, kind, content_class, created, modified) "
+          "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?6)");
   s.Bind(1, r.parent)
       .Bind(2, r.path)
       .Bind(3, r.name)
@@ -335,9 +353,9 @@ Resource Store::CreateWorkingCopy(const Resource& doc, const std::string& path) 
   r.checked_out_by.clear();
   r.created = r.modified = Now();
   r.etag = 1;
-  Statement s(*db_,
-              "INSERT INTO resources(parent, path, name, kind, content_class, created, modified, "
-              "blob, length, content_type, doc) VALUES(0, ?1, ?2, 3, ?3, ?4, ?4, ?5, ?6, ?7, ?8)");
+  Statement& s =
+      Sql("INSERT INTO resources(parent, path, name, kind, content_class, created, modified, "
+          "blob, length, content_type, doc) VALUES(0, ?1, ?2, 3, ?3, ?4, ?4, ?5, ?6, ?7, ?8)");
   s.Bind(1, r.path)
       .Bind(2, r.name)
       .Bind(3, r.content_class)
@@ -355,10 +373,10 @@ Resource Store::CreateWorkingCopy(const Resource& doc, const std::string& path) 
 void Store::Update(Resource& r) {
   r.etag += 1;
   r.modified = Now();
-  Statement s(*db_,
-              "UPDATE resources SET parent=?2, path=?3, name=?4, kind=?5, content_class=?6, "
-              "created=?7, modified=?8, etag=?9, blob=?10, length=?11, content_type=?12, "
-              "state=?13, checked_out_by=?14, doc=?15, vmajor=?16, vminor=?17 WHERE id=?1");
+  Statement& s =
+      Sql("UPDATE resources SET parent=?2, path=?3, name=?4, kind=?5, content_class=?6, "
+          "created=?7, modified=?8, etag=?9, blob=?10, length=?11, content_type=?12, "
+          "state=?13, checked_out_by=?14, doc=?15, vmajor=?16, vminor=?17 WHERE id=?1");
   s.Bind(1, r.id)
       .Bind(2, r.parent)
       .Bind(3, r.path)
@@ -383,28 +401,29 @@ void Store::DeleteTree(Txn& txn, const Resource& r) {
   for (const auto& child : Children(r.id)) DeleteTree(txn, child);
   // Working copies and versions of a document go with it.
   {
-    Statement s(*db_, std::string("SELECT ") + kResourceColumns + " FROM resources WHERE doc = ?1");
+    Statement& s =
+        Sql(std::string("SELECT ") + kResourceColumns + " FROM resources WHERE doc = ?1");
     s.Bind(1, r.id);
     std::vector<Resource> copies;
     while (s.Step()) copies.push_back(ReadResource(s));
     for (const auto& copy : copies) DeleteTree(txn, copy);
   }
   for (const auto& v : Versions(r.id)) txn.ReleaseBlobLater(v.blob);
-  Statement(*db_, "DELETE FROM versions WHERE doc = ?1").Bind(1, r.id).Run();
-  Statement(*db_, "DELETE FROM props WHERE resource = ?1").Bind(1, r.id).Run();
-  Statement(*db_, "DELETE FROM resources WHERE id = ?1").Bind(1, r.id).Run();
+  Sql("DELETE FROM versions WHERE doc = ?1").Bind(1, r.id).Run();
+  Sql("DELETE FROM props WHERE resource = ?1").Bind(1, r.id).Run();
+  Sql("DELETE FROM resources WHERE id = ?1").Bind(1, r.id).Run();
   txn.ReleaseBlobLater(r.blob);
 }
 
 void Store::MoveTree(const Resource& r, const Resource& parent, const std::string& name) {
   std::string old_path = r.path;
   std::string new_path = JoinPath(parent.path, name);
-  Statement s(*db_, "UPDATE resources SET parent=?2, name=?3, path=?4, etag=etag+1 WHERE id=?1");
+  Statement& s = Sql("UPDATE resources SET parent=?2, name=?3, path=?4, etag=etag+1 WHERE id=?1");
   s.Bind(1, r.id).Bind(2, parent.id).Bind(3, name).Bind(4, new_path).Run();
   // Everything below keeps its place relative to the moved resource.
-  Statement below(*db_,
-                  "UPDATE resources SET path = ?2 || substr(path, ?3) "
-                  "WHERE substr(path, 1, ?4) = ?1 AND kind <> 3");
+  Statement& below =
+      Sql("UPDATE resources SET path = ?2 || substr(path, ?3) "
+          "WHERE substr(path, 1, ?4) = ?1 AND kind <> 3");
   below.Bind(1, old_path + "/")
       .Bind(2, new_path + "/")
       .Bind(3, static_cast<int64_t>(old_path.size() + 2))
@@ -431,24 +450,24 @@ Resource Store::CopyTree(const Resource& r, const Resource& parent, const std::s
 
 PropMap Store::Props(int64_t id) {
   PropMap out;
-  Statement s(*db_, "SELECT ns, name, type, value FROM props WHERE resource = ?1 ORDER BY rowid");
+  Statement& s = Sql("SELECT ns, name, type, value FROM props WHERE resource = ?1 ORDER BY rowid");
   s.Bind(1, id);
   while (s.Step()) out[{s.Text(0), s.Text(1)}] = DecodeValue(s.Text(2), s.Text(3));
   return out;
 }
 
 std::optional<PropValue> Store::Prop(int64_t id, const PropName& name) {
-  Statement s(*db_, "SELECT type, value FROM props WHERE resource = ?1 AND ns = ?2 AND name = ?3");
+  Statement& s = Sql("SELECT type, value FROM props WHERE resource = ?1 AND ns = ?2 AND name = ?3");
   s.Bind(1, id).Bind(2, name.ns).Bind(3, name.local);
   if (!s.Step()) return std::nullopt;
   return DecodeValue(s.Text(0), s.Text(1));
 }
 
 void Store::SetProp(int64_t id, const PropName& name, const PropValue& value) {
-  Statement s(*db_,
-              "INSERT INTO props(resource, ns, name, type, value) VALUES(?1, ?2, ?3, ?4, ?5) "
-              "ON CONFLICT(resource, ns, name) DO UPDATE SET type=excluded.type, "
-              "value=excluded.value");
+  Statement& s =
+      Sql("INSERT INTO props(resource, ns, name, type, value) VALUES(?1, ?2, ?3, ?4, ?5) "
+          "ON CONFLICT(resource, ns, name) DO UPDATE SET type=excluded.type, "
+          "value=excluded.value");
   s.Bind(1, id)
       .Bind(2, name.ns)
       .Bind(3, name.local)
@@ -458,20 +477,20 @@ void Store::SetProp(int64_t id, const PropName& name, const PropValue& value) {
 }
 
 void Store::RemoveProp(int64_t id, const PropName& name) {
-  Statement s(*db_, "DELETE FROM props WHERE resource = ?1 AND ns = ?2 AND name = ?3");
+  Statement& s = Sql("DELETE FROM props WHERE resource = ?1 AND ns = ?2 AND name = ?3");
   s.Bind(1, id).Bind(2, name.ns).Bind(3, name.local).Run();
 }
 
 void Store::ReplaceProps(int64_t id, const PropMap& props) {
-  Statement(*db_, "DELETE FROM props WHERE resource = ?1").Bind(1, id).Run();
+  Sql("DELETE FROM props WHERE resource = ?1").Bind(1, id).Run();
   for (const auto& [name, value] : props) SetProp(id, name, value);
 }
 
 std::vector<Version> Store::Versions(int64_t doc) {
   std::vector<Version> out;
-  Statement s(*db_,
-              "SELECT id, doc, seq, label, comment, created, user, blob, length, content_type, "
-              "props FROM versions WHERE doc = ?1 ORDER BY seq");
+  Statement& s =
+      Sql("SELECT id, doc, seq, label, comment, created, user, blob, length, content_type, "
+          "props FROM versions WHERE doc = ?1 ORDER BY seq");
   s.Bind(1, doc);
   while (s.Step()) {
     Version v;
@@ -498,9 +517,9 @@ std::optional<Version> Store::FindVersion(int64_t doc, int64_t seq) {
 }
 
 void Store::AddVersion(Version& v) {
-  Statement s(*db_,
-              "INSERT INTO versions(doc, seq, label, comment, created, user, blob, length, "
-              "content_type, props) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+  Statement& s =
+      Sql("INSERT INTO versions(doc, seq, label, comment, created, user, blob, length, "
+          "content_type, props) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
   s.Bind(1, v.doc)
       .Bind(2, v.seq)
       .Bind(3, v.label)
@@ -516,7 +535,7 @@ void Store::AddVersion(Version& v) {
 }
 
 void Store::SetVersionLabel(int64_t version_id, const std::string& label) {
-  Statement s(*db_, "UPDATE versions SET label = ?2 WHERE id = ?1");
+  Statement& s = Sql("UPDATE versions SET label = ?2 WHERE id = ?1");
   s.Bind(1, version_id).Bind(2, label).Run();
 }
 

@@ -23,6 +23,7 @@
 namespace orvex::docstore {
 
 class SqliteDb;
+class Statement;
 
 enum class Kind { kCollection = 1, kDocument = 2, kWorkingCopy = 3 };
 enum class Role { kNone = 0, kReader = 1, kAuthor = 2, kCoordinator = 3 };
@@ -170,8 +171,15 @@ class Store {
 
  private:
   friend class Txn;
-  Resource ReadResource(class Statement& s);
+  Resource ReadResource(Statement& s);
   void CreateSchema();
+  // A prepared statement for `sql`, kept for reuse and reset for this use.
+  // A caller finishes stepping it before calling anything that may use the
+  // same statement.
+  Statement& Sql(const std::string& sql);
+  void ResetStatements();
+
+  std::map<std::string, std::unique_ptr<Statement>> statements_;
 
   std::mutex mutex_;
   std::unique_ptr<SqliteDb> db_;

@@ -112,7 +112,7 @@ std::optional<std::string> ParseRequestPath(std::string_view target) {
     path += *decoded;
     pos = end + 1;
   }
-  if (path.empty()) path = "/";
+  if (path.empty()) path.push_back('/');
   return path;
 }
 
