@@ -645,7 +645,11 @@ void QtFormView::Build() {
   } else {
     main = new QVBoxLayout(d);
     main->addLayout(content, 1);
-    if (any_button) main->addLayout(buttons);
+    if (any_button) {
+      main->addLayout(buttons);
+    } else {
+      delete buttons;
+    }
   }
   main->setSizeConstraint(QLayout::SetMinimumSize);
   if (!any_button && !side_buttons) d->setMinimumWidth(380);

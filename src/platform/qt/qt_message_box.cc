@@ -1,6 +1,7 @@
 #include "platform/qt/qt_message_box.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -39,7 +40,11 @@ QMessageBox::Icon IconOf(const ui::MessageBoxRequest& request) {
 
 int32_t ShowQtMessageBox(const ui::MessageBoxRequest& request, ui::UserAgent* agent,
                          const std::string& screenshot_path) {
-  QMessageBox box;
+  // Over the form that raised it, and above it when that form is topmost.
+  QWidget* owner = QApplication::activeModalWidget();
+  QMessageBox box(owner);
+  if (owner != nullptr && (owner->windowFlags() & Qt::WindowStaysOnTopHint))
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
   box.setWindowTitle(QString::fromStdString(request.title));
   box.setText(QString::fromStdString(request.text));
   box.setIcon(IconOf(request));
