@@ -13,6 +13,7 @@
 #include "platform/ui/label.h"
 #include "platform/ui/list_box.h"
 #include "platform/ui/list_view.h"
+#include "platform/ui/message_box.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/timer.h"
@@ -106,6 +107,18 @@ TEST_F(HeadlessTest, ErrorsInsideAShowingReachTheCallerAndLeaveTheFormUsable) {
   EXPECT_FALSE(AnyModal());
   form.ShowModal();  // shown again, closed by the default like Cancel
   EXPECT_FALSE(form.IsShown());
+}
+
+TEST_F(HeadlessTest, NothingClaimsAScreenshotWhereNoneWasTaken) {
+  const std::string dir = ::testing::TempDir() + "headless-shots";
+  SetScreenshotDirectory(dir);
+  Form form(FormDeclaration("Plain"));
+  form.ShowModal();
+  EXPECT_EQ(MessageBox("Done", kMbCritical, "Plain"), kAnswerOk);
+  SetScreenshotDirectory("");
+  ASSERT_EQ(records_.size(), 2u);
+  EXPECT_FALSE(records_[0]["form"].contains("screenshot"));
+  EXPECT_FALSE(records_[1]["msgbox"].contains("screenshot"));
 }
 
 TEST_F(HeadlessTest, TopMostFindsTheFormByItsHandleOnThisThread) {

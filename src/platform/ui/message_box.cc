@@ -1,6 +1,7 @@
 #include "platform/ui/message_box.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/text.h"
 #include "platform/ui/backend.h"
@@ -75,7 +76,8 @@ int32_t MessageBox(const std::string& text, int32_t style, const std::string& ti
   if (std::find(offered.begin(), offered.end(), answer) == offered.end())
     answer = request.safe_answer();
   nlohmann::json record = MessageBoxRecord(request, answer);
-  if (!shot.empty()) record["screenshot"] = shot;
+  std::error_code ec;
+  if (!shot.empty() && std::filesystem::exists(shot, ec)) record["screenshot"] = shot;
   EmitRecord({{"msgbox", record}});
   return answer;
 }
