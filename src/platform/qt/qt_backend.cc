@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QThread>
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -34,6 +35,22 @@ bool HasDisplay() {
   return false;
 }
 
+QtMessageHandler g_previous_handler = nullptr;
+
+// The application we create passes Qt's messages on, except the notes the
+// offscreen platform and a bare environment give about what they lack.
+void FilterMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtWarningMsg && (message.startsWith("This plugin does not support") ||
+                               message.startsWith("QStandardPaths: XDG_RUNTIME_DIR not set"))) {
+    return;
+  }
+  if (g_previous_handler != nullptr) {
+    g_previous_handler(type, context, message);
+  } else {
+    fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+  }
+}
+
 const bool kRegistered = [] {
   ui::RegisterToolkit({"qt", &MakeQtBackend, &QtWanted});
   return true;
@@ -54,9 +71,13 @@ void EnsureApplication() {
       throw std::runtime_error("the process's Qt application has no widgets");
     return;
   }
+  // Without a display, Qt still draws (for screenshots) on its offscreen
+  // platform instead of failing to start.
+  if (!HasDisplay()) setenv("QT_QPA_PLATFORM", "offscreen", 0);
   static int argc = 1;
   static char name[] = "orvex";
   static char* argv[] = {name, nullptr};
+  g_previous_handler = qInstallMessageHandler(&FilterMessages);
   new QApplication(argc, argv);
 }
 
