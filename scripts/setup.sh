@@ -24,6 +24,6 @@ if ((${#missing[@]})); then
 fi
 
 build_dir=${ORVEX_BUILD_DIR:-build}
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release ${ORVEX_CMAKE_ARGS:-}
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${ORVEX_CMAKE_ARGS:-}
 cmake --build "$build_dir" -j"$(nproc)"
 cmake --install "$build_dir" > /dev/null

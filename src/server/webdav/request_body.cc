@@ -34,7 +34,7 @@ void AppendProperty(std::string& out, const std::string& name, const Variant& va
   switch (value.type()) {
     case VariantType::kBool:
       attrs = " b:dt=\"boolean\"";
-      content = value.ToBool() ? "1" : "0";
+      content.push_back(value.ToBool() ? '1' : '0');
       break;
     case VariantType::kI4:
       attrs = " b:dt=\"int\"";
