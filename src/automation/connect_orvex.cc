@@ -1,6 +1,7 @@
 #include "automation/connect_orvex.h"
 
 #include "automation/connect_orvex_members.h"
+#include "dialogs/progress.h"
 #include "engine/error_codes.h"
 #include "module/prerequisite.h"
 
@@ -8,11 +9,6 @@ namespace orvex::automation {
 namespace {
 
 constexpr char kWorkspacesPath[] = "/Public/Workspaces";
-
-ConnectOrvex::ProgressRunner& Runner() {
-  static ConnectOrvex::ProgressRunner runner;
-  return runner;
-}
 
 }  // namespace
 
@@ -33,8 +29,6 @@ ConnectOrvex::~ConnectOrvex() {
   default_server_.reset();
   server_table_[0].reset();
 }
-
-void ConnectOrvex::SetProgressRunner(ProgressRunner runner) { Runner() = std::move(runner); }
 
 std::shared_ptr<engine::ServerClass1> ConnectOrvex::NewEngine() {
   return std::make_shared<engine::ServerClass1>(backend_);
@@ -61,7 +55,7 @@ bool ConnectOrvex::RunOpen(engine::ServerClass1& engine, const std::string& Host
   engine.HostName = HostName;
   engine.Password = Password;
   engine.LoginUser = Domain.empty() ? UserName : Domain + "\\" + UserName;
-  if (properties_.ShowDialog && Runner()) return Runner()(engine);
+  if (properties_.ShowDialog) return dialogs::RunConnectProgress(engine);
   return engine.ConnectOpen();
 }
 

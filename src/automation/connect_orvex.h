@@ -13,7 +13,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,10 +27,6 @@ struct MemberRule;
 
 class ConnectOrvex : public Dispatch, public engine::Owner {
  public:
-  // Runs an engine's open behind the progress form and returns its outcome;
-  // installed by the dialog layer (see SetProgressRunner).
-  using ProgressRunner = std::function<bool(engine::ServerClass1&)>;
-
   // Uses the process's WebDAV backend unless given another (tests).
   explicit ConnectOrvex(std::shared_ptr<server::Backend> backend = nullptr);
   ~ConnectOrvex() override;
@@ -63,17 +58,13 @@ class ConnectOrvex : public Dispatch, public engine::Owner {
   bool has_default_server() const { return default_server_ != nullptr; }
   bool has_table_entry() const { return server_table_[0] != nullptr; }
 
-  // Installs how opens run when ShowDialog is True; without a runner they
-  // run directly.
-  static void SetProgressRunner(ProgressRunner runner);
-
   // Runs a forwarded member by its rule (the member table's engine).
   Variant Forward(const MemberRule& rule, bool ex, std::span<Variant> args);
 
  private:
   std::shared_ptr<engine::ServerClass1> NewEngine();
-  // Configures an engine for an open and runs it, directly or behind the
-  // progress form.
+  // Configures an engine for an open and runs it: behind the progress form
+  // when ShowDialog is True, else directly; the outcome is the same.
   bool RunOpen(engine::ServerClass1& engine, const std::string& HostName,
                const std::string& UserName, const std::string& Domain, const std::string& Password);
 

@@ -115,23 +115,6 @@ TEST_F(ConnectOrvexTest, ConnectionTableHasOnlyHandleZero) {
   EXPECT_TRUE(obj_.has_table_entry());
 }
 
-TEST_F(ConnectOrvexTest, ProgressRunnerRunsOpensWhenShowDialogIsTrue) {
-  int runs = 0;
-  ConnectOrvex::SetProgressRunner([&](ServerClass1& engine) {
-    ++runs;
-    engine.TimerResult = engine.ConnectOpen();
-    return engine.TimerResult;
-  });
-  obj_.Properties().ShowDialog = true;
-  EXPECT_TRUE(obj_.ConnectOpen("docs", "jones", "CORP", "secret"));
-  EXPECT_EQ(obj_.ConnectOpenEx("docs:1", "jones", "CORP", "secret"), -1);
-  EXPECT_EQ(obj_.GetLastErrorEx(0), engine::kCodeBadHostName);
-  obj_.Properties().ShowDialog = false;
-  EXPECT_EQ(obj_.ConnectOpenEx("docs", "jones", "CORP", "secret"), 0);
-  EXPECT_EQ(runs, 2);
-  ConnectOrvex::SetProgressRunner(nullptr);
-}
-
 // A forwarded operation that records the engine it ran on and writes its
 // by-reference output.
 int ops_run = 0;

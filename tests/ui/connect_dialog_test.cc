@@ -44,7 +44,6 @@ class ConnectDialogTest : public ::testing::TestWithParam<std::string> {
     ui::SetObserver(nullptr);
     ui::SetUserAgent(nullptr);
     platform::SetThreadLanguage(std::nullopt);
-    automation::ConnectOrvex::SetProgressRunner(nullptr);
   }
 
   static std::string Label(const json& form) { return form["controls"][0]["caption"]; }
@@ -137,7 +136,6 @@ TEST_P(ConnectDialogTest, CaptionsFollowTheThreadLanguage) {
 }
 
 TEST_P(ConnectDialogTest, ConnectingBehindTheFormEndsExactlyAsConnectingDirectly) {
-  automation::ConnectOrvex::SetProgressRunner(&RunConnectProgress);
   struct Outcome {
     bool result;
     int32_t last_error;
