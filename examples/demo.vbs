@@ -41,6 +41,14 @@ Else
   Print "Cannot open workspace Sales: error", cx.GetLastError
 End If
 
-' 5. Done.
+' 5. Make a folder for the team's minutes, give it a better name, and
+'    remove it again. A name with a colon is refused before anything is sent.
+If cx.CreateFolder("Minutes", True) Then Print "Created Minutes (enhanced):", cx.IsVersionFolder("Minutes")
+If Not cx.CreateFolder("Bad:Name", True) Then Print "Bad:Name refused: error", cx.GetLastError
+If cx.ChangeFolderName("Minutes", "Team Minutes") Then Print "Renamed Minutes to Team Minutes"
+If Not cx.ChangeFolderName("Team Minutes", "Reports") Then Print "Renaming onto Reports refused: error", cx.GetLastError
+If cx.DeleteFolder("Team Minutes") Then Print "Deleted Team Minutes; folders now:", cx.GetDocFolderInfo("")
+
+' 6. Done.
 cx.ConnectClose
 Print "Closed."
