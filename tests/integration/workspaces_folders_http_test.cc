@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/error_codes.h"
+#include "integration/counting_proxy.h"
 #include "integration/docstore_fixture.h"
 
 namespace orvex::testing {
@@ -104,6 +105,41 @@ TEST_F(WorkspacesFoldersHttpTest, SampleStoreWorkspacesAndFolders) {
   EXPECT_EQ(Call(*obj, "CreateFolderEx", {Variant(int16_t{0}), Variant("Drafts"), Variant(true)}),
             Variant(false));  // a reader in Legal
   EXPECT_EQ(obj->GetLastErrorEx(0), engine::kCodePermissionDenied);
+}
+
+TEST_F(WorkspacesFoldersHttpTest, EachOperationSendsOnlyTheRequestsItNeedsOverOneConnection) {
+  StartStore();
+  CountingProxy proxy(store_->port());
+  platform::MapHost("docs", {"127.0.0.1", proxy.port()});
+  auto obj = NewObject();
+  auto cost = [&](auto&& operation) {
+    proxy.Reset();
+    operation();
+    return proxy.methods();
+  };
+  using M = std::vector<std::string>;
+  const M two_finds{"PROPFIND", "PROPFIND"};
+  EXPECT_EQ(cost([&] { ASSERT_TRUE(obj->ConnectOpen("docs", "jones", "CORP", "secret")); }),
+            two_finds);
+  EXPECT_EQ(cost([&] { Call(*obj, "SetWorkspace", {Variant("Sales")}); }), two_finds);
+  EXPECT_EQ(cost([&] { Call(*obj, "GetDocFolderInfo", {Variant("")}); }), two_finds);
+  // The walk lists the top and Reports, the only folder with subfolders,
+  // then opens the folder asked about.
+  EXPECT_EQ(cost([&] { Call(*obj, "IsVersionFolder", {Variant("Reports/2001")}); }).size(), 5u);
+  EXPECT_EQ(cost([&] {
+              Call(*obj, "CreateFolder", {Variant("Minutes"), Variant(true)});
+            }),
+            M{"MKCOL"});
+  EXPECT_EQ(cost([&] {
+              Call(*obj, "ChangeFolderName", {Variant("Minutes"), Variant("M")});
+            }),
+            (M{"PROPFIND", "MOVE"}));
+  EXPECT_EQ(cost([&] { Call(*obj, "DeleteFolder", {Variant("M")}); }), (M{"PROPFIND", "DELETE"}));
+  // Nothing at all for a name the checks refuse.
+  EXPECT_TRUE(cost([&] { Call(*obj, "CreateFolder", {Variant("a:b"), Variant(true)}); }).empty());
+  EXPECT_TRUE(cost([&] { obj->ConnectOpenEx("docs:80", "jones", "CORP", "secret"); }).empty());
+  // Every request above went over the one kept-alive connection.
+  EXPECT_EQ(proxy.connections(), 1);
 }
 
 TEST_F(WorkspacesFoldersHttpTest, SevenWorkspacesTwelveFoldersAndAThreeLevelWalk) {
