@@ -1,29 +1,12 @@
 // Opening and closing connections over real HTTP against the docstore.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "engine/error_codes.h"
 #include "integration/docstore_fixture.h"
+#include "support/ports.h"
 
 namespace orvex::testing {
 namespace {
 
 using ConnectHttpTest = DocstoreTest;
-
-// A loopback port nothing listens on.
-int ClosedPort() {
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  ::close(fd);
-  return ntohs(addr.sin_port);
-}
 
 TEST_F(ConnectHttpTest, GoodAndBadCredentials) {
   auto obj = NewObject();
@@ -61,7 +44,7 @@ TEST_F(ConnectHttpTest, SecondOpenFailsAndTheFirstStaysOpen) {
 
 TEST_F(ConnectHttpTest, ServerNotListeningGivesAFailureAndTheObjectStaysUsable) {
   auto obj = NewObject();
-  platform::MapHost("docs", {"127.0.0.1", ClosedPort()});
+  platform::MapHost("docs", {"127.0.0.1", FreeLoopbackPort()});
   EXPECT_FALSE(obj->ConnectOpen("docs", "jones", "CORP", "secret"));
   EXPECT_EQ(obj->GetLastError(), engine::kCodeFailure);
   EXPECT_EQ(obj->ConnectOpenEx("docs", "jones", "CORP", "secret"), -1);

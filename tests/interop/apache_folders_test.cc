@@ -5,8 +5,8 @@
 
 #include "automation/connect_orvex.h"
 #include "engine/error_codes.h"
-#include "interop/apache_server.h"
 #include "platform/host_map.h"
+#include "support/apache_server.h"
 
 namespace orvex::automation {
 namespace {

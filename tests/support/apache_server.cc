@@ -1,0 +1,120 @@
+#include "support/apache_server.h"
+
+#include <curl/curl.h>
+#include <pwd.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "support/ports.h"
+
+namespace orvex::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kApache[] = "/usr/sbin/apache2";
+constexpr char kModules[] = "/usr/lib/apache2/modules";
+
+size_t Discard(char*, size_t size, size_t n, void*) { return size * n; }
+
+// Hands `dir` and everything below it to www-data, which the server runs as.
+bool GiveToServer(const fs::path& dir) {
+  if (::geteuid() != 0) return true;
+  passwd* pw = ::getpwnam("www-data");
+  if (pw == nullptr) return false;
+  if (::chown(dir.c_str(), pw->pw_uid, pw->pw_gid) != 0) return false;
+  for (const auto& entry : fs::recursive_directory_iterator(dir))
+    if (::lchown(entry.path().c_str(), pw->pw_uid, pw->pw_gid) != 0) return false;
+  return true;
+}
+
+}  // namespace
+
+std::string ApacheServer::Unavailable() {
+  if (::access(kApache, X_OK) != 0) return "apache2 is not installed";
+  if (!fs::exists(fs::path(kModules) / "mod_dav_fs.so")) return "mod_dav_fs is not installed";
+  return {};
+}
+
+ApacheServer::ApacheServer() {
+  char tmpl[] = "/tmp/orvex-apache-XXXXXX";
+  if (::mkdtemp(tmpl) != nullptr) dir_ = tmpl;
+  // The server's own user must be able to pass through to the tree.
+  fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  root_ = dir_ / "dav";
+  fs::create_directories(root_);
+  fs::create_directories(dir_ / "lock");
+}
+
+ApacheServer::~ApacheServer() {
+  Stop();
+  std::error_code ignored;
+  fs::remove_all(dir_, ignored);
+}
+
+bool ApacheServer::Start() {
+  if (!GiveToServer(root_) || !GiveToServer(dir_ / "lock")) return false;
+  port_ = FreeLoopbackPort();
+  const std::string m = kModules;
+  std::ofstream(dir_ / "httpd.conf")
+      << "ServerRoot \"" << dir_.string() << "\"\n"
+      << "ServerName docs\n"
+      << "Listen 127.0.0.1:" << port_ << "\n"
+      << "PidFile " << (dir_ / "httpd.pid").string() << "\n"
+      << "ErrorLog " << (dir_ / "error.log").string() << "\n"
+      << "LoadModule mpm_event_module " << m << "/mod_mpm_event.so\n"
+      << "LoadModule authz_core_module " << m << "/mod_authz_core.so\n"
+      << "LoadModule dav_module " << m << "/mod_dav.so\n"
+      << "LoadModule dav_fs_module " << m << "/mod_dav_fs.so\n"
+      << "User www-data\nGroup www-data\n"
+      << "DavLockDB " << (dir_ / "lock" / "DavLock").string() << "\n"
+      << "DocumentRoot " << root_.string() << "\n"
+      << "<Directory " << root_.string() << ">\n  Dav On\n  Require all granted\n</Directory>\n";
+  pid_ = ::fork();
+  if (pid_ == 0) {
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // no server outlives a crashed test
+    const std::string conf = (dir_ / "httpd.conf").string();
+    ::execl(kApache, kApache, "-f", conf.c_str(), "-D", "FOREGROUND", nullptr);
+    ::_exit(127);
+  }
+  for (int i = 0; i < 200; ++i) {
+    if (LoopbackAccepts(port_)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+void ApacheServer::Stop() {
+  if (pid_ <= 0) return;
+  ::kill(pid_, SIGTERM);
+  ::waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
+int ApacheServer::Send(const std::string& method, const std::string& path,
+                       const std::string& body) {
+  CURL* curl = curl_easy_init();
+  if (curl == nullptr) return 0;
+  const std::string url = "http://127.0.0.1:" + std::to_string(port_) + path;
+  curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/xml");
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Discard);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 10L);
+  if (!body.empty()) curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
+  long status = 0;
+  if (curl_easy_perform(curl) == CURLE_OK) curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  curl_slist_free_all(headers);
+  curl_easy_cleanup(curl);
+  return static_cast<int>(status);
+}
+
+}  // namespace orvex::testing
