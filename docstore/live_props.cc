@@ -103,7 +103,13 @@ std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r) {
   if (auto it = kept.find({kDav, "displayname"}); it != kept.end()) display = it->second.text;
   add(kDav, "displayname", PropValue::String(display));
   add(kDav, "contentclass", PropValue::String(r.content_class));
-  add(kDav, "isreadonly", PropValue::Bool(IsReadOnlyFor(ctx.access, r)));
+  // A property definition's DAV:isreadonly is the defined property's
+  // read-only flag (what clients call "DAV: IsReadOnly"), not the user's.
+  bool read_only = IsReadOnlyFor(ctx.access, r);
+  if (r.content_class == kClassPropertyDef)
+    if (auto it = kept.find({kDav, "isreadonly"}); it != kept.end())
+      read_only = it->second.text == "1";
+  add(kDav, "isreadonly", PropValue::Bool(read_only));
   bool hidden = false;
   if (auto it = kept.find({kDav, "ishidden"}); it != kept.end()) hidden = it->second.text == "1";
   add(kDav, "ishidden", PropValue::Bool(hidden));

@@ -245,6 +245,8 @@ TEST_F(FoldersTest, SchemaItemsAreFoundByTheirIdInTheSchemaFolder) {
   EXPECT_TRUE(department.Flag("urn:schemas-microsoft-com:exch-data:isrequired"));
   EXPECT_FALSE(department.Flag("urn:schemas-microsoft-com:exch-data:ismultivalued"));
   EXPECT_TRUE(department.Flag("urn:schemas-microsoft-com:exch-data:isretrieved"));
+  // The definition's own flag, not "a reader may not change this item".
+  EXPECT_FALSE(department.Flag("DAV:isreadonly"));
   std::string dictionary =
       department.Text("urn:schemas-microsoft-com:exch-data:dictionary").value_or("");
   auto values = One(*guest_, schema + "/" + dictionary);

@@ -78,6 +78,9 @@ TEST(SeedTest, ServerAnswersWithWhatTheSeedSays) {
   auto server = StartServer(R"({
     "hosts": ["files", "archive"],
     "users": [{"name": "DOM\\ann", "password": "pw"}],
+    "schema": {"properties": [{"id": "urn:example:x#Locked", "title": "Locked", "readonly": true}],
+               "profiles": [{"id": "urn:example:plain", "title": "Plain",
+                             "properties": ["urn:example:x#Locked"]}]},
     "workspaces": [
       {"name": "Team Space", "description": "With a blank", "categories_folder": "Tags",
        "schema_folder": "Definitions", "roles": {"DOM\\ann": "coordinator"},
@@ -103,6 +106,11 @@ TEST(SeedTest, ServerAnswersWithWhatTheSeedSays) {
   EXPECT_TRUE(doc[0].Flag("urn:example:x#Flag"));
   EXPECT_EQ(ann.Send("GET", "/Team%20Space/Docs/a%20b.txt").body, "hello");
   EXPECT_EQ(ann.Send("MKCOL", "/Team%20Space/Tags/Red").status, 201);
+  // A read-only property definition says so even to the coordinator.
+  auto locked = ann.Propfind("/Team%20Space/Definitions/urn%3Aexample%3Ax%23Locked", 0);
+  ASSERT_EQ(locked.size(), 1u);
+  EXPECT_TRUE(locked[0].Flag("DAV:isreadonly"));
+  EXPECT_EQ(doc[0].Text("DAV:contentclass"), "urn:example:plain");
 }
 
 TEST(SeedTest, StartReportsAnAddressInUse) {
