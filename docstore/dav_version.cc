@@ -110,7 +110,7 @@ DavResponse DavHandler::Checkin(const DavRequest& request) {
 
   Version v;
   v.doc = doc->id;
-  v.seq = static_cast<int64_t>(store_.Versions(doc->id).size()) + 1;
+  v.seq = store_.NextVersionSeq(doc->id);
   v.label = VersionLabel(*doc);
   v.comment = *comment;
   v.created = Store::Now();
@@ -155,12 +155,12 @@ DavResponse DavHandler::Publish(const DavRequest& request) {
   if (!doc) return error;
   if (doc->state == kStateApproved) return Status(200);
   if (doc->state != kStateCheckedIn) return Status(409, "only a checked-in document is published");
-  auto history = store_.Versions(doc->id);
-  if (history.empty()) return Status(409, "never checked in");
+  auto latest = store_.LatestVersion(doc->id);
+  if (!latest) return Status(409, "never checked in");
   doc->vmajor += 1;
   doc->vminor = 0;
   doc->state = kStateApproved;
-  store_.SetVersionLabel(history.back().id, VersionLabel(*doc));
+  store_.SetVersionLabel(latest->id, VersionLabel(*doc));
   store_.Update(*doc);
   txn.Commit();
   return Status(200);

@@ -323,7 +323,7 @@ class Loader {
       doc.vminor += 1;
       Version rec;
       rec.doc = doc.id;
-      rec.seq = static_cast<int64_t>(store_.Versions(doc.id).size()) + 1;
+      rec.seq = store_.NextVersionSeq(doc.id);
       rec.label = std::to_string(doc.vmajor) + "." + std::to_string(doc.vminor);
       rec.comment = Str(v, "comment", vwhere);
       rec.created = SeedTime(v, vwhere);
@@ -337,11 +337,11 @@ class Loader {
       doc.state = kStateCheckedIn;
     }
     if (Flag(item, "published", where)) {
-      auto history = store_.Versions(doc.id);
-      if (history.empty()) Fail(where, "a published document needs a version");
+      auto latest = store_.LatestVersion(doc.id);
+      if (!latest) Fail(where, "a published document needs a version");
       doc.vmajor += 1;
       doc.vminor = 0;
-      store_.SetVersionLabel(history.back().id, std::to_string(doc.vmajor) + ".0");
+      store_.SetVersionLabel(latest->id, std::to_string(doc.vmajor) + ".0");
       doc.state = kStateApproved;
     }
     if (versions.empty()) {

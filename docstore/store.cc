@@ -408,7 +408,11 @@ void Store::DeleteTree(Txn& txn, const Resource& r) {
     while (s.Step()) copies.push_back(ReadResource(s));
     for (const auto& copy : copies) DeleteTree(txn, copy);
   }
-  for (const auto& v : Versions(r.id)) txn.ReleaseBlobLater(v.blob);
+  {
+    Statement& s = Sql("SELECT blob FROM versions WHERE doc = ?1");
+    s.Bind(1, r.id);
+    while (s.Step()) txn.ReleaseBlobLater(s.Text(0));
+  }
   Sql("DELETE FROM versions WHERE doc = ?1").Bind(1, r.id).Run();
   Sql("DELETE FROM props WHERE resource = ?1").Bind(1, r.id).Run();
   Sql("DELETE FROM resources WHERE id = ?1").Bind(1, r.id).Run();
@@ -486,34 +490,58 @@ void Store::ReplaceProps(int64_t id, const PropMap& props) {
   for (const auto& [name, value] : props) SetProp(id, name, value);
 }
 
+namespace {
+
+constexpr char kVersionColumns[] =
+    "id, doc, seq, label, comment, created, user, blob, length, content_type, props";
+
+Version ReadVersion(Statement& s) {
+  Version v;
+  v.id = s.Int(0);
+  v.doc = s.Int(1);
+  v.seq = s.Int(2);
+  v.label = s.Text(3);
+  v.comment = s.Text(4);
+  v.created = s.Int(5);
+  v.user = s.Text(6);
+  v.blob = s.Text(7);
+  v.length = s.Int(8);
+  v.content_type = s.Text(9);
+  v.props = DecodeProps(s.Text(10));
+  return v;
+}
+
+}  // namespace
+
 std::vector<Version> Store::Versions(int64_t doc) {
   std::vector<Version> out;
   Statement& s =
-      Sql("SELECT id, doc, seq, label, comment, created, user, blob, length, content_type, "
-          "props FROM versions WHERE doc = ?1 ORDER BY seq");
+      Sql(std::string("SELECT ") + kVersionColumns + " FROM versions WHERE doc = ?1 ORDER BY seq");
   s.Bind(1, doc);
-  while (s.Step()) {
-    Version v;
-    v.id = s.Int(0);
-    v.doc = s.Int(1);
-    v.seq = s.Int(2);
-    v.label = s.Text(3);
-    v.comment = s.Text(4);
-    v.created = s.Int(5);
-    v.user = s.Text(6);
-    v.blob = s.Text(7);
-    v.length = s.Int(8);
-    v.content_type = s.Text(9);
-    v.props = DecodeProps(s.Text(10));
-    out.push_back(std::move(v));
-  }
+  while (s.Step()) out.push_back(ReadVersion(s));
   return out;
 }
 
 std::optional<Version> Store::FindVersion(int64_t doc, int64_t seq) {
-  for (auto& v : Versions(doc))
-    if (v.seq == seq) return v;
-  return std::nullopt;
+  Statement& s =
+      Sql(std::string("SELECT ") + kVersionColumns + " FROM versions WHERE doc = ?1 AND seq = ?2");
+  s.Bind(1, doc).Bind(2, seq);
+  if (!s.Step()) return std::nullopt;
+  return ReadVersion(s);
+}
+
+std::optional<Version> Store::LatestVersion(int64_t doc) {
+  Statement& s = Sql(std::string("SELECT ") + kVersionColumns +
+                     " FROM versions WHERE doc = ?1 ORDER BY seq DESC LIMIT 1");
+  s.Bind(1, doc);
+  if (!s.Step()) return std::nullopt;
+  return ReadVersion(s);
+}
+
+int64_t Store::NextVersionSeq(int64_t doc) {
+  Statement& s = Sql("SELECT COALESCE(MAX(seq), 0) + 1 FROM versions WHERE doc = ?1");
+  s.Bind(1, doc).Step();
+  return s.Int(0);
 }
 
 void Store::AddVersion(Version& v) {

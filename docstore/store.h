@@ -164,6 +164,10 @@ class Store {
   // Versions of a document, oldest first.
   std::vector<Version> Versions(int64_t doc);
   std::optional<Version> FindVersion(int64_t doc, int64_t seq);
+  // The most recent version, or nullopt when the document has none.
+  std::optional<Version> LatestVersion(int64_t doc);
+  // The sequence number the document's next version gets (1 for the first).
+  int64_t NextVersionSeq(int64_t doc);
   void AddVersion(Version& v);
   void SetVersionLabel(int64_t version_id, const std::string& label);
 
