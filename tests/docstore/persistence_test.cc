@@ -52,29 +52,47 @@ class ServerProcess {
       ::_exit(127);
     }
     ::close(out[1]);
+    out_ = out[0];
     std::string line;
     char c;
-    while (::read(out[0], &c, 1) == 1 && c != '\n') line += c;
-    ::close(out[0]);
+    while (::read(out_, &c, 1) == 1 && c != '\n') line += c;
+    first_line_ = line;
     auto colon = line.rfind(':');
     if (line.rfind("listening on ", 0) != 0 || colon == std::string::npos)
       throw std::runtime_error("server did not start: " + line);
     port_ = static_cast<uint16_t>(std::stoi(line.substr(colon + 1)));
   }
-  ~ServerProcess() { Kill(SIGTERM); }
+  ~ServerProcess() {
+    Kill(SIGTERM);
+    ::close(out_);
+  }
 
-  void Kill(int signal) {
-    if (pid_ <= 0) return;
+  // Sends `signal`, waits for the process and returns its wait status.
+  int Kill(int signal) {
+    if (pid_ <= 0) return -1;
     ::kill(pid_, signal);
     int status = 0;
     ::waitpid(pid_, &status, 0);
     pid_ = -1;
+    return status;
   }
+  // Everything the process wrote to stdout after its first line (call after
+  // Kill).
+  std::string RestOfOutput() {
+    std::string rest;
+    char buf[256];
+    ssize_t n;
+    while ((n = ::read(out_, buf, sizeof buf)) > 0) rest.append(buf, static_cast<size_t>(n));
+    return rest;
+  }
+  const std::string& first_line() const { return first_line_; }
   uint16_t port() const { return port_; }
 
  private:
   pid_t pid_ = -1;
+  int out_ = -1;
   uint16_t port_ = 0;
+  std::string first_line_;
 };
 
 std::string Body(int n, size_t size) {
@@ -83,6 +101,26 @@ std::string Body(int n, size_t size) {
   while (body.size() < size) body += tag;
   body.resize(size);
   return body;
+}
+
+TEST(PersistenceTest, ExecutableAnnouncesItsAddressAndStopsCleanlyOnSignals) {
+  for (int signal : {SIGINT, SIGTERM}) {
+    TempDir dir;
+    ServerProcess server(dir.path());
+    EXPECT_EQ(server.first_line(), "listening on 127.0.0.1:" + std::to_string(server.port()));
+    Client jones(server.port(), "CORP\\jones", "secret");
+    EXPECT_EQ(jones.Send("PUT", "/Sales/Archive/kept.txt", {}, "kept").status, 201);
+    // An open keep-alive connection does not hold the stop up.
+    int status = server.Kill(signal);
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::string rest = server.RestOfOutput();
+    EXPECT_EQ(rest, "stopped\n");
+    EXPECT_EQ(rest.find("secret"), std::string::npos);
+    ServerProcess again(dir.path());
+    Client reader(again.port(), "CORP\\jones", "secret");
+    EXPECT_EQ(reader.Send("GET", "/Sales/Archive/kept.txt").body, "kept");
+  }
 }
 
 TEST(PersistenceTest, ChangesSurviveARestart) {
