@@ -16,30 +16,8 @@ if ! command -v litmus >/dev/null 2>&1; then
   exit 1
 fi
 
-work=$(mktemp -d)
-server_pid=
-cleanup() {
-  if [ -n "$server_pid" ]; then
-    kill "$server_pid" 2>/dev/null
-    wait "$server_pid" 2>/dev/null
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-"$binary" --listen 127.0.0.1:0 --seed "$seed" >"$work/server.out" 2>&1 &
-server_pid=$!
-port=
-for _ in $(seq 100); do
-  port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/server.out")
-  [ -n "$port" ] && break
-  sleep 0.1
-done
-if [ -z "$port" ]; then
-  echo "litmus.sh: orvex-docstore did not start:" >&2
-  cat "$work/server.out" >&2
-  exit 1
-fi
+tool=litmus.sh
+. "$here/start-docstore.sh"
 
 # litmus writes its debug logs into the current directory.
 cd "$work"
