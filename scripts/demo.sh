@@ -3,5 +3,5 @@
 # document store.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-ORVEX_CMAKE_ARGS="-DORVEX_BUILD_TESTS=OFF -DORVEX_BUILD_BENCH=OFF" scripts/setup.sh
+ORVEX_BUILD_TESTS=OFF ORVEX_BUILD_BENCH=OFF scripts/setup.sh
 exec build/tools/orvex/orvex --embedded examples/demo.vbs

@@ -23,7 +23,10 @@ if ((${#missing[@]})); then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+# Tests and benchmarks are built unless the caller turns them off; the values
+# are passed every time so an earlier run's choice does not stick.
 build_dir=${ORVEX_BUILD_DIR:-build}
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${ORVEX_CMAKE_ARGS:-}
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DORVEX_BUILD_TESTS="${ORVEX_BUILD_TESTS:-ON}" -DORVEX_BUILD_BENCH="${ORVEX_BUILD_BENCH:-ON}"
 cmake --build "$build_dir" -j"$(nproc)"
 cmake --install "$build_dir" > /dev/null
