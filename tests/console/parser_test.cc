@@ -210,6 +210,31 @@ TEST(ParserTest, UnclosedBlocksAreIncomplete) {
   }
 }
 
+TEST(ParserTest, RefusesNestingThatWouldExhaustTheStack) {
+  auto repeat = [](std::string_view piece, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += piece;
+    return out;
+  };
+  EXPECT_NO_THROW(Parse("x = " + repeat("(", 100) + "1" + repeat(")", 100) + "\n"));
+  EXPECT_NO_THROW(Parse("x = 1" + repeat(" & 1", 500) + "\n"));
+  const std::string hostile[] = {
+      "x = " + repeat("(", 100000) + "1\n",     "x = " + repeat("-", 100000) + "x\n",
+      "x = " + repeat("Not ", 100000) + "x\n",  "x = 1" + repeat(" & 1", 100000) + "\n",
+      "x = o" + repeat(".a", 100000) + "\n",    repeat("If a Then\n", 100000),
+      repeat("If a Then ", 100000) + "x = 1\n",
+  };
+  for (const std::string& source : hostile) {
+    try {
+      Parse(source);
+      ADD_FAILURE() << source.substr(0, 40);
+    } catch (const SyntaxError& e) {
+      EXPECT_EQ(e.line(), source.rfind("If a Then\n", 0) == 0 ? 200 : 1) << e.what();
+      EXPECT_FALSE(e.incomplete());
+    }
+  }
+}
+
 TEST(ParserTest, RecognisesContinuedLines) {
   EXPECT_TRUE(EndsWithContinuation("cx.ConnectOpen \"docs\", _"));
   EXPECT_TRUE(EndsWithContinuation("x = \"a\" & _   "));

@@ -1,5 +1,6 @@
 #include "parser.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
@@ -50,6 +51,12 @@ ExprPtr MakeExpr(Expr::Kind kind) {
   e->kind = kind;
   return e;
 }
+
+// Limits that keep hostile scripts from exhausting the stack: nesting of
+// parentheses, unary operators and blocks while reading, and the depth of
+// an expression tree (long operator chains) that running walks.
+constexpr int kMaxNesting = 200;
+constexpr int kMaxDepth = 1000;
 
 Variant IntegerVariant(int64_t v) {
   if (v >= std::numeric_limits<int16_t>::min() && v <= std::numeric_limits<int16_t>::max())
@@ -112,6 +119,7 @@ class Parser {
   }
 
   Statement ParseStatement() {
+    Nesting nesting(*this);
     Statement s;
     s.line = Peek().line;
     const Token& first = Peek();
@@ -323,16 +331,44 @@ class Parser {
     return args;
   }
 
-  static ExprPtr MakeBinary(BinaryOp op, ExprPtr left, ExprPtr right) {
+  ExprPtr MakeBinary(BinaryOp op, ExprPtr left, ExprPtr right) {
     ExprPtr e = MakeExpr(Expr::Kind::kBinary);
     e->op = op;
     e->operands.push_back(std::move(left));
     e->operands.push_back(std::move(right));
+    return Finish(std::move(e));
+  }
+
+  // Records the depth of a node whose children are in place.
+  ExprPtr Finish(ExprPtr e) {
+    int below = 0;
+    for (const ExprPtr& child : e->operands) below = std::max(below, child->depth);
+    for (const ExprPtr& child : e->args) below = std::max(below, child->depth);
+    e->depth = below + 1;
+    if (e->depth > kMaxDepth) Fail("expression too long or too deeply nested");
     return e;
   }
 
+  // Counts one level of recursion while reading.
+  class Nesting {
+   public:
+    explicit Nesting(Parser& parser) : parser_(parser) {
+      if (++parser_.nesting_ > kMaxNesting) {
+        --parser_.nesting_;
+        parser_.Fail("statements or expressions nested too deeply");
+      }
+    }
+    ~Nesting() { --parser_.nesting_; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+
+   private:
+    Parser& parser_;
+  };
+
   // Precedence, loosest first: Or, And, Not, comparisons, &, + and -, unary -.
   ExprPtr ParseExpression() {
+    Nesting nesting(*this);
     ExprPtr left = ParseAnd();
     while (Is(Peek(), "Or")) {
       ++p_;
@@ -353,9 +389,10 @@ class Parser {
   ExprPtr ParseNot() {
     if (!Is(Peek(), "Not")) return ParseComparison();
     ++p_;
+    Nesting nesting(*this);
     ExprPtr e = MakeExpr(Expr::Kind::kNot);
     e->operands.push_back(ParseNot());
-    return e;
+    return Finish(std::move(e));
   }
 
   ExprPtr ParseComparison() {
@@ -416,9 +453,10 @@ class Parser {
       e->value = IntegerVariant(-Next().integer);
       return e;
     }
+    Nesting nesting(*this);
     ExprPtr e = MakeExpr(Expr::Kind::kNegate);
     e->operands.push_back(ParseUnary());
-    return e;
+    return Finish(std::move(e));
   }
 
   ExprPtr ParsePostfix() {
@@ -436,7 +474,7 @@ class Parser {
         m->has_parens = true;
         last_paren_ = paren;
       }
-      e = std::move(m);
+      e = Finish(std::move(m));
     }
     return e;
   }
@@ -469,7 +507,7 @@ class Parser {
         ExprPtr e = MakeExpr(Expr::Kind::kParen);
         e->operands.push_back(ParseExpression());
         Expect(TokenKind::kCloseParen, "')'");
-        return e;
+        return Finish(std::move(e));
       }
       case TokenKind::kName:
         return ParseName();
@@ -500,6 +538,7 @@ class Parser {
         e->name = std::move(name);
         e->args = ParseParenthesisedArguments();
         e->has_parens = true;
+        e = Finish(std::move(e));
       } else {
         e = MakeExpr(Expr::Kind::kVariable);
         e->name = std::move(name);
@@ -513,6 +552,7 @@ class Parser {
   std::vector<Token> t_;
   size_t p_ = 0;
   size_t last_paren_ = 0;  // where the argument list of the last member read began
+  int nesting_ = 0;
 };
 
 }  // namespace

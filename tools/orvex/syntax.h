@@ -46,6 +46,7 @@ struct Expr {
   std::vector<ExprPtr> operands;
   std::vector<ExprPtr> args;
   bool has_parens = false;
+  int depth = 1;  // levels of the tree below and including this node
 };
 
 struct Branch;
