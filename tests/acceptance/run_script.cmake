@@ -1,17 +1,25 @@
 # Runs one console script and compares what it writes with what is expected.
 #
 #   cmake -DORVEX=<orvex> -DSCRIPT=<x.vbs> -DEXPECTED=<x.jsonl|x.out> -DACTUAL=<file>
-#         [-DEXPECTED_ERR=<x.err>] [-DMODE=json|text] -P run_script.cmake
+#         [-DEXPECTED_ERR=<x.err>] [-DMODE=json|text] [-DSTORE=<dir> [-DFRESH_STORE=ON]]
+#         -P run_script.cmake
 #
 # json mode runs `orvex --embedded --json SCRIPT`, text mode
 # `orvex --embedded SCRIPT`. Standard output must equal EXPECTED exactly, and
 # standard error EXPECTED_ERR when given; the exit status must be 0, or N
 # when the script has a line "' exit status: N". What the script wrote is
-# kept in ACTUAL (and ACTUAL.err) for comparing by hand.
+# kept in ACTUAL (and ACTUAL.err) for comparing by hand. With STORE the
+# docstore keeps its store in that folder (emptied first with FRESH_STORE).
 if(NOT DEFINED MODE)
   set(MODE json)
 endif()
 set(args --embedded)
+if(STORE)
+  if(FRESH_STORE)
+    file(REMOVE_RECURSE "${STORE}")
+  endif()
+  list(APPEND args --store "${STORE}")
+endif()
 if(MODE STREQUAL "json")
   list(APPEND args --json)
 endif()
