@@ -58,8 +58,10 @@ class DavHandler {
   // Checks the Authorization header; the stored user name, or nullopt.
   std::optional<std::string> Authenticate(const std::string& authorization);
 
-  // Checks a PUT before its body is read, so a refused upload is not
-  // transferred first. nullopt when the body should be read.
+  // Checks a request before its body is read, so a refused body is not
+  // transferred or parsed first: a user without a role in the workspace is
+  // refused whatever the method, and a PUT is checked whole. nullopt when
+  // the body should be read.
   std::optional<DavResponse> Precheck(const DavRequest& request);
 
   // Serves one request. Never throws; store failures give 500.

@@ -167,7 +167,11 @@ std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequ
 
 std::optional<DavResponse> DavHandler::Precheck(const DavRequest& request) {
   Store::Txn txn(store_);
-  auto refused = CheckPutTarget(txn, request);
+  std::optional<DavResponse> refused;
+  if (BodyFor(request.method) == BodyKind::kFile)
+    refused = CheckPutTarget(txn, request);
+  else
+    refused = RefuseOutsider(AccessFor(store_, request.path, request.user));
   txn.Commit();
   return refused;
 }

@@ -13,6 +13,8 @@
 #include <chrono>
 #include <filesystem>
 #include <limits>
+#include <optional>
+#include <vector>
 
 #include "docstore/url.h"
 
@@ -33,6 +35,53 @@ std::string Lower(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return out;
+}
+
+// Checks how the request frames its body. A Transfer-Encoding must end
+// with chunked and may name no other coding: a list that does not end with
+// chunked leaves the body's length unknown (400), another coding is one the
+// server does not implement (501), and a Content-Length beside a
+// Transfer-Encoding is refused so no two readers can disagree about where the
+// body ends (400).
+template <class Fields>
+std::optional<DavResponse> CheckFraming(const Fields& fields) {
+  std::vector<std::string> codings;
+  bool has_encoding = false;
+  bool has_length = false;
+  for (const auto& field : fields) {
+    if (field.name() == http::field::content_length) has_length = true;
+    if (field.name() != http::field::transfer_encoding) continue;
+    has_encoding = true;
+    std::string value(field.value());
+    size_t pos = 0;
+    while (pos <= value.size()) {
+      size_t comma = value.find(',', pos);
+      if (comma == std::string::npos) comma = value.size();
+      std::string coding = Lower(value.substr(pos, comma - pos));
+      while (!coding.empty() && (coding.back() == ' ' || coding.back() == '\t')) coding.pop_back();
+      size_t start = coding.find_first_not_of(" \t");
+      if (start != std::string::npos) codings.push_back(coding.substr(start));
+      pos = comma + 1;
+    }
+  }
+  if (!has_encoding) return std::nullopt;
+  if (has_length) return Status(400, "both Transfer-Encoding and Content-Length");
+  if (codings.empty() || codings.back() != "chunked")
+    return Status(400, "Transfer-Encoding must end with chunked");
+  codings.pop_back();
+  for (const auto& coding : codings)
+    if (coding == "chunked") return Status(400, "chunked applied more than once");
+  if (!codings.empty()) return Status(501, "transfer coding not implemented: " + codings.front());
+  return std::nullopt;
+}
+
+// Is this a failure to parse what the peer sent (answered with 400), rather
+// than the connection ending or failing?
+bool IsParseError(const beast::error_code& ec) {
+  return ec.category() == http::make_error_code(http::error::need_more).category() &&
+         ec != http::error::end_of_stream && ec != http::error::partial_message &&
+         ec != http::error::need_more && ec != http::error::body_limit &&
+         ec != http::error::header_limit;
 }
 
 }  // namespace
@@ -204,6 +253,13 @@ void HttpSession::Run() {
 
     std::optional<DavResponse> early;
     auto path = ParseRequestPath(dr.target);
+    if (auto framing = CheckFraming(req)) {
+      // The body's end is unknown: nothing after this header can be read as
+      // a request.
+      busy_ = false;
+      WriteResponse(stream, *framing, false);
+      break;
+    }
     if (!path) {
       early = Status(400, "bad request path");
     } else if (!IsValidUtf8(dr.host) || dr.host.find_first_of("/\\ \"<>") != std::string::npos) {
@@ -219,27 +275,30 @@ void HttpSession::Run() {
           dr.user = *user;
         }
       }
-      if (!early && DavHandler::BodyFor(dr.method) == DavHandler::BodyKind::kFile)
-        early = handler_.Precheck(dr);
+      if (!early && dr.method != "OPTIONS") early = handler_.Precheck(dr);
     }
 
     if (early) {
-      // A refused request's body is read and dropped when it is small, so the
+      // The answer goes out before the body is read, so a refusal never
+      // waits for a body. A small body is then read and dropped, so the
       // connection can stay open; a large one closes the connection.
+      bool drain = false;
       if (!header_parser.is_done()) {
         auto length = header_parser.content_length();
         bool expects_continue = Lower(std::string(req[http::field::expect])) == "100-continue";
-        if (!expects_continue && length && *length <= kMaxSmallBody) {
-          http::request_parser<http::string_body> drain{std::move(header_parser)};
-          drain.body_limit(kMaxSmallBody);
-          http::read(stream, buffer, drain, ec);
-          if (ec) keep_alive = false;
-        } else {
+        if (!expects_continue && length && *length <= kMaxSmallBody)
+          drain = true;
+        else
           keep_alive = false;
-        }
       }
       busy_ = false;
       if (!WriteResponse(stream, *early, keep_alive) || !keep_alive) break;
+      if (drain) {
+        http::request_parser<http::string_body> dropped{std::move(header_parser)};
+        dropped.body_limit(kMaxSmallBody);
+        http::read(stream, buffer, dropped, ec);
+        if (ec) break;
+      }
       continue;
     }
 
@@ -301,10 +360,14 @@ void HttpSession::Run() {
         dr.body = std::move(string_parser.get().body());
       }
     }
+    if (!read_ok && IsParseError(ec)) body_error = 400;
     if (!read_ok || body_error) {
       if (!dr.body_file.empty()) handler_.DiscardUpload(dr.body_file);
       busy_ = false;
-      if (body_error) {
+      if (body_error == 400) {
+        DavResponse r = Status(400, "malformed request body: " + ec.message());
+        WriteResponse(stream, r, false);
+      } else if (body_error) {
         DavResponse r = Status(body_error, body_error == 413 ? "request body too large"
                                                              : "cannot store the request body");
         WriteResponse(stream, r, false);
