@@ -1,6 +1,10 @@
 #include "docstore/auth.h"
 
+#include <crypt.h>
 #include <strings.h>
+
+#include <memory>
+#include <stdexcept>
 
 namespace orvex::docstore {
 
@@ -42,6 +46,32 @@ std::optional<Credentials> ParseBasicAuth(std::string_view header) {
   auto colon = decoded->find(':');
   if (colon == std::string::npos) return std::nullopt;
   return Credentials{decoded->substr(0, colon), decoded->substr(colon + 1)};
+}
+
+std::string HashPassword(const std::string& password) {
+  char salt[CRYPT_GENSALT_OUTPUT_SIZE];
+  // A null random source makes libcrypt draw the salt from the kernel.
+  if (!crypt_gensalt_rn("$6$", kPasswordRounds, nullptr, 0, salt, sizeof salt))
+    throw std::runtime_error("cannot make a password salt");
+  auto data = std::make_unique<crypt_data>();
+  const char* hash = crypt_r(password.c_str(), salt, data.get());
+  if (!hash || hash[0] != '$') throw std::runtime_error("cannot hash a password");
+  return hash;
+}
+
+bool IsPasswordHash(std::string_view text) { return text.rfind("$6$", 0) == 0; }
+
+bool VerifyPassword(const std::string& password, const std::string& hash) {
+  if (!IsPasswordHash(hash)) return false;
+  // crypt_data is large (about 32 KiB): on the heap, not a session's stack.
+  auto data = std::make_unique<crypt_data>();
+  const char* computed = crypt_r(password.c_str(), hash.c_str(), data.get());
+  if (!computed) return false;
+  std::string_view a(computed);
+  unsigned char diff = a.size() == hash.size() ? 0 : 1;
+  for (size_t i = 0; i < a.size() && i < hash.size(); ++i)
+    diff |= static_cast<unsigned char>(a[i] ^ hash[i]);
+  return diff == 0;
 }
 
 }  // namespace orvex::docstore

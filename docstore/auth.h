@@ -1,4 +1,4 @@
-// HTTP Basic credentials.
+// HTTP Basic credentials and the stored form of passwords.
 #ifndef ORVEX_DOCSTORE_AUTH_H_
 #define ORVEX_DOCSTORE_AUTH_H_
 
@@ -20,6 +20,20 @@ std::optional<std::string> DecodeBase64(std::string_view text);
 // Parses an Authorization header value "Basic <base64(user:password)>".
 // The user name ends at the first colon.
 std::optional<Credentials> ParseBasicAuth(std::string_view header);
+
+// The stored form of a password: SHA-512 crypt ("$6$rounds=N$salt$hash")
+// with a fresh random salt per call and kPasswordRounds rounds, so a copy of
+// the store does not give away the passwords and each guess costs time.
+inline constexpr unsigned long kPasswordRounds = 20000;
+std::string HashPassword(const std::string& password);
+
+// Does `password` match the stored form `hash`? Compares every byte, so the
+// time taken does not tell how much of it matched. False for anything that
+// is not a crypt hash (a plain password never matches itself).
+bool VerifyPassword(const std::string& password, const std::string& hash);
+
+// Is `text` in the stored form (a crypt hash), as opposed to plain text?
+bool IsPasswordHash(std::string_view text);
 
 }  // namespace orvex::docstore
 

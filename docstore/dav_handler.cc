@@ -126,10 +126,15 @@ DavHandler::BodyKind DavHandler::BodyFor(const std::string& method) {
 std::optional<std::string> DavHandler::Authenticate(const std::string& authorization) {
   auto credentials = ParseBasicAuth(authorization);
   if (!credentials) return std::nullopt;
-  Store::Txn txn(store_);
-  auto user = store_.CheckPassword(credentials->user, credentials->password);
-  txn.Commit();
-  return user;
+  std::optional<Store::UserRecord> user;
+  {
+    Store::Txn txn(store_);
+    user = store_.FindUser(credentials->user);
+    txn.Commit();
+  }
+  // The slow hash runs outside the transaction: nobody waits for it.
+  if (!user || !VerifyPassword(credentials->password, user->password_hash)) return std::nullopt;
+  return user->name;
 }
 
 DavResponse DavHandler::Handle(DavRequest& request) {

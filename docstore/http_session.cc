@@ -221,6 +221,10 @@ void HttpSession::Run() {
   // Reads fill what the buffer can hold; a roomy buffer moves a large body in
   // 256 KiB reads instead of a few hundred bytes each.
   buffer.reserve(256 * 1024);
+  // The credentials this connection last proved: a kept-alive client pays
+  // for the password hash once, not on every request.
+  std::string verified_authorization;
+  std::string verified_user;
   for (;;) {
     http::request_parser<http::empty_body> header_parser;
     header_parser.header_limit(kMaxHeaderBytes);
@@ -267,7 +271,14 @@ void HttpSession::Run() {
     } else {
       dr.path = *path;
       if (dr.method != "OPTIONS") {
-        auto user = handler_.Authenticate(dr.Header("authorization"));
+        std::string authorization = dr.Header("authorization");
+        std::optional<std::string> user;
+        if (!verified_authorization.empty() && authorization == verified_authorization) {
+          user = verified_user;
+        } else if ((user = handler_.Authenticate(authorization))) {
+          verified_authorization = authorization;
+          verified_user = *user;
+        }
         if (!user) {
           early = Status(401, "authentication required");
           early->headers.emplace_back("WWW-Authenticate", "Basic realm=\"docstore\"");

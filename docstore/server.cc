@@ -52,6 +52,7 @@ class Server::Impl {
     {
       Store::Txn txn(*store_);
       store_->CollectGarbage();
+      store_->HashPlainPasswords();
       hosts_ = store_->Hosts();
       txn.Commit();
     }

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
+#include "docstore/auth.h"
 #include "docstore/sqlite_db.h"
 #include "docstore/url.h"
 
@@ -203,21 +204,22 @@ bool Store::BlobReferenced(const std::string& blob) {
 
 void Store::AddUser(const std::string& name, const std::string& password) {
   Statement& s = Sql("INSERT OR REPLACE INTO users(name, password) VALUES(?1, ?2)");
-  s.Bind(1, name).Bind(2, password).Run();
+  s.Bind(1, name).Bind(2, HashPassword(password)).Run();
 }
 
-std::optional<std::string> Store::CheckPassword(const std::string& name,
-                                                const std::string& password) {
+std::optional<Store::UserRecord> Store::FindUser(const std::string& name) {
   Statement& s = Sql("SELECT name, password FROM users WHERE name = ?1");
   s.Bind(1, name);
   if (!s.Step()) return std::nullopt;
-  std::string stored = s.Text(1);
-  // Compare every byte, so timing does not tell how much of it matched.
-  unsigned char diff = stored.size() == password.size() ? 0 : 1;
-  for (size_t i = 0; i < stored.size() && i < password.size(); ++i)
-    diff |= static_cast<unsigned char>(stored[i] ^ password[i]);
-  if (diff != 0) return std::nullopt;
-  return s.Text(0);
+  return UserRecord{s.Text(0), s.Text(1)};
+}
+
+void Store::HashPlainPasswords() {
+  std::vector<std::pair<std::string, std::string>> plain;
+  Statement& s = Sql("SELECT name, password FROM users");
+  while (s.Step())
+    if (!IsPasswordHash(s.Text(1))) plain.emplace_back(s.Text(0), s.Text(1));
+  for (const auto& [name, password] : plain) AddUser(name, password);
 }
 
 void Store::SetRole(const std::string& workspace, const std::string& user, Role role) {

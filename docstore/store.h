@@ -115,10 +115,17 @@ class Store {
   // Drops unreferenced content files (run once at start).
   void CollectGarbage();
 
-  // Users and roles. Names compare ignoring ASCII case.
+  // Users and roles. Names compare ignoring ASCII case. Passwords are kept
+  // only in their hashed form (auth.h).
   void AddUser(const std::string& name, const std::string& password);
-  // The stored spelling of the user when `password` matches, else nullopt.
-  std::optional<std::string> CheckPassword(const std::string& name, const std::string& password);
+  struct UserRecord {
+    std::string name;           // the stored spelling
+    std::string password_hash;  // HashPassword's form
+  };
+  std::optional<UserRecord> FindUser(const std::string& name);
+  // Replaces passwords kept in plain text (by stores made before passwords
+  // were hashed) with their hashed form.
+  void HashPlainPasswords();
   void SetRole(const std::string& workspace, const std::string& user, Role role);
   Role RoleOf(const std::string& workspace, const std::string& user);
 

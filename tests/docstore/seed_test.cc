@@ -1,7 +1,13 @@
 // Seeds: a malformed seed stops the server from starting with a message that
 // names the problem, and stores nothing; a good one is served as written.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "docstore/auth.h"
 #include "docstore/docstore_client.h"
 #include "docstore/seed.h"
 #include "docstore/store.h"
@@ -111,6 +117,54 @@ TEST(SeedTest, ServerAnswersWithWhatTheSeedSays) {
   ASSERT_EQ(locked.size(), 1u);
   EXPECT_TRUE(locked[0].Flag("DAV:isreadonly"));
   EXPECT_EQ(doc[0].Text("DAV:contentclass"), "urn:example:plain");
+}
+
+// Everything the store keeps on disk, as one string.
+std::string StoreBytes(const std::string& dir) {
+  std::string all;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    all += text.str();
+  }
+  return all;
+}
+
+TEST(SeedTest, SeedPasswordsAreKeptOnlyHashed) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "seed-test-XXXXXX").string();
+  std::string dir = ::mkdtemp(pattern.data());
+  const std::string seed = R"({"users": [{"name": "DOM\\ann", "password": "Plain-Pw-4711"},
+                                         {"name": "bob", "password": "Plain-Pw-4711"}],
+                               "workspaces": [{"name": "W", "roles": {"DOM\\ann": "reader"}}]})";
+  {
+    auto server = StartServer(seed, dir);
+    Client ann(server->port(), "dom\\ANN", "Plain-Pw-4711");
+    EXPECT_EQ(ann.Send("PROPFIND", "/W/", {{"Depth", "0"}}).status, 207);
+    // A kept-alive connection that changes its credentials is checked again.
+    ann.set_credentials("DOM\\ann", "plain-pw-4711");
+    EXPECT_EQ(ann.Send("PROPFIND", "/W/", {{"Depth", "0"}}).status, 401);
+    ann.set_credentials("DOM\\ann", "Plain-Pw-4711");
+    EXPECT_EQ(ann.Send("PROPFIND", "/W/", {{"Depth", "0"}}).status, 207);
+    ann.set_credentials("DOM\\ann", "");
+    EXPECT_EQ(ann.Send("PROPFIND", "/W/", {{"Depth", "0"}}).status, 401);
+  }
+  EXPECT_EQ(StoreBytes(dir).find("Plain-Pw-4711"), std::string::npos);
+  {
+    Store store(dir);
+    Store::Txn txn(store);
+    auto ann = store.FindUser("DOM\\ann");
+    auto bob = store.FindUser("bob");
+    ASSERT_TRUE(ann && bob);
+    EXPECT_TRUE(IsPasswordHash(ann->password_hash)) << ann->password_hash;
+    // Each user has a salt of their own: equal passwords, different hashes.
+    EXPECT_NE(ann->password_hash, bob->password_hash);
+    EXPECT_TRUE(VerifyPassword("Plain-Pw-4711", ann->password_hash));
+    EXPECT_FALSE(VerifyPassword("Plain-Pw-471", ann->password_hash));
+    EXPECT_FALSE(VerifyPassword(ann->password_hash, ann->password_hash));
+  }
+  std::filesystem::remove_all(dir);
 }
 
 TEST(SeedTest, StartReportsAnAddressInUse) {
