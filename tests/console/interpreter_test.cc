@@ -204,6 +204,46 @@ TEST(InterpreterTest, OperatorsFollowScriptHostRules) {
   EXPECT_EQ(overflow.err.str(), "line 1: error 6: Overflow\n");
 }
 
+TEST(InterpreterTest, JsonLinesNeverShowAPassword) {
+  Session s(/*json=*/true);
+  for (const char* name : {"ConnectOpen", "ConnectOpenEx"}) {
+    s.object->Add(name, [](InvokeKind, std::span<Variant> args) {
+      if (args.size() != 4) throw AutomationError(kErrWrongArgumentCount);
+      return Variant(args[3].ToString() == "secret");
+    });
+  }
+  // The member still gets the password, by value or in a variable, and the
+  // variable keeps it; only the report hides it, whatever the spelling of
+  // the member name and also when the call fails.
+  ASSERT_EQ(
+      s.Run(std::string(kCreate) + "pw = \"secret\"\n"
+                                   "ok = o.connectopen(\"docs\", \"jones\", \"CORP\", pw)\n"
+                                   "Print ok, pw\n"
+                                   "o.ConnectOpenEx \"docs\", \"jones\", \"CORP\", \"secret\"\n"
+                                   "On Error Resume Next\n"
+                                   "o.ConnectOpen \"docs\", \"jones\", \"CORP\"\n"
+                                   "o.Echo \"secret\"\n"),
+      kExitOk)
+      << s.err.str();
+  EXPECT_EQ(s.out.str().find("\"secret\"]"), s.out.str().rfind("\"secret\"]")) << s.out.str();
+  EXPECT_NE(s.out.str().find("\"member\":\"connectopen\",\"args\":[\"docs\",\"jones\",\"CORP\","
+                             "\"***\"],\"result\":true"),
+            std::string::npos)
+      << s.out.str();
+  EXPECT_NE(s.out.str().find("{\"line\":4,\"print\":\"True secret\"}"), std::string::npos);
+  EXPECT_NE(s.out.str().find("\"member\":\"ConnectOpenEx\",\"args\":[\"docs\",\"jones\","
+                             "\"CORP\",\"***\"]"),
+            std::string::npos)
+      << s.out.str();
+  // Fewer arguments than a password's position: nothing to hide, nothing
+  // made up.
+  EXPECT_NE(s.out.str().find("\"args\":[\"docs\",\"jones\",\"CORP\"],\"result\":null"),
+            std::string::npos)
+      << s.out.str();
+  // Other members show their arguments as they are.
+  EXPECT_NE(s.out.str().find("\"member\":\"Echo\",\"args\":[\"secret\"]"), std::string::npos);
+}
+
 TEST(InterpreterTest, LoopsAndBranchesRunTheirBlocks) {
   Session s(/*json=*/true);
   ASSERT_EQ(s.Run(std::string(kCreate) +

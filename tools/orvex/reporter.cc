@@ -1,8 +1,21 @@
 #include "reporter.h"
 
+#include "platform/text.h"
 #include "values.h"
 
 namespace orvex::console {
+namespace {
+
+// The position of the password among a member's arguments, or -1: the
+// connection members take (HostName, UserName, Domain, Password).
+int PasswordArgument(std::string_view member) {
+  if (platform::CompareNoCase(member, "ConnectOpen") == 0 ||
+      platform::CompareNoCase(member, "ConnectOpenEx") == 0)
+    return 3;
+  return -1;
+}
+
+}  // namespace
 
 void Reporter::Print(int line, const std::string& text) {
   if (json_) {
@@ -22,7 +35,11 @@ void Reporter::MemberCall(int line, std::string_view member, std::span<const Var
   record["line"] = line;
   record["member"] = std::string(member);
   nlohmann::ordered_json values = nlohmann::ordered_json::array();
-  for (const Variant& arg : args) values.push_back(ToJson(arg));
+  // A password never reaches the output, whatever its value.
+  int password = PasswordArgument(member);
+  for (size_t i = 0; i < args.size(); ++i)
+    values.push_back(static_cast<int>(i) == password ? nlohmann::ordered_json("***")
+                                                     : ToJson(args[i]));
   record["args"] = std::move(values);
   record["result"] = error ? nullptr : ToJson(result);
   if (error) {

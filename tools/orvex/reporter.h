@@ -30,7 +30,8 @@ class Reporter {
 
   // A finished member call: the arguments as they are after the call (by
   // reference outputs included), and either its result or its error.
-  // Written in JSON mode only:
+  // The password argument of ConnectOpen and ConnectOpenEx is written as
+  // "***". Written in JSON mode only:
   //   {"line":N,"member":"...","args":[...],"result":...,"error":null}
   //   {"line":N,"member":"...","args":[...],"result":null,
   //    "error":{"number":E,"description":"..."}}
