@@ -54,6 +54,14 @@ struct FolderRow {
   std::string url;
 };
 
+// A row of the category list.
+struct CategoryRow {
+  std::string name;
+  std::string description;
+  bool read_only = false;
+  bool has_children = false;
+};
+
 class ServerClass1 {
  public:
   explicit ServerClass1(std::shared_ptr<server::Backend> backend);
@@ -125,9 +133,31 @@ class ServerClass1 {
   // Renames a top-level folder; equal names succeed without a change.
   bool ChangeFolderName(const std::string& OldFolder, const std::string& NewFolder);
 
+  // Category folders. Categories are named by their path below the
+  // workspace's categories folder ("Europe/France"); "" is that folder.
+
+  // Lists the category folders directly under `Folder`; the count, or -1 with
+  // the mapped server error. The workspace folder object stays open on the
+  // listed folder. A failure leaves the rows read before it (none when the
+  // folder could not be opened) readable.
+  int16_t GetCategoryInfo(const std::string& Folder);
+  // Name, description, read-only and has-children flags of row `Index`.
+  bool GetCategory(int16_t Index, std::string& Category, std::string& Description, bool& ReadOnly,
+                   bool& HasChild);
+  // Creates `Category` inside its existing parent (one level per call);
+  // ErrorCode 4 for a bad path.
+  bool CreateCategory(const std::string& Category);
+  // Deletes `Category` with everything below it; ErrorCode 4 for a bad path.
+  bool DeleteCategory(const std::string& Category);
+  // Renames a top-level category; ErrorCode 5 for an empty name or one with
+  // "/" or another forbidden character. Equal names open the category and
+  // move nothing.
+  bool ChangeCategoryName(const std::string& OldCategory, const std::string& NewCategory);
+
   const std::string& current_workspace() const { return CurrentWorkspace; }
   const RowList<WorkspaceRow>& workspace_list() const { return workspaces_; }
   const RowList<FolderRow>& folder_list() const { return folders_; }
+  const RowList<CategoryRow>& category_list() const { return categories_; }
   server::Backend& backend() const { return *backend_; }
 
  private:
@@ -157,6 +187,7 @@ class ServerClass1 {
   std::vector<TreeEntry> TreeEntries;
   RowList<WorkspaceRow> workspaces_{5, 5};
   RowList<FolderRow> folders_{10, 10};
+  RowList<CategoryRow> categories_{5, 5};
 };
 
 }  // namespace orvex::engine

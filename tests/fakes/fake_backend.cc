@@ -67,7 +67,8 @@ class FakeItem : public server::Item {
   }
 
   void Delete(const std::string& url) override {
-    backend_.Record("Delete " + (url.empty() ? url_ : url));
+    // A delete without an argument is logged with the bound URL and marked.
+    backend_.Record("Delete " + (url.empty() ? url_ + " (bound)" : url));
     backend_.items.erase(url_);
     auto& rows = backend_.listings[ParentOf(url_)];
     std::erase_if(rows,
