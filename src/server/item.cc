@@ -1,5 +1,6 @@
 #include "server/item.h"
 
+#include "server/error.h"
 #include "server/names.h"
 
 namespace orvex::server {
@@ -27,6 +28,24 @@ std::string Item::ContentClass() const {
 
 void Item::SetContentClass(const std::string& content_class) {
   fields_.SetValue(kPropContentClass, content_class);
+}
+
+void Item::ThrowNotSupported(const char* call) const {
+  throw Error(kErrNotSupported, std::string(call) + " is not offered by a " + ItemKindName(kind()));
+}
+
+Recordset Item::ListItems() { ThrowNotSupported("ListItems"); }
+
+std::vector<std::string> Item::DocumentProfiles() { ThrowNotSupported("DocumentProfiles"); }
+
+std::string Item::DefaultDocumentProfile() { ThrowNotSupported("DefaultDocumentProfile"); }
+
+std::unique_ptr<SchemaDefinition> Item::ContentClassDefinition(const std::string&) {
+  ThrowNotSupported("ContentClassDefinition");
+}
+
+std::unique_ptr<SchemaDefinition> Item::DictionaryObject(const std::string&) {
+  ThrowNotSupported("DictionaryObject");
 }
 
 }  // namespace orvex::server

@@ -9,9 +9,12 @@
 #define ORVEX_SERVER_ITEM_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "server/fields.h"
+#include "server/schema.h"
 
 namespace orvex::server {
 
@@ -76,7 +79,32 @@ class Item {
   // Workspace or category folder: one row per direct child, every property.
   virtual Recordset ListSubfolders() = 0;
 
+  // The calls below throw server::Error(kErrNotSupported) unless a backend
+  // offers them for the item's kind.
+
+  // Document folder (also when bound to the workspace itself): one row per
+  // document directly in it, in the server's order, each with every property
+  // of the document. Subfolders are not listed.
+  virtual Recordset ListItems();
+
+  // Document profiles, as lists of profile ids. A document folder answers the
+  // profiles it offers; a workspace folder answers the workspace's own list of
+  // profiles, whichever of the workspace's folders it is bound to. Empty when
+  // there are none; server::Error(kErrGenericFailure) when the server's value
+  // is not a list.
+  virtual std::vector<std::string> DocumentProfiles();
+  // Document folder: the id of its default profile; "" when it has none.
+  virtual std::string DefaultDocumentProfile();
+
+  // Workspace folder: look-ups in the schema of the workspace the object is
+  // bound in (bound to the workspace, one of its folders, or its schema
+  // location). Throw the server's error, kErrObjectNotFound for an unknown id.
+  virtual std::unique_ptr<SchemaDefinition> ContentClassDefinition(const std::string& id);
+  virtual std::unique_ptr<SchemaDefinition> DictionaryObject(const std::string& id);
+
  protected:
+  [[noreturn]] void ThrowNotSupported(const char* call) const;
+
   Fields fields_;
 
  private:

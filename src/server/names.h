@@ -34,6 +34,19 @@ inline constexpr char kPropSchemaCollectionRef[] =
 inline constexpr char kPropDefaultContentClass[] =
     "urn:schemas-microsoft-com:exch-data:defaultContentClass";
 
+// Document profiles offered by a folder, and the workspace's own list.
+inline constexpr char kPropDocumentProfiles[] =
+    "urn:schemas-microsoft-com:publishing:DocumentProfiles";
+inline constexpr char kPropDefaultDocumentProfile[] =
+    "urn:schemas-microsoft-com:publishing:DefaultDocumentProfile";
+
+// Publishing state of a document.
+inline constexpr char kPropIsCheckedOut[] = "urn:schemas-microsoft-com:publishing:IsCheckedOut";
+inline constexpr char kPropCheckedOutBy[] = "urn:schemas-microsoft-com:publishing:checkedoutby";
+inline constexpr char kPropDocumentState[] = "urn:schemas-microsoft-com:publishing:documentstate";
+inline constexpr char kPropIsHiddenInPortal[] =
+    "urn:schemas-microsoft-com:publishing:IsHiddenInPortal";
+
 // Office document properties.
 inline constexpr char kPropDescription[] = "urn:schemas-microsoft-com:office:office#Description";
 inline constexpr char kPropAuthor[] = "urn:schemas-microsoft-com:office:office#Author";

@@ -2,6 +2,8 @@
 
 #include "server/error.h"
 #include "server/item.h"
+#include "server/names.h"
+#include "server/schema.h"
 
 namespace orvex::testing {
 namespace {
@@ -36,6 +38,25 @@ std::string ParentOf(const std::string& url) {
   size_t slash = url.rfind('/');
   return slash == std::string::npos ? std::string() : url.substr(0, slash);
 }
+
+class FakeSchemaDefinition : public server::SchemaDefinition {
+ public:
+  FakeSchemaDefinition(FakeBackend& backend, server::SchemaKind kind, std::string id,
+                       server::Fields fields, std::string location)
+      : SchemaDefinition(kind, std::move(id), std::move(fields)),
+        backend_(backend),
+        location_(std::move(location)) {}
+
+  std::unique_ptr<server::SchemaDefinition> PropertyDefinition(const std::string& id) override {
+    if (kind() != server::SchemaKind::kContentClass) throw server::Error(server::kErrNotSupported);
+    return backend_.LookUpSchema("PropertyDefinition", server::SchemaKind::kProperty, location_,
+                                 id);
+  }
+
+ private:
+  FakeBackend& backend_;
+  std::string location_;
+};
 
 class FakeItem : public server::Item {
  public:
@@ -85,8 +106,58 @@ class FakeItem : public server::Item {
 
   server::Recordset ListWorkspaces() override { return List("ListWorkspaces"); }
   server::Recordset ListSubfolders() override { return List("ListSubfolders"); }
+  server::Recordset ListItems() override {
+    backend_.Record("ListItems " + url_);
+    std::vector<server::Fields> rows;
+    auto it = backend_.listings.find(url_);
+    if (it != backend_.listings.end())
+      for (const server::Fields& f : it->second)
+        if (!server::FlagOf(f.Value(server::kColIsCollection))) rows.push_back(f);
+    return server::Recordset(std::move(rows));
+  }
+
+  std::vector<std::string> DocumentProfiles() override {
+    backend_.Record("DocumentProfiles " + url_);
+    if (kind() != server::ItemKind::kWorkspaceFolder)
+      return server::StringList(fields_.Value(server::kPropDocumentProfiles),
+                                server::kPropDocumentProfiles);
+    const server::Fields::Map& workspace = Workspace();
+    auto it = workspace.find(server::kPropDocumentProfiles);
+    return server::StringList(it == workspace.end() ? Variant(Null{}) : it->second,
+                              server::kPropDocumentProfiles);
+  }
+
+  std::string DefaultDocumentProfile() override {
+    backend_.Record("DefaultDocumentProfile " + url_);
+    return fields_.Value(server::kPropDefaultDocumentProfile).ToString();
+  }
+
+  std::unique_ptr<server::SchemaDefinition> ContentClassDefinition(const std::string& id) override {
+    return backend_.LookUpSchema("ContentClassDefinition", server::SchemaKind::kContentClass,
+                                 SchemaLocation(), id);
+  }
+
+  std::unique_ptr<server::SchemaDefinition> DictionaryObject(const std::string& id) override {
+    return backend_.LookUpSchema("DictionaryObject", server::SchemaKind::kDictionary,
+                                 SchemaLocation(), id);
+  }
 
  private:
+  // The properties of the workspace the item is bound in: the nearest item
+  // at or above its URL that names a schema location.
+  const server::Fields::Map& Workspace() const {
+    for (std::string url = url_; !url.empty(); url = ParentOf(url)) {
+      auto it = backend_.items.find(url);
+      if (it != backend_.items.end() && it->second.count(server::kPropSchemaCollectionRef))
+        return it->second;
+    }
+    throw server::Error(server::kErrObjectNotFound);
+  }
+
+  std::string SchemaLocation() const {
+    return Workspace().at(server::kPropSchemaCollectionRef).ToString();
+  }
+
   server::Recordset List(const std::string& what) {
     backend_.Record(what + " " + url_);
     auto it = backend_.listings.find(url_);
@@ -99,6 +170,23 @@ class FakeItem : public server::Item {
 };
 
 }  // namespace
+
+std::unique_ptr<server::SchemaDefinition> FakeBackend::LookUpSchema(const std::string& call,
+                                                                    server::SchemaKind kind,
+                                                                    const std::string& location,
+                                                                    const std::string& id) {
+  const std::string url = location + "/" + id;
+  Record(call + " " + url);
+  auto it = items.find(url);
+  if (it == items.end()) throw server::Error(server::kErrObjectNotFound);
+  return std::make_unique<FakeSchemaDefinition>(*this, kind, id, server::Fields(it->second),
+                                                location);
+}
+
+void FakeBackend::AddSchemaObject(const std::string& location, const std::string& id,
+                                  server::Fields::Map props) {
+  items[location + "/" + id] = std::move(props);
+}
 
 std::vector<std::string> FakeBackend::CallsStartingWith(const std::string& prefix) const {
   std::vector<std::string> out;

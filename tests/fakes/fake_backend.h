@@ -14,6 +14,7 @@
 #include "server/backend.h"
 #include "server/connection.h"
 #include "server/fields.h"
+#include "server/schema.h"
 
 namespace orvex::testing {
 
@@ -46,6 +47,17 @@ class FakeBackend : public server::Backend {
                       int32_t options) override;
   void CloseConnection(const server::Connection& connection) override;
   std::unique_ptr<server::Item> CreateItem(server::ItemKind kind) override;
+
+  // A schema object (profile, property definition, dictionary) found by `id`
+  // in the schema location `location` (a workspace's schema-collection-ref).
+  // Look-ups log "ContentClassDefinition <location>/<id>",
+  // "PropertyDefinition ..." and "DictionaryObject ...".
+  void AddSchemaObject(const std::string& location, const std::string& id,
+                       server::Fields::Map props);
+  std::unique_ptr<server::SchemaDefinition> LookUpSchema(const std::string& call,
+                                                         server::SchemaKind kind,
+                                                         const std::string& location,
+                                                         const std::string& id);
 
   // Records `line` and throws when a failure is scripted for it.
   void Record(const std::string& line);

@@ -13,6 +13,7 @@
 #include "server/connection.h"
 #include "server/error.h"
 #include "server/names.h"
+#include "server/schema.h"
 
 namespace orvex::server {
 namespace {
@@ -181,6 +182,37 @@ TEST_F(DocstoreTest, WritesPropertiesAndReadsThemBackTyped) {
   EXPECT_EQ(f.Value(kPropDescription), Variant("Nordic markets"));
   EXPECT_EQ(f.Value(kPropKeywords), Variant(VariantArray{"north", "cold"}));
   EXPECT_EQ(f.Value(kPropIsReadOnly), Variant(false));
+}
+
+TEST_F(DocstoreTest, ListsDocumentsAndReadsProfilesAndTheSchema) {
+  auto c = Open("http://docs/Sales");
+  auto reports = OpenItem(ItemKind::kDocumentFolder, "http://docs/Sales//Reports/");
+  std::vector<std::string> names;
+  for (Recordset rows = reports->ListItems(); !rows.Eof(); rows.MoveNext())
+    names.push_back(rows.Current().Value(kColParseName).ToString());
+  EXPECT_EQ(names, (std::vector<std::string>{"forecast.txt", "q1.txt", "pricing.txt"}));
+  EXPECT_EQ(reports->DocumentProfiles(),
+            (std::vector<std::string>{"urn:content-classes:document", "urn:content-classes:memo"}));
+  EXPECT_EQ(reports->DefaultDocumentProfile(), "urn:content-classes:document");
+
+  auto workspace = OpenItem(ItemKind::kWorkspaceFolder, "http://docs/Sales/Reports/2001");
+  EXPECT_EQ(workspace->DocumentProfiles(),
+            (std::vector<std::string>{"urn:content-classes:document", "urn:content-classes:memo"}));
+  auto memo = workspace->ContentClassDefinition("urn:content-classes:memo");
+  EXPECT_EQ(memo->Title(), "Memo");
+  EXPECT_EQ(StringList(memo->GetFields().Value(kPropPropertyOrder), "order").size(), 7u);
+  auto topics = memo->PropertyDefinition("urn:schemas-microsoft-com:office:office#Topics");
+  EXPECT_EQ(topics->Title(), "Topics");
+  EXPECT_TRUE(topics->IsMultivalued());
+  EXPECT_FALSE(topics->IsRequired());
+  EXPECT_TRUE(FlagOf(topics->GetFields().Value(kPropIsRetrieved)));
+  EXPECT_EQ(topics->GetFields().Value(kFieldPropertyReadOnly), Variant(false));
+  auto dictionary =
+      workspace->DictionaryObject(topics->GetFields().Value(kPropDictionary).ToString());
+  EXPECT_EQ(dictionary->Values(), (std::vector<std::string>{"Pricing", "Contracts", "Forecast"}));
+  EXPECT_FALSE(dictionary->IsRestricted());
+  EXPECT_EQ(ErrorOf([&] { workspace->ContentClassDefinition("urn:content-classes:none"); }),
+            kErrObjectNotFound);
 }
 
 }  // namespace

@@ -20,12 +20,67 @@ bool IsFolderKind(ItemKind kind) {
 
 bool Succeeded(int status) { return status == 0 || (status >= 200 && status < 300); }
 
-// The decoded path a target names, without trailing slashes, for comparing
-// with the hrefs of a listing.
-std::string ComparablePath(const Target& target) {
-  std::string path = target.encode_path ? target.url.path : PercentDecode(target.url.path);
-  return std::string(TrimTrailingSlashes(path));
+// A decoded path in the one spelling a listing compares by: runs of '/'
+// read as one and trailing slashes are dropped, so "/Sales//Reports/" and
+// "/Sales/Reports" name the same folder, as they do on the server.
+std::string CanonicalPath(std::string_view decoded) {
+  std::string out;
+  out.reserve(decoded.size());
+  for (char c : decoded)
+    if (c != '/' || out.empty() || out.back() != '/') out += c;
+  return std::string(TrimTrailingSlashes(out));
 }
+
+// The path a target names, for comparing with the hrefs of a listing. With
+// URL encoding on, the engine's path is sent encoded, so it is already what
+// the server decodes; otherwise it went out as given and is decoded here.
+std::string ComparablePath(const Target& target) {
+  return CanonicalPath(target.encode_path ? target.url.path : PercentDecode(target.url.path));
+}
+
+// The first 2xx response of a Depth 0 answer; throws the mapped error of the
+// first response when none succeeded.
+const ResourceResponse& SelfResponse(const std::vector<ResourceResponse>& responses,
+                                     const std::string& url) {
+  for (const ResourceResponse& r : responses)
+    if (Succeeded(r.status)) return r;
+  int status = responses.empty() ? 0 : responses.front().status;
+  throw Error(ErrorForStatus(status, "PROPFIND"), "PROPFIND reported nothing for " + url);
+}
+
+// Reads the schema object `id` in the schema folder `folder`: PROPFIND
+// Depth 0 on the folder's URL with the id appended as one segment.
+Fields::Map ReadSchemaObject(Session& session, const Target& folder, const std::string& id) {
+  // An id is one path segment; one that cannot be names nothing.
+  if (id.empty() || id.find('/') != std::string::npos)
+    throw Error(kErrObjectNotFound, "not a schema id: " + id);
+  Target target = folder;
+  std::string base(TrimTrailingSlashes(target.url.path));
+  target.url.path = base + "/" + (target.encode_path ? id : PercentEncodePath(id));
+  std::vector<ResourceResponse> responses = session.Propfind(target, 0);
+  return ResourceRow(SelfResponse(responses, id), target.url);
+}
+
+class WebDavSchemaDefinition : public SchemaDefinition {
+ public:
+  WebDavSchemaDefinition(SchemaKind kind, std::string id, Fields fields,
+                         std::shared_ptr<Session> session, Target folder)
+      : SchemaDefinition(kind, std::move(id), std::move(fields)),
+        session_(std::move(session)),
+        folder_(std::move(folder)) {}
+
+  std::unique_ptr<SchemaDefinition> PropertyDefinition(const std::string& id) override {
+    if (kind() != SchemaKind::kContentClass)
+      throw Error(kErrNotSupported, "only a content class definition lists properties");
+    return std::make_unique<WebDavSchemaDefinition>(
+        SchemaKind::kProperty, id, Fields(ReadSchemaObject(*session_, folder_, id)), session_,
+        folder_);
+  }
+
+ private:
+  std::shared_ptr<Session> session_;
+  Target folder_;
+};
 
 }  // namespace
 
@@ -43,27 +98,18 @@ const Target& WebDavItem::Bound() const {
 
 void WebDavItem::Bind(Target target) {
   bound_ = std::move(target);
+  workspace_.reset();
   fields_.set_writer([this](const Fields::Changes& changes) { WriteFields(changes); });
 }
 
 void WebDavItem::Open(const BindArgs& args) {
   // Whatever the item was bound to before, a failed open leaves it closed.
   bound_.reset();
+  workspace_.reset();
   fields_.set_writer(nullptr);
   Target target = session_->Resolve(args);
   std::vector<ResourceResponse> responses = session_->Propfind(target, 0);
-  const ResourceResponse* self = nullptr;
-  for (const ResourceResponse& r : responses) {
-    if (Succeeded(r.status)) {
-      self = &r;
-      break;
-    }
-  }
-  if (self == nullptr) {
-    int status = responses.empty() ? 0 : responses.front().status;
-    throw Error(ErrorForStatus(status, "PROPFIND"), "PROPFIND reported nothing for " + args.url);
-  }
-  fields_ = Fields(ResourceRow(*self, target.url));
+  fields_ = Fields(ResourceRow(SelfResponse(responses, args.url), target.url));
   Bind(std::move(target));
 }
 
@@ -131,16 +177,21 @@ void WebDavItem::MoveTo(const std::string& url) {
 
 Recordset WebDavItem::ListWorkspaces() {
   if (kind() != ItemKind::kWorkspaceRoot) NotSupported("ListWorkspaces");
-  return ListChildren();
+  return ListChildren(false);
 }
 
 Recordset WebDavItem::ListSubfolders() {
   if (kind() != ItemKind::kWorkspaceFolder && kind() != ItemKind::kCategoryFolder)
     NotSupported("ListSubfolders");
-  return ListChildren();
+  return ListChildren(false);
 }
 
-Recordset WebDavItem::ListChildren() {
+Recordset WebDavItem::ListItems() {
+  if (kind() != ItemKind::kDocumentFolder) NotSupported("ListItems");
+  return ListChildren(true);
+}
+
+Recordset WebDavItem::ListChildren(bool documents_only) {
   const Target& target = Bound();
   std::vector<ResourceResponse> responses = session_->Propfind(target, 1);
   std::string self = ComparablePath(target);
@@ -148,10 +199,72 @@ Recordset WebDavItem::ListChildren() {
   rows.reserve(responses.size());
   for (const ResourceResponse& r : responses) {
     if (!Succeeded(r.status)) continue;
-    if (TrimTrailingSlashes(PercentDecode(HrefPath(r.href))) == self) continue;
-    rows.emplace_back(ResourceRow(r, target.url));
+    if (CanonicalPath(PercentDecode(HrefPath(r.href))) == self) continue;
+    Fields::Map row = ResourceRow(r, target.url);
+    if (documents_only && FlagValue(row[kColIsCollection])) continue;
+    rows.emplace_back(std::move(row));
   }
   return Recordset(std::move(rows));
+}
+
+const WebDavItem::Workspace& WebDavItem::WorkspaceOf() {
+  const Target& target = Bound();
+  if (workspace_) return *workspace_;
+  if (fields_.Contains(kPropSchemaCollectionRef)) {
+    workspace_ = Workspace{fields_.Value(kPropDocumentProfiles),
+                           fields_.Value(kPropSchemaCollectionRef).ToString()};
+    return *workspace_;
+  }
+  // Bound below the workspace: ask the workspace itself.
+  std::string path = CanonicalPath(target.url.path);
+  size_t end = path.find('/', 1);
+  Target workspace = target;
+  workspace.url.path = path.substr(0, end);
+  if (workspace.url.path.empty())
+    throw Error(kErrObjectNotFound, "no workspace above " + WireUrl(target.url, false));
+  std::vector<ResourceResponse> responses = session_->Propfind(workspace, 0);
+  Fields f(ResourceRow(SelfResponse(responses, workspace.url.path), workspace.url));
+  const Variant& location = f.Value(kPropSchemaCollectionRef);
+  workspace_ = Workspace{f.Value(kPropDocumentProfiles),
+                         location.IsNull() ? std::string() : location.ToString()};
+  return *workspace_;
+}
+
+std::vector<std::string> WebDavItem::DocumentProfiles() {
+  if (kind() == ItemKind::kDocumentFolder) {
+    Bound();
+    return StringList(fields_.Value(kPropDocumentProfiles), kPropDocumentProfiles);
+  }
+  if (kind() != ItemKind::kWorkspaceFolder) NotSupported("DocumentProfiles");
+  return StringList(WorkspaceOf().profiles, kPropDocumentProfiles);
+}
+
+std::string WebDavItem::DefaultDocumentProfile() {
+  if (kind() != ItemKind::kDocumentFolder) NotSupported("DefaultDocumentProfile");
+  Bound();
+  const Variant& v = fields_.Value(kPropDefaultDocumentProfile);
+  if (v.IsArray()) throw Error(kErrGenericFailure, "the default profile is a list");
+  return v.IsNull() ? std::string() : v.ToString();
+}
+
+std::unique_ptr<SchemaDefinition> WebDavItem::ContentClassDefinition(const std::string& id) {
+  return LookUp(SchemaKind::kContentClass, id);
+}
+
+std::unique_ptr<SchemaDefinition> WebDavItem::DictionaryObject(const std::string& id) {
+  return LookUp(SchemaKind::kDictionary, id);
+}
+
+std::unique_ptr<SchemaDefinition> WebDavItem::LookUp(SchemaKind kind, const std::string& id) {
+  if (this->kind() != ItemKind::kWorkspaceFolder) NotSupported("schema look-ups");
+  const Workspace& workspace = WorkspaceOf();
+  std::optional<Url> location = ParseUrl(workspace.schema_location);
+  if (!location) throw Error(kErrObjectNotFound, "the workspace names no schema location");
+  Target folder = Bound();
+  folder.url = *location;
+  Fields fields(ReadSchemaObject(*session_, folder, id));
+  return std::make_unique<WebDavSchemaDefinition>(kind, id, std::move(fields), session_,
+                                                  std::move(folder));
 }
 
 void WebDavItem::WriteFields(const Fields::Changes& changes) {

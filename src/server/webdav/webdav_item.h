@@ -8,8 +8,16 @@
 //   category folder    x    x      x      x                    x
 //   document           x           x      x
 //
-// Any other call throws server::Error(kErrNotSupported). Saving a document is
-// not offered yet.
+// A document folder also lists its documents (ListItems) and answers its
+// offered and default profiles; a workspace folder answers the workspace's
+// list of profiles and looks up schema objects. Any other call throws
+// server::Error(kErrNotSupported). Saving a document is not offered yet.
+//
+// The workspace an item is in is the first segment of its path (protocol:
+// "/<workspace>/..."). A workspace folder bound to the workspace itself reads
+// the workspace's profile list and schema location from its own properties;
+// bound anywhere else in the workspace it asks the workspace for them once,
+// the first time they are needed after the open.
 #ifndef ORVEX_SERVER_WEBDAV_WEBDAV_ITEM_H_
 #define ORVEX_SERVER_WEBDAV_WEBDAV_ITEM_H_
 
@@ -39,17 +47,32 @@ class WebDavItem : public Item {
   void MoveTo(const std::string& url) override;
   Recordset ListWorkspaces() override;
   Recordset ListSubfolders() override;
+  Recordset ListItems() override;
+  std::vector<std::string> DocumentProfiles() override;
+  std::string DefaultDocumentProfile() override;
+  std::unique_ptr<SchemaDefinition> ContentClassDefinition(const std::string& id) override;
+  std::unique_ptr<SchemaDefinition> DictionaryObject(const std::string& id) override;
 
  private:
+  // What a workspace folder needs of its workspace.
+  struct Workspace {
+    Variant profiles;
+    std::string schema_location;
+  };
   const Target& Bound() const;
   void Bind(Target target);
   void WriteFields(const Fields::Changes& changes);
   void Proppatch(const Target& target, const Fields::Changes& changes);
-  Recordset ListChildren();
+  // The listing of the bound folder without its own response; `documents`
+  // keeps only non-collections, otherwise every child is kept.
+  Recordset ListChildren(bool documents_only);
+  const Workspace& WorkspaceOf();
+  std::unique_ptr<SchemaDefinition> LookUp(SchemaKind kind, const std::string& id);
   [[noreturn]] void NotSupported(const char* call) const;
 
   std::shared_ptr<Session> session_;
   std::optional<Target> bound_;
+  std::optional<Workspace> workspace_;  // read once per binding
 };
 
 }  // namespace orvex::server::webdav
