@@ -49,6 +49,29 @@ If cx.ChangeFolderName("Minutes", "Team Minutes") Then Print "Renamed Minutes to
 If Not cx.ChangeFolderName("Team Minutes", "Reports") Then Print "Renaming onto Reports refused: error", cx.GetLastError
 If cx.DeleteFolder("Team Minutes") Then Print "Deleted Team Minutes; folders now:", cx.GetDocFolderInfo("")
 
-' 6. Done.
+' 6. The category tree of Sales, two levels deep. Every listing replaces the
+'    list GetCategory reads, so the top level is listed again for each entry.
+n = cx.GetCategoryInfo("")
+Print "Categories in Sales:"
+For i = 0 To n - 1
+  ok = cx.GetCategoryInfo("")
+  If cx.GetCategory(i, category, description, readonly, haschild) Then
+    Print "  " & category & " - " & description
+    If haschild Then
+      m = cx.GetCategoryInfo(category)
+      For j = 0 To m - 1
+        If cx.GetCategory(j, child, description, readonly, haschild) Then Print "    " & category & "/" & child
+      Next
+    End If
+  End If
+Next
+
+' 7. A category for Germany below Europe, removed again. Levels are made one
+'    at a time: a category below a missing one is refused.
+If cx.CreateCategory("Europe/Germany") Then Print "Created Europe/Germany; below Europe now:", cx.GetCategoryInfo("Europe")
+If Not cx.CreateCategory("Africa/Kenya") Then Print "Africa/Kenya refused: error", cx.GetLastError
+If cx.DeleteCategory("Europe/Germany") Then Print "Deleted Europe/Germany; below Europe now:", cx.GetCategoryInfo("Europe")
+
+' 8. Done.
 cx.ConnectClose
 Print "Closed."
