@@ -3,6 +3,7 @@
 #include "docstore/dav_common.h"
 #include "docstore/names.h"
 #include "docstore/url.h"
+#include "docstore/xml_text.h"
 
 namespace orvex::docstore {
 namespace {
@@ -55,7 +56,7 @@ std::optional<std::string> CheckinComment(const DavRequest& request, DavResponse
     return std::string();
   }
   auto decoded = PercentDecode(request.Header("comment"));
-  if (!decoded || !IsValidUtf8(*decoded)) {
+  if (!decoded || !IsXmlText(*decoded)) {
     error = Status(400, "bad Comment header");
     return std::nullopt;
   }

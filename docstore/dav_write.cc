@@ -4,6 +4,7 @@
 #include "docstore/dav_common.h"
 #include "docstore/names.h"
 #include "docstore/url.h"
+#include "docstore/xml_text.h"
 #include "docstore/xml_writer.h"
 
 namespace orvex::docstore {
@@ -47,7 +48,10 @@ PropValue ReadValue(const XmlElement& e) {
 }
 
 // Reads <D:set>/<D:remove> blocks (in document order) under `parent`.
-std::vector<PropChange> ReadChanges(const XmlElement& parent) {
+// nullopt when a property lies in a namespace that cannot be declared (the
+// xml prefix's or that of namespace declarations): such a property could
+// never be written back.
+std::optional<std::vector<PropChange>> ReadChanges(const XmlElement& parent) {
   std::vector<PropChange> changes;
   for (const auto& block : parent.children) {
     bool remove = block.Is(kDav, "remove");
@@ -55,6 +59,7 @@ std::vector<PropChange> ReadChanges(const XmlElement& parent) {
     for (const auto& prop : block.children) {
       if (!prop.Is(kDav, "prop")) continue;
       for (const auto& p : prop.children) {
+        if (IsReservedNamespace(p.ns)) return std::nullopt;
         PropChange c;
         c.name = {p.ns, p.name};
         c.remove = remove;
@@ -140,6 +145,8 @@ static void ApplyChange(Store& store, Resource& r, const PropChange& c) {
 std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequest& request) {
   Access access = AccessFor(store_, request.path, request.user);
   if (auto refused = RefuseOutsider(access)) return refused;
+  // The content type is kept and answered in listings.
+  if (!IsXmlText(request.Header("content-type"))) return Status(400, "bad Content-Type");
   Target target = Resolve(store_, request.path);
   if (target.version) return Status(405, "versions cannot be changed");
   if (target.res) {
@@ -266,7 +273,9 @@ DavResponse DavHandler::Mkcol(const DavRequest& request) {
     auto root = ParseBody(request.body, error);
     if (!root) return error;
     if (!root->Is(kDav, "mkcol")) return Status(415, "expected a DAV:mkcol body");
-    changes = ReadChanges(*root);
+    auto read = ReadChanges(*root);
+    if (!read) return Status(400, "properties in a reserved namespace cannot be stored");
+    changes = std::move(*read);
   }
 
   Store::Txn txn(store_);
@@ -312,7 +321,9 @@ DavResponse DavHandler::Proppatch(const DavRequest& request) {
   auto root = ParseBody(request.body, error);
   if (!root) return error;
   if (!root->Is(kDav, "propertyupdate")) return Status(400, "expected a DAV:propertyupdate body");
-  std::vector<PropChange> changes = ReadChanges(*root);
+  auto read = ReadChanges(*root);
+  if (!read) return Status(400, "properties in a reserved namespace cannot be stored");
+  std::vector<PropChange> changes = std::move(*read);
 
   Store::Txn txn(store_);
   Access access = AccessFor(store_, request.path, request.user);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "docstore/url.h"
+#include "docstore/xml_text.h"
 
 namespace orvex::docstore {
 namespace {
@@ -266,7 +267,7 @@ void HttpSession::Run() {
     }
     if (!path) {
       early = Status(400, "bad request path");
-    } else if (!IsValidUtf8(dr.host) || dr.host.find_first_of("/\\ \"<>") != std::string::npos) {
+    } else if (!IsXmlText(dr.host) || dr.host.find_first_of("/\\ \"<>") != std::string::npos) {
       early = Status(400, "bad Host header");
     } else {
       dr.path = *path;

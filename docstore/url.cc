@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "docstore/xml_text.h"
+
 namespace orvex::docstore {
 namespace {
 
@@ -75,11 +77,8 @@ bool IsValidUtf8(std::string_view text) {
 
 bool IsValidSegment(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
-  for (char c : name) {
-    auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F || c == '/' || c == '\\') return false;
-  }
-  return IsValidUtf8(name);
+  if (name.find_first_of("/\\\t\r\n") != std::string_view::npos) return false;
+  return IsXmlText(name);
 }
 
 std::optional<std::string> ParseRequestPath(std::string_view target) {

@@ -43,8 +43,9 @@ std::string JoinPath(std::string_view parent, std::string_view name);
 // "/".
 std::string EncodeHref(std::string_view path, bool collection);
 
-// A name that may be given to a new resource: non-empty, valid UTF-8, no "/",
-// "\", control character, and not "." or "..".
+// A name that may be given to a new resource: non-empty, XML text (valid
+// UTF-8, no control character, no non-character; see IsXmlText), no "/" or
+// "\", and not "." or "..".
 bool IsValidSegment(std::string_view name);
 
 }  // namespace orvex::docstore

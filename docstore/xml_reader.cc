@@ -2,6 +2,7 @@
 
 #include <expat.h>
 
+#include "docstore/xml_text.h"
 #include "docstore/xml_writer.h"
 
 namespace orvex::docstore {
@@ -42,10 +43,13 @@ void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attrs) {
   if (++state->elements > kMaxElements) return state->Stop("too many elements");
   XmlElement element;
   SplitName(name, element.ns, element.name);
+  if (!IsXmlText(element.ns)) return state->Stop("a namespace the server cannot store");
   for (int i = 0; attrs[i]; i += 2) {
     XmlAttr attr;
     SplitName(attrs[i], attr.ns, attr.name);
     attr.value = attrs[i + 1];
+    if (!IsXmlText(attr.ns) || !IsXmlText(attr.value))
+      return state->Stop("an attribute the server cannot store");
     element.attrs.push_back(std::move(attr));
   }
   state->stack.push_back(std::move(element));
@@ -64,7 +68,11 @@ void XMLCALL OnEnd(void* data, const XML_Char*) {
 void XMLCALL OnText(void* data, const XML_Char* text, int length) {
   auto* state = static_cast<ParseState*>(data);
   if (!state->error.empty() || state->stack.size() < 2) return;
-  state->stack.back().texts.back().append(text, static_cast<size_t>(length));
+  // Expat hands over whole characters, so each piece can be checked alone.
+  std::string_view piece(text, static_cast<size_t>(length));
+  if (!IsXmlText(piece))
+    return state->Stop("text the server cannot store (a control character or a non-character)");
+  state->stack.back().texts.back().append(piece);
 }
 
 void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
@@ -79,14 +87,21 @@ void XMLCALL OnEntity(void* data, const XML_Char*, int, const XML_Char*, int, co
 void AppendInner(const XmlElement& element, std::string& out);
 
 void AppendElement(const XmlElement& element, std::string& out) {
+  // The xml prefix is bound from the start and may not be declared: names
+  // in its namespace are written with it.
+  std::string tag = element.ns == kXmlNamespace ? "xml:" + element.name : element.name;
   out += '<';
-  out += element.name;
-  out += " xmlns=\"";
-  out += XmlEscape(element.ns);
-  out += '"';
+  out += tag;
+  if (element.ns != kXmlNamespace) {
+    out += " xmlns=\"";
+    out += XmlEscape(element.ns);
+    out += '"';
+  }
   int n = 0;
   for (const auto& attr : element.attrs) {
-    if (attr.ns.empty()) {
+    if (attr.ns == kXmlNamespace) {
+      out += " xml:" + attr.name + "=\"" + XmlEscape(attr.value) + '"';
+    } else if (attr.ns.empty()) {
       out += ' ' + attr.name + "=\"" + XmlEscape(attr.value) + '"';
     } else {
       std::string prefix = "a" + std::to_string(n++);
@@ -96,7 +111,7 @@ void AppendElement(const XmlElement& element, std::string& out) {
   }
   out += '>';
   AppendInner(element, out);
-  out += "</" + element.name + '>';
+  out += "</" + tag + '>';
 }
 
 void AppendInner(const XmlElement& element, std::string& out) {

@@ -4,9 +4,17 @@
 
 #include <boost/beast/http/status.hpp>
 
+#include "docstore/xml_reader.h"
+#include "docstore/xml_text.h"
+
 namespace orvex::docstore {
 
 std::string XmlEscape(std::string_view text) {
+  std::string repaired;
+  if (!IsXmlText(text)) {
+    repaired = RepairXmlText(text);
+    text = repaired;
+  }
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
@@ -24,7 +32,6 @@ std::string XmlEscape(std::string_view text) {
         out += "&quot;";
         break;
       default:
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') break;
         out += c;
     }
   }
@@ -75,6 +82,9 @@ std::string MultistatusWriter::Finish() {
 }
 
 void MultistatusWriter::WriteProp(const PropOut& prop, bool names_only) {
+  // A name that cannot be an element (kept by an older version of the
+  // store) is left out rather than breaking the whole answer.
+  if (!IsXmlName(prop.name.local) || IsReservedNamespace(prop.name.ns)) return;
   // DAV: properties use the declared prefix; any other namespace becomes the
   // default namespace of the property element.
   std::string open;
@@ -96,7 +106,12 @@ void MultistatusWriter::WriteProp(const PropOut& prop, bool names_only) {
     return;
   }
   if (value.type == "#xml") {
-    out_ += open + ">" + value.text + close;
+    // A fragment goes out as XML only when it stands as XML; anything else
+    // (kept by an older version) goes out as text.
+    if (ParseXml("<v>" + value.text + "</v>").root)
+      out_ += open + ">" + value.text + close;
+    else
+      out_ += open + ">" + XmlEscape(value.text) + close;
     return;
   }
   if (!value.type.empty()) open += " b:dt=\"" + XmlEscape(value.type) + "\"";

@@ -12,8 +12,8 @@
 
 namespace orvex::docstore {
 
-// Escapes &, <, > and " for text and attribute values. Characters XML 1.0
-// cannot carry (C0 controls other than tab, newline, return) are dropped.
+// Escapes &, <, > and " for text and attribute values, after repairing
+// what XML 1.0 cannot carry (see RepairXmlText).
 std::string XmlEscape(std::string_view text);
 
 // The namespace of the typed-value attribute "dt" and of the "v" elements
@@ -28,7 +28,9 @@ struct PropOut {
   PropValue value;
 };
 
-// Builds a multistatus document response by response.
+// Builds a multistatus document response by response. Whatever the store
+// holds, the document is well-formed: text is repaired and escaped, a
+// property whose name cannot be an element is left out.
 class MultistatusWriter {
  public:
   MultistatusWriter();

@@ -61,6 +61,24 @@ TEST(RequestBodyTest, RefusesWhatXmlCannotCarry) {
   EXPECT_EQ(number({{"urn:p:x", "bell\x07"}}), kErrGenericFailure);
   EXPECT_EQ(number({{"urn:p:x", VariantArray{VariantArray{}}}}), kErrGenericFailure);
   EXPECT_EQ(number({{"urn:p:x", "tab\tline\ncr\r"}}), 0);
+  // What a server could not store and answer as XML: invalid UTF-8,
+  // non-characters, C1 controls, DEL; in a value, in one of many values, in
+  // a name or a namespace; and names in the namespaces nobody may declare.
+  for (std::string bad : {"\xff", "a\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xEF\xBF\xBE",
+                          "\xEF\xBF\xBF", "\xEF\xB7\x90", "\xF0\x9F\xBF\xBE", "\xC2\x85", "\x7F"}) {
+    EXPECT_EQ(number({{"urn:p:x", bad}}), kErrGenericFailure) << bad;
+    EXPECT_EQ(number({{"urn:p:x", VariantArray{Variant("ok"), Variant(bad)}}}), kErrGenericFailure)
+        << bad;
+    EXPECT_EQ(number({{"urn:p:x" + bad, "v"}}), kErrGenericFailure) << bad;
+    EXPECT_EQ(number({{"urn:p" + bad + ":x", "v"}}), kErrGenericFailure) << bad;
+  }
+  EXPECT_EQ(number({{"http://www.w3.org/XML/1998/namespace#lang", "en"}}), kErrGenericFailure);
+  EXPECT_EQ(number({{"http://www.w3.org/2000/xmlns/x", "v"}}), kErrGenericFailure);
+  EXPECT_THROW(MkcolBody({{"urn:p:x", "\xEF\xBF\xBE"}}), Error);
+  // Characters beyond the Basic Multilingual Plane and the last ones before
+  // the non-characters are fine.
+  EXPECT_EQ(number({{"urn:p:\xE6\x97\xA5", "\xF0\x9F\x98\x80 \xEF\xBF\xBD \xEF\xB7\xB0\xC2\xA0"}}),
+            0);
   EXPECT_EQ(XmlEscape("\r\"'"), "&#13;&quot;'");
 }
 

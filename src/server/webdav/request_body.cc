@@ -1,5 +1,6 @@
 #include "server/webdav/request_body.h"
 
+#include <cstdint>
 #include <map>
 
 #include "server/error.h"
@@ -11,6 +12,42 @@ namespace {
 
 constexpr char kXmlDecl[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
 
+// Is `text` valid UTF-8 whose characters a server can store and answer as
+// XML 1.0: no control character but tab, line feed and carriage return (C0,
+// DEL and C1 alike) and no Unicode non-character (U+FDD0..U+FDEF, U+xFFFE,
+// U+xFFFF)? ASCII alone is checked by the caller.
+bool IsStorableText(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      if (c == 0x7F || (c < 0x20 && c != '\t' && c != '\n' && c != '\r')) return false;
+      ++i;
+      continue;
+    }
+    size_t extra = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 0;
+    if (extra == 0 || i + extra >= text.size()) return false;
+    uint32_t cp = c & (0x3F >> extra);
+    for (size_t k = 1; k <= extra; ++k) {
+      auto cc = static_cast<unsigned char>(text[i + k]);
+      if ((cc & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) ||
+        cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+      return false;
+    if (cp <= 0x9F || (cp >= 0xFDD0 && cp <= 0xFDEF) || (cp & 0xFFFE) == 0xFFFE) return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
+// The namespaces no element may be put in by a declaration: the xml
+// prefix's own and that of namespace declarations.
+bool IsReservedNamespace(std::string_view ns) {
+  return ns == "http://www.w3.org/XML/1998/namespace" || ns == "http://www.w3.org/2000/xmlns/";
+}
+
 std::string RootAttributes() {
   return std::string(" xmlns:D=\"DAV:\" xmlns:b=\"") + kTypeNamespace + "\" xmlns:x=\"" +
          kMultiValueNamespace + "\"";
@@ -20,7 +57,7 @@ std::string RootAttributes() {
 // D: prefix; others declare their namespace as the element's default.
 std::pair<std::string, std::string> PropertyTags(const std::string& full, std::string_view attrs) {
   PropertyName name = SplitPropertyName(full);
-  if (!IsXmlLocalName(name.local))
+  if (!IsXmlLocalName(name.local) || !IsStorableText(name.local) || IsReservedNamespace(name.ns))
     throw Error(kErrGenericFailure, "property name cannot be written: " + full);
   if (name.ns == "DAV:")
     return {"<D:" + name.local + std::string(attrs), "</D:" + name.local + ">"};
@@ -125,10 +162,11 @@ std::string MkcolBody(const Fields::Changes& changes) {
 }
 
 std::string XmlEscape(std::string_view text) {
+  if (!IsStorableText(text))
+    throw Error(kErrGenericFailure, "text holds a character XML cannot carry");
   std::string out;
   out.reserve(text.size());
   for (char ch : text) {
-    unsigned char c = static_cast<unsigned char>(ch);
     switch (ch) {
       case '&':
         out += "&amp;";
@@ -146,8 +184,6 @@ std::string XmlEscape(std::string_view text) {
         out += "&#13;";
         break;
       default:
-        if (c < 0x20 && ch != '\t' && ch != '\n')
-          throw Error(kErrGenericFailure, "text holds a character XML cannot carry");
         out += ch;
     }
   }

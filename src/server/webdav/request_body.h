@@ -33,7 +33,9 @@ std::string PropertyUpdateBody(const Fields::Changes& changes);
 std::string MkcolBody(const Fields::Changes& changes);
 
 // `text` with the characters XML reserves escaped; throws
-// server::Error(kErrGenericFailure) for a control character XML cannot carry.
+// server::Error(kErrGenericFailure) for text a server could not store and
+// answer as XML: invalid UTF-8, a control character other than tab, line
+// feed and carriage return, or a Unicode non-character.
 std::string XmlEscape(std::string_view text);
 
 }  // namespace orvex::server::webdav
