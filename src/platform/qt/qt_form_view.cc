@@ -284,6 +284,9 @@ class ComboSync : public ControlSync {
     widget_ = new QComboBox(view.dialog());
     widget_->setEditable(true);
     widget_->setInsertPolicy(QComboBox::NoInsert);
+    // The text is what the person typed: no item is completed behind the
+    // form logic's back (its KeyPress handler sees every key).
+    widget_->setCompleter(nullptr);
     widget_->setMinimumWidth(280);
     widget_->lineEdit()->installEventFilter(new KeyFilter(view, combo, widget_));
     QObject::connect(widget_, &QComboBox::activated,
@@ -346,6 +349,8 @@ class ListBoxSync : public ControlSync {
 
 class ListViewSync : public ControlSync {
  public:
+  static constexpr int kColumnSpacing = 16;
+
   ListViewSync(QtFormView& view, ui::ListView& list) : ControlSync(view, list), list_(list) {
     widget_ = new QTreeWidget(view.dialog());
     widget_->setRootIsDecorated(false);
@@ -393,7 +398,13 @@ class ListViewSync : public ControlSync {
       widget_->clearSelection();
       widget_->setCurrentItem(nullptr);
     }
-    for (int c = 0; c + 1 < widget_->columnCount(); ++c) widget_->resizeColumnToContents(c);
+    // Every column but the last (which stretches) fits its header and its
+    // texts, with room to spare so neither touches the next column.
+    for (int c = 0; c + 1 < widget_->columnCount(); ++c) {
+      widget_->resizeColumnToContents(c);
+      const int fit = std::max(widget_->columnWidth(c), widget_->header()->sectionSizeHint(c));
+      widget_->setColumnWidth(c, fit + kColumnSpacing);
+    }
   }
 
  private:

@@ -1,0 +1,297 @@
+#include "dialogs/property_editors.h"
+
+#include "dialogs/profile_dlg.h"
+#include "module/comma_split.h"
+#include "module/names.h"
+#include "platform/ui/message_box.h"
+#include "resources/strings.h"
+
+namespace orvex::dialogs {
+namespace {
+
+constexpr int kOk = 108;
+constexpr int kCancel = 107;
+constexpr int kAdd = 112;
+constexpr int kRequiredNotice = 115;
+constexpr int kConfirmTitle = 116;
+constexpr int kNotAcceptable = 117;
+constexpr int kPropertyNameWord = 118;
+
+void LoadButtonCaptions(ui::Form& form) {
+  form.button("OKButton").SetCaption(resources::LoadString(kOk));
+  form.button("CancelButton").SetCaption(resources::LoadString(kCancel));
+}
+
+// The editor's outcome, as the profile dialog reads it after the showing.
+void Report(ProfileDlg* parent, bool ok, const std::string& text) {
+  if (parent == nullptr) return;
+  parent->OKFlag = ok;
+  if (ok) parent->EditData = text;
+}
+
+void RequiredNotice(const records::PropertyClass1& property) {
+  ui::MessageBox(
+      resources::ReplacePercent(resources::LoadString(kRequiredNotice), property.PropertyName),
+      ui::kMbExclamation, property.PropertyName);
+}
+
+// The dictionary's values 0 .. DictionaryCount - 1 as text; fewer when the
+// list holds fewer.
+std::vector<std::string> DictionaryEntries(const records::PropertyClass1& property) {
+  std::vector<std::string> out;
+  if (property.DictionaryCount <= 0 || !property.DictionaryValues.IsArray()) return out;
+  const VariantArray& values = property.DictionaryValues.array();
+  for (int i = 0; i < property.DictionaryCount && static_cast<size_t>(i) < values.size(); ++i)
+    out.push_back(values[static_cast<size_t>(i)].ToString());
+  return out;
+}
+
+}  // namespace
+
+// PropertyEditDlg
+
+PropertyEditDlg::PropertyEditDlg()
+    : form_([] {
+        ui::FormDeclaration d(kPropertyEditDlgName);
+        d.TextBox("Text1").Size(360, 0).Button("OKButton").Button("CancelButton");
+        return d;
+      }()) {
+  form_.OnLoad([this] { Form_Load(); });
+  form_.OnFrameClose([this] { CancelButton_Click(); });
+  form_.button("OKButton").OnClick([this] { OKButton_Click(); });
+  form_.button("CancelButton").OnClick([this] { CancelButton_Click(); });
+}
+
+void PropertyEditDlg::Form_Load() { LoadButtonCaptions(form_); }
+
+void PropertyEditDlg::SetData(ProfileDlg& ParentDialog, const std::string& PropertyName,
+                              const std::string& Value, const std::string& Description) {
+  (void)Description;
+  ParentDialog_ = &ParentDialog;
+  form_.SetCaption(PropertyName);
+  Text1().SetText(Value);
+}
+
+void PropertyEditDlg::OKButton_Click() {
+  Report(ParentDialog_, true, Text1().Text());
+  form_.Hide();
+}
+
+void PropertyEditDlg::CancelButton_Click() {
+  Report(ParentDialog_, false, "");
+  form_.Hide();
+}
+
+// PropertyCmbDlg
+
+PropertyCmbDlg::PropertyCmbDlg()
+    : form_([] {
+        ui::FormDeclaration d(kPropertyCmbDlgName);
+        d.ComboBox("ComboBox1").Size(320, 0).Button("OKButton").Button("CancelButton");
+        return d;
+      }()) {
+  form_.OnLoad([this] { Form_Load(); });
+  form_.OnFrameClose([this] { CancelButton_Click(); });
+  ComboBox1().OnKeyPress([this](int& key) { ComboBox1_KeyPress(key); });
+  form_.button("OKButton").OnClick([this] { OKButton_Click(); });
+  form_.button("CancelButton").OnClick([this] { CancelButton_Click(); });
+}
+
+void PropertyCmbDlg::Form_Load() { LoadButtonCaptions(form_); }
+
+void PropertyCmbDlg::SetData(ProfileDlg& Parent, std::shared_ptr<records::PropertyClass1> Class,
+                             const std::string& Value) {
+  Parent_ = &Parent;
+  Class_ = std::move(Class);
+  ComboBox1().SetText(Value);
+  // Emptying the list empties the text too: the value shows again only when
+  // it is one of the dictionary's.
+  ComboBox1().Clear();
+  form_.SetCaption(Class_->PropertyName);
+  for (const std::string& entry : DictionaryEntries(*Class_)) {
+    ComboBox1().AddItem(entry);
+    if (entry == Value) ComboBox1().SetText(entry);
+  }
+}
+
+void PropertyCmbDlg::ComboBox1_KeyPress(int& KeyAscii) {
+  if (KeyAscii == ui::kKeyEnter) {
+    KeyAscii = 0;
+    OKButton_Click();
+    return;
+  }
+  if (Class_ && !Class_->IsRestricted) KeyAscii = 0;
+}
+
+void PropertyCmbDlg::OKButton_Click() {
+  const std::string text = ComboBox1().Text();
+  if (text.empty() && Class_ && Class_->IsRequired) {
+    RequiredNotice(*Class_);
+    return;
+  }
+  Report(Parent_, true, text);
+  form_.Hide();
+}
+
+void PropertyCmbDlg::CancelButton_Click() {
+  Report(Parent_, false, "");
+  form_.Hide();
+}
+
+// PropertyListDlg
+
+PropertyListDlg::PropertyListDlg()
+    : form_([] {
+        ui::FormDeclaration d(kPropertyListDlgName);
+        d.TextBox("Text1")
+            .Button("AddButton")
+            .Beside()
+            .ListBox("List1")
+            .Size(320, 180)
+            .Button("OKButton")
+            .Button("CancelButton");
+        return d;
+      }()) {
+  form_.OnLoad([this] { Form_Load(); });
+  form_.OnFrameClose([this] { CancelButton_Click(); });
+  Text1().OnChange([this] { Text1_Change(); });
+  Text1().OnKeyPress([this](int& key) { Text1_KeyPress(key); });
+  AddButton().OnClick([this] { AddButton_Click(); });
+  form_.button("OKButton").OnClick([this] { OKButton_Click(); });
+  form_.button("CancelButton").OnClick([this] { CancelButton_Click(); });
+}
+
+void PropertyListDlg::Form_Load() {
+  LoadButtonCaptions(form_);
+  AddButton().SetCaption(resources::LoadString(kAdd));
+}
+
+void PropertyListDlg::SetData(ProfileDlg& Parent, std::shared_ptr<records::PropertyClass1> Class,
+                              const std::string& Value) {
+  Parent_ = &Parent;
+  Class_ = std::move(Class);
+  Text1().SetText("");
+  form_.SetCaption(Class_->PropertyName);
+  AddButton().SetEnabled(false);
+  List1().Clear();
+  const std::vector<std::string> dictionary = DictionaryEntries(*Class_);
+  for (const std::string& entry : dictionary) List1().AddItem(entry);
+  if (Value.empty()) return;
+
+  // Each part selects its dictionary entry; values of one's own (kept from
+  // an earlier edit) come back as entries of their own.
+  for (const Variant& part_value : module::SplitByComma(Value)) {
+    const std::string part = part_value.ToString();
+    bool found = false;
+    for (size_t i = 0; i < dictionary.size(); ++i) {
+      if (dictionary[i] == part) {
+        List1().SetSelected(static_cast<int>(i), true);
+        found = true;
+        break;
+      }
+    }
+    if (!found && !part.empty()) AppendSelected(part);
+  }
+}
+
+bool PropertyListDlg::ListContains(const std::string& text) const {
+  const ui::ListBox& list = form_.list_box("List1");
+  for (int i = 0; i < list.ListCount(); ++i) {
+    if (list.List(i) == text) return true;
+  }
+  return false;
+}
+
+void PropertyListDlg::AppendSelected(const std::string& text) {
+  List1().AddItem(text);
+  List1().SetSelected(List1().ListCount() - 1, true);
+}
+
+void PropertyListDlg::Text1_Change() { AddButton().SetEnabled(!Text1().Text().empty()); }
+
+void PropertyListDlg::Text1_KeyPress(int& KeyAscii) {
+  if (Class_ && Class_->ReadOnly) {
+    KeyAscii = 0;
+    return;
+  }
+  if (KeyAscii != ui::kKeyEnter) return;
+  KeyAscii = 0;
+  const std::string text = Text1().Text();
+  if (text.empty()) return;
+  if (!ListContains(text)) AppendSelected(text);
+  Text1().SetText("");
+}
+
+void PropertyListDlg::AddButton_Click() {
+  const std::string text = Text1().Text();
+  if (!ListContains(text)) {
+    AppendSelected(text);
+  } else if (!module::IsValidName(text)) {
+    // Listed text is checked against the characters a name may not hold.
+    ui::MessageBox(resources::ReplacePercent(resources::LoadString(kNotAcceptable),
+                                             resources::LoadString(kPropertyNameWord)),
+                   ui::kMbOkOnly, resources::LoadString(kConfirmTitle));
+  }
+  Text1().SetText("");
+}
+
+void PropertyListDlg::OKButton_Click() {
+  std::string value;
+  bool first = true;
+  for (int i = 0; i < List1().ListCount(); ++i) {
+    if (!List1().Selected(i)) continue;
+    if (!first) value += ",";
+    value += List1().List(i);
+    first = false;
+  }
+  if (value.empty() && Class_ && Class_->IsRequired) {
+    RequiredNotice(*Class_);
+    return;
+  }
+  Report(Parent_, true, value);
+  form_.Hide();
+}
+
+void PropertyListDlg::CancelButton_Click() {
+  Report(Parent_, false, "");
+  form_.Hide();
+}
+
+// PropertyCommentDlg
+
+PropertyCommentDlg::PropertyCommentDlg()
+    : form_([] {
+        ui::FormDeclaration d(kPropertyCommentDlgName);
+        d.TextBox("Text1", true).Size(380, 140).Button("OKButton").Button("CancelButton");
+        return d;
+      }()) {
+  form_.OnLoad([this] { Form_Load(); });
+  form_.OnFrameClose([this] { CancelButton_Click(); });
+  form_.button("OKButton").OnClick([this] { OKButton_Click(); });
+  form_.button("CancelButton").OnClick([this] { CancelButton_Click(); });
+}
+
+void PropertyCommentDlg::Form_Load() { LoadButtonCaptions(form_); }
+
+void PropertyCommentDlg::SetData(ProfileDlg& Parent, std::shared_ptr<records::PropertyClass1> Class,
+                                 const std::string& Value) {
+  (void)Value;
+  Parent_ = &Parent;
+  Class_ = std::move(Class);
+  form_.SetCaption(Class_->PropertyName);
+  // The record's stored value: an edit confirmed here reaches the record
+  // only with the profile dialog's OK, so reopening shows the earlier text.
+  Text1().SetText(Class_->Value);
+}
+
+void PropertyCommentDlg::OKButton_Click() {
+  Report(Parent_, true, Text1().Text());
+  form_.Hide();
+}
+
+void PropertyCommentDlg::CancelButton_Click() {
+  Report(Parent_, false, "");
+  form_.Hide();
+}
+
+}  // namespace orvex::dialogs
