@@ -62,6 +62,51 @@ struct CategoryRow {
   bool has_children = false;
 };
 
+// A row of the workspace profile list and of the folder profile list.
+struct ProfileRow {
+  std::string id;
+  std::string title;
+};
+
+// A row of the property-definition list.
+struct PropertyRow {
+  std::string Title;
+  std::string Description;
+  bool Require = false;
+  std::string DataType;
+  std::string ListData;
+  bool IsRestricted = false;
+  bool IsMultivalued = false;
+};
+
+// A row of the document list. Its property values are the value rows
+// first_value to first_value + value_count - 1.
+struct DocumentRow {
+  std::string name;
+  std::string url;
+  bool ReadOnly = false;
+  int16_t Status = -1;
+  std::string content_class;
+  int16_t first_value = 0;
+  int16_t value_count = 0;
+};
+
+// One property value of a listed document.
+struct ValueRow {
+  std::string title;
+  bool Multivalued = false;
+  std::string data;
+};
+
+// Status codes of IsFileStatus.
+inline constexpr int16_t kStatusUnknown = -1;
+inline constexpr int16_t kStatusNone = 0;
+inline constexpr int16_t kStatusCheckedIn = 1;
+inline constexpr int16_t kStatusCheckedOutByOther = 2;
+inline constexpr int16_t kStatusApproved = 3;
+inline constexpr int16_t kStatusCreated = 4;
+inline constexpr int16_t kStatusCheckedOutByMe = 5;
+
 class ServerClass1 {
  public:
   explicit ServerClass1(std::shared_ptr<server::Backend> backend);
@@ -154,6 +199,77 @@ class ServerClass1 {
   // move nothing.
   bool ChangeCategoryName(const std::string& OldCategory, const std::string& NewCategory);
 
+  // Document profiles. A profile is named by its id (a content class) and
+  // shown by its title; ids compare exactly.
+
+  // Reads the workspace's profiles with their titles into the workspace
+  // profile list; the count, or -1 with the mapped server error (the rows
+  // read before the failure stay).
+  int16_t GetDocProfileInfo();
+  // Title of row `Index` of the workspace profile list.
+  bool GetDocProfile(int16_t Index, std::string& ProfileName);
+  // Refreshes the workspace profile list, then lists the profiles `Folder`
+  // offers that the workspace knows, as (title, id); the count, or -1
+  // (ErrorCode 5 for a bad path, else the mapped server error).
+  int16_t GetProfileInfo(const std::string& Folder);
+  // Title of row `Index` of the folder profile list.
+  bool GetProfile(int16_t Index, std::string& Profile);
+  // The id of the folder's default profile; "" on failure (ErrorCode 5 for a
+  // bad path).
+  std::string GetDefaultProfile(const std::string& strFolderPath);
+  // Title of the first workspace-list row with this id; "" when none.
+  std::string FindProfileTitle(const std::string& ProfileID) const;
+  // Id of the first workspace-list row with this title; "" when none or when
+  // the title is empty.
+  std::string FindProfileID(const std::string& ProfileTitle) const;
+
+  // Property definitions.
+
+  // Lists the properties of the profile titled `Profile` (as the workspace
+  // profile list holds it) in the profile's order; the count, or -1 with
+  // ErrorCode 6 for an unknown title or the mapped server error. Once a
+  // property with a dictionary has been read, later failures only leave
+  // fields unset.
+  int16_t GetPropertyInfo(const std::string& Profile);
+  // Fields of row `Index`; ListProperty is 1 (multi-valued, restricted), 2
+  // (multi-valued), 3 (restricted) or 4. False, outputs untouched, outside
+  // 0 to count - 1.
+  bool GetProperty(int16_t& Index, std::string& Title, std::string& Description, bool& Require,
+                   std::string& DataType, std::string& ListData, int16_t& ListProperty);
+
+  // Documents.
+
+  // Lists the documents of `Folder` with read-only flag, status and the
+  // values of their profile's properties; the count, or -1 with the mapped
+  // server error. Hidden documents are skipped, and at the workspace's top
+  // also those hidden in the portal.
+  int16_t GetFileInfo(const std::string& Folder);
+  // Name, read-only flag and status of row `Index`.
+  bool GetFileData(int16_t Index, std::string& File, bool& ReadOnly, int16_t& Status);
+  // Selects document `Index` for GetFileContent: its profile's title and its
+  // number of values; -1 with ErrorCode 1000 outside 0 to count - 1.
+  int16_t GetFileContentInfo(int16_t Index, std::string& Profile);
+  // Value `Index` of the selected document. True for any row the value list
+  // has room for, so the caller keeps Index below GetFileContentInfo's count.
+  bool GetFileContent(int16_t Index, std::string& Property, bool& Multivalued, std::string& Data);
+  // Status of document `File` in `Folder` (a folder path, or a folder URL
+  // beginning with "http://"): one of the kStatus codes. -1 when the folder
+  // does not hold the name (ErrorCode 0 or the mapped server error), for an
+  // invalid name (ErrorCode 5) or when reading the document fails.
+  int16_t IsFileStatus(const std::string& Folder, const std::string& File);
+  // True when `UserName` is the connection's user: without a domain in
+  // LoginUser, the part of UserName after its first backslash is compared;
+  // with one, the whole name. Case is ignored; an empty name is never the
+  // user.
+  bool CompareUserName(const std::string& UserName) const;
+
+  const RowList<ProfileRow>& workspace_profiles() const { return doc_profiles_; }
+  const RowList<ProfileRow>& folder_profiles() const { return folder_profiles_; }
+  const RowList<PropertyRow>& property_list() const { return properties_; }
+  const RowList<DocumentRow>& document_list() const { return documents_; }
+  // Rows 0 to room - 1 of the value list.
+  const std::vector<ValueRow>& value_rows() const { return values_; }
+
   const std::string& current_workspace() const { return CurrentWorkspace; }
   const RowList<WorkspaceRow>& workspace_list() const { return workspaces_; }
   const RowList<FolderRow>& folder_list() const { return folders_; }
@@ -179,6 +295,22 @@ class ServerClass1 {
   // Opens the connection on `url` with the provider settings.
   void OpenConnection(const std::string& url);
 
+  // What one GetFileInfo has read of the schema, so each content class and
+  // property definition is asked for once in the operation.
+  struct SchemaReads;
+  // True when `Folder` holds a document named `File` (ignoring case); the
+  // listing's row for it is copied to `row` when given. Sets ErrorCode 0,
+  // or the mapped error of a failed listing, which counts as not found.
+  bool FileExists(const std::string& Folder, const std::string& File,
+                  server::Fields* row = nullptr);
+  // Status from a document's properties (IsCheckedOut, checkedoutby,
+  // documentstate).
+  int16_t StatusOf(const server::Fields& document) const;
+  // Reads the values of a listed document's profile properties into the
+  // value list from row `First` on; the number of values, or -1.
+  int16_t GetFileProperties(const std::string& ContentClass, const server::Recordset& Rows,
+                            int16_t First, SchemaReads& reads);
+
   std::shared_ptr<server::Backend> backend_;
   std::unique_ptr<server::Connection> cnx1_;
   std::unique_ptr<server::Item> ServerRoot;
@@ -188,6 +320,12 @@ class ServerClass1 {
   RowList<WorkspaceRow> workspaces_{5, 5};
   RowList<FolderRow> folders_{10, 10};
   RowList<CategoryRow> categories_{5, 5};
+  RowList<ProfileRow> doc_profiles_{5, 5};
+  RowList<ProfileRow> folder_profiles_{5, 5};
+  RowList<PropertyRow> properties_{10, 10};
+  RowList<DocumentRow> documents_{10, 10};
+  std::vector<ValueRow> values_ = std::vector<ValueRow>(11);
+  int16_t selected_value_ = 0;  // first value row of the selected document
 };
 
 }  // namespace orvex::engine

@@ -129,7 +129,8 @@ class FakeItem : public server::Item {
 
   std::string DefaultDocumentProfile() override {
     backend_.Record("DefaultDocumentProfile " + url_);
-    return fields_.Value(server::kPropDefaultDocumentProfile).ToString();
+    const Variant& v = fields_.Value(server::kPropDefaultDocumentProfile);
+    return v.IsNull() ? std::string() : v.ToString();
   }
 
   std::unique_ptr<server::SchemaDefinition> ContentClassDefinition(const std::string& id) override {
