@@ -46,44 +46,28 @@ void SyncPath(const std::string& path, int flags) {
 
 }  // namespace
 
-BlobStore::BlobStore(const std::string& dir) {
-  if (dir.empty()) {
-    std::string pattern = (fs::temp_directory_path() / "orvex-docstore-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-      throw std::runtime_error(std::string("cannot create a content directory: ") +
-                               strerror(errno));
-    dir_ = pattern;
-    owned_ = true;
-  } else {
-    dir_ = dir;
-    std::error_code ec;
-    fs::create_directories(dir_, ec);
-    if (ec) throw std::runtime_error("cannot create " + dir_ + ": " + ec.message());
-  }
-}
-
-BlobStore::~BlobStore() {
-  if (owned_) {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
+BlobStore::BlobStore(const std::string& dir, bool durable) : dir_(dir), durable_(durable) {
+  std::error_code ec;
+  fs::create_directories(dir_, ec);
+  if (ec) throw std::runtime_error("cannot create " + dir_ + ": " + ec.message());
 }
 
 std::string BlobStore::NewTempPath() { return dir_ + "/tmp-" + RandomToken(); }
 
 std::string BlobStore::Commit(const std::string& temp_path) {
   // A private temporary store dies with the process: flushing buys nothing.
-  if (!owned_) SyncPath(temp_path, O_RDONLY);
+  if (durable_) SyncPath(temp_path, O_RDONLY);
   std::string blob = RandomToken();
   if (::rename(temp_path.c_str(), PathOf(blob).c_str()) != 0)
     throw std::runtime_error("cannot store content: " + std::string(strerror(errno)));
-  if (!owned_) SyncPath(dir_, O_RDONLY | O_DIRECTORY);
+  if (durable_) SyncPath(dir_, O_RDONLY | O_DIRECTORY);
   return blob;
 }
 
-std::string BlobStore::Put(const std::string& bytes) {
-  std::string temp = NewTempPath();
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+std::string BlobStore::PutUnsynced(const std::string& bytes) {
+  std::string blob = RandomToken();
+  std::string path = PathOf(blob);
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) throw std::runtime_error("cannot write content: " + std::string(strerror(errno)));
   size_t done = 0;
   while (done < bytes.size()) {
@@ -91,13 +75,24 @@ std::string BlobStore::Put(const std::string& bytes) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       ::close(fd);
-      ::unlink(temp.c_str());
+      ::unlink(path.c_str());
       throw std::runtime_error("cannot write content: " + std::string(strerror(errno)));
     }
     done += static_cast<size_t>(n);
   }
   ::close(fd);
-  return Commit(temp);
+  return blob;
+}
+
+void BlobStore::SyncAll() {
+  if (!durable_) return;
+  int fd = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) throw std::runtime_error("cannot open " + dir_ + ": " + strerror(errno));
+  // One syncfs(2) flushes every file written and the directory entries.
+  int rc = ::syncfs(fd);
+  int error = errno;
+  ::close(fd);
+  if (rc != 0) throw std::runtime_error("cannot flush " + dir_ + ": " + strerror(error));
 }
 
 void BlobStore::Discard(const std::string& temp_path) { ::unlink(temp_path.c_str()); }

@@ -3,7 +3,8 @@
 // (for a store on disk) and renamed into place before the database row that
 // refers to it commits, so a row never points at partial content. Files no
 // row refers to (left by a crash between rename and commit) are removed at
-// start.
+// start. None of this needs the store's writers' turn: content is made
+// durable before the writing transaction starts.
 #ifndef ORVEX_DOCSTORE_BLOB_STORE_H_
 #define ORVEX_DOCSTORE_BLOB_STORE_H_
 
@@ -15,10 +16,9 @@ namespace orvex::docstore {
 
 class BlobStore {
  public:
-  // Content lives in `dir` (created when missing). An empty `dir` makes a
-  // private temporary directory that is removed with the object.
-  explicit BlobStore(const std::string& dir);
-  ~BlobStore();
+  // Content lives in `dir` (created when missing); `durable`: flush it to
+  // disk before it is referred to.
+  BlobStore(const std::string& dir, bool durable);
   BlobStore(const BlobStore&) = delete;
   BlobStore& operator=(const BlobStore&) = delete;
 
@@ -28,8 +28,11 @@ class BlobStore {
   // Flushes the temporary file to disk, renames it into place and returns
   // its blob name. Throws std::runtime_error on an I/O failure.
   std::string Commit(const std::string& temp_path);
-  // Stores `bytes` as a new blob (for small seeded content).
-  std::string Put(const std::string& bytes);
+  // Stores `bytes` as a new blob without flushing it: a seed writes all its
+  // content this way and then flushes it at once with SyncAll.
+  std::string PutUnsynced(const std::string& bytes);
+  // Flushes everything written to the content directory's file system.
+  void SyncAll();
   // Removes a temporary file that will not be committed.
   void Discard(const std::string& temp_path);
   // Removes a blob file.
@@ -44,7 +47,7 @@ class BlobStore {
 
  private:
   std::string dir_;
-  bool owned_ = false;
+  bool durable_ = false;
 };
 
 }  // namespace orvex::docstore

@@ -128,7 +128,7 @@ std::optional<std::string> DavHandler::Authenticate(const std::string& authoriza
   if (!credentials) return std::nullopt;
   std::optional<Store::UserRecord> user;
   {
-    Store::Txn txn(store_);
+    Store::Txn txn(store_, Store::Txn::kRead);
     user = store_.FindUser(credentials->user);
     txn.Commit();
   }

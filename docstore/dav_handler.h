@@ -5,6 +5,7 @@
 #define ORVEX_DOCSTORE_DAV_HANDLER_H_
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -45,6 +46,10 @@ struct DavResponse {
   int64_t file_length = 0;
   // HEAD: send Content-Length file_length but no body.
   bool head = false;
+  // A body written as it is produced (sent chunked) after `body`: each call
+  // appends the next piece to `out` and returns false with the last one.
+  // It may hold a store transaction until it is done or destroyed.
+  std::function<bool(std::string& out)> produce;
 };
 
 class DavHandler {

@@ -62,6 +62,65 @@ void WriteResponse(MultistatusWriter& w, const std::string& href, std::vector<Pr
   w.EndResponse();
 }
 
+PropFilter FilterOf(const PropRequest& req) {
+  PropFilter filter;
+  if (req.mode == PropRequest::kSome) {
+    filter.all = false;
+    filter.names = req.names;
+  }
+  return filter;
+}
+
+// The answer of a PROPFIND Depth 1 on a folder, written as the children are
+// read, in pieces of about kListingPiece bytes, under one read transaction
+// (one consistent snapshot of the folder however long the client takes).
+struct Listing {
+  static constexpr size_t kListingPiece = 64 * 1024;
+  static constexpr int kBatch = 256;
+
+  std::unique_ptr<Store::Txn> txn;
+  MultistatusWriter writer;
+  Resource folder;
+  Access access;
+  std::string host;
+  std::string user;
+  PropRequest req;
+  PropFilter filter;
+  int64_t after = 0;  // the last child written
+
+  // Appends the next piece to `out`; false once the document is complete.
+  bool Next(Store& store, std::string& out) {
+    // Below the root every child is a workspace with its own role; below a
+    // workspace root, children lie in different areas (documents,
+    // categories, schema). Deeper down they share the folder's access.
+    bool own_access = folder.id == 1 || folder.content_class == kClassWorkspace;
+    PropContext ctx{store, host, access};
+    bool more = true;
+    while (more && out.size() + writer.size() < kListingPiece) {
+      auto batch = store.ChildrenAfter(folder.id, after, kBatch);
+      more = batch.size() == static_cast<size_t>(kBatch);
+      for (const auto& child : batch) {
+        after = child.id;
+        if (own_access) {
+          Access ca = AccessFor(store, child.path, user);
+          PropContext cctx{store, host, ca};
+          WriteResponse(writer, HrefOf(child), ResourceProps(cctx, child, filter), req);
+        } else {
+          WriteResponse(writer, HrefOf(child), ResourceProps(ctx, child, filter), req);
+        }
+      }
+    }
+    if (more) {
+      out += writer.Take();
+      return true;
+    }
+    out += writer.Finish();
+    txn->Commit();
+    txn.reset();
+    return false;
+  }
+};
+
 }  // namespace
 
 DavResponse DavHandler::Options(const DavRequest&) {
@@ -85,8 +144,9 @@ DavResponse DavHandler::Propfind(const DavRequest& request) {
     if (!parsed) return Status(400, "DAV:propfind needs allprop, propname or prop");
     req = *parsed;
   }
+  PropFilter filter = FilterOf(req);
 
-  Store::Txn txn(store_);
+  auto txn = std::make_unique<Store::Txn>(store_, Store::Txn::kRead);
   Access access = AccessFor(store_, request.path, request.user);
   if (auto refused = RefuseOutsider(access)) return *refused;
   Target target = Resolve(store_, request.path);
@@ -99,40 +159,37 @@ DavResponse DavHandler::Propfind(const DavRequest& request) {
     return MultiStatus(w.Finish());
   }
   const Resource& res = *target.res;
-  WriteResponse(w, HrefOf(res), ResourceProps(ctx, res), req);
-  if (depth == "1" && res.IsCollection()) {
-    if (request.path == kWorkspaceListPath) {
-      // The workspace list: one response per workspace, at the workspace's
-      // own path, whatever the user's role there.
-      for (const auto& ws : store_.Workspaces()) {
-        auto wr = store_.Find("/" + ws.name);
-        if (!wr) continue;
-        Access wa = AccessFor(store_, wr->path, request.user);
-        PropContext wctx{store_, request.host, wa};
-        WriteResponse(w, HrefOf(*wr), ResourceProps(wctx, *wr), req);
-      }
-    } else {
-      for (const auto& child : store_.Children(res.id)) {
-        // Below the root every child is a workspace with its own role;
-        // below a workspace root, children lie in different areas
-        // (documents, categories, schema). Deeper down they share the
-        // parent's access.
-        if (res.id == 1 || res.content_class == kClassWorkspace) {
-          Access ca = AccessFor(store_, child.path, request.user);
-          PropContext cctx{store_, request.host, ca};
-          WriteResponse(w, HrefOf(child), ResourceProps(cctx, child), req);
-        } else {
-          WriteResponse(w, HrefOf(child), ResourceProps(ctx, child), req);
-        }
-      }
+  WriteResponse(w, HrefOf(res), ResourceProps(ctx, res, filter), req);
+  if (depth == "1" && res.IsCollection() && request.path == kWorkspaceListPath) {
+    // The workspace list: one response per workspace, at the workspace's
+    // own path, whatever the user's role there.
+    for (const auto& ws : store_.Workspaces()) {
+      auto wr = store_.Find("/" + ws.name);
+      if (!wr) continue;
+      Access wa = AccessFor(store_, wr->path, request.user);
+      PropContext wctx{store_, request.host, wa};
+      WriteResponse(w, HrefOf(*wr), ResourceProps(wctx, *wr, filter), req);
     }
+  } else if (depth == "1" && res.IsCollection()) {
+    auto listing = std::make_shared<Listing>();
+    listing->txn = std::move(txn);
+    listing->writer = std::move(w);
+    listing->folder = res;
+    listing->access = access;
+    listing->host = request.host;
+    listing->user = request.user;
+    listing->req = req;
+    listing->filter = filter;
+    DavResponse r = MultiStatus("");
+    r.produce = [this, listing](std::string& out) { return listing->Next(store_, out); };
+    return r;
   }
-  txn.Commit();
+  txn->Commit();
   return MultiStatus(w.Finish());
 }
 
 DavResponse DavHandler::Get(const DavRequest& request, bool head) {
-  Store::Txn txn(store_);
+  Store::Txn txn(store_, Store::Txn::kRead);
   Access access = AccessFor(store_, request.path, request.user);
   if (auto refused = RefuseOutsider(access)) return *refused;
   Target target = Resolve(store_, request.path);
@@ -175,7 +232,7 @@ DavResponse DavHandler::Report(const DavRequest& request) {
   PropRequest req;
   if (auto parsed = ReadPropRequest(*root)) req = *parsed;
 
-  Store::Txn txn(store_);
+  Store::Txn txn(store_, Store::Txn::kRead);
   Access access = AccessFor(store_, request.path, request.user);
   if (auto refused = RefuseOutsider(access)) return *refused;
   Target target = Resolve(store_, request.path);

@@ -173,7 +173,7 @@ std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequ
 }
 
 std::optional<DavResponse> DavHandler::Precheck(const DavRequest& request) {
-  Store::Txn txn(store_);
+  Store::Txn txn(store_, Store::Txn::kRead);
   std::optional<DavResponse> refused;
   if (BodyFor(request.method) == BodyKind::kFile)
     refused = CheckPutTarget(txn, request);
@@ -184,10 +184,9 @@ std::optional<DavResponse> DavHandler::Precheck(const DavRequest& request) {
 }
 
 DavResponse DavHandler::Put(DavRequest& request) {
-  Store::Txn txn(store_);
-  if (auto refused = CheckPutTarget(txn, request)) return *refused;
-  // The body is on disk: flush it and rename it into the store. If anything
-  // below fails, the transaction rolls back and the orphaned file goes.
+  // The body is on disk: flush it and rename it into the store before the
+  // transaction starts, so other writers never wait for a large flush. If
+  // the request is refused or anything below fails, the orphaned file goes.
   std::string blob = store_.blobs().Commit(request.body_file);
   struct Orphan {
     Store& store;
@@ -197,6 +196,8 @@ DavResponse DavHandler::Put(DavRequest& request) {
       if (!keep) store.blobs().Remove(blob);
     }
   } orphan{store_, blob};
+  Store::Txn txn(store_);
+  if (auto refused = CheckPutTarget(txn, request)) return *refused;
   std::string content_type = request.Header("content-type");
   if (content_type.empty()) content_type = "application/octet-stream";
   auto write_content = [&](Resource& r) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <boost/asio/write.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <cctype>
@@ -199,6 +200,30 @@ bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive)
     ::close(fd);
     return complete;
   }
+  if (r.produce) {
+    // Chunked: the header, then each piece as it is produced. A failure
+    // half way cannot change the status any more; it ends the connection.
+    http::response<http::empty_body> res{http::status::ok, 11};
+    SetCommon(res, r, keep_alive);
+    res.chunked(true);
+    http::response_serializer<http::empty_body> header{res};
+    http::write_header(stream, header, ec);
+    std::string piece = std::move(r.body);
+    bool more = true;
+    try {
+      while (!ec) {
+        if (more) more = r.produce(piece);
+        if (!piece.empty()) asio::write(stream, http::make_chunk(asio::buffer(piece)), ec);
+        piece.clear();
+        if (!more) break;
+      }
+    } catch (const std::exception&) {
+      ec = asio::error::operation_aborted;
+    }
+    r.produce = nullptr;  // ends the store transaction it held
+    if (!ec) asio::write(stream, http::make_chunk_last(), ec);
+    return !ec;
+  }
   if (r.head) {
     http::response<http::empty_body> res{http::status::ok, 11};
     SetCommon(res, r, keep_alive);
@@ -255,6 +280,7 @@ void HttpSession::Run() {
       dr.headers[Lower(std::string(field.name_string()))] = std::string(field.value());
     dr.host = dr.Header("host");
     bool keep_alive = req.keep_alive();
+    bool chunked_ok = req.version() >= 11;
 
     std::optional<DavResponse> early;
     auto path = ParseRequestPath(dr.target);
@@ -389,6 +415,16 @@ void HttpSession::Run() {
 
     DavResponse response = handler_.Handle(dr);
     if (!dr.body_file.empty()) handler_.DiscardUpload(dr.body_file);
+    if (response.produce && !chunked_ok) {
+      // An HTTP/1.0 client cannot take a chunked body: gather it first.
+      try {
+        while (response.produce(response.body)) {
+        }
+      } catch (const std::exception& e) {
+        response = Status(500, std::string("internal error: ") + e.what());
+      }
+      response.produce = nullptr;
+    }
     busy_ = false;
     bool written = WriteResponse(stream, response, keep_alive);
     if (!written || !keep_alive) break;

@@ -92,82 +92,119 @@ std::string EffectiveDefaultProfile(Store& store, const Resource& folder) {
   return {};
 }
 
-std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r) {
+bool PropFilter::Wants(const PropName& name) const {
+  if (all) return true;
+  for (const auto& n : names)
+    if (n == name) return true;
+  return false;
+}
+
+std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r,
+                                   const PropFilter& filter) {
   std::vector<PropOut> out;
-  PropMap kept = ctx.store.Props(r.id);
+  auto wants = [&](const char* ns, const char* local) { return filter.Wants(ns, local); };
   auto add = [&](const char* ns, const char* local, PropValue v) {
     out.push_back({{ns, local}, std::move(v)});
   };
+  // The kept properties are read only when something asked for needs them:
+  // a kept property itself, or a live one a kept value stands in for.
+  bool need_kept = filter.all;
+  for (const auto& name : filter.names)
+    if (!IsLiveProperty(name) ||
+        (name == PropName{kDav, "isreadonly"} && r.content_class == kClassPropertyDef))
+      need_kept = true;
+  PropMap kept;
+  if (need_kept) kept = ctx.store.Props(r.id);
   bool collection = r.IsCollection();
-  std::string display = r.name;
-  if (auto it = kept.find({kDav, "displayname"}); it != kept.end()) display = it->second.text;
-  add(kDav, "displayname", PropValue::String(display));
-  add(kDav, "contentclass", PropValue::String(r.content_class));
-  // A property definition's DAV:isreadonly is the defined property's
-  // read-only flag (what clients call "DAV: IsReadOnly"), not the user's.
-  bool read_only = IsReadOnlyFor(ctx.access, r);
-  if (r.content_class == kClassPropertyDef)
-    if (auto it = kept.find({kDav, "isreadonly"}); it != kept.end())
-      read_only = it->second.text == "1";
-  add(kDav, "isreadonly", PropValue::Bool(read_only));
-  bool hidden = false;
-  if (auto it = kept.find({kDav, "ishidden"}); it != kept.end()) hidden = it->second.text == "1";
-  add(kDav, "ishidden", PropValue::Bool(hidden));
-  add(kDav, "iscollection", PropValue::Bool(collection));
-  add(kDav, "resourcetype", collection ? PropValue{"#resourcetype", "", {}} : PropValue{});
-  bool subs = collection && ctx.store.HasChildren(r.id, true);
-  bool children = collection && (subs || ctx.store.HasChildren(r.id, false));
-  add(kDav, "hassubs", PropValue::Bool(subs));
-  add(kDav, "haschildren", PropValue::Bool(children));
-  // A working copy stands in for its document, so it names the document's
-  // folder as its parent.
-  std::string parent_path = ParentPath(r.path);
-  std::optional<Resource> doc;
-  if (r.kind == Kind::kWorkingCopy) {
-    doc = ctx.store.FindById(r.doc);
-    if (doc) parent_path = ParentPath(doc->path);
+  if (wants(kDav, "displayname")) {
+    std::string display = r.name;
+    if (auto it = kept.find({kDav, "displayname"}); it != kept.end()) display = it->second.text;
+    add(kDav, "displayname", PropValue::String(display));
   }
-  if (r.id != 1) add(kDav, "parentname", PropValue::String(AbsoluteUrl(ctx.host, parent_path)));
-  add(kDav, "creationdate", PropValue::Date(FormatIso(r.created)));
-  add(kDav, "getlastmodified", PropValue{"dateTime.rfc1123", FormatHttpDate(r.modified), {}});
-  add(kDav, "getetag", PropValue::Plain(EtagOf(r)));
+  if (wants(kDav, "contentclass")) add(kDav, "contentclass", PropValue::String(r.content_class));
+  if (wants(kDav, "isreadonly")) {
+    // A property definition's DAV:isreadonly is the defined property's
+    // read-only flag (what clients call "DAV: IsReadOnly"), not the user's.
+    bool read_only = IsReadOnlyFor(ctx.access, r);
+    if (r.content_class == kClassPropertyDef)
+      if (auto it = kept.find({kDav, "isreadonly"}); it != kept.end())
+        read_only = it->second.text == "1";
+    add(kDav, "isreadonly", PropValue::Bool(read_only));
+  }
+  if (wants(kDav, "ishidden")) {
+    bool hidden = false;
+    if (auto it = kept.find({kDav, "ishidden"}); it != kept.end()) hidden = it->second.text == "1";
+    add(kDav, "ishidden", PropValue::Bool(hidden));
+  }
+  if (wants(kDav, "iscollection")) add(kDav, "iscollection", PropValue::Bool(collection));
+  if (wants(kDav, "resourcetype"))
+    add(kDav, "resourcetype", collection ? PropValue{"#resourcetype", "", {}} : PropValue{});
+  bool want_subs = wants(kDav, "hassubs");
+  bool want_children = wants(kDav, "haschildren");
+  if (want_subs || want_children) {
+    bool subs = collection && ctx.store.HasChildren(r.id, true);
+    bool children = collection && (subs || ctx.store.HasChildren(r.id, false));
+    if (want_subs) add(kDav, "hassubs", PropValue::Bool(subs));
+    if (want_children) add(kDav, "haschildren", PropValue::Bool(children));
+  }
+  if (r.id != 1 && wants(kDav, "parentname")) {
+    // A working copy stands in for its document, so it names the document's
+    // folder as its parent.
+    std::string parent_path = ParentPath(r.path);
+    if (r.kind == Kind::kWorkingCopy)
+      if (auto doc = ctx.store.FindById(r.doc)) parent_path = ParentPath(doc->path);
+    add(kDav, "parentname", PropValue::String(AbsoluteUrl(ctx.host, parent_path)));
+  }
+  if (wants(kDav, "creationdate")) add(kDav, "creationdate", PropValue::Date(FormatIso(r.created)));
+  if (wants(kDav, "getlastmodified"))
+    add(kDav, "getlastmodified", PropValue{"dateTime.rfc1123", FormatHttpDate(r.modified), {}});
+  if (wants(kDav, "getetag")) add(kDav, "getetag", PropValue::Plain(EtagOf(r)));
   if (!collection) {
-    add(kDav, "getcontentlength", PropValue::Int(r.length));
-    add(kDav, "getcontenttype",
-        PropValue::Plain(r.content_type.empty() ? "application/octet-stream" : r.content_type));
+    if (wants(kDav, "getcontentlength")) add(kDav, "getcontentlength", PropValue::Int(r.length));
+    if (wants(kDav, "getcontenttype"))
+      add(kDav, "getcontenttype",
+          PropValue::Plain(r.content_type.empty() ? "application/octet-stream" : r.content_type));
   }
   if (r.content_class == kClassWorkspace) {
-    add(kWorkspaceNs, kCategoriesFolder, PropValue::String(ctx.access.settings.categories_folder));
-    add(kExchDataNs, kSchemaCollectionRef,
-        PropValue::String(
-            AbsoluteUrl(ctx.host, JoinPath(r.path, ctx.access.settings.schema_folder))));
+    if (wants(kWorkspaceNs, kCategoriesFolder))
+      add(kWorkspaceNs, kCategoriesFolder,
+          PropValue::String(ctx.access.settings.categories_folder));
+    if (wants(kExchDataNs, kSchemaCollectionRef))
+      add(kExchDataNs, kSchemaCollectionRef,
+          PropValue::String(
+              AbsoluteUrl(ctx.host, JoinPath(r.path, ctx.access.settings.schema_folder))));
   }
   if (collection && IsFolderClass(r.content_class)) {
     // Folders answer with the profiles they offer, inherited when not set.
-    if (!kept.count({kPublishingNs, kDocumentProfiles}))
+    if (!kept.count({kPublishingNs, kDocumentProfiles}) && wants(kPublishingNs, kDocumentProfiles))
       add(kPublishingNs, kDocumentProfiles, PropValue::Multi(EffectiveProfiles(ctx.store, r)));
-    if (!kept.count({kPublishingNs, kDefaultDocumentProfile}))
+    if (!kept.count({kPublishingNs, kDefaultDocumentProfile}) &&
+        wants(kPublishingNs, kDefaultDocumentProfile))
       add(kPublishingNs, kDefaultDocumentProfile,
           PropValue::String(EffectiveDefaultProfile(ctx.store, r)));
   }
   if (r.kind == Kind::kDocument) {
-    add(kPublishingNs, kIsCheckedOut, PropValue::Bool(!r.checked_out_by.empty()));
+    if (wants(kPublishingNs, kIsCheckedOut))
+      add(kPublishingNs, kIsCheckedOut, PropValue::Bool(!r.checked_out_by.empty()));
     if (!r.state.empty()) {
-      add(kPublishingNs, kDocumentState, PropValue::String(r.state));
-      add(kPublishingNs, kCheckedOutBy, PropValue::String(r.checked_out_by));
-      if (!r.checked_out_by.empty())
+      if (wants(kPublishingNs, kDocumentState))
+        add(kPublishingNs, kDocumentState, PropValue::String(r.state));
+      if (wants(kPublishingNs, kCheckedOutBy))
+        add(kPublishingNs, kCheckedOutBy, PropValue::String(r.checked_out_by));
+      if (!r.checked_out_by.empty() && wants(kPublishingNs, kWorkingCopy))
         add(kPublishingNs, kWorkingCopy,
             PropValue::String(AbsoluteUrl(
                 ctx.host, std::string(kWorkingCopiesPath) + "/" + std::to_string(r.id))));
-      if (r.vmajor + r.vminor > 0)
+      if (r.vmajor + r.vminor > 0 && wants(kPublishingNs, kFriendlyVersionId))
         add(kPublishingNs, kFriendlyVersionId,
             PropValue::String(std::to_string(r.vmajor) + "." + std::to_string(r.vminor)));
     }
-    add(kPublishingNs, kOperationsAllowed, PropValue::Multi(OperationsAllowed(ctx.access, r)));
+    if (wants(kPublishingNs, kOperationsAllowed))
+      add(kPublishingNs, kOperationsAllowed, PropValue::Multi(OperationsAllowed(ctx.access, r)));
   }
   for (auto& [name, value] : kept) {
     if (IsLiveProperty(name) || name == PropName{kDav, "displayname"} ||
-        name == PropName{kDav, "ishidden"})
+        name == PropName{kDav, "ishidden"} || !filter.Wants(name))
       continue;
     out.push_back({name, value});
   }

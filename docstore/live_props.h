@@ -19,9 +19,20 @@ struct PropContext {
   const Access& access;
 };
 
-// Every property of `r`, live ones first, then the kept ones (a kept
-// property never hides a live one).
-std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r);
+// Which properties a request asks for: every one, or the named ones (a
+// PROPFIND prop request); only those are computed.
+struct PropFilter {
+  bool all = true;
+  std::vector<PropName> names;  // when !all
+
+  bool Wants(const PropName& name) const;
+  bool Wants(const char* ns, const char* local) const { return Wants(PropName{ns, local}); }
+};
+
+// The properties of `r` that `filter` asks for, live ones first, then the
+// kept ones (a kept property never hides a live one).
+std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r,
+                                   const PropFilter& filter = {});
 
 // Every property of one version of `doc`.
 std::vector<PropOut> VersionProps(const PropContext& ctx, const Resource& doc, const Version& v);

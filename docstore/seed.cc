@@ -373,10 +373,17 @@ class Loader {
 
   void SetContent(Resource& r, const std::string& content) {
     txn_.ReleaseBlobLater(r.blob);
-    r.blob = store_.blobs().Put(content);
+    r.blob = store_.blobs().PutUnsynced(content);
+    written_.push_back(r.blob);
     r.length = static_cast<int64_t>(content.size());
   }
 
+ public:
+  // Content written so far, flushed with the commit or removed if the seed
+  // is refused.
+  std::vector<std::string> written_;
+
+ private:
   Store& store_;
   Store::Txn& txn_;
   std::set<std::string> users_;
@@ -389,9 +396,19 @@ class Loader {
 void LoadSeed(Store& store, const std::string& json_text) {
   Json seed = Json::parse(json_text, nullptr, false);
   if (seed.is_discarded()) throw std::runtime_error("seed: not valid JSON");
+  // One transaction and one flush: the content files are written unflushed
+  // and flushed together (syncfs) just before the commit that refers to
+  // them, which itself flushes the database log once.
   Store::Txn txn(store);
-  Loader(store, txn).Load(seed);
-  txn.Commit();
+  Loader loader(store, txn);
+  try {
+    loader.Load(seed);
+    store.blobs().SyncAll();
+    txn.Commit();
+  } catch (...) {
+    for (const auto& blob : loader.written_) store.blobs().Remove(blob);
+    throw;
+  }
 }
 
 }  // namespace orvex::docstore

@@ -1,5 +1,7 @@
 #include "docstore/server.h"
 
+#include <malloc.h>
+
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
@@ -48,6 +50,8 @@ class Server::Impl {
                          : !options_.seed_file.empty() ? ReadFile(options_.seed_file)
                                                        : std::string(SampleStoreJson());
       LoadSeed(*store_, seed);
+      // The parsed seed was freed; give its memory back to the system.
+      ::malloc_trim(0);
     }
     {
       Store::Txn txn(*store_);

@@ -1,6 +1,12 @@
 #include "docstore/store.h"
 
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
@@ -84,29 +90,95 @@ int64_t Store::Now() {
       .count();
 }
 
+struct StoreConnection {
+  explicit StoreConnection(const std::string& file) : db(file) {}
+  ~StoreConnection() { statements.clear(); }  // finalized before the database closes
+  SqliteDb db;
+  std::map<std::string, std::unique_ptr<Statement>> statements;
+};
+
+namespace {
+
+// The transaction the running thread is in: its store and connection.
+thread_local const Store* current_store = nullptr;
+thread_local StoreConnection* current_connection = nullptr;
+
+// Commits beyond this many log frames (about 4 MiB) ask for a checkpoint.
+constexpr int kCheckpointFrames = 1000;
+
+}  // namespace
+
 Store::Store(const std::string& dir) {
   if (dir.empty()) {
-    db_ = std::make_unique<SqliteDb>(":memory:");
-    blobs_ = std::make_unique<BlobStore>("");
+    // A store "in memory" is a database in a private temporary directory,
+    // never flushed: it dies with the process, and its readers still get
+    // connections of their own.
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "orvex-docstore-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+      throw std::runtime_error(std::string("cannot create a store directory: ") + strerror(errno));
+    temp_dir_ = dir_ = pattern;
   } else {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec) throw std::runtime_error("cannot create store directory " + dir + ": " + ec.message());
-    db_ = std::make_unique<SqliteDb>(dir + "/docstore.db");
-    db_->Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;");
-    blobs_ = std::make_unique<BlobStore>(dir + "/content");
+    dir_ = dir;
+    durable_ = true;
   }
-  db_->Exec("PRAGMA foreign_keys=OFF;");
-  CreateSchema();
+  try {
+    writer_ = OpenConnection();
+    writer_->db.Exec("PRAGMA journal_mode=WAL;");
+    // Checkpoints run on the flushing thread, outside the writers' turn.
+    writer_->db.Exec("PRAGMA wal_autocheckpoint=0;");
+    sqlite3_wal_hook(
+        writer_->db.handle(),
+        [](void* frames, sqlite3*, const char*, int count) {
+          static_cast<std::atomic<int>*>(frames)->store(count);
+          return SQLITE_OK;
+        },
+        &log_frames_);
+    checkpointer_ = OpenConnection();
+    blobs_ = std::make_unique<BlobStore>(dir_ + "/content", durable_);
+    current_store = this;
+    current_connection = writer_.get();
+    CreateSchema();
+    current_store = nullptr;
+    current_connection = nullptr;
+  } catch (...) {
+    current_store = nullptr;
+    current_connection = nullptr;
+    idle_readers_.clear();
+    checkpointer_.reset();
+    writer_.reset();
+    if (!temp_dir_.empty()) std::filesystem::remove_all(temp_dir_);
+    throw;
+  }
 }
 
 Store::~Store() {
-  // Statements are finalized before the database closes.
-  statements_.clear();
+  idle_readers_.clear();
+  checkpointer_.reset();
+  writer_.reset();
+  if (log_fd_ >= 0) ::close(log_fd_);
+  blobs_.reset();
+  if (!temp_dir_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove_all(temp_dir_, ec);
+  }
+}
+
+std::unique_ptr<StoreConnection> Store::OpenConnection() {
+  auto c = std::make_unique<StoreConnection>(dir_ + "/docstore.db");
+  // NORMAL in WAL mode: a commit appends to the log without flushing it
+  // (MakeDurable flushes, once for many commits); checkpoints still flush.
+  c->db.Exec(durable_ ? "PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=OFF;"
+                      : "PRAGMA synchronous=OFF; PRAGMA foreign_keys=OFF;");
+  return c;
 }
 
 void Store::CreateSchema() {
-  db_->Exec(R"sql(
+  SqliteDb& db = Current().db;
+  db.Exec(R"sql(
     CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value TEXT);
     CREATE TABLE IF NOT EXISTS users(name TEXT PRIMARY KEY COLLATE NOCASE, password TEXT NOT NULL);
     CREATE TABLE IF NOT EXISTS hosts(name TEXT PRIMARY KEY);
@@ -137,35 +209,124 @@ void Store::CreateSchema() {
     CREATE INDEX IF NOT EXISTS versions_doc ON versions(doc, seq);
     CREATE INDEX IF NOT EXISTS versions_blob ON versions(blob);
   )sql");
-  Statement root(*db_,
+  Statement root(db,
                  "INSERT OR IGNORE INTO resources(id, parent, path, name, kind, content_class, "
                  "created, modified) VALUES(1, 0, '/', '', 1, '', ?1, ?1)");
   root.Bind(1, Now()).Run();
 }
 
+StoreConnection& Store::Current() {
+  if (current_store != this || !current_connection)
+    throw std::logic_error("store used outside a transaction");
+  return *current_connection;
+}
+
 Statement& Store::Sql(const std::string& sql) {
-  auto& slot = statements_[sql];
-  if (!slot) slot = std::make_unique<Statement>(*db_, sql);
+  StoreConnection& c = Current();
+  auto& slot = c.statements[sql];
+  if (!slot) slot = std::make_unique<Statement>(c.db, sql);
   slot->Reset();
   return *slot;
 }
 
-void Store::ResetStatements() {
-  for (auto& [sql, statement] : statements_) statement->Reset();
+std::unique_ptr<StoreConnection> Store::TakeReader() {
+  {
+    std::lock_guard lock(readers_mutex_);
+    if (!idle_readers_.empty()) {
+      auto c = std::move(idle_readers_.back());
+      idle_readers_.pop_back();
+      return c;
+    }
+  }
+  return OpenConnection();
 }
 
-Store::Txn::Txn(Store& store) : store_(store), lock_(store.mutex_) {
-  store_.db_->Exec("BEGIN IMMEDIATE");
+void Store::ReturnReader(std::unique_ptr<StoreConnection> c) {
+  std::lock_guard lock(readers_mutex_);
+  idle_readers_.push_back(std::move(c));
+}
+
+void Store::FlushLog() {
+  if (durable_) {
+    if (log_fd_ < 0) {
+      log_fd_ = ::open((dir_ + "/docstore.db-wal").c_str(), O_RDONLY | O_CLOEXEC);
+      if (log_fd_ < 0)
+        throw std::runtime_error(std::string("cannot open the database log: ") + strerror(errno));
+    }
+    if (::fsync(log_fd_) != 0)
+      throw std::runtime_error(std::string("cannot flush the database log: ") + strerror(errno));
+  }
+  if (log_frames_.load() > kCheckpointFrames) {
+    // A passive checkpoint copies the log into the database without waiting
+    // for readers or writers (and flushes both files when durable).
+    int log = 0;
+    int copied = 0;
+    if (sqlite3_wal_checkpoint_v2(checkpointer_->db.handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE,
+                                  &log, &copied) == SQLITE_OK &&
+        copied == log)
+      log_frames_ = 0;
+  }
+}
+
+void Store::MakeDurable(uint64_t seq) {
+  std::unique_lock lock(sync_mutex_);
+  while (synced_ < seq) {
+    if (syncing_) {
+      sync_done_.wait(lock);
+      continue;
+    }
+    // This thread flushes for everybody who committed so far.
+    syncing_ = true;
+    uint64_t target = committed_.load();
+    lock.unlock();
+    try {
+      FlushLog();
+    } catch (...) {
+      lock.lock();
+      syncing_ = false;
+      sync_done_.notify_all();
+      throw;
+    }
+    lock.lock();
+    syncing_ = false;
+    if (target > synced_) synced_ = target;
+    sync_done_.notify_all();
+  }
+}
+
+Store::Txn::Txn(Store& store, Mode mode)
+    : store_(store),
+      mode_(mode),
+      outer_connection_(current_connection),
+      outer_store_(current_store) {
+  if (mode_ == kWrite) {
+    writer_lock_ = std::unique_lock(store_.writer_mutex_);
+    connection_ = store_.writer_.get();
+    connection_->db.Exec("BEGIN IMMEDIATE");
+  } else {
+    connection_ = store_.TakeReader().release();
+    try {
+      connection_->db.Exec("BEGIN");
+    } catch (...) {
+      store_.ReturnReader(std::unique_ptr<StoreConnection>(connection_));
+      throw;
+    }
+  }
+  current_store = &store_;
+  current_connection = connection_;
 }
 
 Store::Txn::~Txn() {
   if (!done_) {
     try {
-      store_.ResetStatements();
-      store_.db_->Exec("ROLLBACK");
+      for (auto& [sql, statement] : connection_->statements) statement->Reset();
+      connection_->db.Exec("ROLLBACK");
     } catch (...) {
     }
   }
+  current_store = outer_store_;
+  current_connection = outer_connection_;
+  if (mode_ == kRead) store_.ReturnReader(std::unique_ptr<StoreConnection>(connection_));
 }
 
 void Store::Txn::Commit() {
@@ -174,9 +335,14 @@ void Store::Txn::Commit() {
     if (!store_.BlobReferenced(blob)) unused.push_back(blob);
   // Statements left mid-result would keep a read snapshot open past the
   // transaction.
-  store_.ResetStatements();
-  store_.db_->Exec("COMMIT");
+  for (auto& [sql, statement] : connection_->statements) statement->Reset();
+  connection_->db.Exec("COMMIT");
   done_ = true;
+  if (mode_ == kRead) return;
+  uint64_t seq = ++store_.committed_;
+  writer_lock_.unlock();
+  store_.MakeDurable(seq);
+  // Content no row refers to any more goes only once that is on disk.
   for (const auto& blob : unused) store_.blobs_->Remove(blob);
 }
 
@@ -185,6 +351,8 @@ void Store::Txn::ReleaseBlobLater(const std::string& blob) {
 }
 
 bool Store::IsEmpty() {
+  std::optional<Txn> own;
+  if (current_store != this) own.emplace(*this, Txn::kRead);
   Statement& s = Sql("SELECT COUNT(*) FROM users");
   s.Step();
   return s.Int(0) == 0;
@@ -312,6 +480,16 @@ std::vector<Resource> Store::Children(int64_t id) {
   return out;
 }
 
+std::vector<Resource> Store::ChildrenAfter(int64_t id, int64_t after, int limit) {
+  std::vector<Resource> out;
+  Statement& s = Sql(std::string("SELECT ") + kResourceColumns +
+                     " FROM resources WHERE parent = ?1 AND id > ?2 AND id <> 1 ORDER BY id "
+                     "LIMIT ?3");
+  s.Bind(1, id).Bind(2, after).Bind(3, static_cast<int64_t>(limit));
+  while (s.Step()) out.push_back(ReadResource(s));
+  return out;
+}
+
 bool Store::HasChildren(int64_t id, bool collections_only) {
   Statement& s = Sql(collections_only
                          ? "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1 "
@@ -341,7 +519,7 @@ Resource Store::Create(const Resource& parent, const std::string& name, Kind kin
       .Bind(5, content_class)
       .Bind(6, r.created)
       .Run();
-  r.id = db_->LastInsertId();
+  r.id = Current().db.LastInsertId();
   return r;
 }
 
@@ -367,7 +545,7 @@ Resource Store::CreateWorkingCopy(const Resource& doc, const std::string& path) 
       .Bind(7, r.content_type)
       .Bind(8, r.doc)
       .Run();
-  r.id = db_->LastInsertId();
+  r.id = Current().db.LastInsertId();
   ReplaceProps(r.id, Props(doc.id));
   return r;
 }
@@ -561,7 +739,7 @@ void Store::AddVersion(Version& v) {
       .Bind(9, v.content_type)
       .Bind(10, EncodeProps(v.props))
       .Run();
-  v.id = db_->LastInsertId();
+  v.id = Current().db.LastInsertId();
 }
 
 void Store::SetVersionLabel(int64_t version_id, const std::string& label) {

@@ -1,13 +1,21 @@
 // The document store: users, roles, workspaces, the resource tree with its
-// properties, document versions and content, kept in SQLite (a file with WAL
-// journaling under the store directory, or a private in-memory database).
+// properties, document versions and content, kept in SQLite with WAL
+// journaling (under the store directory, or in a private temporary directory
+// for a store "in memory").
 //
-// Every access happens inside a Store::Txn, which holds the store's lock and
-// one database transaction: a request sees and leaves the store consistent,
-// and a crash loses at most requests that were never answered.
+// Every access happens inside a Store::Txn. A reading transaction runs on a
+// connection of its own and sees one consistent snapshot; it never waits for
+// writers, nor they for it. Writing transactions take turns on the one
+// writing connection. A write is durable before Commit returns: the commit
+// appends to the database log without flushing, leaves the writers' turn,
+// and then waits for one flush of the log that serves every commit made up
+// to then (group commit), so concurrent writers share their fsyncs and no
+// flush happens while anybody waits for the writers' turn.
 #ifndef ORVEX_DOCSTORE_STORE_H_
 #define ORVEX_DOCSTORE_STORE_H_
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -24,6 +32,7 @@ namespace orvex::docstore {
 
 class SqliteDb;
 class Statement;
+struct StoreConnection;  // one SQLite connection with its prepared statements
 
 enum class Kind { kCollection = 1, kDocument = 2, kWorkingCopy = 3 };
 enum class Role { kNone = 0, kReader = 1, kAuthor = 2, kCoordinator = 3 };
@@ -89,13 +98,16 @@ class Store {
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
 
-  // Holds the store lock and one transaction; rolls back unless committed.
+  // One database transaction; rolls back unless committed. Transactions of
+  // one thread nest only on different stores.
   class Txn {
    public:
-    explicit Txn(Store& store);
+    enum Mode { kRead, kWrite };
+    explicit Txn(Store& store, Mode mode = kWrite);
     ~Txn();
     Txn(const Txn&) = delete;
     Txn& operator=(const Txn&) = delete;
+    // Ends the transaction; a writing one returns once it is durable.
     void Commit();
     // Removes the blob's file after a successful commit unless a row still
     // refers to it then.
@@ -103,7 +115,11 @@ class Store {
 
    private:
     Store& store_;
-    std::unique_lock<std::mutex> lock_;
+    Mode mode_;
+    std::unique_lock<std::mutex> writer_lock_;
+    StoreConnection* connection_ = nullptr;
+    StoreConnection* outer_connection_ = nullptr;
+    const Store* outer_store_ = nullptr;
     bool done_ = false;
     std::vector<std::string> release_;
   };
@@ -142,6 +158,9 @@ class Store {
   std::optional<Resource> FindById(int64_t id);
   // Direct children in creation order.
   std::vector<Resource> Children(int64_t id);
+  // Up to `limit` direct children with ids above `after`, in creation order
+  // (a listing read in batches).
+  std::vector<Resource> ChildrenAfter(int64_t id, int64_t after, int limit);
   bool HasChildren(int64_t id, bool collections_only);
   // Creates a resource under `parent` (which must be a collection).
   Resource Create(const Resource& parent, const std::string& name, Kind kind,
@@ -184,17 +203,39 @@ class Store {
   friend class Txn;
   Resource ReadResource(Statement& s);
   void CreateSchema();
-  // A prepared statement for `sql`, kept for reuse and reset for this use.
-  // A caller finishes stepping it before calling anything that may use the
-  // same statement.
+  // A prepared statement of the current transaction's connection for `sql`,
+  // kept for reuse and reset for this use. A caller finishes stepping it
+  // before calling anything that may use the same statement.
   Statement& Sql(const std::string& sql);
-  void ResetStatements();
+  StoreConnection& Current();
+  std::unique_ptr<StoreConnection> OpenConnection();
+  std::unique_ptr<StoreConnection> TakeReader();
+  void ReturnReader(std::unique_ptr<StoreConnection> c);
+  // Waits until every commit up to `seq` is on disk, flushing the log itself
+  // when no other thread is doing so.
+  void MakeDurable(uint64_t seq);
+  void FlushLog();
 
-  std::map<std::string, std::unique_ptr<Statement>> statements_;
-
-  std::mutex mutex_;
-  std::unique_ptr<SqliteDb> db_;
+  std::string dir_;       // the store's directory
+  std::string temp_dir_;  // a store "in memory": its private directory
+  bool durable_ = false;  // flush to disk (a store on disk)
   std::unique_ptr<BlobStore> blobs_;
+
+  std::mutex writer_mutex_;  // the writers' turn
+  std::unique_ptr<StoreConnection> writer_;
+  std::mutex readers_mutex_;
+  std::vector<std::unique_ptr<StoreConnection>> idle_readers_;
+
+  // Group commit: commits are numbered; `synced_` is the last one known to
+  // be on disk.
+  std::atomic<uint64_t> committed_{0};
+  std::atomic<int> log_frames_{0};  // frames in the log since the last checkpoint
+  std::mutex sync_mutex_;
+  std::condition_variable sync_done_;
+  uint64_t synced_ = 0;
+  bool syncing_ = false;
+  std::unique_ptr<StoreConnection> checkpointer_;  // used by the flushing thread only
+  int log_fd_ = -1;
 };
 
 }  // namespace orvex::docstore

@@ -76,6 +76,12 @@ void MultistatusWriter::Status(std::string_view status) {
 
 void MultistatusWriter::EndResponse() { out_ += "</D:response>\n"; }
 
+std::string MultistatusWriter::Take() {
+  std::string piece = std::move(out_);
+  out_.clear();
+  return piece;
+}
+
 std::string MultistatusWriter::Finish() {
   out_ += "</D:multistatus>\n";
   return std::move(out_);

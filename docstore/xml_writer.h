@@ -45,7 +45,11 @@ class MultistatusWriter {
   void Status(std::string_view status);
   void EndResponse();
 
-  // The finished document.
+  // What was written since the last Take (a piece of a document sent as it
+  // is written), and its size.
+  std::string Take();
+  size_t size() const { return out_.size(); }
+  // The rest of the document, finished.
   std::string Finish();
 
  private:

@@ -1,29 +1,42 @@
 #!/usr/bin/env bash
-# Times orvex-docstore against Apache mod_dav_fs serving the same data, with
-# the same curl commands in the same run:
-#   - PROPFIND Depth 1 (allprop) on a folder of 10,000 documents;
-#   - PUT of a 1 GiB file;
-# and reports the medians, the ratios (docstore / Apache) and the docstore's
-# peak memory during the 1 GiB PUTs.
+# Measures orvex-docstore against Apache mod_dav_fs serving the same data from
+# disk, with the same curl commands, in the same run, in alternating (paired)
+# samples:
+#   - start-up: the docstore loading a seed of N documents (Apache has nothing
+#     to load; its files are written before it starts);
+#   - PROPFIND Depth 1 on the folder of N documents, four named properties
+#     (DAV:getcontentlength, getlastmodified, getetag, resourcetype: live
+#     properties both servers compute), time and each server's peak memory;
+#   - PROPFIND Depth 1 allprop on the same folder (the servers keep different
+#     property sets, so the answer sizes are printed beside the times);
+#   - 16 clients at once, each on one kept-alive connection doing small PUT +
+#     PROPFIND Depth 0 pairs: requests per second;
+#   - PUT of a 1 GiB file, with a second client doing small PUT + PROPFIND
+#     pairs meanwhile: the PUT's time and the second client's slowest request
+#     (head-of-line blocking).
 #
-#   bench/docstore/compare_apache.sh path/to/orvex-docstore [propfind-runs] [put-runs]
+#   bench/docstore/compare_apache.sh path/to/orvex-docstore [samples] [documents]
 #
 # Runs as root: Apache starts from a standalone configuration, on loopback
 # only, and drops to `User www-data`. Both servers keep their data on disk
-# under one temporary directory, removed at the end; both ask for Basic
-# credentials. Every request goes to 127.0.0.1.
+# under one temporary directory, removed at the end. Both check Basic
+# credentials against the same kind of hash at the same cost (SHA-512 crypt,
+# 20,000 rounds, the docstore's stored form) and both remember a proven
+# password (the docstore per connection, Apache through mod_authn_socache), so
+# neither pays the hash on every request.
 set -euo pipefail
 
-binary=$(readlink -f "${1:?usage: compare_apache.sh path/to/orvex-docstore [propfind-runs] [put-runs]}")
-propfind_runs=${2:-7}
-put_runs=${3:-3}
-documents=10000
+binary=$(readlink -f "${1:?usage: compare_apache.sh path/to/orvex-docstore [samples] [documents]}")
+samples=${2:-5}
+documents=${3:-100000}
+clients=16
+pairs_per_client=100
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "compare_apache.sh: run as root (Apache drops to www-data itself)" >&2
   exit 1
 fi
-for tool in apache2 curl python3; do
+for tool in apache2 htpasswd curl python3 bc; do
   command -v "$tool" >/dev/null || { echo "compare_apache.sh: $tool is missing" >&2; exit 1; }
 done
 
@@ -39,17 +52,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-free_port() {
-  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
-
 median() {
   sort -g | awk '{v[NR]=$1} END {if (NR%2) print v[(NR+1)/2]; else printf "%.6f\n", (v[NR/2]+v[NR/2+1])/2}'
 }
+now() { date +%s.%N; }
 
-# --- The same data for both: /dav/many/doc-N.txt ---------------------------
+# --- The same data for both: /dav/many/doc-N.txt, /dav/load/ ---------------
 echo "preparing $documents documents and a 1 GiB file in $work"
-mkdir -p "$work/apache/dav/many" "$work/davlock"
+mkdir -p "$work/apache/dav/many" "$work/apache/dav/load" "$work/davlock"
 python3 - "$work" "$documents" <<'PY'
 import json, os, sys
 work, count = sys.argv[1], int(sys.argv[2])
@@ -63,16 +73,21 @@ for i in range(count):
 seed = {"hosts": ["127.0.0.1"],
         "users": [{"name": "bench", "password": "bench"}],
         "workspaces": [{"name": "dav", "roles": {"bench": "coordinator"},
-                        "items": [{"name": "many", "type": "standard", "items": items}]}]}
+                        "items": [{"name": "many", "type": "standard", "items": items},
+                                  {"name": "load", "type": "standard"}]}]}
 with open(os.path.join(work, "seed.json"), "w") as f:
     json.dump(seed, f)
 PY
 dd if=/dev/urandom of="$work/big.bin" bs=1M count=1024 status=none
-htpasswd -bc "$work/htpasswd" bench bench 2>/dev/null
+printf 'a small document\n' >"$work/small.txt"
+htpasswd -5 -r 20000 -bc "$work/htpasswd" bench bench 2>/dev/null
 chown -R www-data:www-data "$work/apache" "$work/davlock"
 chmod 644 "$work/htpasswd"
 
 # --- Apache mod_dav_fs --------------------------------------------------------
+free_port() {
+  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
 apache_port=$(free_port)
 modules=/usr/lib/apache2/modules
 cat >"$work/apache.conf" <<EOF
@@ -86,21 +101,29 @@ ErrorLog $work/apache-error.log
 LogLevel warn
 User www-data
 Group www-data
+KeepAliveTimeout 60
+MaxKeepAliveRequests 0
 LoadModule mpm_event_module $modules/mod_mpm_event.so
 LoadModule authz_core_module $modules/mod_authz_core.so
 LoadModule authz_user_module $modules/mod_authz_user.so
 LoadModule authn_core_module $modules/mod_authn_core.so
 LoadModule authn_file_module $modules/mod_authn_file.so
+LoadModule authn_socache_module $modules/mod_authn_socache.so
+LoadModule socache_shmcb_module $modules/mod_socache_shmcb.so
 LoadModule auth_basic_module $modules/mod_auth_basic.so
 LoadModule dav_module $modules/mod_dav.so
 LoadModule dav_fs_module $modules/mod_dav_fs.so
 DocumentRoot $work/apache
 DavLockDB $work/davlock/DavLock
 LimitRequestBody 0
+AuthnCacheSOCache shmcb
 <Directory $work/apache/dav>
   Dav On
   AuthType Basic
   AuthName "bench"
+  AuthBasicProvider socache file
+  AuthnCacheProvideFor file
+  AuthnCacheTimeout 3600
   AuthUserFile $work/htpasswd
   Require valid-user
 </Directory>
@@ -109,40 +132,73 @@ apache2 -f "$work/apache.conf" -DFOREGROUND &
 apache_pid=$!
 
 # --- orvex-docstore (store on disk, like Apache's) ---------------------------
+start=$(now)
 "$binary" --listen 127.0.0.1:0 --seed "$work/seed.json" --store "$work/docstore" >"$work/docstore.out" 2>&1 &
 docstore_pid=$!
 docstore_port=
-for _ in $(seq 600); do
+# Poll until it announces itself or exits; no fixed limit on how long a large
+# seed may take.
+while [ -z "$docstore_port" ]; do
+  kill -0 "$docstore_pid" 2>/dev/null ||
+    { echo "orvex-docstore did not start:" >&2; cat "$work/docstore.out" >&2; exit 1; }
   docstore_port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/docstore.out")
-  [ -n "$docstore_port" ] && break
-  sleep 0.1
+  sleep 0.05
 done
-[ -n "$docstore_port" ] || { echo "orvex-docstore did not start:" >&2; cat "$work/docstore.out" >&2; exit 1; }
-for _ in $(seq 100); do
-  curl -s -o /dev/null "http://127.0.0.1:$apache_port/" && break
-  sleep 0.1
+docstore_start=$(echo "$(now) - $start" | bc -l)
+until curl -s -o /dev/null "http://127.0.0.1:$apache_port/"; do
+  kill -0 "$apache_pid" 2>/dev/null || { cat "$work/apache-error.log" >&2; exit 1; }
+  sleep 0.05
 done
 
 apache_url="http://127.0.0.1:$apache_port/dav"
 docstore_url="http://127.0.0.1:$docstore_port/dav"
-cat >"$work/propfind.xml" <<'EOF'
+cat >"$work/allprop.xml" <<'EOF'
 <?xml version="1.0" encoding="utf-8"?><D:propfind xmlns:D="DAV:"><D:allprop/></D:propfind>
 EOF
+cat >"$work/named.xml" <<'EOF'
+<?xml version="1.0" encoding="utf-8"?><D:propfind xmlns:D="DAV:"><D:prop><D:getcontentlength/><D:getlastmodified/><D:getetag/><D:resourcetype/></D:prop></D:propfind>
+EOF
 
-# The one curl command both servers get: PROPFIND Depth 1, allprop.
-propfind() {
-  curl -s -u bench:bench -X PROPFIND -H 'Depth: 1' -H 'Content-Type: application/xml' \
-    --data-binary @"$work/propfind.xml" -o "$work/answer.xml" \
-    -w '%{http_code} %{time_total}\n' "$1/many/"
+# The server processes whose memory counts: the docstore, or every Apache
+# process (the largest one is reported).
+pids_of() {
+  if [ "$1" = docstore ]; then echo "$docstore_pid"; else
+    echo "$(cat "$work/apache.pid") $(pgrep -P "$(cat "$work/apache.pid")" | tr '\n' ' ')"
+  fi
 }
-# The one curl command both servers get: PUT of the 1 GiB file.
-put() {
-  curl -s -u bench:bench -T "$work/big.bin" -o /dev/null -w '%{http_code} %{time_total}\n' "$1"
+reset_peak() { for p in $(pids_of "$1"); do echo 5 >"/proc/$p/clear_refs" 2>/dev/null || true; done; }
+peak_kib() {
+  local max=0 v
+  for p in $(pids_of "$1"); do
+    v=$(awk '/^VmHWM:/ {print $2}' "/proc/$p/status" 2>/dev/null || echo 0)
+    [ "${v:-0}" -gt "$max" ] && max=$v
+  done
+  echo "$max"
+}
+
+# One PROPFIND Depth 1 on the big folder: "seconds bytes".
+propfind_many() {  # server body-file
+  local url_var=${1}_url
+  curl -s -u bench:bench -X PROPFIND -H 'Depth: 1' -H 'Content-Type: application/xml' \
+    --data-binary @"$2" -o "$work/answer.xml" -w '%{http_code} %{time_total} %{size_download}\n' \
+    "${!url_var}/many/"
+}
+
+# A curl config for one client: `pairs` small PUTs, each followed by a PROPFIND
+# Depth 0 of the new document, all on one kept-alive connection.
+client_config() {  # server client-id pairs tag
+  local url_var=${1}_url
+  local base=${!url_var}/load
+  for i in $(seq "$3"); do
+    printf -- '--next\n-s\n-u bench:bench\n-o /dev/null\n-w "%%{http_code} %%{time_total}\\n"\n-T %s\nurl = "%s/%s-%s-%s.txt"\n' \
+      "$work/small.txt" "$base" "$4" "$2" "$i"
+    printf -- '--next\n-s\n-u bench:bench\n-o /dev/null\n-w "%%{http_code} %%{time_total}\\n"\n-X PROPFIND\n-H "Depth: 0"\n-H "Content-Type: application/xml"\n--data-binary @%s\nurl = "%s/%s-%s-%s.txt"\n' \
+      "$work/named.xml" "$base" "$4" "$2" "$i"
+  done
 }
 
 for server in apache docstore; do
-  url_var=${server}_url
-  read -r code _ < <(propfind "${!url_var}")
+  read -r code _ bytes < <(propfind_many "$server" "$work/named.xml")
   responses=$( (grep -oE '<[A-Za-z0-9]+:response[ >]' "$work/answer.xml" || true) | wc -l)
   if [ "$code" != 207 ] || [ "$responses" -ne $((documents + 1)) ]; then
     echo "compare_apache.sh: $server answered $code with $responses responses" >&2
@@ -150,45 +206,82 @@ for server in apache docstore; do
   fi
 done
 
-echo "PROPFIND Depth 1 on $documents documents: $propfind_runs runs each, alternating"
-: >"$work/apache.propfind"
-: >"$work/docstore.propfind"
-for _ in $(seq "$propfind_runs"); do
-  propfind "$apache_url" | awk '{print $2}' >>"$work/apache.propfind"
-  propfind "$docstore_url" | awk '{print $2}' >>"$work/docstore.propfind"
+for w in named allprop concurrent put hol; do for s in apache docstore; do : >"$work/$s.$w"; done; done
+: >"$work/apache.named-mem"; : >"$work/docstore.named-mem"
+: >"$work/apache.allprop-bytes"; : >"$work/docstore.allprop-bytes"
+
+echo "$samples paired samples of each workload"
+for sample in $(seq "$samples"); do
+  for server in apache docstore; do
+    # PROPFIND, four named properties, with the server's peak memory.
+    reset_peak "$server"
+    read -r code seconds _ < <(propfind_many "$server" "$work/named.xml")
+    [ "$code" = 207 ] || { echo "$server PROPFIND answered $code" >&2; exit 1; }
+    echo "$seconds" >>"$work/$server.named"
+    peak_kib "$server" >>"$work/$server.named-mem"
+
+    read -r code seconds bytes < <(propfind_many "$server" "$work/allprop.xml")
+    [ "$code" = 207 ] || { echo "$server PROPFIND allprop answered $code" >&2; exit 1; }
+    echo "$seconds" >>"$work/$server.allprop"
+    echo "$bytes" >>"$work/$server.allprop-bytes"
+
+    # 16 clients at once.
+    for c in $(seq "$clients"); do client_config "$server" "$c" "$pairs_per_client" "s$sample" >"$work/client-$c.cfg"; done
+    t0=$(now)
+    client_pids=()
+    for c in $(seq "$clients"); do
+      curl -K "$work/client-$c.cfg" >"$work/client-$c.out" &
+      client_pids+=($!)
+    done
+    wait "${client_pids[@]}"
+    t1=$(now)
+    bad=$(cat "$work"/client-*.out | awk '$1 != 201 && $1 != 207' | wc -l)
+    [ "$bad" -eq 0 ] || { echo "$server: $bad concurrent requests failed" >&2; exit 1; }
+    echo "$clients * $pairs_per_client * 2 / ($t1 - $t0)" | bc -l >>"$work/$server.concurrent"
+
+    # 1 GiB PUT, with a second client's small requests meanwhile.
+    url_var=${server}_url
+    client_config "$server" hol 400 "h$sample" >"$work/hol.cfg"
+    curl -s -u bench:bench -T "$work/big.bin" -o /dev/null -w '%{http_code} %{time_total}\n' \
+      "${!url_var}/big-$sample.bin" >"$work/big.out" &
+    big=$!
+    sleep 0.2
+    : >"$work/hol.out"
+    while kill -0 "$big" 2>/dev/null; do
+      curl -K "$work/hol.cfg" >>"$work/hol.out" &
+      small=$!
+      # Only requests made while the big PUT is running count.
+      while kill -0 "$small" 2>/dev/null && kill -0 "$big" 2>/dev/null; do sleep 0.05; done
+      kill "$small" 2>/dev/null || true
+      wait "$small" 2>/dev/null || true
+      client_config "$server" hol 400 "h$sample-$RANDOM" >"$work/hol.cfg"
+    done
+    wait "$big"
+    read -r code seconds <"$work/big.out"
+    [ "$code" = 201 ] || { echo "$server big PUT answered $code" >&2; exit 1; }
+    echo "$seconds" >>"$work/$server.put"
+    awk '$1 == 201 || $1 == 207 {print $2}' "$work/hol.out" | sort -g | tail -1 >>"$work/$server.hol"
+    curl -s -u bench:bench -X DELETE -o /dev/null "${!url_var}/big-$sample.bin"
+  done
 done
 
-echo "PUT of 1 GiB: $put_runs runs each, alternating"
-: >"$work/apache.put"
-: >"$work/docstore.put"
-peak_kib=0
-for run in $(seq "$put_runs"); do
-  read -r code seconds < <(put "$apache_url/big-$run.bin")
-  [ "$code" = 201 ] || { echo "Apache PUT answered $code" >&2; exit 1; }
-  echo "$seconds" >>"$work/apache.put"
-  curl -s -u bench:bench -X DELETE -o /dev/null "$apache_url/big-$run.bin"
-
-  # Reset the docstore's peak resident size, PUT, and read the new peak.
-  echo 5 >"/proc/$docstore_pid/clear_refs"
-  read -r code seconds < <(put "$docstore_url/big-$run.bin")
-  [ "$code" = 201 ] || { echo "orvex-docstore PUT answered $code" >&2; exit 1; }
-  echo "$seconds" >>"$work/docstore.put"
-  hwm=$(awk '/^VmHWM:/ {print $2}' "/proc/$docstore_pid/status")
-  [ "$hwm" -gt "$peak_kib" ] && peak_kib=$hwm
-  curl -s -u bench:bench -X DELETE -o /dev/null "$docstore_url/big-$run.bin"
-done
-rss_kib=$(awk '/^VmRSS:/ {print $2}' "/proc/$docstore_pid/status")
-
-apache_propfind=$(median <"$work/apache.propfind")
-docstore_propfind=$(median <"$work/docstore.propfind")
-apache_put=$(median <"$work/apache.put")
-docstore_put=$(median <"$work/docstore.put")
+row() {  # label unit apache-file docstore-file [scale]
+  local a d scale=${5:-1}
+  a=$(median <"$3")
+  d=$(median <"$4")
+  printf '%-46s %12.4g %12.4g %8.2f\n' "$1 ($2)" "$(echo "$a * $scale" | bc -l)" \
+    "$(echo "$d * $scale" | bc -l)" "$(echo "$d / $a" | bc -l)"
+}
 echo
-printf '%-34s %12s %12s %10s\n' "median seconds" "Apache" "docstore" "ratio"
-printf '%-34s %12.4f %12.4f %9.2fx\n' "PROPFIND Depth 1, $documents docs" \
-  "$apache_propfind" "$docstore_propfind" "$(echo "$docstore_propfind / $apache_propfind" | bc -l)"
-printf '%-34s %12.4f %12.4f %9.2fx\n' "PUT 1 GiB" \
-  "$apache_put" "$docstore_put" "$(echo "$docstore_put / $apache_put" | bc -l)"
-echo "(ratio = docstore time / Apache time; below 1 means the docstore is faster)"
-echo "docstore peak resident memory during the 1 GiB PUTs: $((peak_kib / 1024)) MiB (resident now: $((rss_kib / 1024)) MiB)"
-echo "docstore PUT flushes the content to disk (fsync) before answering; Apache does not."
+printf '%-46s %12s %12s %8s\n' "median of $samples paired samples" "Apache" "docstore" "ratio"
+row "PROPFIND Depth 1, $documents docs, 4 props" "s" "$work/apache.named" "$work/docstore.named"
+row "  peak memory of the largest process" "MiB" "$work/apache.named-mem" "$work/docstore.named-mem" "1/1024"
+row "PROPFIND Depth 1, $documents docs, allprop" "s" "$work/apache.allprop" "$work/docstore.allprop"
+row "  allprop answer size" "MB" "$work/apache.allprop-bytes" "$work/docstore.allprop-bytes" "1/1000000"
+row "$clients clients, small PUT + PROPFIND" "req/s" "$work/apache.concurrent" "$work/docstore.concurrent"
+row "PUT 1 GiB" "s" "$work/apache.put" "$work/docstore.put"
+row "  slowest small request meanwhile" "ms" "$work/apache.hol" "$work/docstore.hol" "1000"
+printf '%-46s %12s %12.4g\n' "start-up with a $documents-document seed (s)" "-" "$docstore_start"
+echo "(ratio = docstore / Apache: below 1 is better for times and memory, above 1 for req/s)"
+echo "The docstore flushes content and its database log to disk (fsync) before answering a"
+echo "write; Apache mod_dav_fs does not flush."

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <map>
@@ -168,12 +169,24 @@ TEST(PersistenceTest, ChangesSurviveARestart) {
   EXPECT_EQ(ParseMultistatus(history.body).size(), 3u);
 }
 
-TEST(PersistenceTest, KillDuringUploadsLosesNothingAcknowledgedAndShowsNothingPartial) {
+TEST(PersistenceTest, KillDuringConcurrentUploadsLosesNothingAcknowledgedAndShowsNothingPartial) {
   TempDir dir;
-  constexpr size_t kSize = 256 * 1024;
-  std::map<int, bool> acknowledged;  // document number -> 201 seen
-  int last_rewrite_acked = -1;
+  constexpr size_t kSize = 64 * 1024;
+  constexpr int kWriters = 4;
+  // Per writer: document number -> 201 seen, and the last acknowledged
+  // version of the document it rewrites.
+  std::map<int, bool> acknowledged[kWriters];
+  int last_rewrite_acked[kWriters];
+  std::fill(std::begin(last_rewrite_acked), std::end(last_rewrite_acked), -1);
   std::mutex mutex;
+  auto name = [](int writer, int n) {
+    return "/Sales/Archive/w" + std::to_string(writer) + "-doc-" + std::to_string(n) + ".txt";
+  };
+  auto rewritten_name = [](int writer) {
+    return "/Sales/Archive/rewritten-" + std::to_string(writer) + ".txt";
+  };
+  // Bodies tell the writer and the round apart.
+  auto body = [](int writer, int n) { return Body(writer * 100000 + n, kSize); };
   {
     ServerProcess server(dir.path());
     // Uploads that never finish: their bodies are half sent when the server
@@ -188,32 +201,35 @@ TEST(PersistenceTest, KillDuringUploadsLosesNothingAcknowledgedAndShowsNothingPa
     });
     std::atomic<bool> stop{false};
     std::atomic<int> acks{0};
-    std::thread uploads([&, port = server.port()] {
-      Client smith(port, "CORP\\smith", "secret");
-      for (int n = 0; !stop; ++n) {
-        try {
-          int status = smith
-                           .Send("PUT", "/Sales/Archive/doc-" + std::to_string(n) + ".txt", {},
-                                 Body(n, kSize))
-                           .status;
-          std::lock_guard lock(mutex);
-          acknowledged[n] = status == 201;
-          if (status == 201) ++acks;
-          // Replace one document over and over as well.
-          status = smith.Send("PUT", "/Sales/Archive/rewritten.txt", {}, Body(n, kSize)).status;
-          if (status == 201 || status == 204) last_rewrite_acked = n;
-        } catch (const std::exception&) {
-          return;  // the server is gone
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w) {
+      writers.emplace_back([&, w, port = server.port()] {
+        Client smith(port, "CORP\\smith", "secret");
+        for (int n = 0; !stop; ++n) {
+          try {
+            int status = smith.Send("PUT", name(w, n), {}, body(w, n)).status;
+            {
+              std::lock_guard lock(mutex);
+              acknowledged[w][n] = status == 201;
+            }
+            if (status == 201) ++acks;
+            // Each writer also replaces one document over and over.
+            status = smith.Send("PUT", rewritten_name(w), {}, body(w, n)).status;
+            std::lock_guard lock(mutex);
+            if (status == 201 || status == 204) last_rewrite_acked[w] = n;
+          } catch (const std::exception&) {
+            return;  // the server is gone
+          }
         }
-      }
-    });
-    // Kill once a dozen uploads were acknowledged (bounded: a broken server
-    // fails the checks below instead of hanging the test).
-    for (int waited = 0; acks < 12 && waited < 60000; waited += 5)
+      });
+    }
+    // Kill once a few dozen uploads were acknowledged (bounded: a broken
+    // server fails the checks below instead of hanging the test).
+    for (int waited = 0; acks < 40 && waited < 60000; waited += 5)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     server.Kill(SIGKILL);
     stop = true;
-    uploads.join();
+    for (auto& t : writers) t.join();
     partial.join();
   }
 
@@ -221,27 +237,31 @@ TEST(PersistenceTest, KillDuringUploadsLosesNothingAcknowledgedAndShowsNothingPa
   Client smith(server.port(), "CORP\\smith", "secret");
   std::lock_guard lock(mutex);
   int checked = 0;
-  for (const auto& [n, acked] : acknowledged) {
-    auto r = smith.Send("GET", "/Sales/Archive/doc-" + std::to_string(n) + ".txt");
-    if (acked) {
-      ASSERT_EQ(r.status, 200) << "acknowledged document " << n << " was lost";
-      ++checked;
+  for (int w = 0; w < kWriters; ++w) {
+    for (const auto& [n, acked] : acknowledged[w]) {
+      auto r = smith.Send("GET", name(w, n));
+      if (acked) {
+        ASSERT_EQ(r.status, 200) << "acknowledged document " << name(w, n) << " was lost";
+        ++checked;
+      }
+      // Whatever is there is whole.
+      if (r.status == 200) {
+        EXPECT_EQ(r.body, body(w, n)) << name(w, n);
+      }
     }
-    // Whatever is there is whole.
-    if (r.status == 200) {
-      EXPECT_EQ(r.body, Body(n, kSize)) << "document " << n;
-    }
+    if (last_rewrite_acked[w] < 0) continue;
+    auto rewritten = smith.Send("GET", rewritten_name(w));
+    ASSERT_EQ(rewritten.status, 200);
+    ASSERT_EQ(rewritten.body.size(), kSize);
+    int tag = std::atoi(rewritten.body.c_str() + std::string("document ").size());
+    EXPECT_EQ(tag / 100000, w);
+    EXPECT_GE(tag % 100000, last_rewrite_acked[w]);
+    EXPECT_EQ(rewritten.body, Body(tag, kSize));
+    auto rows = smith.Propfind(rewritten_name(w), 0);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].Text("DAV:getcontentlength"), std::to_string(kSize));
   }
-  EXPECT_GE(checked, 12);
-  auto rewritten = smith.Send("GET", "/Sales/Archive/rewritten.txt");
-  ASSERT_EQ(rewritten.status, 200);
-  ASSERT_EQ(rewritten.body.size(), kSize);
-  int version = std::atoi(rewritten.body.c_str() + std::string("document ").size());
-  EXPECT_GE(version, last_rewrite_acked);
-  EXPECT_EQ(rewritten.body, Body(version, kSize));
-  auto rows = smith.Propfind("/Sales/Archive/rewritten.txt", 0);
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].Text("DAV:getcontentlength"), std::to_string(kSize));
+  EXPECT_GE(checked, 40);
   EXPECT_EQ(smith.Send("GET", "/Sales/Archive/partial.bin").status, 404);
   // Temporary files of the interrupted uploads were cleared at start.
   for (const auto& entry : fs::directory_iterator(dir.path() + "/content")) {
