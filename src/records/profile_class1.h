@@ -23,11 +23,11 @@ class ProfileClass1 {
   // A fresh record lists one property name, the empty string.
   ProfileClass1() : PropertyNames(1) {}
 
-  bool bUse = false;      // offered for the folder being worked on
-  bool bSet = false;      // the profile the document already carries
-  bool bDefault = false;  // the folder's default document profile
-  std::string strURI;     // the profile's identifier in the workspace's list
-  std::string strProfile; // its display title
+  bool bUse = false;       // offered for the folder being worked on
+  bool bSet = false;       // the profile the document already carries
+  bool bDefault = false;   // the folder's default document profile
+  std::string strURI;      // the profile's identifier in the workspace's list
+  std::string strProfile;  // its display title
 
   // Stores the three values and empties the name list again (one empty name).
   void NewClass(const std::string& uri, const std::string& title, bool use) {

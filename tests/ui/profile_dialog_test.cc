@@ -160,9 +160,8 @@ TEST_P(ProfileDialogTest, OffersUsedProfilesAndPreselectsByMode) {
   EXPECT_EQ(Control(shown, "ChangeButton")["caption"], "Change");
   EXPECT_EQ(Control(shown, "OKButton")["caption"], "OK");
   EXPECT_EQ(Control(shown, "CancelButton")["caption"], "Cancel");
-  EXPECT_EQ(Rows(dlg), (std::vector<std::string>{"Author|No|Jones", "Title|Yes|",
-                                                  "Keywords|No|", "Status|Yes|",
-                                                  "Comments|No|"}));
+  EXPECT_EQ(Rows(dlg), (std::vector<std::string>{"Author|No|Jones", "Title|Yes|", "Keywords|No|",
+                                                 "Status|Yes|", "Comments|No|"}));
   EXPECT_EQ(dlg.ListView1().Item(1).Key(), std::string(kOffice) + "Title");
   EXPECT_EQ(dlg.SelectedURI(), "urn:content-classes:Contract");
 
@@ -221,8 +220,8 @@ TEST_P(ProfileDialogTest, ChangeNeedsASelectedRowAndARequiredValueBlocksOk) {
 
   EXPECT_TRUE(engine_.SelectFlag);
   EXPECT_FALSE(dlg.form().IsShown());
-  EXPECT_EQ(FormsShown(), (std::vector<std::string>{"ProfileDlg", "PropertyEditDlg",
-                                                     "PropertyCmbDlg"}));
+  EXPECT_EQ(FormsShown(),
+            (std::vector<std::string>{"ProfileDlg", "PropertyEditDlg", "PropertyCmbDlg"}));
   // The text editor opened on the row's value, captioned with the name.
   const json editor = Of("form")[1];
   EXPECT_EQ(editor["caption"], "Title");
@@ -259,13 +258,14 @@ TEST_P(ProfileDialogTest, EachKindOpensItsEditor) {
                "dblclick Due; close");
   agent_->Plan("PropertyListDlg", "toggle List1 blue; toggle List1 red; press OKButton");
   agent_->Plan("PropertyCmbDlg", "choose Draft; press OKButton");
-  agent_->Plan("PropertyCommentDlg", "type Text1 first; key Text1 enter; type Text1 second; "
-                                     "press OKButton");
+  agent_->Plan("PropertyCommentDlg",
+               "type Text1 first; key Text1 enter; type Text1 second; "
+               "press OKButton");
   ProfileDlg& dlg = Show(true);
   // "Date" has no editor: only three editors were shown, and the row of
   // the kind without one was not overwritten by the last editor's text.
   EXPECT_EQ(FormsShown(), (std::vector<std::string>{"ProfileDlg", "PropertyListDlg",
-                                                     "PropertyCmbDlg", "PropertyCommentDlg"}));
+                                                    "PropertyCmbDlg", "PropertyCommentDlg"}));
   EXPECT_EQ(dlg.ListView1().Item(1).SubItem(2), "");
   EXPECT_EQ(dlg.EditData, "first\nsecond");
   EXPECT_TRUE(agent_->problems().empty());
@@ -285,8 +285,9 @@ TEST_P(ProfileDialogTest, EditedValuesReachTheRowsAndCommentsReopenOnTheStoredVa
   agent_->Plan("ProfileDlg",
                "dblclick Keywords; dblclick Comments; dblclick Comments; press OKButton; "
                "dblclick Title; press OKButton; dblclick Status; press OKButton");
-  agent_->Plan("PropertyListDlg", "toggle List1 blue; type Text1 teal; press AddButton; "
-                                  "press OKButton");
+  agent_->Plan("PropertyListDlg",
+               "toggle List1 blue; type Text1 teal; press AddButton; "
+               "press OKButton");
   agent_->Plan("PropertyCommentDlg", "clear Text1; type Text1 edited; press OKButton");
   agent_->Plan("PropertyCommentDlg", "press OKButton");
   agent_->Plan("PropertyEditDlg", "type Text1 T; press OKButton");
@@ -311,8 +312,9 @@ TEST_P(ProfileDialogTest, ComboEditorPicksOnlyFromAnUnrestrictedDictionary) {
   status.Value = "Archived";  // not in the dictionary: the text starts empty
   agent_->Plan("ProfileDlg", "dblclick Status; dblclick Status; dblclick Status; close");
   // Typing is discarded; Enter confirms, and an empty required text is refused.
-  agent_->Plan("PropertyCmbDlg", "type ComboBox1 Fin; key ComboBox1 enter; choose Final; "
-                                 "key ComboBox1 enter");
+  agent_->Plan("PropertyCmbDlg",
+               "type ComboBox1 Fin; key ComboBox1 enter; choose Final; "
+               "key ComboBox1 enter");
   // Opened again on the confirmed pick, typing still changes nothing.
   agent_->Plan("PropertyCmbDlg", "type ComboBox1 Xy; key ComboBox1 backspace; press OKButton");
   agent_->Plan("PropertyCmbDlg", "press CancelButton");
@@ -337,11 +339,13 @@ TEST_P(ProfileDialogTest, ComboEditorPicksOnlyFromAnUnrestrictedDictionary) {
 TEST_P(ProfileDialogTest, RestrictedComboTakesTypedText) {
   Named("Status").IsRestricted = true;
   agent_->Plan("ProfileDlg", "dblclick Status; dblclick Status; close");
-  agent_->Plan("PropertyCmbDlg", "type ComboBox1 Final draft; key ComboBox1 backspace; "
-                                 "key ComboBox1 enter");
+  agent_->Plan("PropertyCmbDlg",
+               "type ComboBox1 Final draft; key ComboBox1 backspace; "
+               "key ComboBox1 enter");
   // Typing the start of a listed value completes nothing behind the person's back.
-  agent_->Plan("PropertyCmbDlg", "clear ComboBox1; type ComboBox1 Dr; key ComboBox1 backspace; "
-                                 "press OKButton");
+  agent_->Plan("PropertyCmbDlg",
+               "clear ComboBox1; type ComboBox1 Dr; key ComboBox1 backspace; "
+               "press OKButton");
   ProfileDlg& dlg = Show(true);
   EXPECT_TRUE(dlg.OKFlag);
   EXPECT_EQ(dlg.EditData, "D");
@@ -443,8 +447,7 @@ TEST(ProfileDialogLanguageTest, JapaneseThreadGetsJapaneseCaptionsAndNotices) {
   }
   ASSERT_EQ(forms.size(), 4u);
   EXPECT_EQ(forms[0]["caption"], "プロファイル設定ダイアログ");
-  EXPECT_EQ(Control(forms[0], "ListView1")["columns"],
-            json({"プロパティ名", "必須", "値"}));
+  EXPECT_EQ(Control(forms[0], "ListView1")["columns"], json({"プロパティ名", "必須", "値"}));
   EXPECT_EQ(Control(forms[0], "ChangeButton")["caption"], "変更");
   EXPECT_EQ(Control(forms[0], "CancelButton")["caption"], "キャンセル");
   EXPECT_EQ(Control(forms[1], "AddButton")["caption"], "追加");
