@@ -11,6 +11,7 @@
 #include <string>
 
 #include "server/item.h"
+#include "server/version.h"
 
 namespace orvex::server {
 
@@ -30,6 +31,8 @@ class Backend {
 
   // A new, unbound server object of the given kind.
   virtual std::unique_ptr<Item> CreateItem(ItemKind kind) = 0;
+  // A new version object (check-out, check-in, publish, history).
+  virtual std::unique_ptr<Version> CreateVersion() = 0;
 };
 
 // The process's WebDAV backend (libcurl and expat underneath).

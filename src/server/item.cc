@@ -26,6 +26,16 @@ std::string Item::ContentClass() const {
   return v.IsNull() ? std::string() : v.ToString();
 }
 
+void Item::OpenDocument(const std::string&, int32_t) { ThrowNotSupported("OpenDocument"); }
+
+void Item::Save() { ThrowNotSupported("Save"); }
+
+Stream& Item::ContentStream() {
+  if (kind() != ItemKind::kDocument) ThrowNotSupported("ContentStream");
+  if (!stream_) stream_ = std::make_unique<Stream>();
+  return *stream_;
+}
+
 void Item::SetContentClass(const std::string& content_class) {
   fields_.SetValue(kPropContentClass, content_class);
 }

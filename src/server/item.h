@@ -15,6 +15,7 @@
 
 #include "server/fields.h"
 #include "server/schema.h"
+#include "server/stream.h"
 
 namespace orvex::server {
 
@@ -32,6 +33,12 @@ const char* ItemKindName(ItemKind kind);
 
 // Create options of the data source.
 inline constexpr int32_t kCreateFailIfNotExists = -1;
+// Save-to of a document: replace an item that is already there (the plain
+// create option 0 fails then).
+inline constexpr int32_t kCreateOverwrite = 0x4000000;
+
+// Open mode that only inspects an item and shares it with every other user.
+inline constexpr int32_t kModeShareDenyNone = 16;
 
 // The arguments of a data source's open and save-to calls.
 struct BindArgs {
@@ -74,6 +81,16 @@ class Item {
   // Moves the bound item to `url`, failing when something is there already.
   virtual void MoveTo(const std::string& url) = 0;
 
+  // Document: binds the object to the document (or working copy) at `url`
+  // through the document's own open, with the provider's credentials for
+  // the host; `options` is the open option value the caller passes.
+  virtual void OpenDocument(const std::string& url, int32_t options);
+  // Data source: writes the field values changed since the last write to
+  // the bound item; nothing is sent when none changed.
+  virtual void Save();
+  // Document: the content stream a save-to sends.
+  virtual Stream& ContentStream();
+
   // Workspace root: one row per workspace.
   virtual Recordset ListWorkspaces() = 0;
   // Workspace or category folder: one row per direct child, every property.
@@ -106,6 +123,7 @@ class Item {
   [[noreturn]] void ThrowNotSupported(const char* call) const;
 
   Fields fields_;
+  std::unique_ptr<Stream> stream_;
 
  private:
   ItemKind kind_;

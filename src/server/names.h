@@ -53,6 +53,10 @@ inline constexpr char kPropAuthor[] = "urn:schemas-microsoft-com:office:office#A
 inline constexpr char kPropTitle[] = "urn:schemas-microsoft-com:office:office#Title";
 inline constexpr char kPropKeywords[] = "urn:schemas-microsoft-com:office:office#Keywords";
 
+// Documents in the publishing life cycle.
+inline constexpr char kPropWorkingCopy[] = "urn:schemas-microsoft-com:publishing:WorkingCopy";
+inline constexpr char kPropOperationsAllowed[] =
+    "urn:schemas-microsoft-com:publishing:operationsallowed";
 // Content classes.
 inline constexpr char kClassSmartFolder[] = "urn:content-classes:smartfolder";
 inline constexpr char kClassKnowledgeFolder[] = "urn:content-classes:knowledgefolder";

@@ -58,33 +58,63 @@ class FakeSchemaDefinition : public server::SchemaDefinition {
   std::string location_;
 };
 
+// A content stream that logs its calls and reads no file.
+class RecordingStream : public server::Stream {
+ public:
+  explicit RecordingStream(FakeBackend& backend) : backend_(backend) {}
+  void SetType(int32_t type) override {
+    backend_.Record("Stream Type=" + std::to_string(type));
+    Stream::SetType(type);
+  }
+  void SetEOS() override { backend_.Record("Stream SetEOS"); }
+  void LoadFromFile(const std::string& path) override {
+    backend_.Record("Stream LoadFromFile " + path);
+  }
+  void Flush() override { backend_.Record("Stream Flush"); }
+
+ private:
+  FakeBackend& backend_;
+};
+
 class FakeItem : public server::Item {
  public:
   FakeItem(FakeBackend& backend, server::ItemKind kind) : Item(kind), backend_(backend) {}
 
   void Open(const server::BindArgs& args) override {
     backend_.Record(std::string("Open ") + server::ItemKindName(kind()) + " " + Describe(args));
-    auto it = backend_.items.find(Key(args.url));
-    if (it == backend_.items.end()) throw server::Error(server::kErrObjectNotFound);
-    fields_ = server::Fields(it->second);
-    url_ = Key(args.url);
-    fields_.set_writer([this](const server::Fields::Changes& changes) {
-      for (const auto& [name, value] : changes) {
-        backend_.Record("Update " + url_ + " " + name + "=" + Show(value));
-        backend_.items[url_][name] = value;
-      }
-    });
+    Bind(args.url);
+  }
+
+  void OpenDocument(const std::string& url, int32_t options) override {
+    backend_.Record("OpenDocument " + url + " options=" + std::to_string(options));
+    Bind(url);
   }
 
   void SaveTo(const server::BindArgs& args) override {
     std::string line = std::string("SaveTo ") + server::ItemKindName(kind()) + " " + Describe(args);
     for (const auto& [name, value] : fields_.pending()) line += " " + name + "=" + Show(value);
     backend_.Record(line);
-    if (backend_.items.count(args.url)) throw server::Error(server::kErrAlreadyExists);
+    const bool replace =
+        kind() == server::ItemKind::kDocument && args.create_option == server::kCreateOverwrite;
+    if (backend_.items.count(args.url) && !replace) throw server::Error(server::kErrAlreadyExists);
     if (!backend_.items.count(ParentOf(args.url))) throw server::Error(server::kErrObjectNotFound);
-    backend_.AddItem(args.url, fields_.values());
+    if (backend_.items.count(args.url)) {
+      for (const auto& [name, value] : fields_.pending()) backend_.items[args.url][name] = value;
+    } else {
+      backend_.AddItem(args.url, fields_.values());
+    }
     fields_.ClearPending();
     url_ = args.url;
+  }
+
+  void Save() override {
+    backend_.Record("Save " + url_);
+    fields_.Update();
+  }
+
+  server::Stream& ContentStream() override {
+    if (!stream_) stream_ = std::make_unique<RecordingStream>(backend_);
+    return *stream_;
   }
 
   void Delete(const std::string& url) override {
@@ -159,6 +189,19 @@ class FakeItem : public server::Item {
     return Workspace().at(server::kPropSchemaCollectionRef).ToString();
   }
 
+  void Bind(const std::string& url) {
+    auto it = backend_.items.find(Key(url));
+    if (it == backend_.items.end()) throw server::Error(server::kErrObjectNotFound);
+    fields_ = server::Fields(it->second);
+    url_ = Key(url);
+    fields_.set_writer([this](const server::Fields::Changes& changes) {
+      for (const auto& [name, value] : changes) {
+        backend_.Record("Update " + url_ + " " + name + "=" + Show(value));
+        backend_.items[url_][name] = value;
+      }
+    });
+  }
+
   server::Recordset List(const std::string& what) {
     backend_.Record(what + " " + url_);
     auto it = backend_.listings.find(url_);
@@ -168,6 +211,27 @@ class FakeItem : public server::Item {
 
   FakeBackend& backend_;
   std::string url_;
+};
+
+class FakeVersion : public server::Version {
+ public:
+  explicit FakeVersion(FakeBackend& backend) : backend_(backend) {}
+  void CheckOut(const std::string& url, const std::string& comment) override {
+    backend_.Record("CheckOut " + url + " comment=" + comment);
+  }
+  void CheckIn(const std::string& url, const std::string& comment) override {
+    backend_.Record("CheckIn " + url + " comment=" + comment);
+  }
+  void Publish(const std::string& url) override { backend_.Record("Publish " + url); }
+  server::Recordset History(const std::string& url, int32_t flags) override {
+    backend_.Record("History " + url + " flags=" + std::to_string(flags));
+    auto it = backend_.histories.find(url);
+    if (it == backend_.histories.end()) throw server::Error(server::kErrObjectNotFound);
+    return server::Recordset(it->second);
+  }
+
+ private:
+  FakeBackend& backend_;
 };
 
 }  // namespace
@@ -231,6 +295,11 @@ void FakeBackend::CloseConnection(const server::Connection& c) {
 std::unique_ptr<server::Item> FakeBackend::CreateItem(server::ItemKind kind) {
   calls.push_back(std::string("Create ") + server::ItemKindName(kind));
   return std::make_unique<FakeItem>(*this, kind);
+}
+
+std::unique_ptr<server::Version> FakeBackend::CreateVersion() {
+  calls.push_back("Create Version");
+  return std::make_unique<FakeVersion>(*this);
 }
 
 }  // namespace orvex::testing

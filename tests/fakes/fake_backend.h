@@ -20,7 +20,9 @@ namespace orvex::testing {
 
 class FakeBackend : public server::Backend {
  public:
-  // Log lines, one per call, e.g.
+  // Log lines, one per call (documents also log "OpenDocument URL
+  // options=N", "Save URL", and their content stream "Stream Type=1",
+  // "Stream SetEOS", "Stream LoadFromFile PATH", "Stream Flush"), e.g.
   //   "OpenConnection http://docs/Public/Workspaces user=CORP\jones password=secret options=-1
   //    provider=MSDAIPP.DSO Prompt=4 Flush WinInet Password Cache=True Url Encoding=1"
   //   "Open WorkspaceRoot http://docs/Public/Workspaces cnx=open mode=0 create=-1 options=0
@@ -31,6 +33,8 @@ class FakeBackend : public server::Backend {
   // listing of a URL answers.
   std::map<std::string, server::Fields::Map> items;
   std::map<std::string, std::vector<server::Fields>> listings;
+  // The rows a version object's history of a document URL answers.
+  std::map<std::string, std::vector<server::Fields>> histories;
 
   // Failures: the first call whose log line starts with a key throws
   // server::Error with the mapped number.
@@ -47,6 +51,9 @@ class FakeBackend : public server::Backend {
                       int32_t options) override;
   void CloseConnection(const server::Connection& connection) override;
   std::unique_ptr<server::Item> CreateItem(server::ItemKind kind) override;
+  // Version calls log "CheckOut URL comment=C", "CheckIn URL comment=C",
+  // "Publish URL", "History URL flags=F".
+  std::unique_ptr<server::Version> CreateVersion() override;
 
   // A schema object (profile, property definition, dictionary) found by `id`
   // in the schema location `location` (a workspace's schema-collection-ref).

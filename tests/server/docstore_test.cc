@@ -1,12 +1,17 @@
 // The provider against the project's reference server, over real HTTP on an
 // ephemeral loopback port, with the built-in sample store.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "docstore/docstore_client.h"
 #include "docstore/server.h"
 #include "platform/host_map.h"
 #include "server/backend.h"
@@ -14,6 +19,7 @@
 #include "server/error.h"
 #include "server/names.h"
 #include "server/schema.h"
+#include "server/stream.h"
 
 namespace orvex::server {
 namespace {
@@ -64,8 +70,53 @@ class DocstoreTest : public ::testing::Test {
     return 0;
   }
 
+  // A local file of `size` bytes whose content is a function of the offset,
+  // so a shifted or truncated transfer cannot match.
+  std::string LocalFile(const std::string& name, size_t size) {
+    std::string path = (dir_ / name).string();
+    std::ofstream out(path, std::ios::binary);
+    for (size_t i = 0; i < size; ++i) out.put(static_cast<char>((i * 7 + i / 251) & 0xFF));
+    return path;
+  }
+  static std::string Content(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  // A document object whose content stream holds the file at `path`.
+  std::unique_ptr<Item> DocumentWith(const std::string& path) {
+    auto doc = backend_->CreateItem(ItemKind::kDocument);
+    Stream& s = doc->ContentStream();
+    s.SetType(kStreamTypeBinary);
+    s.SetEOS();
+    s.LoadFromFile(path);
+    s.Flush();
+    return doc;
+  }
+  static BindArgs SaveArgs(const std::string& url, const Connection& c, int32_t create) {
+    BindArgs a;
+    a.url = url;
+    a.active_connection = &c;
+    a.create_option = create;
+    a.user = "CORP\\jones";
+    a.password = "secret";
+    return a;
+  }
+  docstore::testing::HttpResult Get(const std::string& path,
+                                    const std::string& user = "CORP\\jones") {
+    docstore::testing::Client client(store_.port(), user, "secret");
+    return client.Send("GET", path);
+  }
+
   docstore::Server store_;
   std::shared_ptr<Backend> backend_ = WebDavBackend();
+  std::filesystem::path dir_ = [] {
+    char tmpl[] = "/tmp/orvex-stream-XXXXXX";
+    return std::filesystem::path(mkdtemp(tmpl));
+  }();
+
+ public:
+  void TearDown() override { std::filesystem::remove_all(dir_); }
 };
 
 TEST_F(DocstoreTest, OpensWithGoodCredentialsOnly) {
@@ -213,6 +264,130 @@ TEST_F(DocstoreTest, ListsDocumentsAndReadsProfilesAndTheSchema) {
   EXPECT_FALSE(dictionary->IsRestricted());
   EXPECT_EQ(ErrorOf([&] { workspace->ContentClassDefinition("urn:content-classes:none"); }),
             kErrObjectNotFound);
+}
+
+TEST_F(DocstoreTest, UploadsDocumentsFromDiskAndWritesTheirValuesAfterwards) {
+  auto c = Open("http://docs/Sales");
+  // Past the size where the provider waits for "100 Continue", and a small one.
+  const std::string big = LocalFile("big.bin", (3u << 20) + 17);
+  const std::string small = LocalFile("small.txt", 4096);
+  const std::string url = "http://docs/Sales/Archive/plan 2001.bin";
+
+  auto doc = DocumentWith(big);
+  doc->SetContentClass("urn:content-classes:memo");
+  doc->GetFields().SetValue(kPropTitle, "Plan");
+  doc->GetFields().SetValue(kPropKeywords, VariantArray{"a", "b"});
+  doc->SaveTo(SaveArgs(url, *c, 0));
+  EXPECT_EQ(Get("/Sales/Archive/plan%202001.bin").body, Content(big));
+  auto opened = OpenItem(ItemKind::kDocument, url);
+  EXPECT_EQ(opened->ContentClass(), "urn:content-classes:memo");
+  EXPECT_EQ(opened->GetFields().Value(kPropTitle), Variant("Plan"));
+  EXPECT_EQ(opened->GetFields().Value(kPropKeywords), Variant(VariantArray{"a", "b"}));
+
+  // Create option 0 refuses an existing document, big or small, and leaves
+  // it as it was; the connection stays usable afterwards.
+  EXPECT_EQ(ErrorOf([&] { DocumentWith(big)->SaveTo(SaveArgs(url, *c, 0)); }), kErrAlreadyExists);
+  EXPECT_EQ(ErrorOf([&] { DocumentWith(small)->SaveTo(SaveArgs(url, *c, 0)); }), kErrAlreadyExists);
+  EXPECT_EQ(Get("/Sales/Archive/plan%202001.bin").body, Content(big));
+
+  // The overwrite option replaces the content and keeps the values.
+  DocumentWith(small)->SaveTo(SaveArgs(url, *c, kCreateOverwrite));
+  EXPECT_EQ(Get("/Sales/Archive/plan%202001.bin").body, Content(small));
+  EXPECT_EQ(OpenItem(ItemKind::kDocument, url)->GetFields().Value(kPropTitle), Variant("Plan"));
+
+  // An empty stream makes an empty document; a missing folder is 409.
+  auto empty = backend_->CreateItem(ItemKind::kDocument);
+  empty->ContentStream().SetEOS();
+  empty->SaveTo(SaveArgs("http://docs/Sales/Archive/empty.txt", *c, 0));
+  EXPECT_EQ(Get("/Sales/Archive/empty.txt").body, "");
+  EXPECT_EQ(ErrorOf([&] {
+              DocumentWith(small)->SaveTo(SaveArgs("http://docs/Sales/Nowhere/x.txt", *c, 0));
+            }),
+            kErrObjectNotFound);
+  // A reader may not write.
+  auto legal = Open("http://docs/Legal");
+  EXPECT_EQ(ErrorOf([&] {
+              DocumentWith(small)->SaveTo(SaveArgs("http://docs/Legal/Opinions/x.txt", *legal, 0));
+            }),
+            kErrPermissionDenied);
+}
+
+TEST_F(DocstoreTest, LocalFileFailuresComeBeforeAnythingIsSent) {
+  auto c = Open("http://docs/Sales");
+  auto doc = backend_->CreateItem(ItemKind::kDocument);
+  Stream& s = doc->ContentStream();
+  EXPECT_EQ(ErrorOf([&] { s.LoadFromFile((dir_ / "missing.txt").string()); }), kErrFileRead);
+  EXPECT_EQ(ErrorOf([&] { s.LoadFromFile(dir_.string()); }), kErrFileRead);
+
+  // A file removed after loading is still sent whole.
+  const std::string gone = LocalFile("gone.bin", 100000);
+  const std::string expected = Content(gone);
+  auto kept = DocumentWith(gone);
+  std::filesystem::remove(gone);
+  kept->SaveTo(SaveArgs("http://docs/Sales/Archive/gone.bin", *c, 0));
+  EXPECT_EQ(Get("/Sales/Archive/gone.bin").body, expected);
+
+  // A file cut short after loading fails the save with the file error, and
+  // the server keeps nothing of the partial body.
+  const std::string shrinking = LocalFile("shrinking.bin", 2u << 20);
+  auto cut = DocumentWith(shrinking);
+  std::filesystem::resize_file(shrinking, 1u << 20);
+  EXPECT_EQ(ErrorOf([&] { cut->SaveTo(SaveArgs("http://docs/Sales/Archive/cut.bin", *c, 0)); }),
+            kErrFileRead);
+  EXPECT_EQ(Get("/Sales/Archive/cut.bin").status, 404);
+  // The provider's connection still works afterwards.
+  DocumentWith(LocalFile("after.txt", 10))
+      ->SaveTo(SaveArgs("http://docs/Sales/Archive/after.txt", *c, 0));
+}
+
+TEST_F(DocstoreTest, VersionObjectChecksOutInPublishesAndListsHistory) {
+  auto c = Open("http://docs/Sales");
+  auto version = backend_->CreateVersion();
+  const std::string forecast = "http://docs/Sales/Reports/forecast.txt";
+  auto Versions = [&](const std::string& url) {
+    std::vector<std::string> out;
+    for (Recordset rows = version->History(url, 0); !rows.Eof(); rows.MoveNext())
+      out.push_back(
+          rows.Current()
+              .Value("urn:schemas-microsoft-com:publishing:FriendlyVersionID")
+              .ToString() +
+          " " + rows.Current().Value("urn:schemas-microsoft-com:publishing:Comment").ToString());
+    return out;
+  };
+  EXPECT_EQ(Versions(forecast),
+            (std::vector<std::string>{"0.1 First draft", "0.2 Added the spring figures",
+                                      "0.3 Reviewed"}));
+
+  version->CheckOut(forecast, "");
+  auto doc = backend_->CreateItem(ItemKind::kDocument);
+  doc->OpenDocument(forecast, 0x10000000);
+  const std::string working = doc->GetFields().Value(kPropWorkingCopy).ToString();
+  ASSERT_FALSE(working.empty());
+  doc->OpenDocument(working, 3);
+  doc->GetFields().SetValue(kPropTitle, "Forecast <2001> & more");
+  doc->Save();
+  // Saving again with nothing changed sends nothing and fails nothing.
+  doc->Save();
+  version->CheckIn(forecast, "Final \"figures\" & notes");
+  EXPECT_EQ(Versions(forecast).back(), "0.4 Final \"figures\" & notes");
+  EXPECT_EQ(OpenItem(ItemKind::kDocument, forecast)->GetFields().Value(kPropTitle),
+            Variant("Forecast <2001> & more"));
+
+  version->Publish(forecast);
+  EXPECT_EQ(Versions(forecast).back(), "1.0 Final \"figures\" & notes");
+
+  // Refusals carry their mapped numbers: held by another user (423), not
+  // checked out (409), a standard folder (405: generic), a reader (403).
+  EXPECT_EQ(ErrorOf([&] { version->CheckOut("http://docs/Sales/Reports/pricing.txt", ""); }),
+            kErrAccessDenied);
+  EXPECT_EQ(ErrorOf([&] { version->CheckIn(forecast, ""); }), kErrObjectNotFound);
+  EXPECT_EQ(ErrorOf([&] { version->Publish("http://docs/Sales/Archive/old-report.txt"); }),
+            kErrGenericFailure);
+  EXPECT_TRUE(Versions("http://docs/Sales/Archive/old-report.txt").empty());
+  auto legal = Open("http://docs/Legal");
+  EXPECT_EQ(ErrorOf([&] { version->CheckOut("http://docs/Legal/Contracts/nda.txt", ""); }),
+            kErrPermissionDenied);
+  EXPECT_EQ(ErrorOf([&] { Versions("http://docs/Sales/Reports/none.txt"); }), kErrObjectNotFound);
 }
 
 }  // namespace

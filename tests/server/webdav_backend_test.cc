@@ -16,6 +16,7 @@
 #include "server/connection.h"
 #include "server/error.h"
 #include "server/names.h"
+#include "server/stream.h"
 
 namespace orvex::server {
 namespace {
@@ -307,12 +308,15 @@ TEST_F(WebDavBackendTest, OffersEachKindOnlyItsOwnCalls) {
   EXPECT_EQ(ErrorOf([&] { folder->ListSubfolders(); }), kErrNotSupported);
   EXPECT_EQ(ErrorOf([&] { folder->ListWorkspaces(); }), kErrNotSupported);
   EXPECT_EQ(ErrorOf([&] { workspace->ListWorkspaces(); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { document->SaveTo(Args("http://docs/Sales/a.doc")); }), kErrNotSupported);
   EXPECT_EQ(ErrorOf([&] { document->ListSubfolders(); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { folder->OpenDocument("http://docs/Sales/a.doc", 0); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { folder->ContentStream(); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { root->DefaultDocumentProfile(); }), kErrNotSupported);
   EXPECT_TRUE(Requests().empty());
 
   auto unbound = backend_->CreateItem(ItemKind::kWorkspaceFolder);
   EXPECT_EQ(ErrorOf([&] { unbound->ListSubfolders(); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf([&] { unbound->Save(); }), kErrGenericFailure);
   EXPECT_EQ(ErrorOf([&] { unbound->MoveTo("http://docs/y"); }), kErrGenericFailure);
 }
 
@@ -522,6 +526,100 @@ TEST_F(WebDavBackendTest, ReusesOneConnectionForConsecutiveRequests) {
   ASSERT_EQ(requests.size(), 5u);
   for (const RecordedRequest& r : requests) EXPECT_EQ(r.connection, 1) << r.method;
   EXPECT_EQ(server_.connections(), 1);
+}
+
+TEST_F(WebDavBackendTest, DocumentSaveToPutsTheFileThenPatchesTheValues) {
+  auto c = OpenConnection();
+  char path[] = "/tmp/orvex-put-XXXXXX";
+  int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  const std::string content = "line one\nline two\n";
+  ASSERT_EQ(write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+  close(fd);
+  Answer([](const RecordedRequest& r) {
+    if (r.method == "PUT") return CannedReply::Status(201);
+    return CannedReply::Multistatus(Multistatus(Response(r.target, "")));
+  });
+  server_.ClearRequests();
+
+  for (int32_t create : {0, kCreateOverwrite}) {
+    auto doc = backend_->CreateItem(ItemKind::kDocument);
+    Stream& s = doc->ContentStream();
+    s.SetType(kStreamTypeBinary);
+    s.SetEOS();
+    s.LoadFromFile(path);
+    s.Flush();
+    doc->SetContentClass("urn:content-classes:memo");
+    doc->GetFields().SetValue("urn:schemas-microsoft-com:office:office#Author", "CORP\\jones");
+    BindArgs a = Args("http://docs/Sales/My Reports/plan.txt", c.get());
+    a.create_option = create;
+    doc->SaveTo(a);
+  }
+  unlink(path);
+
+  auto requests = Requests();
+  ASSERT_EQ(requests.size(), 4u);
+  EXPECT_EQ(requests[0].method, "PUT");
+  EXPECT_EQ(requests[0].target, "/Sales/My%20Reports/plan.txt");
+  EXPECT_EQ(requests[0].Header("if-none-match"), "*");
+  EXPECT_EQ(requests[0].Header("content-length"), std::to_string(content.size()));
+  EXPECT_EQ(requests[0].Header("authorization"), kJonesAuth);
+  EXPECT_EQ(requests[0].body, content);
+  EXPECT_EQ(requests[1].method, "PROPPATCH");
+  EXPECT_NE(requests[1].body.find("<D:contentclass>urn:content-classes:memo</D:contentclass>"),
+            std::string::npos);
+  EXPECT_LT(requests[1].body.find("contentclass"), requests[1].body.find("Author"));
+  // The overwrite attempt sends no condition.
+  EXPECT_EQ(requests[2].method, "PUT");
+  EXPECT_EQ(requests[2].Header("if-none-match"), "");
+  EXPECT_EQ(requests[2].body, content);
+}
+
+TEST_F(WebDavBackendTest, VersionCallsSendDeltaVMethodsWithTheCachedCredentials) {
+  auto c = OpenConnection();
+  Answer([](const RecordedRequest& r) {
+    if (r.method == "REPORT")
+      return CannedReply::Multistatus(
+          Multistatus(Response("/.versions/1/1",
+                               "<FriendlyVersionID xmlns=\"urn:schemas-microsoft-com:publishing:\">"
+                               "0.1</FriendlyVersionID>") +
+                      Response("/.versions/1/2",
+                               "<FriendlyVersionID xmlns=\"urn:schemas-microsoft-com:publishing:\">"
+                               "0.2</FriendlyVersionID>")));
+    return CannedReply::Status(r.method == "CHECKIN" ? 201 : 200);
+  });
+  server_.ClearRequests();
+  auto version = backend_->CreateVersion();
+  version->CheckOut("http://docs/Sales/a b.txt", "");
+  version->CheckIn("http://docs/Sales/a b.txt", "fixed <typo> & more");
+  version->Publish("http://docs/Sales/a b.txt");
+  Recordset rows = version->History("http://docs/Sales/a b.txt", 0);
+  ASSERT_EQ(rows.size(), 2u);
+  rows.MoveNext();
+  EXPECT_EQ(rows.Current().Value("urn:schemas-microsoft-com:publishing:FriendlyVersionID"),
+            Variant("0.2"));
+
+  auto requests = Requests();
+  ASSERT_EQ(requests.size(), 4u);
+  std::vector<std::string> methods;
+  for (const auto& r : requests) {
+    methods.push_back(r.method);
+    EXPECT_EQ(r.target, "/Sales/a%20b.txt");
+    EXPECT_EQ(r.Header("authorization"), kJonesAuth);
+  }
+  EXPECT_EQ(methods, (std::vector<std::string>{"CHECKOUT", "CHECKIN", "PUBLISH", "REPORT"}));
+  EXPECT_TRUE(requests[0].body.empty());
+  EXPECT_NE(requests[1].body.find("<D:comment>fixed &lt;typo&gt; &amp; more</D:comment>"),
+            std::string::npos);
+  EXPECT_NE(requests[3].body.find("<D:version-tree"), std::string::npos);
+
+  // Servers without these methods answer 405 or 501: a generic failure.
+  Answer([](const RecordedRequest& r) {
+    return CannedReply::Status(r.method == "PUBLISH" ? 501 : 405);
+  });
+  EXPECT_EQ(ErrorOf([&] { version->CheckIn("http://docs/Sales/a b.txt", ""); }),
+            kErrGenericFailure);
+  EXPECT_EQ(ErrorOf([&] { version->Publish("http://docs/Sales/a b.txt"); }), kErrGenericFailure);
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include "server/webdav/http_client.h"
 
 #include <curl/curl.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <mutex>
 
 #include "platform/host_map.h"
@@ -30,6 +33,40 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   }
   t->response->body.append(data, n);
   return n;
+}
+
+// Reads a file body for libcurl at the position it asks for, so a retried
+// send can start over.
+struct FileSource {
+  FileBody body;
+  uint64_t offset = 0;
+  bool failed = false;
+};
+
+size_t OnRead(char* data, size_t size, size_t count, void* user) {
+  auto* src = static_cast<FileSource*>(user);
+  uint64_t left = src->body.size - src->offset;
+  size_t want = static_cast<size_t>(std::min<uint64_t>(left, uint64_t{size} * count));
+  if (want == 0) return 0;
+  ssize_t n;
+  do {
+    n = ::pread(src->body.fd, data, want, static_cast<off_t>(src->offset));
+  } while (n < 0 && errno == EINTR);
+  if (n <= 0) {
+    // The file ended early or failed: the request must not go out short.
+    src->failed = true;
+    return CURL_READFUNC_ABORT;
+  }
+  src->offset += static_cast<uint64_t>(n);
+  return static_cast<size_t>(n);
+}
+
+int OnSeek(void* user, curl_off_t offset, int origin) {
+  auto* src = static_cast<FileSource*>(user);
+  if (origin != SEEK_SET || offset < 0 || static_cast<uint64_t>(offset) > src->body.size)
+    return CURL_SEEKFUNC_CANTSEEK;
+  src->offset = static_cast<uint64_t>(offset);
+  return CURL_SEEKFUNC_OK;
 }
 
 std::string Lower(std::string s) {
@@ -111,7 +148,7 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
   char error[CURL_ERROR_SIZE] = {0};
 
   SList headers;
-  headers.Append("Expect:");
+  headers.Append(request.expect_continue ? "Expect: 100-continue" : "Expect:");
   for (const std::string& h : request.headers) headers.Append(h);
   SList connect_to;
   std::optional<platform::HostAddress> mapped = platform::LookupHost(request.url.host);
@@ -138,7 +175,16 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
     curl_easy_setopt(curl, CURLOPT_USERNAME, request.credentials->user.c_str());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, request.credentials->password.c_str());
   }
-  if (request.body) {
+  FileSource source;
+  if (request.file_body) {
+    source.body = *request.file_body;
+    curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(source.body.size));
+    curl_easy_setopt(curl, CURLOPT_READFUNCTION, &OnRead);
+    curl_easy_setopt(curl, CURLOPT_READDATA, &source);
+    curl_easy_setopt(curl, CURLOPT_SEEKFUNCTION, &OnSeek);
+    curl_easy_setopt(curl, CURLOPT_SEEKDATA, &source);
+  } else if (request.body) {
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE,
                      static_cast<curl_off_t>(request.body->size()));
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body->data());
@@ -156,6 +202,11 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
   curl_easy_setopt(curl, CURLOPT_CONNECT_TO, nullptr);
+  curl_easy_setopt(curl, CURLOPT_READDATA, nullptr);
+  curl_easy_setopt(curl, CURLOPT_SEEKDATA, nullptr);
+  if (source.failed)
+    throw Error(kErrFileRead,
+                request.method + " " + url + " failed: the file to send could not be read whole");
   if (rc != CURLE_OK) {
     std::string what = request.method + " " + url + " failed: ";
     if (transfer.too_large)

@@ -10,6 +10,7 @@
 #define ORVEX_SERVER_WEBDAV_HTTP_CLIENT_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -24,15 +25,26 @@ struct Credentials {
   std::string password;
 };
 
+// A request body sent from an open file: `size` bytes from offset 0, read
+// as libcurl asks for them, never held in memory.
+struct FileBody {
+  int fd = -1;
+  uint64_t size = 0;
+};
+
 struct HttpRequest {
   std::string method;
   Url url;
-  bool encode_path = true;           // percent-encode url.path on the wire
-  std::vector<std::string> headers;  // "Name: value"
-  std::optional<std::string> body;   // none: the request has no body
+  bool encode_path = true;            // percent-encode url.path on the wire
+  std::vector<std::string> headers;   // "Name: value"
+  std::optional<std::string> body;    // none: the request has no body
+  std::optional<FileBody> file_body;  // instead of `body`: streamed with Content-Length
+  // Ask for "100 Continue" before the body, so a server can refuse the
+  // request without receiving the body first.
+  bool expect_continue = false;
   std::optional<Credentials> credentials;
   size_t max_body = size_t{64} << 20;  // a longer response body fails the request
-  long timeout_seconds = 120;          // the whole exchange
+  long timeout_seconds = 120;          // the whole exchange; 0: no limit
 };
 
 struct HttpResponse {
@@ -59,7 +71,9 @@ class HttpClient {
 
   // Sends `request` and returns whatever status the server answered. Throws
   // server::Error(kErrGenericFailure) when no complete response arrives: no
-  // connection, a timeout, a truncated or oversized body.
+  // connection, a timeout, a truncated or oversized body; and
+  // server::Error(kErrFileRead) when a file body cannot be read whole (the
+  // file shrank or failed while being sent).
   HttpResponse Send(const HttpRequest& request);
 
  private:

@@ -115,6 +115,15 @@ std::string AllPropBody() {
   return std::string(kXmlDecl) + "<D:propfind xmlns:D=\"DAV:\"><D:allprop/></D:propfind>";
 }
 
+std::string CheckinBody(std::string_view comment) {
+  return std::string(kXmlDecl) + "<D:checkin xmlns:D=\"DAV:\"><D:comment>" + XmlEscape(comment) +
+         "</D:comment></D:checkin>";
+}
+
+std::string VersionTreeBody() {
+  return std::string(kXmlDecl) + "<D:version-tree xmlns:D=\"DAV:\"><D:allprop/></D:version-tree>";
+}
+
 Fields::Changes ServerChanges(const Fields::Changes& changes) {
   Fields::Changes out;
   std::map<std::string, size_t, std::less<>> index;

@@ -17,6 +17,12 @@ namespace orvex::server::webdav {
 // PROPFIND asking for every property.
 std::string AllPropBody();
 
+// CHECKIN carrying the version's comment.
+std::string CheckinBody(std::string_view comment);
+
+// REPORT asking for the version tree with every property of each version.
+std::string VersionTreeBody();
+
 // The changes that go to the server: the last value set for each property,
 // in the order the properties were first set; the provider's own resource
 // columns (RESOURCE_*) are dropped, since the provider derives them.

@@ -94,6 +94,21 @@ HttpResponse Session::Send(const Target& target, std::string method,
   return http_.Send(request);
 }
 
+HttpResponse Session::SendFile(const Target& target, std::string method,
+                               std::vector<std::string> headers, FileBody body) {
+  constexpr uint64_t kContinueThreshold = uint64_t{1} << 20;
+  HttpRequest request;
+  request.method = std::move(method);
+  request.url = target.url;
+  request.encode_path = target.encode_path;
+  request.headers = std::move(headers);
+  request.file_body = body;
+  request.expect_continue = body.size > kContinueThreshold;
+  request.timeout_seconds = 0;
+  request.credentials = target.credentials;
+  return http_.Send(request);
+}
+
 std::vector<ResourceResponse> Session::Propfind(const Target& target, int depth) {
   HttpResponse response =
       Send(target, "PROPFIND",

@@ -48,6 +48,14 @@ class Session {
   HttpResponse Send(const Target& target, std::string method, std::vector<std::string> headers,
                     std::optional<std::string> body);
 
+  // Sends `method` with `body` streamed from its file and Content-Length.
+  // Bodies over 1 MiB wait for "100 Continue", so a refusal costs no
+  // transfer; the exchange has no overall time limit (a stalled one still
+  // ends). Throws server::Error(kErrFileRead) when the file cannot be read
+  // whole.
+  HttpResponse SendFile(const Target& target, std::string method, std::vector<std::string> headers,
+                        FileBody body);
+
   // PROPFIND (allprop) at `depth`; throws server::Error with the status's
   // error number unless the answer is a well-formed 207 multistatus in XML.
   std::vector<ResourceResponse> Propfind(const Target& target, int depth);

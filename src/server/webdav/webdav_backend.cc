@@ -4,6 +4,7 @@
 #include "server/backend.h"
 #include "server/webdav/session.h"
 #include "server/webdav/webdav_item.h"
+#include "server/webdav/webdav_version.h"
 
 namespace orvex::server {
 namespace {
@@ -23,6 +24,10 @@ class WebDavBackendImpl : public Backend {
 
   std::unique_ptr<Item> CreateItem(ItemKind kind) override {
     return std::make_unique<webdav::WebDavItem>(kind, session_);
+  }
+
+  std::unique_ptr<Version> CreateVersion() override {
+    return std::make_unique<webdav::WebDavVersion>(session_);
   }
 
  private:

@@ -4,6 +4,7 @@
 
 #include "server/error.h"
 #include "server/names.h"
+#include "server/stream.h"
 #include "server/webdav/request_body.h"
 #include "server/webdav/resource_row.h"
 #include "server/webdav/status.h"
@@ -84,12 +85,12 @@ class WebDavSchemaDefinition : public SchemaDefinition {
 
 }  // namespace
 
-WebDavItem::WebDavItem(ItemKind kind, std::shared_ptr<Session> session)
-    : Item(kind), session_(std::move(session)) {}
-
 void WebDavItem::NotSupported(const char* call) const {
   throw Error(kErrNotSupported, std::string(call) + " is not offered by a " + ItemKindName(kind()));
 }
+
+WebDavItem::WebDavItem(ItemKind kind, std::shared_ptr<Session> session)
+    : Item(kind), session_(std::move(session)) {}
 
 const Target& WebDavItem::Bound() const {
   if (!bound_) throw Error(kErrGenericFailure, "the item is not open");
@@ -107,13 +108,27 @@ void WebDavItem::Open(const BindArgs& args) {
   bound_.reset();
   workspace_.reset();
   fields_.set_writer(nullptr);
-  Target target = session_->Resolve(args);
+  OpenTarget(session_->Resolve(args), args.url);
+}
+
+void WebDavItem::OpenDocument(const std::string& url, int32_t /*options*/) {
+  if (kind() != ItemKind::kDocument) NotSupported("OpenDocument");
+  bound_.reset();
+  workspace_.reset();
+  fields_.set_writer(nullptr);
+  BindArgs args;
+  args.url = url;
+  OpenTarget(session_->Resolve(args), url);
+}
+
+void WebDavItem::OpenTarget(Target target, const std::string& url) {
   std::vector<ResourceResponse> responses = session_->Propfind(target, 0);
-  fields_ = Fields(ResourceRow(SelfResponse(responses, args.url), target.url));
+  fields_ = Fields(ResourceRow(SelfResponse(responses, url), target.url));
   Bind(std::move(target));
 }
 
 void WebDavItem::SaveTo(const BindArgs& args) {
+  if (kind() == ItemKind::kDocument) return SaveDocument(args);
   if (!IsFolderKind(kind())) NotSupported("SaveTo");
   Target target = session_->Resolve(args);
   Fields::Changes changes = ServerChanges(fields_.pending());
@@ -140,6 +155,25 @@ void WebDavItem::SaveTo(const BindArgs& args) {
   }
   fields_.ClearPending();
   Bind(std::move(target));
+}
+
+void WebDavItem::SaveDocument(const BindArgs& args) {
+  Target target = session_->Resolve(args);
+  const Stream& content = ContentStream();
+  std::vector<std::string> headers = {"Content-Type: application/octet-stream"};
+  if (args.create_option != kCreateOverwrite) headers.emplace_back("If-None-Match: *");
+  HttpResponse response =
+      session_->SendFile(target, "PUT", std::move(headers), FileBody{content.fd(), content.size()});
+  RequireSuccess(response, "PUT");
+  Bind(target);
+  Fields::Changes changes = ServerChanges(fields_.pending());
+  fields_.ClearPending();
+  Proppatch(target, changes);
+}
+
+void WebDavItem::Save() {
+  Bound();
+  fields_.Update();
 }
 
 void WebDavItem::Delete(const std::string& url) {

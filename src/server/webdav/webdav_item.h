@@ -1,17 +1,18 @@
 // The provider's server items: one class serves all five kinds, offering
 // each kind its own calls.
 //
-//   kind              Open SaveTo Delete MoveTo ListWorkspaces ListSubfolders
-//   workspace root     x                        x
-//   workspace folder   x    x      x      x                    x
-//   document folder    x    x      x      x
-//   category folder    x    x      x      x                    x
-//   document           x           x      x
+//   kind              Open SaveTo Save Delete MoveTo ListWorkspaces ListSubfolders
+//   workspace root     x                             x
+//   workspace folder   x    x     x     x      x                    x
+//   document folder    x    x     x     x      x
+//   category folder    x    x     x     x      x                    x
+//   document           x    x     x     x      x
 //
 // A document folder also lists its documents (ListItems) and answers its
 // offered and default profiles; a workspace folder answers the workspace's
 // list of profiles and looks up schema objects. Any other call throws
-// server::Error(kErrNotSupported). Saving a document is not offered yet.
+// server::Error(kErrNotSupported). Documents also offer OpenDocument and their
+// content stream.
 //
 // The workspace an item is in is the first segment of its path (protocol:
 // "/<workspace>/..."). A workspace folder bound to the workspace itself reads
@@ -41,7 +42,15 @@ class WebDavItem : public Item {
   // Folder kinds: MKCOL carrying the pending field values (the content class
   // among them); a server without extended MKCOL (415) gets a plain MKCOL and
   // a PROPPATCH. Binds to args.url.
+  // Documents: PUT of the content stream, streamed from its file with
+  // Content-Length ("If-None-Match: *" unless the create option is
+  // kCreateOverwrite), then one PROPPATCH of the pending field values (the
+  // content class among them). Binds to args.url once the PUT succeeded.
   void SaveTo(const BindArgs& args) override;
+  // PROPFIND Depth 0 like Open, with the provider's credentials for the host.
+  void OpenDocument(const std::string& url, int32_t options) override;
+  // PROPPATCH of the values changed since the last write, if any.
+  void Save() override;
   void Delete(const std::string& url) override;
   // MOVE with Overwrite: F; afterwards the item is bound to `url`.
   void MoveTo(const std::string& url) override;
@@ -61,6 +70,8 @@ class WebDavItem : public Item {
   };
   const Target& Bound() const;
   void Bind(Target target);
+  void OpenTarget(Target target, const std::string& url);
+  void SaveDocument(const BindArgs& args);
   void WriteFields(const Fields::Changes& changes);
   void Proppatch(const Target& target, const Fields::Changes& changes);
   // The listing of the bound folder without its own response; `documents`
