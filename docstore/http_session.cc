@@ -1,6 +1,8 @@
 #include "docstore/http_session.h"
 
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -15,6 +17,7 @@
 #include <filesystem>
 #include <limits>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "docstore/url.h"
@@ -91,8 +94,8 @@ bool IsParseError(const beast::error_code& ec) {
 class HttpSession::Stream {
  public:
   using executor_type = asio::ip::tcp::socket::executor_type;
-  Stream(asio::ip::tcp::socket& socket, std::atomic<int64_t>& activity)
-      : socket_(socket), activity_(activity) {}
+  Stream(asio::ip::tcp::socket& socket, HttpSession& session)
+      : socket_(socket), session_(session) {}
   executor_type get_executor() { return socket_.get_executor(); }
 
   template <class Buffers>
@@ -105,7 +108,10 @@ class HttpSession::Stream {
   template <class Buffers>
   size_t read_some(const Buffers& buffers, beast::error_code& ec) {
     size_t n = socket_.read_some(buffers, ec);
-    activity_ = NowMillis();
+    // The first bytes of a kept-alive connection's next request start the
+    // deadline for its header.
+    if (n > 0 && session_.phase_ == Phase::kIdle) session_.Enter(Phase::kHeader);
+    session_.moved_ += n;
     return n;
   }
   template <class Buffers>
@@ -118,25 +124,33 @@ class HttpSession::Stream {
   template <class Buffers>
   size_t write_some(const Buffers& buffers, beast::error_code& ec) {
     size_t n = socket_.write_some(buffers, ec);
-    activity_ = NowMillis();
+    session_.moved_ += n;
     return n;
   }
 
   // Sends up to `count` bytes of `fd` from `*offset` (at most 1 MiB at a
-  // time, so activity keeps being recorded).
+  // time, so progress keeps being recorded).
   ssize_t SendFile(int fd, off_t* offset, size_t count) {
     ssize_t n = ::sendfile(socket_.native_handle(), fd, offset, std::min<size_t>(count, 1 << 20));
-    activity_ = NowMillis();
+    if (n > 0) session_.moved_ += static_cast<uint64_t>(n);
     return n;
   }
 
+  void Enter(Phase phase) { session_.Enter(phase); }
+
  private:
   asio::ip::tcp::socket& socket_;
-  std::atomic<int64_t>& activity_;
+  HttpSession& session_;
 };
 
-HttpSession::HttpSession(asio::ip::tcp::socket socket, DavHandler& handler)
-    : socket_(std::move(socket)), handler_(handler), last_activity_ms_(NowMillis()) {
+HttpSession::HttpSession(asio::ip::tcp::socket socket, std::string address, DavHandler& handler,
+                         const ConnectionLimits& limits, LoginThrottle& throttle)
+    : socket_(std::move(socket)),
+      address_(std::move(address)),
+      handler_(handler),
+      limits_(limits),
+      throttle_(throttle),
+      phase_start_ms_(NowMillis()) {
   // Responses go out in a few writes (header, then body pieces); waiting for
   // the peer's delayed acknowledgement between them would stall each one.
   beast::error_code ec;
@@ -151,12 +165,54 @@ HttpSession::~HttpSession() {
 void HttpSession::Shutdown() {
   // shutdown(2) wakes a thread blocked in read or write on the socket; the
   // descriptor itself is closed by the session's own thread.
+  shut_ = true;
   ::shutdown(socket_.native_handle(), SHUT_RDWR);
 }
 
-int64_t HttpSession::IdleMillis() const {
-  if (busy_) return 0;
-  return NowMillis() - last_activity_ms_;
+void HttpSession::Enter(Phase phase) {
+  phase_start_ms_ = NowMillis();
+  phase_ = phase;
+}
+
+bool HttpSession::Overdue(int64_t now_ms) {
+  Phase phase = phase_;
+  int64_t start = phase_start_ms_;
+  switch (phase) {
+    case Phase::kHandling:
+      return false;
+    case Phase::kIdle:
+      return now_ms - start > limits_.idle_timeout_ms;
+    case Phase::kHeader:
+      // Counted from the request's first byte: dripping a byte now and then
+      // does not extend it.
+      return now_ms - start > limits_.header_timeout_ms;
+    case Phase::kBody:
+    case Phase::kWriting:
+      break;
+  }
+  uint64_t moved = moved_;
+  if (start != window_phase_start_) {
+    window_phase_start_ = start;
+    window_start_ms_ = start;
+    window_moved_ = moved;
+  }
+  int64_t elapsed = now_ms - window_start_ms_;
+  if (elapsed < limits_.rate_window_ms) return false;
+  uint64_t least = limits_.min_bytes_per_second * static_cast<uint64_t>(elapsed) / 1000;
+  if (moved - window_moved_ < least) return true;
+  window_start_ms_ = now_ms;
+  window_moved_ = moved;
+  return false;
+}
+
+bool HttpSession::WaitUntil(LoginThrottle::Clock::time_point until) {
+  while (!shut_) {
+    auto left = until - LoginThrottle::Clock::now();
+    if (left <= std::chrono::milliseconds(0)) return true;
+    std::this_thread::sleep_for(
+        std::min<LoginThrottle::Clock::duration>(left, std::chrono::milliseconds(50)));
+  }
+  return false;
 }
 
 namespace {
@@ -179,6 +235,7 @@ void SetCommon(http::response<Body>& res, const DavResponse& r, bool keep_alive)
 }
 
 bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive) {
+  stream.Enter(HttpSession::Phase::kWriting);
   beast::error_code ec;
   if (r.file_fd >= 0) {
     // The header through Beast, the content straight from the file to the
@@ -242,7 +299,14 @@ bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive)
 }  // namespace
 
 void HttpSession::Run() {
-  Stream stream(socket_, last_activity_ms_);
+  // sendfile(2) to a connection the peer or the watcher has shut raises
+  // SIGPIPE; blocked on this thread, it leaves an EPIPE error instead of
+  // ending the process.
+  sigset_t pipe;
+  sigemptyset(&pipe);
+  sigaddset(&pipe, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+  Stream stream(socket_, *this);
   beast::flat_buffer buffer;
   // Reads fill what the buffer can hold; a roomy buffer moves a large body in
   // 256 KiB reads instead of a few hundred bytes each.
@@ -251,7 +315,10 @@ void HttpSession::Run() {
   // for the password hash once, not on every request.
   std::string verified_authorization;
   std::string verified_user;
-  for (;;) {
+  for (bool first = true;; first = false) {
+    // A new connection's first request is due at once; later ones may wait
+    // for the idle timeout before their first byte.
+    if (!first) Enter(buffer.size() > 0 ? Phase::kHeader : Phase::kIdle);
     http::request_parser<http::empty_body> header_parser;
     header_parser.header_limit(kMaxHeaderBytes);
     // The real limit is set once the method is known (Beast 1.74 mishandles
@@ -271,7 +338,7 @@ void HttpSession::Run() {
       }
       break;
     }
-    busy_ = true;
+    Enter(Phase::kHandling);
     auto& req = header_parser.get();
     DavRequest dr;
     dr.method = std::string(req.method_string());
@@ -287,7 +354,6 @@ void HttpSession::Run() {
     if (auto framing = CheckFraming(req)) {
       // The body's end is unknown: nothing after this header can be read as
       // a request.
-      busy_ = false;
       WriteResponse(stream, *framing, false);
       break;
     }
@@ -302,9 +368,16 @@ void HttpSession::Run() {
         std::optional<std::string> user;
         if (!verified_authorization.empty() && authorization == verified_authorization) {
           user = verified_user;
+        } else if (authorization.empty()) {
+          // No credentials yet (clients often ask first without): not a
+          // failed log-in.
+        } else if (!WaitUntil(throttle_.Admit(address_))) {
+          break;
         } else if ((user = handler_.Authenticate(authorization))) {
           verified_authorization = authorization;
           verified_user = *user;
+        } else {
+          throttle_.Failed(address_);
         }
         if (!user) {
           early = Status(401, "authentication required");
@@ -329,11 +402,11 @@ void HttpSession::Run() {
         else
           keep_alive = false;
       }
-      busy_ = false;
       if (!WriteResponse(stream, *early, keep_alive) || !keep_alive) break;
       if (drain) {
         http::request_parser<http::string_body> dropped{std::move(header_parser)};
         dropped.body_limit(kMaxSmallBody);
+        Enter(Phase::kBody);
         http::read(stream, buffer, dropped, ec);
         if (ec) break;
       }
@@ -345,7 +418,6 @@ void HttpSession::Run() {
     uint64_t limit = DavHandler::BodyFor(dr.method) == DavHandler::BodyKind::kFile ? kMaxUploadBody
                                                                                    : kMaxSmallBody;
     if (auto length = header_parser.content_length(); length && *length > limit) {
-      busy_ = false;
       DavResponse r = Status(413, "request body too large");
       WriteResponse(stream, r, false);
       break;
@@ -354,6 +426,7 @@ void HttpSession::Run() {
     if (!header_parser.is_done() &&
         Lower(std::string(req[http::field::expect])) == "100-continue") {
       http::response<http::empty_body> go_on{http::status::continue_, 11};
+      Enter(Phase::kWriting);
       http::write(stream, go_on, ec);
       if (ec) break;
     }
@@ -368,9 +441,9 @@ void HttpSession::Run() {
       if (ec) {
         body_error = 500;
       } else {
-        busy_ = false;
+        Enter(Phase::kBody);
         http::read(stream, buffer, file_parser, ec);
-        busy_ = true;
+        Enter(Phase::kHandling);
         if (ec == http::error::body_limit) {
           body_error = 413;
         } else if (ec) {
@@ -387,9 +460,9 @@ void HttpSession::Run() {
     } else {
       http::request_parser<http::string_body> string_parser{std::move(header_parser)};
       string_parser.body_limit(kMaxSmallBody);
-      busy_ = false;
+      Enter(Phase::kBody);
       http::read(stream, buffer, string_parser, ec);
-      busy_ = true;
+      Enter(Phase::kHandling);
       if (ec == http::error::body_limit) {
         body_error = 413;
       } else if (ec) {
@@ -401,7 +474,6 @@ void HttpSession::Run() {
     if (!read_ok && IsParseError(ec)) body_error = 400;
     if (!read_ok || body_error) {
       if (!dr.body_file.empty()) handler_.DiscardUpload(dr.body_file);
-      busy_ = false;
       if (body_error == 400) {
         DavResponse r = Status(400, "malformed request body: " + ec.message());
         WriteResponse(stream, r, false);
@@ -425,10 +497,10 @@ void HttpSession::Run() {
       }
       response.produce = nullptr;
     }
-    busy_ = false;
     bool written = WriteResponse(stream, response, keep_alive);
     if (!written || !keep_alive) break;
   }
+  Enter(Phase::kHandling);  // the lingering close has its own deadline
   // Lingering close: stop sending, then read and drop what the peer still
   // sends for a moment, so a refused request's unread body does not turn the
   // close into a reset that destroys the answer before the peer reads it.

@@ -1,7 +1,7 @@
 // One client connection: reads HTTP/1.1 requests (keep-alive), authenticates
 // them, reads their bodies within limits, hands them to the DavHandler and
 // writes the responses. Runs on its own thread with blocking I/O; the server
-// unblocks it with Shutdown.
+// watches its progress (Overdue) and unblocks it with Shutdown.
 #ifndef ORVEX_DOCSTORE_HTTP_SESSION_H_
 #define ORVEX_DOCSTORE_HTTP_SESSION_H_
 
@@ -10,6 +10,8 @@
 #include <cstdint>
 
 #include "docstore/dav_handler.h"
+#include "docstore/login_throttle.h"
+#include "docstore/server.h"
 
 namespace orvex::docstore {
 
@@ -20,7 +22,8 @@ inline constexpr uint64_t kMaxUploadBody = 64ull << 30;  // 413 past this (PUT)
 
 class HttpSession {
  public:
-  HttpSession(boost::asio::ip::tcp::socket socket, DavHandler& handler);
+  HttpSession(boost::asio::ip::tcp::socket socket, std::string address, DavHandler& handler,
+              const ConnectionLimits& limits, LoginThrottle& throttle);
   ~HttpSession();
 
   // Serves requests until the peer closes, an error, or Shutdown.
@@ -28,21 +31,41 @@ class HttpSession {
   // Callable from any thread: ends Run as soon as possible.
   void Shutdown();
 
-  // Milliseconds since the connection last moved data, or 0 while a request
-  // is being handled.
-  int64_t IdleMillis() const;
+  // Has the connection passed one of its limits at `now_ms` (steady clock)?
+  // Too long without a complete request header, too long idle between
+  // requests, or a body or answer moving slower than the least rate. Called
+  // by one watching thread only.
+  bool Overdue(int64_t now_ms);
   bool Finished() const { return finished_; }
+  // The client's address, as the limits per address count it.
+  const std::string& address() const { return address_; }
 
-  // Read and write calls of the connection that record activity (the
+  // What the connection is doing, for the limits.
+  enum class Phase { kHeader, kIdle, kBody, kHandling, kWriting };
+
+  // Read and write calls of the connection that record progress (the
   // SyncReadStream / SyncWriteStream the HTTP parser needs).
   class Stream;
 
  private:
+  void Enter(Phase phase);
+  // Waits until `until` or Shutdown; false after Shutdown.
+  bool WaitUntil(LoginThrottle::Clock::time_point until);
+
   boost::asio::ip::tcp::socket socket_;
+  std::string address_;
   DavHandler& handler_;
-  std::atomic<int64_t> last_activity_ms_;
-  std::atomic<bool> busy_{false};
+  const ConnectionLimits& limits_;
+  LoginThrottle& throttle_;
+  std::atomic<Phase> phase_{Phase::kHeader};
+  std::atomic<int64_t> phase_start_ms_;
+  std::atomic<uint64_t> moved_{0};  // bytes read and written so far
+  std::atomic<bool> shut_{false};
   std::atomic<bool> finished_{false};
+  // The watcher's measuring window of the current body or answer.
+  int64_t window_phase_start_ = -1;
+  int64_t window_start_ms_ = 0;
+  uint64_t window_moved_ = 0;
 };
 
 }  // namespace orvex::docstore

@@ -1,13 +1,16 @@
 #include "docstore/server.h"
 
 #include <malloc.h>
+#include <sys/socket.h>
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/steady_timer.hpp>
+#include <chrono>
 #include <fstream>
 #include <list>
+#include <map>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
@@ -15,6 +18,7 @@
 
 #include "docstore/dav_handler.h"
 #include "docstore/http_session.h"
+#include "docstore/login_throttle.h"
 #include "docstore/sample_store.h"
 #include "docstore/seed.h"
 #include "docstore/store.h"
@@ -25,8 +29,27 @@ namespace {
 namespace asio = boost::asio;
 using asio::ip::tcp;
 
-constexpr size_t kMaxSessions = 256;
-constexpr int64_t kIdleTimeoutMs = 60 * 1000;
+// How often connections are checked against their limits.
+constexpr auto kWatchInterval = std::chrono::milliseconds(250);
+// How long a refused connection's socket is kept (its request read and
+// dropped) before it closes, so the 503 is not destroyed by a reset.
+constexpr int64_t kRefusedLingerMs = 1000;
+constexpr size_t kMaxRefusedLingering = 1024;
+
+const std::string& BusyAnswer() {
+  static const std::string body = "too many connections; retry later\n";
+  static const std::string answer =
+      "HTTP/1.1 503 Service Unavailable\r\nServer: orvex-docstore\r\nRetry-After: 5\r\n"
+      "Content-Type: text/plain; charset=utf-8\r\nConnection: close\r\nContent-Length: " +
+      std::to_string(body.size()) + "\r\n\r\n" + body;
+  return answer;
+}
+
+int64_t SteadyMillis() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -102,6 +125,11 @@ class Server::Impl {
     }
     for (auto& s : sessions) s.session->Shutdown();
     for (auto& s : sessions) s.thread.join();
+    {
+      std::lock_guard lock(mutex_);
+      per_address_.clear();
+      refused_.clear();
+    }
     acceptor_.reset();
     handler_.reset();
     store_.reset();
@@ -116,6 +144,10 @@ class Server::Impl {
     std::shared_ptr<HttpSession> session;
     std::thread thread;
   };
+  struct Refused {
+    tcp::socket socket;
+    int64_t close_at;
+  };
 
   void Accept() {
     acceptor_->async_accept([this](boost::system::error_code ec, tcp::socket socket) {
@@ -126,11 +158,34 @@ class Server::Impl {
   }
 
   void Serve(tcp::socket socket) {
+    boost::system::error_code ec;
+    auto peer = socket.remote_endpoint(ec);
+    if (ec) return;  // already gone
+    std::string address = peer.address().to_string();
     std::lock_guard lock(mutex_);
     Reap();
-    if (sessions_.size() >= kMaxSessions) return;  // closes the socket
-    auto session = std::make_shared<HttpSession>(std::move(socket), *handler_);
+    const ConnectionLimits& limits = options_.limits;
+    if (sessions_.size() >= limits.max_connections ||
+        per_address_[address] >= limits.max_per_address) {
+      Refuse(std::move(socket));
+      return;
+    }
+    ++per_address_[address];
+    auto session = std::make_shared<HttpSession>(std::move(socket), std::move(address), *handler_,
+                                                 limits, throttle_);
     sessions_.push_back({session, std::thread([session] { session->Run(); })});
+  }
+
+  // Answers 503 on a connection the limits do not admit, without a thread:
+  // the answer fits any socket buffer, and the socket lingers a moment,
+  // reading and dropping the request, before it closes.
+  void Refuse(tcp::socket socket) {
+    int fd = socket.native_handle();
+    const std::string& answer = BusyAnswer();
+    (void)!::send(fd, answer.data(), answer.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    ::shutdown(fd, SHUT_WR);
+    if (refused_.size() >= kMaxRefusedLingering) return;  // closes at once
+    refused_.push_back({std::move(socket), SteadyMillis() + kRefusedLingerMs});
   }
 
   // Joins the threads of finished connections. Called with mutex_ held.
@@ -138,6 +193,7 @@ class Server::Impl {
     for (auto it = sessions_.begin(); it != sessions_.end();) {
       if (it->session->Finished()) {
         it->thread.join();
+        if (--per_address_[it->session->address()] == 0) per_address_.erase(it->session->address());
         it = sessions_.erase(it);
       } else {
         ++it;
@@ -145,17 +201,27 @@ class Server::Impl {
     }
   }
 
-  // Once a second: ends connections that moved no data for a minute, and
-  // joins finished ones.
+  // Ends connections past their limits, joins finished ones and closes
+  // refused ones whose moment has passed.
   void Watch() {
-    timer_.expires_after(std::chrono::seconds(1));
+    timer_.expires_after(kWatchInterval);
     timer_.async_wait([this](boost::system::error_code ec) {
       if (ec) return;
+      int64_t now = SteadyMillis();
       {
         std::lock_guard lock(mutex_);
         Reap();
         for (auto& s : sessions_)
-          if (s.session->IdleMillis() > kIdleTimeoutMs) s.session->Shutdown();
+          if (s.session->Overdue(now)) s.session->Shutdown();
+        for (auto it = refused_.begin(); it != refused_.end();) {
+          char sink[4096];
+          while (::recv(it->socket.native_handle(), sink, sizeof sink, MSG_DONTWAIT) > 0) {
+          }
+          if (now >= it->close_at)
+            it = refused_.erase(it);
+          else
+            ++it;
+        }
       }
       Watch();
     });
@@ -170,6 +236,9 @@ class Server::Impl {
   std::unique_ptr<DavHandler> handler_;
   std::mutex mutex_;
   std::list<Entry> sessions_;
+  std::map<std::string, size_t> per_address_;
+  std::list<Refused> refused_;
+  LoginThrottle throttle_;
   std::vector<std::string> hosts_;
   uint16_t port_ = 0;
   bool started_ = false;

@@ -16,12 +16,26 @@
 
 namespace orvex::docstore {
 
+// How connections may use the server. A connection past a limit is ended;
+// one that would pass a connection count is answered 503 and closed.
+struct ConnectionLimits {
+  size_t max_connections = 256;       // open at once
+  size_t max_per_address = 64;        // open at once from one client address
+  int64_t header_timeout_ms = 10000;  // a request's line and headers, from its first byte
+  int64_t idle_timeout_ms = 30000;    // between requests of a kept-alive connection
+  // Reading a request body and writing an answer must move at least
+  // min_bytes_per_second, measured over each rate_window_ms.
+  uint64_t min_bytes_per_second = 1024;
+  int64_t rate_window_ms = 10000;
+};
+
 struct ServerOptions {
   std::string address = "127.0.0.1";
   uint16_t port = 0;      // 0: an ephemeral port
   std::string seed_file;  // JSON seed; empty: the built-in sample store
   std::string seed_json;  // the seed text itself; wins over seed_file
   std::string store_dir;  // SQLite store on disk; empty: in memory
+  ConnectionLimits limits;
 };
 
 class Server {
