@@ -103,6 +103,13 @@ class DavHandler {
   Store& store_;
 };
 
+// What one request may ask of the store's memory: the properties a PROPFIND
+// or REPORT may name, and the properties a resource may keep (413 past
+// either).
+inline constexpr size_t kMaxNamedProperties = 1000;
+inline constexpr size_t kMaxKeptProperties = 1000;
+inline constexpr size_t kMaxKeptPropertyBytes = 256 * 1024;  // names and values
+
 // Builds a response with a status and an optional plain-text body.
 DavResponse Status(int code, const std::string& text = "");
 // The Allow header value of the server.

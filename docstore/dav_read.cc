@@ -17,6 +17,8 @@ struct PropRequest {
   std::vector<PropName> names;  // kSome: the requested names, in order
 };
 
+// nullopt also when DAV:prop names more than kMaxNamedProperties (the caller
+// tells the two apart).
 std::optional<PropRequest> ReadPropRequest(const XmlElement& root) {
   PropRequest req;
   for (const auto& child : root.children) {
@@ -31,10 +33,16 @@ std::optional<PropRequest> ReadPropRequest(const XmlElement& root) {
     if (child.Is(kDav, "prop")) {
       req.mode = PropRequest::kSome;
       for (const auto& p : child.children) req.names.push_back({p.ns, p.name});
+      if (req.names.size() > kMaxNamedProperties) return std::nullopt;
       return req;
     }
   }
   return std::nullopt;
+}
+
+bool NamesTooMany(const XmlElement& root) {
+  auto* prop = root.Child(kDav, "prop");
+  return prop && prop->children.size() > kMaxNamedProperties;
 }
 
 void WriteResponse(MultistatusWriter& w, const std::string& href, std::vector<PropOut> props,
@@ -141,6 +149,7 @@ DavResponse DavHandler::Propfind(const DavRequest& request) {
     if (!root) return error;
     if (!root->Is(kDav, "propfind")) return Status(400, "expected a DAV:propfind body");
     auto parsed = ReadPropRequest(*root);
+    if (!parsed && NamesTooMany(*root)) return Status(413, "too many properties named");
     if (!parsed) return Status(400, "DAV:propfind needs allprop, propname or prop");
     req = *parsed;
   }
@@ -229,6 +238,7 @@ DavResponse DavHandler::Report(const DavRequest& request) {
   auto root = ParseBody(request.body, error);
   if (!root) return error;
   if (!root->Is(kDav, "version-tree")) return Precondition(403, "supported-report");
+  if (NamesTooMany(*root)) return Status(413, "too many properties named");
   PropRequest req;
   if (auto parsed = ReadPropRequest(*root)) req = *parsed;
 

@@ -73,6 +73,25 @@ std::optional<std::vector<PropChange>> ReadChanges(const XmlElement& parent) {
 
 bool IsBooleanText(const std::string& t) { return t == "0" || t == "1"; }
 
+// Do the properties `kept` stay within the store's limits per resource once
+// `changes` are applied (kMaxKeptProperties, kMaxKeptPropertyBytes)?
+bool WithinPropertyLimits(PropMap kept, const std::vector<PropChange>& changes) {
+  for (const auto& c : changes) {
+    if (c.name == PropName{kDav, "contentclass"}) continue;  // not a kept property
+    if (c.remove)
+      kept.erase(c.name);
+    else
+      kept[c.name] = c.value;
+  }
+  if (kept.size() > kMaxKeptProperties) return false;
+  size_t bytes = 0;
+  for (const auto& [name, value] : kept) {
+    bytes += name.ns.size() + name.local.size() + value.type.size() + value.text.size();
+    for (const auto& v : value.values) bytes += v.size();
+  }
+  return bytes <= kMaxKeptPropertyBytes;
+}
+
 // The multistatus answer of a PROPPATCH (or a failed extended MKCOL):
 // `failed` holds the names refused with their status; every other name
 // fails with 424 when anything failed.
@@ -306,6 +325,8 @@ DavResponse DavHandler::Mkcol(const DavRequest& request) {
     answer.status = 403;
     return answer;
   }
+  if (!WithinPropertyLimits({}, changes))
+    return Status(413, "the folder would keep more properties than the store takes");
   for (const auto& c : changes)
     if (c.name == PropName{kDav, "contentclass"}) r.content_class = c.value.text;
   Resource created =
@@ -352,6 +373,8 @@ DavResponse DavHandler::Proppatch(const DavRequest& request) {
     if (r.checked_out_by.empty() || !wc) wc = CheckOutTo(store_, r, request.user);
     r = *wc;
   }
+  if (failed.empty() && !WithinPropertyLimits(store_.Props(r.id), changes))
+    return Status(413, "the item would keep more properties than the store takes");
   if (failed.empty()) {
     for (const auto& c : changes) ApplyChange(store_, r, c);
     store_.Update(r);

@@ -215,5 +215,72 @@ TEST_F(HostileTest, AUserWithoutARoleIsRefusedBeforeTheBodyIsRead) {
   ExpectStillServing();
 }
 
+TEST_F(HostileTest, RequestsAskNoMoreMemoryThanTheLimitsAllow) {
+  // A guest (a reader) naming more properties than a listing may ask for.
+  Client guest(server_->port(), "guest", "guest");
+  auto named = [](size_t count) {
+    std::string body = "<D:propfind xmlns:D=\"DAV:\"><D:prop>";
+    for (size_t i = 0; i < count; ++i) body += "<p" + std::to_string(i) + " xmlns=\"urn:x:\"/>";
+    return body + "</D:prop></D:propfind>";
+  };
+  EXPECT_EQ(guest.Send("PROPFIND", "/Sales/Reports/", {{"Depth", "1"}}, named(1000)).status, 207);
+  EXPECT_EQ(guest.Send("PROPFIND", "/Sales/Reports/", {{"Depth", "1"}}, named(1001)).status, 413);
+  std::string report = named(1001);
+  report.replace(report.find("propfind"), 8, "version-tree");
+  report.replace(report.rfind("propfind"), 8, "version-tree");
+  EXPECT_EQ(guest.Send("REPORT", "/Sales/Reports/forecast.txt", {}, report).status, 413);
+
+  // Dead properties kept by one resource: past the size or the count, the
+  // whole change is refused and nothing of it is kept, however it is
+  // spread over requests.
+  Client jones(server_->port(), "CORP\\jones", "secret");
+  auto set = [](const std::string& props) {
+    return "<D:propertyupdate xmlns:D=\"DAV:\"><D:set><D:prop>" + props +
+           "</D:prop></D:set></D:propertyupdate>";
+  };
+  std::string chunk(100 * 1024, 'v');
+  for (const char* name : {"A", "B"}) {
+    EXPECT_EQ(
+        jones
+            .Send("PROPPATCH", "/Sales/Archive/", {},
+                  set("<" + std::string(name) + " xmlns=\"urn:x:\">" + chunk + "</" + name + ">"))
+            .status,
+        207);
+  }
+  EXPECT_EQ(
+      jones.Send("PROPPATCH", "/Sales/Archive/", {}, set("<C xmlns=\"urn:x:\">" + chunk + "</C>"))
+          .status,
+      413);
+  // Replacing a value by one of the same size stays within the limit.
+  EXPECT_EQ(
+      jones.Send("PROPPATCH", "/Sales/Archive/", {}, set("<A xmlns=\"urn:x:\">" + chunk + "</A>"))
+          .status,
+      207);
+  std::string many;
+  for (int i = 0; i < 1001; ++i)
+    many += "<n" + std::to_string(i) + " xmlns=\"urn:y:\">1</n" + std::to_string(i) + ">";
+  EXPECT_EQ(jones.Send("PROPPATCH", "/Sales/Reports/2001/", {}, set(many)).status, 413);
+  EXPECT_EQ(
+      jones
+          .Send("MKCOL", "/Sales/Big/", {{"Content-Type", "application/xml"}},
+                "<D:mkcol xmlns:D=\"DAV:\"><D:set><D:prop>" + many + "</D:prop></D:set></D:mkcol>")
+          .status,
+      413);
+  EXPECT_EQ(jones.Send("GET", "/Sales/Big/").status, 404);
+  auto rows = jones.Propfind("/Sales/Archive/", 0);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_TRUE(rows[0].Text("urn:x:A"));
+  EXPECT_FALSE(rows[0].Text("urn:x:C"));
+  rows = jones.Propfind("/Sales/Reports/2001/", 0);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_FALSE(rows[0].Text("urn:y:n0"));
+  // A document of an enhanced folder: the refused change does not leave it
+  // checked out either.
+  EXPECT_EQ(jones.Send("PROPPATCH", "/Sales/Reports/forecast.txt", {}, set(many)).status, 413);
+  rows = jones.Propfind("/Sales/Reports/forecast.txt", 0);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_FALSE(rows[0].Flag("urn:schemas-microsoft-com:publishing:IsCheckedOut"));
+}
+
 }  // namespace
 }  // namespace orvex::docstore::testing
