@@ -48,11 +48,18 @@ void SyncPath(const std::string& path, int flags) {
 
 BlobStore::BlobStore(const std::string& dir, bool durable) : dir_(dir), durable_(durable) {
   std::error_code ec;
-  fs::create_directories(dir_, ec);
+  if (fs::create_directories(dir_, ec)) fs::permissions(dir_, fs::perms::owner_all, ec);
   if (ec) throw std::runtime_error("cannot create " + dir_ + ": " + ec.message());
 }
 
-std::string BlobStore::NewTempPath() { return dir_ + "/tmp-" + RandomToken(); }
+std::string BlobStore::NewTempPath() {
+  // Created here, readable by the owner only: whoever writes the body later
+  // opens it without creating it, and the mode stays.
+  std::string path = dir_ + "/tmp-" + RandomToken();
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd >= 0) ::close(fd);
+  return path;
+}
 
 std::string BlobStore::Commit(const std::string& temp_path) {
   // A private temporary store dies with the process: flushing buys nothing.

@@ -22,8 +22,8 @@ class BlobStore {
   BlobStore(const BlobStore&) = delete;
   BlobStore& operator=(const BlobStore&) = delete;
 
-  // A fresh path for streaming new content into; the caller writes it and
-  // then calls Commit (or Discard).
+  // A fresh, empty file (mode 0600) for streaming new content into; the
+  // caller writes it and then calls Commit (or Discard).
   std::string NewTempPath();
   // Flushes the temporary file to disk, renames it into place and returns
   // its blob name. Throws std::runtime_error on an I/O failure.

@@ -1,5 +1,7 @@
 #include "docstore/store.h"
 
+#include <sys/stat.h>
+
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -120,11 +122,14 @@ Store::Store(const std::string& dir) {
     temp_dir_ = dir_ = pattern;
   } else {
     std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
+    // A directory the store creates is its owner's alone.
+    if (std::filesystem::create_directories(dir, ec))
+      std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ec);
     if (ec) throw std::runtime_error("cannot create store directory " + dir + ": " + ec.message());
     dir_ = dir;
     durable_ = true;
   }
+  KeepPrivate(dir_ + "/docstore.db");
   try {
     writer_ = OpenConnection();
     writer_->db.Exec("PRAGMA journal_mode=WAL;");
@@ -165,6 +170,15 @@ Store::~Store() {
     std::error_code ec;
     std::filesystem::remove_all(temp_dir_, ec);
   }
+}
+
+// The database holds users and their password hashes: it is created
+// readable by its owner only (SQLite gives its log and shared-memory files
+// the database file's mode), and an older store's files are made so.
+void Store::KeepPrivate(const std::string& db_path) {
+  int fd = ::open(db_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd >= 0) ::close(fd);
+  for (const char* suffix : {"", "-wal", "-shm"}) ::chmod((db_path + suffix).c_str(), 0600);
 }
 
 std::unique_ptr<StoreConnection> Store::OpenConnection() {

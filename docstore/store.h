@@ -208,6 +208,9 @@ class Store {
   // before calling anything that may use the same statement.
   Statement& Sql(const std::string& sql);
   StoreConnection& Current();
+  // Creates the database file with mode 0600 and gives existing database
+  // files that mode.
+  static void KeepPrivate(const std::string& db_path);
   std::unique_ptr<StoreConnection> OpenConnection();
   std::unique_ptr<StoreConnection> TakeReader();
   void ReturnReader(std::unique_ptr<StoreConnection> c);

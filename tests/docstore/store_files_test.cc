@@ -1,0 +1,57 @@
+// The store's files on disk are readable by their owner only: the database
+// (users and their password hashes), its log, and every content file,
+// whether uploaded, seeded or left by a check-in.
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "docstore/docstore_client.h"
+
+namespace orvex::docstore::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(StoreFilesTest, EveryFileIsTheOwnersAlone) {
+  // A permissive umask, as a service manager might leave it.
+  mode_t old_umask = ::umask(022);
+  std::string pattern = (fs::temp_directory_path() / "store-files-XXXXXX").string();
+  std::string parent = ::mkdtemp(pattern.data());
+  std::string dir = parent + "/store";
+  {
+    auto server = StartServer("", dir);
+    Client jones(server->port(), "CORP\\jones", "secret");
+    EXPECT_EQ(jones.Send("PUT", "/Sales/Archive/new.txt", {}, "uploaded").status, 201);
+    EXPECT_EQ(jones.Send("PUT", "/Sales/Reports/forecast.txt", {}, "changed").status, 204);
+    EXPECT_EQ(jones.Send("CHECKIN", "/Sales/Reports/forecast.txt").status, 201);
+    int files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+      struct stat st {};
+      ASSERT_EQ(::stat(entry.path().c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 077, 0u) << entry.path() << " mode " << std::oct << st.st_mode;
+      files += entry.is_regular_file();
+    }
+    EXPECT_GT(files, 10);  // the database, its log, seeded and uploaded content
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 077, 0u);
+  }
+  // A store written before, with files anyone could read: its database files
+  // are made private when it is opened again.
+  fs::permissions(dir + "/docstore.db", fs::perms::owner_read | fs::perms::owner_write |
+                                            fs::perms::group_read | fs::perms::others_read);
+  {
+    auto server = StartServer("", dir);
+    struct stat st {};
+    ASSERT_EQ(::stat((dir + "/docstore.db").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 077, 0u);
+  }
+  ::umask(old_umask);
+  fs::remove_all(parent);
+}
+
+}  // namespace
+}  // namespace orvex::docstore::testing
