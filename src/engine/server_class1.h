@@ -107,6 +107,16 @@ inline constexpr int16_t kStatusApproved = 3;
 inline constexpr int16_t kStatusCreated = 4;
 inline constexpr int16_t kStatusCheckedOutByMe = 5;
 
+// A row of the version history of a document.
+struct HistoryRow {
+  std::string location;  // the version's URL, kept but not handed out
+  std::string version_id;
+  std::string comment;
+  std::string created_time;
+  std::string domain;
+  std::string user;
+};
+
 class ServerClass1 {
  public:
   explicit ServerClass1(std::shared_ptr<server::Backend> backend);
@@ -199,6 +209,17 @@ class ServerClass1 {
   // move nothing.
   bool ChangeCategoryName(const std::string& OldCategory, const std::string& NewCategory);
 
+  // Version history.
+
+  // Lists the versions of document `File` in `Folder` ("" for the
+  // workspace's top level) in the server's order; the count, or -1 (ErrorCode
+  // 5 for a bad name or path or no current workspace, else the mapped server
+  // error). A document without versions gives 0.
+  int16_t GetHistoryInfo(const std::string& Folder, const std::string& File);
+  // Version id, comment, created time, domain and user of row `Index`.
+  bool GetHistory(int16_t Index, std::string& VersionID, std::string& Comment,
+                  std::string& CreatedTime, std::string& Domain, std::string& User);
+
   // Document profiles. A profile is named by its id (a content class) and
   // shown by its title; ids compare exactly.
 
@@ -274,6 +295,7 @@ class ServerClass1 {
   const RowList<WorkspaceRow>& workspace_list() const { return workspaces_; }
   const RowList<FolderRow>& folder_list() const { return folders_; }
   const RowList<CategoryRow>& category_list() const { return categories_; }
+  const RowList<HistoryRow>& history_list() const { return history_; }
   server::Backend& backend() const { return *backend_; }
 
  private:
@@ -326,6 +348,7 @@ class ServerClass1 {
   RowList<DocumentRow> documents_{10, 10};
   std::vector<ValueRow> values_ = std::vector<ValueRow>(11);
   int16_t selected_value_ = 0;  // first value row of the selected document
+  RowList<HistoryRow> history_{5, 5};
 };
 
 }  // namespace orvex::engine

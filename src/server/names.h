@@ -63,6 +63,15 @@ inline constexpr char kClassKnowledgeFolder[] = "urn:content-classes:knowledgefo
 inline constexpr char kClassWorkspace[] = "urn:content-classes:workspace";
 inline constexpr char kClassCategoryFolder[] = "urn:content-classes:categoryfolder";
 
+// Properties of a version in a document's history.
+inline constexpr char kPropFriendlyVersionID[] =
+    "urn:schemas-microsoft-com:publishing:FriendlyVersionID";
+inline constexpr char kPropVersionComment[] = "urn:schemas-microsoft-com:publishing:Comment";
+inline constexpr char kPropCreatedTimeStamp[] =
+    "urn:schemas-microsoft-com:publishing:CreatedTimeStamp";
+inline constexpr char kPropVersionDomain[] = "urn:schemas-microsoft-com:publishing:Domain";
+inline constexpr char kPropVersionUser[] = "urn:schemas-microsoft-com:publishing:User";
+
 }  // namespace orvex::server
 
 #endif  // ORVEX_SERVER_NAMES_H_

@@ -1,0 +1,177 @@
+// Version history over real HTTP, against a store seeded for the cases,
+// through the automation members a host calls.
+#include <nlohmann/json.hpp>
+
+#include "engine/error_codes.h"
+#include "integration/counting_proxy.h"
+#include "integration/docstore_fixture.h"
+
+namespace orvex::testing {
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr const char* kComments[] = {"First draft",   "",     "Überarbeitung – 第二版",
+                                     "Figures added", "Typo", "Q3 numbers",
+                                     "Final review"};
+
+class HistoryHttpTest : public DocstoreTest {
+ protected:
+  void SetUp() override {
+    Json seven = Json::array();
+    for (int i = 0; i < 7; ++i)
+      seven.push_back({{"content", "v" + std::to_string(i + 1)},
+                       {"comment", kComments[i]},
+                       {"user", i == 3 ? "guest" : "CORP\\jones"},
+                       {"created", "2001-03-0" + std::to_string(i + 1) + "T09:30:00Z"}});
+    Json two = Json::array({{{"content", "a"}, {"comment", "one"}, {"user", "CORP\\jones"}},
+                            {{"content", "b"}, {"comment", "two"}, {"user", "CORP\\jones"}}});
+    Json reports = Json::array({
+        {{"name", "plan.txt"}, {"type", "document"}, {"versions", seven}},
+        {{"name", "held.txt"},
+         {"type", "document"},
+         {"versions", two},
+         {"checked_out_by", "CORP\\smith"}},
+        {{"name", "new.txt"},
+         {"type", "document"},
+         {"content", "x"},
+         {"created_by", "CORP\\jones"}},
+    });
+    Json sales{
+        {"name", "Sales"},
+        {"description", "Sales"},
+        {"roles", {{"CORP\\jones", "author"}, {"CORP\\smith", "author"}, {"guest", "reader"}}},
+        {"items",
+         Json::array(
+             {{{"name", "Reports"}, {"type", "enhanced"}, {"items", reports}},
+              {{"name", "Archive"},
+               {"type", "standard"},
+               {"items",
+                Json::array({{{"name", "old.txt"}, {"type", "document"}, {"content", "old"}}})}},
+              {{"name", "readme.txt"}, {"type", "document"}, {"content", "hi"}}})}};
+    Json seed{{"hosts", {"docs"}},
+              {"users", Json::array({{{"name", "CORP\\jones"}, {"password", "secret"}},
+                                     {{"name", "CORP\\smith"}, {"password", "secret"}},
+                                     {{"name", "guest"}, {"password", "guest"}}})},
+              {"schema",
+               {{"profiles", Json::array({{{"id", "urn:content-classes:document"},
+                                           {"title", "Document"},
+                                           {"properties", Json::array()}}})}}},
+              {"workspaces", Json::array({sales})}};
+    StartStore(seed.dump());
+  }
+
+  Variant Call(automation::ConnectOrvex& obj, std::string_view name, std::vector<Variant>& args) {
+    return obj.Invoke(*obj.GetIdOfName(name), InvokeKind::kMethod, args);
+  }
+  Variant Call(automation::ConnectOrvex& obj, std::string_view name,
+               std::vector<Variant>&& args = {}) {
+    return Call(obj, name, args);
+  }
+
+  std::unique_ptr<automation::ConnectOrvex> InSales(const std::string& user,
+                                                    const std::string& domain,
+                                                    const std::string& password) {
+    auto obj = NewObject();
+    EXPECT_TRUE(obj->ConnectOpen("docs", user, domain, password));
+    EXPECT_EQ(Call(*obj, "SetWorkspace", {Variant("Sales")}), Variant(true));
+    return obj;
+  }
+
+  // Every version of the last listing as "id|comment|time|domain|user".
+  std::vector<std::string> Versions(automation::ConnectOrvex& obj, int16_t count) {
+    std::vector<std::string> out;
+    for (int16_t i = 0; i < count; ++i) {
+      std::vector<Variant> row{Variant(i), Variant(), Variant(), Variant(), Variant(), Variant()};
+      EXPECT_EQ(Call(obj, "GetHistory", row), Variant(true));
+      std::string line;
+      for (size_t f = 1; f < row.size(); ++f) line += (f > 1 ? "|" : "") + row[f].ToString();
+      out.push_back(line);
+    }
+    return out;
+  }
+};
+
+TEST_F(HistoryHttpTest, SevenVersionsComeBackAsTheServerWroteThemInOneRequest) {
+  CountingProxy proxy(store_->port());
+  platform::MapHost("docs", {"127.0.0.1", proxy.port()});
+  auto obj = InSales("jones", "CORP", "secret");
+  proxy.Reset();
+  ASSERT_EQ(Call(*obj, "GetHistoryInfo", {Variant("Reports"), Variant("plan.txt")}),
+            Variant(int16_t{7}));
+  EXPECT_EQ(proxy.methods(), std::vector<std::string>{"REPORT"});
+  EXPECT_EQ(obj->DefaultServer().history_list().upper_bound(), 10);
+  const auto versions = Versions(*obj, 7);
+  EXPECT_EQ(versions[0], "0.1|First draft|2001-03-01T09:30:00Z|CORP|jones");
+  EXPECT_EQ(versions[1], "0.2||2001-03-02T09:30:00Z|CORP|jones");
+  EXPECT_EQ(versions[2], "0.3|Überarbeitung – 第二版|2001-03-03T09:30:00Z|CORP|jones");
+  EXPECT_EQ(versions[3], "0.4|Figures added|2001-03-04T09:30:00Z||guest");
+  EXPECT_EQ(versions[6], "0.7|Final review|2001-03-07T09:30:00Z|CORP|jones");
+  std::vector<Variant> past{Variant(int16_t{7}), Variant("x"), Variant(),
+                            Variant(),           Variant(),    Variant()};
+  EXPECT_EQ(Call(*obj, "GetHistory", past), Variant(false));
+  EXPECT_EQ(past[1], Variant("x"));
+
+  // A reader sees the same history, through handle 0 too.
+  auto guest = InSales("guest", "", "guest");
+  EXPECT_EQ(Call(*guest, "GetHistoryInfo", {Variant("Reports"), Variant("plan.txt")}),
+            Variant(int16_t{7}));
+  ASSERT_EQ(guest->ConnectOpenEx("docs", "guest", "", "guest"), 0);
+  ASSERT_EQ(Call(*guest, "SetWorkspaceEx", {Variant(int16_t{0}), Variant("Sales")}), Variant(true));
+  EXPECT_EQ(Call(*guest, "GetHistoryInfoEx",
+                 {Variant(int16_t{0}), Variant("Reports"), Variant("held.txt")}),
+            Variant(int16_t{2}));
+  std::vector<Variant> ex{Variant(int16_t{0}), Variant(int16_t{1}), Variant(), Variant(),
+                          Variant(),           Variant(),           Variant()};
+  EXPECT_EQ(Call(*guest, "GetHistoryEx", ex), Variant(true));
+  EXPECT_EQ(ex[2], Variant("0.2"));
+  EXPECT_EQ(ex[3], Variant("two"));
+}
+
+TEST_F(HistoryHttpTest, DocumentsWithoutVersionsAndEveryFailure) {
+  auto obj = InSales("jones", "CORP", "secret");
+  // Checked out by someone else: the versions checked in so far. Never
+  // checked in, in a standard folder, at the top level: none.
+  EXPECT_EQ(Call(*obj, "GetHistoryInfo", {Variant("Reports"), Variant("held.txt")}),
+            Variant(int16_t{2}));
+  EXPECT_EQ(Call(*obj, "GetHistoryInfo", {Variant("Reports"), Variant("new.txt")}),
+            Variant(int16_t{0}));
+  EXPECT_EQ(Call(*obj, "GetHistoryInfo", {Variant("Archive"), Variant("old.txt")}),
+            Variant(int16_t{0}));
+  EXPECT_EQ(Call(*obj, "GetHistoryInfo", {Variant(""), Variant("readme.txt")}),
+            Variant(int16_t{0}));
+  EXPECT_EQ(obj->GetLastError(), 0);
+
+  // Missing documents and folders come back mapped.
+  EXPECT_EQ(Call(*obj, "GetHistoryInfo", {Variant("Reports"), Variant("gone.txt")}),
+            Variant(int16_t{-1}));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
+  EXPECT_EQ(Call(*obj, "GetHistoryInfo", {Variant("Nowhere"), Variant("plan.txt")}),
+            Variant(int16_t{-1}));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
+
+  // A bad name empties the list before anything is sent.
+  ASSERT_EQ(Call(*obj, "GetHistoryInfo", {Variant("Reports"), Variant("plan.txt")}),
+            Variant(int16_t{7}));
+  EXPECT_EQ(Call(*obj, "GetHistoryInfo", {Variant("Reports"), Variant("plan.txt:1")}),
+            Variant(int16_t{-1}));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeBadName);
+  std::vector<Variant> row{Variant(int16_t{0}), Variant(), Variant(),
+                           Variant(),           Variant(), Variant()};
+  EXPECT_EQ(Call(*obj, "GetHistory", row), Variant(false));
+
+  // Not connected, or no current workspace: -1 in both forms.
+  auto fresh = NewObject();
+  EXPECT_EQ(Call(*fresh, "GetHistoryInfo", {Variant(""), Variant("readme.txt")}),
+            Variant(int16_t{-1}));
+  EXPECT_EQ(Call(*fresh, "GetHistoryInfoEx", {Variant(int16_t{0}), Variant(""), Variant("a")}),
+            Variant(int16_t{-1}));
+  EXPECT_EQ(fresh->ServerTable(0).ErrorCode, engine::kCodeNotConnected);
+  ASSERT_TRUE(fresh->ConnectOpen("docs", "jones", "CORP", "secret"));
+  EXPECT_EQ(Call(*fresh, "GetHistoryInfo", {Variant(""), Variant("readme.txt")}),
+            Variant(int16_t{-1}));
+  EXPECT_EQ(fresh->GetLastError(), engine::kCodeNoWorkspace);
+}
+
+}  // namespace
+}  // namespace orvex::testing
