@@ -72,6 +72,13 @@ If cx.CreateCategory("Europe/Germany") Then Print "Created Europe/Germany; below
 If Not cx.CreateCategory("Africa/Kenya") Then Print "Africa/Kenya refused: error", cx.GetLastError
 If cx.DeleteCategory("Europe/Germany") Then Print "Deleted Europe/Germany; below Europe now:", cx.GetCategoryInfo("Europe")
 
-' 8. Done.
+' 8. The version history of the sales forecast, oldest version first.
+n = cx.GetHistoryInfo("Reports", "forecast.txt")
+Print "History of Reports/forecast.txt:", n, "versions"
+For i = 0 To n - 1
+  If cx.GetHistory(i, version, comment, created, domain, user) Then Print "  " & version & " " & created & " " & domain & "\" & user & ": " & comment
+Next
+
+' 9. Done.
 cx.ConnectClose
 Print "Closed."
