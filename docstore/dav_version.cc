@@ -3,7 +3,7 @@
 #include "docstore/dav_common.h"
 #include "docstore/names.h"
 #include "docstore/url.h"
-#include "docstore/xml_text.h"
+#include "wire/xml_text.h"
 
 namespace orvex::docstore {
 namespace {
@@ -56,7 +56,7 @@ std::optional<std::string> CheckinComment(const DavRequest& request, DavResponse
     return std::string();
   }
   auto decoded = PercentDecode(request.Header("comment"));
-  if (!decoded || !IsXmlText(*decoded)) {
+  if (!decoded || !wire::IsXmlText(*decoded)) {
     error = Status(400, "bad Comment header");
     return std::nullopt;
   }

@@ -4,8 +4,8 @@
 #include "docstore/dav_common.h"
 #include "docstore/names.h"
 #include "docstore/url.h"
-#include "docstore/xml_text.h"
 #include "docstore/xml_writer.h"
+#include "wire/xml_text.h"
 
 namespace orvex::docstore {
 namespace {
@@ -59,7 +59,7 @@ std::optional<std::vector<PropChange>> ReadChanges(const XmlElement& parent) {
     for (const auto& prop : block.children) {
       if (!prop.Is(kDav, "prop")) continue;
       for (const auto& p : prop.children) {
-        if (IsReservedNamespace(p.ns)) return std::nullopt;
+        if (wire::IsReservedNamespace(p.ns)) return std::nullopt;
         PropChange c;
         c.name = {p.ns, p.name};
         c.remove = remove;
@@ -165,7 +165,7 @@ std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequ
   Access access = AccessFor(store_, request.path, request.user);
   if (auto refused = RefuseOutsider(access)) return refused;
   // The content type is kept and answered in listings.
-  if (!IsXmlText(request.Header("content-type"))) return Status(400, "bad Content-Type");
+  if (!wire::IsXmlText(request.Header("content-type"))) return Status(400, "bad Content-Type");
   Target target = Resolve(store_, request.path);
   if (target.version) return Status(405, "versions cannot be changed");
   if (target.res) {

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "docstore/url.h"
-#include "docstore/xml_text.h"
+#include "wire/xml_text.h"
 
 namespace orvex::docstore {
 namespace {
@@ -359,7 +359,8 @@ void HttpSession::Run() {
     }
     if (!path) {
       early = Status(400, "bad request path");
-    } else if (!IsXmlText(dr.host) || dr.host.find_first_of("/\\ \"<>") != std::string::npos) {
+    } else if (!wire::IsXmlText(dr.host) ||
+               dr.host.find_first_of("/\\ \"<>") != std::string::npos) {
       early = Status(400, "bad Host header");
     } else {
       dr.path = *path;

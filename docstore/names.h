@@ -1,57 +1,15 @@
-// Property names and content classes the store holds and answers.
+// Names the store holds and answers: the protocol's vocabulary and the
+// store's own layout (publishing states, paths outside every workspace).
 #ifndef ORVEX_DOCSTORE_NAMES_H_
 #define ORVEX_DOCSTORE_NAMES_H_
 
+#include "wire/names.h"
+
 namespace orvex::docstore {
 
-inline constexpr char kDav[] = "DAV:";
-inline constexpr char kOfficeNs[] = "urn:schemas-microsoft-com:office:office";
-inline constexpr char kPublishingNs[] = "urn:schemas-microsoft-com:publishing:";
-inline constexpr char kExchDataNs[] = "urn:schemas-microsoft-com:exch-data:";
-inline constexpr char kWorkspaceNs[] = "urn:schemas-microsoft-com:workspace";
-
-// Content classes.
-inline constexpr char kClassWorkspace[] = "urn:content-classes:workspace";
-inline constexpr char kClassSmartFolder[] = "urn:content-classes:smartfolder";
-inline constexpr char kClassKnowledgeFolder[] = "urn:content-classes:knowledgefolder";
-inline constexpr char kClassCategoryFolder[] = "urn:content-classes:categoryfolder";
-inline constexpr char kClassFolder[] = "urn:content-classes:folder";
-inline constexpr char kClassDocument[] = "urn:content-classes:document";
-inline constexpr char kClassContentClassDef[] = "urn:content-classes:contentclassdef";
-inline constexpr char kClassPropertyDef[] = "urn:content-classes:propertydef";
-inline constexpr char kClassDictionary[] = "urn:content-classes:dictionary";
-inline constexpr char kClassVersion[] = "urn:content-classes:version";
-
-// Local names in kPublishingNs.
-inline constexpr char kIsCheckedOut[] = "IsCheckedOut";
-inline constexpr char kCheckedOutBy[] = "checkedoutby";
-inline constexpr char kDocumentState[] = "documentstate";
-inline constexpr char kIsHiddenInPortal[] = "IsHiddenInPortal";
-inline constexpr char kWorkingCopy[] = "WorkingCopy";
-inline constexpr char kOperationsAllowed[] = "operationsallowed";
-inline constexpr char kFriendlyVersionId[] = "FriendlyVersionID";
-inline constexpr char kComment[] = "Comment";
-inline constexpr char kCreatedTimeStamp[] = "CreatedTimeStamp";
-inline constexpr char kDomain[] = "Domain";
-inline constexpr char kUser[] = "User";
-inline constexpr char kPropertyOrder[] = "propertyorder";
-inline constexpr char kExtendedType[] = "extended-type";
-inline constexpr char kDictionaryValues[] = "dictionaryvalues";
-inline constexpr char kIsRestricted[] = "isrestricted";
-inline constexpr char kDocumentProfiles[] = "DocumentProfiles";
-inline constexpr char kDefaultDocumentProfile[] = "DefaultDocumentProfile";
-
-// Local names in kExchDataNs.
-inline constexpr char kSchemaCollectionRef[] = "schema-collection-ref";
-inline constexpr char kDefaultContentClass[] = "defaultContentClass";
-inline constexpr char kIsMultivalued[] = "ismultivalued";
-inline constexpr char kDictionary[] = "dictionary";
-inline constexpr char kIsRetrieved[] = "isretrieved";
-inline constexpr char kIsRequired[] = "isrequired";
-inline constexpr char kDataType[] = "type";
-
-// Local names in kWorkspaceNs.
-inline constexpr char kCategoriesFolder[] = "CategoriesFolder";
+// The protocol's names (namespaces, content classes, local names) are the
+// wire's own; this header adds the store's layout.
+using namespace ::orvex::wire::names;
 
 // Publishing states.
 inline constexpr char kStateCreated[] = "created";

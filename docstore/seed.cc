@@ -7,6 +7,7 @@
 #include "docstore/names.h"
 #include "docstore/time_format.h"
 #include "docstore/url.h"
+#include "wire/xml_text.h"
 
 namespace orvex::docstore {
 namespace {
@@ -44,19 +45,9 @@ std::vector<std::string> Strings(const Json& j, const char* key, const std::stri
   return out;
 }
 
-bool IsXmlName(const std::string& name) {
-  if (name.empty()) return false;
-  for (size_t i = 0; i < name.size(); ++i) {
-    auto c = static_cast<unsigned char>(name[i]);
-    bool letter = std::isalpha(c) || c == '_' || c >= 0x80;
-    if (i == 0 ? !letter : !(letter || std::isdigit(c) || c == '-' || c == '.')) return false;
-  }
-  return true;
-}
-
 PropName CheckedName(const std::string& full, const std::string& where) {
-  PropName name = SplitPropName(full);
-  if (!IsXmlName(name.local)) Fail(where, "\"" + full + "\" is not a usable property name");
+  PropName name = SplitPropertyName(full);
+  if (!wire::IsXmlName(name.local)) Fail(where, "\"" + full + "\" is not a usable property name");
   return name;
 }
 

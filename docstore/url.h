@@ -13,14 +13,13 @@
 #include <string_view>
 #include <vector>
 
+#include "wire/url.h"
+
 namespace orvex::docstore {
 
-// Decodes %XX escapes. Returns nullopt on a malformed escape.
-std::optional<std::string> PercentDecode(std::string_view text);
-
-// True when `text` is well-formed UTF-8 (no overlong forms, surrogates or
-// code points past U+10FFFF).
-bool IsValidUtf8(std::string_view text);
+// Percent-decoding and UTF-8 checks are the wire's.
+using wire::IsValidUtf8;
+using wire::PercentDecode;
 
 // Turns a request target ("/Sales/My%20Reports/", or an absolute URL
 // "http://docs/Sales/") into a store path. The query is dropped. Returns
@@ -44,7 +43,7 @@ std::string JoinPath(std::string_view parent, std::string_view name);
 std::string EncodeHref(std::string_view path, bool collection);
 
 // A name that may be given to a new resource: non-empty, XML text (valid
-// UTF-8, no control character, no non-character; see IsXmlText), no "/" or
+// UTF-8, no control character, no non-character; see wire::IsXmlText), no "/" or
 // "\", and not "." or "..".
 bool IsValidSegment(std::string_view name);
 

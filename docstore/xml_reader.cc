@@ -2,8 +2,8 @@
 
 #include <expat.h>
 
-#include "docstore/xml_text.h"
 #include "docstore/xml_writer.h"
+#include "wire/xml_text.h"
 
 namespace orvex::docstore {
 namespace {
@@ -43,12 +43,12 @@ void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attrs) {
   if (++state->elements > kMaxElements) return state->Stop("too many elements");
   XmlElement element;
   SplitName(name, element.ns, element.name);
-  if (!IsXmlText(element.ns)) return state->Stop("a namespace the server cannot store");
+  if (!wire::IsXmlText(element.ns)) return state->Stop("a namespace the server cannot store");
   for (int i = 0; attrs[i]; i += 2) {
     XmlAttr attr;
     SplitName(attrs[i], attr.ns, attr.name);
     attr.value = attrs[i + 1];
-    if (!IsXmlText(attr.ns) || !IsXmlText(attr.value))
+    if (!wire::IsXmlText(attr.ns) || !wire::IsXmlText(attr.value))
       return state->Stop("an attribute the server cannot store");
     element.attrs.push_back(std::move(attr));
   }
@@ -70,7 +70,7 @@ void XMLCALL OnText(void* data, const XML_Char* text, int length) {
   if (!state->error.empty() || state->stack.size() < 2) return;
   // Expat hands over whole characters, so each piece can be checked alone.
   std::string_view piece(text, static_cast<size_t>(length));
-  if (!IsXmlText(piece))
+  if (!wire::IsXmlText(piece))
     return state->Stop("text the server cannot store (a control character or a non-character)");
   state->stack.back().texts.back().append(piece);
 }
@@ -89,17 +89,17 @@ void AppendInner(const XmlElement& element, std::string& out);
 void AppendElement(const XmlElement& element, std::string& out) {
   // The xml prefix is bound from the start and may not be declared: names
   // in its namespace are written with it.
-  std::string tag = element.ns == kXmlNamespace ? "xml:" + element.name : element.name;
+  std::string tag = element.ns == wire::kXmlNamespace ? "xml:" + element.name : element.name;
   out += '<';
   out += tag;
-  if (element.ns != kXmlNamespace) {
+  if (element.ns != wire::kXmlNamespace) {
     out += " xmlns=\"";
     out += XmlEscape(element.ns);
     out += '"';
   }
   int n = 0;
   for (const auto& attr : element.attrs) {
-    if (attr.ns == kXmlNamespace) {
+    if (attr.ns == wire::kXmlNamespace) {
       out += " xml:" + attr.name + "=\"" + XmlEscape(attr.value) + '"';
     } else if (attr.ns.empty()) {
       out += ' ' + attr.name + "=\"" + XmlEscape(attr.value) + '"';

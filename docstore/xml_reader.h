@@ -3,7 +3,7 @@
 //
 // The parser refuses any document type declaration (and with it every
 // entity definition, so no entity can expand), invalid UTF-8, text holding a
-// control character or a non-character (see IsXmlText), nesting deeper than
+// control character or a non-character (see wire::IsXmlText), nesting deeper than
 // 64 levels and more than 100,000 elements.
 #ifndef ORVEX_DOCSTORE_XML_READER_H_
 #define ORVEX_DOCSTORE_XML_READER_H_

@@ -5,37 +5,14 @@
 #include <boost/beast/http/status.hpp>
 
 #include "docstore/xml_reader.h"
-#include "docstore/xml_text.h"
+#include "wire/typed_xml.h"
+#include "wire/xml_text.h"
 
 namespace orvex::docstore {
 
 std::string XmlEscape(std::string_view text) {
-  std::string repaired;
-  if (!IsXmlText(text)) {
-    repaired = RepairXmlText(text);
-    text = repaired;
-  }
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
+  if (wire::IsXmlText(text)) return wire::EscapeXml(text);
+  return wire::EscapeXml(wire::RepairXmlText(text));
 }
 
 std::string StatusLine(int code) {
@@ -44,13 +21,8 @@ std::string StatusLine(int code) {
 }
 
 MultistatusWriter::MultistatusWriter() {
-  out_ =
-      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-      "<D:multistatus xmlns:D=\"DAV:\" xmlns:b=\"";
-  out_ += kTypesNs;
-  out_ += "\" xmlns:x=\"";
-  out_ += kValuesNs;
-  out_ += "\">";
+  out_ = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<D:multistatus" + wire::PropertyNamespaces() +
+         ">";
 }
 
 void MultistatusWriter::BeginResponse(std::string_view href) {
@@ -90,48 +62,36 @@ std::string MultistatusWriter::Finish() {
 void MultistatusWriter::WriteProp(const PropOut& prop, bool names_only) {
   // A name that cannot be an element (kept by an older version of the
   // store) is left out rather than breaking the whole answer.
-  if (!IsXmlName(prop.name.local) || IsReservedNamespace(prop.name.ns)) return;
-  // DAV: properties use the declared prefix; any other namespace becomes the
-  // default namespace of the property element.
-  std::string open;
-  std::string close;
-  if (prop.name.ns == "DAV:") {
-    open = "<D:" + prop.name.local;
-    close = "</D:" + prop.name.local + ">";
-  } else {
-    open = "<" + prop.name.local + " xmlns=\"" + XmlEscape(prop.name.ns) + "\"";
-    close = "</" + prop.name.local + ">";
-  }
+  if (!wire::IsXmlName(prop.name.local) || wire::IsReservedNamespace(prop.name.ns)) return;
   const PropValue& value = prop.value;
   if (names_only) {
-    out_ += open + "/>";
+    wire::AppendPropertyName(out_, prop.name);
     return;
   }
-  if (value.type == "#resourcetype") {
-    out_ += open + "><D:collection/>" + close;
+  auto repaired = [](const std::string& text) {
+    return wire::IsXmlText(text) ? text : wire::RepairXmlText(text);
+  };
+  if (value.type == "#resourcetype" || value.type == "#xml") {
+    wire::PropertyTags tags = wire::TagsOf(prop.name);
+    if (value.type == "#resourcetype") {
+      out_ += tags.open + "><D:collection/>" + tags.close;
+    } else if (ParseXml("<v>" + value.text + "</v>").root) {
+      // A fragment goes out as XML only when it stands as XML; anything else
+      // (kept by an older version) goes out as text.
+      out_ += tags.open + ">" + value.text + tags.close;
+    } else {
+      out_ += tags.open + ">" + XmlEscape(value.text) + tags.close;
+    }
     return;
   }
-  if (value.type == "#xml") {
-    // A fragment goes out as XML only when it stands as XML; anything else
-    // (kept by an older version) goes out as text.
-    if (ParseXml("<v>" + value.text + "</v>").root)
-      out_ += open + ">" + value.text + close;
-    else
-      out_ += open + ">" + XmlEscape(value.text) + close;
-    return;
-  }
-  if (!value.type.empty()) open += " b:dt=\"" + XmlEscape(value.type) + "\"";
   if (value.IsMulti()) {
-    out_ += open + ">";
-    for (const auto& v : value.values) out_ += "<x:v>" + XmlEscape(v) + "</x:v>";
-    out_ += close;
+    std::vector<std::string> values;
+    values.reserve(value.values.size());
+    for (const auto& v : value.values) values.push_back(repaired(v));
+    wire::AppendMultiValuedProperty(out_, prop.name, repaired(value.type), values);
     return;
   }
-  if (value.text.empty()) {
-    out_ += open + "/>";
-    return;
-  }
-  out_ += open + ">" + XmlEscape(value.text) + close;
+  wire::AppendTypedProperty(out_, prop.name, repaired(value.type), repaired(value.text));
 }
 
 }  // namespace orvex::docstore

@@ -7,19 +7,15 @@
 #include <string_view>
 #include <vector>
 
+#include "docstore/names.h"
 #include "docstore/prop_name.h"
 #include "docstore/prop_value.h"
 
 namespace orvex::docstore {
 
 // Escapes &, <, > and " for text and attribute values, after repairing
-// what XML 1.0 cannot carry (see RepairXmlText).
+// what XML 1.0 cannot carry (see wire::RepairXmlText).
 std::string XmlEscape(std::string_view text);
-
-// The namespace of the typed-value attribute "dt" and of the "v" elements
-// that hold the values of a multi-valued property.
-inline constexpr char kTypesNs[] = "urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/";
-inline constexpr char kValuesNs[] = "xml:";
 
 // One property as written into a propstat: its name and, unless
 // `name_only`, its value.

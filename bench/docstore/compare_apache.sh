@@ -132,6 +132,9 @@ apache2 -f "$work/apache.conf" -DFOREGROUND &
 apache_pid=$!
 
 # --- orvex-docstore (store on disk, like Apache's) ---------------------------
+# The prepared files go to disk first, so the start-up below flushes only what
+# the docstore itself writes.
+sync
 start=$(now)
 "$binary" --listen 127.0.0.1:0 --seed "$work/seed.json" --store "$work/docstore" >"$work/docstore.out" 2>&1 &
 docstore_pid=$!

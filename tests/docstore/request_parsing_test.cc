@@ -59,10 +59,10 @@ TEST(PropNameTest, SplitsAtTheLastSeparatorAndJoinsBack) {
                                    {"urn:x;y", "urn:x;", "y"},
                                    {"urn:x?y", "urn:x?", "y"},
                                    {"plain", "", "plain"}}) {
-    PropName name = SplitPropName(c.full);
+    PropName name = SplitPropertyName(c.full);
     EXPECT_EQ(name.ns, c.ns) << c.full;
     EXPECT_EQ(name.local, c.local) << c.full;
-    EXPECT_EQ(name.Full(), c.full);
+    EXPECT_EQ(JoinPropertyName(name.ns, name.local), c.full);
   }
 }
 

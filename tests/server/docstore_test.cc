@@ -13,6 +13,7 @@
 
 #include "docstore/docstore_client.h"
 #include "docstore/server.h"
+#include "docstore/xml_writer.h"
 #include "platform/host_map.h"
 #include "server/backend.h"
 #include "server/connection.h"
@@ -20,6 +21,7 @@
 #include "server/names.h"
 #include "server/schema.h"
 #include "server/stream.h"
+#include "server/webdav/multistatus.h"
 
 namespace orvex::server {
 namespace {
@@ -179,6 +181,54 @@ TEST_F(DocstoreTest, ListsFoldersAndCategories) {
   std::map<std::string, std::string> cats = Classes(categories->ListSubfolders());
   EXPECT_EQ(cats.at("Europe"), kClassCategoryFolder);
   EXPECT_EQ(cats.at("Asia"), kClassCategoryFolder);
+}
+
+// Both ends write and read typed values through the wire library: what the
+// server writes, the provider reads back with its type, whatever the text
+// holds and whatever namespace the property lives in.
+TEST(WireVocabularyTest, WhatTheServerWritesTheProviderReadsTyped) {
+  docstore::MultistatusWriter w;
+  w.BeginResponse("/Sales/a%20b.txt");
+  w.PropStat({{{"DAV:", "ishidden"}, docstore::PropValue::Bool(true)},
+              {{"urn:example:x", "Count"}, docstore::PropValue::Int(-42)},
+              {{"urn:schemas-microsoft-com:office:office", "Keywords"},
+               docstore::PropValue::Multi({"a & b", "<c>", "line\r\nbreak"})},
+              {{"urn:schemas-microsoft-com:office:office", "Title"},
+               docstore::PropValue::String("\"Q\" \xC3\xA9t\xC3\xA9")},
+              {{"urn:example:y/", "Empty"}, docstore::PropValue::String("")},
+              {{"urn:example:x", "When"}, docstore::PropValue::Date("2001-05-10T09:30:00Z")}},
+             docstore::StatusLine(200));
+  w.PropStat({{{"urn:example:x", "Missing"}, {}}}, docstore::StatusLine(404), true);
+  w.EndResponse();
+  auto rows = webdav::ParseMultistatus(w.Finish());
+  ASSERT_EQ(rows.size(), 1u);
+  const auto& p = rows[0].properties;
+  EXPECT_EQ(rows[0].href, "/Sales/a%20b.txt");
+  EXPECT_EQ(p.at(kPropIsHidden), Variant(true));
+  EXPECT_EQ(p.at("urn:example:x#Count"), Variant(int32_t{-42}));
+  EXPECT_EQ(p.at(kPropKeywords), Variant(VariantArray{"a & b", "<c>", "line\r\nbreak"}));
+  EXPECT_EQ(p.at(kPropTitle), Variant("\"Q\" \xC3\xA9t\xC3\xA9"));
+  EXPECT_EQ(p.at("urn:example:y/Empty"), Variant(""));
+  EXPECT_EQ(p.at("urn:example:x#When"), Variant("2001-05-10T09:30:00Z"));
+  ASSERT_EQ(rows[0].failed.size(), 1u);
+  EXPECT_EQ(rows[0].failed[0], (std::pair<std::string, int>{"urn:example:x#Missing", 404}));
+}
+
+TEST_F(DocstoreTest, ListingsObeyTheMultistatusLimitsAHostSets) {
+  auto c = Open("http://docs/Sales");
+  auto sales = OpenItem(ItemKind::kWorkspaceFolder, "http://docs/Sales");
+  size_t listed = Classes(sales->ListSubfolders()).size();
+  ASSERT_GE(listed, 2u);
+  webdav::MultistatusLimits saved = webdav::CurrentMultistatusLimits();
+  // The listing answers with more items than the folders it keeps; too few
+  // allowed items (or bytes) fail it, whatever arrived first.
+  webdav::CurrentMultistatusLimits().max_responses = 2;
+  EXPECT_EQ(ErrorOf([&] { sales->ListSubfolders(); }), kErrGenericFailure);
+  webdav::CurrentMultistatusLimits() = saved;
+  webdav::CurrentMultistatusLimits().max_bytes = 512;
+  EXPECT_EQ(ErrorOf([&] { sales->ListSubfolders(); }), kErrGenericFailure);
+  webdav::CurrentMultistatusLimits() = saved;
+  EXPECT_EQ(Classes(sales->ListSubfolders()).size(), listed);
 }
 
 TEST_F(DocstoreTest, CreatesRenamesAndDeletesFolders) {

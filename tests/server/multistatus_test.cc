@@ -170,5 +170,84 @@ TEST(MultistatusTest, ReadsAnEmptyMultistatusAndDeeplyNestedValues) {
   EXPECT_EQ(r.at(0).properties.at("DAV:lockdiscovery"), Variant("text"));
 }
 
+// Reads `body` fed in pieces cut at `cuts` (ascending offsets).
+std::vector<ResourceResponse> ReadInPieces(const std::string& body, std::vector<size_t> cuts,
+                                           MultistatusLimits limits = {}) {
+  MultistatusReader reader({}, limits);
+  size_t at = 0;
+  cuts.push_back(body.size());
+  for (size_t cut : cuts) {
+    reader.Feed(std::string_view(body).substr(at, cut - at));
+    at = cut;
+  }
+  return reader.Finish();
+}
+
+void ExpectSame(const std::vector<ResourceResponse>& a, const std::vector<ResourceResponse>& b,
+                const std::string& where) {
+  ASSERT_EQ(a.size(), b.size()) << where;
+  for (size_t i = 0; i < a.size(); ++i) {
+    EXPECT_EQ(a[i].href, b[i].href) << where;
+    EXPECT_EQ(a[i].status, b[i].status) << where;
+    EXPECT_EQ(a[i].is_collection, b[i].is_collection) << where;
+    EXPECT_EQ(a[i].failed, b[i].failed) << where;
+    ASSERT_EQ(a[i].properties.size(), b[i].properties.size()) << where;
+    for (const auto& [name, value] : a[i].properties)
+      EXPECT_EQ(b[i].properties.at(name), value) << where << " " << name;
+  }
+}
+
+TEST(MultistatusTest, ReadsAnAnswerFedInPiecesAsItReadsItWhole) {
+  const std::string body = R"(<?xml version="1.0" encoding="utf-8"?>
+<D:multistatus xmlns:D="DAV:" xmlns:T="urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/"
+    xmlns:V="xml:" xmlns:o="urn:schemas-microsoft-com:office:office">
+  <D:response><D:href>/Sales/Reports/</D:href>
+    <D:propstat><D:prop><D:displayname>Rep&amp;orts &#x00E9;t&#xE9;</D:displayname>
+      <D:resourcetype><D:collection/></D:resourcetype>
+      <D:ishidden T:dt="boolean">1</D:ishidden>
+      <o:Keywords T:dt="mv.string"><V:v>one</V:v><V:v>two words</V:v></o:Keywords>
+      <o:Count T:dt="int">42</o:Count></D:prop>
+      <D:status>HTTP/1.1 200 OK</D:status></D:propstat>
+    <D:propstat><D:prop><o:Missing/></D:prop><D:status>HTTP/1.1 404 Not Found</D:status>
+    </D:propstat></D:response>
+  <D:response><D:href>/Sales/Reports/q1.txt</D:href><D:status>HTTP/1.1 423 Locked</D:status>
+  </D:response>
+</D:multistatus>)";
+  std::vector<ResourceResponse> whole = ParseMultistatus(body);
+  ASSERT_EQ(whole.size(), 2u);
+  EXPECT_EQ(whole[0].properties.at("DAV:displayname"), Variant("Rep&orts \u00e9t\u00e9"));
+  // Every single cut (inside names, entities, character references and
+  // multi-byte characters), and one byte at a time.
+  for (size_t cut = 0; cut <= body.size(); ++cut)
+    ExpectSame(whole, ReadInPieces(body, {cut}), "cut at " + std::to_string(cut));
+  std::vector<size_t> every_byte;
+  for (size_t i = 1; i < body.size(); ++i) every_byte.push_back(i);
+  ExpectSame(whole, ReadInPieces(body, every_byte), "byte by byte");
+
+  // A truncated answer fails however it was fed.
+  MultistatusReader truncated;
+  truncated.Feed(std::string_view(body).substr(0, body.size() / 2));
+  EXPECT_THROW(truncated.Finish(), Error);
+}
+
+TEST(MultistatusTest, LimitsOnItemsAndBytesRefuseALargerAnswer) {
+  std::string body = R"(<D:multistatus xmlns:D="DAV:">)";
+  for (int i = 0; i < 5; ++i)
+    body += "<D:response><D:href>/f/" + std::to_string(i) + "</D:href></D:response>";
+  body += "</D:multistatus>";
+  EXPECT_EQ(ReadInPieces(body, {7, 40}, {5, body.size()}).size(), 5u);
+  for (MultistatusLimits limits : {MultistatusLimits{4, body.size()}, MultistatusLimits{5, 100}}) {
+    try {
+      ReadInPieces(body, {7, 40}, limits);
+      ADD_FAILURE() << "an answer over the limits was read";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.number(), kErrGenericFailure);
+    }
+  }
+  // The defaults list a million items with room to spare.
+  EXPECT_GE(MultistatusLimits{}.max_responses, 1'000'001u);
+  EXPECT_GE(MultistatusLimits{}.max_bytes, uint64_t{1} << 31);
+}
+
 }  // namespace
 }  // namespace orvex::server::webdav

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
+#include "wire/names.h"
+
 namespace orvex::server::webdav {
 namespace {
 
@@ -40,6 +44,32 @@ TEST(PropertyNameTest, TellsWhichLocalNamesXmlCanCarry) {
   // "DAV: IsReadOnly" splits into "DAV:" and " IsReadOnly".
   for (const char* bad : {"", " IsReadOnly", "1st", "-x", "a b", "a<b", "a:b"})
     EXPECT_FALSE(IsXmlLocalName(bad)) << bad;
+}
+
+TEST(PropertyNameTest, FullNamesOfTheWireJoinItsNamespacesAndLocalNames) {
+  using namespace wire::names;
+  const std::pair<std::pair<const char*, const char*>, const char*> pairs[] = {
+      {{kDav, "displayname"}, kPropDisplayName},
+      {{kDav, "contentclass"}, kPropContentClass},
+      {{kWorkspaceNs, kCategoriesFolder}, kPropCategoriesFolder},
+      {{kExchDataNs, kSchemaCollectionRef}, kPropSchemaCollectionRef},
+      {{kExchDataNs, kDefaultContentClass}, kPropDefaultContentClass},
+      {{kPublishingNs, kDocumentProfiles}, kPropDocumentProfiles},
+      {{kPublishingNs, kDefaultDocumentProfile}, kPropDefaultDocumentProfile},
+      {{kPublishingNs, kIsCheckedOut}, kPropIsCheckedOut},
+      {{kPublishingNs, kCheckedOutBy}, kPropCheckedOutBy},
+      {{kPublishingNs, kDocumentState}, kPropDocumentState},
+      {{kPublishingNs, kIsHiddenInPortal}, kPropIsHiddenInPortal},
+      {{kPublishingNs, kWorkingCopy}, kPropWorkingCopy},
+      {{kPublishingNs, kOperationsAllowed}, kPropOperationsAllowed},
+      {{kOfficeNs, "Description"}, kPropDescription},
+  };
+  for (const auto& [parts, full] : pairs) {
+    EXPECT_EQ(JoinPropertyName(parts.first, parts.second), full);
+    PropertyName split = SplitPropertyName(full);
+    EXPECT_EQ(split.ns, parts.first) << full;
+    EXPECT_EQ(split.local, parts.second) << full;
+  }
 }
 
 }  // namespace

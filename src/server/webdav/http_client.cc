@@ -20,14 +20,25 @@ void GlobalInit() {
 
 struct Transfer {
   HttpResponse* response;
-  size_t max_body;
+  const HttpRequest* request;
+  CURL* curl;
   bool too_large = false;
+  bool sink_refused = false;
 };
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
   size_t n = size * count;
-  if (t->response->body.size() + n > t->max_body) {
+  if (t->request->body_sink) {
+    if (t->response->status == 0)
+      curl_easy_getinfo(t->curl, CURLINFO_RESPONSE_CODE, &t->response->status);
+    if (!t->request->body_sink(*t->response, std::string_view(data, n))) {
+      t->sink_refused = true;
+      return 0;  // makes libcurl fail the transfer
+    }
+    return n;
+  }
+  if (t->response->body.size() + n > t->request->max_body) {
     t->too_large = true;
     return 0;  // makes libcurl fail the transfer
   }
@@ -143,7 +154,7 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
   curl_easy_reset(curl);
 
   HttpResponse response;
-  Transfer transfer{&response, request.max_body};
+  Transfer transfer{&response, &request, curl};
   std::string url = WireUrl(request.url, request.encode_path);
   char error[CURL_ERROR_SIZE] = {0};
 
@@ -211,6 +222,8 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
     std::string what = request.method + " " + url + " failed: ";
     if (transfer.too_large)
       what += "response body larger than " + std::to_string(request.max_body) + " bytes";
+    else if (transfer.sink_refused)
+      what += "the response body was refused while it arrived";
     else
       what += error[0] != '\0' ? error : curl_easy_strerror(rc);
     throw Error(kErrGenericFailure, what);

@@ -11,9 +11,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "server/webdav/url.h"
@@ -32,6 +34,8 @@ struct FileBody {
   uint64_t size = 0;
 };
 
+struct HttpResponse;
+
 struct HttpRequest {
   std::string method;
   Url url;
@@ -45,6 +49,11 @@ struct HttpRequest {
   std::optional<Credentials> credentials;
   size_t max_body = size_t{64} << 20;  // a longer response body fails the request
   long timeout_seconds = 120;          // the whole exchange; 0: no limit
+  // When set, the response body goes here piece by piece as it arrives
+  // (with the status and headers already in the response) instead of into
+  // HttpResponse::body, and max_body does not apply. Returning false stops
+  // the transfer; Send then fails.
+  std::function<bool(const HttpResponse& head, std::string_view piece)> body_sink;
 };
 
 struct HttpResponse {

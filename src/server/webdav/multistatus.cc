@@ -12,6 +12,7 @@
 #include "server/error.h"
 #include "server/webdav/property_name.h"
 #include "server/webdav/status.h"
+#include "wire/names.h"
 
 namespace orvex::server::webdav {
 namespace {
@@ -19,7 +20,7 @@ namespace {
 // Separates namespace URI and local name in the names expat reports. A
 // control character cannot occur in an XML name or namespace URI.
 constexpr char kNsSep = '\x01';
-constexpr char kDav[] = "DAV:";
+using wire::kDav;
 
 struct QName {
   std::string_view ns;
@@ -70,34 +71,44 @@ enum class Frame {
   kInner,        // any other element inside a property
 };
 
-class Parser {
+}  // namespace
+
+class MultistatusReader::Impl {
  public:
-  explicit Parser(const std::string& encoding) {
+  Impl(const std::string& encoding, MultistatusLimits limits) : limits_(limits) {
     parser_ = XML_ParserCreateNS(encoding.empty() ? nullptr : encoding.c_str(), kNsSep);
     if (parser_ == nullptr) throw Error(kErrGenericFailure, "out of memory for the XML parser");
     XML_SetUserData(parser_, this);
-    XML_SetElementHandler(parser_, &Parser::OnStart, &Parser::OnEnd);
-    XML_SetCharacterDataHandler(parser_, &Parser::OnText);
-    XML_SetStartDoctypeDeclHandler(parser_, &Parser::OnDoctype);
-    XML_SetEntityDeclHandler(parser_, &Parser::OnEntityDecl);
+    XML_SetElementHandler(parser_, &Impl::OnStart, &Impl::OnEnd);
+    XML_SetCharacterDataHandler(parser_, &Impl::OnText);
+    XML_SetStartDoctypeDeclHandler(parser_, &Impl::OnDoctype);
+    XML_SetEntityDeclHandler(parser_, &Impl::OnEntityDecl);
     XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
     XML_SetBillionLaughsAttackProtectionMaximumAmplification(parser_, 2.0f);
   }
-  ~Parser() { XML_ParserFree(parser_); }
-  Parser(const Parser&) = delete;
-  Parser& operator=(const Parser&) = delete;
+  ~Impl() { XML_ParserFree(parser_); }
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
 
-  std::vector<ResourceResponse> Run(std::string_view body) {
-    // expat takes int lengths; feed the body in slices.
+  void Feed(std::string_view piece, bool last) {
+    bytes_ += piece.size();
+    if (bytes_ > limits_.max_bytes)
+      throw Error(kErrGenericFailure, "multistatus response larger than " +
+                                          std::to_string(limits_.max_bytes) + " bytes");
+    // expat takes int lengths; feed large pieces in slices.
     constexpr size_t kSlice = 1 << 20;
     size_t offset = 0;
     do {
-      size_t n = std::min(kSlice, body.size() - offset);
-      bool last = offset + n == body.size();
-      if (XML_Parse(parser_, body.data() + offset, static_cast<int>(n), last) != XML_STATUS_OK)
+      size_t n = std::min(kSlice, piece.size() - offset);
+      bool end = last && offset + n == piece.size();
+      if (XML_Parse(parser_, piece.data() + offset, static_cast<int>(n), end) != XML_STATUS_OK)
         Fail();
       offset += n;
-    } while (offset < body.size());
+    } while (offset < piece.size());
+  }
+
+  std::vector<ResourceResponse> Finish() {
+    Feed({}, true);
     if (!saw_root_) throw Error(kErrGenericFailure, "multistatus response has no root element");
     return std::move(responses_);
   }
@@ -117,18 +128,18 @@ class Parser {
   }
 
   static void OnDoctype(void* self, const XML_Char*, const XML_Char*, const XML_Char*, int) {
-    static_cast<Parser*>(self)->Refuse("multistatus response declares a document type");
+    static_cast<Impl*>(self)->Refuse("multistatus response declares a document type");
   }
   static void OnEntityDecl(void* self, const XML_Char*, int, const XML_Char*, int, const XML_Char*,
                            const XML_Char*, const XML_Char*, const XML_Char*) {
-    static_cast<Parser*>(self)->Refuse("multistatus response declares an entity");
+    static_cast<Impl*>(self)->Refuse("multistatus response declares an entity");
   }
   static void OnStart(void* self, const XML_Char* name, const XML_Char** attrs) {
-    static_cast<Parser*>(self)->Start(SplitExpatName(name), attrs);
+    static_cast<Impl*>(self)->Start(SplitExpatName(name), attrs);
   }
-  static void OnEnd(void* self, const XML_Char*) { static_cast<Parser*>(self)->End(); }
+  static void OnEnd(void* self, const XML_Char*) { static_cast<Impl*>(self)->End(); }
   static void OnText(void* self, const XML_Char* s, int len) {
-    static_cast<Parser*>(self)->Text(std::string_view(s, static_cast<size_t>(len)));
+    static_cast<Impl*>(self)->Text(std::string_view(s, static_cast<size_t>(len)));
   }
 
   Frame Child(QName q) {
@@ -143,6 +154,10 @@ class Parser {
     switch (stack_.back()) {
       case Frame::kMultistatus:
         if (Is(q, kDav, "response")) {
+          if (responses_.size() >= limits_.max_responses) {
+            Refuse("multistatus response lists more items than the limit allows");
+            return Frame::kIgnored;
+          }
           responses_.emplace_back();
           has_href_ = false;
           return Frame::kResponse;
@@ -167,7 +182,7 @@ class Parser {
         // Values of a multi-valued property. An untyped property whose
         // children are all such values (a server that keeps dead properties
         // without their attributes) reads as multi-valued too.
-        if ((multi_ || dt_.empty()) && Is(q, kMultiValueNamespace, "v")) {
+        if ((multi_ || dt_.empty()) && Is(q, wire::kValuesNs, "v")) {
           saw_value_ = true;
           return Frame::kValue;
         }
@@ -203,7 +218,7 @@ class Parser {
         property_name_ = {property_ns_, property_local_};
         dt_.clear();
         for (const XML_Char** a = attrs; a != nullptr && *a != nullptr; a += 2) {
-          if (Is(SplitExpatName(a[0]), kTypeNamespace, "dt")) dt_ = a[1];
+          if (Is(SplitExpatName(a[0]), wire::kTypesNs, "dt")) dt_ = a[1];
         }
         multi_ = dt_.rfind("mv.", 0) == 0;
         saw_value_ = false;
@@ -300,6 +315,8 @@ class Parser {
     bool collection = false;
   };
 
+  MultistatusLimits limits_;
+  uint64_t bytes_ = 0;
   XML_Parser parser_;
   std::string refusal_;
   bool saw_root_ = false;
@@ -321,8 +338,6 @@ class Parser {
   std::string value_text_;
   std::string text_;
 };
-
-}  // namespace
 
 Variant TypedValue(std::string_view dt, const std::string& text) {
   if (text.empty() || dt.empty()) return Variant(text);
@@ -347,9 +362,21 @@ Variant TypedValue(std::string_view dt, const std::string& text) {
   return Variant(text);
 }
 
+MultistatusLimits& CurrentMultistatusLimits() {
+  static MultistatusLimits limits;
+  return limits;
+}
+
+MultistatusReader::MultistatusReader(const std::string& encoding, MultistatusLimits limits)
+    : impl_(std::make_unique<Impl>(encoding, limits)) {}
+MultistatusReader::~MultistatusReader() = default;
+void MultistatusReader::Feed(std::string_view piece) { impl_->Feed(piece, false); }
+std::vector<ResourceResponse> MultistatusReader::Finish() { return impl_->Finish(); }
+
 std::vector<ResourceResponse> ParseMultistatus(std::string_view body, const std::string& encoding) {
-  Parser parser(encoding);
-  return parser.Run(body);
+  MultistatusReader reader(encoding);
+  reader.Feed(body);
+  return reader.Finish();
 }
 
 }  // namespace orvex::server::webdav

@@ -13,8 +13,10 @@
 #ifndef ORVEX_SERVER_WEBDAV_MULTISTATUS_H_
 #define ORVEX_SERVER_WEBDAV_MULTISTATUS_H_
 
+#include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,9 +25,6 @@
 #include "platform/variant.h"
 
 namespace orvex::server::webdav {
-
-inline constexpr char kTypeNamespace[] = "urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/";
-inline constexpr char kMultiValueNamespace[] = "xml:";
 
 // One <response> of a multistatus.
 struct ResourceResponse {
@@ -38,6 +37,38 @@ struct ResourceResponse {
   bool is_collection = false;
   // Properties reported with any other status, with that status, in order.
   std::vector<std::pair<std::string, int>> failed;
+};
+
+// Limits on one multistatus answer, so a runaway or hostile server cannot
+// make the provider grow without bound. The defaults list a folder of
+// 1,000,000 items (the folder's own response and one per item); a host that
+// lists more raises them.
+struct MultistatusLimits {
+  size_t max_responses = 1'000'001;
+  uint64_t max_bytes = uint64_t{4} << 30;
+};
+
+// The limits every multistatus read obeys unless told otherwise. A host
+// changes them in place (the library runs on its host's one thread).
+MultistatusLimits& CurrentMultistatusLimits();
+
+// Reads a multistatus as it arrives: Feed each piece in order, then Finish.
+// Feed and Finish throw server::Error(kErrGenericFailure) as
+// ParseMultistatus does, and when the answer passes `limits`.
+class MultistatusReader {
+ public:
+  explicit MultistatusReader(const std::string& encoding = {},
+                             MultistatusLimits limits = CurrentMultistatusLimits());
+  ~MultistatusReader();
+  MultistatusReader(const MultistatusReader&) = delete;
+  MultistatusReader& operator=(const MultistatusReader&) = delete;
+
+  void Feed(std::string_view piece);
+  std::vector<ResourceResponse> Finish();
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
 };
 
 // Parses `body`; `encoding` is the charset the HTTP headers named (empty: let

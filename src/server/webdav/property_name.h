@@ -1,31 +1,21 @@
-// Full property names and their XML form.
-//
-// The server object model names a property by one string ("DAV:displayname",
-// "urn:schemas-microsoft-com:office:office#Author"); on the wire it is an XML
-// element: a namespace URI plus a local name. A full name splits at its last
-// '/', ':', ';', '#' or '?'. A '#' separator belongs to neither part; any
-// other separator stays at the end of the namespace. Joining reverses this.
+// Full property names and their XML form: the wire's (wire/property_name.h),
+// with the check of which local names an element can carry.
 #ifndef ORVEX_SERVER_WEBDAV_PROPERTY_NAME_H_
 #define ORVEX_SERVER_WEBDAV_PROPERTY_NAME_H_
 
-#include <string>
 #include <string_view>
+
+#include "wire/property_name.h"
+#include "wire/xml_text.h"
 
 namespace orvex::server::webdav {
 
-struct PropertyName {
-  std::string ns;     // namespace URI; empty for a name without a separator
-  std::string local;  // local element name
-};
-
-PropertyName SplitPropertyName(std::string_view full);
-
-// ns + local when ns is empty or ends with '/', ':', ';' or '?';
-// otherwise ns + "#" + local.
-std::string JoinPropertyName(std::string_view ns, std::string_view local);
+using wire::JoinPropertyName;
+using wire::PropertyName;
+using wire::SplitPropertyName;
 
 // True when `local` can be written as an XML element name (no prefix).
-bool IsXmlLocalName(std::string_view local);
+inline bool IsXmlLocalName(std::string_view local) { return wire::IsXmlName(local); }
 
 }  // namespace orvex::server::webdav
 

@@ -2,111 +2,70 @@
 
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include "server/error.h"
 #include "server/webdav/multistatus.h"
 #include "server/webdav/property_name.h"
+#include "wire/typed_xml.h"
+#include "wire/xml_text.h"
 
 namespace orvex::server::webdav {
 namespace {
 
 constexpr char kXmlDecl[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
 
-// Is `text` valid UTF-8 whose characters a server can store and answer as
-// XML 1.0: no control character but tab, line feed and carriage return (C0,
-// DEL and C1 alike) and no Unicode non-character (U+FDD0..U+FDEF, U+xFFFE,
-// U+xFFFF)? ASCII alone is checked by the caller.
-bool IsStorableText(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    auto c = static_cast<unsigned char>(text[i]);
-    if (c < 0x80) {
-      if (c == 0x7F || (c < 0x20 && c != '\t' && c != '\n' && c != '\r')) return false;
-      ++i;
-      continue;
-    }
-    size_t extra = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 0;
-    if (extra == 0 || i + extra >= text.size()) return false;
-    uint32_t cp = c & (0x3F >> extra);
-    for (size_t k = 1; k <= extra; ++k) {
-      auto cc = static_cast<unsigned char>(text[i + k]);
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) ||
-        cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-      return false;
-    if (cp <= 0x9F || (cp >= 0xFDD0 && cp <= 0xFDEF) || (cp & 0xFFFE) == 0xFFFE) return false;
-    i += extra + 1;
-  }
-  return true;
-}
-
-// The namespaces no element may be put in by a declaration: the xml
-// prefix's own and that of namespace declarations.
-bool IsReservedNamespace(std::string_view ns) {
-  return ns == "http://www.w3.org/XML/1998/namespace" || ns == "http://www.w3.org/2000/xmlns/";
-}
-
-std::string RootAttributes() {
-  return std::string(" xmlns:D=\"DAV:\" xmlns:b=\"") + kTypeNamespace + "\" xmlns:x=\"" +
-         kMultiValueNamespace + "\"";
-}
-
-// Opening and closing tags of one property element. DAV: properties use the
-// D: prefix; others declare their namespace as the element's default.
-std::pair<std::string, std::string> PropertyTags(const std::string& full, std::string_view attrs) {
+// The property name as it goes on the wire; throws for one that cannot be an
+// element there.
+PropertyName WritableName(const std::string& full) {
   PropertyName name = SplitPropertyName(full);
-  if (!IsXmlLocalName(name.local) || !IsStorableText(name.local) || IsReservedNamespace(name.ns))
+  if (!wire::IsXmlName(name.local) || !wire::IsXmlText(name.local) || !wire::IsXmlText(name.ns) ||
+      wire::IsReservedNamespace(name.ns))
     throw Error(kErrGenericFailure, "property name cannot be written: " + full);
-  if (name.ns == "DAV:")
-    return {"<D:" + name.local + std::string(attrs), "</D:" + name.local + ">"};
-  return {"<" + name.local + " xmlns=\"" + XmlEscape(name.ns) + "\"" + std::string(attrs),
-          "</" + name.local + ">"};
+  return name;
 }
 
-void AppendProperty(std::string& out, const std::string& name, const Variant& value) {
-  std::string attrs;
-  std::string content;
+// `text` as it may be written; throws for text a server could not store and
+// answer as XML.
+std::string Writable(std::string text) {
+  if (!wire::IsXmlText(text))
+    throw Error(kErrGenericFailure, "text holds a character XML cannot carry");
+  return text;
+}
+
+void AppendProperty(std::string& out, const std::string& full, const Variant& value) {
+  PropertyName name = WritableName(full);
   switch (value.type()) {
     case VariantType::kBool:
-      attrs = " b:dt=\"boolean\"";
-      content.push_back(value.ToBool() ? '1' : '0');
-      break;
+      wire::AppendTypedProperty(out, name, "boolean", value.ToBool() ? "1" : "0");
+      return;
     case VariantType::kI4:
-      attrs = " b:dt=\"int\"";
-      content = value.ToString();
-      break;
+      wire::AppendTypedProperty(out, name, "int", value.ToString());
+      return;
     case VariantType::kI2:
-      attrs = " b:dt=\"i2\"";
-      content = value.ToString();
-      break;
+      wire::AppendTypedProperty(out, name, "i2", value.ToString());
+      return;
     case VariantType::kEmpty:
     case VariantType::kString:
-      content = XmlEscape(value.ToString());
-      break;
-    case VariantType::kArray:
-      attrs = " b:dt=\"mv.string\"";
+      wire::AppendTypedProperty(out, name, "", Writable(value.ToString()));
+      return;
+    case VariantType::kArray: {
+      std::vector<std::string> values;
       for (const Variant& v : value.array()) {
         if (v.IsArray() || v.IsObject() || v.IsNull())
-          throw Error(kErrGenericFailure, "value of " + name + " cannot be written");
-        content += "<x:v>" + XmlEscape(v.ToString()) + "</x:v>";
+          throw Error(kErrGenericFailure, "value of " + full + " cannot be written");
+        values.push_back(Writable(v.ToString()));
       }
-      break;
+      wire::AppendMultiValuedProperty(out, name, "mv.string", values);
+      return;
+    }
     case VariantType::kNull:
-      break;
+      wire::AppendPropertyName(out, name);
+      return;
     case VariantType::kObject:
-      throw Error(kErrGenericFailure, "value of " + name + " cannot be written");
+      break;
   }
-  auto [open, close] = PropertyTags(name, attrs);
-  out += open;
-  if (value.IsNull()) {
-    out += "/>";
-  } else {
-    out += '>';
-    out += content;
-    out += close;
-  }
+  throw Error(kErrGenericFailure, "value of " + full + " cannot be written");
 }
 
 }  // namespace
@@ -140,7 +99,7 @@ Fields::Changes ServerChanges(const Fields::Changes& changes) {
 
 std::string PropertyUpdateBody(const Fields::Changes& changes) {
   std::string out = kXmlDecl;
-  out += "<D:propertyupdate" + RootAttributes() + ">";
+  out += "<D:propertyupdate" + wire::PropertyNamespaces() + ">";
   // The block being written: 0 none, 1 DAV:set, 2 DAV:remove.
   int open_block = 0;
   auto close_block = [&] {
@@ -162,7 +121,7 @@ std::string PropertyUpdateBody(const Fields::Changes& changes) {
 
 std::string MkcolBody(const Fields::Changes& changes) {
   std::string out = kXmlDecl;
-  out += "<D:mkcol" + RootAttributes() + "><D:set><D:prop>";
+  out += "<D:mkcol" + wire::PropertyNamespaces() + "><D:set><D:prop>";
   for (const auto& [name, value] : changes) {
     if (!value.IsNull()) AppendProperty(out, name, value);
   }
@@ -171,32 +130,9 @@ std::string MkcolBody(const Fields::Changes& changes) {
 }
 
 std::string XmlEscape(std::string_view text) {
-  if (!IsStorableText(text))
+  if (!wire::IsXmlText(text))
     throw Error(kErrGenericFailure, "text holds a character XML cannot carry");
-  std::string out;
-  out.reserve(text.size());
-  for (char ch : text) {
-    switch (ch) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\r':
-        out += "&#13;";
-        break;
-      default:
-        out += ch;
-    }
-  }
-  return out;
+  return wire::EscapeXml(text);
 }
 
 }  // namespace orvex::server::webdav

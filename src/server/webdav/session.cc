@@ -1,5 +1,8 @@
 #include "server/webdav/session.h"
 
+#include <exception>
+#include <optional>
+
 #include "platform/text.h"
 #include "server/error.h"
 #include "server/webdav/request_body.h"
@@ -110,16 +113,43 @@ HttpResponse Session::SendFile(const Target& target, std::string method,
 }
 
 std::vector<ResourceResponse> Session::Propfind(const Target& target, int depth) {
-  HttpResponse response =
-      Send(target, "PROPFIND",
-           {"Depth: " + std::to_string(depth), "Content-Type: application/xml; charset=\"utf-8\""},
-           AllPropBody());
+  HttpRequest request;
+  request.method = "PROPFIND";
+  request.url = target.url;
+  request.encode_path = target.encode_path;
+  request.headers = {"Depth: " + std::to_string(depth),
+                     "Content-Type: application/xml; charset=\"utf-8\""};
+  request.body = AllPropBody();
+  request.credentials = target.credentials;
+  // A listing is parsed as it arrives, never held whole: its size is bounded
+  // by the multistatus limits, not by memory for the raw answer.
+  std::optional<MultistatusReader> reader;
+  std::exception_ptr failure;
+  request.body_sink = [&](const HttpResponse& head, std::string_view piece) {
+    if (head.status != 207) return true;  // only the status of a refusal matters
+    try {
+      if (!reader) reader.emplace(MultistatusCharset(head));
+      reader->Feed(piece);
+      return true;
+    } catch (...) {
+      failure = std::current_exception();
+      return false;
+    }
+  };
+  HttpResponse response;
+  try {
+    response = http_.Send(request);
+  } catch (const Error&) {
+    if (failure) std::rethrow_exception(failure);
+    throw;
+  }
   if (response.status != 207) {
     RequireSuccess(response, "PROPFIND");
     throw Error(kErrGenericFailure,
                 "PROPFIND answered " + std::to_string(response.status) + " instead of 207");
   }
-  return ReadMultistatus(response);
+  if (!reader) reader.emplace(MultistatusCharset(response));
+  return reader->Finish();
 }
 
 void RequireSuccess(const HttpResponse& response, std::string_view method) {
@@ -128,7 +158,7 @@ void RequireSuccess(const HttpResponse& response, std::string_view method) {
               std::string(method) + " answered HTTP status " + std::to_string(response.status));
 }
 
-std::vector<ResourceResponse> ReadMultistatus(const HttpResponse& response) {
+std::string MultistatusCharset(const HttpResponse& response) {
   std::string content_type = response.Header("content-type");
   std::string_view media = Trim(std::string_view(content_type).substr(0, content_type.find(';')));
   std::string lower(media);
@@ -152,7 +182,11 @@ std::vector<ResourceResponse> ReadMultistatus(const HttpResponse& response) {
       charset = std::string(param);
     }
   }
-  return ParseMultistatus(response.body, charset);
+  return charset;
+}
+
+std::vector<ResourceResponse> ReadMultistatus(const HttpResponse& response) {
+  return ParseMultistatus(response.body, MultistatusCharset(response));
 }
 
 void RequireAllPropertiesSet(const std::vector<ResourceResponse>& responses,

@@ -75,6 +75,11 @@ class Session {
 // Throws server::Error for `response` unless its status is 2xx.
 void RequireSuccess(const HttpResponse& response, std::string_view method);
 
+// The charset a multistatus answer is read in ("" when its Content-Type
+// names none); throws server::Error(kErrGenericFailure) when the answer is
+// not XML.
+std::string MultistatusCharset(const HttpResponse& response);
+
 // The multistatus in `response` (status 207); throws server::Error
 // (kErrGenericFailure) when the body is not XML or does not parse.
 std::vector<ResourceResponse> ReadMultistatus(const HttpResponse& response);

@@ -7,18 +7,6 @@
 namespace orvex::server::webdav {
 namespace {
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool IsUnreserved(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '.' || c == '_' || c == '~';
-}
-
 // Length of "scheme://" at the start of `text`, or 0 when there is none.
 size_t SchemePrefixLength(std::string_view text) {
   size_t colon = text.find("://");
@@ -83,38 +71,6 @@ std::optional<Url> ParseUrl(std::string_view text) {
     url.port = p;
   }
   return url;
-}
-
-std::string PercentEncodePath(std::string_view path) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(path.size());
-  for (char ch : path) {
-    unsigned char c = static_cast<unsigned char>(ch);
-    if (IsUnreserved(c) || c == '/') {
-      out += ch;
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 0xF];
-    }
-  }
-  return out;
-}
-
-std::string PercentDecode(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-        HexValue(text[i + 2]) >= 0) {
-      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
-      i += 2;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
 }
 
 std::string WireUrl(const Url& url, bool encode) {

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "wire/url.h"
+
 namespace orvex::server::webdav {
 
 struct Url {
@@ -26,12 +28,14 @@ struct Url {
 // user information in the authority and a bad port.
 std::optional<Url> ParseUrl(std::string_view text);
 
-// Percent-encodes every byte of `path` except the unreserved characters
-// (letters, digits, '-', '.', '_', '~') and '/'. UTF-8 is encoded byte by byte.
-std::string PercentEncodePath(std::string_view path);
+// Percent-encoding is the wire's: every byte but the unreserved characters
+// and '/' is escaped.
+using wire::PercentEncodePath;
 
 // Decodes %XX escapes; a '%' not followed by two hex digits stays as it is.
-std::string PercentDecode(std::string_view text);
+inline std::string PercentDecode(std::string_view text) {
+  return wire::PercentDecodeLeniently(text);
+}
 
 // The URL to send: scheme, "://", authority, then the path (encoded when
 // `encode`), or "/" for an empty path.

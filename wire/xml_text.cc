@@ -1,8 +1,8 @@
-#include "docstore/xml_text.h"
+#include "wire/xml_text.h"
 
 #include <cstdint>
 
-namespace orvex::docstore {
+namespace orvex::wire {
 namespace {
 
 // Decodes the UTF-8 sequence at text[i]: its length, and the code point in
@@ -102,8 +102,35 @@ bool IsXmlName(std::string_view name) {
   return true;
 }
 
+std::string EscapeXml(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char ch : text) {
+    switch (ch) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\r':
+        out += "&#13;";
+        break;
+      default:
+        out += ch;
+    }
+  }
+  return out;
+}
+
 bool IsReservedNamespace(std::string_view ns) {
   return ns == kXmlNamespace || ns == kXmlnsNamespace;
 }
 
-}  // namespace orvex::docstore
+}  // namespace orvex::wire

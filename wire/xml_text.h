@@ -1,15 +1,14 @@
-// What may travel as XML 1.0 text and names. Everything the server stores
-// from a request (resource names, header values it keeps, property names and
-// values) passes these checks at the door; everything it writes into an
-// answer passes through the repair, so a store written by an older version
-// still answers with well-formed XML.
-#ifndef ORVEX_DOCSTORE_XML_TEXT_H_
-#define ORVEX_DOCSTORE_XML_TEXT_H_
+// What may travel as XML 1.0 text and names. Both ends check what they write
+// with these: the provider refuses to send what fails them, the server
+// checks what it stores at the door and repairs what it answers, so a store
+// written by an older version still answers with well-formed XML.
+#ifndef ORVEX_WIRE_XML_TEXT_H_
+#define ORVEX_WIRE_XML_TEXT_H_
 
 #include <string>
 #include <string_view>
 
-namespace orvex::docstore {
+namespace orvex::wire {
 
 // Valid UTF-8 made only of characters XML 1.0 carries and a reader can take
 // at face value: no control character other than tab, line feed and carriage
@@ -30,9 +29,14 @@ bool IsXmlName(std::string_view name);
 // property there could not be written back.
 bool IsReservedNamespace(std::string_view ns);
 
+// `text` (XML text, see IsXmlText) with the characters XML reserves in text
+// and attribute values escaped: & < > " and carriage return (which a reader
+// would otherwise fold into a line feed).
+std::string EscapeXml(std::string_view text);
+
 inline constexpr char kXmlNamespace[] = "http://www.w3.org/XML/1998/namespace";
 inline constexpr char kXmlnsNamespace[] = "http://www.w3.org/2000/xmlns/";
 
-}  // namespace orvex::docstore
+}  // namespace orvex::wire
 
-#endif  // ORVEX_DOCSTORE_XML_TEXT_H_
+#endif  // ORVEX_WIRE_XML_TEXT_H_

@@ -1,6 +1,6 @@
-#include "server/webdav/property_name.h"
+#include "wire/property_name.h"
 
-namespace orvex::server::webdav {
+namespace orvex::wire {
 
 PropertyName SplitPropertyName(std::string_view full) {
   size_t pos = full.find_last_of("/:;#?");
@@ -20,15 +20,4 @@ std::string JoinPropertyName(std::string_view ns, std::string_view local) {
   return out;
 }
 
-bool IsXmlLocalName(std::string_view local) {
-  if (local.empty()) return false;
-  for (size_t i = 0; i < local.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(local[i]);
-    bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
-    bool other = (c >= '0' && c <= '9') || c == '-' || c == '.';
-    if (!(letter || (i > 0 && other))) return false;
-  }
-  return true;
-}
-
-}  // namespace orvex::server::webdav
+}  // namespace orvex::wire
