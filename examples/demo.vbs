@@ -79,6 +79,13 @@ For i = 0 To n - 1
   If cx.GetHistory(i, version, comment, created, domain, user) Then Print "  " & version & " " & created & " " & domain & "\" & user & ": " & comment
 Next
 
-' 9. Done.
+' 9. Let the user choose. Here a scripted user stands in for the person
+'    (Ui.Plan); without a plan the dialogs close as if cancelled.
+Ui.Plan "WorkspaceDlgA", "click Legal; press OKButton"
+If cx.WorkspaceDialogA() Then Print "Workspace chosen:", cx.SelectWorkspace
+Ui.Plan "FolderDlgA", "click Sales/Reports/2001; press OKButton"
+If cx.FolderDialogA() Then Print "Folder chosen in Sales:", cx.SelectFolder
+
+' 10. Done.
 cx.ConnectClose
 Print "Closed."

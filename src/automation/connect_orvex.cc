@@ -116,6 +116,32 @@ int32_t ConnectOrvex::GetLastErrorEx(int16_t Handle) {
 
 bool ConnectOrvex::CheckSPPS() { return module::IsClientInstalled(); }
 
+Variant ConnectOrvex::CallByName(std::string_view name, std::span<Variant> args) {
+  const std::optional<int32_t> id = GetIdOfName(name);
+  if (!id) throw AutomationError(kErrMemberNotFound);
+  return Invoke(*id, InvokeKind::kMethod, args);
+}
+
+bool ConnectOrvex::CreateFolder(const std::string& Folder, bool Version) {
+  std::array<Variant, 2> args{Variant(Folder), Variant(Version)};
+  return CallByName("CreateFolder", args).ToBool();
+}
+
+bool ConnectOrvex::DeleteFolder(const std::string& Folder) {
+  std::array<Variant, 1> args{Variant(Folder)};
+  return CallByName("DeleteFolder", args).ToBool();
+}
+
+bool ConnectOrvex::CreateCategory(const std::string& Category) {
+  std::array<Variant, 1> args{Variant(Category)};
+  return CallByName("CreateCategory", args).ToBool();
+}
+
+bool ConnectOrvex::DeleteCategory(const std::string& Category) {
+  std::array<Variant, 1> args{Variant(Category)};
+  return CallByName("DeleteCategory", args).ToBool();
+}
+
 Variant ConnectOrvex::Forward(const MemberRule& rule, bool ex, std::span<Variant> args) {
   engine::ServerClass1* engine = nullptr;
   if (!ex) {

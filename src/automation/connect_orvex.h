@@ -33,6 +33,14 @@ class ConnectOrvex : public Dispatch, public engine::Owner {
 
   // The object's properties (SelectFolder ... AddPublish), read by the engines.
   engine::ConnectProperties& Properties() override { return properties_; }
+  // The plain members CreateFolder, DeleteFolder, CreateCategory and
+  // DeleteCategory, run through the member table as a host's call by name
+  // is (the selection dialogs call these back). A member the table does not
+  // serve raises 438.
+  bool CreateFolder(const std::string& Folder, bool Version) override;
+  bool DeleteFolder(const std::string& Folder) override;
+  bool CreateCategory(const std::string& Category) override;
+  bool DeleteCategory(const std::string& Category) override;
 
   bool ConnectOpen(const std::string& HostName, const std::string& UserName,
                    const std::string& Domain, const std::string& Password);
@@ -63,6 +71,8 @@ class ConnectOrvex : public Dispatch, public engine::Owner {
 
  private:
   std::shared_ptr<engine::ServerClass1> NewEngine();
+  // Calls the member named `name` with `args` as a call by name does.
+  Variant CallByName(std::string_view name, std::span<Variant> args);
   // Configures an engine for an open and runs it: behind the progress form
   // when ShowDialog is True, else directly; the outcome is the same.
   bool RunOpen(engine::ServerClass1& engine, const std::string& HostName,

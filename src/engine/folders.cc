@@ -70,8 +70,7 @@ void ServerClass1::GetFolderTree(const std::string& Workspace, const std::string
     int16_t n = 0;
     {
       auto folder = backend_->CreateItem(server::ItemKind::kWorkspaceFolder);
-      folder->Open(Bind(url, nullptr, true));
-      server::Recordset rows = folder->ListSubfolders();
+      server::Recordset rows = folder->OpenAndListSubfolders(Bind(url, nullptr, true));
       for (; !rows.Eof(); rows.MoveNext()) {
         const size_t at = static_cast<size_t>(Base) + static_cast<size_t>(n);
         if (at >= TreeEntries.size()) TreeEntries.resize(TreeEntries.size() + kTreeGrowth);

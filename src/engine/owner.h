@@ -1,6 +1,8 @@
 // What an engine sees of the automation object that owns it: the object's
 // properties, which operations read at the moment they need them and the
-// selection dialogs write.
+// selection dialogs write, and the object's own folder and category
+// members, which the selection dialogs call back when the person creates or
+// deletes a folder or a category.
 #ifndef ORVEX_ENGINE_OWNER_H_
 #define ORVEX_ENGINE_OWNER_H_
 
@@ -29,6 +31,15 @@ class Owner {
  public:
   virtual ~Owner() = default;
   virtual ConnectProperties& Properties() = 0;
+
+  // The object's plain members of the same names, run exactly as a host
+  // calling them by name would: on the default connection, with the same
+  // connected test and workspace check, whichever connection the calling
+  // dialog belongs to.
+  virtual bool CreateFolder(const std::string& Folder, bool Version) = 0;
+  virtual bool DeleteFolder(const std::string& Folder) = 0;
+  virtual bool CreateCategory(const std::string& Category) = 0;
+  virtual bool DeleteCategory(const std::string& Category) = 0;
 };
 
 }  // namespace orvex::engine

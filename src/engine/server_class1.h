@@ -19,6 +19,11 @@
 #include "server/connection.h"
 #include "server/item.h"
 
+namespace orvex::ui {
+class Form;
+class TreeNode;
+}  // namespace orvex::ui
+
 namespace orvex::engine {
 
 // URL kinds of CreateURL and PreCreateURL.
@@ -291,6 +296,24 @@ class ServerClass1 {
   // Rows 0 to room - 1 of the value list.
   const std::vector<ValueRow>& value_rows() const { return values_; }
 
+  // Selection dialogs. Each fills its form from the server, shows it modally
+  // and topmost, and returns SelectFlag: true when the person confirmed a
+  // choice, which the form has then written into the owner's SelectFolder /
+  // SelectWorkspace.
+
+  // The workspaces of the server under a root node for it; OK writes
+  // SelectWorkspace. The current workspace is not changed. A listing error
+  // returns false (mapped code) without showing the form.
+  bool WorkspaceDialogA();
+  // The whole folder tree of the current workspace, read before the form
+  // opens; OK writes SelectFolder, and the person may create and delete
+  // folders on the way. A failing walk returns false without the form.
+  bool FolderDialogA();
+  // Every workspace the user can open, each with its folder tree; OK writes
+  // SelectWorkspace and SelectFolder. The current workspace is current again
+  // afterwards, whatever happens.
+  bool FolderDialogB();
+
   const std::string& current_workspace() const { return CurrentWorkspace; }
   const RowList<WorkspaceRow>& workspace_list() const { return workspaces_; }
   const RowList<FolderRow>& folder_list() const { return folders_; }
@@ -314,6 +337,18 @@ class ServerClass1 {
   // Count is the number of entries stored, or -1 on failure.
   void GetFolderTree(const std::string& Workspace, const std::string& Folder, int16_t Base,
                      int16_t& Count);
+  // Turns the first Count entries of TreeEntries into nodes of the tree
+  // view "TreeView1" of `Form`: a "work" entry under the tree's first node,
+  // keyed by its name; any other entry with an image under the node keyed
+  // by its ParentPath, keyed by its Path. Node receives each node added;
+  // the entries whose ParentPath is Top are made visible, so the first
+  // level shows and deeper levels stay collapsed. An error stops the adding
+  // (mapped into ErrorCode); the nodes added so far stay.
+  void AddTreeNodes(ui::Form& Form, std::shared_ptr<ui::TreeNode>& Node, int16_t Count,
+                    const std::string& Top);
+  // Makes `saved` current again after FolderDialogB tried every workspace,
+  // leaving ErrorCode and CurrentWorkspace as the dialog had them.
+  void RestoreWorkspace(const std::string& saved);
   // Opens the connection on `url` with the provider settings.
   void OpenConnection(const std::string& url);
 

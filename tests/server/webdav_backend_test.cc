@@ -289,6 +289,40 @@ TEST_F(WebDavBackendTest, ListsChildrenInServerOrderWithoutTheListedFolder) {
   EXPECT_EQ(category->ListSubfolders().size(), 2u);
 }
 
+TEST_F(WebDavBackendTest, OpeningToListIsOneListingThatAlsoBindsTheFolder) {
+  bool report_self = true;
+  Answer([&report_self](const RecordedRequest& r) {
+    if (r.target == "/Sales/Missing") return CannedReply::Status(404);
+    if (r.Header("depth") == "0")
+      return CannedReply::Multistatus(Multistatus(Folder(r.target + "/", "Sales", "")));
+    return CannedReply::Multistatus(
+        Multistatus((report_self ? Folder("/Sales/", "Sales", kClassWorkspace) : "") +
+                    Folder("/Sales/Reports/", "Reports", kClassSmartFolder) +
+                    Folder("/Sales/Archive/", "Archive", kClassKnowledgeFolder)));
+  });
+  auto folder = backend_->CreateItem(ItemKind::kWorkspaceFolder);
+  Recordset rows = folder->OpenAndListSubfolders(Args("http://docs/Sales"));
+  ASSERT_EQ(Requests().size(), 1u);
+  EXPECT_EQ(Requests()[0].Header("depth"), "1");
+  EXPECT_EQ(folder->GetFields().Value(kColDisplayName), Variant("Sales"));
+  EXPECT_EQ(folder->ContentClass(), kClassWorkspace);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows.Current().Value(kColDisplayName), Variant("Reports"));
+  // The item is bound as after Open: it lists again by itself.
+  EXPECT_EQ(folder->ListSubfolders().size(), 2u);
+
+  // A missing folder fails as its open would; a listing that does not
+  // report the folder itself is not taken for an open.
+  EXPECT_EQ(ErrorOf([&] { folder->OpenAndListSubfolders(Args("http://docs/Sales/Missing")); }),
+            kErrObjectNotFound);
+  report_self = false;
+  const size_t before = Requests().size();
+  EXPECT_EQ(folder->OpenAndListSubfolders(Args("http://docs/Sales")).size(), 2u);
+  ASSERT_EQ(Requests().size(), before + 3);
+  EXPECT_EQ(Requests()[before + 1].Header("depth"), "0");
+  EXPECT_EQ(folder->GetFields().Value(kColDisplayName), Variant("Sales"));
+}
+
 TEST_F(WebDavBackendTest, OffersEachKindOnlyItsOwnCalls) {
   auto c = OpenConnection();
   auto open = [&](ItemKind kind) {

@@ -1,11 +1,16 @@
 // Saves pictures of forms on the Qt toolkit, in English and Japanese, for
-// the documentation: the progress form (connect and upload texts), a
-// folder picker with its name entry, the profile dialog with a profile
+// the documentation: the progress form (connect and upload texts), the
+// folder, workspace and cross-workspace selection dialogs over a sample
+// server with the new-folder entry, the profile dialog with a profile
 // chosen and each of its four value editors, and the message boxes they
 // raise. Each language runs in a process of its own, because a form loads
 // its captions once, in the language of the thread that first uses it.
 //
 //   ui_screenshots DIR
+//
+// DIR/en and DIR/ja receive NNN-Name.png for every form as it first shows
+// and every message box, and NAME-used.png for the selection forms as the
+// person leaves them (branches opened, a folder selected).
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,21 +18,96 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <map>
 
+#include "automation/connect_orvex.h"
 #include "dialogs/connect_dialog.h"
 #include "dialogs/profile_dlg.h"
 #include "engine/server_class1.h"
+#include "fakes/fake_backend.h"
+#include "platform/dispatch.h"
 #include "platform/language.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
 #include "platform/ui/top_most.h"
-#include "ui/sample_forms.h"
+#include "server/names.h"
 
 namespace {
 
 using namespace orvex;
+
+// A scripted person who, when a showing's plan is used up, saves a picture
+// of the form as it is then (before it closes as cancelled).
+class PicturingAgent : public ui::ScriptedAgent {
+ public:
+  explicit PicturingAgent(std::filesystem::path dir) : dir_(std::move(dir)) {}
+
+  std::optional<ui::Action> NextAction(const ui::Form& form) override {
+    std::optional<ui::Action> next = ScriptedAgent::NextAction(form);
+    if (!next) {
+      auto it = pictures_.find(form.name());
+      if (it != pictures_.end() && !it->second.empty()) {
+        ui::Form* shown = ui::Form::FromHandle(form.hWnd());
+        if (shown != nullptr) shown->view().SaveScreenshot((dir_ / it->second.front()).string());
+        it->second.erase(it->second.begin());
+      }
+    }
+    return next;
+  }
+  // The next showing of `form` that runs out of plan is pictured as `file`.
+  void Picture(const std::string& form, const std::string& file) {
+    pictures_[form].push_back(file);
+  }
+
+ private:
+  std::filesystem::path dir_;
+  std::map<std::string, std::vector<std::string>> pictures_;
+};
+
+// A sample server "docs": workspaces Sales, Legal and Board; Sales holds
+// enhanced and standard folders three levels deep.
+std::shared_ptr<testing::FakeBackend> SampleServer() {
+  auto backend = std::make_shared<testing::FakeBackend>();
+  const std::string root = "http://docs/Public/Workspaces";
+  backend->AddItem(root, {}, false);
+  for (const char* name : {"Sales", "Legal", "Board"}) {
+    const std::string url = std::string("http://docs/") + name;
+    backend->AddItem(url,
+                     {{server::kPropCategoriesFolder, Variant("Categories")},
+                      {server::kPropSchemaCollectionRef, Variant(url + "/Schema")}},
+                     false);
+    backend->listings[root].push_back(server::Fields({{server::kColParseName, Variant(name)}}));
+  }
+  auto folder = [&](const std::string& parent, const std::string& name, bool enhanced,
+                    bool has_subs) {
+    backend->AddItem("http://docs/" + parent + "/" + name,
+                     {{server::kColDisplayName, Variant(name)},
+                      {server::kColContentClass, Variant(enhanced ? server::kClassSmartFolder
+                                                                  : server::kClassKnowledgeFolder)},
+                      {server::kPropHasSubs, Variant(has_subs)}});
+  };
+  folder("Sales", "Reports", true, true);
+  folder("Sales/Reports", "2001", true, true);
+  folder("Sales/Reports/2001", "First quarter", true, false);
+  folder("Sales/Reports/2001", "Second quarter", true, false);
+  folder("Sales/Reports", "2002", true, false);
+  folder("Sales", "Documents", true, false);
+  folder("Sales", "Archive", false, true);
+  folder("Sales/Archive", "2000", false, true);
+  folder("Sales/Archive/2000", "Letters", false, false);
+  folder("Legal", "Contracts", true, true);
+  folder("Legal/Contracts", "Suppliers", true, false);
+  folder("Legal", "Opinions", false, false);
+  folder("Board", "Minutes", true, false);
+  return backend;
+}
+
+Variant Call(automation::ConnectOrvex& o, const std::string& name, std::vector<Variant> args = {}) {
+  return o.Invoke(*o.GetIdOfName(name), InvokeKind::kMethod, args);
+>>>>>>> f5043aa (Folder, workspace and cross-workspace selection dialogs; forms call the object's own folder members back; a folder walk lists each folder once)
+}
 
 std::shared_ptr<records::PropertyClass1> Property(const std::string& name, const std::string& kind,
                                                   bool required,
@@ -94,7 +174,7 @@ void Shoot(const std::filesystem::path& dir, const std::string& language) {
   const std::filesystem::path sub = dir / language;
   std::filesystem::create_directories(sub);
   ui::SetScreenshotDirectory(sub.string());
-  auto agent = std::make_shared<ui::ScriptedAgent>();
+  auto agent = std::make_shared<PicturingAgent>(sub);
   ui::SetUserAgent(agent);
 
   // The progress form, once with the connect texts and once with the upload
@@ -108,16 +188,31 @@ void Shoot(const std::filesystem::path& dir, const std::string& language) {
   progress.Timer1().SetEnabled(true);
   progress.form().ShowModal();
 
-  testing::PickerForm picker;
-  agent->Plan("Picker", "click Sales/Reports/2001; press CreateButton; press CancelButton");
-  agent->Plan("NameEntry", "type FolderName Q/3; press OKButton; press CancelButton");
-  picker.Run();
+  // The selection dialogs over the sample server.
+  automation::ConnectOrvex cx(SampleServer());
+  cx.Properties().ShowDialog = false;
+  cx.ConnectOpen("docs", "jones", "CORP", "secret");
+  Call(cx, "SetWorkspace", {Variant("Sales")});
+
+  agent->Plan("FolderDlgA",
+              "click Sales/Reports/2001/Second quarter; click Sales/Archive/2000/Letters; "
+              "click Sales/Reports/2001; press CreateButton; answer no; press DeleteButton");
+  agent->Picture("FolderDlgA", "FolderDlgA-used.png");
+  agent->Plan("DocFolderDlgA",
+              "type FolderName Q/3; press OKButton; clear FolderName; "
+              "type FolderName Third quarter");
+  agent->Picture("DocFolderDlgA", "DocFolderDlgA-used.png");
+  Call(cx, "FolderDialogA");
+
+  agent->Plan("WorkspaceDlgA", "click Legal");
+  agent->Picture("WorkspaceDlgA", "WorkspaceDlgA-used.png");
+  Call(cx, "WorkspaceDialogA");
+
+  agent->Plan("FolderDlgB", "click Sales/Reports/2001/First quarter; click Legal/Contracts");
+  agent->Picture("FolderDlgB", "FolderDlgB-used.png");
+  Call(cx, "FolderDialogB");
 
   ShootProfileForms(*agent, language == "ja");
-
-  agent->Answer("no");
-  ui::MessageBox(language == "ja" ? "Reportsを削除しますか？" : "Reports is deleting.", 292,
-                 language == "ja" ? "フォルダ削除の確認" : "Confirm the deleteing");
 }
 
 }  // namespace

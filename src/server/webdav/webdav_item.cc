@@ -220,6 +220,35 @@ Recordset WebDavItem::ListSubfolders() {
   return ListChildren(false);
 }
 
+Recordset WebDavItem::OpenAndListSubfolders(const BindArgs& args) {
+  if (kind() != ItemKind::kWorkspaceFolder && kind() != ItemKind::kCategoryFolder)
+    return Item::OpenAndListSubfolders(args);
+  bound_.reset();
+  fields_.set_writer(nullptr);
+  Target target = session_->Resolve(args);
+  std::vector<ResourceResponse> responses = session_->Propfind(target, 1);
+  const std::string self_path = ComparablePath(target);
+  const ResourceResponse* self = nullptr;
+  std::vector<Fields> rows;
+  rows.reserve(responses.size());
+  for (const ResourceResponse& r : responses) {
+    if (CanonicalPath(PercentDecode(HrefPath(r.href))) == self_path) {
+      if (self == nullptr) self = &r;
+      continue;
+    }
+    if (Succeeded(r.status)) rows.emplace_back(ResourceRow(r, target.url));
+  }
+  // Without a usable answer for the folder itself the listing cannot stand
+  // in for the open: ask the two questions one by one.
+  if (self == nullptr || !Succeeded(self->status)) {
+    Open(args);
+    return ListChildren(false);
+  }
+  fields_ = Fields(ResourceRow(*self, target.url));
+  Bind(std::move(target));
+  return Recordset(std::move(rows));
+}
+
 Recordset WebDavItem::ListItems() {
   if (kind() != ItemKind::kDocumentFolder) NotSupported("ListItems");
   return ListChildren(true);

@@ -39,6 +39,9 @@ class WebDavItem : public Item {
   // item fails with kErrObjectNotFound whatever the create option, since
   // there is nothing to open.
   void Open(const BindArgs& args) override;
+  // One PROPFIND Depth 1: the folder's own response binds the item as Open
+  // would, the others are the rows.
+  Recordset OpenAndListSubfolders(const BindArgs& args) override;
   // Folder kinds: MKCOL carrying the pending field values (the content class
   // among them); a server without extended MKCOL (415) gets a plain MKCOL and
   // a PROPPATCH. Binds to args.url.
