@@ -11,6 +11,7 @@ packages=(
   libcurl4-openssl-dev libexpat1-dev libsqlite3-dev libcrypt-dev libboost-dev nlohmann-json3-dev
   qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic
   apache2 litmus cadaver curl
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

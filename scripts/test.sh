@@ -19,3 +19,19 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON \
 cmake --build build-asan -j"$(nproc)"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure --no-tests=error -j2 --timeout 600
+
+echo "== fuzzing (each target for a bounded time, from its seed inputs)"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DORVEX_BUILD_FUZZ=ON -DORVEX_BUILD_TESTS=OFF -DORVEX_BUILD_BENCH=OFF -DORVEX_WITH_QT=OFF
+fuzzers=(multistatus request_body request_path seed console)
+cmake --build build-fuzz -j"$(nproc)" --target "${fuzzers[@]/#/fuzz_}"
+fuzz_seconds=${ORVEX_FUZZ_SECONDS:-20}
+for name in "${fuzzers[@]}"; do
+  # New inputs go to a scratch directory; the seed inputs in the repository
+  # are only read. A crash leaves its input in build-fuzz/ and fails the run.
+  scratch=$(mktemp -d)
+  (cd build-fuzz && ASAN_OPTIONS=detect_leaks=1 "fuzz/fuzz_$name" -max_total_time="$fuzz_seconds" \
+    -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "$scratch" "../fuzz/corpus/$name") \
+    || { rm -rf "$scratch"; echo "fuzz_$name found a crash"; exit 1; }
+  rm -rf "$scratch"
+done

@@ -27,7 +27,11 @@ inline constexpr int32_t kErrOverflow = 6;
 
 enum class VariantType { kEmpty, kNull, kI2, kI4, kBool, kString, kArray, kObject };
 
-struct Null {};
+// Every Null equals every other. Declared with the type, so the comparison of
+// the Variant's alternatives finds it with any compiler.
+struct Null {
+  friend bool operator==(Null, Null) { return true; }
+};
 
 class Variant {
  public:
@@ -67,8 +71,6 @@ class Variant {
                std::shared_ptr<Dispatch>>
       value_;
 };
-
-inline bool operator==(Null, Null) { return true; }
 
 }  // namespace orvex
 
