@@ -85,6 +85,8 @@ Ui.Plan "WorkspaceDlgA", "click Legal; press OKButton"
 If cx.WorkspaceDialogA() Then Print "Workspace chosen:", cx.SelectWorkspace
 Ui.Plan "FolderDlgA", "click Sales/Reports/2001; press OKButton"
 If cx.FolderDialogA() Then Print "Folder chosen in Sales:", cx.SelectFolder
+Ui.Plan "CategoryDlgA", "click Europe/France; press OKButton"
+If cx.CategoryDialogA() Then Print "Category chosen in Sales:", cx.SelectCategory
 
 ' 10. Done.
 cx.ConnectClose

@@ -106,13 +106,16 @@ std::unique_ptr<orvex::automation::ConnectOrvex> Connected() {
   return o;
 }
 
-// Requests one call of `run` costs, averaged over the runs.
+// Requests one call of `run` costs, averaged over the runs, and the
+// connections the runs opened.
 template <class Run>
 void Measure(benchmark::State& state, Run run) {
   orvex::testing::CountingProxy& relay = *Server().relay;
   relay.Reset();
+  const int connections = relay.connections();
   for (auto _ : state) run();
   state.counters["requests"] = relay.requests() / static_cast<double>(state.iterations());
+  state.counters["connections"] = relay.connections() - connections;
 }
 
 void BM_CategoryDialogA(benchmark::State& state) {

@@ -108,7 +108,7 @@ const std::vector<MemberRule>& Rules() {
       {"FolderDialogB", "FolderDialogExB", "", VT::kBool, PT::kHostName, ET::kHostName, false, false, kFalse, kFalse, &EngineCall<&ServerClass1::FolderDialogB>},
       {"FolderDialogA", "FolderDialogExA", "", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::FolderDialogA>},
       {"Publish", "PublishEx", "Folder:s, File:s", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, nullptr},
-      {"CategoryDialogA", "CategoryDialogExA", "", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, nullptr},
+      {"CategoryDialogA", "CategoryDialogExA", "", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::CategoryDialogA>},
       {"ChangeFolderName", "ChangeFolderNameEx", "OldFolder:s, NewFolder:s", VT::kBool, PT::kHostName, ET::kHandleOnly, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::ChangeFolderName>},
       {"ChangeFileName", "ChangeFileNameEx", "Folder:v, OldFileName:s, NewFileName:s", VT::kVariant, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, nullptr},
       {"ChangeCategoryName", "ChangeCategoryNameEx", "OldCategory:s, NewCategory:s", VT::kBool, PT::kOpenState, ET::kHostName, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::ChangeCategoryName>},

@@ -4,6 +4,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "dialogs/category_dlg_a.h"
 #include "dialogs/folder_dlg_a.h"
 #include "dialogs/folder_dlg_b.h"
 #include "dialogs/workspace_dlg_a.h"
@@ -25,6 +26,10 @@ constexpr size_t kTreeGrowth = 20;
 
 constexpr char kImageServer[] = "server";
 constexpr char kImageWorkspace[] = "work";
+constexpr char kImageCategoryRoot[] = "rootcategory";
+
+// Room of the entry list when the category dialog starts one.
+constexpr size_t kCategoryTreeRoom = 21;
 
 Owner& ConnectOf(Owner* connect) {
   if (connect == nullptr) throw std::logic_error("the engine has no owning object");
@@ -193,6 +198,44 @@ void ServerClass1::RestoreWorkspace(const std::string& saved) {
   const int32_t code = ErrorCode;
   SetWorkspace(saved);
   ErrorCode = code;
+}
+
+bool ServerClass1::CategoryDialogA() {
+  dialogs::CategoryDlgA* dialog = nullptr;
+  try {
+    ErrorCode = kCodeNone;
+    dialog = &dialogs::CategoryDlgA::Get();
+    ui::TreeView& tree = dialog->TreeView1();
+    tree.Clear();
+    ui::NodeRef node;
+    dialog->SetData(ConnectOf(Connect), *this, CurrentWorkspace, node);
+    tree.SetImageList(&dialogs::FolderDlgA::Get().ImageList1());
+    const std::string root_key = CurrentWorkspace + "/" + RootCategory;
+    node = tree.AddRoot(root_key, RootCategory, kImageCategoryRoot);
+    ui::TreeNode* root = node.get();
+
+    TreeEntries.assign(kCategoryTreeRoom, TreeEntry{});
+    int16_t n = -1;
+    GetCategoryTree(CurrentWorkspace, "", 0, n);
+    if (n == -1) {
+      TreeEntries.clear();
+      tree.Clear();
+      return false;
+    }
+    if (n != 0) AddTreeNodes(dialog->form(), node, n, root_key);
+    TreeEntries.clear();
+    tree.SetSelectedItem(root);
+
+    ShowTopMost(dialog->form());
+    const bool result = SelectFlag;
+    tree.Clear();
+    return result;
+  } catch (...) {
+    TreeEntries.clear();
+    SetErrorCode();
+    if (dialog != nullptr) dialog->TreeView1().Clear();
+    return false;
+  }
 }
 
 }  // namespace orvex::engine

@@ -213,6 +213,12 @@ class ServerClass1 {
   // "/" or another forbidden character. Equal names open the category and
   // move nothing.
   bool ChangeCategoryName(const std::string& OldCategory, const std::string& NewCategory);
+  // The category selection dialog: the whole category tree of the current
+  // workspace, read before the form opens, under the categories folder as
+  // root; OK writes SelectCategory ("Europe:France"), and the person may
+  // create and delete categories on the way. A failing walk returns false
+  // without the form.
+  bool CategoryDialogA();
 
   // Version history.
 
@@ -331,6 +337,15 @@ class ServerClass1 {
   server::BindArgs Bind(const std::string& url, const server::Connection* active, bool credentials,
                         int32_t create_option = server::kCreateFailIfNotExists) const;
 
+  // Walks the category tree under Folder (a category path, "" for the
+  // categories folder of Workspace) into TreeEntries from index Base on, the
+  // way GetFolderTree walks folders: one block of children in the server's
+  // order, then the subtrees of those that have subfolders. Entries are keyed
+  // by their path below the categories folder; a top-level entry's parent key
+  // is Workspace + "/" + RootCategory. Count is the number of entries stored,
+  // or -1 on failure.
+  void GetCategoryTree(const std::string& Workspace, const std::string& Folder, int16_t Base,
+                       int16_t& Count);
   // Walks the folder tree under Folder (Workspace's top when empty) into
   // TreeEntries from index Base on: the children of a folder in one block in
   // the server's order, then the subtrees of those that have subfolders.

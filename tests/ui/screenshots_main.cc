@@ -1,6 +1,6 @@
 // Saves pictures of forms on the Qt toolkit, in English and Japanese, for
 // the documentation: the progress form (connect and upload texts), the
-// folder, workspace and cross-workspace selection dialogs over a sample
+// folder, workspace, cross-workspace and category selection dialogs over a sample
 // server with the new-folder entry, the profile dialog with a profile
 // chosen and each of its four value editors, and the message boxes they
 // raise. Each language runs in a process of its own, because a form loads
@@ -101,12 +101,29 @@ std::shared_ptr<testing::FakeBackend> SampleServer() {
   folder("Legal/Contracts", "Suppliers", true, false);
   folder("Legal", "Opinions", false, false);
   folder("Board", "Minutes", true, false);
+  // Categories of Sales, three levels deep.
+  auto category = [&](const std::string& parent, const std::string& name, bool has_subs) {
+    backend->AddItem(
+        "http://docs/Sales/Categories" + (parent.empty() ? "" : "/" + parent) + "/" + name,
+        {{server::kColDisplayName, Variant(name)},
+         {server::kColContentClass, Variant(server::kClassCategoryFolder)},
+         {server::kPropHasSubs, Variant(has_subs)}});
+  };
+  backend->AddItem("http://docs/Sales/Categories", {}, false);
+  category("", "Europe", true);
+  category("Europe", "France", true);
+  category("Europe/France", "Paris", false);
+  category("Europe/France", "Lyon", false);
+  category("Europe", "Germany", false);
+  category("", "Asia", true);
+  category("Asia", "Japan", true);
+  category("Asia/Japan", "Tokyo", false);
+  category("", "Americas", false);
   return backend;
 }
 
 Variant Call(automation::ConnectOrvex& o, const std::string& name, std::vector<Variant> args = {}) {
   return o.Invoke(*o.GetIdOfName(name), InvokeKind::kMethod, args);
->>>>>>> f5043aa (Folder, workspace and cross-workspace selection dialogs; forms call the object's own folder members back; a folder walk lists each folder once)
 }
 
 std::shared_ptr<records::PropertyClass1> Property(const std::string& name, const std::string& kind,
@@ -211,6 +228,16 @@ void Shoot(const std::filesystem::path& dir, const std::string& language) {
   agent->Plan("FolderDlgB", "click Sales/Reports/2001/First quarter; click Legal/Contracts");
   agent->Picture("FolderDlgB", "FolderDlgB-used.png");
   Call(cx, "FolderDialogB");
+
+  agent->Plan("CategoryDlgA",
+              "click Europe/France/Lyon; click Asia/Japan/Tokyo; click Europe/France; "
+              "press CreateButton; answer no; press DeleteButton");
+  agent->Picture("CategoryDlgA", "CategoryDlgA-used.png");
+  agent->Plan("CatFolderDlgA",
+              "type CategoryName Lyon/Est; press OKButton; clear CategoryName; "
+              "type CategoryName Marseille");
+  agent->Picture("CatFolderDlgA", "CatFolderDlgA-used.png");
+  Call(cx, "CategoryDialogA");
 
   ShootProfileForms(*agent, language == "ja");
 }
