@@ -15,6 +15,7 @@
 
 #include "engine/owner.h"
 #include "engine/row_list.h"
+#include "records/profile_class1.h"
 #include "server/backend.h"
 #include "server/connection.h"
 #include "server/item.h"
@@ -320,6 +321,30 @@ class ServerClass1 {
   // afterwards, whatever happens.
   bool FolderDialogB();
 
+  // Profile assignment. The document object is the caller's: a fresh one
+  // about to be written (NewDocument true) or one opened on an existing
+  // document.
+
+  // Loads the profiles `Folder` offers with their properties, presets the
+  // values (from the automation object's Author, Title, Description and
+  // Keywords for a new document, else from the document), shows the profile
+  // dialog topmost and modally, and writes the chosen profile and every
+  // value the dialog confirmed onto the document, then updates its fields.
+  // True when written, and after Cancel (nothing written, ErrorCode 0);
+  // false when loading fails (no dialog is shown), when no profile was
+  // chosen, or with the mapped error when a write fails.
+  bool ChangeProfile(const std::string& Folder, server::Item& Document, bool NewDocument);
+  // Rebuilds the profile records (those of the workspace's profiles that
+  // `Folder` offers, in the workspace's order, none marked offered yet) and
+  // the property records (one per property name over all of them, in order
+  // of first appearance). False with the mapped error code on failure.
+  bool UpdateProfileInfo(std::string& Folder);
+  // Marks the records of the profiles `Folder` offers, its default one, and
+  // the one whose identifier is `Current` ("" for none).
+  bool SetUseProfileInfo(const std::string& Folder, const std::string& Current);
+  const records::ProfileRecords& profile_records() const { return profile_records_; }
+  const records::PropertyRecords& property_records() const { return property_records_; }
+
   const std::string& current_workspace() const { return CurrentWorkspace; }
   const RowList<WorkspaceRow>& workspace_list() const { return workspaces_; }
   const RowList<FolderRow>& folder_list() const { return folders_; }
@@ -383,6 +408,14 @@ class ServerClass1 {
   int16_t GetFileProperties(const std::string& ContentClass, const server::Recordset& Rows,
                             int16_t First, SchemaReads& reads);
 
+  // Profile assignment steps.
+  void ClearProfileFlags();
+  void MarkProfile(const std::string& id, bool is_default, bool is_current);
+  // Index of the first property record named `name`; -1 when none is.
+  int16_t FindProperty(const std::string& name) const;
+  bool LoadDocumentValues(server::Item& Document);
+  void PresetOfficeValues();
+
   std::shared_ptr<server::Backend> backend_;
   std::unique_ptr<server::Connection> cnx1_;
   std::unique_ptr<server::Item> ServerRoot;
@@ -391,6 +424,9 @@ class ServerClass1 {
   std::vector<TreeEntry> TreeEntries;
   RowList<WorkspaceRow> workspaces_{5, 5};
   RowList<FolderRow> folders_{10, 10};
+  // Profile assignment's records, rebuilt by every UpdateProfileInfo.
+  records::ProfileRecords profile_records_;
+  records::PropertyRecords property_records_;
   RowList<CategoryRow> categories_{5, 5};
   RowList<ProfileRow> doc_profiles_{5, 5};
   RowList<ProfileRow> folder_profiles_{5, 5};
