@@ -1,6 +1,7 @@
 #include "automation/connect_orvex_members.h"
 
 #include "automation/connect_orvex.h"
+#include "dialogs/progress.h"
 #include "platform/text.h"
 
 namespace orvex::automation {
@@ -65,6 +66,19 @@ Variant OwnGetLastErrorEx(ConnectOrvex& o, std::span<Variant> a) {
 }
 Variant OwnCheckSPPS(ConnectOrvex& o, std::span<Variant>) { return o.CheckSPPS(); }
 
+// The upload runs behind the progress form when ShowDialog is True; the
+// outcome is then the engine's TimerResult, which the form's run set from
+// the same SaveFile.
+Variant SaveFileOp(ServerClass1& e, std::span<Variant> a) {
+  if (a.size() != 3) throw AutomationError(kErrWrongArgumentCount);
+  const std::string folder = a[0].ToString();
+  const std::string local_folder = a[1].ToString();
+  const std::string file = a[2].ToString();
+  if (e.Connect != nullptr && e.Connect->Properties().ShowDialog)
+    return dialogs::RunUploadProgress(e, folder, local_folder, file);
+  return e.SaveFile(folder, local_folder, file);
+}
+
 using PT = PlainTest;
 using ET = ExTest;
 using VT = ValueType;
@@ -98,19 +112,19 @@ const std::vector<MemberRule>& Rules() {
       {"GetFileContentInfo", "GetFileContentInfoEx", "Index:i2, &Profile:s", VT::kI2, PT::kHostName, ET::kHandleOnly, true, true, kMinusOne, kMinusOne, &EngineCall<&ServerClass1::GetFileContentInfo>},
       {"GetFileContent", "GetFileContentEx", "Index:i2, &Property:s, &Multivalued:b, &Data:s", VT::kBool, PT::kHostName, ET::kHandleOnly, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::GetFileContent>},
       {"CreateFolder", "CreateFolderEx", "Folder:s, &Version:b", VT::kBool, PT::kHostName, ET::kHandleOnly, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::CreateFolder>},
-      {"DeleteFile", "DeleteFileEx", "Folder:s, File:s", VT::kBool, PT::kHostName, ET::kOpenState, true, true, kFalse, kFalse, nullptr},
+      {"DeleteFile", "DeleteFileEx", "Folder:s, File:s", VT::kBool, PT::kHostName, ET::kOpenState, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::DeleteFile>},
       {"GetHistoryInfo", "GetHistoryInfoEx", "Folder:s, File:s", VT::kI2, PT::kHostName, ET::kHostName, true, true, kMinusOne, kMinusOne, &EngineCall<&ServerClass1::GetHistoryInfo>},
       {"GetHistory", "GetHistoryEx", "Index:i2, &VersionID:s, &Comment:s, &CreatedTime:s, &Domain:s, &User:s", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::GetHistory>},
-      {"SaveFile", "SaveFileEx", "Folder:s, LocalFolder:s, File:s", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, nullptr},
-      {"CheckIn", "CheckInEx", "Folder:s, File:s", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, nullptr},
-      {"CheckOut", "CheckOutEx", "Folder:s, File:s", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, nullptr},
+      {"SaveFile", "SaveFileEx", "Folder:s, LocalFolder:s, File:s", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, &SaveFileOp},
+      {"CheckIn", "CheckInEx", "Folder:s, File:s", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::CheckIn>},
+      {"CheckOut", "CheckOutEx", "Folder:s, File:s", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::CheckOut>},
       {"WorkspaceDialogA", "WorkspaceDialogExA", "", VT::kBool, PT::kHostName, ET::kHostName, false, false, kFalse, kFalse, &EngineCall<&ServerClass1::WorkspaceDialogA>},
       {"FolderDialogB", "FolderDialogExB", "", VT::kBool, PT::kHostName, ET::kHostName, false, false, kFalse, kFalse, &EngineCall<&ServerClass1::FolderDialogB>},
       {"FolderDialogA", "FolderDialogExA", "", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::FolderDialogA>},
-      {"Publish", "PublishEx", "Folder:s, File:s", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, nullptr},
+      {"Publish", "PublishEx", "Folder:s, File:s", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::Publish>},
       {"CategoryDialogA", "CategoryDialogExA", "", VT::kBool, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::CategoryDialogA>},
       {"ChangeFolderName", "ChangeFolderNameEx", "OldFolder:s, NewFolder:s", VT::kBool, PT::kHostName, ET::kHandleOnly, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::ChangeFolderName>},
-      {"ChangeFileName", "ChangeFileNameEx", "Folder:v, OldFileName:s, NewFileName:s", VT::kVariant, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, nullptr},
+      {"ChangeFileName", "ChangeFileNameEx", "Folder:v, OldFileName:s, NewFileName:s", VT::kVariant, PT::kHostName, ET::kHostName, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::ChangeFileName>},
       {"ChangeCategoryName", "ChangeCategoryNameEx", "OldCategory:s, NewCategory:s", VT::kBool, PT::kOpenState, ET::kHostName, true, true, kFalse, kFalse, &EngineCall<&ServerClass1::ChangeCategoryName>},
       {"IsFileStatus", "IsFileStatusEx", "Folder:s, File:s", VT::kI2, PT::kHostName, ET::kHandleOnly, true, true, kMinusOne, kMinusOne, &EngineCall<&ServerClass1::IsFileStatus>},
   };

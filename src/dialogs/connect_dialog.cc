@@ -16,15 +16,6 @@ ui::FormDeclaration Declaration() {
   return d;
 }
 
-// Runs the engine's upload when this build's engine has one.
-template <class Engine>
-void RunSave(Engine& server, const std::string& folder, const std::string& local_folder,
-             const std::string& file) {
-  if constexpr (requires { server.SaveFile(folder, local_folder, file); }) {
-    server.TimerResult = server.SaveFile(folder, local_folder, file);
-  }
-}
-
 }  // namespace
 
 ConnectDialog::ConnectDialog() : form_(Declaration()) {
@@ -57,7 +48,7 @@ void ConnectDialog::Timer1_Timer() {
     if (mode_ == "open") {
       server_->TimerResult = server_->ConnectOpen();
     } else if (mode_ == "save") {
-      RunSave(*server_, folder_, local_folder_, file_);
+      server_->TimerResult = server_->SaveFile(folder_, local_folder_, file_);
     }
   }
   form_.Hide();

@@ -1,6 +1,7 @@
 #include "dialogs/progress.h"
 
 #include "dialogs/connect_dialog.h"
+#include "platform/ui/session.h"
 #include "platform/ui/top_most.h"
 #include "resources/strings.h"
 
@@ -34,8 +35,10 @@ bool RunUploadProgress(engine::ServerClass1& server, const std::string& Folder,
 
 void ShowProgressText(int string_id) {
   if (ConnectDialog* dialog = ConnectDialog::IfCreated()) {
-    dialog->Label1().SetCaption(resources::LoadString(string_id));
+    const std::string text = resources::LoadString(string_id);
+    dialog->Label1().SetCaption(text);
     dialog->form().Refresh();
+    ui::EmitRecord({{"progress", {{"form", kConnectDialogName}, {"text", text}}}});
   }
 }
 

@@ -23,8 +23,9 @@ bool RunConnectProgress(engine::ServerClass1& server);
 bool RunUploadProgress(engine::ServerClass1& server, const std::string& Folder,
                        const std::string& LocalFolder, const std::string& File);
 
-// Sets the progress form's Label1 to string `string_id` and repaints it;
-// nothing when this thread's progress form has not been created.
+// Sets the progress form's Label1 to string `string_id`, repaints it and
+// records the new text for the thread's observer ({"progress": {"form",
+// "text"}}); nothing when this thread's progress form has not been created.
 void ShowProgressText(int string_id);
 
 }  // namespace orvex::dialogs

@@ -296,6 +296,59 @@ class ServerClass1 {
   // user.
   bool CompareUserName(const std::string& UserName) const;
 
+  // One document `File` of `Folder` (a folder path; "" is the workspace's
+  // top): check-out, check-in, publishing, delete and rename. Status and
+  // name tests set their codes before anything is asked of the server.
+
+  // Checks the document out. False with ErrorCode 1006 when anybody has it
+  // checked out, 1009 when it has no publishing state, else the mapped
+  // server error.
+  bool CheckOut(const std::string& Folder, const std::string& File);
+  // Checks in the document this user has checked out, with CheckInComment.
+  // The working copy first receives the office fields (Author, or LoginUser
+  // when empty; Keywords split at commas; Description; Title), or with
+  // ShowProfileDialog the profile dialog's choice; a cancelled dialog leaves
+  // the document checked out and answers True. 1009 for no publishing
+  // state, 1006 for any other state or when the server does not allow
+  // "checkin".
+  bool CheckIn(const std::string& Folder, const std::string& File);
+  // Publishes the document; no status test of its own.
+  bool Publish(const std::string& Folder, const std::string& File);
+  // Deletes the document. ErrorCode 4 when Folder is not a valid path (the
+  // empty one neither) or File not a valid name; False with ErrorCode as it
+  // was when the server does not allow "delete".
+  bool DeleteFile(const std::string& Folder, const std::string& File);
+  // Renames the document inside `Folder`; ErrorCode 5 for an empty or
+  // invalid name. Equal names open the document and move nothing.
+  bool ChangeFileName(const std::string& Folder, const std::string& OldFileName,
+                      const std::string& NewFileName);
+  // Whether the document's allowed operations hold "checkin" exactly. Any
+  // failure answers False and leaves ErrorCode alone.
+  bool IsCheckinAllowed(const std::string& Folder, const std::string& File);
+  // Whether one of the document's allowed operations ends with `Method`. A
+  // failure answers False with the mapped error.
+  bool IsAllowedMethod(const std::string& Folder, const std::string& File,
+                       const std::string& Method);
+
+  // Upload.
+
+  // Saves the local file LocalFolder/File as document `File` of `Folder`,
+  // by the owning object's OverWrite (any value but 1, 2, 3 is reset to 1):
+  // 1 never replaces, 2 asks, 3 replaces. True when the document was
+  // written, or when the person declined to replace it. ErrorCode 5 for an
+  // empty File, 1006 for a refused permission or a document that may not be
+  // replaced, 1008 for a local file that cannot be read.
+  bool SaveFile(const std::string& Folder, const std::string& LocalFolder, const std::string& File);
+  // One attempt of SaveFile, with UploadCreateOption as the write's create
+  // option; the overwrite attempt (kCreateOverwrite) first tests the
+  // document's status and asks when OverWrite is 2.
+  bool Save(const std::string& Folder, const std::string& LocalFolder, const std::string& File);
+  // The default profile of `Folder`; "" with the mapped error on failure.
+  // No name check.
+  std::string GetFolderDefaultProfile(const std::string& Folder);
+  // The create option of the upload's next write: 0, or kCreateOverwrite.
+  int32_t UploadCreateOption = 0;
+
   const RowList<ProfileRow>& workspace_profiles() const { return doc_profiles_; }
   const RowList<ProfileRow>& folder_profiles() const { return folder_profiles_; }
   const RowList<PropertyRow>& property_list() const { return properties_; }
@@ -358,6 +411,9 @@ class ServerClass1 {
 
   // Called from a catch block: maps the pending error to ErrorCode.
   void SetErrorCode();
+  // The owning object's properties; throws std::logic_error for an engine
+  // without one.
+  ConnectProperties& OwnerProperties() const;
   // The engine's own user name and password, for opens that pass them.
   server::BindArgs Bind(const std::string& url, const server::Connection* active, bool credentials,
                         int32_t create_option = server::kCreateFailIfNotExists) const;

@@ -96,9 +96,11 @@ class FakeItem : public server::Item {
     backend_.Record(line);
     const bool replace =
         kind() == server::ItemKind::kDocument && args.create_option == server::kCreateOverwrite;
-    if (backend_.items.count(args.url) && !replace) throw server::Error(server::kErrAlreadyExists);
-    if (!backend_.items.count(ParentOf(args.url))) throw server::Error(server::kErrObjectNotFound);
-    if (backend_.items.count(args.url)) {
+    const bool exists = backend_.items.count(args.url) > 0;
+    if (exists && !replace) throw server::Error(server::kErrAlreadyExists);
+    if (!exists && !backend_.items.count(ParentOf(args.url)))
+      throw server::Error(server::kErrObjectNotFound);
+    if (exists) {
       for (const auto& [name, value] : fields_.pending()) backend_.items[args.url][name] = value;
     } else {
       backend_.AddItem(args.url, fields_.values());

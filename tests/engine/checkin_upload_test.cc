@@ -1,0 +1,393 @@
+// Check-out, check-in, publishing, delete, rename and upload against the
+// recording fake: the exact URLs, open options, modes, create options and
+// credentials each step passes, the order of field writes, and that every
+// status and name test answers before anything is sent.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/error_codes.h"
+#include "engine/owner.h"
+#include "engine/server_class1.h"
+#include "fakes/fake_backend.h"
+#include "platform/ui/scripted_agent.h"
+#include "platform/ui/session.h"
+#include "platform/ui/toolkit.h"
+#include "server/error.h"
+#include "server/names.h"
+
+namespace orvex::engine {
+namespace {
+
+constexpr char kWs[] = "http://docs/Sales";
+constexpr char kReports[] = "http://docs/Sales/Reports";
+constexpr char kPlan[] = "http://docs/Sales/Reports/plan.doc";
+constexpr char kWorking[] = "http://docs/.working/7";
+constexpr char kIsCheckedOut[] = "urn:schemas-microsoft-com:publishing:IsCheckedOut";
+constexpr char kCheckedOutBy[] = "urn:schemas-microsoft-com:publishing:checkedoutby";
+constexpr char kState[] = "urn:schemas-microsoft-com:publishing:documentstate";
+constexpr char kAuthor[] = "urn:schemas-microsoft-com:office:office#Author";
+constexpr char kKeywords[] = "urn:schemas-microsoft-com:office:office#Keywords";
+constexpr char kDescription[] = "urn:schemas-microsoft-com:office:office#Description";
+constexpr char kTitle[] = "urn:schemas-microsoft-com:office:office#Title";
+
+Variant List(const std::vector<std::string>& values) {
+  VariantArray a;
+  for (const std::string& v : values) a.emplace_back(v);
+  return Variant(a);
+}
+
+class TestOwner : public Owner {
+ public:
+  ConnectProperties& Properties() override { return properties; }
+  ConnectProperties properties;
+};
+
+class CheckinUploadTest : public ::testing::Test {
+ protected:
+  CheckinUploadTest() : backend_(std::make_shared<testing::FakeBackend>()), engine_(backend_) {
+    ui::UseToolkit("headless");
+    backend_->AddItem("http://docs/Public/Workspaces", {}, false);
+    backend_->AddItem(kWs,
+                      {{server::kPropContentClass, Variant(server::kClassWorkspace)},
+                       {server::kPropCategoriesFolder, Variant("Categories")},
+                       {server::kPropSchemaCollectionRef, Variant("http://docs/Sales/Schema")}},
+                      false);
+    AddFolder("Reports", server::kClassSmartFolder);
+    AddFolder("Archive", server::kClassKnowledgeFolder);
+    engine_.HostName = "docs";
+    engine_.WorkPub = "/Public/Workspaces";
+    engine_.LoginUser = "CORP\\jones";
+    engine_.Password = "secret";
+    engine_.Connect = &owner_;
+    owner_.properties.ShowDialog = false;
+    EXPECT_TRUE(engine_.ConnectOpen());
+    EXPECT_TRUE(engine_.SetWorkspace("Sales"));
+    backend_->calls.clear();
+  }
+  ~CheckinUploadTest() override { ui::SetUserAgent(nullptr); }
+
+  void AddFolder(const std::string& path, const char* content_class) {
+    backend_->AddItem(std::string(kWs) + "/" + path,
+                      {{server::kPropContentClass, Variant(content_class)},
+                       {server::kColContentClass, Variant(content_class)},
+                       {server::kPropDisplayName, Variant(path)},
+                       {server::kColDisplayName, Variant(path)},
+                       {server::kColIsCollection, Variant(true)},
+                       {server::kPropDefaultDocumentProfile, Variant("urn:content-classes:memo")}});
+  }
+  // A document of Reports with the given publishing state.
+  void AddDocument(const std::string& name, const std::string& state, const std::string& holder,
+                   const std::vector<std::string>& allowed = {"read"},
+                   const std::string& folder = kReports) {
+    server::Fields::Map props = {
+        {server::kPropDisplayName, Variant(name)},       {server::kPropParentName, Variant(folder)},
+        {server::kPropOperationsAllowed, List(allowed)}, {kState, Variant(state)},
+        {kIsCheckedOut, Variant(!holder.empty())},       {kCheckedOutBy, Variant(holder)}};
+    if (!holder.empty()) props[server::kPropWorkingCopy] = Variant(kWorking);
+    backend_->AddItem(folder + "/" + name, props);
+  }
+  void AddWorkingCopy() { backend_->AddItem(kWorking, {}, false); }
+
+  // The calls from the first one starting with `from` on.
+  std::vector<std::string> CallsFrom(const std::string& from) const {
+    const auto& c = backend_->calls;
+    for (size_t i = 0; i < c.size(); ++i)
+      if (c[i].rfind(from, 0) == 0) return {c.begin() + static_cast<long>(i), c.end()};
+    return {};
+  }
+  size_t Count(const std::string& prefix) const {
+    return backend_->CallsStartingWith(prefix).size();
+  }
+
+  std::shared_ptr<testing::FakeBackend> backend_;
+  TestOwner owner_;
+  ServerClass1 engine_;
+};
+
+TEST_F(CheckinUploadTest, CheckInWritesTheOfficeFieldsOnTheWorkingCopyThenChecksIn) {
+  AddDocument("plan.doc", "createdcheckedout", "CORP\\jones", {"read", "edit", "checkin"});
+  AddWorkingCopy();
+  owner_.properties.Keywords = "sales,,2001";
+  owner_.properties.Description = "Plan";
+  owner_.properties.Title = "The plan";
+  owner_.properties.CheckInComment = "second draft";
+
+  ASSERT_TRUE(engine_.CheckIn("Reports", "plan.doc"));
+  const std::string wc = kWorking;
+  EXPECT_EQ(CallsFrom("Create Version"),
+            (std::vector<std::string>{
+                "Create Version", "Create Document",
+                // the check-in test: the connection, mode 16, create option 0, no credentials
+                std::string("Open Document ") + kPlan +
+                    " cnx=open mode=16 create=0 options=0 user= password=",
+                std::string("OpenDocument ") + kPlan + " options=268435456",
+                "OpenDocument " + wc + " options=3",
+                // an empty Author writes the log-on name
+                "Update " + wc + " " + kAuthor + "=CORP\\jones",
+                "Update " + wc + " " + kKeywords + "=[sales,,2001]",
+                "Update " + wc + " " + kDescription + "=Plan",
+                "Update " + wc + " " + kTitle + "=The plan", "Save " + wc,
+                std::string("CheckIn ") + kPlan + " comment=second draft"}));
+
+  // Without a working copy URL the values go to the document itself.
+  backend_->calls.clear();
+  backend_->items[kPlan][server::kPropWorkingCopy] = Variant("");
+  owner_.properties.Author = "Smith";
+  ASSERT_TRUE(engine_.CheckIn("Reports", "plan.doc"));
+  EXPECT_EQ(Count(std::string("OpenDocument ") + kPlan + " options=3"), 1u);
+  EXPECT_EQ(Count(std::string("Update ") + kPlan + " " + kAuthor + "=Smith"), 1u);
+
+  // A server failure at check-in is mapped.
+  backend_->failures["CheckIn"] = server::kErrAccessDenied;
+  EXPECT_FALSE(engine_.CheckIn("Reports", "plan.doc"));
+  EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
+}
+
+TEST_F(CheckinUploadTest, StatusTestsRefuseCheckInAndCheckOutBeforeAnythingIsSent) {
+  AddDocument("in.doc", "createdcheckedin", "", {"read", "checkout"});
+  AddDocument("other.doc", "createdcheckedout", "CORP\\smith");
+  AddDocument("mine.doc", "createdcheckedout", "corp\\JONES", {"read", "edit"});
+  AddDocument("approved.doc", "approved", "");
+  AddDocument("created.doc", "created", "");
+  AddDocument("old.doc", "", "", {"read"}, std::string(kWs) + "/Archive");
+  struct Case {
+    const char* folder;
+    const char* file;
+    int32_t check_in_code;
+    int32_t check_out_code;  // 0: checked out
+  };
+  const Case cases[] = {
+      {"Reports", "in.doc", kCodeAccessDenied, 0},
+      {"Reports", "other.doc", kCodeAccessDenied, kCodeAccessDenied},
+      // checked out by this user, but the server does not allow "checkin"
+      {"Reports", "mine.doc", kCodeAccessDenied, kCodeAccessDenied},
+      {"Reports", "approved.doc", kCodeAccessDenied, 0},
+      {"Reports", "created.doc", kCodeAccessDenied, 0},
+      {"Archive", "old.doc", kCodeStateRefused, kCodeStateRefused},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    backend_->calls.clear();
+    EXPECT_FALSE(engine_.CheckIn(c.folder, c.file));
+    EXPECT_EQ(engine_.ErrorCode, c.check_in_code);
+    EXPECT_EQ(Count("CheckIn"), 0u);
+    EXPECT_EQ(Count("Update"), 0u);
+    EXPECT_EQ(Count("OpenDocument"), 0u);
+
+    backend_->calls.clear();
+    EXPECT_EQ(engine_.CheckOut(c.folder, c.file), c.check_out_code == 0);
+    if (c.check_out_code != 0) {
+      EXPECT_EQ(engine_.ErrorCode, c.check_out_code);
+      EXPECT_EQ(Count("Create Version"), 0u);
+    } else {
+      EXPECT_EQ(CallsFrom("Create Version"),
+                (std::vector<std::string>{"Create Version", std::string("CheckOut ") + kReports +
+                                                                "/" + c.file + " comment="}));
+    }
+  }
+
+  // A missing document is refused by the status check for check-in, but a
+  // check-out goes to the server, whose refusal is reported.
+  EXPECT_FALSE(engine_.CheckIn("Reports", "none.doc"));
+  EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
+  backend_->failures["CheckOut"] = server::kErrObjectNotFound;
+  EXPECT_FALSE(engine_.CheckOut("Reports", "none.doc"));
+  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+}
+
+TEST_F(CheckinUploadTest, PublishDeleteAndRenameSendExactlyWhatTheyMust) {
+  AddDocument("plan.doc", "createdcheckedin", "", {"read", "move", "undelete"});
+  AddDocument("keep.doc", "createdcheckedin", "", {"read", "deleter"});
+
+  EXPECT_TRUE(engine_.Publish("Reports", "plan.doc"));
+  EXPECT_EQ(CallsFrom("Create Version"),
+            (std::vector<std::string>{"Create Version", std::string("Publish ") + kPlan}));
+  backend_->failures["Publish"] = server::kErrObjectNotFound;
+  EXPECT_FALSE(engine_.Publish("Reports", "plan.doc"));
+  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+
+  // Name tests come first and send nothing.
+  backend_->calls.clear();
+  for (auto [folder, file] : std::vector<std::pair<std::string, std::string>>{
+           {"", "plan.doc"}, {"Reports", "a/b.doc"}, {"Reports", ""}, {"Rep|orts", "plan.doc"}}) {
+    engine_.ErrorCode = 0;
+    EXPECT_FALSE(engine_.DeleteFile(folder, file));
+    EXPECT_EQ(engine_.ErrorCode, kCodeBadPath);
+  }
+  EXPECT_TRUE(backend_->calls.empty());
+
+  // "deleter" only starts with the name: not allowed, and no code of its own.
+  engine_.ErrorCode = 77;
+  EXPECT_FALSE(engine_.DeleteFile("Reports", "keep.doc"));
+  EXPECT_EQ(engine_.ErrorCode, 77);
+  EXPECT_EQ(Count("Delete"), 0u);
+  // "undelete" ends with it: allowed.
+  backend_->calls.clear();
+  EXPECT_TRUE(engine_.DeleteFile("Reports", "plan.doc"));
+  EXPECT_EQ(CallsFrom("Open Document"),
+            (std::vector<std::string>{std::string("Open Document ") + kPlan +
+                                          " cnx=none mode=16 create=0 options=0 "
+                                          "user=CORP\\jones password=secret",
+                                      "Create Document",
+                                      std::string("OpenDocument ") + kPlan + " options=268435456",
+                                      std::string("Delete ") + kPlan}));
+  // A vanished document: the allowed-operations read fails and is mapped.
+  EXPECT_FALSE(engine_.DeleteFile("Reports", "plan.doc"));
+  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+
+  // Rename: name tests, then the open with the connection and credentials.
+  backend_->calls.clear();
+  for (const char* bad : {"", "a/b.doc", "a:b"}) {
+    EXPECT_FALSE(engine_.ChangeFileName("Reports", "keep.doc", bad));
+    EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
+    EXPECT_FALSE(engine_.ChangeFileName("Reports", bad, "keep.doc"));
+    EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
+  }
+  EXPECT_TRUE(backend_->calls.empty());
+  EXPECT_TRUE(engine_.ChangeFileName("Reports", "keep.doc", "keep.doc"));
+  EXPECT_EQ(Count("MoveTo"), 0u);
+  EXPECT_TRUE(engine_.ChangeFileName("Reports", "keep.doc", "Keep 2.doc"));
+  EXPECT_EQ(CallsFrom("Open Document").back(),
+            std::string("MoveTo ") + kReports + "/keep.doc -> " + kReports + "/Keep 2.doc");
+  EXPECT_EQ(Count(std::string("Open Document ") + kReports +
+                  "/keep.doc cnx=open mode=0 create=-1 options=0 user=CORP\\jones "
+                  "password=secret"),
+            2u);
+  EXPECT_FALSE(engine_.ChangeFileName("Reports", "keep.doc", "x.doc"));
+  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+}
+
+TEST_F(CheckinUploadTest, UploadSetsValuesStreamsTheFileThenChecksInAndPublishes) {
+  owner_.properties.Keywords = "a,b";
+  owner_.properties.Title = "T";
+  owner_.properties.AddCheckIn = true;
+  owner_.properties.AddPublish = true;
+  ASSERT_TRUE(engine_.SaveFile("Reports", "/home/jones/", "plan.doc"));
+  const std::string args = " cnx=open mode=0 create=0 options=0 user=CORP\\jones password=secret";
+  auto calls = CallsFrom("Create Document");
+  ASSERT_GE(calls.size(), 9u);
+  EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 9),
+            (std::vector<std::string>{
+                "Create Document", "Create DocumentFolder",
+                std::string("Open DocumentFolder ") + kReports +
+                    " cnx=open mode=0 create=-1 "
+                    "options=0 user=CORP\\jones "
+                    "password=secret",
+                std::string("DefaultDocumentProfile ") + kReports, "Stream Type=1", "Stream SetEOS",
+                "Stream LoadFromFile /home/jones/plan.doc", "Stream Flush",
+                std::string("SaveTo Document ") + kPlan + args +
+                    " DAV:contentclass=urn:content-classes:memo " + kAuthor + "=CORP\\jones " +
+                    kKeywords + "=[a,b] " + kDescription + "= " + kTitle + "=T"}));
+  // The check-in is attempted (its status test runs) and publishing follows
+  // whatever the check-in answered.
+  EXPECT_GE(Count(std::string("ListItems ") + kReports), 1u);
+  EXPECT_EQ(Count(std::string("Publish ") + kPlan), 1u);
+
+  // A standard folder: no check-in, no publishing.
+  backend_->calls.clear();
+  ASSERT_TRUE(engine_.SaveFile("Archive", "/home/jones", "plan.doc"));
+  EXPECT_EQ(Count("Stream LoadFromFile /home/jones/plan.doc"), 1u);
+  EXPECT_EQ(Count("Publish"), 0u);
+  EXPECT_EQ(Count("Create Version"), 0u);
+
+  // An empty file name sends nothing; an unreadable local file stops before
+  // the write.
+  backend_->calls.clear();
+  EXPECT_FALSE(engine_.SaveFile("Reports", "/home/jones", ""));
+  EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
+  EXPECT_TRUE(backend_->calls.empty());
+  backend_->failures["Stream LoadFromFile"] = server::kErrFileRead;
+  EXPECT_FALSE(engine_.SaveFile("Reports", "/home/jones", "new.doc"));
+  EXPECT_EQ(engine_.ErrorCode, kCodeFileRead);
+  EXPECT_EQ(Count("SaveTo"), 0u);
+}
+
+TEST_F(CheckinUploadTest, OverWriteDecidesWhatHappensToAnExistingDocument) {
+  AddDocument("plan.doc", "approved", "", {"read", "edit"});
+  AddDocument("in.doc", "createdcheckedin", "");
+  AddDocument("mine.doc", "createdcheckedout", "CORP\\jones", {"read", "edit", "checkin"});
+  AddWorkingCopy();
+  auto agent = std::make_shared<ui::ScriptedAgent>();
+  ui::SetUserAgent(agent);
+
+  // 0 and 7 become 1: the existing document is not replaced.
+  for (int16_t value : {0, 7, 1}) {
+    owner_.properties.OverWrite = value;
+    backend_->calls.clear();
+    EXPECT_FALSE(engine_.SaveFile("Reports", "/l", "plan.doc"));
+    EXPECT_EQ(owner_.properties.OverWrite, 1);
+    EXPECT_EQ(engine_.ErrorCode, kCodeAlreadyExists);
+    EXPECT_EQ(Count("SaveTo"), 1u);
+  }
+  // A refused permission is 1006, with no second attempt whatever OverWrite.
+  owner_.properties.OverWrite = 3;
+  backend_->calls.clear();
+  backend_->failures["SaveTo"] = server::kErrPermissionDenied;
+  EXPECT_FALSE(engine_.SaveFile("Reports", "/l", "plan.doc"));
+  EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
+  EXPECT_EQ(Count("SaveTo"), 1u);
+
+  // 3 replaces without asking, with the overwrite create option.
+  backend_->calls.clear();
+  EXPECT_TRUE(engine_.SaveFile("Reports", "/l", "plan.doc"));
+  EXPECT_EQ(Count(std::string("SaveTo Document ") + kPlan + " cnx=open mode=0 create=67108864"),
+            1u);
+  EXPECT_EQ(agent->pending_answers(), 0);
+
+  // 2 asks; No keeps the document and still answers True.
+  owner_.properties.OverWrite = 2;
+  agent->Answer("no");
+  backend_->calls.clear();
+  EXPECT_TRUE(engine_.SaveFile("Reports", "/l", "plan.doc"));
+  EXPECT_EQ(Count("SaveTo"), 1u);
+  EXPECT_EQ(Count("Stream"), 4u);  // the first attempt only
+  agent->Answer("yes");
+  backend_->calls.clear();
+  EXPECT_TRUE(engine_.SaveFile("Reports", "/l", "plan.doc"));
+  EXPECT_EQ(Count("SaveTo Document"), 2u);
+  EXPECT_EQ(agent->pending_answers(), 0);
+
+  // Checked in, or held by another user: 1006 without asking.
+  AddDocument("other.doc", "createdcheckedout", "CORP\\smith");
+  for (const char* file : {"in.doc", "other.doc"}) {
+    agent->Answer("yes");
+    backend_->calls.clear();
+    EXPECT_FALSE(engine_.SaveFile("Reports", "/l", file));
+    EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
+    EXPECT_EQ(Count("SaveTo"), 1u);
+    EXPECT_EQ(agent->pending_answers(), 1);
+    agent = std::make_shared<ui::ScriptedAgent>();
+    ui::SetUserAgent(agent);
+  }
+
+  // Checked out by this user: the content goes to the working copy, opened
+  // without connection or credentials to find it.
+  owner_.properties.OverWrite = 3;
+  backend_->calls.clear();
+  EXPECT_TRUE(engine_.SaveFile("Reports", "/l", "mine.doc"));
+  EXPECT_EQ(Count(std::string("Open Document ") + kReports +
+                  "/mine.doc cnx=none mode=0 create=-1 options=0 user= password="),
+            1u);
+  EXPECT_EQ(Count(std::string("SaveTo Document ") + kWorking + " cnx=open mode=0 create=67108864"),
+            1u);
+
+  // A failed write on the overwrite attempt is not reported: the document
+  // existed before.
+  backend_->failures["SaveTo"] = server::kErrAlreadyExists;
+  backend_->failures
+      ["SaveTo Document http://docs/Sales/Reports/plan.doc cnx=open mode=0 "
+       "create=67108864"] = server::kErrGenericFailure;
+  EXPECT_TRUE(engine_.SaveFile("Reports", "/l", "plan.doc"));
+}
+
+TEST_F(CheckinUploadTest, FolderDefaultProfileFailureIsMapped) {
+  EXPECT_EQ(engine_.GetFolderDefaultProfile("Reports"), "urn:content-classes:memo");
+  EXPECT_EQ(engine_.GetFolderDefaultProfile("Nowhere"), "");
+  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+}
+
+}  // namespace
+}  // namespace orvex::engine

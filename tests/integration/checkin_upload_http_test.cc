@@ -1,0 +1,330 @@
+// Upload, check-out, check-in, publishing, delete and rename over real HTTP
+// against the sample store, through the members a host calls: two authors
+// (so a document is held by somebody else), a reader, enhanced and standard
+// folders, and a scripted person answering the overwrite question and the
+// profile dialog.
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "engine/error_codes.h"
+#include "integration/docstore_fixture.h"
+#include "platform/ui/scripted_agent.h"
+#include "platform/ui/session.h"
+#include "platform/ui/toolkit.h"
+#include "server/names.h"
+
+namespace orvex::testing {
+namespace {
+
+using Json = nlohmann::json;
+using engine::kStatusApproved;
+using engine::kStatusCheckedIn;
+using engine::kStatusCheckedOutByMe;
+using engine::kStatusCheckedOutByOther;
+using engine::kStatusNone;
+using engine::kStatusUnknown;
+
+constexpr char kComment[] = "urn:schemas-microsoft-com:publishing:Comment";
+
+class CheckinUploadHttpTest : public DocstoreTest {
+ protected:
+  void SetUp() override {
+    DocstoreTest::SetUp();
+    ui::UseToolkit("headless");
+    agent_ = std::make_shared<ui::ScriptedAgent>();
+    ui::SetUserAgent(agent_);
+    ui::SetObserver([this](const Json& r) { records_.push_back(r); });
+    char tmpl[] = "/tmp/orvex-upload-XXXXXX";
+    dir_ = mkdtemp(tmpl);
+    jones_ = Connected("jones", "CORP", "secret");
+  }
+  void TearDown() override {
+    ui::SetUserAgent(nullptr);
+    ui::SetObserver(nullptr);
+    std::filesystem::remove_all(dir_);
+    DocstoreTest::TearDown();
+  }
+
+  std::unique_ptr<automation::ConnectOrvex> Connected(const std::string& user,
+                                                      const std::string& domain,
+                                                      const std::string& password) {
+    auto obj = NewObject();
+    EXPECT_TRUE(obj->ConnectOpen("docs", user, domain, password));
+    EXPECT_EQ(Call(*obj, "SetWorkspace", {Variant("Sales")}), Variant(true));
+    return obj;
+  }
+
+  static Variant Call(automation::ConnectOrvex& obj, std::string_view name,
+                      std::vector<Variant> args = {}) {
+    return obj.Invoke(*obj.GetIdOfName(name), InvokeKind::kMethod, args);
+  }
+  static int32_t Code(automation::ConnectOrvex& obj) { return obj.GetLastError(); }
+  static int16_t Status(automation::ConnectOrvex& obj, const std::string& folder,
+                        const std::string& file) {
+    return Call(obj, "IsFileStatus", {Variant(folder), Variant(file)}).ToInt16();
+  }
+  static Variant Op(automation::ConnectOrvex& obj, std::string_view name, const std::string& folder,
+                    const std::string& file) {
+    return Call(obj, name, {Variant(folder), Variant(file)});
+  }
+  Variant Upload(automation::ConnectOrvex& obj, const std::string& folder,
+                 const std::string& file) {
+    return Call(obj, "SaveFile", {Variant(folder), Variant(dir_), Variant(file)});
+  }
+
+  // A local file in the test's folder.
+  void Local(const std::string& name, const std::string& content) {
+    std::filesystem::create_directories((std::filesystem::path(dir_) / name).parent_path());
+    std::ofstream(std::filesystem::path(dir_) / name, std::ios::binary) << content;
+  }
+
+  // The document's properties as the given user now sees them.
+  server::Fields Look(automation::ConnectOrvex& obj, const std::string& path) {
+    auto document = obj.DefaultServer().backend().CreateItem(server::ItemKind::kDocument);
+    server::BindArgs args;
+    args.url = "http://docs/Sales/" + path;
+    args.user = obj.DefaultServer().LoginUser;
+    args.password = obj.DefaultServer().Password;
+    document->Open(args);
+    return document->GetFields();
+  }
+  std::vector<std::string> Comments(automation::ConnectOrvex& obj, const std::string& path) {
+    std::vector<std::string> out;
+    auto version = obj.DefaultServer().backend().CreateVersion();
+    for (auto rows = version->History("http://docs/Sales/" + path, 0); !rows.Eof(); rows.MoveNext())
+      out.push_back(rows.Current().Value(kComment).ToString());
+    return out;
+  }
+
+  std::shared_ptr<ui::ScriptedAgent> agent_;
+  std::vector<Json> records_;
+  std::string dir_;
+  std::unique_ptr<automation::ConnectOrvex> jones_;
+};
+
+TEST_F(CheckinUploadHttpTest, TheTypicalRoadFromUploadToDelete) {
+  auto& o = *jones_;
+  Local("report.txt", "Quarterly report\n");
+  o.Properties().Title = "Report";
+  o.Properties().Keywords = "q1,plan";
+  o.Properties().AddCheckIn = true;
+  o.Properties().AddPublish = true;
+  o.Properties().CheckInComment = "first";
+  ASSERT_EQ(Upload(o, "Reports", "report.txt"), Variant(true)) << Code(o);
+  EXPECT_EQ(Status(o, "Reports", "report.txt"), kStatusApproved);
+  server::Fields held = Look(o, "Reports/report.txt");
+  EXPECT_EQ(held.Value(server::kPropContentClass), Variant("urn:content-classes:document"));
+  EXPECT_EQ(held.Value(server::kPropAuthor), Variant("CORP\\jones"));
+  EXPECT_EQ(held.Value(server::kPropKeywords), Variant(VariantArray{"q1", "plan"}));
+  EXPECT_EQ(held.Value(server::kPropTitle), Variant("Report"));
+  EXPECT_EQ(Comments(o, "Reports/report.txt"), (std::vector<std::string>{"first"}));
+
+  ASSERT_EQ(Op(o, "CheckOut", "Reports", "report.txt"), Variant(true)) << Code(o);
+  EXPECT_EQ(Status(o, "Reports", "report.txt"), kStatusCheckedOutByMe);
+  EXPECT_EQ(Op(o, "CheckOut", "Reports", "report.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
+  o.Properties().Author = "Jones";
+  o.Properties().CheckInComment = "";
+  ASSERT_EQ(Op(o, "CheckIn", "Reports", "report.txt"), Variant(true)) << Code(o);
+  EXPECT_EQ(Status(o, "Reports", "report.txt"), kStatusCheckedIn);
+  EXPECT_EQ(Look(o, "Reports/report.txt").Value(server::kPropAuthor), Variant("Jones"));
+  EXPECT_EQ(Comments(o, "Reports/report.txt"), (std::vector<std::string>{"first", ""}));
+  EXPECT_EQ(Op(o, "CheckIn", "Reports", "report.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
+  ASSERT_EQ(Op(o, "Publish", "Reports", "report.txt"), Variant(true));
+  EXPECT_EQ(Status(o, "Reports", "report.txt"), kStatusApproved);
+
+  // Rename: the variant folder, the variant result; equal names change nothing.
+  EXPECT_EQ(
+      Call(o, "ChangeFileName", {Variant("Reports"), Variant("report.txt"), Variant("report.txt")}),
+      Variant(true));
+  EXPECT_EQ(Call(o, "ChangeFileName",
+                 {Variant("Reports"), Variant("report.txt"), Variant("Report 2001.txt")}),
+            Variant(true));
+  EXPECT_EQ(Status(o, "Reports", "Report 2001.txt"), kStatusApproved);
+  EXPECT_EQ(Status(o, "Reports", "report.txt"), kStatusUnknown);
+
+  // A copy into a standard folder: no check-in there; then deleted.
+  ASSERT_EQ(Upload(o, "Archive", "report.txt"), Variant(true));
+  EXPECT_EQ(Status(o, "Archive", "report.txt"), kStatusNone);
+  EXPECT_EQ(Op(o, "CheckIn", "Archive", "report.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeStateRefused);
+  EXPECT_EQ(Op(o, "CheckOut", "Archive", "report.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeStateRefused);
+  ASSERT_EQ(Op(o, "DeleteFile", "Archive", "report.txt"), Variant(true)) << Code(o);
+  EXPECT_EQ(Status(o, "Archive", "report.txt"), kStatusUnknown);
+  // Both Ex forms reach the same server through handle 0.
+  ASSERT_EQ(o.ConnectOpenEx("docs", "jones", "CORP", "secret"), 0);
+  EXPECT_EQ(
+      Call(o, "PublishEx", {Variant(int16_t{0}), Variant("Reports"), Variant("Report 2001.txt")}),
+      Variant(false));  // the Ex entry has no workspace yet
+  EXPECT_EQ(o.GetLastErrorEx(0), engine::kCodeNoWorkspace);
+}
+
+TEST_F(CheckinUploadHttpTest, RefusalsCarryTheirCodesWithTwoUsersAndAReader) {
+  auto& o = *jones_;
+  auto smith = Connected("smith", "CORP", "secret");
+  auto guest = Connected("guest", "", "guest");
+  Local("pricing.txt", "new prices");
+  Local("q1.txt", "new q1");
+
+  // pricing.txt is held by smith.
+  EXPECT_EQ(Status(o, "Reports", "pricing.txt"), kStatusCheckedOutByOther);
+  EXPECT_EQ(Op(o, "CheckOut", "Reports", "pricing.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
+  EXPECT_EQ(Op(o, "CheckIn", "Reports", "pricing.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
+  o.Properties().OverWrite = 3;
+  agent_->Answer("yes");
+  EXPECT_EQ(Upload(o, "Reports", "pricing.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
+  EXPECT_EQ(agent_->pending_answers(), 1);  // nobody was asked
+  agent_ = std::make_shared<ui::ScriptedAgent>();
+  ui::SetUserAgent(agent_);
+  // Delete is not among jones's allowed operations: False, and the code is
+  // still the upload's.
+  EXPECT_EQ(Op(o, "DeleteFile", "Reports", "pricing.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
+  EXPECT_EQ(Call(o, "ChangeFileName",
+                 {Variant("Reports"), Variant("pricing.txt"), Variant("prices.txt")}),
+            Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
+  // Publishing a checked-out document is the server's refusal.
+  EXPECT_EQ(Op(*smith, "Publish", "Reports", "pricing.txt"), Variant(false));
+  EXPECT_EQ(Code(*smith), engine::kCodeNotFound);
+  // Smith may check in; jones then sees it checked in.
+  EXPECT_EQ(Op(*smith, "CheckIn", "Reports", "pricing.txt"), Variant(true)) << Code(*smith);
+  EXPECT_EQ(Status(o, "Reports", "pricing.txt"), kStatusCheckedIn);
+
+  // The reader may write nothing: a refused permission is reported as 1006.
+  Local("fresh.txt", "x");
+  EXPECT_EQ(Upload(*guest, "Reports", "fresh.txt"), Variant(false));
+  EXPECT_EQ(Code(*guest), engine::kCodeAccessDenied);
+  EXPECT_EQ(Op(*guest, "CheckOut", "Reports", "q1.txt"), Variant(false));
+  EXPECT_EQ(Code(*guest), engine::kCodePermissionDenied);
+  EXPECT_EQ(Op(*guest, "DeleteFile", "Reports", "q1.txt"), Variant(false));
+  EXPECT_EQ(Status(o, "Reports", "q1.txt"), kStatusApproved);
+
+  // OverWrite 1 on an existing document: the refused write's own code.
+  o.Properties().OverWrite = 1;
+  EXPECT_EQ(Upload(o, "Reports", "q1.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeAlreadyExists);
+
+  // Bad input, each with its code and nothing created.
+  EXPECT_EQ(Upload(o, "Reports", ""), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeBadName);
+  EXPECT_EQ(Upload(o, "Reports", "missing.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeFileRead);
+  EXPECT_EQ(Status(o, "Reports", "missing.txt"), kStatusUnknown);
+  std::filesystem::create_directory(std::filesystem::path(dir_) / "folder.txt");
+  EXPECT_EQ(Upload(o, "Reports", "folder.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeFileRead);
+  Local("sub/inner.txt", "x");
+  EXPECT_EQ(Upload(o, "Reports", "sub/inner.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeNotFound);
+  EXPECT_EQ(Op(o, "DeleteFile", "", "readme.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeBadPath);
+  EXPECT_EQ(Op(o, "DeleteFile", "Reports", "a/q1.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeBadPath);
+  EXPECT_EQ(Call(o, "ChangeFileName", {Variant("Reports"), Variant("q1.txt"), Variant("")}),
+            Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeBadName);
+  // A plain call on a closed connection answers before the engine.
+  o.ConnectClose();
+  EXPECT_EQ(Op(o, "CheckOut", "Reports", "q1.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeNotConnected);
+}
+
+TEST_F(CheckinUploadHttpTest, TheOverwriteQuestionDecides) {
+  auto& o = *jones_;
+  Local("q1.txt", "replaced q1");
+  o.Properties().OverWrite = 2;
+  const std::string question =
+      "このフォルダには既に\"q1.txt\"ファイルが存在します。このファイルを上書きしますか？";
+
+  agent_->Answer("no");
+  ASSERT_EQ(Upload(o, "Reports", "q1.txt"), Variant(true));
+  ASSERT_EQ(records_.size(), 1u);
+  EXPECT_EQ(records_[0]["msgbox"]["text"], question);
+  EXPECT_EQ(records_[0]["msgbox"]["title"], "ファイル上書きの確認");
+  EXPECT_EQ(records_[0]["msgbox"]["style"], 36);
+  EXPECT_EQ(Status(o, "Reports", "q1.txt"), kStatusApproved);  // untouched
+
+  // Yes replaces: the approved document is checked out to jones, and its
+  // working copy holds the new content.
+  agent_->Answer("yes");
+  ASSERT_EQ(Upload(o, "Reports", "q1.txt"), Variant(true)) << Code(o);
+  EXPECT_EQ(Status(o, "Reports", "q1.txt"), kStatusCheckedOutByMe);
+  const std::string working = Look(o, "Reports/q1.txt").Value(server::kPropWorkingCopy).ToString();
+  auto wc = o.DefaultServer().backend().CreateItem(server::ItemKind::kDocument);
+  wc->OpenDocument(working, 3);
+  EXPECT_EQ(wc->GetFields().Value("DAV:getcontentlength").ToString(), "11");
+
+  // Once held by jones, a further replacement goes to the same working copy.
+  Local("q1.txt", "replaced again");
+  o.Properties().OverWrite = 3;
+  ASSERT_EQ(Upload(o, "Reports", "q1.txt"), Variant(true)) << Code(o);
+  wc->OpenDocument(working, 3);
+  EXPECT_EQ(wc->GetFields().Value("DAV:getcontentlength").ToString(), "14");
+}
+
+TEST_F(CheckinUploadHttpTest, ProgressWindowAndProfileDialog) {
+  auto& o = *jones_;
+  Local("memo.txt", "memo");
+  o.Properties().ShowDialog = true;
+  o.Properties().ShowProfileDialog = true;
+  o.Properties().AddCheckIn = true;
+  o.Properties().AddPublish = true;
+
+  // Cancelling the profile dialog still writes the document, with the
+  // folder's default profile, and neither checks it in nor publishes it.
+  agent_->Plan("ProfileDlg", "press CancelButton");
+  ASSERT_EQ(Upload(o, "Reports", "memo.txt"), Variant(true)) << Code(o);
+  EXPECT_EQ(Status(o, "Reports", "memo.txt"), kStatusCheckedOutByMe);
+  EXPECT_EQ(Look(o, "Reports/memo.txt").Value(server::kPropContentClass),
+            Variant("urn:content-classes:document"));
+  std::vector<std::string> steps;
+  for (const Json& r : records_) {
+    if (r.contains("form") && r["form"]["name"] == "ConnectDialog") {
+      steps.push_back(r["form"]["caption"].get<std::string>() + "/" +
+                      r["form"]["controls"][0]["caption"].get<std::string>());
+    } else if (r.contains("progress")) {
+      steps.push_back(r["progress"]["text"]);
+    } else if (r.contains("form")) {
+      steps.push_back(r["form"]["name"]);
+    }
+  }
+  EXPECT_EQ(steps, (std::vector<std::string>{"File Upload/Prepareing...", "ProfileDlg",
+                                             "Now uploading..."}));
+
+  // Confirmed (choosing Memo): the chosen profile, then check-in and
+  // publishing with their progress texts.
+  records_.clear();
+  Local("memo2.txt", "memo");
+  agent_->Plan("ProfileDlg", "choose Memo; dblclick Department; press OKButton");
+  agent_->Plan("PropertyCmbDlg", "choose Legal; press OKButton");
+  agent_->Plan("ProfileDlg", "press OKButton");
+  ASSERT_EQ(Upload(o, "Reports", "memo2.txt"), Variant(true)) << Code(o);
+  EXPECT_EQ(Status(o, "Reports", "memo2.txt"), kStatusApproved);
+  EXPECT_EQ(Look(o, "Reports/memo2.txt").Value(server::kPropContentClass),
+            Variant("urn:content-classes:memo"));
+  EXPECT_EQ(
+      Look(o, "Reports/memo2.txt").Value("urn:schemas-microsoft-com:office:office#Department"),
+      Variant("Legal"));
+  std::vector<std::string> progress;
+  for (const Json& r : records_)
+    if (r.contains("progress")) progress.push_back(r["progress"]["text"]);
+  EXPECT_EQ(progress,
+            (std::vector<std::string>{"Now uploading...", "Now Checkin...", "Now Publish..."}));
+
+  // A check-in whose profile dialog is cancelled leaves the document
+  // checked out and answers True.
+  ASSERT_EQ(Op(o, "CheckOut", "Reports", "memo2.txt"), Variant(true));
+  agent_->Plan("ProfileDlg", "press CancelButton");
+  EXPECT_EQ(Op(o, "CheckIn", "Reports", "memo2.txt"), Variant(true));
+  EXPECT_EQ(Status(o, "Reports", "memo2.txt"), kStatusCheckedOutByMe);
+}
+
+}  // namespace
+}  // namespace orvex::testing
