@@ -1,10 +1,11 @@
 ' The typical road through QzOrvex, driven the way a script host drives it.
 '
-'   orvex --embedded examples/demo.vbs
+'   cd examples && orvex --embedded demo.vbs
 '
 ' runs it against the sample store of the embedded docstore, which answers
-' as server "docs". Against a server of your own, map its name instead:
-'   orvex --map-host docs=192.0.2.10:8080 examples/demo.vbs
+' as server "docs"; it uploads quarterly-report.txt from the folder it runs
+' in. Against a server of your own, map its name instead:
+'   orvex --map-host docs=192.0.2.10:8080 demo.vbs
 
 Set cx = CreateObject("Linkora.ConnectOrvex")
 cx.ShowDialog = False   ' connect directly, without the progress window
@@ -88,6 +89,48 @@ If cx.FolderDialogA() Then Print "Folder chosen in Sales:", cx.SelectFolder
 Ui.Plan "CategoryDlgA", "click Europe/France; press OKButton"
 If cx.CategoryDialogA() Then Print "Category chosen in Sales:", cx.SelectCategory
 
-' 10. Done.
+' 10. Upload a report into the enhanced folder Reports: it is checked in with
+'    a comment and published right after. The values come from the object's
+'    properties (an empty Author means the log-on name).
+cx.Title = "Quarterly report"
+cx.Keywords = "sales,quarterly"
+cx.AddCheckIn = True
+cx.AddPublish = True
+cx.CheckInComment = "First version"
+ok = cx.SaveFile("Reports", ".", "quarterly-report.txt")
+Print "Uploaded quarterly-report.txt:", ok, "status", cx.IsFileStatus("Reports", "quarterly-report.txt")
+' OverWrite 1 (the default) never replaces an existing document.
+If Not cx.SaveFile("Reports", ".", "quarterly-report.txt") Then Print "Uploading it again refused: error", cx.GetLastError
+
+' 11. The documents of Reports with their status (1 checked in, 2 checked out
+'    by someone else, 3 approved, 5 checked out by you) and their values.
+n = cx.GetFileInfo("Reports")
+Print "Documents in Reports:"
+For i = 0 To n - 1
+  If cx.GetFileData(i, file, readonly, status) Then
+    Print "  " & file & " (status " & status & ")"
+    m = cx.GetFileContentInfo(i, profile)
+    For j = 0 To m - 1
+      If cx.GetFileContent(j, prop, multi, data) Then
+        If data <> "" Then Print "    " & prop & ": " & data
+      End If
+    Next
+  End If
+Next
+
+' 12. Check the report out, and in again with a comment of its own.
+If cx.CheckOut("Reports", "quarterly-report.txt") Then Print "Checked out: status", cx.IsFileStatus("Reports", "quarterly-report.txt")
+cx.CheckInComment = "Figures checked"
+If cx.CheckIn("Reports", "quarterly-report.txt") Then Print "Checked in: status", cx.IsFileStatus("Reports", "quarterly-report.txt")
+If Not cx.CheckIn("Reports", "pricing.txt") Then Print "pricing.txt is CORP\smith's: check-in refused, error", cx.GetLastError
+
+' 13. Give it a clearer name.
+If cx.ChangeFileName("Reports", "quarterly-report.txt", "Q1 report.txt") Then Print "Renamed to Q1 report.txt: status", cx.IsFileStatus("Reports", "Q1 report.txt")
+
+' 14. A copy in the standard folder Archive (no check-in there), deleted again.
+If cx.SaveFile("Archive", ".", "quarterly-report.txt") Then Print "Copied to Archive: status", cx.IsFileStatus("Archive", "quarterly-report.txt")
+If cx.DeleteFile("Archive", "quarterly-report.txt") Then Print "Deleted the copy: status", cx.IsFileStatus("Archive", "quarterly-report.txt")
+
+' 15. Done.
 cx.ConnectClose
 Print "Closed."
