@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 
@@ -15,6 +16,7 @@
 #include "server/connection.h"
 #include "server/error.h"
 #include "server/names.h"
+#include "server/stream.h"
 #include "support/apache_server.h"
 
 namespace orvex::server {
@@ -143,6 +145,53 @@ TEST_F(ApacheInteropTest, PropertiesWrittenComeBackReadable) {
                   .Value(kPropDescription)
                   .IsNull());
   folder->Delete("");
+}
+
+TEST_F(ApacheInteropTest, UploadsRenamesAndDeletesDocumentsButHasNoVersions) {
+  const std::filesystem::path local = server_->root().parent_path() / "upload.bin";
+  {
+    std::ofstream out(local, std::ios::binary);
+    for (int i = 0; i < (2 << 20); ++i) out.put(static_cast<char>(i * 31));
+  }
+  auto Upload = [&](const std::string& url, int32_t create) {
+    auto doc = backend_->CreateItem(ItemKind::kDocument);
+    Stream& s = doc->ContentStream();
+    s.SetType(kStreamTypeBinary);
+    s.SetEOS();
+    s.LoadFromFile(local.string());
+    s.Flush();
+    doc->GetFields().SetValue(kPropTitle, "Plan");
+    BindArgs a;
+    a.url = url;
+    a.active_connection = connection_.get();
+    a.create_option = create;
+    doc->SaveTo(a);
+    return doc;
+  };
+  const std::string url = "http://davhost/Sales/plan 2001.bin";
+  Upload(url, 0);
+  EXPECT_EQ(std::filesystem::file_size(server_->root() / "Sales" / "plan 2001.bin"),
+            std::filesystem::file_size(local));
+  EXPECT_EQ(OpenItem(ItemKind::kDocument, url)->GetFields().Value(kPropTitle), Variant("Plan"));
+  // Create option 0 refuses the existing document (412), the overwrite
+  // option replaces it.
+  EXPECT_EQ(ErrorOf([&] { Upload(url, 0); }), kErrAlreadyExists);
+  Upload(url, kCreateOverwrite);
+
+  // Check-out, check-in and publishing are not served: a clean generic
+  // failure, nothing changed.
+  auto version = backend_->CreateVersion();
+  EXPECT_EQ(ErrorOf([&] { version->CheckOut(url, ""); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf([&] { version->CheckIn(url, "x"); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf([&] { version->Publish(url); }), kErrGenericFailure);
+
+  auto doc = OpenItem(ItemKind::kDocument, url);
+  doc->MoveTo("http://davhost/Sales/plan #2.bin");
+  EXPECT_TRUE(std::filesystem::exists(server_->root() / "Sales" / "plan #2.bin"));
+  doc->Delete("");
+  EXPECT_FALSE(std::filesystem::exists(server_->root() / "Sales" / "plan #2.bin"));
+  EXPECT_EQ(ErrorOf([&] { OpenItem(ItemKind::kDocument, url); }), kErrObjectNotFound);
+  std::filesystem::remove(local);
 }
 
 }  // namespace
