@@ -39,9 +39,15 @@ Variant List(const std::vector<std::string>& values) {
   return Variant(a);
 }
 
+// Only the properties are read here; the folder and category call-backs
+// belong to the selection dialogs and are never reached.
 class TestOwner : public Owner {
  public:
   ConnectProperties& Properties() override { return properties; }
+  bool CreateFolder(const std::string&, bool) override { return false; }
+  bool DeleteFolder(const std::string&) override { return false; }
+  bool CreateCategory(const std::string&) override { return false; }
+  bool DeleteCategory(const std::string&) override { return false; }
   ConnectProperties properties;
 };
 
