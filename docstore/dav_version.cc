@@ -138,11 +138,12 @@ DavResponse DavHandler::Uncheckout(const DavRequest& request) {
   if (CheckedOutByOther(*doc, request.user)) return Status(423, "checked out by another user");
   auto wc = WorkingCopyOf(store_, *doc);
   if (doc->checked_out_by.empty() || !wc) return Status(409, "not checked out");
-  if (doc->state == kStateCreated) return Status(409, "never checked in: delete it instead");
   store_.DeleteTree(txn, *wc);
   doc->checked_out_by.clear();
-  // A published version is a whole major number (1.0, 2.0).
-  doc->state = doc->vmajor > 0 && doc->vminor == 0 ? kStateApproved : kStateCheckedIn;
+  // A document never checked in stays "created", now held by nobody; a
+  // published version is a whole major number (1.0, 2.0).
+  if (doc->state != kStateCreated)
+    doc->state = doc->vmajor > 0 && doc->vminor == 0 ? kStateApproved : kStateCheckedIn;
   store_.Update(*doc);
   txn.Commit();
   return Status(200);

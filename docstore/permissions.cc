@@ -78,7 +78,7 @@ std::vector<std::string> OperationsAllowed(const Access& access, const Resource&
   ops.push_back("delete");
   if (mine) {
     ops.push_back("checkin");
-    if (doc.state != kStateCreated) ops.push_back("undocheckout");
+    ops.push_back("undocheckout");
   } else {
     ops.push_back("checkout");
     if (doc.state == kStateCheckedIn) ops.push_back("publish");

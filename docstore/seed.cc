@@ -28,8 +28,8 @@ std::string Str(const Json& j, const char* key, const std::string& where, bool r
   return j[key].get<std::string>();
 }
 
-bool Flag(const Json& j, const char* key, const std::string& where) {
-  if (!j.contains(key)) return false;
+bool Flag(const Json& j, const char* key, const std::string& where, bool fallback = false) {
+  if (!j.contains(key)) return fallback;
   if (!j[key].is_boolean()) Fail(where, std::string("\"") + key + "\" must be true or false");
   return j[key].get<bool>();
 }
@@ -200,7 +200,10 @@ class Loader {
       store_.SetProp(r.id, {kExchDataNs, kIsMultivalued},
                      PropValue::Bool(Flag(p, "multivalued", r.name)));
       store_.SetProp(r.id, {kExchDataNs, kDictionary}, PropValue::String(dictionary));
-      store_.SetProp(r.id, {kExchDataNs, kIsRetrieved}, PropValue::Bool(!dictionary.empty()));
+      // A property with a dictionary takes its values from it unless the seed
+      // says "retrieved": false.
+      store_.SetProp(r.id, {kExchDataNs, kIsRetrieved},
+                     PropValue::Bool(Flag(p, "retrieved", r.name, !dictionary.empty())));
       store_.SetProp(r.id, {kDav, "isreadonly"}, PropValue::Bool(Flag(p, "readonly", r.name)));
       properties.insert(r.name);
     }
@@ -212,7 +215,8 @@ class Loader {
         if (p.rfind("urn:schemas-microsoft-com:", 0) == 0 && !properties.count(p))
           Fail(where, "profile " + r.name + " lists undefined property " + p);
       store_.SetProp(r.id, {kPublishingNs, kPropertyOrder}, PropValue::Multi(props));
-      order.push_back(r.name);
+      // "listed": false defines a profile the workspace's list leaves out.
+      if (Flag(c, "listed", r.name, true)) order.push_back(r.name);
       profiles_.insert(r.name);
     }
     std::string fallback = order.empty() ? "" : order.front();
@@ -336,13 +340,18 @@ class Loader {
       doc.state = kStateApproved;
     }
     if (versions.empty()) {
-      // Never checked in: still checked out to whoever created it.
-      std::string creator = KnownUser(item, "created_by", where);
-      if (creator.empty()) creator = checked_out_by;
-      if (creator.empty()) Fail(where, "a document without versions needs \"created_by\"");
+      // Never checked in: still checked out to whoever created it, unless the
+      // seed says "checked_out": false (the creator undid the check-out).
       SetContent(doc, content);
       doc.state = kStateCreated;
-      doc.checked_out_by = creator;
+      if (Flag(item, "checked_out", where, true)) {
+        std::string creator = KnownUser(item, "created_by", where);
+        if (creator.empty()) creator = checked_out_by;
+        if (creator.empty()) Fail(where, "a document without versions needs \"created_by\"");
+        doc.checked_out_by = creator;
+      } else if (!checked_out_by.empty()) {
+        Fail(where, "\"checked_out\": false and \"checked_out_by\" contradict each other");
+      }
     } else if (!checked_out_by.empty()) {
       doc.state = kStateCheckedOut;
       doc.checked_out_by = checked_out_by;

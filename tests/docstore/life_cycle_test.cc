@@ -165,6 +165,30 @@ TEST_F(LifeCycleTest, CheckOutCheckInAndPublishFollowTheState) {
   EXPECT_EQ(Props(*jones_, doc).Text(P("documentstate")), "approved");
 }
 
+TEST_F(LifeCycleTest, UndoingTheCheckOutOfANewDocumentLeavesItCreatedAndFree) {
+  const std::string doc = "/Sales/Reports/fresh.txt";
+  ASSERT_EQ(jones_->Send("PUT", doc, {{"Content-Type", "text/plain"}}, "first").status, 201);
+  EXPECT_TRUE(Has(Props(*jones_, doc).Values(P("operationsallowed")), "undocheckout"));
+  ASSERT_EQ(jones_->Send("PUT", doc, {}, "draft").status, 204);
+  EXPECT_EQ(smith_->Send("UNCHECKOUT", doc).status, 423);
+  ASSERT_EQ(jones_->Send("UNCHECKOUT", doc).status, 200);
+
+  auto freed = Props(*smith_, doc);
+  EXPECT_EQ(freed.Text(P("documentstate")), "created");
+  EXPECT_FALSE(freed.Flag(P("IsCheckedOut")));
+  EXPECT_EQ(freed.Text(P("checkedoutby")), "");
+  EXPECT_FALSE(freed.Flag("DAV:isreadonly"));
+  EXPECT_EQ(jones_->Send("GET", doc).body, "first");  // the draft is gone
+  EXPECT_EQ(jones_->Send("UNCHECKOUT", doc).status, 409);
+
+  // Checking it out again keeps it "created" until its first check-in.
+  ASSERT_EQ(smith_->Send("CHECKOUT", doc).status, 200);
+  EXPECT_EQ(Props(*jones_, doc).Text(P("documentstate")), "created");
+  EXPECT_EQ(Props(*jones_, doc).Text(P("checkedoutby")), "CORP\\smith");
+  ASSERT_EQ(smith_->Send("CHECKIN", doc).status, 201);
+  EXPECT_EQ(Props(*jones_, doc).Text(P("documentstate")), "createdcheckedin");
+}
+
 TEST_F(LifeCycleTest, SampleStoreStatesAndWhatEachUserMayDo) {
   auto pricing = Props(*jones_, "/Sales/Reports/pricing.txt");
   EXPECT_EQ(pricing.Text(P("documentstate")), "createdcheckedout");
