@@ -1,0 +1,350 @@
+// Profiles, property definitions and the document listing over real HTTP,
+// against a store seeded for the cases, through the members a host calls.
+#include <nlohmann/json.hpp>
+
+#include "engine/error_codes.h"
+#include "integration/counting_proxy.h"
+#include "integration/docstore_fixture.h"
+
+namespace orvex::testing {
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr char kOffice[] = "urn:schemas-microsoft-com:office:office#";
+
+std::string Office(const std::string& local) { return kOffice + local; }
+
+// Profiles Document, Memo, Wide (twelve properties, two outside the listed
+// name space), P1 to P5, an untitled one and one the workspace does not list.
+Json Schema() {
+  Json properties =
+      Json::array({{{"id", Office("Title")}, {"title", "Title"}, {"description", "The title"}},
+                   {{"id", Office("Keywords")}, {"title", "Keywords"}, {"multivalued", true}},
+                   {{"id", Office("Department")},
+                    {"title", "Department"},
+                    {"type", "List"},
+                    {"required", true},
+                    {"dictionary", "dict:Departments"}},
+                   {{"id", Office("Topics")},
+                    {"title", "Topics"},
+                    {"type", "List"},
+                    {"multivalued", true},
+                    {"dictionary", "dict:Topics"}},
+                   {{"id", Office("Region")},
+                    {"title", "Region"},
+                    {"type", "List"},
+                    {"dictionary", "dict:Topics"},
+                    {"retrieved", false}},
+                   {{"id", Office("Nameless")}, {"title", ""}}});
+  Json wide = Json::array({Office("Title"), "urn:example:x#Owner", Office("Department"),
+                           "DAV:getcontentlength", Office("Topics"), Office("Region"),
+                           Office("Nameless"), Office("Keywords")});
+  for (int i = 0; i < 6; ++i) {
+    const std::string id = "urn:schemas-microsoft-com:extra#E" + std::to_string(i);
+    properties.push_back({{"id", id}, {"title", "E" + std::to_string(i)}});
+    wide.push_back(id);
+  }
+  Json profiles = Json::array(
+      {{{"id", "urn:content-classes:document"},
+        {"title", "Document"},
+        {"properties", {Office("Title"), Office("Keywords")}}},
+       {{"id", "urn:content-classes:memo"},
+        {"title", "Memo"},
+        {"properties", {Office("Title"), Office("Department"), Office("Topics")}}},
+       {{"id", "urn:content-classes:wide"}, {"title", "Wide"}, {"properties", wide}},
+       {{"id", "urn:content-classes:untitled"}, {"title", ""}, {"properties", Json::array()}},
+       {{"id", "urn:content-classes:hidden"},
+        {"title", "Hidden"},
+        {"listed", false},
+        {"properties", Json::array()}}});
+  for (int i = 1; i <= 5; ++i)
+    profiles.push_back({{"id", "urn:content-classes:p" + std::to_string(i)},
+                        {"title", "P" + std::to_string(i)},
+                        {"properties", Json::array()}});
+  return {{"dictionaries",
+           {{{"id", "dict:Departments"}, {"values", {"Sales", "Legal"}}, {"restricted", true}},
+            {{"id", "dict:Topics"}, {"values", {"Pricing"}}, {"restricted", false}}}},
+          {"properties", properties},
+          {"profiles", profiles},
+          {"default_profile", "urn:content-classes:document"}};
+}
+
+Json Doc(const std::string& name, Json more = Json::object()) {
+  Json d = {{"name", name}, {"type", "document"}, {"content", name}};
+  d.update(more);
+  return d;
+}
+
+Json CheckedIn(const std::string& name, Json more = Json::object()) {
+  Json d = Doc(name, {{"versions", {{{"user", "CORP\\jones"}, {"content", "v1"}}}}});
+  d.update(more);
+  return d;
+}
+
+std::string Seed() {
+  Json many = Json::array();
+  for (int i = 0; i < 12; ++i)
+    many.push_back(CheckedIn(
+        "m" + std::to_string(i) + ".txt",
+        {{"properties",
+          {{Office("Title"), "M" + std::to_string(i)}, {Office("Keywords"), {"a", "b", "c"}}}}}));
+  Json reports = Json::array(
+      {CheckedIn("in.txt"),
+       CheckedIn("approved.txt", {{"published", true}}),
+       Doc("free.txt", {{"checked_out", false}}),
+       Doc("new-jones.txt", {{"created_by", "CORP\\jones"}}),
+       Doc("new-smith.txt", {{"created_by", "CORP\\smith"}}),
+       CheckedIn("out-jones.txt", {{"checked_out_by", "CORP\\jones"}}),
+       CheckedIn("out-smith.txt", {{"checked_out_by", "CORP\\smith"}}),
+       CheckedIn("secret.txt", {{"hidden", true}}),
+       CheckedIn("portal.txt", {{"hidden_in_portal", true}}),
+       CheckedIn("memo.txt", {{"profile", "urn:content-classes:memo"},
+                              {"properties",
+                               {{Office("Title"), "Plan"},
+                                {Office("Department"), "Legal"},
+                                {Office("Topics"), {"Pricing", "Forecast", "Contracts"}}}}}),
+       {{"name", "2001"}, {"type", "enhanced"}, {"items", Json::array()}}});
+  Json items =
+      Json::array({{{"name", "Reports"},
+                    {"type", "enhanced"},
+                    {"profiles",
+                     {"urn:content-classes:hidden", "urn:content-classes:memo",
+                      "urn:content-classes:untitled", "urn:content-classes:document"}},
+                    {"default_profile", "urn:content-classes:memo"},
+                    {"items", reports}},
+                   {{"name", "Many"}, {"type", "enhanced"}, {"items", many}},
+                   {{"name", "Archive"}, {"type", "standard"}, {"items", {Doc("old.txt")}}},
+                   Doc("readme.txt", {{"properties", {{Office("Title"), "Read me"}}}}),
+                   Doc("top-hidden.txt", {{"hidden", true}}),
+                   Doc("top-portal.txt", {{"hidden_in_portal", true}})});
+  Json seed = {{"hosts", {"docs"}},
+               {"users",
+                {{{"name", "CORP\\jones"}, {"password", "secret"}},
+                 {{"name", "CORP\\smith"}, {"password", "secret"}}}},
+               {"schema", Schema()},
+               {"workspaces",
+                {{{"name", "Sales"},
+                  {"roles", {{"CORP\\jones", "author"}, {"CORP\\smith", "author"}}},
+                  {"categories", {{{"name", "Europe"}, {"children", {{{"name", "France"}}}}}}},
+                  {"items", items}}}}};
+  return seed.dump();
+}
+
+class DocumentsProfilesHttpTest : public DocstoreTest {
+ protected:
+  void SetUp() override { StartStore(Seed()); }
+
+  Variant Call(automation::ConnectOrvex& obj, std::string_view name, std::vector<Variant>& args) {
+    return obj.Invoke(*obj.GetIdOfName(name), InvokeKind::kMethod, args);
+  }
+  Variant Call(automation::ConnectOrvex& obj, std::string_view name,
+               std::vector<Variant>&& args = {}) {
+    return Call(obj, name, args);
+  }
+
+  std::unique_ptr<automation::ConnectOrvex> InSales(const std::string& user) {
+    auto obj = NewObject();
+    EXPECT_TRUE(obj->ConnectOpen("docs", user, "CORP", "secret"));
+    EXPECT_EQ(Call(*obj, "SetWorkspace", {Variant("Sales")}), Variant(true));
+    return obj;
+  }
+
+  // The listed documents as "name status" ("!" after the name when
+  // read-only), through GetFileInfo and GetFileData.
+  std::vector<std::string> Listing(automation::ConnectOrvex& obj, const std::string& folder) {
+    int16_t n = Call(obj, "GetFileInfo", {Variant(folder)}).ToInt16();
+    std::vector<std::string> out;
+    for (int16_t i = 0; i < n; ++i) {
+      std::vector<Variant> row{Variant(i), Variant(), Variant(), Variant()};
+      EXPECT_EQ(Call(obj, "GetFileData", row), Variant(true));
+      out.push_back(row[1].ToString() + (row[2].ToBool() ? "!" : "") + " " + row[3].ToString());
+    }
+    return out;
+  }
+
+  // Values of listed document `index` as "title=data" ("*=" when multi-valued).
+  std::vector<std::string> Values(automation::ConnectOrvex& obj, int16_t index,
+                                  std::string* profile = nullptr) {
+    std::vector<Variant> info{Variant(index), Variant()};
+    int16_t n = Call(obj, "GetFileContentInfo", info).ToInt16();
+    if (profile != nullptr) *profile = info[1].ToString();
+    std::vector<std::string> out;
+    for (int16_t i = 0; i < n; ++i) {
+      std::vector<Variant> row{Variant(i), Variant(), Variant(), Variant()};
+      EXPECT_EQ(Call(obj, "GetFileContent", row), Variant(true));
+      out.push_back(row[1].ToString() + (row[2].ToBool() ? "*=" : "=") + row[3].ToString());
+    }
+    return out;
+  }
+
+  std::vector<std::string> Titles(automation::ConnectOrvex& obj, const char* info, const char* get,
+                                  std::vector<Variant> args) {
+    int16_t n = Call(obj, info, args).ToInt16();
+    std::vector<std::string> out;
+    for (int16_t i = 0; i < n; ++i) {
+      std::vector<Variant> row{Variant(i), Variant()};
+      EXPECT_EQ(Call(obj, get, row), Variant(true));
+      out.push_back(row[1].ToString());
+    }
+    return out;
+  }
+};
+
+TEST_F(DocumentsProfilesHttpTest, WorkspaceAndFolderProfilesAndPropertyDefinitions) {
+  auto obj = InSales("jones");
+  EXPECT_EQ(
+      Titles(*obj, "GetDocProfileInfo", "GetDocProfile", {}),
+      (std::vector<std::string>{"Document", "Memo", "Wide", "", "P1", "P2", "P3", "P4", "P5"}));
+  EXPECT_EQ(obj->DefaultServer().workspace_profiles().upper_bound(), 10);
+  // Offered but not in the workspace's list, or untitled: left out.
+  EXPECT_EQ(Titles(*obj, "GetProfileInfo", "GetProfile", {Variant("Reports")}),
+            (std::vector<std::string>{"Memo", "Document"}));
+  EXPECT_EQ(Titles(*obj, "GetProfileInfo", "GetProfile", {Variant("")}).size(), 9u - 1u);
+  EXPECT_EQ(Call(*obj, "GetDefaultProfile", {Variant("Reports")}),
+            Variant("urn:content-classes:memo"));
+  EXPECT_EQ(Call(*obj, "GetDefaultProfile", {Variant("Reports/2001")}),
+            Variant("urn:content-classes:memo"));  // inherited
+  EXPECT_EQ(Call(*obj, "GetProfileInfo", {Variant("Rep|orts")}), Variant(int16_t{-1}));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeBadName);
+  EXPECT_EQ(Call(*obj, "GetDefaultProfile", {Variant("Missing")}), Variant(""));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
+
+  ASSERT_EQ(Call(*obj, "GetPropertyInfo", {Variant("Wide")}), Variant(int16_t{12}));
+  EXPECT_EQ(obj->DefaultServer().property_list().upper_bound(), 20);
+  auto row = [&](int16_t i) {
+    std::vector<Variant> r{Variant(i), Variant(), Variant(), Variant(),
+                           Variant(),  Variant(), Variant()};
+    EXPECT_EQ(Call(*obj, "GetProperty", r), Variant(true));
+    return r[1].ToString() + "|" + r[2].ToString() + "|" + (r[3].ToBool() ? "req" : "") + "|" +
+           r[4].ToString() + "|" + r[5].ToString() + "|" + r[6].ToString();
+  };
+  EXPECT_EQ(row(0), "Title|The title||Text||4");
+  EXPECT_EQ(row(1), "Department||req|List|Sales,Legal|3");
+  EXPECT_EQ(row(2), "Topics|||List|Pricing|2");
+  EXPECT_EQ(row(3), "Region|||List||4");  // a dictionary it does not take values from
+  EXPECT_EQ(row(4), "|||Text||4");        // a definition without a title
+  EXPECT_EQ(row(5), "Keywords|||Text||2");
+  EXPECT_EQ(row(11), "E5|||Text||4");
+  std::vector<Variant> past{
+      Variant(int16_t{12}), Variant("t"), Variant(), Variant(), Variant(), Variant(), Variant()};
+  EXPECT_EQ(Call(*obj, "GetProperty", past), Variant(false));
+  EXPECT_EQ(past[1], Variant("t"));
+  EXPECT_EQ(Call(*obj, "GetPropertyInfo", {Variant("Hidden")}), Variant(int16_t{-1}));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeProfileNotFound);
+}
+
+TEST_F(DocumentsProfilesHttpTest, EveryStatusForBothUsersWithValues) {
+  auto jones = InSales("jones");
+  ASSERT_EQ(Call(*jones, "GetDocProfileInfo"), Variant(int16_t{9}));
+  const std::vector<std::string> seen_by_jones = Listing(*jones, "Reports");
+  EXPECT_EQ(seen_by_jones,
+            (std::vector<std::string>{"in.txt 1", "approved.txt 3", "free.txt 4", "new-jones.txt 5",
+                                      "new-smith.txt! 2", "out-jones.txt 5", "out-smith.txt! 2",
+                                      "portal.txt 1", "memo.txt 1"}));
+  std::string profile;
+  EXPECT_EQ(Values(*jones, 8, &profile),
+            (std::vector<std::string>{"Title=Plan", "Department=Legal",
+                                      "Topics*=Pricing,Forecast,Contracts"}));
+  EXPECT_EQ(profile, "Memo");
+  EXPECT_EQ(Values(*jones, 0, &profile), (std::vector<std::string>{"Title=", "Keywords*="}));
+  EXPECT_EQ(profile, "Document");
+  EXPECT_EQ(Call(*jones, "IsFileStatus", {Variant("Reports"), Variant("new-smith.txt")}),
+            Variant(int16_t{2}));
+  EXPECT_EQ(Call(*jones, "IsFileStatus", {Variant("Reports"), Variant("free.txt")}),
+            Variant(int16_t{4}));
+
+  auto smith = InSales("smith");
+  EXPECT_EQ(Listing(*smith, "Reports"),
+            (std::vector<std::string>{"in.txt 1", "approved.txt 3", "free.txt 4",
+                                      "new-jones.txt! 2", "new-smith.txt 5", "out-jones.txt! 2",
+                                      "out-smith.txt 5", "portal.txt 1", "memo.txt 1"}));
+  // Without a workspace profile list the profile's title is not known.
+  EXPECT_EQ(Values(*smith, 8, &profile).size(), 3u);
+  EXPECT_EQ(profile, "");
+
+  // The workspace's top: hidden documents and those hidden in the portal are
+  // not listed; documents of a standard folder have no status.
+  EXPECT_EQ(Listing(*jones, ""), (std::vector<std::string>{"readme.txt 0"}));
+  EXPECT_EQ(Values(*jones, 0), (std::vector<std::string>{"Title=Read me", "Keywords*="}));
+  EXPECT_EQ(Listing(*jones, "Archive"), (std::vector<std::string>{"old.txt 0"}));
+}
+
+TEST_F(DocumentsProfilesHttpTest, TwelveDocumentsGrowBothListsInTenRequestsOverOneConnection) {
+  CountingProxy proxy(store_->port());
+  platform::MapHost("docs", {"127.0.0.1", proxy.port()});
+  auto obj = InSales("jones");
+  proxy.Reset();
+  ASSERT_EQ(Call(*obj, "GetFileInfo", {Variant("Many")}), Variant(int16_t{12}));
+  // Folder, its listing, the workspace, one profile, two property definitions.
+  EXPECT_EQ(proxy.methods(), std::vector<std::string>(6, "PROPFIND"));
+  EXPECT_EQ(proxy.connections(), 1);
+  EXPECT_EQ(obj->DefaultServer().document_list().upper_bound(), 20);
+  EXPECT_EQ(obj->DefaultServer().value_rows().size(), 31u);
+  EXPECT_EQ(Values(*obj, 11), (std::vector<std::string>{"Title=M11", "Keywords*=a,b,c"}));
+
+  proxy.Reset();
+  EXPECT_EQ(Call(*obj, "IsFileStatus", {Variant("Many"), Variant("m3.txt")}), Variant(int16_t{1}));
+  EXPECT_EQ(proxy.requests(), 2);  // the folder and its listing
+}
+
+TEST_F(DocumentsProfilesHttpTest, BadInputGivesClearCodes) {
+  auto obj = InSales("jones");
+  // A folder path with forbidden characters reaches the server, which
+  // refuses it; the listing and the status check fail cleanly.
+  EXPECT_EQ(Call(*obj, "GetFileInfo", {Variant("Rep\\orts")}), Variant(int16_t{-1}));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeFailure);
+  EXPECT_EQ(Call(*obj, "IsFileStatus", {Variant("a\x01z"), Variant("in.txt")}),
+            Variant(int16_t{-1}));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeFailure);
+  EXPECT_EQ(Call(*obj, "GetFileInfo", {Variant("Missing")}), Variant(int16_t{-1}));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
+
+  ASSERT_EQ(Call(*obj, "GetFileInfo", {Variant("Archive")}), Variant(int16_t{1}));
+  std::vector<Variant> past{Variant(int16_t{1}), Variant("x"), Variant(), Variant()};
+  EXPECT_EQ(Call(*obj, "GetFileData", past), Variant(false));
+  EXPECT_EQ(past[1], Variant("x"));
+  EXPECT_EQ(Call(*obj, "GetFileContentInfo", {Variant(int16_t{1}), Variant()}),
+            Variant(int16_t{-1}));
+  EXPECT_EQ(obj->GetLastError(), engine::kCodeFailure);
+  EXPECT_EQ(Call(*obj, "GetFileContent", {Variant(int16_t{-1}), Variant(), Variant(), Variant()}),
+            Variant(false));
+  // The Ex form of GetFileData tests the connection's state: none is open.
+  EXPECT_EQ(Call(*obj, "GetFileDataEx",
+                 {Variant(int16_t{0}), Variant(int16_t{0}), Variant(), Variant(), Variant()}),
+            Variant(false));
+  EXPECT_EQ(obj->GetLastErrorEx(0), 1);
+}
+
+TEST_F(DocumentsProfilesHttpTest, ListingsIgnoreDoubledAndTrailingSeparators) {
+  auto obj = InSales("jones");
+  auto folders = [&](const std::string& path) {
+    std::vector<std::string> out;
+    int16_t n = Call(*obj, "GetDocFolderInfo", {Variant(path)}).ToInt16();
+    for (int16_t i = 0; i < n; ++i) {
+      std::vector<Variant> row{Variant(i), Variant(), Variant(), Variant()};
+      Call(*obj, "GetDocFolder", row);
+      out.push_back(row[1].ToString());
+    }
+    return out;
+  };
+  for (const char* path : {"Reports", "/Reports", "Reports/", "Reports//"})
+    EXPECT_EQ(folders(path), (std::vector<std::string>{"2001"})) << path;
+  EXPECT_EQ(folders("/Reports//2001"), std::vector<std::string>{});
+  auto categories = [&](const std::string& path) {
+    std::vector<std::string> out;
+    int16_t n = Call(*obj, "GetCategoryInfo", {Variant(path)}).ToInt16();
+    for (int16_t i = 0; i < n; ++i) {
+      std::vector<Variant> row{Variant(i), Variant(), Variant(), Variant(), Variant()};
+      Call(*obj, "GetCategory", row);
+      out.push_back(row[1].ToString());
+    }
+    return out;
+  };
+  for (const char* path : {"Europe", "/Europe", "Europe//"})
+    EXPECT_EQ(categories(path), (std::vector<std::string>{"France"})) << path;
+  EXPECT_EQ(Listing(*obj, "/Reports//2001"), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace orvex::testing
