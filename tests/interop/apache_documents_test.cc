@@ -1,0 +1,168 @@
+// Documents, profiles and property definitions against Apache mod_dav: plain
+// files and collections whose workspace, schema and publishing properties
+// are dead properties set with PROPPATCH (mod_dav keeps them untyped).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "automation/connect_orvex.h"
+#include "engine/error_codes.h"
+#include "platform/host_map.h"
+#include "support/apache_server.h"
+
+namespace orvex::automation {
+namespace {
+
+constexpr char kMemo[] = "urn:content-classes:memo";
+
+std::string SetProps(const std::string& props) {
+  return "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:propertyupdate xmlns:D=\"DAV:\" "
+         "xmlns:w=\"urn:schemas-microsoft-com:workspace\" "
+         "xmlns:e=\"urn:schemas-microsoft-com:exch-data:\" "
+         "xmlns:p=\"urn:schemas-microsoft-com:publishing:\" "
+         "xmlns:o=\"urn:schemas-microsoft-com:office:office\" xmlns:x=\"xml:\" "
+         "xmlns:b=\"urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/\"><D:set><D:prop>" +
+         props + "</D:prop></D:set></D:propertyupdate>";
+}
+
+std::string List(const char* element, std::initializer_list<const char*> values) {
+  std::string out = std::string("<") + element + " b:dt=\"mv.string\">";
+  for (const char* v : values) out += std::string("<x:v>") + v + "</x:v>";
+  return out + "</" + element + ">";
+}
+
+// The properties a document of Reports carries.
+std::string Document(const std::string& name, const std::string& more) {
+  return SetProps("<D:displayname>" + name +
+                  "</D:displayname><D:parentname>http://docs/Sales/Reports</D:parentname>"
+                  "<D:contentclass>urn:content-classes:memo</D:contentclass>" +
+                  more);
+}
+
+class ApacheDocumentsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!testing::ApacheServer::Unavailable().empty()) return;
+    server_ = new testing::ApacheServer();
+    const auto& root = server_->root();
+    for (const char* dir : {"Public/Workspaces", "Sales/Reports", "Sales/Schema"})
+      std::filesystem::create_directories(root / dir);
+    for (const char* file :
+         {"Sales/Reports/plan.txt", "Sales/Reports/draft.txt", "Sales/Reports/secret.txt",
+          "Sales/Schema/urn:content-classes:memo",
+          "Sales/Schema/urn:schemas-microsoft-com:office:office#Title",
+          "Sales/Schema/urn:schemas-microsoft-com:office:office#Topics", "Sales/Schema/topics"})
+      std::ofstream(root / file) << "x";
+    ASSERT_TRUE(server_->Start());
+    auto patch = [](const std::string& path, const std::string& body) {
+      ASSERT_EQ(server_->Send("PROPPATCH", path, body), 207) << path;
+    };
+    patch("/Sales/", SetProps("<w:CategoriesFolder>Categories</w:CategoriesFolder>"
+                              "<e:schema-collection-ref>http://docs/Sales/Schema"
+                              "</e:schema-collection-ref>" +
+                              List("p:DocumentProfiles", {kMemo})));
+    patch(
+        "/Sales/Reports/",
+        SetProps("<D:contentclass>urn:content-classes:smartfolder</D:contentclass>" +
+                 List("p:DocumentProfiles", {"urn:content-classes:gone", kMemo}) +
+                 "<p:DefaultDocumentProfile>urn:content-classes:memo</p:DefaultDocumentProfile>"));
+    patch("/Sales/Schema/urn%3Acontent-classes%3Amemo",
+          SetProps("<D:displayname>Memo</D:displayname>" +
+                   List("p:propertyorder",
+                        {"urn:schemas-microsoft-com:office:office#Title", "DAV:getcontentlength",
+                         "urn:schemas-microsoft-com:office:office#Topics"})));
+    patch("/Sales/Schema/urn%3Aschemas-microsoft-com%3Aoffice%3Aoffice%23Title",
+          SetProps("<D:displayname>Title</D:displayname><e:isrequired>1</e:isrequired>"
+                   "<p:extended-type>Text</p:extended-type>"));
+    patch("/Sales/Schema/urn%3Aschemas-microsoft-com%3Aoffice%3Aoffice%23Topics",
+          SetProps("<D:displayname>Topics</D:displayname><e:ismultivalued>1</e:ismultivalued>"
+                   "<p:extended-type>List</p:extended-type><e:dictionary>topics</e:dictionary>"
+                   "<e:isretrieved>1</e:isretrieved>"));
+    patch("/Sales/Schema/topics", SetProps(List("p:dictionaryvalues", {"Pricing", "Forecast"}) +
+                                           "<p:isrestricted>0</p:isrestricted>"));
+    patch("/Sales/Reports/plan.txt", Document("plan.txt",
+                                              "<p:documentstate>createdcheckedin</p:documentstate>"
+                                              "<o:Title>Plan &amp; budget</o:Title>" +
+                                                  List("o:Topics", {"Pricing", "Forecast"})));
+    patch("/Sales/Reports/draft.txt",
+          Document("draft.txt",
+                   "<p:documentstate>createdcheckedout</p:documentstate>"
+                   "<p:IsCheckedOut>1</p:IsCheckedOut>"
+                   "<p:checkedoutby>CORP\\smith</p:checkedoutby>"));
+    patch("/Sales/Reports/secret.txt", Document("secret.txt", "<D:ishidden>1</D:ishidden>"));
+  }
+  static void TearDownTestSuite() {
+    delete server_;
+    server_ = nullptr;
+  }
+
+  void SetUp() override {
+    if (server_ == nullptr) GTEST_SKIP() << testing::ApacheServer::Unavailable();
+    platform::MapHost("docs", {"127.0.0.1", server_->port()});
+    docs_.Properties().ShowDialog = false;
+    ASSERT_TRUE(docs_.ConnectOpen("docs", "jones", "CORP", "secret")) << docs_.GetLastError();
+    ASSERT_TRUE(docs_.DefaultServer().SetWorkspace("Sales")) << docs_.DefaultServer().ErrorCode;
+  }
+  void TearDown() override { platform::UnmapHost("docs"); }
+
+  static testing::ApacheServer* server_;
+  ConnectOrvex docs_;
+};
+
+testing::ApacheServer* ApacheDocumentsTest::server_ = nullptr;
+
+TEST_F(ApacheDocumentsTest, ListsDocumentsWithStatusValuesAndTheirProfile) {
+  engine::ServerClass1& e = docs_.DefaultServer();
+  ASSERT_EQ(e.GetDocProfileInfo(), 1) << e.ErrorCode;
+  ASSERT_EQ(e.GetProfileInfo("Reports"), 1);  // the profile the workspace lacks is left out
+  std::string title;
+  ASSERT_TRUE(e.GetProfile(0, title));
+  EXPECT_EQ(title, "Memo");
+  EXPECT_EQ(e.GetDefaultProfile("Reports"), kMemo);
+
+  ASSERT_EQ(e.GetPropertyInfo("Memo"), 2) << e.ErrorCode;
+  std::string description, type, values;
+  bool required = false;
+  int16_t index = 0, kind = 0;
+  ASSERT_TRUE(e.GetProperty(index, title, description, required, type, values, kind));
+  EXPECT_TRUE(required);
+  EXPECT_EQ(kind, 4);
+  ASSERT_TRUE(e.GetProperty(index = 1, title, description, required, type, values, kind));
+  EXPECT_EQ(title + "|" + type + "|" + values, "Topics|List|Pricing,Forecast");
+  EXPECT_EQ(kind, 2);
+
+  // Apache lists in its own order; hidden documents are left out.
+  ASSERT_EQ(e.GetFileInfo("Reports"), 2) << e.ErrorCode;
+  std::map<std::string, int16_t> statuses;
+  std::map<std::string, std::vector<std::string>> contents;
+  for (int16_t i = 0; i < 2; ++i) {
+    std::string name, profile;
+    bool read_only = true;
+    int16_t status = -1;
+    ASSERT_TRUE(e.GetFileData(i, name, read_only, status));
+    EXPECT_FALSE(read_only);
+    statuses[name] = status;
+    int16_t n = e.GetFileContentInfo(i, profile);
+    EXPECT_EQ(profile, "Memo");
+    for (int16_t j = 0; j < n; ++j) {
+      std::string property, data;
+      bool multi = false;
+      ASSERT_TRUE(e.GetFileContent(j, property, multi, data));
+      contents[name].push_back(property + (multi ? "*=" : "=") + data);
+    }
+  }
+  EXPECT_EQ(statuses, (std::map<std::string, int16_t>{{"plan.txt", 1}, {"draft.txt", 2}}));
+  EXPECT_EQ(contents["plan.txt"],
+            (std::vector<std::string>{"Title=Plan & budget", "Topics*=Pricing,Forecast"}));
+  EXPECT_EQ(contents["draft.txt"], (std::vector<std::string>{"Title=", "Topics*="}));
+  EXPECT_EQ(e.IsFileStatus("Reports", "draft.txt"), 2);
+  EXPECT_EQ(e.IsFileStatus("Reports", "missing.txt"), -1);
+  EXPECT_EQ(e.IsFileStatus("Reports", "secret.txt"), 0);  // hidden, but there
+}
+
+}  // namespace
+}  // namespace orvex::automation
