@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what QzOrvex needs on Debian 12, builds it into build/ and installs
-# it (the programs, and the platform registry entries installation writes).
-# Safe to run again: it installs only what is missing.
+# Installs what QzOrvex needs on Debian 12, builds it into build/, installs it
+# under ORVEX_PREFIX (default /usr/local), then writes the platform registry
+# entries with orvex-regsvr into ORVEX_REGISTRY_FILE (default: the file the
+# library reads). Safe to run again: it installs only what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcurl4-openssl-dev libexpat1-dev libsqlite3-dev libcrypt-dev libboost-dev nlohmann-json3-dev
   qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic
+  libedit-dev python3-dev pybind11-dev python3-pytest
   apache2 litmus cadaver curl
   clang libclang-rt-14-dev
 )
@@ -30,4 +32,14 @@ build_dir=${ORVEX_BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DORVEX_BUILD_TESTS="${ORVEX_BUILD_TESTS:-ON}" -DORVEX_BUILD_BENCH="${ORVEX_BUILD_BENCH:-ON}"
 cmake --build "$build_dir" -j"$(nproc)"
-cmake --install "$build_dir" > /dev/null
+prefix=${ORVEX_PREFIX:-/usr/local}
+cmake --install "$build_dir" --prefix "$prefix" > /dev/null
+# The loader's cache learns of the new libqzorvex.so.0.
+if [[ $(id -u) == 0 ]]; then ldconfig; fi
+
+# Installing copies files only; the registry entries are a step of their own.
+libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build_dir/CMakeCache.txt")
+regsvr=("$prefix/bin/orvex-regsvr")
+if [[ -n ${ORVEX_REGISTRY_FILE:-} ]]; then regsvr+=(--file "$ORVEX_REGISTRY_FILE"); fi
+"${regsvr[@]}" install-client > /dev/null
+"${regsvr[@]}" register "$prefix/${libdir:-lib}/libqzorvex.so.0" > /dev/null

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The whole test suite: format check, the tests (unit, integration over HTTP,
-# interop with Apache, litmus and cadaver, console acceptance), then the same
-# tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# interop with Apache, litmus and cadaver, console acceptance, the Python
+# module's pytest suite, and the package check: a staged install with a host
+# program built against it), then the same tests built with AddressSanitizer
+# and UndefinedBehaviorSanitizer (without the Python module and the package
+# check, which a plain host cannot load or link).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

@@ -1,6 +1,6 @@
 #include "platform/dispatch.h"
 
-namespace orvex {
+namespace qzorvex {
 
 std::string RuntimeErrorDescription(int32_t number) {
   switch (number) {
@@ -24,4 +24,4 @@ std::string RuntimeErrorDescription(int32_t number) {
 AutomationError::AutomationError(int32_t number)
     : AutomationError(number, RuntimeErrorDescription(number)) {}
 
-}  // namespace orvex
+}  // namespace qzorvex

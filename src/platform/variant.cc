@@ -5,7 +5,7 @@
 
 #include "platform/dispatch.h"
 
-namespace orvex {
+namespace qzorvex {
 namespace {
 
 [[noreturn]] void Mismatch() { throw AutomationError(kErrTypeMismatch); }
@@ -102,4 +102,4 @@ const std::shared_ptr<Dispatch>& Variant::object() const {
   return std::get<std::shared_ptr<Dispatch>>(value_);
 }
 
-}  // namespace orvex
+}  // namespace qzorvex

@@ -30,9 +30,12 @@ if(status_line)
   string(REGEX REPLACE "^' exit status: ([0-9]+).*" "\\1" expected_status "${status_line}")
 endif()
 
+# The script runs from its own folder and is named without a path, so the
+# file name in error lines does not depend on where the sources are.
 get_filename_component(script_dir "${SCRIPT}" DIRECTORY)
+get_filename_component(script_name "${SCRIPT}" NAME)
 execute_process(
-  COMMAND "${ORVEX}" ${args} "${SCRIPT}"
+  COMMAND "${ORVEX}" ${args} "${script_name}"
   WORKING_DIRECTORY "${script_dir}"
   OUTPUT_VARIABLE actual
   ERROR_VARIABLE errors

@@ -163,7 +163,7 @@ TEST(InterpreterTest, UnhandledErrorStopsTheScriptWithItsLine) {
        "object to 'y'\n"},
       {"Err = 1\n", "line 2: error 501: Illegal assignment: 'Err'\n"},
       {"Set x = CreateObject(\"No.Such\")\n",
-       "line 2: error 429: ActiveX component can't create object\n"},
+       "line 2: error 429: ActiveX component can't create object: 'No.Such'\n"},
       {"x = Missing(1)\n", "line 2: error 13: Type mismatch: 'Missing'\n"},
       {"x = CreateObject()\n",
        "line 2: error 450: Wrong number of arguments or invalid property assignment\n"},
@@ -416,6 +416,33 @@ TEST(InterpreterTest, InteractiveSessionKeepsGoingAfterErrors) {
   EXPECT_EQ(prompts.str(),
             "orvex> orvex>    ...> orvex> orvex> orvex> orvex> "
             "orvex>    ...>    ...> orvex>    ...> \n");
+}
+
+}  // namespace
+}  // namespace orvex::console
+
+namespace orvex::console {
+namespace {
+
+TEST(InterpreterTest, ErrorsNameTheScriptFileAndThePromptTakesHelpAndExit) {
+  Session script;
+  script.reporter.set_source_name("demo.vbs");
+  EXPECT_EQ(script.Run("Set o = CreateObject(\"Test.Object\")\no.Fail 9\n"), kExitRuntimeError);
+  EXPECT_EQ(script.err.str(), "demo.vbs:2: error 9: failure 9\n");
+  Session bad;
+  bad.reporter.set_source_name("bad.vbs");
+  EXPECT_EQ(bad.Run("If True Then\n"), kExitSyntaxError);
+  EXPECT_EQ(bad.err.str().rfind("bad.vbs:1: syntax error: ", 0), 0u) << bad.err.str();
+
+  // At the prompt "help" and "exit" are commands of their own, whatever
+  // their case and blanks; nothing after "exit" runs.
+  Session s;
+  std::istringstream in(" Help \n? 1\nEXIT\n? 2\n");
+  std::ostringstream screen;
+  EXPECT_EQ(RunInteractive(in, screen, s.interpreter, s.reporter), kExitOk);
+  EXPECT_EQ(s.out.str(), "1\n");
+  EXPECT_NE(screen.str().find(InteractiveHelp()), std::string::npos);
+  EXPECT_EQ(s.err.str(), "");
 }
 
 }  // namespace

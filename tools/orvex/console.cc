@@ -7,6 +7,7 @@
 
 #include "lexer.h"
 #include "parser.h"
+#include "platform/text.h"
 #include "syntax_error.h"
 
 namespace orvex::console {
@@ -14,6 +15,13 @@ namespace {
 
 constexpr std::string_view kPrompt = "orvex> ";
 constexpr std::string_view kContinuationPrompt = "   ...> ";
+
+std::string_view Trimmed(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
+  return s;
+}
 
 std::string WithoutByteOrderMark(std::string text) {
   if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
@@ -33,24 +41,32 @@ int RunScript(std::string_view source, Interpreter& interpreter, Reporter& repor
   return interpreter.Run(program) ? kExitOk : kExitRuntimeError;
 }
 
-int RunInteractive(std::istream& in, std::ostream& prompt, Interpreter& interpreter,
+int RunInteractive(const LineReader& read_line, std::ostream& screen, Interpreter& interpreter,
                    Reporter& reporter) {
   interpreter.set_echo_results(true);
   int line_number = 0;
-  std::string line;
   // Reads one more line into `text`; false at the end of input.
+  std::string line;
   auto read_more = [&](std::string& text) {
-    prompt << kContinuationPrompt << std::flush;
-    if (!std::getline(in, line)) return false;
+    std::optional<std::string> next = read_line(kContinuationPrompt);
+    if (!next) return false;
+    line = std::move(*next);
     ++line_number;
     text += '\n';
     text += line;
     return true;
   };
   for (;;) {
-    prompt << kPrompt << std::flush;
-    if (!std::getline(in, line)) break;
+    std::optional<std::string> first = read_line(kPrompt);
+    if (!first) break;
+    line = std::move(*first);
     int first_line = ++line_number;
+    std::string_view command = Trimmed(line);
+    if (platform::CompareNoCase(command, "exit") == 0) break;
+    if (platform::CompareNoCase(command, "help") == 0) {
+      screen << InteractiveHelp() << std::flush;
+      continue;
+    }
     std::string text = line;
     bool have_input = true;
     std::optional<Program> program;
@@ -68,8 +84,36 @@ int RunInteractive(std::istream& in, std::ostream& prompt, Interpreter& interpre
     if (program) interpreter.Run(*program);
     if (!have_input) break;
   }
-  prompt << '\n' << std::flush;
   return kExitOk;
+}
+
+int RunInteractive(std::istream& in, std::ostream& prompt, Interpreter& interpreter,
+                   Reporter& reporter) {
+  LineReader read_line = [&](std::string_view prompt_text) -> std::optional<std::string> {
+    prompt << prompt_text << std::flush;
+    std::string line;
+    if (!std::getline(in, line)) return std::nullopt;
+    return line;
+  };
+  int status = RunInteractive(read_line, prompt, interpreter, reporter);
+  prompt << '\n' << std::flush;
+  return status;
+}
+
+std::string_view InteractiveHelp() {
+  return "Statements (members and names are case-insensitive):\n"
+         "  Set x = CreateObject(\"Linkora.ConnectOrvex\")   create an object\n"
+         "  x.Prop = value                                  assign a property\n"
+         "  x.Member a, b      Call x.Member(a, b)          call a member\n"
+         "  v = x.Member(a, b)                              keep a result; a bare variable\n"
+         "                                                  argument receives an output\n"
+         "  Print e1, e2       ? e1, e2                     write values\n"
+         "  If c Then ... Else ... End If                   choose (over several lines)\n"
+         "  For i = a To b ... Next                         repeat\n"
+         "  On Error Resume Next    On Error GoTo 0         keep going after errors, or not\n"
+         "  Ui.Plan \"Form\", \"actions\"    Ui.Answer \"yes\"   script the dialogs\n"
+         "A typed expression shows its value. A line ending in \" _\" goes on.\n"
+         "help shows this; exit or end of input (Ctrl-D) leaves.\n";
 }
 
 std::optional<std::string> ReadScriptFile(const std::string& path) {

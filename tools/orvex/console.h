@@ -3,6 +3,7 @@
 #ifndef ORVEX_TOOLS_ORVEX_CONSOLE_H_
 #define ORVEX_TOOLS_ORVEX_CONSOLE_H_
 
+#include <functional>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -24,12 +25,25 @@ inline constexpr int kExitSyntaxError = 2;  // also a command line or script tha
 // handled stops the script (reported, kExitRuntimeError); else kExitOk.
 int RunScript(std::string_view source, Interpreter& interpreter, Reporter& reporter);
 
-// Reads statements from `in` line by line, writing a prompt to `prompt`
-// before each (a continuation prompt after a line ending in "_"), and runs
-// each as it is complete. Errors are reported and the session goes on.
-// Returns kExitOk at the end of input.
+// Gives the next line typed after showing `prompt`; nullopt at the end of
+// input.
+using LineReader = std::function<std::optional<std::string>(std::string_view prompt)>;
+
+// Reads statements line by line, prompting for each (a continuation prompt
+// after a line ending in "_" or inside an open block), and runs each as it
+// is complete. Errors are reported and the session goes on. A line "help"
+// writes the summary of statements to `screen`; a line "exit" ends the
+// session, as the end of input does. Returns kExitOk.
+int RunInteractive(const LineReader& read_line, std::ostream& screen, Interpreter& interpreter,
+                   Reporter& reporter);
+
+// The same over a stream, writing the prompts (and a final newline) to
+// `prompt`.
 int RunInteractive(std::istream& in, std::ostream& prompt, Interpreter& interpreter,
                    Reporter& reporter);
+
+// The summary the prompt's "help" writes.
+std::string_view InteractiveHelp();
 
 // The text of script file `path`, without a UTF-8 byte order mark; nullopt
 // when it cannot be read.

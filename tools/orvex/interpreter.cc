@@ -43,8 +43,20 @@ Interpreter::Interpreter(Reporter& reporter, ObjectFactory factory)
   AddBuiltin("Err", err_);
   AddFunction("CreateObject", [factory = std::move(factory)](std::span<Variant> args) {
     if (args.size() != 1) throw AutomationError(kErrWrongArgumentCount);
-    std::shared_ptr<Dispatch> object = factory(args[0].ToString());
-    if (!object) throw AutomationError(kErrCannotCreateObject);
+    // The error names the class that could not be created.
+    const std::string name = args[0].ToString();
+    const auto cannot_create = [&name] {
+      return AutomationError(kErrCannotCreateObject,
+                             RuntimeErrorDescription(kErrCannotCreateObject) + ": '" + name + "'");
+    };
+    std::shared_ptr<Dispatch> object;
+    try {
+      object = factory(name);
+    } catch (const AutomationError& e) {
+      if (e.number() != kErrCannotCreateObject) throw;
+      throw cannot_create();
+    }
+    if (!object) throw cannot_create();
     return Variant(std::move(object));
   });
 }

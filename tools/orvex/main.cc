@@ -13,11 +13,13 @@
 #include "console.h"
 #include "embedded_store.h"
 #include "interpreter.h"
+#include "line_editor.h"
 #include "options.h"
 #include "platform/host_map.h"
 #include "platform/language.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
+#include "qzorvex/version.h"
 #include "reporter.h"
 #include "ui_object.h"
 
@@ -63,6 +65,10 @@ int Main(std::span<const std::string_view> args) {
     std::cout << UsageText();
     return kExitOk;
   }
+  if (options.version) {
+    std::cout << "orvex " << qzorvex::Version() << "\n";
+    return kExitOk;
+  }
 
   bool from_stdin = options.script.empty() || options.script == "-";
   bool interactive = options.script.empty() && isatty(STDIN_FILENO);
@@ -99,8 +105,15 @@ int Main(std::span<const std::string_view> args) {
         reporter, [](std::string_view name) { return orvex::automation::CreateObject(name); });
     interpreter.AddBuiltin("Ui", std::make_shared<UiObject>());
     if (interactive) {
-      status = RunInteractive(std::cin, std::cerr, interpreter, reporter);
+      std::cerr << "orvex " << qzorvex::Version()
+                << ", the QzOrvex console. Type help for the statements, exit to leave.\n";
+      LineEditor editor(DefaultHistoryFile());
+      status =
+          RunInteractive([&editor](std::string_view prompt) { return editor.ReadLine(prompt); },
+                         std::cerr, interpreter, reporter);
+      std::cerr << '\n';
     } else {
+      if (!from_stdin) reporter.set_source_name(options.script);
       if (from_stdin) source = ReadScript(std::cin);
       status = RunScript(*source, interpreter, reporter);
     }

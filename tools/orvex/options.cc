@@ -66,6 +66,9 @@ Options ParseOptions(std::span<const std::string_view> args) {
     } else if (arg == "--help" || arg == "-h") {
       options.help = true;
       reader.Advance();
+    } else if (arg == "--version") {
+      options.version = true;
+      reader.Advance();
     } else if (auto v = reader.Value("--seed")) {
       options.seed_file = *v;
     } else if (auto v = reader.Value("--store")) {
@@ -103,6 +106,7 @@ std::string UsageText() {
   return "usage: orvex [--embedded] [--seed FILE] [--store DIR] [--map-host NAME=ADDR:PORT]...\n"
          "             [--ui headless|qt] [--lang en|ja] [--screenshots DIR] [--json]\n"
          "             [SCRIPT | -]\n"
+         "       orvex --version | --help\n"
          "\n"
          "Runs a script of statements against the automation object, or reads\n"
          "statements at a prompt when standard input is a terminal.\n"

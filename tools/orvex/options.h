@@ -28,6 +28,7 @@ struct Options {
   bool json = false;            // JSON lines on stdout
   std::string script;           // script file; "-" or empty: standard input
   bool help = false;
+  bool version = false;
 };
 
 // A command line that cannot be used; the message says why.

@@ -57,12 +57,17 @@ void Reporter::Echo(const std::string& text) {
   if (!json_) out_ << text << '\n' << std::flush;
 }
 
+std::string Reporter::Where(int line) const {
+  if (source_name_.empty()) return "line " + std::to_string(line) + ": ";
+  return source_name_ + ":" + std::to_string(line) + ": ";
+}
+
 void Reporter::RuntimeError(int line, int32_t number, std::string_view description) {
-  err_ << "line " << line << ": error " << number << ": " << description << '\n' << std::flush;
+  err_ << Where(line) << "error " << number << ": " << description << '\n' << std::flush;
 }
 
 void Reporter::SyntaxError(int line, std::string_view message) {
-  err_ << "line " << line << ": syntax error: " << message << '\n' << std::flush;
+  err_ << Where(line) << "syntax error: " << message << '\n' << std::flush;
 }
 
 void Reporter::Record(const nlohmann::ordered_json& record) {

@@ -25,6 +25,10 @@ class Reporter {
 
   bool json() const { return json_; }
 
+  // The script file being run, named in error lines ("demo.vbs:12: ...");
+  // empty for a script from standard input or the prompt ("line 12: ...").
+  void set_source_name(std::string name) { source_name_ = std::move(name); }
+
   // A Print statement's output (its values already joined).
   void Print(int line, const std::string& text);
 
@@ -41,10 +45,11 @@ class Reporter {
   // The value of a call typed at the interactive prompt (text mode only).
   void Echo(const std::string& text);
 
-  // A run-time error that is not handled: "line N: error E: description".
+  // A run-time error that is not handled: "FILE:N: error E: description"
+  // ("line N: ..." without a file name).
   void RuntimeError(int line, int32_t number, std::string_view description);
 
-  // "line N: syntax error: message".
+  // "FILE:N: syntax error: message" ("line N: ..." without a file name).
   void SyntaxError(int line, std::string_view message);
 
   // Any other record (for example a dialog shown while a call ran), as one
@@ -53,9 +58,13 @@ class Reporter {
   void Record(const nlohmann::json& record);
 
  private:
+  // Where an error line starts: "FILE:N: " or "line N: ".
+  std::string Where(int line) const;
+
   std::ostream& out_;
   std::ostream& err_;
   bool json_;
+  std::string source_name_;
 };
 
 }  // namespace orvex::console

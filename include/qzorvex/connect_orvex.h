@@ -1,0 +1,77 @@
+// ConnectOrvex: the library's automation object as a typed C++ class.
+//
+//   qzorvex::ConnectOrvex docs;              // a new Linkora.ConnectOrvex
+//   docs.ShowDialog(false);
+//   if (docs.ConnectOpen("docs", "jones", "CORP", "secret")) {
+//     int16_t n = docs.GetWorkspaceInfo();
+//     std::string name, description;
+//     for (int16_t i = 0; i < n; ++i) docs.GetWorkspace(i, name, description);
+//   }
+//
+// Every property and method of the automation interface is a member here,
+// with the interface's parameter order and types (connect_orvex_members.h).
+// A typed member is a thin call through the object's Dispatch interface: it
+// packs its arguments into Variants, invokes the member's dispatch id and
+// copies the by-reference outputs back, so it follows exactly the rules of a
+// call by name. A method the library does not offer yet raises
+// AutomationError 438, as a call by name does.
+//
+// Copies share one object, like references to an automation object.
+#ifndef QZORVEX_CONNECT_ORVEX_H_
+#define QZORVEX_CONNECT_ORVEX_H_
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "qzorvex/connect_orvex_members.h"
+#include "qzorvex/dispatch.h"
+#include "qzorvex/variant.h"
+
+namespace qzorvex {
+
+class ConnectOrvex : public Dispatch {
+ public:
+  // A new object, as CreateObject("Linkora.ConnectOrvex") makes it.
+  ConnectOrvex();
+  // Typed access to an existing ConnectOrvex object (from CreateObject, or
+  // from another host component); throws AutomationError 13 for any other.
+  explicit ConnectOrvex(std::shared_ptr<Dispatch> object);
+
+  // The underlying automation object.
+  const std::shared_ptr<Dispatch>& object() const { return object_; }
+
+  // Dispatch: members by name, as a script host reaches them.
+  std::optional<int32_t> GetIdOfName(std::string_view name) const override;
+  Variant Invoke(int32_t dispid, InvokeKind kind, std::span<Variant> args) override;
+
+#define QZORVEX_DETAIL_WITH_HANDLE(...) (int16_t Handle __VA_OPT__(, ) __VA_ARGS__)
+#define QZORVEX_DETAIL_DECLARE_PROPERTY(Name, Type) \
+  Type Name() const;                                \
+  void Name(PropertyArgument<Type> value);
+#define QZORVEX_DETAIL_DECLARE_METHOD(Name, Result, Params, Args) Result Name Params;
+#define QZORVEX_DETAIL_DECLARE_PAIR(Name, ExName, Result, Params, Args) \
+  Result Name Params;                                                   \
+  Result ExName QZORVEX_DETAIL_WITH_HANDLE Params;
+
+  template <typename T>
+  using PropertyArgument = std::conditional_t<std::is_same_v<T, std::string>, std::string_view, T>;
+
+  QZORVEX_CONNECT_ORVEX_MEMBERS(QZORVEX_DETAIL_DECLARE_PROPERTY, QZORVEX_DETAIL_DECLARE_METHOD,
+                                QZORVEX_DETAIL_DECLARE_PAIR)
+
+#undef QZORVEX_DETAIL_DECLARE_PROPERTY
+#undef QZORVEX_DETAIL_DECLARE_METHOD
+#undef QZORVEX_DETAIL_DECLARE_PAIR
+
+ private:
+  std::shared_ptr<Dispatch> object_;
+};
+
+}  // namespace qzorvex
+
+#endif  // QZORVEX_CONNECT_ORVEX_H_

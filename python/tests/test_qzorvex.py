@@ -1,0 +1,98 @@
+"""The Python module as a script author uses it."""
+import pytest
+
+import qzorvex
+
+
+def test_members_by_name_ignore_case_and_properties_read_and_write():
+    cx = qzorvex.CreateObject("linkora.connectorvex")
+    assert cx.ShowDialog is True and cx.OverWrite == 1 and cx.Author == ""
+    cx.showdialog = False
+    cx.OVERWRITE = 3
+    cx.Author = "Jones"
+    assert (cx.ShowDialog, cx.overwrite, cx.author) == (False, 3, "Jones")
+    # A fresh object is not connected: the stored code 1 comes once.
+    assert cx.GetLastError() == 1
+    assert cx.getworkspaceinfo() == -1
+    assert "ConnectOpen" in dir(cx) and "CheckSPPS" in dir(cx)
+    record = qzorvex.CreateObject("Linkora.PropertyClass1")
+    record.DictionaryValues = ["Draft", "Final"]
+    record.DictionaryCount = 2
+    assert record.dictionaryvalues == ["Draft", "Final"] and record.DictionaryCount == 2
+    assert repr(record) == "<qzorvex.Object Linkora.PropertyClass1>"
+
+
+def test_automation_errors_carry_number_and_description():
+    cx = qzorvex.CreateObject("Linkora.ConnectOrvex")
+    with pytest.raises(qzorvex.AutomationError) as bad_handle:
+        cx.GetWorkspaceInfoEx(1)
+    assert bad_handle.value.number == 9
+    assert bad_handle.value.description == "Subscript out of range"
+    with pytest.raises(qzorvex.AutomationError) as no_class:
+        qzorvex.CreateObject("No.Such")
+    assert no_class.value.number == 429
+    with pytest.raises(qzorvex.AutomationError) as too_many:
+        cx.GetLastError(1)
+    assert too_many.value.number == 450
+    with pytest.raises(qzorvex.AutomationError) as mismatch:
+        cx.OverWrite = "many"
+    assert mismatch.value.number == 13
+    # A name the object does not offer is error 438, and an AttributeError,
+    # so hasattr and getattr with a default work as usual.
+    with pytest.raises(qzorvex.MemberNotFoundError) as missing:
+        cx.NoSuchMember()
+    assert missing.value.number == 438 and isinstance(missing.value, AttributeError)
+    assert not hasattr(cx, "NoSuchMember")
+    with pytest.raises(qzorvex.AutomationError):
+        cx.NoSuchProperty = 1
+
+
+def test_connect_list_and_close_road(docs):
+    count = docs.GetWorkspaceInfo()
+    assert count >= 1
+    # By-reference outputs come back after the result; they may be left out.
+    workspaces = [docs.GetWorkspace(i) for i in range(count)]
+    assert all(ok for ok, _, _ in workspaces)
+    assert ("Sales" in [name for _, name, _ in workspaces])
+    assert docs.GetWorkspace(count, "kept", "kept") == (False, "kept", "kept")
+    assert docs.SetWorkspace("Sales") is True
+    folders = [docs.GetDocFolder(i) for i in range(docs.GetDocFolderInfo(""))]
+    names = {folder: (enhanced, read_only) for ok, folder, enhanced, read_only in folders if ok}
+    assert "Reports" in names
+    # The connection table works the same way with handle 0.
+    assert docs.ConnectOpenEx("docs", "jones", "CORP", "wrong") == -1
+    assert docs.GetLastErrorEx(0) != 0
+    docs.ConnectClose()
+    assert docs.GetWorkspaceInfo() == -1
+    assert docs.GetLastError() == 1
+
+
+def test_dialogs_headless_with_a_scripted_user(docs):
+    qzorvex.UseToolkit("headless")
+    user = qzorvex.ScriptedUser()
+    with pytest.raises(ValueError):
+        user.Plan("ConnectDialog", "dance")
+    user.Install()
+    try:
+        # The progress window runs the connect and closes by itself.
+        cx = qzorvex.CreateObject("Linkora.ConnectOrvex")
+        cx.ShowDialog = True
+        assert cx.ConnectOpen("docs", "jones", "CORP", "secret") is True
+        assert user.problems == []
+        cx.ConnectClose()
+    finally:
+        qzorvex.UninstallUser()
+
+
+@pytest.mark.skipif("qt" not in qzorvex.ToolkitNames(), reason="built without Qt")
+def test_dialogs_under_qt(docstore):
+    qzorvex.UseToolkit("qt")
+    try:
+        cx = qzorvex.CreateObject("Linkora.ConnectOrvex")
+        cx.ShowDialog = True
+        assert cx.ConnectOpen("docs", "jones", "CORP", "secret") is True
+        assert cx.GetWorkspaceInfo() >= 1
+        cx.ConnectClose()
+        assert qzorvex.CurrentToolkitName() == "qt"
+    finally:
+        qzorvex.UseToolkit("headless")

@@ -1,0 +1,63 @@
+// The free functions of the public interface: object creation, the host
+// map, the dialogs' toolkit and scripted user, the library's version.
+#include <stdexcept>
+
+#include "automation/create_object.h"
+#include "platform/host_map.h"
+#include "platform/ui/scripted_agent.h"
+#include "platform/ui/session.h"
+#include "platform/ui/toolkit.h"
+#include "qzorvex/create_object.h"
+#include "qzorvex/host_map.h"
+#include "qzorvex/ui.h"
+#include "qzorvex/version.h"
+
+namespace qzorvex {
+
+const char* Version() { return QZORVEX_VERSION_STRING; }
+
+std::shared_ptr<Dispatch> CreateObject(std::string_view name) {
+  return orvex::automation::CreateObject(name);
+}
+
+void MapHost(std::string_view host, std::string_view address) {
+  auto parsed = orvex::platform::ParseHostAddress(address);
+  if (!parsed)
+    throw std::invalid_argument("host address must be ADDR:PORT, not '" + std::string(address) +
+                                "'");
+  orvex::platform::MapHost(host, *parsed);
+}
+
+void UnmapHost(std::string_view host) { orvex::platform::UnmapHost(host); }
+
+void ClearHostMap() { orvex::platform::ClearHostMap(); }
+
+std::vector<std::string> ToolkitNames() { return orvex::ui::ToolkitNames(); }
+
+void UseToolkit(std::string_view name) { orvex::ui::UseToolkit(name); }
+
+std::string CurrentToolkitName() { return std::string(orvex::ui::CurrentToolkitName()); }
+
+struct ScriptedUser::State {
+  std::shared_ptr<orvex::ui::ScriptedAgent> agent = std::make_shared<orvex::ui::ScriptedAgent>();
+};
+
+ScriptedUser::ScriptedUser() : state_(std::make_shared<State>()) {}
+
+void ScriptedUser::Plan(std::string form_name, std::string_view plan_text) {
+  state_->agent->Plan(std::move(form_name), plan_text);
+}
+
+void ScriptedUser::Answer(std::string_view answer_text) { state_->agent->Answer(answer_text); }
+
+int ScriptedUser::pending_plans() const { return state_->agent->pending_plans(); }
+
+int ScriptedUser::pending_answers() const { return state_->agent->pending_answers(); }
+
+std::vector<std::string> ScriptedUser::problems() const { return state_->agent->problems(); }
+
+void ScriptedUser::Install() const { orvex::ui::SetUserAgent(state_->agent); }
+
+void UninstallUser() { orvex::ui::SetUserAgent(nullptr); }
+
+}  // namespace qzorvex
