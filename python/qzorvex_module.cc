@@ -17,6 +17,7 @@
 // The shapes of the members (property or method, which parameters are
 // outputs and of what type) come from the member lists of the public
 // headers; whether a member is offered comes from the object itself.
+#include <pybind11/eval.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
@@ -199,7 +200,7 @@ py::object ToPython(const Variant& v) {
     case VariantType::kArray: {
       py::list items;
       for (const Variant& item : v.array()) items.append(ToPython(item));
-      return std::move(items);
+      return items;
     }
     case VariantType::kObject:
       return py::cast(Object(v.object()));

@@ -47,7 +47,7 @@ struct Signature;
 template <typename C, typename R, typename... P>
 struct Signature<R (C::*)(P...)> {
   using Locals = std::tuple<std::remove_cvref_t<P>...>;
-  static std::vector<ParamInfo> Params(std::vector<std::string> names) {
+  static std::vector<ParamInfo> Describe(std::vector<std::string> names) {
     size_t i = 0;
     return {Described<P>(names[i++].c_str())...};
   }
@@ -85,11 +85,11 @@ std::vector<TypedMember> TypedMembers() {
   out.push_back({#Name, ConnectOrvexDispid::Name, true, Described<Type>("").type, {}});
 #define METHOD(Name, Result, Params, Args)                                     \
   out.push_back({#Name, ConnectOrvexDispid::Name, false, ResultType<Result>(), \
-                 Signature<decltype(&Typed::Name)>::Params(Names(#Args))});
+                 Signature<decltype(&Typed::Name)>::Describe(Names(#Args))});
 #define PAIR(Name, ExName, Result, Params, Args)                                   \
   METHOD(Name, Result, Params, Args)                                               \
   out.push_back({#ExName, ConnectOrvexDispid::ExName, false, ResultType<Result>(), \
-                 Signature<decltype(&Typed::ExName)>::Params(Names("(Handle, " #Args))});
+                 Signature<decltype(&Typed::ExName)>::Describe(Names("(Handle, " #Args))});
   QZORVEX_CONNECT_ORVEX_MEMBERS(PROPERTY, METHOD, PAIR)
 #undef PROPERTY
 #undef METHOD
@@ -116,6 +116,13 @@ TEST(TypedApiTest, TypedMembersAreTheMemberTableInOrder) {
       EXPECT_EQ(row.params[i].by_ref, t.params[i].by_ref) << t.params[i].name;
     }
   }
+  // PropertyClass1's typed properties are its dispatch ids in order.
+  PropertyClass1Object record;
+  int32_t position = 0;
+#define RECORD(Name, Type) EXPECT_EQ(record.GetIdOfName(#Name), ++position) << #Name;
+  QZORVEX_PROPERTY_CLASS1_MEMBERS(RECORD)
+#undef RECORD
+  EXPECT_EQ(position, 12);
 }
 
 class TypedCallTest : public ::testing::Test {
@@ -247,7 +254,7 @@ TEST_F(TypedCallTest, OutputsPropertiesAndRecordsReachTheHost) {
   EXPECT_EQ(copy.Invoke(*copy.GetIdOfName("author"), InvokeKind::kPropertyGet, none),
             Variant("Jones"));
   try {
-    docs.GetWorkspaceEx(1, name, description);
+    docs.GetWorkspaceEx(1, 0, name, description);
     ADD_FAILURE() << "handle 1 must raise";
   } catch (const qzorvex::AutomationError& e) {
     EXPECT_EQ(e.number(), 9);

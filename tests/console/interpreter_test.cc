@@ -432,7 +432,7 @@ TEST(InterpreterTest, ErrorsNameTheScriptFileAndThePromptTakesHelpAndExit) {
   Session bad;
   bad.reporter.set_source_name("bad.vbs");
   EXPECT_EQ(bad.Run("If True Then\n"), kExitSyntaxError);
-  EXPECT_EQ(bad.err.str().rfind("bad.vbs:1: syntax error: ", 0), 0u) << bad.err.str();
+  EXPECT_EQ(bad.err.str().rfind("bad.vbs:2: syntax error: ", 0), 0u) << bad.err.str();
 
   // At the prompt "help" and "exit" are commands of their own, whatever
   // their case and blanks; nothing after "exit" runs.
