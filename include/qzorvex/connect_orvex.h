@@ -49,6 +49,9 @@ class ConnectOrvex : public Dispatch {
   std::optional<int32_t> GetIdOfName(std::string_view name) const override;
   Variant Invoke(int32_t dispid, InvokeKind kind, std::span<Variant> args) override;
 
+  // The members, as connect_orvex_members.h lists them: a property Name is
+  // read with Name() and written with Name(value); each forwarded method has
+  // its plain form and its Ex form, which takes the connection handle first.
 #define QZORVEX_DETAIL_WITH_HANDLE(...) (int16_t Handle __VA_OPT__(, ) __VA_ARGS__)
 #define QZORVEX_DETAIL_DECLARE_PROPERTY(Name, Type) \
   Type Name() const;                                \

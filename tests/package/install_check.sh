@@ -55,7 +55,11 @@ done
 soname=$(objdump -p "$root/$libdir/libqzorvex.so.0" | awk '/SONAME/ {print $2}')
 [[ $soname == libqzorvex.so.0 ]] || fail "SONAME is '$soname'"
 if [[ $with_python == 1 ]]; then
-  ls "$root"/lib/python3*/dist-packages/qzorvex*.so > /dev/null || fail "no Python module"
+  module=$(ls "$root"/lib/python3*/dist-packages/qzorvex*.so) || fail "no Python module"
+  # It finds the installed libqzorvex beside it, wherever the prefix is.
+  PYTHONPATH=$(dirname "$module") /usr/bin/python3 -c \
+    'import qzorvex; qzorvex.CreateObject("Linkora.ConnectOrvex")' ||
+    fail "the installed Python module does not load"
 fi
 version=$("$root/bin/orvex" --version)
 [[ $version == "orvex "[0-9]* ]] || fail "orvex --version said '$version'"
