@@ -72,7 +72,6 @@ class Variant {
       value_;
 };
 
-
 }  // namespace qzorvex
 
 #endif  // QZORVEX_VARIANT_H_
