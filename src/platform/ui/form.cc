@@ -24,7 +24,15 @@
 namespace orvex::ui {
 namespace {
 
-thread_local std::vector<Form*> t_forms;
+// The thread's forms. Forms held in thread_local slots may be destroyed
+// after this list at thread exit (destruction runs in reverse order of
+// construction, and a slot is registered before the form it later holds),
+// so the list marks itself gone and a late form leaves it alone.
+thread_local bool t_forms_gone = false;
+struct FormList : std::vector<Form*> {
+  ~FormList() { t_forms_gone = true; }
+};
+thread_local FormList t_forms;
 std::atomic<NativeHandle> g_next_handle{0x1001};
 
 std::unique_ptr<Control> Build(Form& form, const ControlDeclaration& d) {
@@ -65,7 +73,7 @@ Form::Form(FormDeclaration declaration)
 
 Form::~Form() {
   view_.reset();
-  std::erase(t_forms, this);
+  if (!t_forms_gone) std::erase(t_forms, this);
 }
 
 void Form::SetCaption(std::string caption) {
