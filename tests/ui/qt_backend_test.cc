@@ -7,18 +7,22 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
 
 #include "platform/language.h"
+#include "platform/qt/window_picture.h"
 #include "platform/ui/button.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
+#include "resources/strings.h"
 #include "ui/sample_forms.h"
 
 namespace orvex::testing {
@@ -112,6 +116,68 @@ TEST_F(QtBackendTest, MessageBoxesHaveTheStylesButtonsInTheThreadLanguage) {
   EXPECT_EQ(reader->seen[2].title, QString::fromUtf8("確認"));
   EXPECT_EQ(reader->seen[3].buttons, "OK");
   EXPECT_EQ(reader->seen[3].icon, QMessageBox::Critical);
+}
+
+// Reads how much of a box's title and text a person can read.
+class ClipReader : public ui::SafeAgent {
+ public:
+  int32_t AnswerMessageBox(const ui::MessageBoxRequest& request) override {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box != nullptr) {
+      const QLabel* label = box->findChild<QLabel*>("qt_msgbox_label");
+      // A wrapping label needs its height for its width; a single line needs
+      // its width.
+      const bool text_fits =
+          label != nullptr &&
+          (label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                             : label->sizeHint().width() <= label->width());
+      seen.push_back({box->windowTitle(), qt::ShownTitle(*box), text_fits,
+                      QFontMetrics(box->font()).horizontalAdvance(box->windowTitle()),
+                      box->width()});
+    }
+    return request.safe_answer();
+  }
+  struct Seen {
+    QString title, shown_title;
+    bool text_fits;
+    int title_advance, width;
+  };
+  std::vector<Seen> seen;
+};
+
+TEST_F(QtBackendTest, LongTitlesAndTextsOfBoxesAndFormsAreShownWhole) {
+  auto reader = std::make_shared<ClipReader>();
+  ui::SetUserAgent(reader);
+  for (int language : {platform::kLangEnglish, platform::kLangJapanese}) {
+    platform::SetThreadLanguage(language);
+    // The category delete question: a short text under a long title.
+    ui::MessageBox(resources::ReplacePercent(resources::LoadString(134), "France"), 292,
+                   resources::LoadString(138));
+    // The bad-name notice: a long text under a long title.
+    ui::MessageBox(resources::ReplacePercent(resources::LoadString(117), "Category Folder Name"),
+                   48, resources::LoadString(131));
+  }
+  ui::MessageBox("x", 16, std::string(400, 'W'));  // wider than any screen
+
+  ASSERT_EQ(reader->seen.size(), 5u);
+  for (size_t i = 0; i < 4; ++i) {
+    const auto& seen = reader->seen[i];
+    EXPECT_EQ(seen.shown_title.toStdString(), seen.title.toStdString()) << i;
+    EXPECT_TRUE(seen.text_fits) << i;
+    EXPECT_GT(seen.width, seen.title_advance) << i;
+  }
+  // A title no screen can hold is cut short rather than making the box
+  // wider than the screen.
+  EXPECT_NE(reader->seen[4].shown_title, reader->seen[4].title);
+  EXPECT_LE(reader->seen[4].width, QApplication::primaryScreen()->availableGeometry().width());
+
+  // A narrow form keeps a long caption whole too.
+  NameEntryForm entry;
+  entry.form.SetCaption(resources::LoadString(138, platform::kLangEnglish));
+  entry.Run();
+  QWidget* window = Window("NameEntry");
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(qt::ShownTitle(*window).toStdString(), window->windowTitle().toStdString());
 }
 
 TEST_F(QtBackendTest, EveryShownFormAndBoxIsSavedAsAPicture) {

@@ -66,16 +66,31 @@ class PicturingAgent : public ui::ScriptedAgent {
   std::map<std::string, std::vector<std::string>> pictures_;
 };
 
+// Names of the samples in the language being pictured, so that each picture
+// shows what a person working in that language sees.
+class Names {
+ public:
+  explicit Names(bool japanese) : japanese_(japanese) {}
+  std::string operator()(const char* english, const char* japanese) const {
+    return japanese_ ? japanese : english;
+  }
+
+ private:
+  bool japanese_;
+};
+
 // A sample server "docs": workspaces Sales, Legal and Board; Sales holds
-// enhanced and standard folders three levels deep.
-std::shared_ptr<testing::FakeBackend> SampleServer() {
+// enhanced and standard folders three levels deep, and categories three
+// levels deep.
+std::shared_ptr<testing::FakeBackend> SampleServer(const Names& n) {
   auto backend = std::make_shared<testing::FakeBackend>();
   const std::string root = "http://docs/Public/Workspaces";
+  const std::string categories = n("Categories", "カテゴリ");
   backend->AddItem(root, {}, false);
-  for (const char* name : {"Sales", "Legal", "Board"}) {
-    const std::string url = std::string("http://docs/") + name;
+  for (const std::string& name : {n("Sales", "営業"), n("Legal", "法務"), n("Board", "役員会")}) {
+    const std::string url = "http://docs/" + name;
     backend->AddItem(url,
-                     {{server::kPropCategoriesFolder, Variant("Categories")},
+                     {{server::kPropCategoriesFolder, Variant(categories)},
                       {server::kPropSchemaCollectionRef, Variant(url + "/Schema")}},
                      false);
     backend->listings[root].push_back(server::Fields({{server::kColParseName, Variant(name)}}));
@@ -88,37 +103,43 @@ std::shared_ptr<testing::FakeBackend> SampleServer() {
                                                                   : server::kClassKnowledgeFolder)},
                       {server::kPropHasSubs, Variant(has_subs)}});
   };
-  folder("Sales", "Reports", true, true);
-  folder("Sales/Reports", "2001", true, true);
-  folder("Sales/Reports/2001", "First quarter", true, false);
-  folder("Sales/Reports/2001", "Second quarter", true, false);
-  folder("Sales/Reports", "2002", true, false);
-  folder("Sales", "Documents", true, false);
-  folder("Sales", "Archive", false, true);
-  folder("Sales/Archive", "2000", false, true);
-  folder("Sales/Archive/2000", "Letters", false, false);
-  folder("Legal", "Contracts", true, true);
-  folder("Legal/Contracts", "Suppliers", true, false);
-  folder("Legal", "Opinions", false, false);
-  folder("Board", "Minutes", true, false);
+  const std::string sales = n("Sales", "営業"), legal = n("Legal", "法務");
+  const std::string reports = sales + "/" + n("Reports", "報告書");
+  const std::string archive = sales + "/" + n("Archive", "保管庫");
+  const std::string contracts = legal + "/" + n("Contracts", "契約書");
+  folder(sales, n("Reports", "報告書"), true, true);
+  folder(reports, "2001", true, true);
+  folder(reports + "/2001", n("First quarter", "第1四半期"), true, false);
+  folder(reports + "/2001", n("Second quarter", "第2四半期"), true, false);
+  folder(reports, "2002", true, false);
+  folder(sales, n("Documents", "文書"), true, false);
+  folder(sales, n("Archive", "保管庫"), false, true);
+  folder(archive, "2000", false, true);
+  folder(archive + "/2000", n("Letters", "書簡"), false, false);
+  folder(legal, n("Contracts", "契約書"), true, true);
+  folder(contracts, n("Suppliers", "仕入先"), true, false);
+  folder(legal, n("Opinions", "意見書"), false, false);
+  folder(n("Board", "役員会"), n("Minutes", "議事録"), true, false);
   // Categories of Sales, three levels deep.
+  const std::string category_root = "http://docs/" + sales + "/" + categories;
   auto category = [&](const std::string& parent, const std::string& name, bool has_subs) {
-    backend->AddItem(
-        "http://docs/Sales/Categories" + (parent.empty() ? "" : "/" + parent) + "/" + name,
-        {{server::kColDisplayName, Variant(name)},
-         {server::kColContentClass, Variant(server::kClassCategoryFolder)},
-         {server::kPropHasSubs, Variant(has_subs)}});
+    backend->AddItem(category_root + (parent.empty() ? "" : "/" + parent) + "/" + name,
+                     {{server::kColDisplayName, Variant(name)},
+                      {server::kColContentClass, Variant(server::kClassCategoryFolder)},
+                      {server::kPropHasSubs, Variant(has_subs)}});
   };
-  backend->AddItem("http://docs/Sales/Categories", {}, false);
-  category("", "Europe", true);
-  category("Europe", "France", true);
-  category("Europe/France", "Paris", false);
-  category("Europe/France", "Lyon", false);
-  category("Europe", "Germany", false);
-  category("", "Asia", true);
-  category("Asia", "Japan", true);
-  category("Asia/Japan", "Tokyo", false);
-  category("", "Americas", false);
+  backend->AddItem(category_root, {}, false);
+  const std::string europe = n("Europe", "ヨーロッパ"), asia = n("Asia", "アジア");
+  const std::string france = europe + "/" + n("France", "フランス");
+  category("", europe, true);
+  category(europe, n("France", "フランス"), true);
+  category(france, n("Paris", "パリ"), false);
+  category(france, n("Lyon", "リヨン"), false);
+  category(europe, n("Germany", "ドイツ"), false);
+  category("", asia, true);
+  category(asia, n("Japan", "日本"), true);
+  category(asia + "/" + n("Japan", "日本"), n("Tokyo", "東京"), false);
+  category("", n("Americas", "南北アメリカ"), false);
   return backend;
 }
 
@@ -205,37 +226,47 @@ void Shoot(const std::filesystem::path& dir, const std::string& language) {
   progress.Timer1().SetEnabled(true);
   progress.form().ShowModal();
 
-  // The selection dialogs over the sample server.
-  automation::ConnectOrvex cx(SampleServer());
+  // The selection dialogs over the sample server: each pictured as it
+  // opens and as the person leaves it, with branches opened and a node
+  // selected, and with the boxes its Create and Delete raise.
+  const Names n(language == "ja");
+  automation::ConnectOrvex cx(SampleServer(n));
   cx.Properties().ShowDialog = false;
   cx.ConnectOpen("docs", "jones", "CORP", "secret");
-  Call(cx, "SetWorkspace", {Variant("Sales")});
+  const std::string sales = n("Sales", "営業");
+  Call(cx, "SetWorkspace", {Variant(sales)});
 
-  agent->Plan("FolderDlgA",
-              "click Sales/Reports/2001/Second quarter; click Sales/Archive/2000/Letters; "
-              "click Sales/Reports/2001; press CreateButton; answer no; press DeleteButton");
+  const std::string reports = sales + "/" + n("Reports", "報告書");
+  agent->Plan("FolderDlgA", "click " + reports + "/2001/" + n("Second quarter", "第2四半期") +
+                                "; click " + sales + "/" + n("Archive", "保管庫") + "/2000/" +
+                                n("Letters", "書簡") + "; click " + reports +
+                                "/2001; press CreateButton; answer no; press DeleteButton");
   agent->Picture("FolderDlgA", "FolderDlgA-used.png");
   agent->Plan("DocFolderDlgA",
               "type FolderName Q/3; press OKButton; clear FolderName; "
-              "type FolderName Third quarter");
+              "type FolderName " +
+                  n("Third quarter", "第3四半期"));
   agent->Picture("DocFolderDlgA", "DocFolderDlgA-used.png");
   Call(cx, "FolderDialogA");
 
-  agent->Plan("WorkspaceDlgA", "click Legal");
+  agent->Plan("WorkspaceDlgA", "click " + n("Legal", "法務"));
   agent->Picture("WorkspaceDlgA", "WorkspaceDlgA-used.png");
   Call(cx, "WorkspaceDialogA");
 
-  agent->Plan("FolderDlgB", "click Sales/Reports/2001/First quarter; click Legal/Contracts");
+  agent->Plan("FolderDlgB", "click " + reports + "/2001/" + n("First quarter", "第1四半期") +
+                                "; click " + n("Legal", "法務") + "/" + n("Contracts", "契約書"));
   agent->Picture("FolderDlgB", "FolderDlgB-used.png");
   Call(cx, "FolderDialogB");
 
-  agent->Plan("CategoryDlgA",
-              "click Europe/France/Lyon; click Asia/Japan/Tokyo; click Europe/France; "
-              "press CreateButton; answer no; press DeleteButton");
+  const std::string europe = n("Europe", "ヨーロッパ"), france = n("France", "フランス");
+  agent->Plan("CategoryDlgA", "click " + europe + "/" + france + "/" + n("Lyon", "リヨン") +
+                                  "; click " + n("Asia", "アジア") + "/" + n("Japan", "日本") +
+                                  "/" + n("Tokyo", "東京") + "; click " + europe + "/" + france +
+                                  "; press CreateButton; answer no; press DeleteButton");
   agent->Picture("CategoryDlgA", "CategoryDlgA-used.png");
-  agent->Plan("CatFolderDlgA",
-              "type CategoryName Lyon/Est; press OKButton; clear CategoryName; "
-              "type CategoryName Marseille");
+  agent->Plan("CatFolderDlgA", "type CategoryName " + n("Lyon/Est", "リヨン/東") +
+                                   "; press OKButton; clear CategoryName; type CategoryName " +
+                                   n("Marseille", "マルセイユ"));
   agent->Picture("CatFolderDlgA", "CatFolderDlgA-used.png");
   Call(cx, "CategoryDialogA");
 

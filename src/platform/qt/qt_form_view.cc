@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
@@ -693,6 +694,11 @@ void QtFormView::Show() {
   ApplyWindowFlags();
   dialog_->setWindowModality(Qt::ApplicationModal);
   dialog_->adjustSize();
+  // Wide enough for the whole caption in the title bar, as far as the
+  // screen allows.
+  const int title_width =
+      std::min(TitleBarWidth(*dialog_), dialog_->screen()->availableGeometry().width());
+  if (dialog_->width() < title_width) dialog_->resize(title_width, dialog_->height());
   dialog_->show();
   if (!NoPersonPresent()) {
     dialog_->raise();

@@ -1,10 +1,14 @@
 #include "platform/qt/qt_message_box.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include "platform/language.h"
@@ -36,6 +40,21 @@ QMessageBox::Icon IconOf(const ui::MessageBoxRequest& request) {
   return QMessageBox::NoIcon;
 }
 
+// QMessageBox sizes itself for its text and buttons and gives the title
+// only a rough allowance, so a long title (the category delete question
+// has one) is cut short in the title bar. A spacer as wide as the title
+// needs keeps the box at least that wide whenever the box sizes itself; a
+// title wider than the screen is left to be cut short.
+void MakeRoomForTitle(QMessageBox& box) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (grid == nullptr) return;
+  const QMargins margins = grid->contentsMargins();
+  const int width = std::min(TitleBarWidth(box), box.screen()->availableGeometry().width());
+  const int room = width - margins.left() - margins.right();
+  grid->addItem(new QSpacerItem(room, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 }  // namespace
 
 int32_t ShowQtMessageBox(const ui::MessageBoxRequest& request, ui::UserAgent* agent,
@@ -61,6 +80,7 @@ int32_t ShowQtMessageBox(const ui::MessageBoxRequest& request, ui::UserAgent* ag
     if (answer == request.default_answer()) box.setDefaultButton(button);
   }
   box.setEscapeButton(answers.key(request.safe_answer()));
+  MakeRoomForTitle(box);
 
   box.setWindowModality(Qt::ApplicationModal);
   box.show();

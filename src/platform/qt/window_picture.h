@@ -5,6 +5,7 @@
 #ifndef ORVEX_PLATFORM_QT_WINDOW_PICTURE_H_
 #define ORVEX_PLATFORM_QT_WINDOW_PICTURE_H_
 
+#include <QString>
 #include <string>
 
 class QWidget;
@@ -13,6 +14,15 @@ namespace orvex::qt {
 
 // Saves the picture of `window` as PNG at `path`; false when it cannot.
 bool SaveWindowPicture(QWidget& window, const std::string& path);
+
+// The width a window needs for its whole title to show in its title bar:
+// the title in bold, the margins and the close box. Window managers draw
+// titles about as wide, so windows are made at least this wide.
+int TitleBarWidth(const QWidget& window);
+
+// The title as the bar of a window of its present width shows it: whole,
+// or cut short with an ellipsis.
+QString ShownTitle(const QWidget& window);
 
 }  // namespace orvex::qt
 
