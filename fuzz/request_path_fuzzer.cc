@@ -7,9 +7,11 @@
 
 #include "docstore/auth.h"
 #include "docstore/url.h"
-#include "docstore/xml_text.h"
+#include "wire/xml_text.h"
 
 using namespace orvex::docstore;
+using orvex::wire::IsXmlText;
+using orvex::wire::RepairXmlText;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
