@@ -13,7 +13,7 @@ packages=(
   qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic
   libedit-dev python3-dev pybind11-dev python3-pytest
   apache2 litmus cadaver curl
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev ccache
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -29,7 +29,8 @@ fi
 # Tests and benchmarks are built unless the caller turns them off; the values
 # are passed every time so an earlier run's choice does not stick.
 build_dir=${ORVEX_BUILD_DIR:-build}
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+source scripts/compiler_cache.sh
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${cache_flags[@]}" \
   -DORVEX_BUILD_TESTS="${ORVEX_BUILD_TESTS:-ON}" -DORVEX_BUILD_BENCH="${ORVEX_BUILD_BENCH:-ON}"
 cmake --build "$build_dir" -j"$(nproc)"
 prefix=${ORVEX_PREFIX:-/usr/local}

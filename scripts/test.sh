@@ -8,6 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+source scripts/compiler_cache.sh
 
 echo "== format"
 git ls-files '*.h' '*.cc' | xargs clang-format --dry-run --Werror
@@ -17,14 +18,14 @@ export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure --no-tests=error -j2 --timeout 300
 
 echo "== tests under ASan+UBSan"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON \
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON "${cache_flags[@]}" \
   -DORVEX_BUILD_BENCH=OFF
 cmake --build build-asan -j"$(nproc)"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure --no-tests=error -j2 --timeout 600
 
 echo "== fuzzing (each target for a bounded time, from its seed inputs)"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${cache_flags[@]}" \
   -DORVEX_BUILD_FUZZ=ON -DORVEX_BUILD_TESTS=OFF -DORVEX_BUILD_BENCH=OFF -DORVEX_WITH_QT=OFF
 fuzzers=(multistatus request_body request_path seed console)
 cmake --build build-fuzz -j"$(nproc)" --target "${fuzzers[@]/#/fuzz_}"
