@@ -19,20 +19,16 @@
 #include <string>
 
 #include "dialogs/form_instances.h"
+#include "dialogs/tree_forms.h"
 #include "engine/owner.h"
 #include "engine/server_class1.h"
-#include "platform/ui/button.h"
-#include "platform/ui/form.h"
-#include "platform/ui/label.h"
-#include "platform/ui/text_box.h"
-#include "platform/ui/tree_view.h"
 
 namespace orvex::dialogs {
 
 inline constexpr char kCategoryDlgAName[] = "CategoryDlgA";
 inline constexpr char kCatFolderDlgAName[] = "CatFolderDlgA";
 
-class CategoryDlgA {
+class CategoryDlgA : public EditableTreeForm {
  public:
   static CategoryDlgA& Get() { return FormInstances::Get<CategoryDlgA>(); }
 
@@ -41,17 +37,6 @@ class CategoryDlgA {
   // Delete disabled until a node is clicked.
   void SetData(engine::Owner& Connect, engine::ServerClass1& Server, const std::string& Worksapce,
                const ui::NodeRef& Treenodx);
-
-  ui::Form& form() { return form_; }
-  ui::TreeView& TreeView1() { return form_.tree_view("TreeView1"); }
-  ui::Button& OKButton() { return form_.button("OKButton"); }
-  ui::Button& CancelButton() { return form_.button("CancelButton"); }
-  ui::Button& CreateButton() { return form_.button("CreateButton"); }
-  ui::Button& DeleteButton() { return form_.button("DeleteButton"); }
-
-  const std::string& Worksapce() const { return worksapce_; }
-  // The last node the form created (or the reference SetData was given).
-  const ui::NodeRef& Treenodx() const { return treenodx_; }
 
   // The SelectCategory text of a node key: every "/" becomes ":"
   // ("Europe/France" gives "Europe:France").
@@ -66,51 +51,29 @@ class CategoryDlgA {
   friend struct FormInstances;
   CategoryDlgA();
 
-  void Form_Load();
-  void TreeView1_Click();
-  void OKButton_Click();
-  void CancelButton_Click();
-  void CreateButton_Click();
-  void DeleteButton_Click();
-  // The tree's selected node becomes the current node; false when nothing
-  // is selected (the selected category was just deleted), and then the
-  // buttons that act on a node are disabled.
-  bool TakeSelectedNode();
-
-  ui::Form form_;
-  engine::Owner* connect_ = nullptr;
-  engine::ServerClass1* server_ = nullptr;
-  std::string worksapce_;
-  ui::NodeRef treenodx_;
-  ui::TreeNode* current_ = nullptr;
+  void Form_Load() override;
+  void OKButton_Click() override;
+  void CreateButton_Click() override;
+  void DeleteButton_Click() override;
 };
 
-class CatFolderDlgA {
+class CatFolderDlgA : public NameEntryForm {
  public:
   static CatFolderDlgA& Get() { return FormInstances::Get<CatFolderDlgA>(); }
 
   // Keeps the owner and the engine; OK disabled; the name box gets `Name`.
-  void SetData(engine::Owner& Connect, engine::ServerClass1& Server, const std::string& Name);
+  void SetData(engine::Owner& Connect, engine::ServerClass1& Server,
+               const std::string& Name) override;
 
-  ui::Form& form() { return form_; }
   ui::Label& Label1() { return form_.label("Label1"); }
   ui::TextBox& CategoryName() { return form_.text_box("CategoryName"); }
-  ui::Button& OKButton() { return form_.button("OKButton"); }
-  ui::Button& CancelButton() { return form_.button("CancelButton"); }
 
  private:
   friend struct FormInstances;
   CatFolderDlgA();
 
-  void Form_Load();
-  void CategoryName_Change();
-  void CategoryName_KeyPress(int& KeyAscii);
-  void OKButton_Click();
-  void CancelButton_Click();
-
-  ui::Form form_;
-  engine::Owner* connect_ = nullptr;
-  engine::ServerClass1* server_ = nullptr;
+  // CategoryDlgA's OKFlag and CategoryText.
+  void Answer(bool ok, const std::string& name) override;
 };
 
 }  // namespace orvex::dialogs

@@ -20,21 +20,17 @@
 #include <string>
 
 #include "dialogs/form_instances.h"
+#include "dialogs/tree_forms.h"
 #include "engine/owner.h"
 #include "engine/server_class1.h"
-#include "platform/ui/button.h"
-#include "platform/ui/form.h"
 #include "platform/ui/image_list.h"
-#include "platform/ui/label.h"
-#include "platform/ui/text_box.h"
-#include "platform/ui/tree_view.h"
 
 namespace orvex::dialogs {
 
 inline constexpr char kFolderDlgAName[] = "FolderDlgA";
 inline constexpr char kDocFolderDlgAName[] = "DocFolderDlgA";
 
-class FolderDlgA {
+class FolderDlgA : public EditableTreeForm {
  public:
   static FolderDlgA& Get() { return FormInstances::Get<FolderDlgA>(); }
   static FolderDlgA* IfCreated() { return FormInstances::IfCreated<FolderDlgA>(); }
@@ -45,17 +41,7 @@ class FolderDlgA {
   void SetData(engine::Owner& Connect, engine::ServerClass1& Server, const std::string& Worksapce,
                const ui::NodeRef& Treenodx);
 
-  ui::Form& form() { return form_; }
-  ui::TreeView& TreeView1() { return form_.tree_view("TreeView1"); }
-  ui::Button& OKButton() { return form_.button("OKButton"); }
-  ui::Button& CancelButton() { return form_.button("CancelButton"); }
-  ui::Button& CreateButton() { return form_.button("CreateButton"); }
-  ui::Button& DeleteButton() { return form_.button("DeleteButton"); }
   ui::ImageList& ImageList1() { return form_.image_list("ImageList1"); }
-
-  const std::string& Worksapce() const { return worksapce_; }
-  // The last node the form created (or the reference SetData was given).
-  const ui::NodeRef& Treenodx() const { return treenodx_; }
 
   // Written by DocFolderDlgA: whether the name entry was confirmed, and the
   // name typed. They keep the last entry's values until the next one.
@@ -66,51 +52,25 @@ class FolderDlgA {
   friend struct FormInstances;
   FolderDlgA();
 
-  void Form_Load();
-  void TreeView1_Click();
-  void OKButton_Click();
-  void CancelButton_Click();
-  void CreateButton_Click();
-  void DeleteButton_Click();
-  // The tree's selected node becomes the current node; false when nothing
-  // is selected (the selected folder was just deleted), and then the
-  // buttons that act on a node are disabled.
-  bool TakeSelectedNode();
-
-  ui::Form form_;
-  engine::Owner* connect_ = nullptr;
-  engine::ServerClass1* server_ = nullptr;
-  std::string worksapce_;
-  ui::NodeRef treenodx_;
-  ui::TreeNode* current_ = nullptr;
+  void Form_Load() override;
+  void OKButton_Click() override;
+  void CreateButton_Click() override;
+  void DeleteButton_Click() override;
 };
 
-class DocFolderDlgA {
+class DocFolderDlgA : public NameEntryForm {
  public:
   static DocFolderDlgA& Get() { return FormInstances::Get<DocFolderDlgA>(); }
 
-  // Keeps the owner and the engine; the name box gets `Name`.
-  void SetData(engine::Owner& Connect, engine::ServerClass1& Server, const std::string& Name);
-
-  ui::Form& form() { return form_; }
   ui::Label& FolderLabel1() { return form_.label("FolderLabel1"); }
   ui::TextBox& FolderName() { return form_.text_box("FolderName"); }
-  ui::Button& OKButton() { return form_.button("OKButton"); }
-  ui::Button& CancelButton() { return form_.button("CancelButton"); }
 
  private:
   friend struct FormInstances;
   DocFolderDlgA();
 
-  void Form_Load();
-  void FolderName_Change();
-  void FolderName_KeyPress(int& KeyAscii);
-  void OKButton_Click();
-  void CancelButton_Click();
-
-  ui::Form form_;
-  engine::Owner* connect_ = nullptr;
-  engine::ServerClass1* server_ = nullptr;
+  // FolderDlgA's OKFlag and FolderText.
+  void Answer(bool ok, const std::string& name) override;
 };
 
 }  // namespace orvex::dialogs

@@ -20,28 +20,17 @@ ui::FormDeclaration Declaration() {
 
 }  // namespace
 
-FolderDlgB::FolderDlgB() : form_(Declaration()) {
-  form_.OnLoad([this] { Form_Load(); });
-  form_.OnFrameClose([this] { CancelButton_Click(); });
-  TreeView1().OnClick([this] { TreeView1_Click(); });
-  OKButton().OnClick([this] { OKButton_Click(); });
-  CancelButton().OnClick([this] { CancelButton_Click(); });
-}
+FolderDlgB::FolderDlgB() : TreeForm(Declaration()) {}
 
 void FolderDlgB::SetData(engine::Owner& Connect, engine::ServerClass1& Server,
                          const std::string& Worksapce, const ui::NodeRef& Treenodx) {
-  worksapce_ = Worksapce;
-  connect_ = &Connect;
-  server_ = &Server;
+  Keep(Connect, Server, Worksapce, Treenodx);
   OKButton().SetEnabled(false);
-  Server.SelectFlag = false;
-  treenodx_ = Treenodx;
 }
 
 void FolderDlgB::Form_Load() {
-  form_.SetCaption(resources::LoadString(kCaptionSelectFolder));
-  OKButton().SetCaption(resources::LoadString(kCaptionSelection));
-  CancelButton().SetCaption(resources::LoadString(kCaptionCancel));
+  LoadCaptions(kCaptionSelectFolder,
+               {{"OKButton", kCaptionSelection}, {"CancelButton", kCaptionCancel}});
 }
 
 void FolderDlgB::TreeView1_Click() {
@@ -64,13 +53,7 @@ void FolderDlgB::OKButton_Click() {
     p.SelectFolder.clear();
     p.SelectWorkspace = chosen->Key();
   }
-  form_.Hide();
-  TreeView1().Clear();
-}
-
-void FolderDlgB::CancelButton_Click() {
-  form_.Hide();
-  TreeView1().Clear();
+  Close();
 }
 
 }  // namespace orvex::dialogs

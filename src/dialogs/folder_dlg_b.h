@@ -16,17 +16,15 @@
 #include <string>
 
 #include "dialogs/form_instances.h"
+#include "dialogs/tree_forms.h"
 #include "engine/owner.h"
 #include "engine/server_class1.h"
-#include "platform/ui/button.h"
-#include "platform/ui/form.h"
-#include "platform/ui/tree_view.h"
 
 namespace orvex::dialogs {
 
 inline constexpr char kFolderDlgBName[] = "FolderDlgB";
 
-class FolderDlgB {
+class FolderDlgB : public TreeForm {
  public:
   static FolderDlgB& Get() { return FormInstances::Get<FolderDlgB>(); }
 
@@ -35,27 +33,13 @@ class FolderDlgB {
   void SetData(engine::Owner& Connect, engine::ServerClass1& Server, const std::string& Worksapce,
                const ui::NodeRef& Treenodx);
 
-  ui::Form& form() { return form_; }
-  ui::TreeView& TreeView1() { return form_.tree_view("TreeView1"); }
-  ui::Button& OKButton() { return form_.button("OKButton"); }
-  ui::Button& CancelButton() { return form_.button("CancelButton"); }
-
-  const std::string& Worksapce() const { return worksapce_; }
-
  private:
   friend struct FormInstances;
   FolderDlgB();
 
-  void Form_Load();
-  void TreeView1_Click();
-  void OKButton_Click();
-  void CancelButton_Click();
-
-  ui::Form form_;
-  engine::Owner* connect_ = nullptr;
-  engine::ServerClass1* server_ = nullptr;
-  std::string worksapce_;
-  ui::NodeRef treenodx_;
+  void Form_Load() override;
+  void TreeView1_Click() override;
+  void OKButton_Click() override;
 };
 
 }  // namespace orvex::dialogs

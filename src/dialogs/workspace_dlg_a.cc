@@ -19,46 +19,29 @@ ui::FormDeclaration Declaration() {
 
 }  // namespace
 
-WorkspaceDlgA::WorkspaceDlgA() : form_(Declaration()) {
-  form_.OnLoad([this] { Form_Load(); });
-  form_.OnFrameClose([this] { CancelButton_Click(); });
-  TreeView1().OnClick([this] { TreeView1_Click(); });
-  OKButton().OnClick([this] { OKButton_Click(); });
-  CancelButton().OnClick([this] { CancelButton_Click(); });
-}
+WorkspaceDlgA::WorkspaceDlgA() : TreeForm(Declaration()) {}
 
 void WorkspaceDlgA::SetData(engine::Owner& Connect, engine::ServerClass1& Server,
                             const ui::NodeRef& Treenodx) {
-  connect_ = &Connect;
-  server_ = &Server;
-  treenodx_ = Treenodx;
-  Server.SelectFlag = false;
+  Keep(Connect, Server, "", Treenodx);
   OKButton().SetEnabled(false);
 }
 
 void WorkspaceDlgA::Form_Load() {
-  form_.SetCaption(resources::LoadString(kCaptionWorkspace));
-  OKButton().SetCaption(resources::LoadString(kCaptionOk));
-  CancelButton().SetCaption(resources::LoadString(kCaptionCancel));
+  LoadCaptions(kCaptionWorkspace, {{"OKButton", kCaptionOk}, {"CancelButton", kCaptionCancel}});
 }
 
 void WorkspaceDlgA::TreeView1_Click() {
-  current_ = TreeView1().SelectedItem();
-  OKButton().SetEnabled(current_ != nullptr && current_->Image() != kImageServer);
+  const ui::TreeNode* node = TreeView1().SelectedItem();
+  OKButton().SetEnabled(node != nullptr && node->Image() != kImageServer);
 }
 
 void WorkspaceDlgA::OKButton_Click() {
-  current_ = TreeView1().SelectedItem();
-  if (current_ == nullptr) return;
+  const ui::TreeNode* node = TreeView1().SelectedItem();
+  if (node == nullptr) return;
   server_->SelectFlag = true;
-  connect_->Properties().SelectWorkspace = current_->Key();
-  form_.Hide();
-  TreeView1().Clear();
-}
-
-void WorkspaceDlgA::CancelButton_Click() {
-  form_.Hide();
-  TreeView1().Clear();
+  connect_->Properties().SelectWorkspace = node->Key();
+  Close();
 }
 
 }  // namespace orvex::dialogs

@@ -12,17 +12,15 @@
 #define ORVEX_DIALOGS_WORKSPACE_DLG_A_H_
 
 #include "dialogs/form_instances.h"
+#include "dialogs/tree_forms.h"
 #include "engine/owner.h"
 #include "engine/server_class1.h"
-#include "platform/ui/button.h"
-#include "platform/ui/form.h"
-#include "platform/ui/tree_view.h"
 
 namespace orvex::dialogs {
 
 inline constexpr char kWorkspaceDlgAName[] = "WorkspaceDlgA";
 
-class WorkspaceDlgA {
+class WorkspaceDlgA : public TreeForm {
  public:
   static WorkspaceDlgA& Get() { return FormInstances::Get<WorkspaceDlgA>(); }
 
@@ -30,25 +28,13 @@ class WorkspaceDlgA {
   // OK disabled until a workspace is clicked.
   void SetData(engine::Owner& Connect, engine::ServerClass1& Server, const ui::NodeRef& Treenodx);
 
-  ui::Form& form() { return form_; }
-  ui::TreeView& TreeView1() { return form_.tree_view("TreeView1"); }
-  ui::Button& OKButton() { return form_.button("OKButton"); }
-  ui::Button& CancelButton() { return form_.button("CancelButton"); }
-
  private:
   friend struct FormInstances;
   WorkspaceDlgA();
 
-  void Form_Load();
-  void TreeView1_Click();
-  void OKButton_Click();
-  void CancelButton_Click();
-
-  ui::Form form_;
-  engine::Owner* connect_ = nullptr;
-  engine::ServerClass1* server_ = nullptr;
-  ui::NodeRef treenodx_;
-  ui::TreeNode* current_ = nullptr;
+  void Form_Load() override;
+  void TreeView1_Click() override;
+  void OKButton_Click() override;
 };
 
 }  // namespace orvex::dialogs
