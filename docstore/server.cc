@@ -206,7 +206,10 @@ class Server::Impl {
   void Watch() {
     timer_.expires_after(kWatchInterval);
     timer_.async_wait([this](boost::system::error_code ec) {
-      if (ec) return;
+      // A closed acceptor means Stop has run: a round that was already due
+      // when it cancelled the timer must not start another one, or the
+      // server thread would never end.
+      if (ec || !acceptor_->is_open()) return;
       int64_t now = SteadyMillis();
       {
         std::lock_guard lock(mutex_);
