@@ -129,6 +129,33 @@ struct Listing {
   }
 };
 
+// The answer of a version-tree REPORT, written from the versions read up
+// front, in pieces of about Listing::kListingPiece bytes.
+struct VersionTree {
+  std::vector<Version> versions;
+  size_t next = 0;
+  MultistatusWriter writer;
+  Resource doc;
+  Access access;
+  std::string host;
+  PropRequest req;
+
+  // Appends the next piece to `out`; false once the document is complete.
+  bool Next(Store& store, std::string& out) {
+    PropContext ctx{store, host, access};
+    while (next < versions.size() && out.size() + writer.size() < Listing::kListingPiece) {
+      const Version& v = versions[next++];
+      WriteResponse(writer, VersionHref(doc, v), VersionProps(ctx, doc, v), req);
+    }
+    if (next < versions.size()) {
+      out += writer.Take();
+      return true;
+    }
+    out += writer.Finish();
+    return false;
+  }
+};
+
 }  // namespace
 
 DavResponse DavHandler::Options(const DavRequest&) {
@@ -249,12 +276,19 @@ DavResponse DavHandler::Report(const DavRequest& request) {
   if (!target.Exists()) return Status(404, "not found");
   if (!target.res || target.res->kind != Kind::kDocument)
     return Precondition(403, "supported-report");
-  MultistatusWriter w;
-  PropContext ctx{store_, request.host, access};
-  for (const auto& v : store_.Versions(target.res->id))
-    WriteResponse(w, VersionHref(*target.res, v), VersionProps(ctx, *target.res, v), req);
+  // The versions are read now, under the transaction; their responses are
+  // written in pieces as the client takes them, so a long history is never
+  // held whole and the client reads while the rest is written.
+  auto tree = std::make_shared<VersionTree>();
+  tree->versions = store_.Versions(target.res->id);
   txn.Commit();
-  return MultiStatus(w.Finish());
+  tree->doc = *target.res;
+  tree->access = access;
+  tree->host = request.host;
+  tree->req = req;
+  DavResponse r = MultiStatus("");
+  r.produce = [this, tree](std::string& out) { return tree->Next(store_, out); };
+  return r;
 }
 
 }  // namespace orvex::docstore

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/variant.h"
+#include "server/fields.h"
 
 namespace orvex::server::webdav {
 
@@ -31,8 +32,10 @@ struct ResourceResponse {
   std::string href;  // as written: an absolute path or URL, percent-encoded
   // The response's own status when it has one instead of propstats; else 0.
   int status = 0;
-  // Properties reported with a 2xx status, by full name ("DAV:displayname").
-  std::map<std::string, Variant, std::less<>> properties;
+  // Properties reported with a 2xx status, by full name ("DAV:displayname"),
+  // kept the way field look-ups read them (names ignoring case) so a row
+  // can take them over without copying.
+  Fields::Map properties;
   // True when a 2xx DAV:resourcetype holds DAV:collection.
   bool is_collection = false;
   // Properties reported with any other status, with that status, in order.

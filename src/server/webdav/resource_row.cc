@@ -21,11 +21,12 @@ bool FlagValue(const Variant& value) {
   }
 }
 
-Fields::Map ResourceRow(const ResourceResponse& response, const Url& request) {
-  Fields::Map row(response.properties.begin(), response.properties.end());
+Fields::Map ResourceRow(ResourceResponse response, const Url& request) {
+  Fields::Map row = std::move(response.properties);
+  // The server's own values, read before the columns below are added.
   auto prop = [&](const char* name) -> const Variant* {
-    auto it = response.properties.find(name);
-    return it == response.properties.end() ? nullptr : &it->second;
+    auto it = row.find(name);
+    return it == row.end() ? nullptr : &it->second;
   };
 
   std::string authority = HrefAuthority(response.href);

@@ -26,8 +26,9 @@
 namespace orvex::server::webdav {
 
 // `request` is the URL the response answered; it supplies scheme and host
-// when the href is a bare path.
-Fields::Map ResourceRow(const ResourceResponse& response, const Url& request);
+// when the href is a bare path. The row takes over the response's
+// properties: pass an rvalue when the response is not needed afterwards.
+Fields::Map ResourceRow(ResourceResponse response, const Url& request);
 
 // A property value read as a flag: a Boolean, "1"/"true", or a non-zero
 // integer is True; anything else, Null included, is False.

@@ -113,16 +113,22 @@ HttpResponse Session::SendFile(const Target& target, std::string method,
 }
 
 std::vector<ResourceResponse> Session::Propfind(const Target& target, int depth) {
+  return SendForMultistatus(target, "PROPFIND", depth, AllPropBody());
+}
+
+std::vector<ResourceResponse> Session::SendForMultistatus(const Target& target, std::string method,
+                                                          int depth, std::string body) {
   HttpRequest request;
-  request.method = "PROPFIND";
+  request.method = std::move(method);
   request.url = target.url;
   request.encode_path = target.encode_path;
   request.headers = {"Depth: " + std::to_string(depth),
                      "Content-Type: application/xml; charset=\"utf-8\""};
-  request.body = AllPropBody();
+  request.body = std::move(body);
   request.credentials = target.credentials;
-  // A listing is parsed as it arrives, never held whole: its size is bounded
-  // by the multistatus limits, not by memory for the raw answer.
+  // The answer is parsed as it arrives, never held whole: its size is
+  // bounded by the multistatus limits, not by memory for the raw answer,
+  // and reading overlaps the server's writing.
   std::optional<MultistatusReader> reader;
   std::exception_ptr failure;
   request.body_sink = [&](const HttpResponse& head, std::string_view piece) {
@@ -144,9 +150,9 @@ std::vector<ResourceResponse> Session::Propfind(const Target& target, int depth)
     throw;
   }
   if (response.status != 207) {
-    RequireSuccess(response, "PROPFIND");
-    throw Error(kErrGenericFailure,
-                "PROPFIND answered " + std::to_string(response.status) + " instead of 207");
+    RequireSuccess(response, request.method);
+    throw Error(kErrGenericFailure, request.method + " answered " +
+                                        std::to_string(response.status) + " instead of 207");
   }
   if (!reader) reader.emplace(MultistatusCharset(response));
   return reader->Finish();

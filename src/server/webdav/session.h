@@ -60,6 +60,11 @@ class Session {
   // error number unless the answer is a well-formed 207 multistatus in XML.
   std::vector<ResourceResponse> Propfind(const Target& target, int depth);
 
+  // `method` at `depth` with the XML `body`, answered by a multistatus that
+  // is parsed as it arrives, never held whole. Throws as Propfind does.
+  std::vector<ResourceResponse> SendForMultistatus(const Target& target, std::string method,
+                                                   int depth, std::string body);
+
  private:
   struct Opened {
     const Connection* connection;

@@ -37,16 +37,13 @@ void WebDavVersion::Publish(const std::string& url) {
 
 Recordset WebDavVersion::History(const std::string& url, int32_t /*flags*/) {
   Target target = TargetOf(url);
-  HttpResponse response =
-      session_->Send(target, "REPORT", {"Depth: 0", kXmlContentType}, VersionTreeBody());
-  RequireSuccess(response, "REPORT");
-  if (response.status != 207)
-    throw Error(kErrGenericFailure,
-                "REPORT answered " + std::to_string(response.status) + " instead of 207");
+  std::vector<ResourceResponse> responses =
+      session_->SendForMultistatus(target, "REPORT", 0, VersionTreeBody());
   std::vector<Fields> rows;
-  for (const ResourceResponse& r : ReadMultistatus(response)) {
+  rows.reserve(responses.size());
+  for (ResourceResponse& r : responses) {
     if (r.status != 0 && (r.status < 200 || r.status >= 300)) continue;
-    rows.emplace_back(ResourceRow(r, target.url));
+    rows.emplace_back(ResourceRow(std::move(r), target.url));
   }
   return Recordset(std::move(rows));
 }
