@@ -171,9 +171,11 @@ std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequ
   if (target.res) {
     const Resource& r = *target.res;
     if (r.IsCollection()) return Status(405, "a collection has no content");
+    // Preconditions are weighed after permission: a user who may not write
+    // here is refused as such, whether or not the document exists.
+    if (!access.CanWrite()) return Status(403, "not allowed to write here");
     if (request.Header("if-none-match") == "*")
       return Status(412, "the document exists (If-None-Match: *)");
-    if (!access.CanWrite()) return Status(403, "not allowed to write here");
     if (r.kind == Kind::kWorkingCopy) {
       auto doc = store_.FindById(r.doc);
       if (!doc || CheckedOutByOther(*doc, request.user))

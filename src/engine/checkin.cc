@@ -23,12 +23,22 @@ constexpr char kOperationDelete[] = "delete";
 // Walks the document's allowed operations from the first while none has
 // matched. Throws when the field is not a list.
 template <typename Match>
-bool AnyAllowedOperation(const server::Item& document, Match match) {
-  const VariantArray& operations =
-      document.GetFields().Value(server::kPropOperationsAllowed).array();
+bool AnyAllowedOperation(const server::Fields& document, Match match) {
+  const VariantArray& operations = document.Value(server::kPropOperationsAllowed).array();
   bool found = false;
   for (size_t i = 0; !found && i < operations.size(); ++i) found = match(operations[i].ToString());
   return found;
+}
+
+// The check-in test on a document's properties; false for anything that
+// is not a list of operations.
+bool CheckinAllowedIn(const server::Fields& document) {
+  try {
+    return AnyAllowedOperation(document,
+                               [](const std::string& op) { return op == kOperationCheckin; });
+  } catch (...) {
+    return false;
+  }
 }
 
 }  // namespace
@@ -55,7 +65,8 @@ bool ServerClass1::CheckOut(const std::string& Folder, const std::string& File) 
 }
 
 bool ServerClass1::CheckIn(const std::string& Folder, const std::string& File) {
-  const int16_t status = IsFileStatus(Folder, File);
+  DocumentRead read;
+  const int16_t status = ReadFileStatus(Folder, File, &read);
   if (status == kStatusNone) {
     ErrorCode = kCodeStateRefused;
     return false;
@@ -68,14 +79,26 @@ bool ServerClass1::CheckIn(const std::string& Folder, const std::string& File) {
   try {
     auto document = backend_->CreateItem(server::ItemKind::kDocument);
     auto version = backend_->CreateVersion();
-    if (!IsCheckinAllowed(Folder, File)) {
+    // The status check has just read this very document, through the same
+    // request the check-in test and the document open would send again (a
+    // Depth 0 read of the URL, or the listing row that reports the same
+    // properties), so its answer serves both: the allowed operations and
+    // the working copy come from it. A check that read another URL (a folder
+    // given as a URL) asks again as usual.
+    const bool held = read.url == url;
+    if (held ? !CheckinAllowedIn(read.fields) : !IsCheckinAllowed(Folder, File)) {
       ErrorCode = kCodeAccessDenied;
       return false;
     }
     // The field values go to the working copy, which becomes the new
     // version at check-in.
-    document->OpenDocument(url, kOpenDocument);
-    std::string working_copy = module::ItemFieldText(*document, server::kPropWorkingCopy);
+    std::string working_copy;
+    if (held) {
+      working_copy = module::FieldText(read.fields, server::kPropWorkingCopy);
+    } else {
+      document->OpenDocument(url, kOpenDocument);
+      working_copy = module::ItemFieldText(*document, server::kPropWorkingCopy);
+    }
     if (working_copy.empty()) working_copy = url;
     document->OpenDocument(working_copy, kOpenWorkingCopy);
 
@@ -154,8 +177,7 @@ bool ServerClass1::IsCheckinAllowed(const std::string& Folder, const std::string
     server::BindArgs args = Bind(PreCreateURL(kUrlWorkspaceItem, Folder, File), &cnx1(), false, 0);
     args.mode = server::kModeShareDenyNone;
     document->Open(args);
-    return AnyAllowedOperation(*document,
-                               [](const std::string& op) { return op == kOperationCheckin; });
+    return CheckinAllowedIn(document->GetFields());
   } catch (...) {
     return false;
   }
@@ -170,7 +192,7 @@ bool ServerClass1::IsAllowedMethod(const std::string& Folder, const std::string&
     document->Open(args);
     // An entry matches when it ends with the name, which an equal entry does.
     return AnyAllowedOperation(
-        *document, [&](const std::string& op) { return std::string_view(op).ends_with(Method); });
+        document->GetFields(), [&](const std::string& op) { return std::string_view(op).ends_with(Method); });
   } catch (...) {
     SetErrorCode();
     return false;

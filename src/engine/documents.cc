@@ -132,6 +132,11 @@ bool ServerClass1::FileExists(const std::string& Folder, const std::string& File
 }
 
 int16_t ServerClass1::IsFileStatus(const std::string& Folder, const std::string& File) {
+  return ReadFileStatus(Folder, File, nullptr);
+}
+
+int16_t ServerClass1::ReadFileStatus(const std::string& Folder, const std::string& File,
+                                     DocumentRead* read) {
   server::Fields listed;
   if (!FileExists(Folder, File, &listed)) return kStatusUnknown;
   if (!module::IsValidName(File)) {
@@ -143,12 +148,15 @@ int16_t ServerClass1::IsFileStatus(const std::string& Folder, const std::string&
   try {
     // The listing's row already carries every property of the document it
     // names; only a row for another spelling of the name needs the open.
-    if (TextOf(listed, server::kPropHref) == url) return StatusOf(listed);
-    auto document = backend_->CreateItem(server::ItemKind::kDocument);
-    server::BindArgs args = Bind(url, &cnx1(), false);
-    args.mode = kModeInspect;
-    document->Open(args);
-    return StatusOf(document->GetFields());
+    if (TextOf(listed, server::kPropHref) != url) {
+      auto document = backend_->CreateItem(server::ItemKind::kDocument);
+      server::BindArgs args = Bind(url, &cnx1(), false);
+      args.mode = kModeInspect;
+      document->Open(args);
+      listed = document->GetFields();
+    }
+    if (read != nullptr) *read = DocumentRead{url, server::Fields(listed.values())};
+    return StatusOf(listed);
   } catch (...) {
     SetErrorCode();
     return kStatusUnknown;

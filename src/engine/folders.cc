@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
+#include <string_view>
 
 #include "engine/error_codes.h"
 #include "engine/server_class1.h"
@@ -16,6 +17,17 @@ namespace {
 // Room of the walk's entry list when an operation starts one, and its growth.
 constexpr size_t kTreeRoom = 31;
 constexpr size_t kTreeGrowth = 20;
+// Image key of an enhanced folder's entry.
+constexpr char kImageSmart[] = "smart";
+
+// True when a listed folder's URL (collections end in "/") and a built one
+// name the same resource: equal but for a final "/".
+bool SameFolderUrl(std::string_view listed, std::string_view built) {
+  if (listed.empty() || built.empty()) return false;
+  if (listed.ends_with('/')) listed.remove_suffix(1);
+  if (built.ends_with('/')) built.remove_suffix(1);
+  return listed == built;
+}
 
 }  // namespace
 
@@ -78,7 +90,7 @@ void ServerClass1::GetFolderTree(const std::string& Workspace, const std::string
         const std::string content_class = f.Value(server::kColContentClass).ToString();
         std::string image;
         if (content_class == server::kClassSmartFolder)
-          image = "smart";
+          image = kImageSmart;
         else if (content_class == server::kClassKnowledgeFolder)
           image = "folder";
         else
@@ -89,6 +101,7 @@ void ServerClass1::GetFolderTree(const std::string& Workspace, const std::string
         e.ParentPath = Folder.empty() ? Workspace : Folder;
         e.Path = e.ParentPath + "/" + e.ItemName;
         e.HasSubs = module::FlagValue(f.Value(server::kPropHasSubs));
+        e.Url = f.Value(server::kPropHref).ToString();
         if (n == std::numeric_limits<int16_t>::max()) throw std::overflow_error("tree entries");
         ++n;
       }
@@ -117,9 +130,11 @@ bool ServerClass1::IsVersionFolder(const std::string& Folder) {
   int16_t count = -1;
   GetFolderTree(CurrentWorkspace, "", 0, count);
   const std::string wanted = CurrentWorkspace + "/" + Folder;
-  const bool exists =
-      count > 0 && std::any_of(TreeEntries.begin(), TreeEntries.begin() + count,
-                               [&](const TreeEntry& e) { return e.Path == wanted; });
+  const auto last = TreeEntries.begin() + std::max<int16_t>(count, 0);
+  const auto entry = std::find_if(TreeEntries.begin(), last,
+                                  [&](const TreeEntry& e) { return e.Path == wanted; });
+  const bool exists = count > 0 && entry != last;
+  const TreeEntry found = exists ? *entry : TreeEntry{};
   TreeEntries.clear();
   if (!exists) {
     ErrorCode = kCodeNotFound;
@@ -129,9 +144,15 @@ bool ServerClass1::IsVersionFolder(const std::string& Folder) {
     ErrorCode = kCodeBadName;
     return false;
   }
+  const std::string url = CreateURL(kUrlWorkspaceItem, Folder);
+  // The walk has just listed the folder in its parent, with the same
+  // credentials; a listing's row carries every property the folder's own
+  // open would read. When that row is the very resource of the URL, its
+  // content class answers; the entry is "smart" exactly for an enhanced one.
+  if (SameFolderUrl(found.Url, url)) return found.ImageKey == kImageSmart;
   try {
     auto folder = backend_->CreateItem(server::ItemKind::kDocumentFolder);
-    folder->Open(Bind(CreateURL(kUrlWorkspaceItem, Folder), nullptr, true));
+    folder->Open(Bind(url, nullptr, true));
     return folder->GetFields().Value(server::kColContentClass).ToString() ==
            server::kClassSmartFolder;
   } catch (...) {

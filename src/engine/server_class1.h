@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,8 @@ struct TreeEntry {
   std::string ImageKey;
   std::string ParentPath;
   bool HasSubs = false;
+  // The listed resource's URL (DAV:href), where the walk keeps it.
+  std::string Url;
 };
 
 // A row of the workspace list.
@@ -456,6 +459,16 @@ class ServerClass1 {
   // or the mapped error of a failed listing, which counts as not found.
   bool FileExists(const std::string& Folder, const std::string& File,
                   server::Fields* row = nullptr);
+  // The properties a status check read of a document, and the document's
+  // URL: the listing's row when it names that very resource, else the
+  // document's own open (the connection, mode 16, no credentials).
+  struct DocumentRead {
+    std::string url;
+    server::Fields fields;
+  };
+  // IsFileStatus, also handing out what it read when it got as far as the
+  // document (`read` is left alone otherwise).
+  int16_t ReadFileStatus(const std::string& Folder, const std::string& File, DocumentRead* read);
   // Status from a document's properties (IsCheckedOut, checkedoutby,
   // documentstate).
   int16_t StatusOf(const server::Fields& document) const;
@@ -471,6 +484,18 @@ class ServerClass1 {
   int16_t FindProperty(const std::string& name) const;
   bool LoadDocumentValues(server::Item& Document);
   void PresetOfficeValues();
+
+  // What a SaveFile has read for its attempts: the folder's default profile
+  // once a read of it succeeded. Null outside SaveFile.
+  struct UploadReads {
+    std::optional<std::string> default_profile;
+  };
+  UploadReads* upload_reads_ = nullptr;
+  // Save's default profile of Folder: the one this SaveFile already read,
+  // else GetFolderDefaultProfile's answer.
+  std::string UploadDefaultProfile(const std::string& Folder);
+  // The folder's default profile; throws what the open raised.
+  std::string ReadFolderDefaultProfile(const std::string& Folder);
 
   std::shared_ptr<server::Backend> backend_;
   std::unique_ptr<server::Connection> cnx1_;

@@ -46,6 +46,14 @@ bool ServerClass1::SaveFile(const std::string& Folder, const std::string& LocalF
     ErrorCode = kCodeBadName;
     return false;
   }
+  // The folder's default profile is read once for both attempts: the
+  // refused first write changed nothing the profile depends on.
+  UploadReads reads;
+  upload_reads_ = &reads;
+  struct Forget {
+    UploadReads*& held;
+    ~Forget() { held = nullptr; }
+  } forget{upload_reads_};
   UploadCreateOption = 0;
   if (Save(Folder, LocalFolder, File)) return true;
   // The first write failed, typically because the document exists.
@@ -74,7 +82,8 @@ bool ServerClass1::Save(const std::string& Folder, const std::string& LocalFolde
     document = backend_->CreateItem(server::ItemKind::kDocument);
     p = &OwnerProperties();
     if (p->OverWrite != kOverWriteNever && UploadCreateOption == server::kCreateOverwrite) {
-      status = IsFileStatus(Folder, File);
+      DocumentRead read;
+      status = ReadFileStatus(Folder, File, &read);
       if (status == kStatusCheckedIn || status == kStatusCheckedOutByOther) {
         ErrorCode = kCodeAccessDenied;
         return false;
@@ -84,9 +93,17 @@ bool ServerClass1::Save(const std::string& Folder, const std::string& LocalFolde
                          kOverwriteTitle) != ui::kAnswerYes)
         return true;
       if (status == kStatusCheckedOutByMe) {
-        // This user's draft lives in the working copy: the content goes there.
-        document->Open(Bind(url, nullptr, false));
-        const std::string working_copy = module::ItemFieldText(*document, server::kPropWorkingCopy);
+        // This user's draft lives in the working copy: the content goes
+        // there. The status check has just read the document at this URL,
+        // the same answer an open of it would give, so its working copy is
+        // taken from there; a check that read another URL asks again.
+        std::string working_copy;
+        if (read.url == url) {
+          working_copy = module::FieldText(read.fields, server::kPropWorkingCopy);
+        } else {
+          document->Open(Bind(url, nullptr, false));
+          working_copy = module::ItemFieldText(*document, server::kPropWorkingCopy);
+        }
         if (!working_copy.empty()) target = working_copy;
       }
     }
@@ -97,7 +114,7 @@ bool ServerClass1::Save(const std::string& Folder, const std::string& LocalFolde
     // Without the dialog, or when it was cancelled, the document takes the
     // folder's default profile and the automation object's values.
     if (!p->ShowProfileDialog || !SelectFlag) {
-      document->SetContentClass(GetFolderDefaultProfile(Folder));
+      document->SetContentClass(UploadDefaultProfile(Folder));
       server::Fields& fields = document->GetFields();
       fields.SetValue(server::kPropAuthor, p->Author.empty() ? LoginUser : p->Author);
       fields.SetValue(server::kPropKeywords, module::SplitByComma(p->Keywords));
@@ -138,9 +155,26 @@ bool ServerClass1::Save(const std::string& Folder, const std::string& LocalFolde
 
 std::string ServerClass1::GetFolderDefaultProfile(const std::string& Folder) {
   try {
-    auto folder = backend_->CreateItem(server::ItemKind::kDocumentFolder);
-    folder->Open(Bind(CreateURL(kUrlWorkspaceItem, Folder), &cnx1(), true));
-    return folder->DefaultDocumentProfile();
+    return ReadFolderDefaultProfile(Folder);
+  } catch (...) {
+    SetErrorCode();
+    return "";
+  }
+}
+
+std::string ServerClass1::ReadFolderDefaultProfile(const std::string& Folder) {
+  auto folder = backend_->CreateItem(server::ItemKind::kDocumentFolder);
+  folder->Open(Bind(CreateURL(kUrlWorkspaceItem, Folder), &cnx1(), true));
+  return folder->DefaultDocumentProfile();
+}
+
+std::string ServerClass1::UploadDefaultProfile(const std::string& Folder) {
+  if (upload_reads_ != nullptr && upload_reads_->default_profile)
+    return *upload_reads_->default_profile;
+  try {
+    std::string profile = ReadFolderDefaultProfile(Folder);
+    if (upload_reads_ != nullptr) upload_reads_->default_profile = profile;
+    return profile;
   } catch (...) {
     SetErrorCode();
     return "";

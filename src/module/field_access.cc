@@ -53,8 +53,12 @@ int16_t ArrayCount(const Variant& value) {
 }
 
 std::string ItemFieldText(const server::Item& item, std::string_view name) {
+  return FieldText(item.GetFields(), name);
+}
+
+std::string FieldText(const server::Fields& fields, std::string_view name) {
   try {
-    return item.GetFields().Value(name).ToString();
+    return fields.Value(name).ToString();
   } catch (const std::exception&) {
     return {};
   }

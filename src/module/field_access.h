@@ -29,6 +29,8 @@ int16_t ItemFieldCount(const server::Item& item, std::string_view name);
 int16_t ArrayCount(const Variant& value);
 // An item's field as text; "" on any error.
 std::string ItemFieldText(const server::Item& item, std::string_view name);
+// The same, on fields already read (a listing's row, an item's answer kept).
+std::string FieldText(const server::Fields& fields, std::string_view name);
 
 // Sets the field to `value`; false on error. Nothing is sent: the caller
 // updates the fields.

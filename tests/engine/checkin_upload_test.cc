@@ -96,6 +96,18 @@ class CheckinUploadTest : public ::testing::Test {
     backend_->AddItem(folder + "/" + name, props);
   }
   void AddWorkingCopy() { backend_->AddItem(kWorking, {}, false); }
+  // Changes a document's property as both its open and its folder's
+  // listing report it.
+  void SetListed(const std::string& url, const std::string& name, const Variant& value) {
+    backend_->items[url][name] = value;
+    for (auto& [folder, rows] : backend_->listings)
+      for (server::Fields& row : rows)
+        if (row.Value("DAV:href").ToString() == url) {
+          server::Fields::Map values = row.values();
+          values[name] = value;
+          row = server::Fields(values);
+        }
+  }
 
   // The calls from the first one starting with `from` on.
   std::vector<std::string> CallsFrom(const std::string& from) const {
@@ -123,14 +135,13 @@ TEST_F(CheckinUploadTest, CheckInWritesTheOfficeFieldsOnTheWorkingCopyThenChecks
 
   ASSERT_TRUE(engine_.CheckIn("Reports", "plan.doc"));
   const std::string wc = kWorking;
+  // The status check's listing row is the document itself: it answers the
+  // check-in test and names the working copy, so the document is not read
+  // again before the working copy is opened.
+  EXPECT_EQ(Count("Open Document "), 0u);
   EXPECT_EQ(CallsFrom("Create Version"),
             (std::vector<std::string>{
-                "Create Version", "Create Document",
-                // the check-in test: the connection, mode 16, create option 0, no credentials
-                std::string("Open Document ") + kPlan +
-                    " cnx=open mode=16 create=0 options=0 user= password=",
-                std::string("OpenDocument ") + kPlan + " options=268435456",
-                "OpenDocument " + wc + " options=3",
+                "Create Version", "OpenDocument " + wc + " options=3",
                 // an empty Author writes the log-on name
                 "Update " + wc + " " + kAuthor + "=CORP\\jones",
                 "Update " + wc + " " + kKeywords + "=[sales,,2001]",
@@ -140,7 +151,7 @@ TEST_F(CheckinUploadTest, CheckInWritesTheOfficeFieldsOnTheWorkingCopyThenChecks
 
   // Without a working copy URL the values go to the document itself.
   backend_->calls.clear();
-  backend_->items[kPlan][server::kPropWorkingCopy] = Variant("");
+  SetListed(kPlan, server::kPropWorkingCopy, Variant(""));
   owner_.properties.Author = "Smith";
   ASSERT_TRUE(engine_.CheckIn("Reports", "plan.doc"));
   EXPECT_EQ(Count(std::string("OpenDocument ") + kPlan + " options=3"), 1u);
@@ -150,6 +161,33 @@ TEST_F(CheckinUploadTest, CheckInWritesTheOfficeFieldsOnTheWorkingCopyThenChecks
   backend_->failures["CheckIn"] = server::kErrAccessDenied;
   EXPECT_FALSE(engine_.CheckIn("Reports", "plan.doc"));
   EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
+  backend_->failures.clear();
+
+  // A folder given as a URL: the status check reads another URL than the
+  // one the check-in builds, so the check-in test asks for itself (the
+  // connection, mode 16, create option 0, no credentials) and its failure
+  // refuses the check-in.
+  backend_->calls.clear();
+  EXPECT_FALSE(engine_.CheckIn(kReports, "plan.doc"));
+  EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
+  EXPECT_EQ(Count(std::string("Open Document ") + kWs + "/" + kPlan +
+                  " cnx=open mode=16 create=0 options=0 user= password="),
+            1u);
+  EXPECT_EQ(Count("CheckIn"), 0u);
+  // The document open then reads the document with option 0x10000000.
+  const std::string odd = std::string(kWs) + "/" + kPlan;
+  backend_->AddItem(odd, {{server::kPropOperationsAllowed, List({"checkin"})},
+                          {server::kPropWorkingCopy, Variant(kWorking)}});
+  backend_->calls.clear();
+  EXPECT_TRUE(engine_.CheckIn(kReports, "plan.doc"));
+  EXPECT_EQ(CallsFrom("Open Document "),
+            (std::vector<std::string>{
+                "Open Document " + odd + " cnx=open mode=16 create=0 options=0 user= password=",
+                "OpenDocument " + odd + " options=268435456", "OpenDocument " + wc + " options=3",
+                "Update " + wc + " " + kAuthor + "=Smith", "Update " + wc + " " + kKeywords +
+                "=[sales,,2001]", "Update " + wc + " " + kDescription + "=Plan",
+                "Update " + wc + " " + kTitle + "=The plan", "Save " + wc,
+                "CheckIn " + odd + " comment=second draft"}));
 }
 
 TEST_F(CheckinUploadTest, StatusTestsRefuseCheckInAndCheckOutBeforeAnythingIsSent) {
@@ -233,7 +271,7 @@ TEST_F(CheckinUploadTest, PublishDeleteAndRenameSendExactlyWhatTheyMust) {
   // "undelete" ends with it: allowed.
   backend_->calls.clear();
   EXPECT_TRUE(engine_.DeleteFile("Reports", "plan.doc"));
-  EXPECT_EQ(CallsFrom("Open Document"),
+  EXPECT_EQ(CallsFrom("Open Document "),
             (std::vector<std::string>{std::string("Open Document ") + kPlan +
                                           " cnx=none mode=16 create=0 options=0 "
                                           "user=CORP\\jones password=secret",
@@ -369,16 +407,26 @@ TEST_F(CheckinUploadTest, OverWriteDecidesWhatHappensToAnExistingDocument) {
     ui::SetUserAgent(agent);
   }
 
-  // Checked out by this user: the content goes to the working copy, opened
-  // without connection or credentials to find it.
+  // Checked out by this user: the content goes to the working copy, named
+  // by the document's row the status check has just read (no open of its
+  // own). The folder's default profile is read once for both attempts.
   owner_.properties.OverWrite = 3;
   backend_->calls.clear();
   EXPECT_TRUE(engine_.SaveFile("Reports", "/l", "mine.doc"));
-  EXPECT_EQ(Count(std::string("Open Document ") + kReports +
-                  "/mine.doc cnx=none mode=0 create=-1 options=0 user= password="),
-            1u);
+  EXPECT_EQ(Count("Open Document "), 0u);
+  EXPECT_EQ(Count("Open DocumentFolder " + std::string(kReports) + " cnx=open"), 1u);
   EXPECT_EQ(Count(std::string("SaveTo Document ") + kWorking + " cnx=open mode=0 create=67108864"),
             1u);
+  // A folder given as a URL: the status check read another URL, so the
+  // document is opened without connection or credentials to find its
+  // working copy (here it names none: the document URL is written).
+  const std::string odd = std::string(kWs) + "/" + kReports + "/mine.doc";
+  backend_->AddItem(odd, {}, false);
+  backend_->calls.clear();
+  EXPECT_TRUE(engine_.SaveFile(kReports, "/l", "mine.doc"));
+  EXPECT_EQ(Count("Open Document " + odd + " cnx=none mode=0 create=-1 options=0 user= password="),
+            1u);
+  EXPECT_EQ(Count("SaveTo Document " + odd + " cnx=open mode=0 create=67108864"), 1u);
 
   // A failed write on the overwrite attempt is not reported: the document
   // existed before.

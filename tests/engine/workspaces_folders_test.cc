@@ -226,9 +226,24 @@ TEST_F(WorkspacesFoldersTest, VersionFolderTestLooksUpTheTreeBeforeTheName) {
   EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
   EXPECT_FALSE(engine_.IsVersionFolder("reports"));
   EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  // The walk's row of the folder is the resource the open would read: it
+  // answers, and the folder is not opened again.
+  EXPECT_TRUE(backend_->CallsStartingWith("Open DocumentFolder").empty());
+
+  // A row listed at another URL than the one built from the path (its
+  // display name differs from its URL) is another resource: the folder is
+  // opened as such, and its failure is the answer.
+  backend_->AddItem("http://docs/Sales/min",
+                    {{server::kColDisplayName, Variant("Minutes")},
+                     {server::kColContentClass, Variant(server::kClassSmartFolder)}});
+  EXPECT_FALSE(engine_.IsVersionFolder("Minutes"));
+  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
   EXPECT_EQ(backend_->CallsStartingWith("Open DocumentFolder").back(),
-            "Open DocumentFolder http://docs/Sales/Archive cnx=none mode=0 create=-1 options=0 "
+            "Open DocumentFolder http://docs/Sales/Minutes cnx=none mode=0 create=-1 options=0 "
             "user=CORP\\jones password=secret");
+  backend_->AddItem("http://docs/Sales/Minutes", {{server::kColContentClass, Variant("")}});
+  EXPECT_FALSE(engine_.IsVersionFolder("Minutes"));
+  EXPECT_EQ(engine_.ErrorCode, 0);
 }
 
 TEST_F(WorkspacesFoldersTest, CreateDeleteAndRenamePassTheirValuesAndMapRefusals) {

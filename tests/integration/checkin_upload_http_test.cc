@@ -8,7 +8,9 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/error_codes.h"
+#include "integration/counting_proxy.h"
 #include "integration/docstore_fixture.h"
+#include "platform/host_map.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
@@ -324,6 +326,67 @@ TEST_F(CheckinUploadHttpTest, ProgressWindowAndProfileDialog) {
   agent_->Plan("ProfileDlg", "press CancelButton");
   EXPECT_EQ(Op(o, "CheckIn", "Reports", "memo2.txt"), Variant(true));
   EXPECT_EQ(Status(o, "Reports", "memo2.txt"), kStatusCheckedOutByMe);
+}
+
+
+// What each operation sends over one connection, now that an operation
+// takes from its own answers what it would otherwise ask again. The
+// results and codes are those the other tests check; here only the wire.
+TEST_F(CheckinUploadHttpTest, EachStepAsksTheServerOnce) {
+  auto& o = *jones_;
+  CountingProxy proxy(store_->port());
+  platform::MapHost("docs", {"127.0.0.1", proxy.port()});
+  using M = std::vector<std::string>;
+  auto cost = [&](auto&& step) {
+    proxy.Reset();
+    step();
+    return proxy.methods();
+  };
+  Local("a.txt", "first");
+  o.Properties().AddCheckIn = true;
+  o.Properties().AddPublish = true;
+
+  // A new document: the folder's default profile, the content and its
+  // values; the walk (the top and Reports, the one folder with subfolders)
+  // whose row of Reports tells it is enhanced; the status check's listing,
+  // whose row also answers the check-in test and names the working copy;
+  // the working copy's values; check-in; publishing.
+  const M upload_checkin_publish{"PROPFIND", "PUT",      "PROPPATCH", "PROPFIND",
+                                 "PROPFIND", "PROPFIND", "PROPFIND",  "PROPFIND",
+                                 "PROPPATCH", "CHECKIN", "PUBLISH"};
+  EXPECT_EQ(cost([&] { ASSERT_EQ(Upload(o, "Reports", "a.txt"), Variant(true)) << Code(o); }),
+            upload_checkin_publish);
+  EXPECT_EQ(Status(o, "Reports", "a.txt"), kStatusApproved);
+
+  // Replacing it: the refused first write, the status check, the second
+  // write with the default profile read by the first attempt, then the
+  // same check-in and publishing.
+  o.Properties().OverWrite = 3;
+  Local("a.txt", "second");
+  M replace{"PROPFIND", "PUT"};
+  M status_check(upload_checkin_publish.begin() + 6, upload_checkin_publish.begin() + 8);
+  replace.insert(replace.end(), status_check.begin(), status_check.end());
+  replace.insert(replace.end(), upload_checkin_publish.begin() + 1, upload_checkin_publish.end());
+  EXPECT_EQ(cost([&] { ASSERT_EQ(Upload(o, "Reports", "a.txt"), Variant(true)) << Code(o); }),
+            replace);
+  EXPECT_EQ(Status(o, "Reports", "a.txt"), kStatusApproved);
+
+  // A plain check-in: the status check, then only the working copy.
+  ASSERT_EQ(Op(o, "CheckOut", "Reports", "a.txt"), Variant(true));
+  EXPECT_EQ(cost([&] { ASSERT_EQ(Op(o, "CheckIn", "Reports", "a.txt"), Variant(true)); }),
+            (M{"PROPFIND", "PROPFIND", "PROPFIND", "PROPPATCH", "CHECKIN"}));
+  EXPECT_EQ(Status(o, "Reports", "a.txt"), kStatusCheckedIn);
+  EXPECT_EQ(cost([&] { Call(o, "IsVersionFolder", {Variant("Reports")}); }),
+            (M{"PROPFIND", "PROPFIND"}));
+  EXPECT_EQ(proxy.connections(), 1);
+
+  // A reader replacing an existing document is refused permission, which
+  // the upload reports as 1006 (the server weighs permission before the
+  // document's existence).
+  auto guest = Connected("guest", "", "guest");
+  guest->Properties().OverWrite = 1;
+  EXPECT_EQ(Upload(*guest, "Reports", "a.txt"), Variant(false));
+  EXPECT_EQ(Code(*guest), engine::kCodeAccessDenied);
 }
 
 }  // namespace
