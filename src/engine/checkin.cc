@@ -191,8 +191,9 @@ bool ServerClass1::IsAllowedMethod(const std::string& Folder, const std::string&
     args.mode = server::kModeShareDenyNone;
     document->Open(args);
     // An entry matches when it ends with the name, which an equal entry does.
-    return AnyAllowedOperation(
-        document->GetFields(), [&](const std::string& op) { return std::string_view(op).ends_with(Method); });
+    return AnyAllowedOperation(document->GetFields(), [&](const std::string& op) {
+      return std::string_view(op).ends_with(Method);
+    });
   } catch (...) {
     SetErrorCode();
     return false;

@@ -131,8 +131,8 @@ bool ServerClass1::IsVersionFolder(const std::string& Folder) {
   GetFolderTree(CurrentWorkspace, "", 0, count);
   const std::string wanted = CurrentWorkspace + "/" + Folder;
   const auto last = TreeEntries.begin() + std::max<int16_t>(count, 0);
-  const auto entry = std::find_if(TreeEntries.begin(), last,
-                                  [&](const TreeEntry& e) { return e.Path == wanted; });
+  const auto entry =
+      std::find_if(TreeEntries.begin(), last, [&](const TreeEntry& e) { return e.Path == wanted; });
   const bool exists = count > 0 && entry != last;
   const TreeEntry found = exists ? *entry : TreeEntry{};
   TreeEntries.clear();

@@ -140,14 +140,13 @@ TEST_F(CheckinUploadTest, CheckInWritesTheOfficeFieldsOnTheWorkingCopyThenChecks
   // again before the working copy is opened.
   EXPECT_EQ(Count("Open Document "), 0u);
   EXPECT_EQ(CallsFrom("Create Version"),
-            (std::vector<std::string>{
-                "Create Version", "OpenDocument " + wc + " options=3",
-                // an empty Author writes the log-on name
-                "Update " + wc + " " + kAuthor + "=CORP\\jones",
-                "Update " + wc + " " + kKeywords + "=[sales,,2001]",
-                "Update " + wc + " " + kDescription + "=Plan",
-                "Update " + wc + " " + kTitle + "=The plan", "Save " + wc,
-                std::string("CheckIn ") + kPlan + " comment=second draft"}));
+            (std::vector<std::string>{"Create Version", "OpenDocument " + wc + " options=3",
+                                      // an empty Author writes the log-on name
+                                      "Update " + wc + " " + kAuthor + "=CORP\\jones",
+                                      "Update " + wc + " " + kKeywords + "=[sales,,2001]",
+                                      "Update " + wc + " " + kDescription + "=Plan",
+                                      "Update " + wc + " " + kTitle + "=The plan", "Save " + wc,
+                                      std::string("CheckIn ") + kPlan + " comment=second draft"}));
 
   // Without a working copy URL the values go to the document itself.
   backend_->calls.clear();
@@ -184,8 +183,9 @@ TEST_F(CheckinUploadTest, CheckInWritesTheOfficeFieldsOnTheWorkingCopyThenChecks
             (std::vector<std::string>{
                 "Open Document " + odd + " cnx=open mode=16 create=0 options=0 user= password=",
                 "OpenDocument " + odd + " options=268435456", "OpenDocument " + wc + " options=3",
-                "Update " + wc + " " + kAuthor + "=Smith", "Update " + wc + " " + kKeywords +
-                "=[sales,,2001]", "Update " + wc + " " + kDescription + "=Plan",
+                "Update " + wc + " " + kAuthor + "=Smith",
+                "Update " + wc + " " + kKeywords + "=[sales,,2001]",
+                "Update " + wc + " " + kDescription + "=Plan",
                 "Update " + wc + " " + kTitle + "=The plan", "Save " + wc,
                 "CheckIn " + odd + " comment=second draft"}));
 }

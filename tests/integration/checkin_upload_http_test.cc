@@ -328,7 +328,6 @@ TEST_F(CheckinUploadHttpTest, ProgressWindowAndProfileDialog) {
   EXPECT_EQ(Status(o, "Reports", "memo2.txt"), kStatusCheckedOutByMe);
 }
 
-
 // What each operation sends over one connection, now that an operation
 // takes from its own answers what it would otherwise ask again. The
 // results and codes are those the other tests check; here only the wire.
@@ -351,9 +350,9 @@ TEST_F(CheckinUploadHttpTest, EachStepAsksTheServerOnce) {
   // whose row of Reports tells it is enhanced; the status check's listing,
   // whose row also answers the check-in test and names the working copy;
   // the working copy's values; check-in; publishing.
-  const M upload_checkin_publish{"PROPFIND", "PUT",      "PROPPATCH", "PROPFIND",
-                                 "PROPFIND", "PROPFIND", "PROPFIND",  "PROPFIND",
-                                 "PROPPATCH", "CHECKIN", "PUBLISH"};
+  const M upload_checkin_publish{"PROPFIND",  "PUT",      "PROPPATCH", "PROPFIND",
+                                 "PROPFIND",  "PROPFIND", "PROPFIND",  "PROPFIND",
+                                 "PROPPATCH", "CHECKIN",  "PUBLISH"};
   EXPECT_EQ(cost([&] { ASSERT_EQ(Upload(o, "Reports", "a.txt"), Variant(true)) << Code(o); }),
             upload_checkin_publish);
   EXPECT_EQ(Status(o, "Reports", "a.txt"), kStatusApproved);
