@@ -32,8 +32,9 @@ work=$(mktemp -d /tmp/upload-vs-curl-XXXXXX)
 docstore_pid=
 relay_pid=
 cleanup() {
-  [ -n "$relay_pid" ] && kill "$relay_pid" 2>/dev/null && wait "$relay_pid" 2>/dev/null
-  [ -n "$docstore_pid" ] && kill "$docstore_pid" 2>/dev/null && wait "$docstore_pid" 2>/dev/null
+  # A killed process's wait fails: nothing here may stop the clean-up.
+  if [ -n "$relay_pid" ]; then kill "$relay_pid" 2>/dev/null || true; wait "$relay_pid" 2>/dev/null || true; fi
+  if [ -n "$docstore_pid" ]; then kill "$docstore_pid" 2>/dev/null || true; wait "$docstore_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
