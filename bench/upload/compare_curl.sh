@@ -62,9 +62,10 @@ PY
 }
 
 # --- One server: the built-in sample store, on disk. Large files go to the
-# standard folder Archive (deleted between samples), small ones to the
-# enhanced folder Reports (new names in every sample: an approved document
-# stays).
+# standard folder Archive (deleted between samples), small ones to a new
+# enhanced folder per sample and side, so every run starts from an empty
+# folder (an approved document stays, and the upload's status check lists
+# the folder).
 port=$(free_port)
 "$docstore" --listen "127.0.0.1:$port" --store "$work/store" \
   >"$work/docstore.log" 2>&1 &
@@ -104,7 +105,7 @@ lu_wall=$(cut -d' ' -f1 "$work/large_curl.txt" | median)
 lu_rss=$(cut -d' ' -f2 "$work/large_curl.txt" | median)
 
 # --- Many small files with check-in and publishing. --------------------------
-# small_script PREFIX: the script uploading PREFIX1.bin ... PREFIXn.bin.
+# small_script FOLDER: the script uploading f1.bin ... fn.bin into FOLDER.
 small_script() {
   echo "prefix = \"$1\""
   cat "$work/small.vbs"
@@ -118,7 +119,7 @@ cx.AddCheckIn = True
 cx.AddPublish = True
 cx.CheckInComment = "bench"
 For i = 1 To $files
-  If Not cx.SaveFile("Reports", "$work/small", prefix & i & ".bin") Then Print "upload failed", i, cx.GetLastError
+  If Not cx.SaveFile(prefix, "$work/small", "f" & i & ".bin") Then Print "upload failed", i, cx.GetLastError
 Next
 VBS
 # The curl side: one process, one connection, PUT + CHECKIN + PUBLISH per file.
@@ -126,31 +127,47 @@ curl_config() {
   python3 - "$work" "$files" "$base" "$1" <<'PY'
 import sys
 work, files, base, prefix = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
+# Options after "next" start afresh: every request carries its own.
+common = 'user = "CORP\\\\jones:secret"\nheader = "Host: docs"\nfail\noutput = "/dev/null"'
 for i in range(1, files + 1):
-    url = "%s/Reports/%s%d.bin" % (base, prefix, i)
-    print('url = "%s"\nupload-file = "%s/small/f%d.bin"\nnext' % (url, work, i))
-    print('url = "%s"\nrequest = "CHECKIN"\nheader = "Content-Type: application/xml"' % url)
+    url = "%s/%s/f%d.bin" % (base, prefix, i)
+    print('%s\nurl = "%s"\nupload-file = "%s/small/f%d.bin"\nnext' % (common, url, work, i))
+    print('%s\nurl = "%s"\nrequest = "CHECKIN"\nheader = "Content-Type: application/xml"' % (common, url))
     print('data = "<D:checkin xmlns:D=\\"DAV:\\"><D:comment>bench</D:comment></D:checkin>"\nnext')
-    print('url = "%s"\nrequest = "PUBLISH"' % url)
+    print('%s\nurl = "%s"\nrequest = "PUBLISH"' % (common, url))
     if i < files:
         print("next")
 PY
 }
 : >"$work/small_client.txt"; : >"$work/small_curl.txt"
-# The client uploads the local file under its own name: links give each
-# sample's names.
-link_names() {
-  for i in $(seq 1 "$files"); do ln -s "f$i.bin" "$work/small/$1$i.bin"; done
-}
+# The folders, made before anything is timed: c<s> for the client, u<s>
+# for curl, r for the counting pass.
+{
+  echo 'Set cx = CreateObject("Linkora.ConnectOrvex")'
+  echo 'cx.ShowDialog = False'
+  echo 'cx.ConnectOpen "docs", "jones", "CORP", "secret"'
+  echo 'cx.SetWorkspace "Sales"'
+  for s in $(seq 1 "$samples"); do
+    echo "If Not cx.CreateFolder(\"c$s\", True) Then Print \"failed\""
+    echo "If Not cx.CreateFolder(\"u$s\", True) Then Print \"failed\""
+  done
+  echo 'If Not cx.CreateFolder("r", True) Then Print "failed"'
+} >"$work/folders.vbs"
+"$console" --ui headless --map-host "docs=127.0.0.1:$port" "$work/folders.vbs" >"$work/out.txt"
+grep -q failed "$work/out.txt" && { echo "compare_curl.sh: cannot create folders" >&2; exit 1; }
 for s in $(seq 1 "$samples"); do
-  link_names "c$s-"
-  small_script "c$s-" >"$work/run.vbs"
+  small_script "c$s" >"$work/run.vbs"
   read -r wall _ < <(timed "$console" --ui headless --map-host "docs=127.0.0.1:$port" "$work/run.vbs")
   grep -q failed "$work/out.txt" && { cat "$work/out.txt" >&2; exit 1; }
   echo "$wall" >>"$work/small_client.txt"
-  curl_config "u$s-" >"$work/run.curl"
-  read -r wall _ < <(timed curl -sS -f -o /dev/null "${auth[@]}" -K "$work/run.curl")
+  curl_config "u$s" >"$work/run.curl"
+  read -r wall _ < <(timed curl -sS -K "$work/run.curl")
   echo "$wall" >>"$work/small_curl.txt"
+  # Both sides must have published their last document.
+  for side in c u; do
+    curl -s "${auth[@]}" -X PROPFIND -H "Depth: 0" "$base/$side$s/f$files.bin" | grep -q approved || {
+      echo "compare_curl.sh: $side$s/f$files.bin is not published" >&2; exit 1; }
+  done
 done
 sc_wall=$(median <"$work/small_client.txt")
 su_wall=$(median <"$work/small_curl.txt")
@@ -196,11 +213,11 @@ while True:
     threading.Thread(target=pump, args=(s, c, False), daemon=True).start()
 PY
 relay_pid=$!
-sleep 0.5
-link_names "r-"
-small_script "r-" >"$work/run.vbs"
+for _ in $(seq 100); do curl -s -o /dev/null "http://127.0.0.1:$relay_port/" && break; sleep 0.1; done
+small_script "r" >"$work/run.vbs"
 : >"$work/methods.txt"
-"$console" --ui headless --map-host "docs=127.0.0.1:$relay_port" "$work/run.vbs" >/dev/null
+"$console" --ui headless --map-host "docs=127.0.0.1:$relay_port" "$work/run.vbs" >"$work/out.txt"
+grep -q failed "$work/out.txt" && { cat "$work/out.txt" >&2; exit 1; }
 sleep 0.5
 requests=$(wc -l <"$work/methods.txt")
 breakdown=$(sort "$work/methods.txt" | uniq -c | awk -v n="$files" '{printf "%s %.2f, ", $2, $1 / n}')
