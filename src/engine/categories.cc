@@ -1,9 +1,6 @@
 // Category folders: listing the categories under a category path, and
 // creating, deleting and renaming category folders. Every URL is built with
 // kind 4, below the workspace's categories folder (RootCategory).
-#include <limits>
-#include <stdexcept>
-
 #include "engine/error_codes.h"
 #include "engine/server_class1.h"
 #include "module/field_access.h"
@@ -12,9 +9,6 @@
 
 namespace orvex::engine {
 namespace {
-
-// Growth of the walk's entry list when a level does not fit.
-constexpr size_t kTreeGrowth = 20;
 
 // A listed flag: the row's value is read as text and converted the way the
 // automation runtime converts text to a Boolean ("True", "False", a number).
@@ -118,21 +112,13 @@ bool ServerClass1::ChangeCategoryName(const std::string& OldCategory,
 
 void ServerClass1::GetCategoryTree(const std::string& Workspace, const std::string& Folder,
                                    int16_t Base, int16_t& Count) {
-  Count = -1;
   // Built here from the workspace given, not by CreateURL.
   std::string url = "http://" + HostName + "/" + Workspace + "/" + RootCategory;
   if (!Folder.empty()) url += "/" + Folder;
-  try {
-    int16_t n = 0;
-    {
-      auto folder = backend_->CreateItem(server::ItemKind::kWorkspaceFolder);
-      server::Recordset rows = folder->OpenAndListSubfolders(Bind(url, nullptr, true));
-      // Every row is a category: the content class is not looked at.
-      for (; !rows.Eof(); rows.MoveNext()) {
-        const size_t at = static_cast<size_t>(Base) + static_cast<size_t>(n);
-        if (at >= TreeEntries.size()) TreeEntries.resize(TreeEntries.size() + kTreeGrowth);
-        const server::Fields& f = rows.Current();
-        TreeEntry& e = TreeEntries[at];
+  WalkTreeLevel(
+      url, Base, Count,
+      [&](const server::Fields& f, TreeEntry& e) {
+        // Every row is a category: the content class is not looked at.
         e.ImageKey = "category";
         e.ItemName = f.Value(server::kColDisplayName).ToString();
         if (Folder.empty()) {
@@ -143,27 +129,13 @@ void ServerClass1::GetCategoryTree(const std::string& Workspace, const std::stri
           e.ParentPath = Folder;
         }
         e.HasSubs = module::FlagValue(f.Value(server::kPropHasSubs));
-        if (n == std::numeric_limits<int16_t>::max()) throw std::overflow_error("tree entries");
-        ++n;
-      }
-    }
-    int total = 0;
-    for (int16_t i = 0; i < n; ++i) {
-      const TreeEntry& e = TreeEntries[static_cast<size_t>(Base + i)];
-      if (!e.HasSubs) continue;
-      if (Base + n + total > std::numeric_limits<int16_t>::max())
-        throw std::overflow_error("tree entries");
-      int16_t r = -1;
-      const std::string path = e.Path;
-      GetCategoryTree(Workspace, path, static_cast<int16_t>(Base + n + total), r);
-      if (r == -1) return;
-      total += r;
-    }
-    if (n + total > std::numeric_limits<int16_t>::max()) throw std::overflow_error("tree entries");
-    Count = static_cast<int16_t>(n + total);
-  } catch (...) {
-    SetErrorCode();
-  }
+        return true;
+      },
+      [&](const std::string& path, int16_t base) {
+        int16_t r = -1;
+        GetCategoryTree(Workspace, path, base, r);
+        return r;
+      });
 }
 
 }  // namespace orvex::engine

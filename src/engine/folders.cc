@@ -73,11 +73,11 @@ bool ServerClass1::GetDocFolder(int16_t Index, std::string& Folder, bool& Versio
   return true;
 }
 
-void ServerClass1::GetFolderTree(const std::string& Workspace, const std::string& Folder,
-                                 int16_t Base, int16_t& Count) {
+void ServerClass1::WalkTreeLevel(
+    const std::string& url, int16_t Base, int16_t& Count,
+    const std::function<bool(const server::Fields&, TreeEntry&)>& fill,
+    const std::function<int16_t(const std::string&, int16_t)>& descend) {
   Count = -1;
-  const std::string url = Folder.empty() ? "http://" + HostName + "/" + Workspace + "/"
-                                         : "http://" + HostName + "/" + Folder;
   try {
     int16_t n = 0;
     {
@@ -86,22 +86,7 @@ void ServerClass1::GetFolderTree(const std::string& Workspace, const std::string
       for (; !rows.Eof(); rows.MoveNext()) {
         const size_t at = static_cast<size_t>(Base) + static_cast<size_t>(n);
         if (at >= TreeEntries.size()) TreeEntries.resize(TreeEntries.size() + kTreeGrowth);
-        const server::Fields& f = rows.Current();
-        const std::string content_class = f.Value(server::kColContentClass).ToString();
-        std::string image;
-        if (content_class == server::kClassSmartFolder)
-          image = kImageSmart;
-        else if (content_class == server::kClassKnowledgeFolder)
-          image = "folder";
-        else
-          continue;
-        TreeEntry& e = TreeEntries[at];
-        e.ItemName = f.Value(server::kColDisplayName).ToString();
-        e.ImageKey = image;
-        e.ParentPath = Folder.empty() ? Workspace : Folder;
-        e.Path = e.ParentPath + "/" + e.ItemName;
-        e.HasSubs = module::FlagValue(f.Value(server::kPropHasSubs));
-        e.Url = f.Value(server::kPropHref).ToString();
+        if (!fill(rows.Current(), TreeEntries[at])) continue;
         if (n == std::numeric_limits<int16_t>::max()) throw std::overflow_error("tree entries");
         ++n;
       }
@@ -110,18 +95,47 @@ void ServerClass1::GetFolderTree(const std::string& Workspace, const std::string
     for (int16_t i = 0; i < n; ++i) {
       const TreeEntry& e = TreeEntries[static_cast<size_t>(Base + i)];
       if (!e.HasSubs) continue;
-      int16_t r = -1;
-      const std::string path = e.Path;
-      GetFolderTree(Workspace, path, static_cast<int16_t>(Base + n + total), r);
+      if (Base + n + total > std::numeric_limits<int16_t>::max())
+        throw std::overflow_error("tree entries");
+      const std::string path = e.Path;  // the list may grow under the reference
+      const int16_t r = descend(path, static_cast<int16_t>(Base + n + total));
       if (r == -1) return;
       total += r;
-      if (n + total > std::numeric_limits<int16_t>::max())
-        throw std::overflow_error("tree entries");
     }
+    if (n + total > std::numeric_limits<int16_t>::max()) throw std::overflow_error("tree entries");
     Count = static_cast<int16_t>(n + total);
   } catch (...) {
     SetErrorCode();
   }
+}
+
+void ServerClass1::GetFolderTree(const std::string& Workspace, const std::string& Folder,
+                                 int16_t Base, int16_t& Count) {
+  const std::string url = Folder.empty() ? "http://" + HostName + "/" + Workspace + "/"
+                                         : "http://" + HostName + "/" + Folder;
+  WalkTreeLevel(
+      url, Base, Count,
+      [&](const server::Fields& f, TreeEntry& e) {
+        // Only document folders are listed: enhanced or standard.
+        const std::string content_class = f.Value(server::kColContentClass).ToString();
+        if (content_class == server::kClassSmartFolder)
+          e.ImageKey = kImageSmart;
+        else if (content_class == server::kClassKnowledgeFolder)
+          e.ImageKey = "folder";
+        else
+          return false;
+        e.ItemName = f.Value(server::kColDisplayName).ToString();
+        e.ParentPath = Folder.empty() ? Workspace : Folder;
+        e.Path = e.ParentPath + "/" + e.ItemName;
+        e.HasSubs = module::FlagValue(f.Value(server::kPropHasSubs));
+        e.Url = f.Value(server::kPropHref).ToString();
+        return true;
+      },
+      [&](const std::string& path, int16_t base) {
+        int16_t r = -1;
+        GetFolderTree(Workspace, path, base, r);
+        return r;
+      });
 }
 
 bool ServerClass1::IsVersionFolder(const std::string& Folder) {

@@ -9,6 +9,7 @@
 #define ORVEX_ENGINE_SERVER_CLASS1_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -436,6 +437,16 @@ class ServerClass1 {
   // Count is the number of entries stored, or -1 on failure.
   void GetFolderTree(const std::string& Workspace, const std::string& Folder, int16_t Base,
                      int16_t& Count);
+  // One level of those walks: opens `url` with the engine's credentials and
+  // lists its subfolders into TreeEntries from index Base on (the list
+  // grows by 20 when full), each row as `fill` makes it (false leaves the
+  // row out); then, for each entry stored with subfolders, `descend` walks
+  // its Path into the entries from the next free index and gives their
+  // count (-1 ends the walk). Count is the number stored by the level and
+  // below, or -1 on failure; errors are mapped by SetErrorCode.
+  void WalkTreeLevel(const std::string& url, int16_t Base, int16_t& Count,
+                     const std::function<bool(const server::Fields&, TreeEntry&)>& fill,
+                     const std::function<int16_t(const std::string&, int16_t)>& descend);
   // Turns the first Count entries of TreeEntries into nodes of the tree
   // view "TreeView1" of `Form`: a "work" entry under the tree's first node,
   // keyed by its name; any other entry with an image under the node keyed
