@@ -17,18 +17,6 @@ constexpr int kConfirmTitle = 116;
 constexpr int kNotAcceptable = 117;
 constexpr int kPropertyNameWord = 118;
 
-void LoadButtonCaptions(ui::Form& form) {
-  form.button("OKButton").SetCaption(resources::LoadString(kOk));
-  form.button("CancelButton").SetCaption(resources::LoadString(kCancel));
-}
-
-// The editor's outcome, as the profile dialog reads it after the showing.
-void Report(ProfileDlg* parent, bool ok, const std::string& text) {
-  if (parent == nullptr) return;
-  parent->OKFlag = ok;
-  if (ok) parent->EditData = text;
-}
-
 void RequiredNotice(const records::PropertyClass1& property) {
   ui::MessageBox(
       resources::ReplacePercent(resources::LoadString(kRequiredNotice), property.PropertyName),
@@ -48,66 +36,77 @@ std::vector<std::string> DictionaryEntries(const records::PropertyClass1& proper
 
 }  // namespace
 
-// PropertyEditDlg
+// ValueEditor
 
-PropertyEditDlg::PropertyEditDlg()
-    : form_([] {
-        ui::FormDeclaration d(kPropertyEditDlgName);
-        d.TextBox("Text1").Size(360, 0).Button("OKButton").Button("CancelButton");
-        return d;
-      }()) {
+ValueEditor::ValueEditor(ui::FormDeclaration declaration) : form_(std::move(declaration)) {
   form_.OnLoad([this] { Form_Load(); });
   form_.OnFrameClose([this] { CancelButton_Click(); });
   form_.button("OKButton").OnClick([this] { OKButton_Click(); });
   form_.button("CancelButton").OnClick([this] { CancelButton_Click(); });
 }
 
-void PropertyEditDlg::Form_Load() { LoadButtonCaptions(form_); }
+void ValueEditor::Form_Load() {
+  form_.button("OKButton").SetCaption(resources::LoadString(kOk));
+  form_.button("CancelButton").SetCaption(resources::LoadString(kCancel));
+}
+
+void ValueEditor::Keep(ProfileDlg& parent, std::shared_ptr<records::PropertyClass1> property,
+                       const std::string& caption) {
+  Parent_ = &parent;
+  Class_ = std::move(property);
+  form_.SetCaption(caption);
+}
+
+// The editor's outcome, as the profile dialog reads it after the showing.
+void ValueEditor::Confirm(const std::string& value) {
+  if (Parent_ != nullptr) {
+    Parent_->OKFlag = true;
+    Parent_->EditData = value;
+  }
+  form_.Hide();
+}
+
+void ValueEditor::CancelButton_Click() {
+  if (Parent_ != nullptr) Parent_->OKFlag = false;
+  form_.Hide();
+}
+
+// PropertyEditDlg
+
+PropertyEditDlg::PropertyEditDlg()
+    : ValueEditor([] {
+        ui::FormDeclaration d(kPropertyEditDlgName);
+        d.TextBox("Text1").Size(360, 0).Button("OKButton").Button("CancelButton");
+        return d;
+      }()) {}
 
 void PropertyEditDlg::SetData(ProfileDlg& ParentDialog, const std::string& PropertyName,
                               const std::string& Value, const std::string& Description) {
   (void)Description;
-  ParentDialog_ = &ParentDialog;
-  form_.SetCaption(PropertyName);
+  Keep(ParentDialog, nullptr, PropertyName);
   Text1().SetText(Value);
 }
 
-void PropertyEditDlg::OKButton_Click() {
-  Report(ParentDialog_, true, Text1().Text());
-  form_.Hide();
-}
-
-void PropertyEditDlg::CancelButton_Click() {
-  Report(ParentDialog_, false, "");
-  form_.Hide();
-}
+void PropertyEditDlg::OKButton_Click() { Confirm(Text1().Text()); }
 
 // PropertyCmbDlg
 
 PropertyCmbDlg::PropertyCmbDlg()
-    : form_([] {
+    : ValueEditor([] {
         ui::FormDeclaration d(kPropertyCmbDlgName);
         d.ComboBox("ComboBox1").Size(320, 0).Button("OKButton").Button("CancelButton");
         return d;
       }()) {
-  form_.OnLoad([this] { Form_Load(); });
-  form_.OnFrameClose([this] { CancelButton_Click(); });
   ComboBox1().OnKeyPress([this](int& key) { ComboBox1_KeyPress(key); });
-  form_.button("OKButton").OnClick([this] { OKButton_Click(); });
-  form_.button("CancelButton").OnClick([this] { CancelButton_Click(); });
 }
-
-void PropertyCmbDlg::Form_Load() { LoadButtonCaptions(form_); }
 
 void PropertyCmbDlg::SetData(ProfileDlg& Parent, std::shared_ptr<records::PropertyClass1> Class,
                              const std::string& Value) {
-  Parent_ = &Parent;
-  Class_ = std::move(Class);
+  Keep(Parent, Class, Class->PropertyName);
   ComboBox1().SetText(Value);
   // Emptying the list empties the text too: the value shows again only when
   // it is one of the dictionary's.
   ComboBox1().Clear();
-  form_.SetCaption(Class_->PropertyName);
   for (const std::string& entry : DictionaryEntries(*Class_)) {
     ComboBox1().AddItem(entry);
     if (entry == Value) ComboBox1().SetText(entry);
@@ -129,19 +128,13 @@ void PropertyCmbDlg::OKButton_Click() {
     RequiredNotice(*Class_);
     return;
   }
-  Report(Parent_, true, text);
-  form_.Hide();
-}
-
-void PropertyCmbDlg::CancelButton_Click() {
-  Report(Parent_, false, "");
-  form_.Hide();
+  Confirm(text);
 }
 
 // PropertyListDlg
 
 PropertyListDlg::PropertyListDlg()
-    : form_([] {
+    : ValueEditor([] {
         ui::FormDeclaration d(kPropertyListDlgName);
         d.TextBox("Text1")
             .Button("AddButton")
@@ -152,26 +145,20 @@ PropertyListDlg::PropertyListDlg()
             .Button("CancelButton");
         return d;
       }()) {
-  form_.OnLoad([this] { Form_Load(); });
-  form_.OnFrameClose([this] { CancelButton_Click(); });
   Text1().OnChange([this] { Text1_Change(); });
   Text1().OnKeyPress([this](int& key) { Text1_KeyPress(key); });
   AddButton().OnClick([this] { AddButton_Click(); });
-  form_.button("OKButton").OnClick([this] { OKButton_Click(); });
-  form_.button("CancelButton").OnClick([this] { CancelButton_Click(); });
 }
 
 void PropertyListDlg::Form_Load() {
-  LoadButtonCaptions(form_);
+  ValueEditor::Form_Load();
   AddButton().SetCaption(resources::LoadString(kAdd));
 }
 
 void PropertyListDlg::SetData(ProfileDlg& Parent, std::shared_ptr<records::PropertyClass1> Class,
                               const std::string& Value) {
-  Parent_ = &Parent;
-  Class_ = std::move(Class);
+  Keep(Parent, Class, Class->PropertyName);
   Text1().SetText("");
-  form_.SetCaption(Class_->PropertyName);
   AddButton().SetEnabled(false);
   List1().Clear();
   const std::vector<std::string> dictionary = DictionaryEntries(*Class_);
@@ -248,50 +235,27 @@ void PropertyListDlg::OKButton_Click() {
     RequiredNotice(*Class_);
     return;
   }
-  Report(Parent_, true, value);
-  form_.Hide();
-}
-
-void PropertyListDlg::CancelButton_Click() {
-  Report(Parent_, false, "");
-  form_.Hide();
+  Confirm(value);
 }
 
 // PropertyCommentDlg
 
 PropertyCommentDlg::PropertyCommentDlg()
-    : form_([] {
+    : ValueEditor([] {
         ui::FormDeclaration d(kPropertyCommentDlgName);
         d.TextBox("Text1", true).Size(380, 140).Button("OKButton").Button("CancelButton");
         return d;
-      }()) {
-  form_.OnLoad([this] { Form_Load(); });
-  form_.OnFrameClose([this] { CancelButton_Click(); });
-  form_.button("OKButton").OnClick([this] { OKButton_Click(); });
-  form_.button("CancelButton").OnClick([this] { CancelButton_Click(); });
-}
-
-void PropertyCommentDlg::Form_Load() { LoadButtonCaptions(form_); }
+      }()) {}
 
 void PropertyCommentDlg::SetData(ProfileDlg& Parent, std::shared_ptr<records::PropertyClass1> Class,
                                  const std::string& Value) {
   (void)Value;
-  Parent_ = &Parent;
-  Class_ = std::move(Class);
-  form_.SetCaption(Class_->PropertyName);
+  Keep(Parent, Class, Class->PropertyName);
   // The record's stored value: an edit confirmed here reaches the record
   // only with the profile dialog's OK, so reopening shows the earlier text.
   Text1().SetText(Class_->Value);
 }
 
-void PropertyCommentDlg::OKButton_Click() {
-  Report(Parent_, true, Text1().Text());
-  form_.Hide();
-}
-
-void PropertyCommentDlg::CancelButton_Click() {
-  Report(Parent_, false, "");
-  form_.Hide();
-}
+void PropertyCommentDlg::OKButton_Click() { Confirm(Text1().Text()); }
 
 }  // namespace orvex::dialogs

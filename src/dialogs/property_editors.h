@@ -40,7 +40,39 @@ inline constexpr char kPropertyCmbDlgName[] = "PropertyCmbDlg";
 inline constexpr char kPropertyListDlgName[] = "PropertyListDlg";
 inline constexpr char kPropertyCommentDlgName[] = "PropertyCommentDlg";
 
-class PropertyEditDlg {
+// What the four editors share: the parent dialog they report to, the
+// property they edit (none for PropertyEditDlg), OK and Cancel with their
+// captions, and a close from the frame counted as Cancel.
+class ValueEditor {
+ public:
+  virtual ~ValueEditor() = default;
+  ValueEditor(const ValueEditor&) = delete;
+  ValueEditor& operator=(const ValueEditor&) = delete;
+
+  virtual void OKButton_Click() = 0;
+  // Reports no change (OKFlag False) and hides the form.
+  void CancelButton_Click();
+
+  ui::Form& form() { return form_; }
+
+ protected:
+  // Builds the form; its Load, frame close, OK and Cancel run the handlers.
+  explicit ValueEditor(ui::FormDeclaration declaration);
+  // The OK and Cancel captions.
+  virtual void Form_Load();
+  // SetData's common part: the parent and the property kept for the
+  // showing, and the caption.
+  void Keep(ProfileDlg& parent, std::shared_ptr<records::PropertyClass1> property,
+            const std::string& caption);
+  // Reports `value` as the new value (OKFlag True) and hides the form.
+  void Confirm(const std::string& value);
+
+  ui::Form form_;
+  ProfileDlg* Parent_ = nullptr;
+  std::shared_ptr<records::PropertyClass1> Class_;
+};
+
+class PropertyEditDlg : public ValueEditor {
  public:
   static PropertyEditDlg& Get() { return FormInstances::Get<PropertyEditDlg>(); }
 
@@ -49,22 +81,16 @@ class PropertyEditDlg {
   void SetData(ProfileDlg& ParentDialog, const std::string& PropertyName, const std::string& Value,
                const std::string& Description);
   // Reports Text1 as it is.
-  void OKButton_Click();
-  void CancelButton_Click();
+  void OKButton_Click() override;
 
-  ui::Form& form() { return form_; }
   ui::TextBox& Text1() { return form_.text_box("Text1"); }
 
  private:
   friend struct FormInstances;
   PropertyEditDlg();
-  void Form_Load();
-
-  ui::Form form_;
-  ProfileDlg* ParentDialog_ = nullptr;
 };
 
-class PropertyCmbDlg {
+class PropertyCmbDlg : public ValueEditor {
  public:
   static PropertyCmbDlg& Get() { return FormInstances::Get<PropertyCmbDlg>(); }
 
@@ -77,23 +103,16 @@ class PropertyCmbDlg {
   void ComboBox1_KeyPress(int& KeyAscii);
   // A required property with an empty text gets the required-value notice
   // (string 115) and the form stays open; otherwise the text is reported.
-  void OKButton_Click();
-  void CancelButton_Click();
+  void OKButton_Click() override;
 
-  ui::Form& form() { return form_; }
   ui::ComboBox& ComboBox1() { return form_.combo_box("ComboBox1"); }
 
  private:
   friend struct FormInstances;
   PropertyCmbDlg();
-  void Form_Load();
-
-  ui::Form form_;
-  ProfileDlg* Parent_ = nullptr;
-  std::shared_ptr<records::PropertyClass1> Class_;
 };
 
-class PropertyListDlg {
+class PropertyListDlg : public ValueEditor {
  public:
   static PropertyListDlg& Get() { return FormInstances::Get<PropertyListDlg>(); }
 
@@ -114,10 +133,8 @@ class PropertyListDlg {
   void AddButton_Click();
   // Reports the selected entries joined by ","; a required property with
   // nothing selected gets the required-value notice and the form stays open.
-  void OKButton_Click();
-  void CancelButton_Click();
+  void OKButton_Click() override;
 
-  ui::Form& form() { return form_; }
   ui::TextBox& Text1() { return form_.text_box("Text1"); }
   ui::Button& AddButton() { return form_.button("AddButton"); }
   ui::ListBox& List1() { return form_.list_box("List1"); }
@@ -125,17 +142,13 @@ class PropertyListDlg {
  private:
   friend struct FormInstances;
   PropertyListDlg();
-  void Form_Load();
+  void Form_Load() override;
   // Whether List1 has an entry equal to `text`.
   bool ListContains(const std::string& text) const;
   void AppendSelected(const std::string& text);
-
-  ui::Form form_;
-  ProfileDlg* Parent_ = nullptr;
-  std::shared_ptr<records::PropertyClass1> Class_;
 };
 
-class PropertyCommentDlg {
+class PropertyCommentDlg : public ValueEditor {
  public:
   static PropertyCommentDlg& Get() { return FormInstances::Get<PropertyCommentDlg>(); }
 
@@ -143,20 +156,14 @@ class PropertyCommentDlg {
   // the text passed in (which is accepted and not shown).
   void SetData(ProfileDlg& Parent, std::shared_ptr<records::PropertyClass1> Class,
                const std::string& Value);
-  void OKButton_Click();
-  void CancelButton_Click();
+  // Reports Text1 as it is.
+  void OKButton_Click() override;
 
-  ui::Form& form() { return form_; }
   ui::TextBox& Text1() { return form_.text_box("Text1"); }
 
  private:
   friend struct FormInstances;
   PropertyCommentDlg();
-  void Form_Load();
-
-  ui::Form form_;
-  ProfileDlg* Parent_ = nullptr;
-  std::shared_ptr<records::PropertyClass1> Class_;
 };
 
 }  // namespace orvex::dialogs
