@@ -1,16 +1,22 @@
-// What the selection dialogs cost before their window opens, over loopback
-// HTTP against an in-process docstore, every request passing a counting
-// relay:
+// What the tree dialogs cost before their window opens, and what a long
+// version history costs, over loopback HTTP against in-process docstores,
+// every request passing a counting relay:
 //
 //   - FolderDialogA on a workspace of 1,000 folders, K of which have
 //     subfolders: requests per call (1 + K expected), connections opened,
 //     and the time to the window, beside the same 1 + K PROPFIND Depth 1
 //     requests sent by libcurl in a loop on one kept-alive connection;
-//   - FolderDialogB on a server of 30 workspaces: requests and time.
+//   - FolderDialogB on a server of 30 workspaces: requests and time;
+//   - CategoryDialogA on a workspace of 500 categories, K of which have
+//     subcategories: requests and time, beside the same 1 + K listings sent
+//     by libcurl;
+//   - GetHistoryInfo on a document of 1,000 versions: requests and time,
+//     beside one REPORT DAV:version-tree of the same document sent by
+//     libcurl.
 //
 // The dialogs run on the headless toolkit with nobody acting, so each
 // window closes as cancelled the moment it opens. After the runs the
-// program prints the medians and the ratio FolderDialogA / curl loop.
+// program prints the medians and the ratios to the libcurl figures.
 //
 //   dialogs_bench [--benchmark_repetitions=N]
 #include <benchmark/benchmark.h>
@@ -39,9 +45,15 @@ using orvex::Variant;
 constexpr int kTopFolders = 100;
 constexpr int kSubfolders = 9;
 constexpr int kWorkspaces = 30;
+// 500 categories: 50 at the top, each with 9 below it, so K = 50.
+constexpr int kTopCategories = 50;
+constexpr int kSubcategories = 9;
+constexpr int kVersions = 1000;
+
+constexpr char kUser[] = "CORP\\bench";
 
 Json Workspace(const std::string& name, Json items) {
-  return Json{{"name", name}, {"roles", {{"bench", "author"}}}, {"items", std::move(items)}};
+  return Json{{"name", name}, {"roles", {{kUser, "author"}}}, {"items", std::move(items)}};
 }
 
 Json Folder(const std::string& name, bool enhanced, Json items = Json::array()) {
@@ -50,7 +62,7 @@ Json Folder(const std::string& name, bool enhanced, Json items = Json::array()) 
 
 Json Store(const std::string& host, Json workspaces) {
   return Json{{"hosts", {host}},
-              {"users", Json::array({{{"name", "bench"}, {"password", "bench"}}})},
+              {"users", Json::array({{{"name", kUser}, {"password", "bench"}}})},
               {"schema",
                {{"properties", Json::array()},
                 {"profiles", Json::array({{{"id", "urn:content-classes:document"},
@@ -61,7 +73,7 @@ Json Store(const std::string& host, Json workspaces) {
 }
 
 // Server "docs": workspace "big" with the 1,000 folders.
-std::string BigSeed() {
+std::string FoldersSeed() {
   Json big = Json::array();
   for (int i = 0; i < kTopFolders; ++i) {
     Json subs = Json::array();
@@ -86,10 +98,32 @@ std::string WideSeed() {
   return Store("wide", workspaces).dump();
 }
 
+// Server "cats": workspace "big" with the 500 categories and the document
+// Reports/long.txt of 1,000 versions.
+std::string CategoriesSeed() {
+  Json categories = Json::array();
+  for (int i = 0; i < kTopCategories; ++i) {
+    Json children = Json::array();
+    for (int j = 0; j < kSubcategories; ++j)
+      children.push_back({{"name", "sub-" + std::to_string(j)}});
+    categories.push_back({{"name", "category-" + std::to_string(i)}, {"children", children}});
+  }
+  Json versions = Json::array();
+  for (int v = 0; v < kVersions; ++v)
+    versions.push_back({{"content", "version " + std::to_string(v)},
+                        {"comment", "change number " + std::to_string(v)},
+                        {"user", kUser}});
+  Json long_document{{"name", "long.txt"}, {"type", "document"}, {"versions", versions}};
+  Json workspace =
+      Workspace("big", Json::array({Folder("Reports", true, Json::array({long_document}))}));
+  workspace["categories"] = categories;
+  return Store("cats", Json::array({workspace})).dump();
+}
+
 // A docstore and the counting relay in front of it, its host mapped to the
 // relay.
 struct Relayed {
-  explicit Relayed(const std::string& host, const std::string& seed) {
+  Relayed(const std::string& host, const std::string& seed) : host(host) {
     orvex::docstore::ServerOptions options;
     options.seed_json = seed;
     store = std::make_unique<orvex::docstore::Server>(options);
@@ -97,16 +131,21 @@ struct Relayed {
     relay = std::make_unique<orvex::testing::CountingProxy>(store->port());
     orvex::platform::MapHost(host, {"127.0.0.1", relay->port()});
   }
+  std::string host;
   std::unique_ptr<orvex::docstore::Server> store;
   std::unique_ptr<orvex::testing::CountingProxy> relay;
 };
 
-Relayed& Big() {
-  static Relayed r("docs", BigSeed());
+Relayed& Folders() {
+  static Relayed r("docs", FoldersSeed());
   return r;
 }
 Relayed& Wide() {
   static Relayed r("wide", WideSeed());
+  return r;
+}
+Relayed& Categories() {
+  static Relayed r("cats", CategoriesSeed());
   return r;
 }
 
@@ -115,14 +154,14 @@ Variant Call(orvex::automation::ConnectOrvex& o, const std::string& name,
   return o.Invoke(*o.GetIdOfName(name), orvex::InvokeKind::kMethod, args);
 }
 
-std::unique_ptr<orvex::automation::ConnectOrvex> Connected(const std::string& host,
+// An object connected to `server` with `workspace` current.
+std::unique_ptr<orvex::automation::ConnectOrvex> Connected(const Relayed& server,
                                                            const std::string& workspace) {
   orvex::ui::UseToolkit("headless");
   auto o = std::make_unique<orvex::automation::ConnectOrvex>();
   o->Properties().ShowDialog = false;
-  if (!o->ConnectOpen(host, "bench", "", "bench")) return nullptr;
-  if (!workspace.empty() && !Call(*o, "SetWorkspace", {Variant(workspace)}).ToBool())
-    return nullptr;
+  if (!o->ConnectOpen(server.host, "bench", "CORP", "bench")) return nullptr;
+  if (!Call(*o, "SetWorkspace", {Variant(workspace)}).ToBool()) return nullptr;
   return o;
 }
 
@@ -133,66 +172,88 @@ void Measure(benchmark::State& state, Relayed& server, Run run) {
   relay.Reset();
   const int connections = relay.connections();
   for (auto _ : state) run();
-  const double calls = static_cast<double>(state.iterations());
-  state.counters["requests"] = relay.requests() / calls;
+  state.counters["requests"] = relay.requests() / static_cast<double>(state.iterations());
   state.counters["connections"] = relay.connections() - connections;
 }
 
-void BM_FolderDialogA(benchmark::State& state) {
-  Relayed& server = Big();
-  auto o = Connected("docs", "big");
+// Runs the member `name` as a dialog that must end cancelled without error.
+void MeasureCancelledDialog(benchmark::State& state, Relayed& server, const std::string& workspace,
+                            const std::string& name) {
+  auto o = Connected(server, workspace);
   if (!o) return state.SkipWithError("cannot connect");
+  if (!o->GetIdOfName(name)) return state.SkipWithError(("no " + name).c_str());
   Measure(state, server, [&] {
-    if (Call(*o, "FolderDialogA").ToBool() || Call(*o, "GetLastError").ToInt32() != 0)
-      state.SkipWithError("FolderDialogA failed");
+    if (Call(*o, name).ToBool() || Call(*o, "GetLastError").ToInt32() != 0)
+      state.SkipWithError((name + " failed").c_str());
   });
 }
-BENCHMARK(BM_FolderDialogA)->Unit(benchmark::kMillisecond);
 
 size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
 
-// The listings the folder walk makes, one PROPFIND Depth 1 per folder that
-// has subfolders and one for the workspace, sent in a loop by libcurl on
-// one kept-alive connection.
-void BM_CurlPropfindLoop(benchmark::State& state) {
-  Relayed& server = Big();
+// A libcurl handle on one kept-alive connection through a relay.
+struct Curl {
+  Curl(const Relayed& server, const char* method, const char* depth, const char* body) {
+    curl = curl_easy_init();
+    connect_to = server.host + ":80:127.0.0.1:" + std::to_string(server.relay->port());
+    route = curl_slist_append(nullptr, connect_to.c_str());
+    headers = curl_slist_append(nullptr, depth);
+    headers = curl_slist_append(headers, "Content-Type: application/xml");
+    curl_easy_setopt(curl, CURLOPT_CONNECT_TO, route);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_USERPWD, "CORP\\bench:bench");
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method);
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Discard);
+  }
+  ~Curl() {
+    curl_slist_free_all(headers);
+    curl_slist_free_all(route);
+    curl_easy_cleanup(curl);
+  }
+  bool Perform(const std::string& url) {
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    long status = 0;
+    return curl_easy_perform(curl) == CURLE_OK &&
+           curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status == 207;
+  }
+  CURL* curl;
+  std::string connect_to;
+  curl_slist* route;
+  curl_slist* headers;
+};
+
+// The listings a tree walk makes, one PROPFIND Depth 1 each, sent in a loop
+// on one kept-alive connection.
+void MeasureCurlListings(benchmark::State& state, Relayed& server,
+                         const std::vector<std::string>& urls) {
+  Curl curl(server, "PROPFIND", "Depth: 1",
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:propfind xmlns:D=\"DAV:\">"
+            "<D:allprop/></D:propfind>");
+  Measure(state, server, [&] {
+    for (const std::string& url : urls)
+      if (!curl.Perform(url)) state.SkipWithError("PROPFIND failed");
+  });
+}
+
+void BM_FolderDialogA(benchmark::State& state) {
+  MeasureCancelledDialog(state, Folders(), "big", "FolderDialogA");
+}
+BENCHMARK(BM_FolderDialogA)->Unit(benchmark::kMillisecond);
+
+// The workspace, and each folder with subfolders.
+void BM_CurlFolderListings(benchmark::State& state) {
   std::vector<std::string> urls{"http://docs/big/"};
   for (int i = 0; i < kTopFolders; ++i)
     urls.push_back("http://docs/big/folder-" + std::to_string(i) + "/");
-  CURL* curl = curl_easy_init();
-  const std::string connect_to = "docs:80:127.0.0.1:" + std::to_string(server.relay->port());
-  curl_slist* route = curl_slist_append(nullptr, connect_to.c_str());
-  curl_slist* headers = curl_slist_append(nullptr, "Depth: 1");
-  headers = curl_slist_append(headers, "Content-Type: application/xml");
-  static const char kAllprop[] =
-      "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:propfind xmlns:D=\"DAV:\"><D:allprop/>"
-      "</D:propfind>";
-  curl_easy_setopt(curl, CURLOPT_CONNECT_TO, route);
-  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-  curl_easy_setopt(curl, CURLOPT_USERPWD, "bench:bench");
-  curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "PROPFIND");
-  curl_easy_setopt(curl, CURLOPT_POSTFIELDS, kAllprop);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Discard);
-  Measure(state, server, [&] {
-    for (const std::string& url : urls) {
-      curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-      long status = 0;
-      if (curl_easy_perform(curl) != CURLE_OK ||
-          curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || status != 207)
-        state.SkipWithError("PROPFIND failed");
-    }
-  });
-  curl_slist_free_all(headers);
-  curl_slist_free_all(route);
-  curl_easy_cleanup(curl);
+  MeasureCurlListings(state, Folders(), urls);
 }
-BENCHMARK(BM_CurlPropfindLoop)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CurlFolderListings)->Unit(benchmark::kMillisecond);
 
 void BM_FolderDialogB(benchmark::State& state) {
   // The first workspace is current, so the dialog makes it current again
   // at the end.
   Relayed& server = Wide();
-  auto o = Connected("wide", "ws-0");
+  auto o = Connected(server, "ws-0");
   if (!o) return state.SkipWithError("cannot connect");
   Measure(state, server, [&] {
     if (Call(*o, "FolderDialogB").ToBool()) state.SkipWithError("FolderDialogB failed");
@@ -200,8 +261,45 @@ void BM_FolderDialogB(benchmark::State& state) {
 }
 BENCHMARK(BM_FolderDialogB)->Unit(benchmark::kMillisecond);
 
-// Keeps the median real time of each benchmark (or its only run) while
-// printing as usual.
+void BM_CategoryDialogA(benchmark::State& state) {
+  MeasureCancelledDialog(state, Categories(), "big", "CategoryDialogA");
+}
+BENCHMARK(BM_CategoryDialogA)->Unit(benchmark::kMillisecond);
+
+// The categories folder, and each category with subcategories.
+void BM_CurlCategoryListings(benchmark::State& state) {
+  std::vector<std::string> urls{"http://cats/big/Categories/"};
+  for (int i = 0; i < kTopCategories; ++i)
+    urls.push_back("http://cats/big/Categories/category-" + std::to_string(i) + "/");
+  MeasureCurlListings(state, Categories(), urls);
+}
+BENCHMARK(BM_CurlCategoryListings)->Unit(benchmark::kMillisecond);
+
+void BM_GetHistoryInfo(benchmark::State& state) {
+  Relayed& server = Categories();
+  auto o = Connected(server, "big");
+  if (!o) return state.SkipWithError("cannot connect");
+  Measure(state, server, [&] {
+    if (Call(*o, "GetHistoryInfo", {Variant("Reports"), Variant("long.txt")}).ToInt32() !=
+        kVersions)
+      state.SkipWithError("GetHistoryInfo failed");
+  });
+}
+BENCHMARK(BM_GetHistoryInfo)->Unit(benchmark::kMillisecond);
+
+void BM_CurlReport(benchmark::State& state) {
+  Relayed& server = Categories();
+  Curl curl(server, "REPORT", "Depth: 0",
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:version-tree xmlns:D=\"DAV:\">"
+            "<D:allprop/></D:version-tree>");
+  Measure(state, server, [&] {
+    if (!curl.Perform("http://cats/big/Reports/long.txt")) state.SkipWithError("REPORT failed");
+  });
+}
+BENCHMARK(BM_CurlReport)->Unit(benchmark::kMillisecond);
+
+// Keeps the median real time and the request count of each benchmark (or
+// of its only run) while printing as usual.
 class MedianReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
@@ -226,18 +324,33 @@ int main(int argc, char** argv) {
   MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   auto& m = reporter.median_ms;
-  if (m.count("BM_FolderDialogA") && m.count("BM_CurlPropfindLoop")) {
-    std::cout << "\nFolderDialogA, 1,000 folders (K = " << kTopFolders
-              << "): " << reporter.requests["BM_FolderDialogA"] << " requests, "
-              << m["BM_FolderDialogA"] << " ms; curl loop of " << kTopFolders + 1
-              << " PROPFIND Depth 1: " << m["BM_CurlPropfindLoop"] << " ms; ratio "
-              << m["BM_FolderDialogA"] / m["BM_CurlPropfindLoop"] << "\n";
-  }
-  if (m.count("BM_FolderDialogB")) {
-    std::cout << "FolderDialogB, " << kWorkspaces
-              << " workspaces: " << reporter.requests["BM_FolderDialogB"] << " requests, "
-              << m["BM_FolderDialogB"] << " ms\n";
-  }
+  auto& n = reporter.requests;
+  // One line per operation: its requests and median, and beside a libcurl
+  // figure the ratio to it.
+  auto line = [&](const std::string& what, const char* bench, const std::string& curl_what,
+                  const char* curl_bench) {
+    if (!m.count(bench)) return;
+    std::cout << what << ": " << n[bench] << " requests, " << m[bench] << " ms";
+    if (curl_bench != nullptr && m.count(curl_bench)) {
+      std::cout << "; " << curl_what << ": " << m[curl_bench] << " ms; ratio "
+                << m[bench] / m[curl_bench];
+    }
+    std::cout << "\n";
+  };
+  std::cout << "\n";
+  line("FolderDialogA, " + std::to_string(kTopFolders * (kSubfolders + 1)) +
+           " folders (K = " + std::to_string(kTopFolders) + ")",
+       "BM_FolderDialogA", "curl loop of " + std::to_string(kTopFolders + 1) + " PROPFIND Depth 1",
+       "BM_CurlFolderListings");
+  line("FolderDialogB, " + std::to_string(kWorkspaces) + " workspaces", "BM_FolderDialogB", "",
+       nullptr);
+  line("CategoryDialogA, " + std::to_string(kTopCategories * (kSubcategories + 1)) +
+           " categories (K = " + std::to_string(kTopCategories) + ")",
+       "BM_CategoryDialogA",
+       "curl loop of " + std::to_string(kTopCategories + 1) + " PROPFIND Depth 1",
+       "BM_CurlCategoryListings");
+  line("GetHistoryInfo, " + std::to_string(kVersions) + " versions", "BM_GetHistoryInfo",
+       "one curl REPORT", "BM_CurlReport");
   benchmark::Shutdown();
   return 0;
 }
