@@ -61,6 +61,65 @@ std::string BlobStore::NewTempPath() {
   return path;
 }
 
+BlobStore::Writer::Writer(BlobStore& store, size_t in_memory)
+    : store_(store), in_memory_(in_memory) {}
+
+BlobStore::Writer::~Writer() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool BlobStore::Writer::Append(const char* data, size_t size) {
+  if (path_.empty()) {
+    if (memory_.size() + size <= in_memory_) {
+      memory_.append(data, size);
+      written_ += size;
+      return true;
+    }
+    // Too long to keep: what came so far goes to the file first.
+    path_ = store_.NewTempPath();
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd_ < 0) return false;
+    std::string kept = std::move(memory_);
+    memory_.clear();
+    written_ = 0;
+    if (!WriteFile(kept.data(), kept.size())) return false;
+  }
+  return WriteFile(data, size);
+}
+
+bool BlobStore::Writer::WriteFile(const char* data, size_t size) {
+  if (fd_ < 0) return false;
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::write(fd_, data + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  written_ += size;
+  if (store_.durable_ && written_ - handed_ >= kStep) {
+    // Start writing the new step, then wait for the one before it. A
+    // failure here is not the content's fate: the flush in Commit reports
+    // any error the disk gives.
+    ::sync_file_range(fd_, static_cast<off_t>(handed_), static_cast<off_t>(written_ - handed_),
+                      SYNC_FILE_RANGE_WRITE);
+    if (handed_ > waited_)
+      ::sync_file_range(
+          fd_, static_cast<off_t>(waited_), static_cast<off_t>(handed_ - waited_),
+          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+    waited_ = handed_;
+    handed_ = written_;
+  }
+  return true;
+}
+
+bool BlobStore::Writer::Finish() {
+  if (fd_ < 0) return path_.empty();
+  int rc = ::close(fd_);
+  fd_ = -1;
+  return rc == 0;
+}
+
 std::string BlobStore::Commit(const std::string& temp_path) {
   // A private temporary store dies with the process: flushing buys nothing.
   if (durable_) SyncPath(temp_path, O_RDONLY);

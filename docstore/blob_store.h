@@ -1,5 +1,6 @@
-// Document content on disk: one immutable file per stored content, named by
-// a random token. Content is written to a temporary file, flushed to disk
+// Large document content on disk: one immutable file per stored content,
+// named by a random token (small content lives in the database, see
+// Store::kInlineContentLimit). Content is written to a temporary file, flushed to disk
 // (for a store on disk) and renamed into place before the database row that
 // refers to it commits, so a row never points at partial content. Files no
 // row refers to (left by a crash between rename and commit) are removed at
@@ -25,6 +26,52 @@ class BlobStore {
   // A fresh, empty file (mode 0600) for streaming new content into; the
   // caller writes it and then calls Commit (or Discard).
   std::string NewTempPath();
+
+  // Takes new content as it arrives. Content up to `in_memory` bytes stays
+  // in memory; longer content goes to a temporary file (NewTempPath), which
+  // the caller then commits or discards. For a store on disk the file's
+  // written pages are handed to the disk a step at a time while the rest
+  // still arrives, and the writer waits for the step before the last one,
+  // so a large upload never piles up more than two steps of unwritten pages.
+  // That matters to everybody else: the file system may make any other
+  // flush (another request's, the database log's) wait until the pending
+  // pages of this file are written, so a flush that found a whole upload
+  // pending would stall every small write for as long as the disk needs to
+  // take it in. The flush in Commit is still what makes the content
+  // durable; the steps only leave it little to do.
+  class Writer {
+   public:
+    // Pages are handed to the disk every this many bytes: at most two steps
+    // are on their way to the disk at any time.
+    static constexpr uint64_t kStep = 256 * 1024;
+
+    Writer(BlobStore& store, size_t in_memory);
+    ~Writer();
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    // False (with errno set) when the file cannot be created or written.
+    bool Append(const char* data, size_t size);
+    // Closes the file; false when it could not be written completely.
+    bool Finish();
+    uint64_t size() const { return written_; }
+    // The temporary file holding the content, "" while it is in memory.
+    const std::string& path() const { return path_; }
+    // The content, when it stayed in memory.
+    std::string TakeContent() { return std::move(memory_); }
+
+   private:
+    bool WriteFile(const char* data, size_t size);
+
+    BlobStore& store_;
+    size_t in_memory_;
+    std::string memory_;
+    std::string path_;
+    int fd_ = -1;
+    uint64_t written_ = 0;
+    uint64_t handed_ = 0;  // bytes handed to the disk so far
+    uint64_t waited_ = 0;  // bytes known to be written
+  };
   // Flushes the temporary file to disk, renames it into place and returns
   // its blob name. Throws std::runtime_error on an I/O failure.
   std::string Commit(const std::string& temp_path);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -24,8 +25,8 @@ struct DavRequest {
   std::string host;                            // Host header ("docs"), for absolute URLs
   std::string user;                            // the authenticated user (stored spelling)
   std::map<std::string, std::string> headers;  // lower-case names
-  std::string body;                            // small request bodies (XML)
-  std::string body_file;                       // PUT: temporary file holding the body, or ""
+  std::string body;                            // small request bodies (XML, small PUT)
+  std::string body_file;                       // PUT: temporary file holding a large body, or ""
   int64_t body_length = 0;
 
   // A header value, "" when absent.
@@ -72,9 +73,12 @@ class DavHandler {
   // Serves one request. Never throws; store failures give 500.
   DavResponse Handle(DavRequest& request);
 
-  // A temporary file for a PUT body; Handle takes it over (renamed into the
-  // store or removed).
-  std::string NewUploadPath() { return store_.blobs().NewTempPath(); }
+  // Takes a PUT body as it arrives: a small one in memory (the request's
+  // `body`), a large one in a temporary file (its `body_file`), which Handle
+  // takes over (renamed into the store or removed).
+  std::unique_ptr<BlobStore::Writer> NewUpload() {
+    return std::make_unique<BlobStore::Writer>(store_.blobs(), Store::kInlineContentLimit);
+  }
   void DiscardUpload(const std::string& path) { store_.blobs().Discard(path); }
 
  private:

@@ -250,8 +250,12 @@ DavResponse DavHandler::Get(const DavRequest& request, bool head) {
   r.content_type = type.empty() ? "application/octet-stream" : type;
   r.file_length = length;
   if (target.res) r.headers.emplace_back("ETag", EtagOf(*target.res));
-  if (!head && length > 0) {
-    // Opened under the store lock: the file stays readable through this
+  if (!head && length > 0 && Store::IsInline(blob)) {
+    auto content = store_.InlineContent(blob);
+    if (!content) return Status(500, "content missing");
+    r.body = std::move(*content);
+  } else if (!head && length > 0) {
+    // Opened inside the read transaction: the file stays readable through this
     // descriptor even if a later request replaces or deletes the document.
     r.file_fd = store_.blobs().Open(blob);
     if (r.file_fd < 0) return Status(500, "content missing");

@@ -205,20 +205,24 @@ std::optional<DavResponse> DavHandler::Precheck(const DavRequest& request) {
 }
 
 DavResponse DavHandler::Put(DavRequest& request) {
-  // The body is on disk: flush it and rename it into the store before the
-  // transaction starts, so other writers never wait for a large flush. If
-  // the request is refused or anything below fails, the orphaned file goes.
-  std::string blob = store_.blobs().Commit(request.body_file);
+  // A large body is on disk: flush it and rename it into the store before
+  // the transaction starts, so other writers never wait for a large flush.
+  // If the request is refused or anything below fails, the orphaned file
+  // goes. A small body goes into the database with the transaction.
+  std::string blob;
+  if (!request.body_file.empty()) blob = store_.blobs().Commit(request.body_file);
   struct Orphan {
     Store& store;
     std::string blob;
     bool keep = false;
     ~Orphan() {
-      if (!keep) store.blobs().Remove(blob);
+      if (!keep && !blob.empty()) store.blobs().Remove(blob);
     }
   } orphan{store_, blob};
   Store::Txn txn(store_);
   if (auto refused = CheckPutTarget(txn, request)) return *refused;
+  if (request.body_file.empty() && !request.body.empty())
+    blob = store_.AddInlineContent(request.body);
   std::string content_type = request.Header("content-type");
   if (content_type.empty()) content_type = "application/octet-stream";
   auto write_content = [&](Resource& r) {

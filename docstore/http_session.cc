@@ -14,7 +14,6 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
-#include <filesystem>
 #include <limits>
 #include <optional>
 #include <thread>
@@ -88,6 +87,39 @@ bool IsParseError(const beast::error_code& ec) {
          ec != http::error::need_more && ec != http::error::body_limit &&
          ec != http::error::header_limit;
 }
+
+// A PUT body, appended to its upload file as it arrives (see
+// BlobStore::Writer for why it is not simply written and flushed at the end).
+struct UploadBody {
+  struct value_type {
+    BlobStore::Writer* writer = nullptr;
+    bool failed = false;  // the file could not be written
+  };
+  class reader {
+   public:
+    template <bool isRequest, class Fields>
+    reader(http::header<isRequest, Fields>&, value_type& body) : body_(body) {}
+    void init(const boost::optional<std::uint64_t>&, beast::error_code& ec) { ec = {}; }
+    template <class Buffers>
+    size_t put(const Buffers& buffers, beast::error_code& ec) {
+      size_t n = 0;
+      for (auto piece : beast::buffers_range_ref(buffers)) {
+        if (!body_.writer->Append(static_cast<const char*>(piece.data()), piece.size())) {
+          body_.failed = true;
+          ec = beast::error_code(errno, boost::system::system_category());
+          return n;
+        }
+        n += piece.size();
+      }
+      ec = {};
+      return n;
+    }
+    void finish(beast::error_code& ec) { ec = {}; }
+
+   private:
+    value_type& body_;
+  };
+};
 
 }  // namespace
 
@@ -435,29 +467,24 @@ void HttpSession::Run() {
     bool read_ok = true;
     int body_error = 0;
     if (DavHandler::BodyFor(dr.method) == DavHandler::BodyKind::kFile) {
-      dr.body_file = handler_.NewUploadPath();
-      http::request_parser<http::file_body> file_parser{std::move(header_parser)};
+      auto upload = handler_.NewUpload();
+      http::request_parser<UploadBody> file_parser{std::move(header_parser)};
       file_parser.body_limit(kMaxUploadBody);
-      file_parser.get().body().open(dr.body_file.c_str(), beast::file_mode::write, ec);
-      if (ec) {
+      file_parser.get().body().writer = upload.get();
+      Enter(Phase::kBody);
+      http::read(stream, buffer, file_parser, ec);
+      Enter(Phase::kHandling);
+      if (ec == http::error::body_limit) {
+        body_error = 413;
+      } else if (file_parser.get().body().failed) {
         body_error = 500;
-      } else {
-        Enter(Phase::kBody);
-        http::read(stream, buffer, file_parser, ec);
-        Enter(Phase::kHandling);
-        if (ec == http::error::body_limit) {
-          body_error = 413;
-        } else if (ec) {
-          read_ok = false;
-        }
-        file_parser.get().body().close();
-        if (read_ok && !body_error) {
-          std::error_code size_error;
-          auto size = std::filesystem::file_size(dr.body_file, size_error);
-          if (size_error) body_error = 500;
-          dr.body_length = static_cast<int64_t>(size);
-        }
+      } else if (ec) {
+        read_ok = false;
       }
+      if (!upload->Finish() && read_ok && !body_error) body_error = 500;
+      dr.body_file = upload->path();
+      dr.body = upload->TakeContent();
+      dr.body_length = static_cast<int64_t>(upload->size());
     } else {
       http::request_parser<http::string_body> string_parser{std::move(header_parser)};
       string_parser.body_limit(kMaxSmallBody);

@@ -373,8 +373,12 @@ class Loader {
 
   void SetContent(Resource& r, const std::string& content) {
     txn_.ReleaseBlobLater(r.blob);
-    r.blob = store_.blobs().PutUnsynced(content);
-    written_.push_back(r.blob);
+    if (content.size() <= Store::kInlineContentLimit) {
+      r.blob = content.empty() ? std::string() : store_.AddInlineContent(content);
+    } else {
+      r.blob = store_.blobs().PutUnsynced(content);
+      written_.push_back(r.blob);
+    }
     r.length = static_cast<int64_t>(content.size());
   }
 
@@ -396,14 +400,15 @@ class Loader {
 void LoadSeed(Store& store, const std::string& json_text) {
   Json seed = Json::parse(json_text, nullptr, false);
   if (seed.is_discarded()) throw std::runtime_error("seed: not valid JSON");
-  // One transaction and one flush: the content files are written unflushed
-  // and flushed together (syncfs) just before the commit that refers to
-  // them, which itself flushes the database log once.
+  // One transaction and one flush: small content goes into the database,
+  // content files (of large documents) are written unflushed and flushed
+  // together (syncfs) just before the commit that refers to them, which
+  // itself flushes the database log once.
   Store::Txn txn(store);
   Loader loader(store, txn);
   try {
     loader.Load(seed);
-    store.blobs().SyncAll();
+    if (!loader.written_.empty()) store.blobs().SyncAll();
     txn.Commit();
   } catch (...) {
     for (const auto& blob : loader.written_) store.blobs().Remove(blob);

@@ -56,6 +56,12 @@ Statement& Statement::Bind(int index, std::string_view value) {
   return *this;
 }
 
+Statement& Statement::BindBlob(int index, std::string_view bytes) {
+  if (sqlite3_bind_blob64(stmt_, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT) != SQLITE_OK)
+    db_.Fail("bind");
+  return *this;
+}
+
 Statement& Statement::BindNull(int index) {
   if (sqlite3_bind_null(stmt_, index) != SQLITE_OK) db_.Fail("bind");
   return *this;
@@ -84,6 +90,12 @@ std::string Statement::Text(int column) const {
   auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
   if (!text) return {};
   return std::string(text, static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
+}
+
+std::string Statement::Blob(int column) const {
+  const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+  if (!bytes) return {};
+  return std::string(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
 bool Statement::IsNull(int column) const {

@@ -25,6 +25,7 @@ class Statement {
 
   Statement& Bind(int index, int64_t value);
   Statement& Bind(int index, std::string_view value);
+  Statement& BindBlob(int index, std::string_view bytes);
   Statement& BindNull(int index);
 
   // Steps once: true while a row is available, false when done.
@@ -36,6 +37,7 @@ class Statement {
 
   int64_t Int(int column) const;
   std::string Text(int column) const;
+  std::string Blob(int column) const;
   bool IsNull(int column) const;
 
  private:

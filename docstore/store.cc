@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -104,6 +105,14 @@ namespace {
 // The transaction the running thread is in: its store and connection.
 thread_local const Store* current_store = nullptr;
 thread_local StoreConnection* current_connection = nullptr;
+
+// Inline content's blob names: this prefix and the row id in `contents`
+// (content files are named by 32 hexadecimal digits).
+constexpr char kInlinePrefix[] = "db-";
+
+int64_t InlineId(const std::string& blob) {
+  return std::strtoll(blob.c_str() + sizeof kInlinePrefix - 1, nullptr, 10);
+}
 
 // Commits beyond this many log frames (about 4 MiB) ask for a checkpoint.
 constexpr int kCheckpointFrames = 1000;
@@ -222,6 +231,7 @@ void Store::CreateSchema() {
       length INTEGER NOT NULL, content_type TEXT NOT NULL, props TEXT NOT NULL);
     CREATE INDEX IF NOT EXISTS versions_doc ON versions(doc, seq);
     CREATE INDEX IF NOT EXISTS versions_blob ON versions(blob);
+    CREATE TABLE IF NOT EXISTS contents(id INTEGER PRIMARY KEY AUTOINCREMENT, data BLOB NOT NULL);
   )sql");
   Statement root(db,
                  "INSERT OR IGNORE INTO resources(id, parent, path, name, kind, content_class, "
@@ -345,8 +355,15 @@ Store::Txn::~Txn() {
 
 void Store::Txn::Commit() {
   std::vector<std::string> unused;
-  for (const auto& blob : release_)
-    if (!store_.BlobReferenced(blob)) unused.push_back(blob);
+  for (const auto& blob : release_) {
+    if (store_.BlobReferenced(blob)) continue;
+    // Inline content goes with the transaction; a file only once the
+    // transaction is on disk.
+    if (IsInline(blob))
+      store_.Sql("DELETE FROM contents WHERE id = ?1").Bind(1, InlineId(blob)).Run();
+    else
+      unused.push_back(blob);
+  }
   // Statements left mid-result would keep a read snapshot open past the
   // transaction.
   for (auto& [sql, statement] : connection_->statements) statement->Reset();
@@ -374,6 +391,26 @@ bool Store::IsEmpty() {
 
 void Store::CollectGarbage() {
   blobs_->Collect([this](const std::string& blob) { return BlobReferenced(blob); });
+  // Inline content no resource or version names any more.
+  const std::string name = std::string("'") + kInlinePrefix + "' || contents.id";
+  Sql("DELETE FROM contents WHERE NOT EXISTS(SELECT 1 FROM resources WHERE blob = " + name +
+      ") AND NOT EXISTS(SELECT 1 FROM versions WHERE blob = " + name + ")")
+      .Run();
+}
+
+std::string Store::AddInlineContent(const std::string& bytes) {
+  Statement& s = Sql("INSERT INTO contents(data) VALUES(?1)");
+  s.BindBlob(1, bytes).Run();
+  return kInlinePrefix + std::to_string(Current().db.LastInsertId());
+}
+
+bool Store::IsInline(const std::string& blob) { return blob.rfind(kInlinePrefix, 0) == 0; }
+
+std::optional<std::string> Store::InlineContent(const std::string& blob) {
+  if (!IsInline(blob)) return std::nullopt;
+  Statement& s = Sql("SELECT data FROM contents WHERE id = ?1");
+  if (!s.Bind(1, InlineId(blob)).Step()) return std::nullopt;
+  return s.Blob(0);
 }
 
 bool Store::BlobReferenced(const std::string& blob) {

@@ -128,7 +128,8 @@ class Store {
 
   // True until something has been seeded.
   bool IsEmpty();
-  // Drops unreferenced content files (run once at start).
+  // Drops unreferenced content, files and inline (run once at start, in a
+  // writing transaction).
   void CollectGarbage();
 
   // Users and roles. Names compare ignoring ASCII case. Passwords are kept
@@ -179,6 +180,20 @@ class Store {
   Resource CopyTree(const Resource& r, const Resource& parent, const std::string& name, bool deep);
   // Is the blob referenced by any resource or version?
   bool BlobReferenced(const std::string& blob);
+
+  // Content up to this size lives in the database itself rather than in a
+  // file: writing it is durable with the transaction's one flush of the
+  // database log (shared with concurrent writers), where a file needs its
+  // own flush and its directory's, and a flush may have to wait for whatever
+  // else is being written to the disk at the time.
+  static constexpr size_t kInlineContentLimit = 64 * 1024;
+  // Stores `bytes` in the database; returns its blob name. Released like
+  // any blob (ReleaseBlobLater).
+  std::string AddInlineContent(const std::string& bytes);
+  // Is this blob kept in the database (rather than in a file)?
+  static bool IsInline(const std::string& blob);
+  // The bytes of an inline blob; nullopt when there is no such blob.
+  std::optional<std::string> InlineContent(const std::string& blob);
 
   // Properties kept for a resource (dead properties and settable ones).
   PropMap Props(int64_t id);

@@ -11,11 +11,16 @@
 #     property sets, so the answer sizes are printed beside the times);
 #   - 16 clients at once, each on one kept-alive connection doing small PUT +
 #     PROPFIND Depth 0 pairs: requests per second;
-#   - PUT of a 1 GiB file, with a second client doing small PUT + PROPFIND
-#     pairs meanwhile: the PUT's time and the second client's slowest request
-#     (head-of-line blocking).
+#   - PUT of a 1 GiB file, with a second client doing small PUT, PROPFIND
+#     Depth 0 and GET rounds on its own kept-alive connection meanwhile: the
+#     PUT's time and the median and slowest of the second client's requests
+#     made while the PUT ran (head-of-line blocking), beside the same client's
+#     figures with nothing else running.
 #
 #   bench/docstore/compare_apache.sh path/to/orvex-docstore [samples] [documents]
+#
+# WORKLOADS (environment) picks some of: named allprop concurrent hol
+# (default: all), e.g. WORKLOADS=hol bench/docstore/compare_apache.sh BIN 5 100
 #
 # Runs as root: Apache starts from a standalone configuration, on loopback
 # only, and drops to `User www-data`. Both servers keep their data on disk
@@ -29,6 +34,8 @@ set -euo pipefail
 binary=$(readlink -f "${1:?usage: compare_apache.sh path/to/orvex-docstore [samples] [documents]}")
 samples=${2:-5}
 documents=${3:-100000}
+workloads=" ${WORKLOADS:-named allprop concurrent hol} "
+runs() { [[ "$workloads" == *" $1 "* ]]; }
 clients=16
 pairs_per_client=100
 
@@ -78,7 +85,45 @@ seed = {"hosts": ["127.0.0.1"],
 with open(os.path.join(work, "seed.json"), "w") as f:
     json.dump(seed, f)
 PY
-dd if=/dev/urandom of="$work/big.bin" bs=1M count=1024 status=none
+runs hol && dd if=/dev/urandom of="$work/big.bin" bs=1M count=1024 status=none
+# The head-of-line client: small PUT, PROPFIND Depth 0 and GET rounds on one
+# kept-alive connection, the first round unmeasured (it proves the password);
+# it announces itself with the file "$stop.ready" and stops when "$stop"
+# exists. Each request gives a line "finished-at started-at milliseconds
+# status".
+cat >"$work/small_client.py" <<'PY'
+import base64, http.client, os, sys, time
+port, prefix, stop, log = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
+auth = "Basic " + base64.b64encode(b"bench:bench").decode()
+conn = http.client.HTTPConnection("127.0.0.1", port)
+props = (b'<?xml version="1.0" encoding="utf-8"?><D:propfind xmlns:D="DAV:"><D:prop>'
+         b'<D:getcontentlength/><D:getetag/></D:prop></D:propfind>')
+out = open(log, "w")
+def request(method, path, body=None, headers=None, record=True):
+    h = {"Authorization": auth}
+    h.update(headers or {})
+    t0 = time.time()
+    s0 = time.perf_counter()
+    conn.request(method, path, body=body, headers=h)
+    response = conn.getresponse()
+    response.read()
+    ms = (time.perf_counter() - s0) * 1000
+    if record:
+        out.write("%.6f %.6f %.3f %d\n" % (time.time(), t0, ms, response.status))
+def round_of(n, record=True):
+    path = "%s-%d.txt" % (prefix, n)
+    request("PUT", path, b"a small document\n", record=record)
+    request("PROPFIND", path, props, {"Depth": "0", "Content-Type": "application/xml"}, record)
+    request("GET", path, record=record)
+round_of(0, record=False)
+open(stop + ".ready", "w").close()
+n = 0
+while not os.path.exists(stop):
+    n += 1
+    round_of(n)
+    time.sleep(0.005)
+out.close()
+PY
 printf 'a small document\n' >"$work/small.txt"
 htpasswd -5 -r 20000 -bc "$work/htpasswd" bench bench 2>/dev/null
 chown -R www-data:www-data "$work/apache" "$work/davlock"
@@ -209,62 +254,86 @@ for server in apache docstore; do
   fi
 done
 
-for w in named allprop concurrent put hol; do for s in apache docstore; do : >"$work/$s.$w"; done; done
+for w in named allprop concurrent put hol hol-median hol-count alone-median alone-max; do
+  for s in apache docstore; do : >"$work/$s.$w"; done
+done
 : >"$work/apache.named-mem"; : >"$work/docstore.named-mem"
 : >"$work/apache.allprop-bytes"; : >"$work/docstore.allprop-bytes"
 
 echo "$samples paired samples of each workload"
 for sample in $(seq "$samples"); do
   for server in apache docstore; do
-    # PROPFIND, four named properties, with the server's peak memory.
-    reset_peak "$server"
-    read -r code seconds _ < <(propfind_many "$server" "$work/named.xml")
-    [ "$code" = 207 ] || { echo "$server PROPFIND answered $code" >&2; exit 1; }
-    echo "$seconds" >>"$work/$server.named"
-    peak_kib "$server" >>"$work/$server.named-mem"
+    if runs named; then
+      # PROPFIND, four named properties, with the server's peak memory.
+      reset_peak "$server"
+      read -r code seconds _ < <(propfind_many "$server" "$work/named.xml")
+      [ "$code" = 207 ] || { echo "$server PROPFIND answered $code" >&2; exit 1; }
+      echo "$seconds" >>"$work/$server.named"
+      peak_kib "$server" >>"$work/$server.named-mem"
+    fi
 
-    read -r code seconds bytes < <(propfind_many "$server" "$work/allprop.xml")
-    [ "$code" = 207 ] || { echo "$server PROPFIND allprop answered $code" >&2; exit 1; }
-    echo "$seconds" >>"$work/$server.allprop"
-    echo "$bytes" >>"$work/$server.allprop-bytes"
+    if runs allprop; then
+      read -r code seconds bytes < <(propfind_many "$server" "$work/allprop.xml")
+      [ "$code" = 207 ] || { echo "$server PROPFIND allprop answered $code" >&2; exit 1; }
+      echo "$seconds" >>"$work/$server.allprop"
+      echo "$bytes" >>"$work/$server.allprop-bytes"
+    fi
 
-    # 16 clients at once.
-    for c in $(seq "$clients"); do client_config "$server" "$c" "$pairs_per_client" "s$sample" >"$work/client-$c.cfg"; done
-    t0=$(now)
-    client_pids=()
-    for c in $(seq "$clients"); do
-      curl -K "$work/client-$c.cfg" >"$work/client-$c.out" &
-      client_pids+=($!)
-    done
-    wait "${client_pids[@]}"
-    t1=$(now)
-    bad=$(cat "$work"/client-*.out | awk '$1 != 201 && $1 != 207' | wc -l)
-    [ "$bad" -eq 0 ] || { echo "$server: $bad concurrent requests failed" >&2; exit 1; }
-    echo "$clients * $pairs_per_client * 2 / ($t1 - $t0)" | bc -l >>"$work/$server.concurrent"
+    if runs concurrent; then
+      # 16 clients at once.
+      for c in $(seq "$clients"); do client_config "$server" "$c" "$pairs_per_client" "s$sample" >"$work/client-$c.cfg"; done
+      t0=$(now)
+      client_pids=()
+      for c in $(seq "$clients"); do
+        curl -K "$work/client-$c.cfg" >"$work/client-$c.out" &
+        client_pids+=($!)
+      done
+      wait "${client_pids[@]}"
+      t1=$(now)
+      bad=$(cat "$work"/client-*.out | awk '$1 != 201 && $1 != 207' | wc -l)
+      [ "$bad" -eq 0 ] || { echo "$server: $bad concurrent requests failed" >&2; exit 1; }
+      echo "$clients * $pairs_per_client * 2 / ($t1 - $t0)" | bc -l >>"$work/$server.concurrent"
+    fi
 
-    # 1 GiB PUT, with a second client's small requests meanwhile.
-    url_var=${server}_url
-    client_config "$server" hol 400 "h$sample" >"$work/hol.cfg"
-    curl -s -u bench:bench -T "$work/big.bin" -o /dev/null -w '%{http_code} %{time_total}\n' \
-      "${!url_var}/big-$sample.bin" >"$work/big.out" &
-    big=$!
-    sleep 0.2
-    : >"$work/hol.out"
-    while kill -0 "$big" 2>/dev/null; do
-      curl -K "$work/hol.cfg" >>"$work/hol.out" &
+    if runs hol; then
+      # 1 GiB PUT, with a second client's small requests meanwhile; the same
+      # client alone for as long beforehand gives the figures to compare with.
+      url_var=${server}_url
+      rm -f "$work/stop" "$work/stop.ready"
+      port_var=${server}_port
+      python3 "$work/small_client.py" "${!port_var}" "/dav/load/h$sample" "$work/stop" \
+        "$work/small.log" &
       small=$!
-      # Only requests made while the big PUT is running count.
-      while kill -0 "$small" 2>/dev/null && kill -0 "$big" 2>/dev/null; do sleep 0.05; done
-      kill "$small" 2>/dev/null || true
-      wait "$small" 2>/dev/null || true
-      client_config "$server" hol 400 "h$sample-$RANDOM" >"$work/hol.cfg"
-    done
-    wait "$big"
-    read -r code seconds <"$work/big.out"
-    [ "$code" = 201 ] || { echo "$server big PUT answered $code" >&2; exit 1; }
-    echo "$seconds" >>"$work/$server.put"
-    awk '$1 == 201 || $1 == 207 {print $2}' "$work/hol.out" | sort -g | tail -1 >>"$work/$server.hol"
-    curl -s -u bench:bench -X DELETE -o /dev/null "${!url_var}/big-$sample.bin"
+      while [ ! -f "$work/stop.ready" ]; do
+        kill -0 "$small" 2>/dev/null || { echo "$server: small client failed" >&2; exit 1; }
+        sleep 0.05
+      done
+      alone_from=$(now)
+      sleep 3
+      big_from=$(now)
+      curl -s -u bench:bench -T "$work/big.bin" -o /dev/null -w '%{http_code} %{time_total}\n' \
+        "${!url_var}/big-$sample.bin" >"$work/big.out"
+      big_to=$(now)
+      touch "$work/stop"
+      wait "$small"
+      read -r code seconds <"$work/big.out"
+      [ "$code" = 201 ] || { echo "$server big PUT answered $code" >&2; exit 1; }
+      echo "$seconds" >>"$work/$server.put"
+      awk '$4 != 201 && $4 != 204 && $4 != 207 && $4 != 200 {bad++} END {exit bad > 0}' \
+        "$work/small.log" || { echo "$server: small requests failed" >&2; exit 1; }
+      # Requests wholly inside each period count.
+      awk -v a="$alone_from" -v b="$big_from" '$2 >= a && $1 <= b {print $3}' "$work/small.log" |
+        sort -g >"$work/alone.ms"
+      awk -v a="$big_from" -v b="$big_to" '$2 >= a && $1 <= b {print $3}' "$work/small.log" |
+        sort -g >"$work/during.ms"
+      [ -s "$work/during.ms" ] || { echo "$server: no small request during the PUT" >&2; exit 1; }
+      median <"$work/alone.ms" >>"$work/$server.alone-median"
+      tail -1 "$work/alone.ms" >>"$work/$server.alone-max"
+      median <"$work/during.ms" >>"$work/$server.hol-median"
+      tail -1 "$work/during.ms" >>"$work/$server.hol"
+      wc -l <"$work/during.ms" >>"$work/$server.hol-count"
+      curl -s -u bench:bench -X DELETE -o /dev/null "${!url_var}/big-$sample.bin"
+    fi
   done
 done
 
@@ -277,13 +346,27 @@ row() {  # label unit apache-file docstore-file [scale]
 }
 echo
 printf '%-46s %12s %12s %8s\n' "median of $samples paired samples" "Apache" "docstore" "ratio"
-row "PROPFIND Depth 1, $documents docs, 4 props" "s" "$work/apache.named" "$work/docstore.named"
-row "  peak memory of the largest process" "MiB" "$work/apache.named-mem" "$work/docstore.named-mem" "1/1024"
-row "PROPFIND Depth 1, $documents docs, allprop" "s" "$work/apache.allprop" "$work/docstore.allprop"
-row "  allprop answer size" "MB" "$work/apache.allprop-bytes" "$work/docstore.allprop-bytes" "1/1000000"
-row "$clients clients, small PUT + PROPFIND" "req/s" "$work/apache.concurrent" "$work/docstore.concurrent"
-row "PUT 1 GiB" "s" "$work/apache.put" "$work/docstore.put"
-row "  slowest small request meanwhile" "ms" "$work/apache.hol" "$work/docstore.hol" "1000"
+if runs named; then
+  row "PROPFIND Depth 1, $documents docs, 4 props" "s" "$work/apache.named" "$work/docstore.named"
+  row "  peak memory of the largest process" "MiB" "$work/apache.named-mem" "$work/docstore.named-mem" "1/1024"
+fi
+if runs allprop; then
+  row "PROPFIND Depth 1, $documents docs, allprop" "s" "$work/apache.allprop" "$work/docstore.allprop"
+  row "  allprop answer size" "MB" "$work/apache.allprop-bytes" "$work/docstore.allprop-bytes" "1/1000000"
+fi
+if runs concurrent; then
+  row "$clients clients, small PUT + PROPFIND" "req/s" "$work/apache.concurrent" "$work/docstore.concurrent"
+fi
+if runs hol; then
+  row "PUT 1 GiB" "s" "$work/apache.put" "$work/docstore.put"
+  row "  small requests meanwhile, median" "ms" "$work/apache.hol-median" "$work/docstore.hol-median"
+  row "  small requests meanwhile, slowest" "ms" "$work/apache.hol" "$work/docstore.hol"
+  row "  (number of small requests meanwhile)" "n" "$work/apache.hol-count" "$work/docstore.hol-count"
+  row "  same client alone, median" "ms" "$work/apache.alone-median" "$work/docstore.alone-median"
+  row "  same client alone, slowest" "ms" "$work/apache.alone-max" "$work/docstore.alone-max"
+  printf '%-46s %12.4g %12.4g\n' "  slowest small request of all samples (ms)" \
+    "$(sort -g "$work/apache.hol" | tail -1)" "$(sort -g "$work/docstore.hol" | tail -1)"
+fi
 printf '%-46s %12s %12.4g\n' "start-up with a $documents-document seed (s)" "-" "$docstore_start"
 echo "(ratio = docstore / Apache: below 1 is better for times and memory, above 1 for req/s)"
 echo "The docstore flushes content and its database log to disk (fsync) before answering a"
