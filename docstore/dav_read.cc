@@ -94,7 +94,10 @@ struct Listing {
   std::string user;
   PropRequest req;
   PropFilter filter;
-  int64_t after = 0;  // the last child written
+  int64_t after = 0;            // the last child written
+  std::vector<Resource> batch;  // children read and not all written yet
+  size_t next = 0;              // the next of them to write
+  bool read_all = false;        // no children after `batch`
 
   // Appends the next piece to `out`; false once the document is complete.
   bool Next(Store& store, std::string& out) {
@@ -103,22 +106,29 @@ struct Listing {
     // categories, schema). Deeper down they share the folder's access.
     bool own_access = folder.id == 1 || folder.content_class == kClassWorkspace;
     PropContext ctx{store, host, access};
-    bool more = true;
-    while (more && out.size() + writer.size() < kListingPiece) {
-      auto batch = store.ChildrenAfter(folder.id, after, kBatch);
-      more = batch.size() == static_cast<size_t>(kBatch);
-      for (const auto& child : batch) {
-        after = child.id;
-        if (own_access) {
-          Access ca = AccessFor(store, child.path, user);
-          PropContext cctx{store, host, ca};
-          WriteResponse(writer, HrefOf(child), ResourceProps(cctx, child, filter), req);
-        } else {
-          WriteResponse(writer, HrefOf(child), ResourceProps(ctx, child, filter), req);
-        }
+    // A piece ends as soon as it is full, even inside a batch: with many
+    // properties named a batch of rows could be megabytes, and a piece is
+    // what the server holds while a slow client takes the one before. The
+    // rest of the batch waits for the next piece.
+    while (out.size() + writer.size() < kListingPiece) {
+      if (next == batch.size()) {
+        if (read_all) break;
+        batch = store.ChildrenAfter(folder.id, after, kBatch);
+        next = 0;
+        read_all = batch.size() < static_cast<size_t>(kBatch);
+        if (batch.empty()) break;
+      }
+      const Resource& child = batch[next++];
+      after = child.id;
+      if (own_access) {
+        Access ca = AccessFor(store, child.path, user);
+        PropContext cctx{store, host, ca};
+        WriteResponse(writer, HrefOf(child), ResourceProps(cctx, child, filter), req);
+      } else {
+        WriteResponse(writer, HrefOf(child), ResourceProps(ctx, child, filter), req);
       }
     }
-    if (more) {
+    if (next < batch.size() || !read_all) {
       out += writer.Take();
       return true;
     }
