@@ -29,7 +29,9 @@ class Version {
   // Makes the document's checked-in version the published one.
   virtual void Publish(const std::string& url) = 0;
   // One row per version of the document, in the server's order, each with
-  // the version's properties. `flags` is passed as the caller gives it (0).
+  // the version's friendly id, comment, creation time stamp, domain and user
+  // (the server's text for each; a property the server lacks is absent).
+  // `flags` is passed as the caller gives it (0).
   virtual Recordset History(const std::string& url, int32_t flags) = 0;
 };
 

@@ -655,6 +655,14 @@ TEST_F(WebDavBackendTest, VersionCallsSendDeltaVMethodsWithTheCachedCredentials)
   EXPECT_NE(requests[1].body.find("<D:comment>fixed &lt;typo&gt; &amp; more</D:comment>"),
             std::string::npos);
   EXPECT_NE(requests[3].body.find("<D:version-tree"), std::string::npos);
+  // The history asks for the five properties a version row carries, not for
+  // every property of every version.
+  for (const char* name : {"FriendlyVersionID", "Comment", "CreatedTimeStamp", "Domain", "User"})
+    EXPECT_NE(requests[3].body.find("<" + std::string(name) +
+                                    " xmlns=\"urn:schemas-microsoft-com:publishing:\"/>"),
+              std::string::npos)
+        << name << " in " << requests[3].body;
+  EXPECT_EQ(requests[3].body.find("allprop"), std::string::npos);
 
   // Servers without these methods answer 405 or 501: a generic failure.
   Answer([](const RecordedRequest& r) {

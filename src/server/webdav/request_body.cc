@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "server/error.h"
+#include "server/names.h"
 #include "server/webdav/multistatus.h"
 #include "server/webdav/property_name.h"
 #include "wire/typed_xml.h"
@@ -80,7 +81,11 @@ std::string CheckinBody(std::string_view comment) {
 }
 
 std::string VersionTreeBody() {
-  return std::string(kXmlDecl) + "<D:version-tree xmlns:D=\"DAV:\"><D:allprop/></D:version-tree>";
+  std::string out = std::string(kXmlDecl) + "<D:version-tree xmlns:D=\"DAV:\"><D:prop>";
+  for (const char* name : {kPropFriendlyVersionID, kPropVersionComment, kPropCreatedTimeStamp,
+                           kPropVersionDomain, kPropVersionUser})
+    wire::AppendPropertyName(out, wire::SplitPropertyName(name));
+  return out + "</D:prop></D:version-tree>";
 }
 
 Fields::Changes ServerChanges(const Fields::Changes& changes) {

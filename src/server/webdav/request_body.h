@@ -20,7 +20,8 @@ std::string AllPropBody();
 // CHECKIN carrying the version's comment.
 std::string CheckinBody(std::string_view comment);
 
-// REPORT asking for the version tree with every property of each version.
+// REPORT asking for the version tree with the properties a version row
+// carries: its friendly id, comment, creation time stamp, domain and user.
 std::string VersionTreeBody();
 
 // The changes that go to the server: the last value set for each property,
