@@ -117,8 +117,8 @@ bool ServerClass1::FileExists(const std::string& Folder, const std::string& File
     // A folder given as a URL (a listing's parent name) is used as it is.
     const std::string url = StartsWithHttp(Folder) ? Folder : CreateURL(kUrlWorkspaceItem, Folder);
     auto folder = backend_->CreateItem(server::ItemKind::kDocumentFolder);
-    folder->Open(Bind(url, nullptr, true));
-    for (server::Recordset rows = folder->ListItems(); !rows.Eof(); rows.MoveNext()) {
+    for (server::Recordset rows = folder->OpenAndListItems(Bind(url, nullptr, true)); !rows.Eof();
+         rows.MoveNext()) {
       if (platform::CompareNoCase(module::RecordsetFieldText(rows, server::kPropListDisplayName),
                                   File) != 0)
         continue;
@@ -209,11 +209,11 @@ int16_t ServerClass1::GetFileProperties(const std::string& ContentClass,
 int16_t ServerClass1::GetFileInfo(const std::string& Folder) {
   try {
     auto folder = backend_->CreateItem(server::ItemKind::kDocumentFolder);
-    folder->Open(Bind(CreateURL(kUrlWorkspaceItem, Folder), nullptr, true));
+    server::Recordset rows =
+        folder->OpenAndListItems(Bind(CreateURL(kUrlWorkspaceItem, Folder), nullptr, true));
     const std::string content_class = folder->ContentClass();
     const bool enhanced = content_class == server::kClassSmartFolder;
     const bool workspace = !enhanced && content_class == server::kClassWorkspace;
-    server::Recordset rows = folder->ListItems();
     documents_.Reset();
     values_.assign(kValueRoom, ValueRow{});
     int16_t running = 0;

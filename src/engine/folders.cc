@@ -41,8 +41,7 @@ int16_t ServerClass1::GetDocFolderInfo(const std::string& Folder) {
   try {
     if (!WorkspaceFolder)
       WorkspaceFolder = backend_->CreateItem(server::ItemKind::kWorkspaceFolder);
-    WorkspaceFolder->Open(Bind(url, nullptr, true));
-    server::Recordset rows = WorkspaceFolder->ListSubfolders();
+    server::Recordset rows = WorkspaceFolder->OpenAndListSubfolders(Bind(url, nullptr, true));
     for (; !rows.Eof(); rows.MoveNext()) {
       const server::Fields& f = rows.Current();
       const std::string content_class = f.Value(server::kColContentClass).ToString();

@@ -95,13 +95,18 @@ class Item {
   virtual Recordset ListWorkspaces() = 0;
   // Workspace or category folder: one row per direct child, every property.
   virtual Recordset ListSubfolders() = 0;
-  // Open(args) followed by ListSubfolders(), for a walk that opens a folder
-  // only to list it. A backend may answer both from one listing of the
-  // folder, which reports the folder itself beside its children; the
-  // outcome (fields, rows, errors) is the same as the two calls'.
+  // Open(args) followed by ListSubfolders(), or by ListItems(), for an
+  // operation that opens a folder only to list it. A backend may answer both
+  // from one listing of the folder, which reports the folder itself beside
+  // its children; the outcome (fields, rows, errors) is the same as the two
+  // calls'.
   virtual Recordset OpenAndListSubfolders(const BindArgs& args) {
     Open(args);
     return ListSubfolders();
+  }
+  virtual Recordset OpenAndListItems(const BindArgs& args) {
+    Open(args);
+    return ListItems();
   }
 
   // The calls below throw server::Error(kErrNotSupported) unless a backend

@@ -302,6 +302,110 @@ TEST_F(WebDavDocumentsTest, SchemaLookUpsFailCleanlyWithoutASchemaLocation) {
   EXPECT_TRUE(folder->DocumentProfiles().empty());
 }
 
+TEST_F(WebDavDocumentsTest, AnItemOpenedRightAfterItsConnectionReusesTheConnectionsAnswer) {
+  Answer([](const RecordedRequest& r) {
+    return CannedReply::Multistatus(
+        Multistatus(Collection(r.target + "/", "<D:displayname>Sales</D:displayname>")));
+  });
+  auto open_item = [&](const Connection* active, const std::string& user) {
+    auto item = backend_->CreateItem(ItemKind::kWorkspaceFolder);
+    BindArgs args;
+    args.url = "http://docs/Sales";
+    args.active_connection = active;
+    args.user = user;
+    args.password = user.empty() ? "" : "secret";
+    item->Open(args);
+    EXPECT_EQ(item->GetFields().Value(kPropDisplayName), Variant("Sales"));
+  };
+  auto reopen = [&] {
+    connection_->Close();
+    connection_->Open("http://docs/Sales", "CORP\\jones", "secret", -1);
+  };
+
+  reopen();
+  server_.ClearRequests();
+  open_item(connection_.get(), "");  // the connection's credentials
+  EXPECT_TRUE(Requests().empty());
+  open_item(connection_.get(), "");  // taken once only
+  EXPECT_EQ(Requests().size(), 1u);
+
+  reopen();
+  server_.ClearRequests();
+  open_item(connection_.get(), "CORP\\jones");  // the same credentials given again
+  EXPECT_TRUE(Requests().empty());
+
+  for (auto [active, user] : std::vector<std::pair<const Connection*, std::string>>{
+           {nullptr, ""}, {connection_.get(), "other"}}) {
+    reopen();
+    server_.ClearRequests();
+    open_item(active, user);
+    EXPECT_EQ(Requests().size(), 1u) << user;
+  }
+
+  // Anything sent in between (an open, a listing, a change), or another
+  // URL, asks again.
+  auto reports = Open(ItemKind::kDocumentFolder, "http://docs/Sales/Reports");
+  const std::vector<std::function<void()>> in_between = {
+      [&] { Open(ItemKind::kDocumentFolder, "http://docs/Sales/Reports"); },
+      [&] { reports->ListItems(); },
+      [&] { reports->MoveTo("http://docs/Sales/Reports"); },
+  };
+  for (const auto& send : in_between) {
+    reopen();
+    send();
+    server_.ClearRequests();
+    open_item(connection_.get(), "");
+    EXPECT_EQ(Requests().size(), 1u);
+  }
+  reopen();
+  server_.ClearRequests();
+  auto other = backend_->CreateItem(ItemKind::kWorkspaceFolder);
+  BindArgs args;
+  args.url = "http://docs/Sales/";
+  args.active_connection = connection_.get();
+  other->Open(args);
+  EXPECT_EQ(Requests().size(), 1u);
+}
+
+TEST_F(WebDavDocumentsTest, OpeningAndListingTakeOneExchange) {
+  Answer([](const RecordedRequest& r) {
+    if (r.target == "/Sales/Missing") return CannedReply::Status(404);
+    if (r.target == "/Sales/Elsewhere" && r.Header("depth") == "1")
+      return CannedReply::Multistatus(Multistatus(Response("/Sales/Elsewhere/a.txt", "")));
+    return CannedReply::Multistatus(
+        Multistatus(Collection("/Sales/Reports/",
+                               "<D:contentclass>urn:content-classes:smartfolder</D:contentclass>") +
+                    Response("/Sales/Reports/a.txt", "") + Collection("/Sales/Reports/2001/")));
+  });
+  auto folder = backend_->CreateItem(ItemKind::kDocumentFolder);
+  BindArgs args;
+  args.url = "http://docs/Sales//Reports";
+  Recordset documents = folder->OpenAndListItems(args);
+  ASSERT_EQ(Requests().size(), 1u);
+  EXPECT_EQ(Requests()[0].Header("depth"), "1");
+  EXPECT_EQ(documents.size(), 1u);
+  EXPECT_EQ(folder->ContentClass(), "urn:content-classes:smartfolder");
+  EXPECT_EQ(folder->GetFields().Value(kColParseName), Variant("Reports"));
+
+  auto workspace = backend_->CreateItem(ItemKind::kWorkspaceFolder);
+  args.url = "http://docs/Sales/Reports";
+  EXPECT_EQ(workspace->OpenAndListSubfolders(args).size(), 2u);
+  EXPECT_EQ(ErrorOf([&] { folder->OpenAndListSubfolders(args); }), kErrNotSupported);
+
+  // An answer without the folder's own entry is not taken for an open: the
+  // open and the listing follow one by one.
+  server_.ClearRequests();
+  args.url = "http://docs/Sales/Elsewhere";
+  EXPECT_EQ(folder->OpenAndListItems(args).size(), 1u);
+  ASSERT_EQ(Requests().size(), 3u);
+  EXPECT_EQ(Requests()[1].Header("depth"), "0");
+  EXPECT_EQ(Requests()[2].Header("depth"), "1");
+
+  args.url = "http://docs/Sales/Missing";
+  EXPECT_EQ(ErrorOf([&] { folder->OpenAndListItems(args); }), kErrObjectNotFound);
+  EXPECT_EQ(ErrorOf([&] { folder->ListItems(); }), kErrGenericFailure);  // left unbound
+}
+
 TEST(SchemaValuesTest, FlagsAndListsAcceptTheirTypesAndRefuseOthers) {
   EXPECT_FALSE(FlagOf(Variant(Null{})));
   EXPECT_FALSE(FlagOf(Variant()));

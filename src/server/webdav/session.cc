@@ -60,10 +60,31 @@ void Session::OpenConnection(const Connection& connection, const std::string& ur
                 "opening " + url + ": HTTP status " + std::to_string(response.status));
   CloseConnection(connection);
   opened_.push_back({&connection, target.url.host, target.encode_path, target.credentials});
+  // An answer the item open could not read either is not kept: that open
+  // then asks again and fails the way it always has.
+  try {
+    open_answer_ = OpenAnswer{&connection, WireUrl(target.url, target.encode_path),
+                              target.credentials, ReadMultistatus(response)};
+  } catch (const Error&) {
+  }
 }
 
 void Session::CloseConnection(const Connection& connection) {
+  open_answer_.reset();
   std::erase_if(opened_, [&](const Opened& o) { return o.connection == &connection; });
+}
+
+std::optional<std::vector<ResourceResponse>> Session::TakeOpenAnswer(const Connection* active,
+                                                                     const Target& target) {
+  std::optional<OpenAnswer> answer = std::move(open_answer_);
+  open_answer_.reset();
+  if (!answer || active == nullptr || answer->connection != active) return std::nullopt;
+  if (answer->wire_url != WireUrl(target.url, target.encode_path)) return std::nullopt;
+  const auto& a = answer->credentials;
+  const auto& b = target.credentials;
+  if (a.has_value() != b.has_value() || (a && (a->user != b->user || a->password != b->password)))
+    return std::nullopt;
+  return std::move(answer->responses);
 }
 
 Target Session::Resolve(const BindArgs& args) const {
@@ -94,7 +115,7 @@ HttpResponse Session::Send(const Target& target, std::string method,
   request.headers = std::move(headers);
   request.body = std::move(body);
   request.credentials = target.credentials;
-  return http_.Send(request);
+  return Exchange(request);
 }
 
 HttpResponse Session::SendFile(const Target& target, std::string method,
@@ -109,6 +130,12 @@ HttpResponse Session::SendFile(const Target& target, std::string method,
   request.expect_continue = body.size > kContinueThreshold;
   request.timeout_seconds = 0;
   request.credentials = target.credentials;
+  return Exchange(request);
+}
+
+HttpResponse Session::Exchange(const HttpRequest& request) {
+  // Whatever is sent now may change what the connection's open answered.
+  open_answer_.reset();
   return http_.Send(request);
 }
 
@@ -144,7 +171,7 @@ std::vector<ResourceResponse> Session::SendForMultistatus(const Target& target, 
   };
   HttpResponse response;
   try {
-    response = http_.Send(request);
+    response = Exchange(request);
   } catch (const Error&) {
     if (failure) std::rethrow_exception(failure);
     throw;

@@ -65,6 +65,14 @@ class Session {
   std::vector<ResourceResponse> SendForMultistatus(const Target& target, std::string method,
                                                    int depth, std::string body);
 
+  // The answer of the connection open just made, for an item opened right
+  // after it through that connection on the same URL with the same
+  // credentials (the engine opens its root and workspace objects so): the
+  // open asked exactly this, and nothing has been sent since. Taken once;
+  // any other request, close or open forgets it.
+  std::optional<std::vector<ResourceResponse>> TakeOpenAnswer(const Connection* active,
+                                                              const Target& target);
+
  private:
   struct Opened {
     const Connection* connection;
@@ -73,8 +81,19 @@ class Session {
     std::optional<Credentials> credentials;
   };
 
+  struct OpenAnswer {
+    const Connection* connection;
+    std::string wire_url;
+    std::optional<Credentials> credentials;
+    std::vector<ResourceResponse> responses;
+  };
+
+  // Every request goes out here; it forgets the connection's open answer.
+  HttpResponse Exchange(const HttpRequest& request);
+
   HttpClient http_;
   std::vector<Opened> opened_;  // oldest first
+  std::optional<OpenAnswer> open_answer_;
 };
 
 // Throws server::Error for `response` unless its status is 2xx.

@@ -108,7 +108,7 @@ void WebDavItem::Open(const BindArgs& args) {
   bound_.reset();
   workspace_.reset();
   fields_.set_writer(nullptr);
-  OpenTarget(session_->Resolve(args), args.url);
+  OpenTarget(session_->Resolve(args), args.url, args.active_connection);
 }
 
 void WebDavItem::OpenDocument(const std::string& url, int32_t /*options*/) {
@@ -118,11 +118,13 @@ void WebDavItem::OpenDocument(const std::string& url, int32_t /*options*/) {
   fields_.set_writer(nullptr);
   BindArgs args;
   args.url = url;
-  OpenTarget(session_->Resolve(args), url);
+  OpenTarget(session_->Resolve(args), url, nullptr);
 }
 
-void WebDavItem::OpenTarget(Target target, const std::string& url) {
-  std::vector<ResourceResponse> responses = session_->Propfind(target, 0);
+void WebDavItem::OpenTarget(Target target, const std::string& url, const Connection* active) {
+  std::optional<std::vector<ResourceResponse>> reused = session_->TakeOpenAnswer(active, target);
+  std::vector<ResourceResponse> responses =
+      reused ? std::move(*reused) : session_->Propfind(target, 0);
   fields_ = Fields(ResourceRow(SelfResponse(responses, url), target.url));
   Bind(std::move(target));
 }
@@ -220,35 +222,6 @@ Recordset WebDavItem::ListSubfolders() {
   return ListChildren(false);
 }
 
-Recordset WebDavItem::OpenAndListSubfolders(const BindArgs& args) {
-  if (kind() != ItemKind::kWorkspaceFolder && kind() != ItemKind::kCategoryFolder)
-    return Item::OpenAndListSubfolders(args);
-  bound_.reset();
-  fields_.set_writer(nullptr);
-  Target target = session_->Resolve(args);
-  std::vector<ResourceResponse> responses = session_->Propfind(target, 1);
-  const std::string self_path = ComparablePath(target);
-  const ResourceResponse* self = nullptr;
-  std::vector<Fields> rows;
-  rows.reserve(responses.size());
-  for (const ResourceResponse& r : responses) {
-    if (CanonicalPath(PercentDecode(HrefPath(r.href))) == self_path) {
-      if (self == nullptr) self = &r;
-      continue;
-    }
-    if (Succeeded(r.status)) rows.emplace_back(ResourceRow(r, target.url));
-  }
-  // Without a usable answer for the folder itself the listing cannot stand
-  // in for the open: ask the two questions one by one.
-  if (self == nullptr || !Succeeded(self->status)) {
-    Open(args);
-    return ListChildren(false);
-  }
-  fields_ = Fields(ResourceRow(*self, target.url));
-  Bind(std::move(target));
-  return Recordset(std::move(rows));
-}
-
 Recordset WebDavItem::ListItems() {
   if (kind() != ItemKind::kDocumentFolder) NotSupported("ListItems");
   return ListChildren(true);
@@ -256,7 +229,45 @@ Recordset WebDavItem::ListItems() {
 
 Recordset WebDavItem::ListChildren(bool documents_only) {
   const Target& target = Bound();
+  return RowsOf(session_->Propfind(target, 1), target, documents_only);
+}
+
+Recordset WebDavItem::OpenAndListSubfolders(const BindArgs& args) {
+  if (kind() != ItemKind::kWorkspaceFolder && kind() != ItemKind::kCategoryFolder)
+    return Item::OpenAndListSubfolders(args);
+  return OpenAndList(args, false);
+}
+
+Recordset WebDavItem::OpenAndListItems(const BindArgs& args) {
+  if (kind() != ItemKind::kDocumentFolder) return Item::OpenAndListItems(args);
+  return OpenAndList(args, true);
+}
+
+Recordset WebDavItem::OpenAndList(const BindArgs& args, bool documents_only) {
+  bound_.reset();
+  fields_.set_writer(nullptr);
+  Target target = session_->Resolve(args);
   std::vector<ResourceResponse> responses = session_->Propfind(target, 1);
+  const std::string self_path = ComparablePath(target);
+  const ResourceResponse* self = nullptr;
+  for (const ResourceResponse& r : responses) {
+    if (CanonicalPath(PercentDecode(HrefPath(r.href))) != self_path) continue;
+    self = &r;
+    break;
+  }
+  // Without a usable answer for the folder itself the listing cannot stand
+  // in for the open: ask the two questions one by one.
+  if (self == nullptr || !Succeeded(self->status)) {
+    Open(args);
+    return ListChildren(documents_only);
+  }
+  fields_ = Fields(ResourceRow(*self, target.url));
+  Bind(target);
+  return RowsOf(responses, target, documents_only);
+}
+
+Recordset WebDavItem::RowsOf(const std::vector<ResourceResponse>& responses, const Target& target,
+                             bool documents_only) const {
   std::string self = ComparablePath(target);
   std::vector<Fields> rows;
   rows.reserve(responses.size());

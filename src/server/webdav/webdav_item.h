@@ -39,9 +39,10 @@ class WebDavItem : public Item {
   // item fails with kErrObjectNotFound whatever the create option, since
   // there is nothing to open.
   void Open(const BindArgs& args) override;
-  // One PROPFIND Depth 1: the folder's own response binds the item as Open
-  // would, the others are the rows.
+  // One PROPFIND Depth 1 (OpenAndList): the folder's own response binds the
+  // item as Open would, the others are the rows.
   Recordset OpenAndListSubfolders(const BindArgs& args) override;
+  Recordset OpenAndListItems(const BindArgs& args) override;
   // Folder kinds: MKCOL carrying the pending field values (the content class
   // among them); a server without extended MKCOL (415) gets a plain MKCOL and
   // a PROPPATCH. Binds to args.url.
@@ -73,13 +74,19 @@ class WebDavItem : public Item {
   };
   const Target& Bound() const;
   void Bind(Target target);
-  void OpenTarget(Target target, const std::string& url);
+  void OpenTarget(Target target, const std::string& url, const Connection* active);
   void SaveDocument(const BindArgs& args);
   void WriteFields(const Fields::Changes& changes);
   void Proppatch(const Target& target, const Fields::Changes& changes);
   // The listing of the bound folder without its own response; `documents`
   // keeps only non-collections, otherwise every child is kept.
   Recordset ListChildren(bool documents_only);
+  Recordset RowsOf(const std::vector<ResourceResponse>& responses, const Target& target,
+                   bool documents_only) const;
+  // Open(args) and ListChildren(documents_only) from one Depth 1 answer;
+  // when that answer holds no 2xx response for the folder itself, the open
+  // and the listing are sent one by one.
+  Recordset OpenAndList(const BindArgs& args, bool documents_only);
   const Workspace& WorkspaceOf();
   std::unique_ptr<SchemaDefinition> LookUp(SchemaKind kind, const std::string& id);
   [[noreturn]] void NotSupported(const char* call) const;
