@@ -80,8 +80,31 @@ For i = 0 To n - 1
   If cx.GetHistory(i, version, comment, created, domain, user) Then Print "  " & version & " " & created & " " & domain & "\" & user & ": " & comment
 Next
 
-' 9. Let the user choose. Here a scripted user stands in for the person
-'    (Ui.Plan); without a plan the dialogs close as if cancelled.
+' 9. Document profiles: those of the workspace, those Reports offers with
+'    its default, and the properties of the Memo profile.
+n = cx.GetDocProfileInfo
+Print n, "profiles in Sales:"
+For i = 0 To n - 1
+  If cx.GetDocProfile(i, title) Then Print "  " & title
+Next
+n = cx.GetProfileInfo("Reports")
+Print "Reports offers", n, "profiles, by default", cx.GetDefaultProfile("Reports")
+For i = 0 To n - 1
+  If cx.GetProfile(i, title) Then Print "  " & title
+Next
+n = cx.GetPropertyInfo("Memo")
+Print "Properties of Memo:"
+For i = 0 To n - 1
+  If cx.GetProperty(i, title, description, required, datatype, values, listkind) Then
+    text = "  " & title & " (" & datatype
+    If required Then text = text & ", required"
+    If values <> "" Then text = text & ", one of " & values
+    Print text & ") - " & description
+  End If
+Next
+
+' 10. Let the user choose. Here a scripted user stands in for the person
+'     (Ui.Plan); without a plan the dialogs close as if cancelled.
 Ui.Plan "WorkspaceDlgA", "click Legal; press OKButton"
 If cx.WorkspaceDialogA() Then Print "Workspace chosen:", cx.SelectWorkspace
 Ui.Plan "FolderDlgA", "click Sales/Reports/2001; press OKButton"
@@ -89,9 +112,9 @@ If cx.FolderDialogA() Then Print "Folder chosen in Sales:", cx.SelectFolder
 Ui.Plan "CategoryDlgA", "click Europe/France; press OKButton"
 If cx.CategoryDialogA() Then Print "Category chosen in Sales:", cx.SelectCategory
 
-' 10. Upload a report into the enhanced folder Reports: it is checked in with
-'    a comment and published right after. The values come from the object's
-'    properties (an empty Author means the log-on name).
+' 11. Upload a report into the enhanced folder Reports: it is checked in
+'     with a comment and published right after. The values come from the
+'     object's properties (an empty Author means the log-on name).
 cx.Title = "Quarterly report"
 cx.Keywords = "sales,quarterly"
 cx.AddCheckIn = True
@@ -102,13 +125,14 @@ Print "Uploaded quarterly-report.txt:", ok, "status", cx.IsFileStatus("Reports",
 ' OverWrite 1 (the default) never replaces an existing document.
 If Not cx.SaveFile("Reports", ".", "quarterly-report.txt") Then Print "Uploading it again refused: error", cx.GetLastError
 
-' 11. The documents of Reports with their status (1 checked in, 2 checked out
-'    by someone else, 3 approved, 5 checked out by you) and their values.
+' 12. The documents of Reports with their read-only flag, their status (1
+'     checked in, 2 checked out by someone else, 3 approved, 5 checked out by
+'     you) and their values.
 n = cx.GetFileInfo("Reports")
 Print "Documents in Reports:"
 For i = 0 To n - 1
   If cx.GetFileData(i, file, readonly, status) Then
-    Print "  " & file & " (status " & status & ")"
+    Print "  " & file & " (status " & status & ", read-only " & readonly & ")"
     m = cx.GetFileContentInfo(i, profile)
     For j = 0 To m - 1
       If cx.GetFileContent(j, prop, multi, data) Then
@@ -118,19 +142,19 @@ For i = 0 To n - 1
   End If
 Next
 
-' 12. Check the report out, and in again with a comment of its own.
+' 13. Check the report out, and in again with a comment of its own.
 If cx.CheckOut("Reports", "quarterly-report.txt") Then Print "Checked out: status", cx.IsFileStatus("Reports", "quarterly-report.txt")
 cx.CheckInComment = "Figures checked"
 If cx.CheckIn("Reports", "quarterly-report.txt") Then Print "Checked in: status", cx.IsFileStatus("Reports", "quarterly-report.txt")
 If Not cx.CheckIn("Reports", "pricing.txt") Then Print "pricing.txt is CORP\smith's: check-in refused, error", cx.GetLastError
 
-' 13. Give it a clearer name.
+' 14. Give it a clearer name.
 If cx.ChangeFileName("Reports", "quarterly-report.txt", "Q1 report.txt") Then Print "Renamed to Q1 report.txt: status", cx.IsFileStatus("Reports", "Q1 report.txt")
 
-' 14. A copy in the standard folder Archive (no check-in there), deleted again.
+' 15. A copy in the standard folder Archive (no check-in there), deleted again.
 If cx.SaveFile("Archive", ".", "quarterly-report.txt") Then Print "Copied to Archive: status", cx.IsFileStatus("Archive", "quarterly-report.txt")
 If cx.DeleteFile("Archive", "quarterly-report.txt") Then Print "Deleted the copy: status", cx.IsFileStatus("Archive", "quarterly-report.txt")
 
-' 15. Done.
+' 16. Done.
 cx.ConnectClose
 Print "Closed."
