@@ -266,10 +266,14 @@ py::object GetMember(const Object& self, const std::string& name) {
   return py::cast(BoundMethod(self, dispid, name));
 }
 
+// An object is assigned by reference, as a script's `Set x.Prop = obj`;
+// any other value (None among them: it is Empty) is assigned as a value.
 void SetMember(const Object& self, const std::string& name, const py::object& value) {
   int32_t dispid = self.IdOf(name);
   std::vector<Variant> args{FromPython(value)};
-  self.dispatch()->Invoke(dispid, InvokeKind::kPropertyLet, args);
+  const InvokeKind kind =
+      args[0].IsObject() ? InvokeKind::kPropertyPutRef : InvokeKind::kPropertyLet;
+  self.dispatch()->Invoke(dispid, kind, args);
 }
 
 std::vector<std::string> MemberNames(const Object& self) {

@@ -20,6 +20,7 @@ namespace qzorvex {
 
 // Runtime error numbers raised to automation callers.
 inline constexpr int32_t kErrSubscriptOutOfRange = 9;
+inline constexpr int32_t kErrObjectRequired = 424;
 inline constexpr int32_t kErrCannotCreateObject = 429;
 inline constexpr int32_t kErrMemberNotFound = 438;
 inline constexpr int32_t kErrWrongArgumentCount = 450;
@@ -40,7 +41,10 @@ class AutomationError : public std::runtime_error {
 // The description the runtime gives for one of its error numbers.
 std::string RuntimeErrorDescription(int32_t number);
 
-enum class InvokeKind { kMethod, kPropertyGet, kPropertyLet };
+// How a member is invoked: called, read, assigned a value (a script's
+// `x.Prop = v`), or assigned by reference (`Set x.Prop = obj`), which binds an
+// object (or Nothing) to the property instead of taking its value.
+enum class InvokeKind { kMethod, kPropertyGet, kPropertyLet, kPropertyPutRef };
 
 class Dispatch {
  public:
@@ -52,8 +56,10 @@ class Dispatch {
 
   // Calls member `dispid`. kMethod and kPropertyGet are interchangeable, as
   // in a script host: either reads a property or calls a method. For
-  // kPropertyLet the new value is the last element of `args`. Throws AutomationError (438 for a
-  // member that cannot be called this way, 450 for a wrong argument count, or the member's own
+  // kPropertyLet and kPropertyPutRef the new value is the last element of
+  // `args`; only a property with a by-reference accessor takes
+  // kPropertyPutRef. Throws AutomationError (438 for a member that cannot be
+  // called this way, 450 for a wrong argument count, or the member's own
   // error).
   virtual Variant Invoke(int32_t dispid, InvokeKind kind, std::span<Variant> args) = 0;
 };

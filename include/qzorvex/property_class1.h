@@ -55,6 +55,10 @@ class PropertyClass1 : public Dispatch {
   QZORVEX_PROPERTY_CLASS1_MEMBERS(QZORVEX_DETAIL_DECLARE_RECORD_PROPERTY)
 #undef QZORVEX_DETAIL_DECLARE_RECORD_PROPERTY
 
+  // The set accessor of DictionaryValues: binds `object` (null: Nothing) by
+  // reference, as a script's `Set record.DictionaryValues = object`.
+  void SetDictionaryValues(std::shared_ptr<Dispatch> object);
+
  private:
   std::shared_ptr<Dispatch> object_;
 };

@@ -19,6 +19,14 @@ def test_members_by_name_ignore_case_and_properties_read_and_write():
     record.DictionaryValues = ["Draft", "Final"]
     record.DictionaryCount = 2
     assert record.dictionaryvalues == ["Draft", "Final"] and record.DictionaryCount == 2
+    # An object is bound by reference, and only DictionaryValues takes one.
+    inner = qzorvex.CreateObject("Linkora.PropertyClass1")
+    record.DictionaryValues = inner
+    inner.PropertyName = "Department"
+    assert record.DictionaryValues.PropertyName == "Department"
+    with pytest.raises(qzorvex.AutomationError) as no_set:
+        record.URI = inner
+    assert no_set.value.number == 438
     assert repr(record) == "<qzorvex.Object Linkora.PropertyClass1>"
 
 

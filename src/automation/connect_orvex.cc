@@ -208,6 +208,8 @@ Variant ConnectOrvex::Invoke(int32_t dispid, InvokeKind kind, std::span<Variant>
     throw AutomationError(kErrMemberNotFound);
   const ConnectOrvexMember& m = members[static_cast<size_t>(dispid - 1)];
   if (!m.available()) throw AutomationError(kErrMemberNotFound);
+  // No member binds an object by reference.
+  if (kind == InvokeKind::kPropertyPutRef) throw AutomationError(kErrMemberNotFound);
 
   if (m.is_property) {
     if (kind == InvokeKind::kPropertyLet) {

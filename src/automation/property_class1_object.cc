@@ -16,6 +16,8 @@ struct Accessor {
   ValueType type;
   Variant (*get)(const PropertyClass1&);
   void (*let)(PropertyClass1&, const Variant&);
+  // The by-reference accessor; only DictionaryValues has one.
+  void (*set)(PropertyClass1&, const Variant&) = nullptr;
 };
 
 template <auto Field>
@@ -25,6 +27,9 @@ Variant Get(const PropertyClass1& r) {
 
 template <auto Field, ValueType Type>
 void Let(PropertyClass1& r, const Variant& v) {
+  // Assigning a value takes an object's value, and these objects have none:
+  // an object is bound with the set accessor instead.
+  if (v.IsObject()) throw AutomationError(kErrMemberNotFound);
   Variant coerced = CoerceTo(Type, v);
   using T = std::remove_cvref_t<decltype(r.*Field)>;
   if constexpr (std::is_same_v<T, std::string>) {
@@ -38,9 +43,23 @@ void Let(PropertyClass1& r, const Variant& v) {
   }
 }
 
+// Binds an object, or Nothing, to a variant property; any other value is
+// no object to bind.
+template <auto Field>
+void Set(PropertyClass1& r, const Variant& v) {
+  if (!v.IsObject()) throw AutomationError(kErrObjectRequired);
+  r.*Field = v;
+}
+
 template <auto Field, ValueType Type>
 constexpr Accessor Prop(std::string_view name) {
   return Accessor{name, Type, &Get<Field>, &Let<Field, Type>};
+}
+
+template <auto Field>
+constexpr Accessor VariantProp(std::string_view name) {
+  return Accessor{name, ValueType::kVariant, &Get<Field>, &Let<Field, ValueType::kVariant>,
+                  &Set<Field>};
 }
 
 using P = PropertyClass1;
@@ -58,7 +77,7 @@ constexpr std::array<Accessor, 12> kProperties = {
     Prop<&P::IsRestricted, VT::kBool>("IsRestricted"),
     Prop<&P::IsMultivalued, VT::kBool>("IsMultivalued"),
     Prop<&P::DictionaryCount, VT::kI2>("DictionaryCount"),
-    Prop<&P::DictionaryValues, VT::kVariant>("DictionaryValues"),
+    VariantProp<&P::DictionaryValues>("DictionaryValues"),
     Prop<&P::Use, VT::kBool>("Use"),
 };
 
@@ -75,9 +94,11 @@ Variant PropertyClass1Object::Invoke(int32_t dispid, InvokeKind kind, std::span<
   if (dispid < 1 || static_cast<size_t>(dispid) > kProperties.size())
     throw AutomationError(kErrMemberNotFound);
   const Accessor& a = kProperties[static_cast<size_t>(dispid - 1)];
-  if (kind == InvokeKind::kPropertyLet) {
+  if (kind == InvokeKind::kPropertyLet || kind == InvokeKind::kPropertyPutRef) {
+    auto assign = kind == InvokeKind::kPropertyLet ? a.let : a.set;
+    if (assign == nullptr) throw AutomationError(kErrMemberNotFound);
     if (args.size() != 1) throw AutomationError(kErrWrongArgumentCount);
-    a.let(*record_, args[0]);
+    assign(*record_, args[0]);
     return {};
   }
   if (!args.empty()) throw AutomationError(kErrWrongArgumentCount);

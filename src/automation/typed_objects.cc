@@ -2,6 +2,7 @@
 // the member list of its interface and calls the automation object by
 // dispatch id, so the typed path and a call by name share one
 // implementation: the object's member table.
+#include <array>
 #include <tuple>
 
 #include "automation/connect_orvex.h"
@@ -102,5 +103,10 @@ struct PropertyClass1Dispid {
 QZORVEX_PROPERTY_CLASS1_MEMBERS(DEFINE_RECORD_PROPERTY)
 
 #undef DEFINE_RECORD_PROPERTY
+
+void PropertyClass1::SetDictionaryValues(std::shared_ptr<Dispatch> object) {
+  std::array<Variant, 1> args{Variant(std::move(object))};
+  object_->Invoke(PropertyClass1Dispid::DictionaryValues, InvokeKind::kPropertyPutRef, args);
+}
 
 }  // namespace qzorvex

@@ -10,6 +10,8 @@ std::string RuntimeErrorDescription(int32_t number) {
       return "Subscript out of range";
     case kErrTypeMismatch:
       return "Type mismatch";
+    case kErrObjectRequired:
+      return "Object required";
     case kErrCannotCreateObject:
       return "ActiveX component can't create object";
     case kErrMemberNotFound:

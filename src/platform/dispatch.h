@@ -12,6 +12,7 @@ using qzorvex::AutomationError;
 using qzorvex::InvokeKind;
 using qzorvex::kErrCannotCreateObject;
 using qzorvex::kErrMemberNotFound;
+using qzorvex::kErrObjectRequired;
 using qzorvex::kErrSubscriptOutOfRange;
 using qzorvex::kErrWrongArgumentCount;
 using qzorvex::RuntimeErrorDescription;

@@ -64,6 +64,65 @@ TEST(PropertyClass1Test, TwelvePropertiesInOrderReadAndWritten) {
   EXPECT_THROW(record->Invoke(1, InvokeKind::kPropertyLet, two), AutomationError);
 }
 
+TEST(PropertyClass1Test, DictionaryValuesAloneBindsAnObjectByReference) {
+  auto record = CreateObject(kPropertyClass1ProgId);
+  auto inner = CreateObject(kPropertyClass1ProgId);
+  auto call = [](Dispatch& object, const char* name, InvokeKind kind, std::vector<Variant> args) {
+    return object.Invoke(*object.GetIdOfName(name), kind, args);
+  };
+  auto error_of = [&](auto&& f) {
+    try {
+      f();
+    } catch (const AutomationError& e) {
+      return e.number();
+    }
+    return 0;
+  };
+  const auto set = InvokeKind::kPropertyPutRef;
+  const auto get = InvokeKind::kPropertyGet;
+
+  // The record keeps the object itself: a change made through either name
+  // is seen through the other.
+  call(*record, "DictionaryValues", set, {Variant(inner)});
+  Variant bound = call(*record, "DictionaryValues", get, {});
+  ASSERT_TRUE(bound.IsObject());
+  EXPECT_EQ(bound.object(), inner);
+  call(*inner, "PropertyName", InvokeKind::kPropertyLet, {Variant("Department")});
+  EXPECT_EQ(call(*bound.object(), "PropertyName", get, {}), Variant("Department"));
+
+  // Nothing unbinds it.
+  call(*record, "DictionaryValues", set, {Variant(std::shared_ptr<Dispatch>())});
+  bound = call(*record, "DictionaryValues", get, {});
+  EXPECT_TRUE(bound.IsObject());
+  EXPECT_FALSE(bound.object());
+
+  // A value is no object to bind, an object has no value to assign, and no
+  // other property has a by-reference accessor; each leaves the record as
+  // it was.
+  call(*record, "DictionaryValues", InvokeKind::kPropertyLet,
+       {Variant(VariantArray{Variant("Sales")})});
+  EXPECT_EQ(error_of([&] {
+              call(*record, "DictionaryValues", set, {Variant(VariantArray{Variant("Legal")})});
+            }),
+            kErrObjectRequired);
+  EXPECT_EQ(error_of([&] { call(*record, "DictionaryValues", set, {Variant("Legal")}); }),
+            kErrObjectRequired);
+  EXPECT_EQ(error_of([&] {
+              call(*record, "DictionaryValues", InvokeKind::kPropertyLet, {Variant(inner)});
+            }),
+            kErrMemberNotFound);
+  EXPECT_EQ(error_of([&] { call(*record, "URI", set, {Variant(inner)}); }), kErrMemberNotFound);
+  EXPECT_EQ(error_of([&] { call(*record, "DictionaryValues", set, {}); }), kErrWrongArgumentCount);
+  EXPECT_EQ(call(*record, "DictionaryValues", get, {}), Variant(VariantArray{Variant("Sales")}));
+  EXPECT_EQ(call(*record, "URI", get, {}), Variant(""));
+
+  // ConnectOrvex binds nothing by reference, property or method.
+  auto cx = CreateObject("Linkora.ConnectOrvex");
+  EXPECT_EQ(error_of([&] { call(*cx, "Author", set, {Variant(inner)}); }), kErrMemberNotFound);
+  EXPECT_EQ(error_of([&] { call(*cx, "GetLastError", set, {Variant(inner)}); }),
+            kErrMemberNotFound);
+}
+
 TEST(RegistrationTest, RegisterWritesTheIdentityAndUnregisterRemovesOnlyIt) {
   auto path = std::filesystem::temp_directory_path() /
               ("orvex-registration-" + std::to_string(::getpid()) + ".reg");

@@ -274,6 +274,8 @@ TEST_F(TypedCallTest, OutputsPropertiesAndRecordsReachTheHost) {
   EXPECT_EQ(record.DictionaryValues().array().size(), 2u);
   EXPECT_TRUE(record.IsRequired());
   EXPECT_EQ(qzorvex::PropertyClass1(record.object()).DictionaryCount(), 2);
+  record.SetDictionaryValues(docs.object());
+  EXPECT_EQ(record.DictionaryValues().object(), docs.object());
   EXPECT_THROW(qzorvex::ConnectOrvex{record.object()}, qzorvex::AutomationError);
   EXPECT_THROW(qzorvex::PropertyClass1{docs.object()}, qzorvex::AutomationError);
   EXPECT_NO_THROW(qzorvex::ConnectOrvex{std::make_shared<qzorvex::ConnectOrvex>(docs)});

@@ -139,6 +139,29 @@ TEST(InterpreterTest, PrintFormatsValuesLikeAScriptHost) {
   EXPECT_EQ(object_print.err.str(), "line 2: error 13: Type mismatch\n");
 }
 
+TEST(InterpreterTest, SetOnAPropertyPassesTheObjectByReference) {
+  Session s;
+  ASSERT_EQ(s.Run(std::string(kCreate) + "Set o.Title = o\n"
+                                         "Set o.Self.Title = Nothing\n"
+                                         "On Error Resume Next\n"
+                                         "Set o.Title = \"text\"\n"
+                                         "Print Err.Number\n"),
+            kExitOk)
+      << s.err.str();
+  const auto& calls = s.object->calls;
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0].member, "Title");
+  EXPECT_EQ(calls[0].kind, InvokeKind::kPropertyPutRef);
+  ASSERT_EQ(calls[0].args.size(), 1u);
+  EXPECT_EQ(calls[0].args[0].object().get(), s.object.get());
+  EXPECT_EQ(calls[1].member, "Self");
+  EXPECT_EQ(calls[2].kind, InvokeKind::kPropertyPutRef);
+  EXPECT_TRUE(calls[2].args[0].IsObject());
+  EXPECT_FALSE(calls[2].args[0].object());
+  // A value that is no object is refused before the member is called.
+  EXPECT_EQ(s.out.str(), "424\n");
+}
+
 TEST(InterpreterTest, UnhandledErrorStopsTheScriptWithItsLine) {
   Session s;
   EXPECT_EQ(s.Run(std::string(kCreate) + "Print \"before\"\n"

@@ -29,10 +29,16 @@ TEST(ParserTest, ReadsEveryStatementFormCaseInsensitively) {
       "on error resume next\n"
       "On Error GoTo 0\n"
       "Dim a, b\n"
-      "Set cx = Nothing\n");
+      "Set cx = Nothing\n"
+      "set rec.Owner.DictionaryValues(1) = cx\n");
   EXPECT_EQ(Kinds(p), (std::vector<K>{K::kSet, K::kPropertyLet, K::kAssign, K::kCall, K::kCall,
                                       K::kCall, K::kPrint, K::kPrint, K::kOnErrorResumeNext,
-                                      K::kOnErrorGoTo0, K::kDim, K::kSet}));
+                                      K::kOnErrorGoTo0, K::kDim, K::kSet, K::kPropertySet}));
+  // Set on a property keeps the whole member chain as its target.
+  EXPECT_EQ(p[12].target->name, "DictionaryValues");
+  EXPECT_EQ(p[12].target->args.size(), 1u);
+  EXPECT_EQ(p[12].target->operands[0]->name, "Owner");
+  EXPECT_EQ(p[12].value->name, "cx");
   EXPECT_EQ(p[4].target->args.size(), 3u);
   EXPECT_EQ(p[5].target->args.size(), 3u);
   EXPECT_EQ(p[10].names, (std::vector<std::string>{"a", "b"}));
@@ -115,7 +121,8 @@ TEST(ParserTest, SyntaxErrorsNameTheirLine) {
       {"x = 1\n\ncx.ConnectOpen(\"a\", \"b\")\n", 3, "need Call"},
       {"On Error GoTo 10\n", 1, "GoTo 0"},
       {"On Error\n", 1, "Resume Next"},
-      {"Set cx.Prop = 1\n", 1, "Set assigns variables only"},
+      {"Set cx.Prop\n", 1, "expected '='"},
+      {"Set cx. = o\n", 1, "member name"},
       {"Do While x\n", 1, "'Do' statements"},
       {"x = 1 * 2\n", 1, "unexpected character '*'"},
       {"x = 1\nNext\n", 2, "'Next' without"},

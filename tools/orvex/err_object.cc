@@ -17,6 +17,7 @@ std::optional<int32_t> ErrObject::GetIdOfName(std::string_view name) const {
 }
 
 Variant ErrObject::Invoke(int32_t dispid, InvokeKind kind, std::span<Variant> args) {
+  if (kind == InvokeKind::kPropertyPutRef) throw AutomationError(kErrMemberNotFound);
   bool let = kind == InvokeKind::kPropertyLet;
   switch (dispid) {
     case kNumber:

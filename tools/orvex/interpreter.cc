@@ -133,6 +133,15 @@ void Interpreter::Execute(const Statement& s) {
       CallMember(*s.target, InvokeKind::kPropertyLet, &value);
       break;
     }
+    case Statement::Kind::kPropertySet: {
+      Variant value = Evaluate(*s.value);
+      if (!value.IsObject()) {
+        throw AutomationError(kErrObjectRequired,
+                              "Object required: Set needs an object or Nothing");
+      }
+      CallMember(*s.target, InvokeKind::kPropertyPutRef, &value);
+      break;
+    }
     case Statement::Kind::kCall: {
       Variant result = CallMember(*s.target, InvokeKind::kMethod, nullptr);
       if (echo_results_ && !result.IsEmpty()) {

@@ -39,7 +39,6 @@ namespace orvex::console {
 // Run-time errors of the script language itself, numbered as in VBScript.
 inline constexpr int32_t kErrInvalidCall = 5;
 inline constexpr int32_t kErrInternal = 51;
-inline constexpr int32_t kErrObjectRequired = 424;
 inline constexpr int32_t kErrIllegalAssignment = 501;
 
 // Makes the object CreateObject(name) returns; throws AutomationError (429

@@ -131,7 +131,14 @@ class Parser {
       ++p_;
       s.kind = Statement::Kind::kSet;
       s.name = ExpectVariableName();
-      if (At(TokenKind::kDot)) Fail("Set assigns variables only; write 'x.Prop = value'");
+      if (At(TokenKind::kDot)) {
+        // Set x.Prop = obj: back to the name and read the whole member.
+        --p_;
+        s.kind = Statement::Kind::kPropertySet;
+        s.target = ParsePostfix();
+        if (s.target->kind != Expr::Kind::kMember)
+          Fail("Set needs a variable or a property, as in Set x.Prop = obj");
+      }
       Expect(TokenKind::kEquals, "'='");
       s.value = ParseExpression();
     } else if (Is(first, "Call")) {

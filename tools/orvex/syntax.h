@@ -56,6 +56,7 @@ struct Statement {
     kAssign,             // name = value
     kSet,                // Set name = value (an object, or Nothing)
     kPropertyLet,        // target = value, target a kMember expression
+    kPropertySet,        // Set target = value: the object (or Nothing) by reference
     kCall,               // target, a kMember expression, called for its effect
     kPrint,              // Print values...
     kOnErrorResumeNext,  // On Error Resume Next

@@ -41,7 +41,8 @@ std::optional<int32_t> UiObject::GetIdOfName(std::string_view name) const {
 }
 
 Variant UiObject::Invoke(int32_t dispid, InvokeKind kind, std::span<Variant> args) {
-  if (kind == InvokeKind::kPropertyLet) throw AutomationError(kErrMemberNotFound);
+  if (kind == InvokeKind::kPropertyLet || kind == InvokeKind::kPropertyPutRef)
+    throw AutomationError(kErrMemberNotFound);
   try {
     switch (dispid) {
       case kPlan:
