@@ -263,18 +263,19 @@ Recordset WebDavItem::OpenAndList(const BindArgs& args, bool documents_only) {
   }
   fields_ = Fields(ResourceRow(*self, target.url));
   Bind(target);
-  return RowsOf(responses, target, documents_only);
+  return RowsOf(std::move(responses), target, documents_only);
 }
 
-Recordset WebDavItem::RowsOf(const std::vector<ResourceResponse>& responses, const Target& target,
+Recordset WebDavItem::RowsOf(std::vector<ResourceResponse> responses, const Target& target,
                              bool documents_only) const {
   std::string self = ComparablePath(target);
   std::vector<Fields> rows;
   rows.reserve(responses.size());
-  for (const ResourceResponse& r : responses) {
+  for (ResourceResponse& r : responses) {
     if (!Succeeded(r.status)) continue;
     if (CanonicalPath(PercentDecode(HrefPath(r.href))) == self) continue;
-    Fields::Map row = ResourceRow(r, target.url);
+    // Each response is read once: its row takes its properties over.
+    Fields::Map row = ResourceRow(std::move(r), target.url);
     if (documents_only && FlagValue(row[kColIsCollection])) continue;
     rows.emplace_back(std::move(row));
   }

@@ -81,7 +81,7 @@ class WebDavItem : public Item {
   // The listing of the bound folder without its own response; `documents`
   // keeps only non-collections, otherwise every child is kept.
   Recordset ListChildren(bool documents_only);
-  Recordset RowsOf(const std::vector<ResourceResponse>& responses, const Target& target,
+  Recordset RowsOf(std::vector<ResourceResponse> responses, const Target& target,
                    bool documents_only) const;
   // Open(args) and ListChildren(documents_only) from one Depth 1 answer;
   // when that answer holds no 2xx response for the folder itself, the open
