@@ -28,7 +28,9 @@
 #endif
 #endif
 #ifdef ORVEX_TEST_ASAN
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's count of live heap bytes (declared here: GCC does
+// not install the sanitizer interface headers).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace orvex::docstore::testing {
