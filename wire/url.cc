@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "wire/utf8.h"
+
 namespace orvex::wire {
 namespace {
 
@@ -77,38 +79,9 @@ std::string PercentDecodeLeniently(std::string_view text) {
 }
 
 bool IsValidUtf8(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    auto c = static_cast<unsigned char>(text[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    int extra;
-    uint32_t cp;
-    if ((c & 0xE0) == 0xC0) {
-      extra = 1;
-      cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      extra = 2;
-      cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      extra = 3;
-      cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + extra >= text.size()) return false;
-    for (int k = 1; k <= extra; ++k) {
-      auto cc = static_cast<unsigned char>(text[i + k]);
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000))
-      return false;  // overlong
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += extra + 1;
-  }
+  uint32_t cp;
+  for (size_t i = 0, n = 0; i < text.size(); i += n)
+    if ((n = DecodeUtf8At(text, i, cp)) == 0) return false;
   return true;
 }
 

@@ -2,42 +2,10 @@
 
 #include <cstdint>
 
+#include "wire/utf8.h"
+
 namespace orvex::wire {
 namespace {
-
-// Decodes the UTF-8 sequence at text[i]: its length, and the code point in
-// `cp`; 0 for an invalid sequence (truncated, overlong, surrogate, past
-// U+10FFFF).
-size_t DecodeAt(std::string_view text, size_t i, uint32_t& cp) {
-  auto c = static_cast<unsigned char>(text[i]);
-  if (c < 0x80) {
-    cp = c;
-    return 1;
-  }
-  size_t extra;
-  if ((c & 0xE0) == 0xC0) {
-    extra = 1;
-    cp = c & 0x1F;
-  } else if ((c & 0xF0) == 0xE0) {
-    extra = 2;
-    cp = c & 0x0F;
-  } else if ((c & 0xF8) == 0xF0) {
-    extra = 3;
-    cp = c & 0x07;
-  } else {
-    return 0;
-  }
-  if (i + extra >= text.size()) return 0;
-  for (size_t k = 1; k <= extra; ++k) {
-    auto cc = static_cast<unsigned char>(text[i + k]);
-    if ((cc & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (cc & 0x3F);
-  }
-  if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000))
-    return 0;
-  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return extra + 1;
-}
 
 bool IsNonCharacter(uint32_t cp) {
   return (cp >= 0xFDD0 && cp <= 0xFDEF) || (cp & 0xFFFE) == 0xFFFE;
@@ -67,7 +35,7 @@ bool IsNameChar(uint32_t cp) {
 bool IsXmlText(std::string_view text) {
   for (size_t i = 0; i < text.size();) {
     uint32_t cp = 0;
-    size_t n = DecodeAt(text, i, cp);
+    size_t n = DecodeUtf8At(text, i, cp);
     if (n == 0 || IsControl(cp) || IsNonCharacter(cp)) return false;
     i += n;
   }
@@ -79,7 +47,7 @@ std::string RepairXmlText(std::string_view text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     uint32_t cp = 0;
-    size_t n = DecodeAt(text, i, cp);
+    size_t n = DecodeUtf8At(text, i, cp);
     if (n == 0 || IsNonCharacter(cp)) {
       out += "\xEF\xBF\xBD";
       i += n == 0 ? 1 : n;
@@ -95,7 +63,7 @@ bool IsXmlName(std::string_view name) {
   if (name.empty()) return false;
   for (size_t i = 0; i < name.size();) {
     uint32_t cp = 0;
-    size_t n = DecodeAt(name, i, cp);
+    size_t n = DecodeUtf8At(name, i, cp);
     if (n == 0 || !(i == 0 ? IsNameStart(cp) : IsNameChar(cp))) return false;
     i += n;
   }
