@@ -45,24 +45,6 @@ class CategoriesHttpTest : public DocstoreTest {
     StartStore(seed.dump());
   }
 
-  Variant Call(automation::ConnectOrvex& obj, std::string_view name, std::vector<Variant>& args) {
-    return obj.Invoke(*obj.GetIdOfName(name), InvokeKind::kMethod, args);
-  }
-  Variant Call(automation::ConnectOrvex& obj, std::string_view name,
-               std::vector<Variant>&& args = {}) {
-    return Call(obj, name, args);
-  }
-
-  // An object connected as `user` with Sales current.
-  std::unique_ptr<automation::ConnectOrvex> InSales(const std::string& user,
-                                                    const std::string& domain,
-                                                    const std::string& password) {
-    auto obj = NewObject();
-    EXPECT_TRUE(obj->ConnectOpen("docs", user, domain, password));
-    EXPECT_EQ(Call(*obj, "SetWorkspace", {Variant("Sales")}), Variant(true));
-    return obj;
-  }
-
   // The categories under `path`, each as name, "!" when read-only and "+"
   // when it has children, through GetCategoryInfo / GetCategory.
   std::vector<std::string> Categories(automation::ConnectOrvex& obj, const std::string& path) {

@@ -57,10 +57,6 @@ class CheckinUploadHttpTest : public DocstoreTest {
     return obj;
   }
 
-  static Variant Call(automation::ConnectOrvex& obj, std::string_view name,
-                      std::vector<Variant> args = {}) {
-    return obj.Invoke(*obj.GetIdOfName(name), InvokeKind::kMethod, args);
-  }
   static int32_t Code(automation::ConnectOrvex& obj) { return obj.GetLastError(); }
   static int16_t Status(automation::ConnectOrvex& obj, const std::string& folder,
                         const std::string& file) {

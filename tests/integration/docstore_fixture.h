@@ -7,6 +7,8 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "automation/connect_orvex.h"
 #include "docstore/server.h"
@@ -37,6 +39,27 @@ class DocstoreTest : public ::testing::Test {
   static std::unique_ptr<automation::ConnectOrvex> NewObject() {
     auto obj = std::make_unique<automation::ConnectOrvex>();
     obj->Properties().ShowDialog = false;
+    return obj;
+  }
+
+  // Calls method `name` through its dispatch id, as a host does; by-reference
+  // outputs come back in `args`.
+  static Variant Call(automation::ConnectOrvex& obj, std::string_view name,
+                      std::vector<Variant>& args) {
+    return obj.Invoke(*obj.GetIdOfName(name), InvokeKind::kMethod, args);
+  }
+  static Variant Call(automation::ConnectOrvex& obj, std::string_view name,
+                      std::vector<Variant>&& args = {}) {
+    return Call(obj, name, args);
+  }
+
+  // A new object connected to host "docs" as `user` with Sales current.
+  static std::unique_ptr<automation::ConnectOrvex> InSales(const std::string& user,
+                                                           const std::string& domain,
+                                                           const std::string& password) {
+    auto obj = NewObject();
+    EXPECT_TRUE(obj->ConnectOpen("docs", user, domain, password));
+    EXPECT_EQ(Call(*obj, "SetWorkspace", {Variant("Sales")}), Variant(true));
     return obj;
   }
 

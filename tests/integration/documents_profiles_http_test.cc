@@ -135,21 +135,6 @@ class DocumentsProfilesHttpTest : public DocstoreTest {
  protected:
   void SetUp() override { StartStore(Seed()); }
 
-  Variant Call(automation::ConnectOrvex& obj, std::string_view name, std::vector<Variant>& args) {
-    return obj.Invoke(*obj.GetIdOfName(name), InvokeKind::kMethod, args);
-  }
-  Variant Call(automation::ConnectOrvex& obj, std::string_view name,
-               std::vector<Variant>&& args = {}) {
-    return Call(obj, name, args);
-  }
-
-  std::unique_ptr<automation::ConnectOrvex> InSales(const std::string& user) {
-    auto obj = NewObject();
-    EXPECT_TRUE(obj->ConnectOpen("docs", user, "CORP", "secret"));
-    EXPECT_EQ(Call(*obj, "SetWorkspace", {Variant("Sales")}), Variant(true));
-    return obj;
-  }
-
   // The listed documents as "name status" ("!" after the name when
   // read-only), through GetFileInfo and GetFileData.
   std::vector<std::string> Listing(automation::ConnectOrvex& obj, const std::string& folder) {
@@ -192,7 +177,7 @@ class DocumentsProfilesHttpTest : public DocstoreTest {
 };
 
 TEST_F(DocumentsProfilesHttpTest, WorkspaceAndFolderProfilesAndPropertyDefinitions) {
-  auto obj = InSales("jones");
+  auto obj = InSales("jones", "CORP", "secret");
   EXPECT_EQ(
       Titles(*obj, "GetDocProfileInfo", "GetDocProfile", {}),
       (std::vector<std::string>{"Document", "Memo", "Wide", "", "P1", "P2", "P3", "P4", "P5"}));
@@ -235,7 +220,7 @@ TEST_F(DocumentsProfilesHttpTest, WorkspaceAndFolderProfilesAndPropertyDefinitio
 }
 
 TEST_F(DocumentsProfilesHttpTest, EveryStatusForBothUsersWithValues) {
-  auto jones = InSales("jones");
+  auto jones = InSales("jones", "CORP", "secret");
   ASSERT_EQ(Call(*jones, "GetDocProfileInfo"), Variant(int16_t{9}));
   const std::vector<std::string> seen_by_jones = Listing(*jones, "Reports");
   EXPECT_EQ(seen_by_jones,
@@ -254,7 +239,7 @@ TEST_F(DocumentsProfilesHttpTest, EveryStatusForBothUsersWithValues) {
   EXPECT_EQ(Call(*jones, "IsFileStatus", {Variant("Reports"), Variant("free.txt")}),
             Variant(int16_t{4}));
 
-  auto smith = InSales("smith");
+  auto smith = InSales("smith", "CORP", "secret");
   EXPECT_EQ(Listing(*smith, "Reports"),
             (std::vector<std::string>{"in.txt 1", "approved.txt 3", "free.txt 4",
                                       "new-jones.txt! 2", "new-smith.txt 5", "out-jones.txt! 2",
@@ -273,7 +258,7 @@ TEST_F(DocumentsProfilesHttpTest, EveryStatusForBothUsersWithValues) {
 TEST_F(DocumentsProfilesHttpTest, TwelveDocumentsGrowBothListsInTenRequestsOverOneConnection) {
   CountingProxy proxy(store_->port());
   platform::MapHost("docs", {"127.0.0.1", proxy.port()});
-  auto obj = InSales("jones");
+  auto obj = InSales("jones", "CORP", "secret");
   proxy.Reset();
   ASSERT_EQ(Call(*obj, "GetFileInfo", {Variant("Many")}), Variant(int16_t{12}));
   // The folder with its listing, the workspace, one profile, two property
@@ -290,7 +275,7 @@ TEST_F(DocumentsProfilesHttpTest, TwelveDocumentsGrowBothListsInTenRequestsOverO
 }
 
 TEST_F(DocumentsProfilesHttpTest, BadInputGivesClearCodes) {
-  auto obj = InSales("jones");
+  auto obj = InSales("jones", "CORP", "secret");
   // A folder path with forbidden characters reaches the server, which
   // refuses it; the listing and the status check fail cleanly.
   EXPECT_EQ(Call(*obj, "GetFileInfo", {Variant("Rep\\orts")}), Variant(int16_t{-1}));
@@ -318,7 +303,7 @@ TEST_F(DocumentsProfilesHttpTest, BadInputGivesClearCodes) {
 }
 
 TEST_F(DocumentsProfilesHttpTest, ListingsIgnoreDoubledAndTrailingSeparators) {
-  auto obj = InSales("jones");
+  auto obj = InSales("jones", "CORP", "secret");
   auto folders = [&](const std::string& path) {
     std::vector<std::string> out;
     int16_t n = Call(*obj, "GetDocFolderInfo", {Variant(path)}).ToInt16();

@@ -61,23 +61,6 @@ class HistoryHttpTest : public DocstoreTest {
     StartStore(seed.dump());
   }
 
-  Variant Call(automation::ConnectOrvex& obj, std::string_view name, std::vector<Variant>& args) {
-    return obj.Invoke(*obj.GetIdOfName(name), InvokeKind::kMethod, args);
-  }
-  Variant Call(automation::ConnectOrvex& obj, std::string_view name,
-               std::vector<Variant>&& args = {}) {
-    return Call(obj, name, args);
-  }
-
-  std::unique_ptr<automation::ConnectOrvex> InSales(const std::string& user,
-                                                    const std::string& domain,
-                                                    const std::string& password) {
-    auto obj = NewObject();
-    EXPECT_TRUE(obj->ConnectOpen("docs", user, domain, password));
-    EXPECT_EQ(Call(*obj, "SetWorkspace", {Variant("Sales")}), Variant(true));
-    return obj;
-  }
-
   // Every version of the last listing as "id|comment|time|domain|user".
   std::vector<std::string> Versions(automation::ConnectOrvex& obj, int16_t count) {
     std::vector<std::string> out;

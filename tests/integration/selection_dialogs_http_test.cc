@@ -28,10 +28,6 @@ class SelectionDialogsHttpTest : public DocstoreTest {
     DocstoreTest::TearDown();
   }
 
-  Variant Call(automation::ConnectOrvex& obj, std::string_view name,
-               std::vector<Variant> args = {}) {
-    return obj.Invoke(*obj.GetIdOfName(name), InvokeKind::kMethod, args);
-  }
   // The keys of the tree nodes of shown form `i`.
   std::vector<std::string> Keys(size_t i) const {
     std::vector<std::string> keys;

@@ -223,10 +223,6 @@ class UploadCrashHttpTest : public DocstoreTest {
   // What another user sees, checked while the body is arriving and after.
   virtual void Midway(const std::string& name) = 0;
 
-  static Variant Call(automation::ConnectOrvex& obj, std::string_view name,
-                      std::vector<Variant> args) {
-    return obj.Invoke(*obj.GetIdOfName(name), InvokeKind::kMethod, args);
-  }
   static int16_t Status(automation::ConnectOrvex& obj, const std::string& file) {
     return Call(obj, "IsFileStatus", {Variant("Reports"), Variant(file)}).ToInt16();
   }

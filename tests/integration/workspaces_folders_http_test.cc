@@ -16,14 +16,6 @@ class WorkspacesFoldersHttpTest : public DocstoreTest {
   void SetUp() override {}
 
   // Calls a member by name, as a script host does.
-  Variant Call(automation::ConnectOrvex& obj, std::string_view name, std::vector<Variant>& args) {
-    return obj.Invoke(*obj.GetIdOfName(name), InvokeKind::kMethod, args);
-  }
-  Variant Call(automation::ConnectOrvex& obj, std::string_view name,
-               std::vector<Variant>&& args = {}) {
-    return Call(obj, name, args);
-  }
-
   // Names of the listed folders of `path`, each with "+" when enhanced and
   // "!" when read-only, through GetDocFolderInfo / GetDocFolder.
   std::vector<std::string> Folders(automation::ConnectOrvex& obj, const std::string& path) {
