@@ -12,6 +12,7 @@
 #include "engine/owner.h"
 #include "engine/server_class1.h"
 #include "fakes/fake_backend.h"
+#include "fakes/variant_list.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
@@ -20,6 +21,8 @@
 
 namespace orvex::engine {
 namespace {
+
+using testing::List;
 
 constexpr char kWs[] = "http://docs/Sales";
 constexpr char kReports[] = "http://docs/Sales/Reports";
@@ -32,12 +35,6 @@ constexpr char kAuthor[] = "urn:schemas-microsoft-com:office:office#Author";
 constexpr char kKeywords[] = "urn:schemas-microsoft-com:office:office#Keywords";
 constexpr char kDescription[] = "urn:schemas-microsoft-com:office:office#Description";
 constexpr char kTitle[] = "urn:schemas-microsoft-com:office:office#Title";
-
-Variant List(const std::vector<std::string>& values) {
-  VariantArray a;
-  for (const std::string& v : values) a.emplace_back(v);
-  return Variant(a);
-}
 
 // Only the properties are read here; the folder and category call-backs
 // belong to the selection dialogs and are never reached.

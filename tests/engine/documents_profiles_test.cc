@@ -9,12 +9,15 @@
 #include "engine/error_codes.h"
 #include "engine/server_class1.h"
 #include "fakes/fake_backend.h"
+#include "fakes/variant_list.h"
 #include "server/error.h"
 #include "server/names.h"
 #include "server/schema.h"
 
 namespace orvex::engine {
 namespace {
+
+using testing::List;
 
 constexpr char kWs[] = "http://docs/Sales";
 constexpr char kSchema[] = "http://docs/Sales/Schema";
@@ -24,12 +27,6 @@ constexpr char kDepartment[] = "urn:schemas-microsoft-com:office:office#Departme
 constexpr char kTopics[] = "urn:schemas-microsoft-com:office:office#Topics";
 constexpr char kDocument[] = "urn:content-classes:document";
 constexpr char kMemo[] = "urn:content-classes:memo";
-
-Variant List(const std::vector<std::string>& values) {
-  VariantArray a;
-  for (const std::string& v : values) a.emplace_back(v);
-  return Variant(a);
-}
 
 struct Listed {
   std::string name;

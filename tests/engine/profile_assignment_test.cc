@@ -8,6 +8,7 @@
 #include "dialogs/profile_dlg.h"
 #include "engine/server_class1.h"
 #include "fakes/fake_backend.h"
+#include "fakes/variant_list.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
@@ -19,6 +20,7 @@ namespace orvex::engine {
 namespace {
 
 using nlohmann::json;
+using testing::List;
 
 constexpr char kSchema[] = "http://docs/Sales/Schema";
 constexpr char kFolder[] = "http://docs/Sales/Reports";
@@ -26,12 +28,6 @@ constexpr char kMemo[] = "urn:content-classes:memo";
 constexpr char kContract[] = "urn:content-classes:contract";
 constexpr char kStatus[] = "urn:schemas-microsoft-com:publishing:status";
 constexpr char kClient[] = "URN:SCHEMAS-MICROSOFT-COM:custom#client";
-
-Variant List(std::vector<std::string> values) {
-  VariantArray out;
-  for (auto& v : values) out.emplace_back(std::move(v));
-  return Variant(std::move(out));
-}
 
 class ProfileAssignmentTest : public ::testing::Test {
  protected:

@@ -5,6 +5,7 @@
 // property.
 #include <nlohmann/json.hpp>
 
+#include "fakes/variant_list.h"
 #include "integration/docstore_fixture.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
@@ -21,12 +22,6 @@ constexpr char kMemo[] = "urn:content-classes:memo";
 constexpr char kContract[] = "urn:content-classes:contract";
 
 std::string Office(const std::string& name) { return kOffice + name; }
-
-Variant List(std::vector<std::string> values) {
-  VariantArray out;
-  for (auto& v : values) out.emplace_back(std::move(v));
-  return Variant(std::move(out));
-}
 
 class ProfileAssignmentHttpTest : public DocstoreTest {
  protected:

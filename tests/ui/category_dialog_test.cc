@@ -4,20 +4,13 @@
 // Create and Delete send, and the boxes shown and codes left behind.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <map>
-
 #include "automation/connect_orvex.h"
 #include "dialogs/category_dlg_a.h"
 #include "engine/error_codes.h"
-#include "fakes/fake_backend.h"
 #include "platform/language.h"
-#include "platform/ui/scripted_agent.h"
-#include "platform/ui/session.h"
-#include "platform/ui/toolkit.h"
-#include "platform/ui/tree_view.h"
 #include "server/error.h"
 #include "server/names.h"
+#include "ui/dialog_test_base.h"
 
 namespace orvex::dialogs {
 namespace {
@@ -27,56 +20,15 @@ using nlohmann::json;
 constexpr char kRoot[] = "http://docs/Public/Workspaces";
 constexpr char kCategories[] = "http://docs/Sales/Categories";
 
-// "key image <parent>" per node in insertion order, "+" when the node is open.
-std::string Describe(const std::string& key, const std::string& image, const std::string& parent,
-                     bool expanded) {
-  return key + " " + image + " <" + parent + ">" + (expanded ? " +" : "");
-}
-
-// A scripted person who notes how the tree looked each time before acting,
-// so a test sees the tree as it was just before the form closed.
-class WatchingAgent : public ui::ScriptedAgent {
- public:
-  std::optional<ui::Action> NextAction(const ui::Form& form) override {
-    if (const ui::Control* c = form.FindControl("TreeView1")) {
-      std::vector<std::string> nodes;
-      for (const auto& n : static_cast<const ui::TreeView&>(*c).Nodes())
-        nodes.push_back(
-            Describe(n->Key(), n->Image(), n->Parent() ? n->Parent()->Key() : "", n->Expanded()));
-      last_tree[form.name()] = nodes;
-    }
-    return ScriptedAgent::NextAction(form);
-  }
-  std::map<std::string, std::vector<std::string>> last_tree;
-};
-
-class CategoryDialogTest : public ::testing::TestWithParam<std::string> {
+class CategoryDialogTest : public testing::DialogTest {
  protected:
-  CategoryDialogTest() : backend_(std::make_shared<testing::FakeBackend>()) {
+  CategoryDialogTest() {
     backend_->AddItem(kRoot, {}, false);
     backend_->AddItem("http://docs/Sales",
                       {{server::kPropCategoriesFolder, Variant("Categories")},
                        {server::kPropSchemaCollectionRef, Variant("http://docs/Sales/Schema")}},
                       false);
     backend_->AddItem(kCategories, {}, false);
-  }
-
-  void SetUp() override {
-    if (!ui::HasToolkit(GetParam())) GTEST_SKIP() << GetParam() << " is not in this build";
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    ui::UseToolkit(GetParam());
-    agent_ = std::make_shared<WatchingAgent>();
-    ui::SetUserAgent(agent_);
-    ui::SetObserver([this](const json& r) {
-      if (r.contains("form")) forms_.push_back(r["form"]);
-      if (r.contains("msgbox")) boxes_.push_back(r["msgbox"]);
-      if (r.contains("ui_problem")) problems_.push_back(r["ui_problem"]["problem"]);
-    });
-  }
-  void TearDown() override {
-    ui::SetObserver(nullptr);
-    ui::SetUserAgent(nullptr);
-    platform::SetThreadLanguage(std::nullopt);
   }
 
   // Europe > France > Paris, and Asia.
@@ -93,52 +45,8 @@ class CategoryDialogTest : public ::testing::TestWithParam<std::string> {
                        {server::kPropHasSubs, Variant(has_subs)}});
   }
 
-  void Open(bool workspace = true) {
-    obj_ = std::make_unique<automation::ConnectOrvex>(backend_);
-    obj_->Properties().ShowDialog = false;
-    ASSERT_TRUE(obj_->ConnectOpen("docs", "jones", "CORP", "secret"));
-    if (workspace) {
-      ASSERT_TRUE(Call("SetWorkspace", {Variant("Sales")}).ToBool());
-    }
-    backend_->calls.clear();
-  }
-
-  Variant Call(const std::string& name, std::vector<Variant> args = {}) {
-    return obj_->Invoke(*obj_->GetIdOfName(name), InvokeKind::kMethod, args);
-  }
   bool Dialog() { return Call("CategoryDialogA").ToBool(); }
-  int32_t LastError() { return Call("GetLastError").ToInt32(); }
   const std::vector<std::string>& LastTree() { return agent_->last_tree[kCategoryDlgAName]; }
-
-  static std::vector<std::string> Nodes(const json& form) {
-    std::vector<std::string> out;
-    for (const auto& c : form["controls"]) {
-      if (c["kind"] != "treeview") continue;
-      for (const auto& n : c["nodes"])
-        out.push_back(Describe(n["key"], n["image"], n["parent"].is_null() ? "" : n["parent"],
-                               n["expanded"]));
-    }
-    return out;
-  }
-  static json ControlOf(const json& form, const std::string& name) {
-    for (const auto& c : form["controls"])
-      if (c["name"] == name) return c;
-    return json();
-  }
-  std::vector<std::string> Boxes() const {
-    std::vector<std::string> out;
-    for (const auto& b : boxes_)
-      out.push_back(std::string(b["title"]) + ": " + std::string(b["text"]) + " (" +
-                    std::to_string(int(b["style"])) + " " + std::string(b["answer"]) + ")");
-    return out;
-  }
-
-  std::shared_ptr<testing::FakeBackend> backend_;
-  std::unique_ptr<automation::ConnectOrvex> obj_;
-  std::shared_ptr<WatchingAgent> agent_;
-  std::vector<json> forms_;
-  std::vector<json> boxes_;
-  std::vector<std::string> problems_;
 };
 
 TEST_P(CategoryDialogTest, AnEmptyTreeShowsOnlyTheSelectedRootThatCannotBeChosen) {
@@ -278,7 +186,7 @@ TEST_P(CategoryDialogTest, RefusalsShowABoxResetTheCodeAndGoThroughTheDefaultCon
 
   // The dialog on handle 0 while the default connection has no workspace:
   // the plain CreateCategory fails its workspace check there.
-  Open(false);
+  Open("");
   ASSERT_EQ(obj_->ConnectOpenEx("docs", "jones", "CORP", "secret"), 0);
   ASSERT_TRUE(Call("SetWorkspaceEx", {Variant(int16_t{0}), Variant("Sales")}).ToBool());
   backend_->calls.clear();
@@ -301,7 +209,7 @@ TEST_P(CategoryDialogTest, FailuresBeforeTheWindow) {
   EXPECT_FALSE(Call("CategoryDialogExA", {Variant(int16_t{0})}).ToBool());
   EXPECT_EQ(obj_->ServerTable(0).ErrorCode, engine::kCodeNotConnected);
   EXPECT_THROW(Call("CategoryDialogExA", {Variant(int16_t{1})}), AutomationError);
-  Open(false);
+  Open("");
   EXPECT_FALSE(Dialog());
   EXPECT_EQ(LastError(), engine::kCodeNoWorkspace);
   ASSERT_TRUE(Call("SetWorkspace", {Variant("Sales")}).ToBool());

@@ -4,20 +4,13 @@
 // boxes shown and the codes and selections left behind.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <map>
-
 #include "automation/connect_orvex.h"
 #include "dialogs/folder_dlg_a.h"
 #include "engine/error_codes.h"
-#include "fakes/fake_backend.h"
 #include "platform/language.h"
-#include "platform/ui/scripted_agent.h"
-#include "platform/ui/session.h"
-#include "platform/ui/toolkit.h"
-#include "platform/ui/tree_view.h"
 #include "server/error.h"
 #include "server/names.h"
+#include "ui/dialog_test_base.h"
 
 namespace orvex::dialogs {
 namespace {
@@ -28,36 +21,9 @@ constexpr char kRoot[] = "http://docs/Public/Workspaces";
 constexpr char kSmart[] = "urn:content-classes:smartfolder";
 constexpr char kStandard[] = "urn:content-classes:knowledgefolder";
 
-// "key image parent" per node in insertion order, "+" when the node is open.
-std::string Describe(const std::string& key, const std::string& image, const std::string& parent,
-                     bool expanded) {
-  return key + " " + image + " <" + parent + ">" + (expanded ? " +" : "");
-}
-
-std::vector<std::string> Describe(const ui::TreeView& tree) {
-  std::vector<std::string> out;
-  for (const auto& n : tree.Nodes())
-    out.push_back(
-        Describe(n->Key(), n->Image(), n->Parent() ? n->Parent()->Key() : "", n->Expanded()));
-  return out;
-}
-
-// A scripted person who also notes how each form's tree looked the last
-// time it was about to act, so a test can see the tree as it was just
-// before the form closed (closing clears it).
-class WatchingAgent : public ui::ScriptedAgent {
- public:
-  std::optional<ui::Action> NextAction(const ui::Form& form) override {
-    if (const ui::Control* c = form.FindControl("TreeView1"))
-      last_tree[form.name()] = Describe(static_cast<const ui::TreeView&>(*c));
-    return ScriptedAgent::NextAction(form);
-  }
-  std::map<std::string, std::vector<std::string>> last_tree;
-};
-
-class SelectionDialogsTest : public ::testing::TestWithParam<std::string> {
+class SelectionDialogsTest : public testing::DialogTest {
  protected:
-  SelectionDialogsTest() : backend_(std::make_shared<testing::FakeBackend>()) {
+  SelectionDialogsTest() {
     backend_->AddItem(kRoot, {}, false);
     AddWorkspace("Sales");
     AddWorkspace("Legal");
@@ -70,24 +36,6 @@ class SelectionDialogsTest : public ::testing::TestWithParam<std::string> {
     AddChild("Sales/Archive", "2000", kStandard);
     AddChild("Sales", "note.txt", "urn:content-classes:document");
     AddChild("Legal", "Contracts", kSmart);
-  }
-
-  void SetUp() override {
-    if (!ui::HasToolkit(GetParam())) GTEST_SKIP() << GetParam() << " is not in this build";
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    ui::UseToolkit(GetParam());
-    agent_ = std::make_shared<WatchingAgent>();
-    ui::SetUserAgent(agent_);
-    ui::SetObserver([this](const json& r) {
-      if (r.contains("form")) forms_.push_back(r["form"]);
-      if (r.contains("msgbox")) boxes_.push_back(r["msgbox"]);
-      if (r.contains("ui_problem")) problems_.push_back(r["ui_problem"]["problem"]);
-    });
-  }
-  void TearDown() override {
-    ui::SetObserver(nullptr);
-    ui::SetUserAgent(nullptr);
-    platform::SetThreadLanguage(std::nullopt);
   }
 
   void AddWorkspace(const std::string& name, bool can_open = true) {
@@ -111,56 +59,12 @@ class SelectionDialogsTest : public ::testing::TestWithParam<std::string> {
                        {server::kPropHasSubs, Variant(has_subs)}});
   }
 
-  // A connected object; `workspace` made current unless empty.
-  void Open(const std::string& workspace = "Sales") {
-    obj_ = std::make_unique<automation::ConnectOrvex>(backend_);
-    obj_->Properties().ShowDialog = false;
-    ASSERT_TRUE(obj_->ConnectOpen("docs", "jones", "CORP", "secret"));
-    if (!workspace.empty()) {
-      ASSERT_TRUE(Call("SetWorkspace", {Variant(workspace)}).ToBool());
-    }
-    backend_->calls.clear();
-  }
-
-  Variant Call(const std::string& name, std::vector<Variant> args = {}) {
-    return obj_->Invoke(*obj_->GetIdOfName(name), InvokeKind::kMethod, args);
-  }
   bool Dialog(const std::string& name) { return Call(name).ToBool(); }
-  int32_t LastError() { return Call("GetLastError").ToInt32(); }
   engine::ConnectProperties& props() { return obj_->Properties(); }
 
-  static std::vector<std::string> Nodes(const json& form) {
-    std::vector<std::string> out;
-    for (const auto& c : form["controls"]) {
-      if (c["kind"] != "treeview") continue;
-      for (const auto& n : c["nodes"])
-        out.push_back(Describe(n["key"], n["image"], n["parent"].is_null() ? "" : n["parent"],
-                               n["expanded"]));
-    }
-    return out;
-  }
-  static json ControlOf(const json& form, const std::string& name) {
-    for (const auto& c : form["controls"])
-      if (c["name"] == name) return c;
-    return json();
-  }
-  static std::vector<std::string> Texts(const std::vector<json>& boxes) {
-    std::vector<std::string> out;
-    for (const auto& b : boxes)
-      out.push_back(std::string(b["title"]) + ": " + std::string(b["text"]) + " (" +
-                    std::to_string(int(b["style"])) + " " + std::string(b["answer"]) + ")");
-    return out;
-  }
   size_t Count(const std::string& prefix) const {
     return backend_->CallsStartingWith(prefix).size();
   }
-
-  std::shared_ptr<testing::FakeBackend> backend_;
-  std::unique_ptr<automation::ConnectOrvex> obj_;
-  std::shared_ptr<WatchingAgent> agent_;
-  std::vector<json> forms_;
-  std::vector<json> boxes_;
-  std::vector<std::string> problems_;
 };
 
 TEST_P(SelectionDialogsTest, FolderTreeIsReadWholeAndOkGivesThePathInsideTheWorkspace) {
@@ -256,7 +160,7 @@ TEST_P(SelectionDialogsTest, CreatingSendsThePathAndTheParentsKindAndBadNamesSen
   EXPECT_NE(saves[0].find(kSmart), std::string::npos);
   EXPECT_EQ(saves[1].substr(0, 60), "SaveTo DocumentFolder http://docs/Sales/Archive/2000/Old cnx");
   EXPECT_NE(saves[1].find(kStandard), std::string::npos);
-  EXPECT_EQ(Texts(boxes_),
+  EXPECT_EQ(Boxes(),
             (std::vector<std::string>{
                 "Confirm file name: :*?<>\\|/\" is not acceptable for Folder Name field. Please "
                 "change and try again. (48 ok)"}));
@@ -279,10 +183,10 @@ TEST_P(SelectionDialogsTest, DeletingAsksWithNoAsDefaultAndRemovesTheSubtreeOnYe
   ASSERT_TRUE(Dialog("FolderDialogA"));
   EXPECT_EQ(backend_->CallsStartingWith("Delete"),
             (std::vector<std::string>{"Delete http://docs/Sales/Reports"}));
-  EXPECT_EQ(Texts(boxes_), (std::vector<std::string>{
-                               "Confirm the deleteing: Reports is deleting. (292 no)",
-                               "Confirm the deleteing: Reports is deleting. (292 yes)",
-                           }));
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{
+                         "Confirm the deleteing: Reports is deleting. (292 no)",
+                         "Confirm the deleteing: Reports is deleting. (292 yes)",
+                     }));
   // Nothing is selected once the node is gone, so OK waits for a click.
   ASSERT_EQ(problems_.size(), 1u);
   EXPECT_NE(problems_[0].find("OKButton"), std::string::npos);
@@ -302,11 +206,11 @@ TEST_P(SelectionDialogsTest, ServerRefusalsShowABoxResetTheCodeAndLeaveTheTree) 
                "press DeleteButton; click Sales/Archive/2000; press OKButton");
   agent_->Plan("DocFolderDlgA", "type FolderName Minutes; press OKButton");
   ASSERT_TRUE(Dialog("FolderDialogA"));
-  EXPECT_EQ(Texts(boxes_), (std::vector<std::string>{
-                               "Creating Folder: The creating of Minutes is failed. (16 ok)",
-                               "Confirm the deleteing: Archive is deleting. (292 yes)",
-                               "Confirm the deleteing: It is failure to delete Archive (16 ok)",
-                           }));
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{
+                         "Creating Folder: The creating of Minutes is failed. (16 ok)",
+                         "Confirm the deleteing: Archive is deleting. (292 yes)",
+                         "Confirm the deleteing: It is failure to delete Archive (16 ok)",
+                     }));
   EXPECT_EQ(LastError(), 0);
   EXPECT_EQ(agent_->last_tree["FolderDlgA"].size(), 6u);
   EXPECT_EQ(props().SelectFolder, "Archive/2000");
@@ -324,7 +228,7 @@ TEST_P(SelectionDialogsTest, CreateAndDeleteGoThroughTheDefaultConnection) {
   EXPECT_FALSE(Call("FolderDialogExA", {Variant(int16_t{0})}).ToBool());
   EXPECT_EQ(Count("SaveTo"), 0u);
   EXPECT_EQ(
-      Texts(boxes_),
+      Boxes(),
       (std::vector<std::string>{"Creating Folder: The creating of Minutes is failed. (16 ok)"}));
   // The failure code stays on the default engine; the dialog's own is reset.
   EXPECT_EQ(obj_->DefaultServer().ErrorCode, engine::kCodeNoWorkspace);
@@ -492,9 +396,8 @@ TEST_P(SelectionDialogsTest, JapaneseCaptionsAndMessages) {
   EXPECT_EQ(forms_[2]["caption"], "ワークスペース選択ダイアログ");
   EXPECT_EQ(forms_[3]["caption"], "フォルダ選択ダイアログ");
   EXPECT_EQ(ControlOf(forms_[3], "OKButton")["caption"], "選択");
-  EXPECT_EQ(Texts(boxes_),
-            (std::vector<std::string>{"フォルダ名の確認: フォルダ名に:*?<>\\|/\" "
-                                      "は使用できません。変更して下さい。 (48 ok)"}));
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{"フォルダ名の確認: フォルダ名に:*?<>\\|/\" "
+                                               "は使用できません。変更して下さい。 (48 ok)"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, SelectionDialogsTest, ::testing::Values("headless", "qt"),
