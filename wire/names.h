@@ -70,6 +70,7 @@ inline constexpr char kPropParentName[] = "DAV:parentname";
 inline constexpr char kPropIsReadOnly[] = "DAV:isreadonly";
 inline constexpr char kPropIsHidden[] = "DAV:ishidden";
 inline constexpr char kPropIsCollection[] = "DAV:iscollection";
+inline constexpr char kPropResourceType[] = "DAV:resourcetype";
 inline constexpr char kPropContentClass[] = "DAV:contentclass";
 inline constexpr char kPropHasChildren[] = "DAV:haschildren";
 inline constexpr char kPropHasSubs[] = "DAV:hassubs";

@@ -26,11 +26,13 @@
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "automation/connect_orvex.h"
 #include "docstore/server.h"
+#include "engine/listing_columns.h"
 #include "integration/counting_proxy.h"
 #include "platform/host_map.h"
 #include "platform/ui/toolkit.h"
@@ -223,13 +225,14 @@ struct Curl {
   curl_slist* headers;
 };
 
-// The listings a tree walk makes, one PROPFIND Depth 1 each, sent in a loop
-// on one kept-alive connection.
+// The listings a tree walk makes, one PROPFIND Depth 1 each with the body
+// the walk sends (the properties behind the columns it reads), in a loop on
+// one kept-alive connection.
 void MeasureCurlListings(benchmark::State& state, Relayed& server,
-                         const std::vector<std::string>& urls) {
-  Curl curl(server, "PROPFIND", "Depth: 1",
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:propfind xmlns:D=\"DAV:\">"
-            "<D:allprop/></D:propfind>");
+                         const std::vector<std::string>& urls,
+                         std::span<const char* const> columns) {
+  const std::string body = orvex::server::webdav::ListingBody(columns);
+  Curl curl(server, "PROPFIND", "Depth: 1", body.c_str());
   Measure(state, server, [&] {
     for (const std::string& url : urls)
       if (!curl.Perform(url)) state.SkipWithError("PROPFIND failed");
@@ -246,7 +249,7 @@ void BM_CurlFolderListings(benchmark::State& state) {
   std::vector<std::string> urls{"http://docs/big/"};
   for (int i = 0; i < kTopFolders; ++i)
     urls.push_back("http://docs/big/folder-" + std::to_string(i) + "/");
-  MeasureCurlListings(state, Folders(), urls);
+  MeasureCurlListings(state, Folders(), urls, orvex::engine::listing_columns::kFolderTree);
 }
 BENCHMARK(BM_CurlFolderListings)->Unit(benchmark::kMillisecond);
 
@@ -272,7 +275,7 @@ void BM_CurlCategoryListings(benchmark::State& state) {
   std::vector<std::string> urls{"http://cats/big/Categories/"};
   for (int i = 0; i < kTopCategories; ++i)
     urls.push_back("http://cats/big/Categories/category-" + std::to_string(i) + "/");
-  MeasureCurlListings(state, Categories(), urls);
+  MeasureCurlListings(state, Categories(), urls, orvex::engine::listing_columns::kCategoryTree);
 }
 BENCHMARK(BM_CurlCategoryListings)->Unit(benchmark::kMillisecond);
 

@@ -2,6 +2,7 @@
 // creating, deleting and renaming category folders. Every URL is built with
 // kind 4, below the workspace's categories folder (RootCategory).
 #include "engine/error_codes.h"
+#include "engine/listing_columns.h"
 #include "engine/server_class1.h"
 #include "module/field_access.h"
 #include "module/names.h"
@@ -28,7 +29,8 @@ int16_t ServerClass1::GetCategoryInfo(const std::string& Folder) {
   try {
     if (!WorkspaceFolder)
       WorkspaceFolder = backend_->CreateItem(server::ItemKind::kWorkspaceFolder);
-    server::Recordset rows = WorkspaceFolder->OpenAndListSubfolders(Bind(url, nullptr, false));
+    server::Recordset rows = WorkspaceFolder->OpenAndListSubfolders(Bind(url, nullptr, false),
+                                                                    listing_columns::kCategories);
     for (; !rows.Eof(); rows.MoveNext()) {
       CategoryRow row;
       row.name = module::RecordsetFieldText(rows, server::kColParseName);
@@ -116,7 +118,7 @@ void ServerClass1::GetCategoryTree(const std::string& Workspace, const std::stri
   std::string url = "http://" + HostName + "/" + Workspace + "/" + RootCategory;
   if (!Folder.empty()) url += "/" + Folder;
   WalkTreeLevel(
-      url, Base, Count,
+      url, Base, Count, listing_columns::kCategoryTree,
       [&](const server::Fields& f, TreeEntry& e) {
         // Every row is a category: the content class is not looked at.
         e.ImageKey = "category";

@@ -9,6 +9,7 @@
 #include "dialogs/folder_dlg_b.h"
 #include "dialogs/workspace_dlg_a.h"
 #include "engine/error_codes.h"
+#include "engine/listing_columns.h"
 #include "engine/server_class1.h"
 #include "module/top_most.h"
 #include "platform/ui/form.h"
@@ -104,7 +105,7 @@ bool ServerClass1::WorkspaceDialogA() {
   ui::NodeRef root = tree.AddRoot(HostName, HostName, kImageServer);
   try {
     if (!ServerRoot) throw server::Error(server::kErrGenericFailure, "not connected");
-    server::Recordset rows = ServerRoot->ListWorkspaces();
+    server::Recordset rows = ServerRoot->ListWorkspaces(listing_columns::kWorkspaceNames);
     for (; !rows.Eof(); rows.MoveNext()) {
       const std::string name = rows.Current().Value(server::kColParseName).ToString();
       tree.AddChild(*root, name, name, kImageWorkspace)->EnsureVisible();
@@ -137,7 +138,7 @@ bool ServerClass1::FolderDialogB() {
     if (!ServerRoot) throw server::Error(server::kErrGenericFailure, "not connected");
     int16_t count = 0;
     {
-      server::Recordset rows = ServerRoot->ListWorkspaces();
+      server::Recordset rows = ServerRoot->ListWorkspaces(listing_columns::kWorkspaceNames);
       TreeEntries.assign(kTreeRoom, TreeEntry{});
       for (; !rows.Eof(); rows.MoveNext()) {
         const std::string name = rows.Current().Value(server::kColParseName).ToString();

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/error_codes.h"
+#include "engine/listing_columns.h"
 #include "engine/server_class1.h"
 #include "module/field_access.h"
 #include "module/names.h"
@@ -41,7 +42,8 @@ int16_t ServerClass1::GetDocFolderInfo(const std::string& Folder) {
   try {
     if (!WorkspaceFolder)
       WorkspaceFolder = backend_->CreateItem(server::ItemKind::kWorkspaceFolder);
-    server::Recordset rows = WorkspaceFolder->OpenAndListSubfolders(Bind(url, nullptr, true));
+    server::Recordset rows = WorkspaceFolder->OpenAndListSubfolders(Bind(url, nullptr, true),
+                                                                    listing_columns::kDocFolders);
     for (; !rows.Eof(); rows.MoveNext()) {
       const server::Fields& f = rows.Current();
       const std::string content_class = f.Value(server::kColContentClass).ToString();
@@ -73,7 +75,7 @@ bool ServerClass1::GetDocFolder(int16_t Index, std::string& Folder, bool& Versio
 }
 
 void ServerClass1::WalkTreeLevel(
-    const std::string& url, int16_t Base, int16_t& Count,
+    const std::string& url, int16_t Base, int16_t& Count, server::Item::Columns columns,
     const std::function<bool(const server::Fields&, TreeEntry&)>& fill,
     const std::function<int16_t(const std::string&, int16_t)>& descend) {
   Count = -1;
@@ -81,7 +83,7 @@ void ServerClass1::WalkTreeLevel(
     int16_t n = 0;
     {
       auto folder = backend_->CreateItem(server::ItemKind::kWorkspaceFolder);
-      server::Recordset rows = folder->OpenAndListSubfolders(Bind(url, nullptr, true));
+      server::Recordset rows = folder->OpenAndListSubfolders(Bind(url, nullptr, true), columns);
       for (; !rows.Eof(); rows.MoveNext()) {
         const size_t at = static_cast<size_t>(Base) + static_cast<size_t>(n);
         if (at >= TreeEntries.size()) TreeEntries.resize(TreeEntries.size() + kTreeGrowth);
@@ -113,7 +115,7 @@ void ServerClass1::GetFolderTree(const std::string& Workspace, const std::string
   const std::string url = Folder.empty() ? "http://" + HostName + "/" + Workspace + "/"
                                          : "http://" + HostName + "/" + Folder;
   WalkTreeLevel(
-      url, Base, Count,
+      url, Base, Count, listing_columns::kFolderTree,
       [&](const server::Fields& f, TreeEntry& e) {
         // Only document folders are listed: enhanced or standard.
         const std::string content_class = f.Value(server::kColContentClass).ToString();

@@ -439,12 +439,13 @@ class ServerClass1 {
                      int16_t& Count);
   // One level of those walks: opens `url` with the engine's credentials and
   // lists its subfolders into TreeEntries from index Base on (the list
-  // grows by 20 when full), each row as `fill` makes it (false leaves the
-  // row out); then, for each entry stored with subfolders, `descend` walks
-  // its Path into the entries from the next free index and gives their
-  // count (-1 ends the walk). Count is the number stored by the level and
-  // below, or -1 on failure; errors are mapped by SetErrorCode.
+  // grows by 20 when full), each row as `fill` makes it from the `columns`
+  // it reads (false leaves the row out); then, for each entry stored with subfolders, `descend`
+  // walks its Path into the entries from the next free index and gives their count (-1 ends the
+  // walk). Count is the number stored by the level and below, or -1 on failure; errors are mapped
+  // by SetErrorCode.
   void WalkTreeLevel(const std::string& url, int16_t Base, int16_t& Count,
+                     server::Item::Columns columns,
                      const std::function<bool(const server::Fields&, TreeEntry&)>& fill,
                      const std::function<int16_t(const std::string&, int16_t)>& descend);
   // Turns the first Count entries of TreeEntries into nodes of the tree

@@ -1,12 +1,12 @@
 // Workspaces: listing the server's workspaces and making one current.
 #include "engine/error_codes.h"
+#include "engine/listing_columns.h"
 #include "engine/server_class1.h"
 #include "module/names.h"
 #include "server/error.h"
 #include "server/names.h"
 
 namespace orvex::engine {
-
 bool ServerClass1::SetWorkspace(const std::string& Workspace) {
   if (!module::IsValidName(Workspace)) {
     ErrorCode = kCodeWorkspaceFailed;
@@ -46,7 +46,7 @@ int16_t ServerClass1::GetWorkspaceInfo() {
   workspaces_.Reset();
   try {
     if (!ServerRoot) throw server::Error(server::kErrGenericFailure, "not connected");
-    server::Recordset rows = ServerRoot->ListWorkspaces();
+    server::Recordset rows = ServerRoot->ListWorkspaces(listing_columns::kWorkspaces);
     for (; !rows.Eof(); rows.MoveNext()) {
       const server::Fields& f = rows.Current();
       workspaces_.Add(WorkspaceRow{f.Value(server::kColParseName).ToString(),

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -91,18 +92,28 @@ class Item {
   // Document: the content stream a save-to sends.
   virtual Stream& ContentStream();
 
+  // The columns a caller reads from a listing's rows, by the names field
+  // look-ups use (resource columns, DAV:href, full property names spelled
+  // as the protocol spells them). A backend may fetch only what these
+  // columns need: each row then holds at least these, every one with the
+  // value a full read gives it, and none a full read lacks. Empty: every
+  // property.
+  using Columns = std::span<const char* const>;
+
   // Workspace root: one row per workspace.
-  virtual Recordset ListWorkspaces() = 0;
-  // Workspace or category folder: one row per direct child, every property.
-  virtual Recordset ListSubfolders() = 0;
-  // Open(args) followed by ListSubfolders(), or by ListItems(), for an
-  // operation that opens a folder only to list it. A backend may answer both
-  // from one listing of the folder, which reports the folder itself beside
-  // its children; the outcome (fields, rows, errors) is the same as the two
-  // calls'.
-  virtual Recordset OpenAndListSubfolders(const BindArgs& args) {
+  virtual Recordset ListWorkspaces(Columns columns) = 0;
+  // Workspace or category folder: one row per direct child.
+  virtual Recordset ListSubfolders(Columns columns) = 0;
+  // Open(args) followed by ListSubfolders(columns), or by ListItems(), for
+  // an operation that opens a folder only to list it. A backend may answer
+  // both from one listing of the folder, which reports the folder itself
+  // beside its children; the outcome (rows, errors) is the same as the two
+  // calls'. The item is bound as Open binds it, but with columns named its
+  // own fields, like the rows, are only sure to hold those: an operation
+  // that reads others opens the item again.
+  virtual Recordset OpenAndListSubfolders(const BindArgs& args, Columns columns) {
     Open(args);
-    return ListSubfolders();
+    return ListSubfolders(columns);
   }
   virtual Recordset OpenAndListItems(const BindArgs& args) {
     Open(args);

@@ -136,8 +136,12 @@ class FakeItem : public server::Item {
     backend_.AddItem(url, props);
   }
 
-  server::Recordset ListWorkspaces() override { return List("ListWorkspaces"); }
-  server::Recordset ListSubfolders() override { return List("ListSubfolders"); }
+  server::Recordset ListWorkspaces(Columns columns) override {
+    return List("ListWorkspaces", columns);
+  }
+  server::Recordset ListSubfolders(Columns columns) override {
+    return List("ListSubfolders", columns);
+  }
   server::Recordset ListItems() override {
     backend_.Record("ListItems " + url_);
     std::vector<server::Fields> rows;
@@ -204,11 +208,21 @@ class FakeItem : public server::Item {
     });
   }
 
-  server::Recordset List(const std::string& what) {
+  // The listing's rows; with columns named, each row keeps only those, so
+  // a caller that reads a column it did not name finds it missing.
+  server::Recordset List(const std::string& what, Columns columns) {
     backend_.Record(what + " " + url_);
     auto it = backend_.listings.find(url_);
-    return server::Recordset(it == backend_.listings.end() ? std::vector<server::Fields>{}
-                                                           : it->second);
+    if (it == backend_.listings.end()) return server::Recordset();
+    if (columns.empty()) return server::Recordset(it->second);
+    std::vector<server::Fields> rows;
+    for (const server::Fields& f : it->second) {
+      server::Fields::Map kept;
+      for (const char* column : columns)
+        if (f.Contains(column)) kept.emplace(column, f.Value(column));
+      rows.emplace_back(std::move(kept));
+    }
+    return server::Recordset(std::move(rows));
   }
 
   FakeBackend& backend_;

@@ -51,8 +51,8 @@ class StubItem : public server::Item {
   void SaveTo(const server::BindArgs&) override {}
   void Delete(const std::string&) override {}
   void MoveTo(const std::string&) override {}
-  server::Recordset ListWorkspaces() override { return {}; }
-  server::Recordset ListSubfolders() override { return {}; }
+  server::Recordset ListWorkspaces(Columns) override { return {}; }
+  server::Recordset ListSubfolders(Columns) override { return {}; }
 };
 
 TEST(FieldAccessTest, ReadersAnswerTheirFailureValuesInsteadOfRaising) {

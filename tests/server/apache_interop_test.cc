@@ -87,7 +87,7 @@ TEST_F(ApacheInteropTest, CreatesListsRenamesAndDeletesFolders) {
   Create(ItemKind::kDocumentFolder, "http://davhost/Sales/Archive", kClassKnowledgeFolder);
 
   auto sales = OpenItem(ItemKind::kWorkspaceFolder, "http://davhost/Sales");
-  Recordset rows = sales->ListSubfolders();
+  Recordset rows = sales->ListSubfolders({});
   std::map<std::string, std::string> classes;
   for (; !rows.Eof(); rows.MoveNext())
     classes[rows.Current().Value(kColDisplayName).ToString()] =
@@ -119,7 +119,7 @@ TEST_F(ApacheInteropTest, CreatesListsRenamesAndDeletesFolders) {
 
   plans->Delete("");
   OpenItem(ItemKind::kDocumentFolder, "http://davhost/Sales/Archive")->Delete("");
-  EXPECT_EQ(sales->ListSubfolders().size(), 0u);
+  EXPECT_EQ(sales->ListSubfolders({}).size(), 0u);
 }
 
 TEST_F(ApacheInteropTest, PropertiesWrittenComeBackReadable) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -136,7 +137,7 @@ TEST_F(DocstoreTest, ListsWorkspacesAndReadsWorkspaceSettings) {
   a.url = "http://docs/Public/Workspaces";
   a.active_connection = c.get();
   root->Open(a);
-  Recordset rows = root->ListWorkspaces();
+  Recordset rows = root->ListWorkspaces({});
   std::vector<std::string> names;
   for (; !rows.Eof(); rows.MoveNext()) {
     const Fields& f = rows.Current();
@@ -160,11 +161,11 @@ TEST_F(DocstoreTest, ListsWorkspacesAndReadsWorkspaceSettings) {
 TEST_F(DocstoreTest, ListsFoldersAndCategories) {
   auto c = Open("http://docs/Sales");
   auto sales = OpenItem(ItemKind::kWorkspaceFolder, "http://docs/Sales");
-  std::map<std::string, std::string> top = Classes(sales->ListSubfolders());
+  std::map<std::string, std::string> top = Classes(sales->ListSubfolders({}));
   EXPECT_EQ(top.at("Reports"), kClassSmartFolder);
 
   auto reports = OpenItem(ItemKind::kWorkspaceFolder, "http://docs/Sales/Reports");
-  Recordset rows = reports->ListSubfolders();
+  Recordset rows = reports->ListSubfolders({});
   bool saw_2001 = false;
   for (; !rows.Eof(); rows.MoveNext()) {
     const Fields& f = rows.Current();
@@ -178,9 +179,43 @@ TEST_F(DocstoreTest, ListsFoldersAndCategories) {
   EXPECT_TRUE(saw_2001);
 
   auto categories = OpenItem(ItemKind::kCategoryFolder, "http://docs/Sales/Categories");
-  std::map<std::string, std::string> cats = Classes(categories->ListSubfolders());
+  std::map<std::string, std::string> cats = Classes(categories->ListSubfolders({}));
   EXPECT_EQ(cats.at("Europe"), kClassCategoryFolder);
   EXPECT_EQ(cats.at("Asia"), kClassCategoryFolder);
+}
+
+// A listing that names its columns reads, on every row, what a listing of
+// every property reads there: the same rows in the same order, each column
+// with the same value, or missing from both.
+TEST_F(DocstoreTest, ListingsWithColumnsReadWhatFullListingsRead) {
+  constexpr const char* kColumns[] = {
+      kColParseName,  kColAbsoluteParseName, kColContentClass,       kColDisplayName,
+      kColIsReadOnly, kColIsHidden,          kColIsCollection,       kPropHref,
+      kPropHasSubs,   kPropHasChildren,      kPropDescription,       kPropDefaultContentClass,
+      kPropIsHidden,  kPropDocumentProfiles, "urn:example:x#Missing"};
+  auto same = [&](const std::string& what, const std::function<Recordset(Item::Columns)>& list) {
+    SCOPED_TRACE(what);
+    Recordset all = list({});
+    Recordset named = list(kColumns);
+    ASSERT_GT(all.size(), 0u);
+    ASSERT_EQ(all.size(), named.size());
+    for (; !all.Eof(); all.MoveNext(), named.MoveNext())
+      for (const char* column : kColumns) {
+        EXPECT_EQ(all.Current().Contains(column), named.Current().Contains(column)) << column;
+        EXPECT_EQ(all.Current().Value(column), named.Current().Value(column)) << column;
+      }
+  };
+  auto c = Open("http://docs/Public/Workspaces");
+  auto root = OpenItem(ItemKind::kWorkspaceRoot, "http://docs/Public/Workspaces");
+  same("workspaces", [&](Item::Columns columns) { return root->ListWorkspaces(columns); });
+  auto folder = backend_->CreateItem(ItemKind::kWorkspaceFolder);
+  for (const char* url : {"http://docs/Sales", "http://docs/Sales/Reports",
+                          "http://docs/Sales/Categories", "http://docs/Sales/Categories/Europe"})
+    same(url, [&](Item::Columns columns) {
+      BindArgs a;
+      a.url = url;
+      return folder->OpenAndListSubfolders(a, columns);
+    });
 }
 
 // Both ends write and read typed values through the wire library: what the
@@ -217,18 +252,18 @@ TEST(WireVocabularyTest, WhatTheServerWritesTheProviderReadsTyped) {
 TEST_F(DocstoreTest, ListingsObeyTheMultistatusLimitsAHostSets) {
   auto c = Open("http://docs/Sales");
   auto sales = OpenItem(ItemKind::kWorkspaceFolder, "http://docs/Sales");
-  size_t listed = Classes(sales->ListSubfolders()).size();
+  size_t listed = Classes(sales->ListSubfolders({})).size();
   ASSERT_GE(listed, 2u);
   webdav::MultistatusLimits saved = webdav::CurrentMultistatusLimits();
   // The listing answers with more items than the folders it keeps; too few
   // allowed items (or bytes) fail it, whatever arrived first.
   webdav::CurrentMultistatusLimits().max_responses = 2;
-  EXPECT_EQ(ErrorOf([&] { sales->ListSubfolders(); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf([&] { sales->ListSubfolders({}); }), kErrGenericFailure);
   webdav::CurrentMultistatusLimits() = saved;
   webdav::CurrentMultistatusLimits().max_bytes = 512;
-  EXPECT_EQ(ErrorOf([&] { sales->ListSubfolders(); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf([&] { sales->ListSubfolders({}); }), kErrGenericFailure);
   webdav::CurrentMultistatusLimits() = saved;
-  EXPECT_EQ(Classes(sales->ListSubfolders()).size(), listed);
+  EXPECT_EQ(Classes(sales->ListSubfolders({})).size(), listed);
 }
 
 TEST_F(DocstoreTest, CreatesRenamesAndDeletesFolders) {
@@ -256,7 +291,7 @@ TEST_F(DocstoreTest, CreatesRenamesAndDeletesFolders) {
   EXPECT_EQ(ErrorOf([&] { opened->MoveTo("http://docs/Sales/Reports"); }), kErrAlreadyExists);
   opened->MoveTo("http://docs/Sales/Plans #2");
   auto sales = OpenItem(ItemKind::kWorkspaceFolder, "http://docs/Sales");
-  std::map<std::string, std::string> names = Classes(sales->ListSubfolders());
+  std::map<std::string, std::string> names = Classes(sales->ListSubfolders({}));
   EXPECT_TRUE(names.contains("Plans #2"));
   EXPECT_FALSE(names.contains("Plans 2001 \xC3\xBC"));
 

@@ -259,7 +259,7 @@ TEST_F(WebDavBackendTest, ListsChildrenInServerOrderWithoutTheListedFolder) {
 
   auto root = backend_->CreateItem(ItemKind::kWorkspaceRoot);
   root->Open(Args("http://docs/Public/Workspaces", c.get()));
-  Recordset workspaces = root->ListWorkspaces();
+  Recordset workspaces = root->ListWorkspaces({});
   EXPECT_EQ(Requests().back().Header("depth"), "1");
   EXPECT_EQ(Requests().back().target, "/Public/Workspaces");
   ASSERT_EQ(workspaces.size(), 3u);
@@ -272,7 +272,7 @@ TEST_F(WebDavBackendTest, ListsChildrenInServerOrderWithoutTheListedFolder) {
 
   auto folder = backend_->CreateItem(ItemKind::kWorkspaceFolder);
   folder->Open(Args("http://docs/Sales"));
-  Recordset children = folder->ListSubfolders();
+  Recordset children = folder->ListSubfolders({});
   ASSERT_EQ(children.size(), 2u);
   const Fields& reports = children.Current();
   EXPECT_EQ(reports.Value(kPropHref), Variant("http://docs/Sales/Reports/"));
@@ -286,7 +286,7 @@ TEST_F(WebDavBackendTest, ListsChildrenInServerOrderWithoutTheListedFolder) {
 
   auto category = backend_->CreateItem(ItemKind::kCategoryFolder);
   category->Open(Args("http://docs/Sales"));
-  EXPECT_EQ(category->ListSubfolders().size(), 2u);
+  EXPECT_EQ(category->ListSubfolders({}).size(), 2u);
 }
 
 TEST_F(WebDavBackendTest, OpeningToListIsOneListingThatAlsoBindsTheFolder) {
@@ -301,7 +301,7 @@ TEST_F(WebDavBackendTest, OpeningToListIsOneListingThatAlsoBindsTheFolder) {
                     Folder("/Sales/Archive/", "Archive", kClassKnowledgeFolder)));
   });
   auto folder = backend_->CreateItem(ItemKind::kWorkspaceFolder);
-  Recordset rows = folder->OpenAndListSubfolders(Args("http://docs/Sales"));
+  Recordset rows = folder->OpenAndListSubfolders(Args("http://docs/Sales"), {});
   ASSERT_EQ(Requests().size(), 1u);
   EXPECT_EQ(Requests()[0].Header("depth"), "1");
   EXPECT_EQ(folder->GetFields().Value(kColDisplayName), Variant("Sales"));
@@ -309,18 +309,65 @@ TEST_F(WebDavBackendTest, OpeningToListIsOneListingThatAlsoBindsTheFolder) {
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows.Current().Value(kColDisplayName), Variant("Reports"));
   // The item is bound as after Open: it lists again by itself.
-  EXPECT_EQ(folder->ListSubfolders().size(), 2u);
+  EXPECT_EQ(folder->ListSubfolders({}).size(), 2u);
 
   // A missing folder fails as its open would; a listing that does not
   // report the folder itself is not taken for an open.
-  EXPECT_EQ(ErrorOf([&] { folder->OpenAndListSubfolders(Args("http://docs/Sales/Missing")); }),
+  EXPECT_EQ(ErrorOf([&] { folder->OpenAndListSubfolders(Args("http://docs/Sales/Missing"), {}); }),
             kErrObjectNotFound);
   report_self = false;
   const size_t before = Requests().size();
-  EXPECT_EQ(folder->OpenAndListSubfolders(Args("http://docs/Sales")).size(), 2u);
+  EXPECT_EQ(folder->OpenAndListSubfolders(Args("http://docs/Sales"), {}).size(), 2u);
   ASSERT_EQ(Requests().size(), before + 3);
   EXPECT_EQ(Requests()[before + 1].Header("depth"), "0");
   EXPECT_EQ(folder->GetFields().Value(kColDisplayName), Variant("Sales"));
+}
+
+TEST_F(WebDavBackendTest, ListingsWithColumnsNameTheServerPropertiesTheyAreReadFrom) {
+  // The folder's own response reports none of the names (only a 404
+  // propstat); the child has some of them.
+  Answer([](const RecordedRequest&) {
+    return CannedReply::Multistatus(Multistatus(
+        "<D:response><D:href>/Sales/</D:href><D:propstat><D:prop><D:displayname/>"
+        "<D:hassubs/></D:prop><D:status>HTTP/1.1 404 Not Found</D:status></D:propstat>"
+        "</D:response>"
+        "<D:response><D:href>/Sales/Re%20ports/</D:href><D:propstat><D:prop>"
+        "<D:displayname>Reports</D:displayname><D:hassubs b:dt=\"boolean\">1</D:hassubs>"
+        "<D:resourcetype><D:collection/></D:resourcetype></D:prop>"
+        "<D:status>HTTP/1.1 200 OK</D:status></D:propstat><D:propstat><D:prop><D:isreadonly/>"
+        "</D:prop><D:status>HTTP/1.1 404 Not Found</D:status></D:propstat></D:response>"));
+  });
+  constexpr const char* kColumns[] = {kColDisplayName, kPropHref,    kColParseName,
+                                      kColIsReadOnly,  kPropHasSubs, kColDisplayName};
+  auto folder = backend_->CreateItem(ItemKind::kWorkspaceFolder);
+  Recordset rows = folder->OpenAndListSubfolders(Args("http://docs/Sales"), kColumns);
+  // One request: a folder that has none of the names still answers for
+  // itself, so the listing binds it without a separate open.
+  ASSERT_EQ(Requests().size(), 1u);
+  const std::string body = Requests()[0].body;
+  EXPECT_EQ(body.find("allprop"), std::string::npos);
+  EXPECT_NE(body.find("<D:prop><D:resourcetype/><D:displayname/><D:isreadonly/><D:hassubs/>"
+                      "</D:prop>"),
+            std::string::npos)
+      << body;
+  EXPECT_EQ(folder->GetFields().Value(kColParseName), Variant("Sales"));
+  ASSERT_EQ(rows.size(), 1u);
+  const Fields& f = rows.Current();
+  EXPECT_EQ(f.Value(kColDisplayName), Variant("Reports"));
+  EXPECT_EQ(f.Value(kColParseName), Variant("Re ports"));
+  EXPECT_EQ(f.Value(kPropHref), Variant("http://docs/Sales/Re ports/"));
+  EXPECT_EQ(f.Value(kPropHasSubs), Variant(true));
+  EXPECT_EQ(f.Value(kColIsReadOnly), Variant(false));
+
+  // Columns derived from the href alone still name the resource type, never
+  // an empty list; no columns asks for every property.
+  auto root = backend_->CreateItem(ItemKind::kWorkspaceRoot);
+  root->Open(Args("http://docs/Public/Workspaces"));
+  constexpr const char* kNames[] = {kColParseName};
+  root->ListWorkspaces(kNames);
+  EXPECT_NE(Requests().back().body.find("<D:prop><D:resourcetype/></D:prop>"), std::string::npos);
+  root->ListWorkspaces({});
+  EXPECT_NE(Requests().back().body.find("<D:allprop/>"), std::string::npos);
 }
 
 TEST_F(WebDavBackendTest, OffersEachKindOnlyItsOwnCalls) {
@@ -339,18 +386,18 @@ TEST_F(WebDavBackendTest, OffersEachKindOnlyItsOwnCalls) {
   EXPECT_EQ(ErrorOf([&] { root->SaveTo(Args("http://docs/x")); }), kErrNotSupported);
   EXPECT_EQ(ErrorOf([&] { root->Delete(""); }), kErrNotSupported);
   EXPECT_EQ(ErrorOf([&] { root->MoveTo("http://docs/x"); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { root->ListSubfolders(); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { folder->ListSubfolders(); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { folder->ListWorkspaces(); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { workspace->ListWorkspaces(); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { document->ListSubfolders(); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { root->ListSubfolders({}); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { folder->ListSubfolders({}); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { folder->ListWorkspaces({}); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { workspace->ListWorkspaces({}); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf([&] { document->ListSubfolders({}); }), kErrNotSupported);
   EXPECT_EQ(ErrorOf([&] { folder->OpenDocument("http://docs/Sales/a.doc", 0); }), kErrNotSupported);
   EXPECT_EQ(ErrorOf([&] { folder->ContentStream(); }), kErrNotSupported);
   EXPECT_EQ(ErrorOf([&] { root->DefaultDocumentProfile(); }), kErrNotSupported);
   EXPECT_TRUE(Requests().empty());
 
   auto unbound = backend_->CreateItem(ItemKind::kWorkspaceFolder);
-  EXPECT_EQ(ErrorOf([&] { unbound->ListSubfolders(); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf([&] { unbound->ListSubfolders({}); }), kErrGenericFailure);
   EXPECT_EQ(ErrorOf([&] { unbound->Save(); }), kErrGenericFailure);
   EXPECT_EQ(ErrorOf([&] { unbound->MoveTo("http://docs/y"); }), kErrGenericFailure);
 }
@@ -560,7 +607,7 @@ TEST_F(WebDavBackendTest, ReusesOneConnectionForConsecutiveRequests) {
   });
   auto folder = backend_->CreateItem(ItemKind::kWorkspaceFolder);
   folder->Open(Args("http://docs/Sales", c.get()));
-  folder->ListSubfolders();
+  folder->ListSubfolders({});
   auto created = backend_->CreateItem(ItemKind::kDocumentFolder);
   created->SetContentClass(kClassKnowledgeFolder);
   created->SaveTo(Args("http://docs/Sales/Tmp"));

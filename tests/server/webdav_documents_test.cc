@@ -122,7 +122,7 @@ TEST_F(WebDavDocumentsTest, ListingsDropTheFolderItselfHoweverItsPathWasSpelled)
     EXPECT_EQ(documents.Current().Value(kColParseName), Variant("memo#1.txt"));
 
     auto category = Open(ItemKind::kCategoryFolder, spelling);
-    Recordset children = category->ListSubfolders();
+    Recordset children = category->ListSubfolders({});
     ASSERT_EQ(children.size(), 3u) << spelling;
     EXPECT_EQ(children.Current().Value(kColParseName), Variant("plan.doc"));
   }
@@ -389,8 +389,8 @@ TEST_F(WebDavDocumentsTest, OpeningAndListingTakeOneExchange) {
 
   auto workspace = backend_->CreateItem(ItemKind::kWorkspaceFolder);
   args.url = "http://docs/Sales/Reports";
-  EXPECT_EQ(workspace->OpenAndListSubfolders(args).size(), 2u);
-  EXPECT_EQ(ErrorOf([&] { folder->OpenAndListSubfolders(args); }), kErrNotSupported);
+  EXPECT_EQ(workspace->OpenAndListSubfolders(args, {}).size(), 2u);
+  EXPECT_EQ(ErrorOf([&] { folder->OpenAndListSubfolders(args, {}); }), kErrNotSupported);
 
   // An answer without the folder's own entry is not taken for an open: the
   // open and the listing follow one by one.

@@ -75,6 +75,42 @@ std::string AllPropBody() {
   return std::string(kXmlDecl) + "<D:propfind xmlns:D=\"DAV:\"><D:allprop/></D:propfind>";
 }
 
+std::string PropBody(const std::vector<std::string>& names) {
+  std::string out = std::string(kXmlDecl) + "<D:propfind xmlns:D=\"DAV:\"><D:prop>";
+  for (const std::string& name : names) wire::AppendPropertyName(out, WritableName(name));
+  return out + "</D:prop></D:propfind>";
+}
+
+// ResourceRow derives the resource columns from the properties named for
+// them; DAV:href and the parse names come from the response's href.
+// DAV:resourcetype is always named: the
+// documents-only filter reads it, and the body never names nothing.
+std::string ListingBody(std::span<const char* const> columns) {
+  if (columns.empty()) return AllPropBody();
+  std::vector<std::string> names{kPropResourceType};
+  auto add = [&](const char* name) {
+    for (const std::string& n : names)
+      if (n == name) return;
+    names.emplace_back(name);
+  };
+  for (const char* column : columns) {
+    std::string_view c(column);
+    if (c == kColDisplayName)
+      add(kPropDisplayName);
+    else if (c == kColContentClass)
+      add(kPropContentClass);
+    else if (c == kColIsReadOnly)
+      add(kPropIsReadOnly);
+    else if (c == kColIsHidden)
+      add(kPropIsHidden);
+    else if (c == kColIsCollection)
+      add(kPropIsCollection);
+    else if (c != kPropHref && c != kColParseName && c != kColAbsoluteParseName)
+      add(column);
+  }
+  return PropBody(names);
+}
+
 std::string CheckinBody(std::string_view comment) {
   return std::string(kXmlDecl) + "<D:checkin xmlns:D=\"DAV:\"><D:comment>" + XmlEscape(comment) +
          "</D:comment></D:checkin>";

@@ -7,8 +7,10 @@
 #ifndef ORVEX_SERVER_WEBDAV_REQUEST_BODY_H_
 #define ORVEX_SERVER_WEBDAV_REQUEST_BODY_H_
 
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "server/fields.h"
 
@@ -16,6 +18,15 @@ namespace orvex::server::webdav {
 
 // PROPFIND asking for every property.
 std::string AllPropBody();
+
+// PROPFIND asking for the properties `names` (full names) only. Throws
+// server::Error(kErrGenericFailure) for a name that cannot be an XML element.
+std::string PropBody(const std::vector<std::string>& names);
+
+// The PROPFIND body of a listing whose caller reads `columns` (field
+// names, see Item::Columns): allprop when none are named, else a `prop`
+// body naming the server properties those columns are read from.
+std::string ListingBody(std::span<const char* const> columns);
 
 // CHECKIN carrying the version's comment.
 std::string CheckinBody(std::string_view comment);

@@ -211,43 +211,45 @@ void WebDavItem::MoveTo(const std::string& url) {
   Bind(std::move(destination));
 }
 
-Recordset WebDavItem::ListWorkspaces() {
+Recordset WebDavItem::ListWorkspaces(Columns columns) {
   if (kind() != ItemKind::kWorkspaceRoot) NotSupported("ListWorkspaces");
-  return ListChildren(false);
+  return ListChildren(false, columns);
 }
 
-Recordset WebDavItem::ListSubfolders() {
+Recordset WebDavItem::ListSubfolders(Columns columns) {
   if (kind() != ItemKind::kWorkspaceFolder && kind() != ItemKind::kCategoryFolder)
     NotSupported("ListSubfolders");
-  return ListChildren(false);
+  return ListChildren(false, columns);
 }
 
 Recordset WebDavItem::ListItems() {
   if (kind() != ItemKind::kDocumentFolder) NotSupported("ListItems");
-  return ListChildren(true);
+  return ListChildren(true, {});
 }
 
-Recordset WebDavItem::ListChildren(bool documents_only) {
+Recordset WebDavItem::ListChildren(bool documents_only, Columns columns) {
   const Target& target = Bound();
-  return RowsOf(session_->Propfind(target, 1), target, documents_only);
+  return RowsOf(session_->SendForMultistatus(target, "PROPFIND", 1, ListingBody(columns)), target,
+                documents_only);
 }
 
-Recordset WebDavItem::OpenAndListSubfolders(const BindArgs& args) {
+Recordset WebDavItem::OpenAndListSubfolders(const BindArgs& args, Columns columns) {
   if (kind() != ItemKind::kWorkspaceFolder && kind() != ItemKind::kCategoryFolder)
-    return Item::OpenAndListSubfolders(args);
-  return OpenAndList(args, false);
+    return Item::OpenAndListSubfolders(args, columns);
+  return OpenAndList(args, false, columns);
 }
 
 Recordset WebDavItem::OpenAndListItems(const BindArgs& args) {
   if (kind() != ItemKind::kDocumentFolder) return Item::OpenAndListItems(args);
-  return OpenAndList(args, true);
+  return OpenAndList(args, true, {});
 }
 
-Recordset WebDavItem::OpenAndList(const BindArgs& args, bool documents_only) {
+Recordset WebDavItem::OpenAndList(const BindArgs& args, bool documents_only, Columns columns) {
   bound_.reset();
   fields_.set_writer(nullptr);
   Target target = session_->Resolve(args);
-  std::vector<ResourceResponse> responses = session_->Propfind(target, 1);
+  std::vector<ResourceResponse> responses =
+      session_->SendForMultistatus(target, "PROPFIND", 1, ListingBody(columns));
   const std::string self_path = ComparablePath(target);
   const ResourceResponse* self = nullptr;
   for (const ResourceResponse& r : responses) {
@@ -259,7 +261,7 @@ Recordset WebDavItem::OpenAndList(const BindArgs& args, bool documents_only) {
   // in for the open: ask the two questions one by one.
   if (self == nullptr || !Succeeded(self->status)) {
     Open(args);
-    return ListChildren(documents_only);
+    return ListChildren(documents_only, columns);
   }
   fields_ = Fields(ResourceRow(*self, target.url));
   Bind(target);

@@ -40,8 +40,10 @@ class WebDavItem : public Item {
   // there is nothing to open.
   void Open(const BindArgs& args) override;
   // One PROPFIND Depth 1 (OpenAndList): the folder's own response binds the
-  // item as Open would, the others are the rows.
-  Recordset OpenAndListSubfolders(const BindArgs& args) override;
+  // item as Open would, the others are the rows. With columns named, the
+  // PROPFIND names the properties they are read from (ListingBody) instead
+  // of asking for all of them.
+  Recordset OpenAndListSubfolders(const BindArgs& args, Columns columns) override;
   Recordset OpenAndListItems(const BindArgs& args) override;
   // Folder kinds: MKCOL carrying the pending field values (the content class
   // among them); a server without extended MKCOL (415) gets a plain MKCOL and
@@ -58,8 +60,8 @@ class WebDavItem : public Item {
   void Delete(const std::string& url) override;
   // MOVE with Overwrite: F; afterwards the item is bound to `url`.
   void MoveTo(const std::string& url) override;
-  Recordset ListWorkspaces() override;
-  Recordset ListSubfolders() override;
+  Recordset ListWorkspaces(Columns columns) override;
+  Recordset ListSubfolders(Columns columns) override;
   Recordset ListItems() override;
   std::vector<std::string> DocumentProfiles() override;
   std::string DefaultDocumentProfile() override;
@@ -80,13 +82,13 @@ class WebDavItem : public Item {
   void Proppatch(const Target& target, const Fields::Changes& changes);
   // The listing of the bound folder without its own response; `documents`
   // keeps only non-collections, otherwise every child is kept.
-  Recordset ListChildren(bool documents_only);
+  Recordset ListChildren(bool documents_only, Columns columns);
   Recordset RowsOf(std::vector<ResourceResponse> responses, const Target& target,
                    bool documents_only) const;
-  // Open(args) and ListChildren(documents_only) from one Depth 1 answer;
-  // when that answer holds no 2xx response for the folder itself, the open
-  // and the listing are sent one by one.
-  Recordset OpenAndList(const BindArgs& args, bool documents_only);
+  // Open(args) and ListChildren(documents_only, columns) from one Depth 1
+  // answer; when that answer holds no 2xx response for the folder itself,
+  // the open and the listing are sent one by one.
+  Recordset OpenAndList(const BindArgs& args, bool documents_only, Columns columns);
   const Workspace& WorkspaceOf();
   std::unique_ptr<SchemaDefinition> LookUp(SchemaKind kind, const std::string& id);
   [[noreturn]] void NotSupported(const char* call) const;
