@@ -5,7 +5,8 @@
 //   - FolderDialogA on a workspace of 1,000 folders, K of which have
 //     subfolders: requests per call (1 + K expected), connections opened,
 //     and the time to the window, beside the same 1 + K PROPFIND Depth 1
-//     requests sent by libcurl in a loop on one kept-alive connection;
+//     requests (the same bodies) sent by libcurl in a loop on one
+//     kept-alive connection;
 //   - FolderDialogB on a server of 30 workspaces: requests and time;
 //   - CategoryDialogA on a workspace of 500 categories, K of which have
 //     subcategories: requests and time, beside the same 1 + K listings sent
