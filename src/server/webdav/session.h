@@ -31,8 +31,6 @@ struct Target {
 
 class Session {
  public:
-  HttpClient& http() { return http_; }
-
   // Opens `connection`: checks its provider, then PROPFIND Depth 0 on `url`;
   // anything but 207 throws server::Error with the status's error number.
   void OpenConnection(const Connection& connection, const std::string& url, const std::string& user,
