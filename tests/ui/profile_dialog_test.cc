@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <thread>
 
 #include "dialogs/property_editors.h"
@@ -15,6 +14,7 @@
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
+#include "ui/form_test_base.h"
 
 namespace orvex::dialogs {
 namespace {
@@ -22,6 +22,7 @@ namespace {
 using nlohmann::json;
 using records::ProfileClass1;
 using records::PropertyClass1;
+using testing::Control;
 
 constexpr char kOffice[] = "urn:schemas-microsoft-com:office:office#";
 
@@ -54,15 +55,7 @@ std::shared_ptr<ProfileClass1> Profile(const std::string& title, std::vector<std
   return p;
 }
 
-const json& Control(const json& form, const std::string& name) {
-  for (const auto& c : form["controls"]) {
-    if (c["name"] == name) return c;
-  }
-  static const json none;
-  return none;
-}
-
-class ProfileDialogTest : public ::testing::TestWithParam<std::string> {
+class ProfileDialogTest : public testing::FormTest {
  protected:
   ProfileDialogTest() : engine_(nullptr) {
     properties_ = {
@@ -82,19 +75,6 @@ class ProfileDialogTest : public ::testing::TestWithParam<std::string> {
         Profile("Memo", {"Title", "Due", "Unknown", "Author"}, true, false, true),
     };
   }
-  void SetUp() override {
-    if (!ui::HasToolkit(GetParam())) GTEST_SKIP() << GetParam() << " is not in this build";
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    ui::UseToolkit(GetParam());
-    agent_ = std::make_shared<ui::ScriptedAgent>();
-    ui::SetUserAgent(agent_);
-    ui::SetObserver([this](const json& r) { records_.push_back(r); });
-  }
-  void TearDown() override {
-    ui::SetUserAgent(nullptr);
-    ui::SetObserver(nullptr);
-  }
-
   // SetData, topmost and a modal showing, as the engine does it.
   ProfileDlg& Show(bool new_mode) {
     ProfileDlg& dlg = ProfileDlg::Get();
@@ -102,13 +82,6 @@ class ProfileDialogTest : public ::testing::TestWithParam<std::string> {
     dlg.form().SetTopMost(true);
     dlg.form().ShowModal();
     return dlg;
-  }
-  std::vector<json> Of(const std::string& kind) const {
-    std::vector<json> out;
-    for (const auto& r : records_) {
-      if (r.contains(kind)) out.push_back(r[kind]);
-    }
-    return out;
   }
   std::vector<std::string> FormsShown() const {
     std::vector<std::string> out;
@@ -135,8 +108,6 @@ class ProfileDialogTest : public ::testing::TestWithParam<std::string> {
   engine::ServerClass1 engine_;
   records::PropertyRecords properties_;
   records::ProfileRecords profiles_;
-  std::shared_ptr<ui::ScriptedAgent> agent_;
-  std::vector<json> records_;
 };
 
 TEST_P(ProfileDialogTest, OffersUsedProfilesAndPreselectsByMode) {

@@ -3,11 +3,7 @@
 // deletes; the records of what was shown must be the same everywhere.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-#include "platform/ui/scripted_agent.h"
-#include "platform/ui/session.h"
-#include "platform/ui/toolkit.h"
+#include "ui/form_test_base.h"
 #include "ui/sample_forms.h"
 
 namespace orvex::testing {
@@ -15,39 +11,7 @@ namespace {
 
 using nlohmann::json;
 
-class ToolkitTest : public ::testing::TestWithParam<std::string> {
- protected:
-  void SetUp() override {
-    if (!ui::HasToolkit(GetParam())) GTEST_SKIP() << GetParam() << " is not in this build";
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    ui::UseToolkit(GetParam());
-    agent_ = std::make_shared<ui::ScriptedAgent>();
-    ui::SetUserAgent(agent_);
-    ui::SetObserver([this](const json& r) { records_.push_back(r); });
-  }
-  void TearDown() override {
-    ui::SetUserAgent(nullptr);
-    ui::SetObserver(nullptr);
-  }
-
-  std::vector<json> Of(const std::string& kind) const {
-    std::vector<json> out;
-    for (const auto& r : records_) {
-      if (r.contains(kind)) out.push_back(r[kind]);
-    }
-    return out;
-  }
-  static const json& Control(const json& form, const std::string& name) {
-    for (const auto& c : form["controls"]) {
-      if (c["name"] == name) return c;
-    }
-    static const json none;
-    return none;
-  }
-
-  std::shared_ptr<ui::ScriptedAgent> agent_;
-  std::vector<json> records_;
-};
+class ToolkitTest : public FormTest {};
 
 TEST_P(ToolkitTest, ConfirmingANodeGivesItsKeyAndTheFormIsReusedAsLoaded) {
   PickerForm picker;
