@@ -164,8 +164,13 @@ class Object {
 
 py::object ToPython(const Variant& v);
 
+// The type of `qzorvex.Nothing`, the null object reference a script writes
+// as Nothing: assigned to a property it unbinds the object held there.
+struct NothingType {};
+
 Variant FromPython(const py::handle& value) {
   if (value.is_none()) return Variant();
+  if (py::isinstance<NothingType>(value)) return Variant(std::shared_ptr<Dispatch>());
   if (py::isinstance<py::bool_>(value)) return Variant(value.cast<bool>());
   if (py::isinstance<py::int_>(value)) {
     long long n = value.cast<long long>();
@@ -203,6 +208,8 @@ py::object ToPython(const Variant& v) {
       return items;
     }
     case VariantType::kObject:
+      // Nothing reads as None: no Python object stands for a null one.
+      if (!v.object()) return py::none();
       return py::cast(Object(v.object()));
   }
   return py::none();
@@ -345,6 +352,10 @@ class MemberNotFoundError(AutomationError, AttributeError):
       .def("__repr__", [](const Object& o) {
         return "<qzorvex.Object " + (o.info() ? o.info()->prog_id : std::string("object")) + ">";
       });
+
+  py::class_<NothingType>(m, "NothingType", "The type of qzorvex.Nothing.")
+      .def("__repr__", [](const NothingType&) { return std::string("qzorvex.Nothing"); });
+  m.attr("Nothing") = NothingType{};
 
   py::class_<BoundMethod>(m, "Method")
       .def("__call__", &BoundMethod::Call)

@@ -24,6 +24,12 @@ def test_members_by_name_ignore_case_and_properties_read_and_write():
     record.DictionaryValues = inner
     inner.PropertyName = "Department"
     assert record.DictionaryValues.PropertyName == "Department"
+    # Nothing unbinds it, by reference too; a null object reads as None.
+    record.DictionaryValues = qzorvex.Nothing
+    assert record.DictionaryValues is None
+    with pytest.raises(qzorvex.AutomationError) as no_nothing:
+        record.URI = qzorvex.Nothing
+    assert no_nothing.value.number == 438
     with pytest.raises(qzorvex.AutomationError) as no_set:
         record.URI = inner
     assert no_set.value.number == 438
