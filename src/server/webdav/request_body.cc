@@ -83,8 +83,8 @@ std::string PropBody(const std::vector<std::string>& names) {
 
 // ResourceRow derives the resource columns from the properties named for
 // them; DAV:href and the parse names come from the response's href.
-// DAV:resourcetype is always named: the
-// documents-only filter reads it, and the body never names nothing.
+// DAV:resourcetype is always named, so every row's RESOURCE_ISCOLLECTION
+// is right and the body never names nothing.
 std::string ListingBody(std::span<const char* const> columns) {
   if (columns.empty()) return AllPropBody();
   std::vector<std::string> names{kPropResourceType};
