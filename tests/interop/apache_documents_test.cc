@@ -9,25 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "automation/connect_orvex.h"
 #include "engine/error_codes.h"
-#include "platform/host_map.h"
-#include "support/apache_server.h"
+#include "interop/apache_sales_test.h"
 
 namespace orvex::automation {
 namespace {
 
 constexpr char kMemo[] = "urn:content-classes:memo";
-
-std::string SetProps(const std::string& props) {
-  return "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:propertyupdate xmlns:D=\"DAV:\" "
-         "xmlns:w=\"urn:schemas-microsoft-com:workspace\" "
-         "xmlns:e=\"urn:schemas-microsoft-com:exch-data:\" "
-         "xmlns:p=\"urn:schemas-microsoft-com:publishing:\" "
-         "xmlns:o=\"urn:schemas-microsoft-com:office:office\" xmlns:x=\"xml:\" "
-         "xmlns:b=\"urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/\"><D:set><D:prop>" +
-         props + "</D:prop></D:set></D:propertyupdate>";
-}
 
 std::string List(const char* element, std::initializer_list<const char*> values) {
   std::string out = std::string("<") + element + " b:dt=\"mv.string\">";
@@ -43,7 +31,7 @@ std::string Document(const std::string& name, const std::string& more) {
                   more);
 }
 
-class ApacheDocumentsTest : public ::testing::Test {
+class ApacheDocumentsTest : public ApacheSalesTest {
  protected:
   static void SetUpTestSuite() {
     if (!testing::ApacheServer::Unavailable().empty()) return;
@@ -95,25 +83,7 @@ class ApacheDocumentsTest : public ::testing::Test {
                    "<p:checkedoutby>CORP\\smith</p:checkedoutby>"));
     patch("/Sales/Reports/secret.txt", Document("secret.txt", "<D:ishidden>1</D:ishidden>"));
   }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
-
-  void SetUp() override {
-    if (server_ == nullptr) GTEST_SKIP() << testing::ApacheServer::Unavailable();
-    platform::MapHost("docs", {"127.0.0.1", server_->port()});
-    docs_.Properties().ShowDialog = false;
-    ASSERT_TRUE(docs_.ConnectOpen("docs", "jones", "CORP", "secret")) << docs_.GetLastError();
-    ASSERT_TRUE(docs_.DefaultServer().SetWorkspace("Sales")) << docs_.DefaultServer().ErrorCode;
-  }
-  void TearDown() override { platform::UnmapHost("docs"); }
-
-  static testing::ApacheServer* server_;
-  ConnectOrvex docs_;
 };
-
-testing::ApacheServer* ApacheDocumentsTest::server_ = nullptr;
 
 TEST_F(ApacheDocumentsTest, ListsDocumentsWithStatusValuesAndTheirProfile) {
   engine::ServerClass1& e = docs_.DefaultServer();

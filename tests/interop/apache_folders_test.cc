@@ -3,28 +3,23 @@
 // on a tree whose collections carry the content-class dead property.
 #include <gtest/gtest.h>
 
-#include "automation/connect_orvex.h"
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "engine/error_codes.h"
-#include "platform/host_map.h"
-#include "support/apache_server.h"
+#include "interop/apache_sales_test.h"
 
 namespace orvex::automation {
 namespace {
-
-std::string SetProps(const std::string& props) {
-  return "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:propertyupdate xmlns:D=\"DAV:\" "
-         "xmlns:w=\"urn:schemas-microsoft-com:workspace\" "
-         "xmlns:e=\"urn:schemas-microsoft-com:exch-data:\" "
-         "xmlns:b=\"urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/\"><D:set><D:prop>" +
-         props + "</D:prop></D:set></D:propertyupdate>";
-}
 
 std::string Folder(const char* content_class, bool has_subs) {
   return SetProps(std::string("<D:contentclass>") + content_class + "</D:contentclass>" +
                   "<D:hassubs b:dt=\"boolean\">" + (has_subs ? "1" : "0") + "</D:hassubs>");
 }
 
-class ApacheFoldersTest : public ::testing::Test {
+class ApacheFoldersTest : public ApacheSalesTest {
  protected:
   static void SetUpTestSuite() {
     if (!testing::ApacheServer::Unavailable().empty()) return;
@@ -48,19 +43,6 @@ class ApacheFoldersTest : public ::testing::Test {
                             Folder("urn:content-classes:categoryfolder", true)),
               207);
   }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
-
-  void SetUp() override {
-    if (server_ == nullptr) GTEST_SKIP() << testing::ApacheServer::Unavailable();
-    platform::MapHost("docs", {"127.0.0.1", server_->port()});
-    docs_.Properties().ShowDialog = false;
-    ASSERT_TRUE(docs_.ConnectOpen("docs", "jones", "CORP", "secret")) << docs_.GetLastError();
-    ASSERT_TRUE(docs_.DefaultServer().SetWorkspace("Sales")) << docs_.DefaultServer().ErrorCode;
-  }
-  void TearDown() override { platform::UnmapHost("docs"); }
 
   std::vector<std::string> Folders(const std::string& path) {
     engine::ServerClass1& e = docs_.DefaultServer();
@@ -75,12 +57,7 @@ class ApacheFoldersTest : public ::testing::Test {
     std::sort(out.begin(), out.end());
     return out;
   }
-
-  static testing::ApacheServer* server_;
-  ConnectOrvex docs_;
 };
-
-testing::ApacheServer* ApacheFoldersTest::server_ = nullptr;
 
 TEST_F(ApacheFoldersTest, ListsCreatesRenamesAndDeletesFolders) {
   engine::ServerClass1& e = docs_.DefaultServer();
