@@ -39,22 +39,13 @@ class CheckinUploadHttpTest : public DocstoreTest {
     ui::SetObserver([this](const Json& r) { records_.push_back(r); });
     char tmpl[] = "/tmp/orvex-upload-XXXXXX";
     dir_ = mkdtemp(tmpl);
-    jones_ = Connected("jones", "CORP", "secret");
+    jones_ = InSales("jones", "CORP", "secret");
   }
   void TearDown() override {
     ui::SetUserAgent(nullptr);
     ui::SetObserver(nullptr);
     std::filesystem::remove_all(dir_);
     DocstoreTest::TearDown();
-  }
-
-  std::unique_ptr<automation::ConnectOrvex> Connected(const std::string& user,
-                                                      const std::string& domain,
-                                                      const std::string& password) {
-    auto obj = NewObject();
-    EXPECT_TRUE(obj->ConnectOpen("docs", user, domain, password));
-    EXPECT_EQ(Call(*obj, "SetWorkspace", {Variant("Sales")}), Variant(true));
-    return obj;
   }
 
   static int32_t Code(automation::ConnectOrvex& obj) { return obj.GetLastError(); }
@@ -162,8 +153,8 @@ TEST_F(CheckinUploadHttpTest, TheTypicalRoadFromUploadToDelete) {
 
 TEST_F(CheckinUploadHttpTest, RefusalsCarryTheirCodesWithTwoUsersAndAReader) {
   auto& o = *jones_;
-  auto smith = Connected("smith", "CORP", "secret");
-  auto guest = Connected("guest", "", "guest");
+  auto smith = InSales("smith", "CORP", "secret");
+  auto guest = InSales("guest", "", "guest");
   Local("pricing.txt", "new prices");
   Local("q1.txt", "new q1");
 
@@ -380,7 +371,7 @@ TEST_F(CheckinUploadHttpTest, EachStepAsksTheServerOnce) {
   // A reader replacing an existing document is refused permission, which
   // the upload reports as 1006 (the server weighs permission before the
   // document's existence).
-  auto guest = Connected("guest", "", "guest");
+  auto guest = InSales("guest", "", "guest");
   guest->Properties().OverWrite = 1;
   EXPECT_EQ(Upload(*guest, "Reports", "a.txt"), Variant(false));
   EXPECT_EQ(Code(*guest), engine::kCodeAccessDenied);
