@@ -62,11 +62,6 @@ Statement& Statement::BindBlob(int index, std::string_view bytes) {
   return *this;
 }
 
-Statement& Statement::BindNull(int index) {
-  if (sqlite3_bind_null(stmt_, index) != SQLITE_OK) db_.Fail("bind");
-  return *this;
-}
-
 bool Statement::Step() {
   int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;

@@ -26,7 +26,6 @@ class Statement {
   Statement& Bind(int index, int64_t value);
   Statement& Bind(int index, std::string_view value);
   Statement& BindBlob(int index, std::string_view bytes);
-  Statement& BindNull(int index);
 
   // Steps once: true while a row is available, false when done.
   bool Step();

@@ -73,20 +73,6 @@ std::optional<Role> ParseRole(const std::string& name) {
   return std::nullopt;
 }
 
-const char* RoleName(Role role) {
-  switch (role) {
-    case Role::kReader:
-      return "reader";
-    case Role::kAuthor:
-      return "author";
-    case Role::kCoordinator:
-      return "coordinator";
-    case Role::kNone:
-      break;
-  }
-  return "none";
-}
-
 int64_t Store::Now() {
   return std::chrono::duration_cast<std::chrono::seconds>(
              std::chrono::system_clock::now().time_since_epoch())

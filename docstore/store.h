@@ -39,7 +39,6 @@ enum class Role { kNone = 0, kReader = 1, kAuthor = 2, kCoordinator = 3 };
 
 // Role names as seed files and documentation spell them.
 std::optional<Role> ParseRole(const std::string& name);
-const char* RoleName(Role role);
 
 struct Resource {
   int64_t id = 0;
