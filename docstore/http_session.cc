@@ -330,6 +330,253 @@ bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive)
 
 }  // namespace
 
+// One request and its answer, step by step: the header, the checks made
+// before any body is read (framing, path, Host, credentials, permission),
+// the body, and the answer.
+class HttpSession::Exchange {
+ public:
+  Exchange(HttpSession& session, Stream& stream, beast::flat_buffer& buffer)
+      : session_(session), stream_(stream), buffer_(buffer) {}
+
+  // Serves one request; false when the connection ends after it.
+  bool Run() {
+    if (!ReadHeader()) return false;
+    session_.Enter(Phase::kHandling);
+    Describe();
+    if (auto framing = CheckFraming(header_.get())) {
+      // The body's end is unknown: nothing after this header can be read as
+      // a request.
+      WriteResponse(stream_, *framing, false);
+      return false;
+    }
+    std::optional<DavResponse> early;
+    if (!Admit(early)) return false;
+    if (early) return Refuse(*early);
+    if (auto refused = RefuseLargeBody()) {
+      WriteResponse(stream_, *refused, false);
+      return false;
+    }
+    if (!AcceptBody() || !ReadBody()) return false;
+    return Answer();
+  }
+
+ private:
+  // Reads the request line and header fields; a header too large or
+  // malformed is answered (431, 400) before the connection ends.
+  bool ReadHeader() {
+    header_.header_limit(kMaxHeaderBytes);
+    // The real limit is set once the method is known (Beast 1.74 mishandles
+    // an unset limit, so the widest one stands in for "none").
+    header_.body_limit(std::numeric_limits<std::uint64_t>::max());
+    beast::error_code ec;
+    http::read_header(stream_, buffer_, header_, ec);
+    if (!ec) return true;
+    if (ec == http::error::header_limit) {
+      DavResponse r = Status(431, "request header too large");
+      WriteResponse(stream_, r, false);
+    } else if (ec != http::error::end_of_stream && ec != asio::error::eof &&
+               ec != asio::error::connection_reset && ec != asio::error::broken_pipe &&
+               ec != asio::error::not_connected && buffer_.size() > 0) {
+      DavResponse r = Status(400, "malformed request: " + ec.message());
+      WriteResponse(stream_, r, false);
+    }
+    return false;
+  }
+
+  // The request as the handler sees it.
+  void Describe() {
+    auto& req = header_.get();
+    request_.method = std::string(req.method_string());
+    request_.target = std::string(req.target());
+    for (const auto& field : req)
+      request_.headers[Lower(std::string(field.name_string()))] = std::string(field.value());
+    request_.host = request_.Header("host");
+    keep_alive_ = req.keep_alive();
+    chunked_ok_ = req.version() >= 11;
+  }
+
+  // The checks made before the body is read: the path, the Host header, the
+  // credentials (slowed down by the log-in throttle) and the handler's
+  // precheck. Sets `early` to the answer of a refused request; false when
+  // the session was shut while the log-in waited.
+  bool Admit(std::optional<DavResponse>& early) {
+    auto path = ParseRequestPath(request_.target);
+    if (!path) {
+      early = Status(400, "bad request path");
+      return true;
+    }
+    if (!wire::IsXmlText(request_.host) ||
+        request_.host.find_first_of("/\\ \"<>") != std::string::npos) {
+      early = Status(400, "bad Host header");
+      return true;
+    }
+    request_.path = *path;
+    if (request_.method == "OPTIONS") return true;
+    std::optional<std::string> user;
+    if (!Authenticate(user)) return false;
+    if (!user) {
+      early = Status(401, "authentication required");
+      early->headers.emplace_back("WWW-Authenticate", "Basic realm=\"docstore\"");
+      return true;
+    }
+    request_.user = *user;
+    early = session_.handler_.Precheck(request_);
+    return true;
+  }
+
+  // The user the request's credentials prove, if any; false when the
+  // session was shut while the log-in waited for the throttle.
+  bool Authenticate(std::optional<std::string>& user) {
+    std::string authorization = request_.Header("authorization");
+    if (!session_.verified_authorization_.empty() &&
+        authorization == session_.verified_authorization_) {
+      user = session_.verified_user_;
+      return true;
+    }
+    // No credentials yet (clients often ask first without): not a failed
+    // log-in.
+    if (authorization.empty()) return true;
+    if (!session_.WaitUntil(session_.throttle_.Admit(session_.address_))) return false;
+    user = session_.handler_.Authenticate(authorization);
+    if (user) {
+      session_.verified_authorization_ = authorization;
+      session_.verified_user_ = *user;
+    } else {
+      session_.throttle_.Failed(session_.address_);
+    }
+    return true;
+  }
+
+  // Answers a request refused before its body. The answer goes out first,
+  // so a refusal never waits for a body; a small body is then read and
+  // dropped so the connection can stay open, a large one closes it.
+  bool Refuse(DavResponse& early) {
+    bool drain = false;
+    if (!header_.is_done()) {
+      auto length = header_.content_length();
+      if (!ExpectsContinue() && length && *length <= kMaxSmallBody)
+        drain = true;
+      else
+        keep_alive_ = false;
+    }
+    if (!WriteResponse(stream_, early, keep_alive_) || !keep_alive_) return false;
+    if (drain) {
+      http::request_parser<http::string_body> dropped{std::move(header_)};
+      dropped.body_limit(kMaxSmallBody);
+      session_.Enter(Phase::kBody);
+      beast::error_code ec;
+      http::read(stream_, buffer_, dropped, ec);
+      if (ec) return false;
+    }
+    return true;
+  }
+
+  // A body announced past its limit is refused before any of it is read
+  // (the parser checks chunked bodies as they come).
+  std::optional<DavResponse> RefuseLargeBody() {
+    auto length = header_.content_length();
+    if (length && *length > BodyLimit()) return Status(413, "request body too large");
+    return std::nullopt;
+  }
+
+  // Tells a client waiting for it (Expect: 100-continue) to send the body.
+  bool AcceptBody() {
+    if (header_.is_done() || !ExpectsContinue()) return true;
+    http::response<http::empty_body> go_on{http::status::continue_, 11};
+    session_.Enter(Phase::kWriting);
+    beast::error_code ec;
+    http::write(stream_, go_on, ec);
+    return !ec;
+  }
+
+  // Reads the body: a PUT's into its upload (memory or a temporary file),
+  // any other into memory. A body past its limit, malformed or not stored
+  // is answered (413, 400, 500) before the connection ends.
+  bool ReadBody() {
+    beast::error_code ec;
+    int body_error = 0;
+    bool read_ok = true;
+    if (DavHandler::BodyFor(request_.method) == DavHandler::BodyKind::kFile) {
+      auto upload = session_.handler_.NewUpload();
+      http::request_parser<UploadBody> file_parser{std::move(header_)};
+      file_parser.body_limit(kMaxUploadBody);
+      file_parser.get().body().writer = upload.get();
+      session_.Enter(Phase::kBody);
+      http::read(stream_, buffer_, file_parser, ec);
+      session_.Enter(Phase::kHandling);
+      if (ec == http::error::body_limit) {
+        body_error = 413;
+      } else if (file_parser.get().body().failed) {
+        body_error = 500;
+      } else if (ec) {
+        read_ok = false;
+      }
+      if (!upload->Finish() && read_ok && !body_error) body_error = 500;
+      request_.body_file = upload->path();
+      request_.body = upload->TakeContent();
+      request_.body_length = static_cast<int64_t>(upload->size());
+    } else {
+      http::request_parser<http::string_body> string_parser{std::move(header_)};
+      string_parser.body_limit(kMaxSmallBody);
+      session_.Enter(Phase::kBody);
+      http::read(stream_, buffer_, string_parser, ec);
+      session_.Enter(Phase::kHandling);
+      if (ec == http::error::body_limit) {
+        body_error = 413;
+      } else if (ec) {
+        read_ok = false;
+      } else {
+        request_.body = std::move(string_parser.get().body());
+      }
+    }
+    if (!read_ok && IsParseError(ec)) body_error = 400;
+    if (read_ok && !body_error) return true;
+    if (!request_.body_file.empty()) session_.handler_.DiscardUpload(request_.body_file);
+    if (body_error == 400) {
+      DavResponse r = Status(400, "malformed request body: " + ec.message());
+      WriteResponse(stream_, r, false);
+    } else if (body_error) {
+      DavResponse r = Status(body_error, body_error == 413 ? "request body too large"
+                                                           : "cannot store the request body");
+      WriteResponse(stream_, r, false);
+    }
+    return false;
+  }
+
+  // Hands the request to the handler and writes its answer.
+  bool Answer() {
+    DavResponse response = session_.handler_.Handle(request_);
+    if (!request_.body_file.empty()) session_.handler_.DiscardUpload(request_.body_file);
+    if (response.produce && !chunked_ok_) {
+      // An HTTP/1.0 client cannot take a chunked body: gather it first.
+      try {
+        while (response.produce(response.body)) {
+        }
+      } catch (const std::exception& e) {
+        response = Status(500, std::string("internal error: ") + e.what());
+      }
+      response.produce = nullptr;
+    }
+    return WriteResponse(stream_, response, keep_alive_) && keep_alive_;
+  }
+
+  bool ExpectsContinue() const {
+    return Lower(std::string(header_.get()[http::field::expect])) == "100-continue";
+  }
+  uint64_t BodyLimit() const {
+    return DavHandler::BodyFor(request_.method) == DavHandler::BodyKind::kFile ? kMaxUploadBody
+                                                                               : kMaxSmallBody;
+  }
+
+  HttpSession& session_;
+  Stream& stream_;
+  beast::flat_buffer& buffer_;
+  http::request_parser<http::empty_body> header_;
+  DavRequest request_;
+  bool keep_alive_ = false;
+  bool chunked_ok_ = false;
+};
+
 void HttpSession::Run() {
   // sendfile(2) to a connection the peer or the watcher has shut raises
   // SIGPIPE; blocked on this thread, it leaves an EPIPE error instead of
@@ -343,195 +590,21 @@ void HttpSession::Run() {
   // Reads fill what the buffer can hold; a roomy buffer moves a large body in
   // 256 KiB reads instead of a few hundred bytes each.
   buffer.reserve(256 * 1024);
-  // The credentials this connection last proved: a kept-alive client pays
-  // for the password hash once, not on every request.
-  std::string verified_authorization;
-  std::string verified_user;
   for (bool first = true;; first = false) {
     // A new connection's first request is due at once; later ones may wait
     // for the idle timeout before their first byte.
     if (!first) Enter(buffer.size() > 0 ? Phase::kHeader : Phase::kIdle);
-    http::request_parser<http::empty_body> header_parser;
-    header_parser.header_limit(kMaxHeaderBytes);
-    // The real limit is set once the method is known (Beast 1.74 mishandles
-    // an unset limit, so the widest one stands in for "none").
-    header_parser.body_limit(std::numeric_limits<std::uint64_t>::max());
-    beast::error_code ec;
-    http::read_header(stream, buffer, header_parser, ec);
-    if (ec) {
-      if (ec == http::error::header_limit) {
-        DavResponse r = Status(431, "request header too large");
-        WriteResponse(stream, r, false);
-      } else if (ec != http::error::end_of_stream && ec != asio::error::eof &&
-                 ec != asio::error::connection_reset && ec != asio::error::broken_pipe &&
-                 ec != asio::error::not_connected && buffer.size() > 0) {
-        DavResponse r = Status(400, "malformed request: " + ec.message());
-        WriteResponse(stream, r, false);
-      }
-      break;
-    }
-    Enter(Phase::kHandling);
-    auto& req = header_parser.get();
-    DavRequest dr;
-    dr.method = std::string(req.method_string());
-    dr.target = std::string(req.target());
-    for (const auto& field : req)
-      dr.headers[Lower(std::string(field.name_string()))] = std::string(field.value());
-    dr.host = dr.Header("host");
-    bool keep_alive = req.keep_alive();
-    bool chunked_ok = req.version() >= 11;
-
-    std::optional<DavResponse> early;
-    auto path = ParseRequestPath(dr.target);
-    if (auto framing = CheckFraming(req)) {
-      // The body's end is unknown: nothing after this header can be read as
-      // a request.
-      WriteResponse(stream, *framing, false);
-      break;
-    }
-    if (!path) {
-      early = Status(400, "bad request path");
-    } else if (!wire::IsXmlText(dr.host) ||
-               dr.host.find_first_of("/\\ \"<>") != std::string::npos) {
-      early = Status(400, "bad Host header");
-    } else {
-      dr.path = *path;
-      if (dr.method != "OPTIONS") {
-        std::string authorization = dr.Header("authorization");
-        std::optional<std::string> user;
-        if (!verified_authorization.empty() && authorization == verified_authorization) {
-          user = verified_user;
-        } else if (authorization.empty()) {
-          // No credentials yet (clients often ask first without): not a
-          // failed log-in.
-        } else if (!WaitUntil(throttle_.Admit(address_))) {
-          break;
-        } else if ((user = handler_.Authenticate(authorization))) {
-          verified_authorization = authorization;
-          verified_user = *user;
-        } else {
-          throttle_.Failed(address_);
-        }
-        if (!user) {
-          early = Status(401, "authentication required");
-          early->headers.emplace_back("WWW-Authenticate", "Basic realm=\"docstore\"");
-        } else {
-          dr.user = *user;
-        }
-      }
-      if (!early && dr.method != "OPTIONS") early = handler_.Precheck(dr);
-    }
-
-    if (early) {
-      // The answer goes out before the body is read, so a refusal never
-      // waits for a body. A small body is then read and dropped, so the
-      // connection can stay open; a large one closes the connection.
-      bool drain = false;
-      if (!header_parser.is_done()) {
-        auto length = header_parser.content_length();
-        bool expects_continue = Lower(std::string(req[http::field::expect])) == "100-continue";
-        if (!expects_continue && length && *length <= kMaxSmallBody)
-          drain = true;
-        else
-          keep_alive = false;
-      }
-      if (!WriteResponse(stream, *early, keep_alive) || !keep_alive) break;
-      if (drain) {
-        http::request_parser<http::string_body> dropped{std::move(header_parser)};
-        dropped.body_limit(kMaxSmallBody);
-        Enter(Phase::kBody);
-        http::read(stream, buffer, dropped, ec);
-        if (ec) break;
-      }
-      continue;
-    }
-
-    // A body announced past its limit is refused before any of it is read
-    // (the parser checks chunked bodies as they come).
-    uint64_t limit = DavHandler::BodyFor(dr.method) == DavHandler::BodyKind::kFile ? kMaxUploadBody
-                                                                                   : kMaxSmallBody;
-    if (auto length = header_parser.content_length(); length && *length > limit) {
-      DavResponse r = Status(413, "request body too large");
-      WriteResponse(stream, r, false);
-      break;
-    }
-
-    if (!header_parser.is_done() &&
-        Lower(std::string(req[http::field::expect])) == "100-continue") {
-      http::response<http::empty_body> go_on{http::status::continue_, 11};
-      Enter(Phase::kWriting);
-      http::write(stream, go_on, ec);
-      if (ec) break;
-    }
-
-    bool read_ok = true;
-    int body_error = 0;
-    if (DavHandler::BodyFor(dr.method) == DavHandler::BodyKind::kFile) {
-      auto upload = handler_.NewUpload();
-      http::request_parser<UploadBody> file_parser{std::move(header_parser)};
-      file_parser.body_limit(kMaxUploadBody);
-      file_parser.get().body().writer = upload.get();
-      Enter(Phase::kBody);
-      http::read(stream, buffer, file_parser, ec);
-      Enter(Phase::kHandling);
-      if (ec == http::error::body_limit) {
-        body_error = 413;
-      } else if (file_parser.get().body().failed) {
-        body_error = 500;
-      } else if (ec) {
-        read_ok = false;
-      }
-      if (!upload->Finish() && read_ok && !body_error) body_error = 500;
-      dr.body_file = upload->path();
-      dr.body = upload->TakeContent();
-      dr.body_length = static_cast<int64_t>(upload->size());
-    } else {
-      http::request_parser<http::string_body> string_parser{std::move(header_parser)};
-      string_parser.body_limit(kMaxSmallBody);
-      Enter(Phase::kBody);
-      http::read(stream, buffer, string_parser, ec);
-      Enter(Phase::kHandling);
-      if (ec == http::error::body_limit) {
-        body_error = 413;
-      } else if (ec) {
-        read_ok = false;
-      } else {
-        dr.body = std::move(string_parser.get().body());
-      }
-    }
-    if (!read_ok && IsParseError(ec)) body_error = 400;
-    if (!read_ok || body_error) {
-      if (!dr.body_file.empty()) handler_.DiscardUpload(dr.body_file);
-      if (body_error == 400) {
-        DavResponse r = Status(400, "malformed request body: " + ec.message());
-        WriteResponse(stream, r, false);
-      } else if (body_error) {
-        DavResponse r = Status(body_error, body_error == 413 ? "request body too large"
-                                                             : "cannot store the request body");
-        WriteResponse(stream, r, false);
-      }
-      break;
-    }
-
-    DavResponse response = handler_.Handle(dr);
-    if (!dr.body_file.empty()) handler_.DiscardUpload(dr.body_file);
-    if (response.produce && !chunked_ok) {
-      // An HTTP/1.0 client cannot take a chunked body: gather it first.
-      try {
-        while (response.produce(response.body)) {
-        }
-      } catch (const std::exception& e) {
-        response = Status(500, std::string("internal error: ") + e.what());
-      }
-      response.produce = nullptr;
-    }
-    bool written = WriteResponse(stream, response, keep_alive);
-    if (!written || !keep_alive) break;
+    if (!Exchange(*this, stream, buffer).Run()) break;
   }
   Enter(Phase::kHandling);  // the lingering close has its own deadline
-  // Lingering close: stop sending, then read and drop what the peer still
-  // sends for a moment, so a refused request's unread body does not turn the
-  // close into a reset that destroys the answer before the peer reads it.
+  LingeringClose();
+  finished_ = true;
+}
+
+void HttpSession::LingeringClose() {
+  // Stop sending, then read and drop what the peer still sends for a
+  // moment, so a refused request's unread body does not turn the close into
+  // a reset that destroys the answer before the peer reads it.
   beast::error_code ec;
   socket_.shutdown(asio::ip::tcp::socket::shutdown_send, ec);
   int fd = socket_.native_handle();
@@ -547,7 +620,6 @@ void HttpSession::Run() {
     if (n <= 0) break;
     drained += static_cast<size_t>(n);
   }
-  finished_ = true;
 }
 
 }  // namespace orvex::docstore

@@ -48,9 +48,13 @@ class HttpSession {
   class Stream;
 
  private:
+  class Exchange;
+
   void Enter(Phase phase);
   // Waits until `until` or Shutdown; false after Shutdown.
   bool WaitUntil(LoginThrottle::Clock::time_point until);
+  // Stops sending and drops what the peer still sends for a moment.
+  void LingeringClose();
 
   boost::asio::ip::tcp::socket socket_;
   std::string address_;
@@ -62,6 +66,10 @@ class HttpSession {
   std::atomic<uint64_t> moved_{0};  // bytes read and written so far
   std::atomic<bool> shut_{false};
   std::atomic<bool> finished_{false};
+  // The credentials this connection last proved: a kept-alive client pays
+  // for the password hash once, not on every request.
+  std::string verified_authorization_;
+  std::string verified_user_;
   // The watcher's measuring window of the current body or answer.
   int64_t window_phase_start_ = -1;
   int64_t window_start_ms_ = 0;
