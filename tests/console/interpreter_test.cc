@@ -353,6 +353,26 @@ TEST(InterpreterTest, ResumeNextRecordsErrorsInErrUntilGoToZero) {
             "reset 0\n"
             "cleared 0\n");
   EXPECT_EQ(s.err.str(), "line 15: error 7: failure 7\n");
+
+  // Err.Raise fails the statement with the script's own error: handled,
+  // Err keeps its number, source and description (the runtime's text when
+  // none is given); not handled, it stops the script like any error.
+  Session raised;
+  EXPECT_EQ(raised.Run(std::string(kCreate) + "On Error Resume Next\n"
+                                              "Err.Raise 1008, \"demo\", \"upload failed\"\n"
+                                              "Print Err.Number, Err.Source, Err.Description\n"
+                                              "o.Fail 3\n"
+                                              "Print Err.Number, Err.Source = \"\"\n"
+                                              "Err.Raise 9\n"
+                                              "Print Err.Description\n"
+                                              "Err.Raise 0\n"
+                                              "Print Err.Number\n"
+                                              "On Error GoTo 0\n"
+                                              "Err.Raise 1006, \"demo\", \"cannot connect\"\n"
+                                              "Print \"never\"\n"),
+            kExitRuntimeError);
+  EXPECT_EQ(raised.out.str(), "1008 demo upload failed\n3 True\nSubscript out of range\n5\n");
+  EXPECT_EQ(raised.err.str(), "line 12: error 1006: cannot connect\n");
 }
 
 TEST(InterpreterTest, JsonLinesShowEveryMemberCallAndPrint) {

@@ -94,7 +94,7 @@ void Interpreter::RunBlock(const std::vector<Statement>& block) {
         throw AutomationError(kErrInternal, std::string("Internal error: ") + e.what());
       }
     } catch (const AutomationError& e) {
-      err_->Set(e.number(), e.what());
+      err_->Set(e);
       if (resume_next_) continue;
       reporter_.RuntimeError(line_, e.number(), e.what());
       throw Stopped{};
