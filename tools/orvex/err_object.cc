@@ -30,6 +30,8 @@ void ErrObject::Set(const AutomationError& error) {
   Set(error.number(), error.what(), raised ? raised->source() : std::string());
 }
 
+std::span<const std::string_view> ErrObject::MemberNames() { return kNames; }
+
 std::optional<int32_t> ErrObject::GetIdOfName(std::string_view name) const {
   for (int32_t i = 0; i < static_cast<int32_t>(std::size(kNames)); ++i)
     if (platform::CompareNoCase(name, kNames[i]) == 0) return i + 1;

@@ -11,7 +11,9 @@
 #define ORVEX_TOOLS_ORVEX_ERR_OBJECT_H_
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/dispatch.h"
 
@@ -41,6 +43,9 @@ class ErrObject : public Dispatch {
   int32_t number() const { return number_; }
   const std::string& description() const { return description_; }
   const std::string& source() const { return source_; }
+
+  // Number, Description, Source, Clear and Raise.
+  static std::span<const std::string_view> MemberNames();
 
   std::optional<int32_t> GetIdOfName(std::string_view name) const override;
   Variant Invoke(int32_t dispid, InvokeKind kind, std::span<Variant> args) override;
