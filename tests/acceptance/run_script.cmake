@@ -2,10 +2,12 @@
 #
 #   cmake -DORVEX=<orvex> -DSCRIPT=<x.vbs> -DEXPECTED=<x.jsonl|x.out> -DACTUAL=<file>
 #         [-DEXPECTED_ERR=<x.err>] [-DMODE=json|text] [-DSTORE=<dir> [-DFRESH_STORE=ON]]
-#         -P run_script.cmake
+#         [-DLAUNCHER=<demo.sh>] -P run_script.cmake
 #
 # json mode runs `orvex --embedded --json SCRIPT`, text mode
-# `orvex --embedded SCRIPT`. Standard output must equal EXPECTED exactly, and
+# `orvex --embedded SCRIPT`. With LAUNCHER the script is run by that program
+# instead, from the folder of ACTUAL, with ORVEX_CONSOLE naming the console
+# (scripts/demo.sh runs the demo that way). Standard output must equal EXPECTED exactly, and
 # standard error EXPECTED_ERR when given; the exit status must be 0, or N
 # when the script has a line "' exit status: N". What the script wrote is
 # kept in ACTUAL (and ACTUAL.err) for comparing by hand. With STORE the
@@ -34,8 +36,13 @@ endif()
 # file name in error lines does not depend on where the sources are.
 get_filename_component(script_dir "${SCRIPT}" DIRECTORY)
 get_filename_component(script_name "${SCRIPT}" NAME)
+set(command "${ORVEX}" ${args} "${script_name}")
+if(LAUNCHER)
+  set(command "${CMAKE_COMMAND}" -E env "ORVEX_CONSOLE=${ORVEX}" "${LAUNCHER}")
+  get_filename_component(script_dir "${ACTUAL}" DIRECTORY)
+endif()
 execute_process(
-  COMMAND "${ORVEX}" ${args} "${script_name}"
+  COMMAND ${command}
   WORKING_DIRECTORY "${script_dir}"
   OUTPUT_VARIABLE actual
   ERROR_VARIABLE errors

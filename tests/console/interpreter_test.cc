@@ -6,6 +6,7 @@
 
 #include "console.h"
 #include "fake_object.h"
+#include "interrupt.h"
 
 namespace orvex::console {
 namespace {
@@ -353,6 +354,26 @@ TEST(InterpreterTest, ResumeNextRecordsErrorsInErrUntilGoToZero) {
             "reset 0\n"
             "cleared 0\n");
   EXPECT_EQ(s.err.str(), "line 15: error 7: failure 7\n");
+
+  // Err.Raise fails the statement with the script's own error: handled,
+  // Err keeps its number, source and description (the runtime's text when
+  // none is given); not handled, it stops the script like any error.
+  Session raised;
+  EXPECT_EQ(raised.Run(std::string(kCreate) + "On Error Resume Next\n"
+                                              "Err.Raise 1008, \"demo\", \"upload failed\"\n"
+                                              "Print Err.Number, Err.Source, Err.Description\n"
+                                              "o.Fail 3\n"
+                                              "Print Err.Number, Err.Source = \"\"\n"
+                                              "Err.Raise 9\n"
+                                              "Print Err.Description\n"
+                                              "Err.Raise 0\n"
+                                              "Print Err.Number\n"
+                                              "On Error GoTo 0\n"
+                                              "Err.Raise 1006, \"demo\", \"cannot connect\"\n"
+                                              "Print \"never\"\n"),
+            kExitRuntimeError);
+  EXPECT_EQ(raised.out.str(), "1008 demo upload failed\n3 True\nSubscript out of range\n5\n");
+  EXPECT_EQ(raised.err.str(), "line 12: error 1006: cannot connect\n");
 }
 
 TEST(InterpreterTest, JsonLinesShowEveryMemberCallAndPrint) {
@@ -442,6 +463,69 @@ TEST(InterpreterTest, InteractiveSessionKeepsGoingAfterErrors) {
   EXPECT_EQ(prompts.str(),
             "orvex> orvex>    ...> orvex> orvex> orvex> orvex> "
             "orvex>    ...>    ...> orvex>    ...> \n");
+}
+
+TEST(InterpreterTest, InterruptAbandonsTheRunAndKeepsVariables) {
+  Session s;
+  // Slow(a): Ctrl-C comes while it runs; it still writes a and returns True,
+  // or with an argument of 1 fails as an aborted transfer does.
+  s.object->Add("Slow", [](InvokeKind, std::span<Variant> args) {
+    RequestInterrupt();
+    if (Arg(args, 0).ToInt32() == 1) throw AutomationError(1, "interrupted");
+    args[0] = Variant("written");
+    return Variant(true);
+  });
+  EXPECT_EQ(s.Run(std::string(kCreate) + "n = 0: r = \"none\"\n"
+                                         "On Error Resume Next\n"
+                                         "For i = 1 To 3: r = o.Slow(n): Next\n"
+                                         "n = 2\n"),
+            kExitRuntimeError);
+  EXPECT_EQ(s.err.str(), "\nline 4: interrupted\n");
+  EXPECT_FALSE(InterruptRequested());
+  EXPECT_EQ(s.object->calls.size(), 1u);
+  // The next run goes on with the variables as they were; On Error does not
+  // swallow an interrupted call's error either.
+  EXPECT_EQ(s.Run("Print n, r, i\nn = 1\no.Slow n\nPrint \"after\"\n"), kExitRuntimeError);
+  EXPECT_EQ(s.out.str(), "0 none 1\n");
+  EXPECT_EQ(s.interpreter.err().number(), 0);
+}
+
+TEST(InterpreterTest, PromptTakesCtrlCAndHelpForAMember) {
+  Session s;
+  std::vector<InputLine> typed = {
+      {InputLine::Kind::kText, "n = 41"},
+      {InputLine::Kind::kInterrupted, "n = 9"},  // a half line
+      {InputLine::Kind::kText, "If True Then"},
+      {InputLine::Kind::kText, "n = 5"},
+      {InputLine::Kind::kInterrupted, ""},  // at the continuation prompt: the block goes
+      {InputLine::Kind::kText, "help o.Echo"},
+      {InputLine::Kind::kText, "HELP Nope"},
+      {InputLine::Kind::kText, "? n"},
+      {InputLine::Kind::kInterrupted, ""},
+      {InputLine::Kind::kText, "? 1"},
+      {InputLine::Kind::kInterrupted, ""},
+      {InputLine::Kind::kInterrupted, ""},  // twice in a row: leaves
+      {InputLine::Kind::kText, "? 2"},
+  };
+  size_t next = 0;
+  std::string prompts;
+  auto read_line = [&](std::string_view prompt) {
+    prompts += prompt;
+    return next < typed.size() ? typed[next++] : InputLine{};
+  };
+  auto member_help = [](std::string_view name) {
+    return name == "Echo" ? std::string("Echo(Value)\n") : std::string();
+  };
+  std::ostringstream screen;
+  EXPECT_EQ(RunInteractive(read_line, member_help, screen, s.interpreter, s.reporter), kExitOk);
+  EXPECT_EQ(next, typed.size() - 1);
+  EXPECT_EQ(s.out.str(), "41\n1\n");
+  EXPECT_EQ(s.err.str(), "");
+  EXPECT_EQ(screen.str(), "Echo(Value)\nNo member is called Nope. Type help for the statements.\n" +
+                              std::string(LeaveHint()) + std::string(LeaveHint()));
+  EXPECT_EQ(prompts,
+            "orvex> orvex> orvex>    ...>    ...> orvex> orvex> orvex> orvex> orvex> "
+            "orvex> orvex> ");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "interrupt.h"
 #include "platform/text.h"
 #include "values.h"
 
@@ -77,11 +78,20 @@ bool Interpreter::Run(const Program& program) {
     return true;
   } catch (const Stopped&) {
     return false;
+  } catch (const Interrupted&) {
+    reporter_.Interrupted(line_);
+    ClearInterrupt();
+    return false;
   }
+}
+
+void Interpreter::StopIfInterrupted() const {
+  if (InterruptRequested()) throw Interrupted{};
 }
 
 void Interpreter::RunBlock(const std::vector<Statement>& block) {
   for (const Statement& s : block) {
+    StopIfInterrupted();
     line_ = s.line;
     try {
       try {
@@ -94,7 +104,10 @@ void Interpreter::RunBlock(const std::vector<Statement>& block) {
         throw AutomationError(kErrInternal, std::string("Internal error: ") + e.what());
       }
     } catch (const AutomationError& e) {
-      err_->Set(e.number(), e.what());
+      // A call that failed because it was interrupted ends the run, not
+      // only the statement, whatever On Error says.
+      StopIfInterrupted();
+      err_->Set(e);
       if (resume_next_) continue;
       reporter_.RuntimeError(line_, e.number(), e.what());
       throw Stopped{};
@@ -105,6 +118,23 @@ void Interpreter::RunBlock(const std::vector<Statement>& block) {
 Variant Interpreter::Value(std::string_view name) const {
   auto it = variables_.find(name);
   return it == variables_.end() ? Variant() : it->second;
+}
+
+std::vector<std::string> Interpreter::Names() const {
+  std::vector<std::string> names;
+  for (const auto* table : {&builtins_, &variables_})
+    for (const auto& entry : *table) names.push_back(entry.first);
+  for (const auto& entry : functions_) names.push_back(entry.first);
+  return names;
+}
+
+std::shared_ptr<Dispatch> Interpreter::ObjectNamed(std::string_view name) const {
+  for (const auto* table : {&builtins_, &variables_}) {
+    auto it = table->find(name);
+    if (it == table->end()) continue;
+    return it->second.IsObject() ? it->second.object() : nullptr;
+  }
+  return nullptr;
 }
 
 void Interpreter::Execute(const Statement& s) {
@@ -199,6 +229,7 @@ void Interpreter::RunFor(const Statement& s) {
   if (step == 0) throw AutomationError(kErrInvalidCall, "Invalid procedure call: Step 0");
   Assign(s.name, SmallestInteger(start));
   for (;;) {
+    StopIfInterrupted();
     int64_t current = Value(s.name).ToInt32();
     if (step > 0 ? current > limit : current < limit) break;
     RunBlock(s.body);
@@ -374,6 +405,9 @@ Variant Interpreter::CallMember(const Expr& member, InvokeKind kind, const Varia
     if (reported) reporter_.MemberCall(line_, member.name, args, {}, &error);
     throw error;
   }
+  // Nothing an interrupted call gives back is used: not its result, not its
+  // outputs.
+  StopIfInterrupted();
   for (size_t i = 0; i < by_reference.size(); ++i) {
     if (by_reference[i]) variables_.insert_or_assign(*by_reference[i], args[i]);
   }

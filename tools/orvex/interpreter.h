@@ -18,6 +18,12 @@
 // Error Resume Next is in force, in which case Err holds the error and the
 // next statement runs. An error in the condition of an If or the bounds of
 // a For skips the whole block.
+//
+// Interrupts (Ctrl-C at the prompt, interrupt.h): once one is requested,
+// the run stops before the next statement or loop round, or as the member
+// call running returns (its result and any error it raised are dropped);
+// On Error does not hold it back. The run is reported as interrupted and
+// the interrupt cleared; variables keep the values they had.
 #ifndef ORVEX_TOOLS_ORVEX_INTERPRETER_H_
 #define ORVEX_TOOLS_ORVEX_INTERPRETER_H_
 
@@ -66,13 +72,21 @@ class Interpreter {
   // is shown, when it has one.
   void set_echo_results(bool echo) { echo_results_ = echo; }
 
-  // Runs `program` in order. Returns false when an error stopped it (the
-  // error has been reported); true when every statement ran. Variables and
-  // the On Error state carry over to the next Run.
+  // Runs `program` in order. Returns false when an error or an interrupt
+  // stopped it (and has been reported); true when every statement ran.
+  // Variables and the On Error state carry over to the next Run.
   bool Run(const Program& program);
 
   // The value of variable `name` (Empty when it has none).
   Variant Value(std::string_view name) const;
+
+  // Every name a statement can use: variables, built-in objects and
+  // functions, spelled as they were first written.
+  std::vector<std::string> Names() const;
+
+  // The object a built-in or variable called `name` holds; nullptr when it
+  // holds none.
+  std::shared_ptr<Dispatch> ObjectNamed(std::string_view name) const;
 
   const ErrObject& err() const { return *err_; }
 
@@ -85,6 +99,9 @@ class Interpreter {
   // Runs `block`, handling each failing statement as On Error says; throws
   // Stopped once a failure has been reported.
   struct Stopped {};
+  // Thrown when an interrupt is requested; passes every handler up to Run.
+  struct Interrupted {};
+  void StopIfInterrupted() const;
   void RunBlock(const std::vector<Statement>& block);
   void Execute(const Statement& s);
   void RunFor(const Statement& s);

@@ -10,9 +10,13 @@
 #include <vector>
 
 #include "automation/create_object.h"
+#include "automation/member_reference.h"
+#include "completion.h"
 #include "console.h"
 #include "embedded_store.h"
+#include "err_object.h"
 #include "interpreter.h"
+#include "interrupt.h"
 #include "line_editor.h"
 #include "options.h"
 #include "platform/host_map.h"
@@ -21,6 +25,7 @@
 #include "platform/ui/toolkit.h"
 #include "qzorvex/version.h"
 #include "reporter.h"
+#include "server/webdav/transfer_interrupt.h"
 #include "ui_object.h"
 
 namespace {
@@ -51,6 +56,29 @@ bool SetUpDialogs(const Options& options) {
     ui::SetScreenshotDirectory(options.screenshots);
   }
   return true;
+}
+
+// The session at the terminal. Ctrl-C abandons the line being typed or the
+// statement running, HTTP transfers included, instead of ending the console.
+int RunPrompt(Interpreter& interpreter, Reporter& reporter) {
+  std::cerr << "orvex " << qzorvex::Version()
+            << ", the QzOrvex console. Type help for the statements, exit to leave.\n";
+  InterruptHandler interrupts;
+  orvex::server::webdav::SetTransferInterruptCheck(&InterruptRequested);
+  std::vector<std::string_view> members = orvex::automation::MemberNames();
+  for (auto builtin : {ErrObject::MemberNames(), UiObject::MemberNames()})
+    members.insert(members.end(), builtin.begin(), builtin.end());
+  LineEditor editor(DefaultHistoryFile(), interrupts.wake_fd(),
+                    [&](std::string_view before_cursor) {
+                      return Complete(before_cursor, interpreter, members);
+                    });
+  int status =
+      RunInteractive([&editor](std::string_view prompt) { return editor.ReadLine(prompt); },
+                     [](std::string_view name) { return orvex::automation::MemberEntry(name); },
+                     std::cerr, interpreter, reporter);
+  std::cerr << '\n';
+  orvex::server::webdav::SetTransferInterruptCheck(nullptr);
+  return status;
 }
 
 int Main(std::span<const std::string_view> args) {
@@ -105,13 +133,7 @@ int Main(std::span<const std::string_view> args) {
         reporter, [](std::string_view name) { return orvex::automation::CreateObject(name); });
     interpreter.AddBuiltin("Ui", std::make_shared<UiObject>());
     if (interactive) {
-      std::cerr << "orvex " << qzorvex::Version()
-                << ", the QzOrvex console. Type help for the statements, exit to leave.\n";
-      LineEditor editor(DefaultHistoryFile());
-      status =
-          RunInteractive([&editor](std::string_view prompt) { return editor.ReadLine(prompt); },
-                         std::cerr, interpreter, reporter);
-      std::cerr << '\n';
+      status = RunPrompt(interpreter, reporter);
     } else {
       if (!from_stdin) reporter.set_source_name(options.script);
       if (from_stdin) source = ReadScript(std::cin);

@@ -568,4 +568,6 @@ Program Parse(std::string_view source, int first_line) {
   return Parser(Tokenize(source, first_line)).Run();
 }
 
+std::span<const std::string_view> ReservedWords() { return kReserved; }
+
 }  // namespace orvex::console

@@ -21,6 +21,7 @@
 #ifndef ORVEX_TOOLS_ORVEX_PARSER_H_
 #define ORVEX_TOOLS_ORVEX_PARSER_H_
 
+#include <span>
 #include <string_view>
 
 #include "syntax.h"
@@ -31,6 +32,10 @@ namespace orvex::console {
 // SyntaxError at the first statement that cannot be read (marked incomplete
 // when the text ends inside an If or For block).
 Program Parse(std::string_view source, int first_line = 1);
+
+// The words of the language that cannot name a variable (Set, If, Nothing,
+// ...), spelled as the language writes them.
+std::span<const std::string_view> ReservedWords();
 
 }  // namespace orvex::console
 

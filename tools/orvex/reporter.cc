@@ -70,6 +70,11 @@ void Reporter::SyntaxError(int line, std::string_view message) {
   err_ << Where(line) << "syntax error: " << message << '\n' << std::flush;
 }
 
+void Reporter::Interrupted(int line) {
+  // On its own line after the "^C" the terminal echoes.
+  err_ << '\n' << Where(line) << "interrupted\n" << std::flush;
+}
+
 void Reporter::Record(const nlohmann::ordered_json& record) {
   if (json_) out_ << JsonLine(record) << '\n' << std::flush;
 }

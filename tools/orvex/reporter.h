@@ -52,6 +52,10 @@ class Reporter {
   // "FILE:N: syntax error: message" ("line N: ..." without a file name).
   void SyntaxError(int line, std::string_view message);
 
+  // A run abandoned on Ctrl-C while line N ran: "line N: interrupted", on a
+  // line of its own.
+  void Interrupted(int line);
+
   // Any other record (for example a dialog shown while a call ran), as one
   // JSON line; ignored in text mode.
   void Record(const nlohmann::ordered_json& record);

@@ -11,6 +11,8 @@ namespace {
 
 enum Member : int32_t { kPlan = 1, kAnswer };
 
+constexpr std::string_view kNames[] = {"Plan", "Answer"};
+
 [[noreturn]] void InvalidArgument(const std::string& why) {
   throw AutomationError(kErrInvalidCall, "Invalid procedure call or argument: " + why);
 }
@@ -34,9 +36,11 @@ ui::ScriptedAgent& UiObject::Agent() {
   return *agent_;
 }
 
+std::span<const std::string_view> UiObject::MemberNames() { return kNames; }
+
 std::optional<int32_t> UiObject::GetIdOfName(std::string_view name) const {
-  if (platform::CompareNoCase(name, "Plan") == 0) return kPlan;
-  if (platform::CompareNoCase(name, "Answer") == 0) return kAnswer;
+  for (int32_t i = 0; i < static_cast<int32_t>(std::size(kNames)); ++i)
+    if (platform::CompareNoCase(name, kNames[i]) == 0) return i + 1;
   return std::nullopt;
 }
 

@@ -15,6 +15,8 @@
 #define ORVEX_TOOLS_ORVEX_UI_OBJECT_H_
 
 #include <memory>
+#include <span>
+#include <string_view>
 
 #include "platform/dispatch.h"
 
@@ -28,6 +30,9 @@ class UiObject : public Dispatch {
  public:
   UiObject();
   ~UiObject() override;
+
+  // Plan and Answer.
+  static std::span<const std::string_view> MemberNames();
 
   std::optional<int32_t> GetIdOfName(std::string_view name) const override;
   Variant Invoke(int32_t dispid, InvokeKind kind, std::span<Variant> args) override;

@@ -9,6 +9,7 @@
 
 #include "platform/host_map.h"
 #include "server/error.h"
+#include "server/webdav/transfer_interrupt.h"
 
 namespace orvex::server::webdav {
 namespace {
@@ -24,7 +25,18 @@ struct Transfer {
   CURL* curl;
   bool too_large = false;
   bool sink_refused = false;
+  TransferInterruptCheck interrupt_check = nullptr;
+  bool interrupted = false;
 };
+
+// libcurl's progress callback, set only while an interrupt check is
+// installed: a non-zero answer abandons the transfer.
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  auto* t = static_cast<Transfer*>(user);
+  if (!t->interrupt_check()) return 0;
+  t->interrupted = true;
+  return 1;
+}
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
@@ -205,6 +217,12 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
   curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
+  transfer.interrupt_check = CurrentTransferInterruptCheck();
+  if (transfer.interrupt_check) {
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  }
 
   CURLcode rc = curl_easy_perform(curl);
   // Nothing of this request may outlive it in the reused handle.
@@ -215,6 +233,8 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
   curl_easy_setopt(curl, CURLOPT_CONNECT_TO, nullptr);
   curl_easy_setopt(curl, CURLOPT_READDATA, nullptr);
   curl_easy_setopt(curl, CURLOPT_SEEKDATA, nullptr);
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, nullptr);
   if (source.failed)
     throw Error(kErrFileRead,
                 request.method + " " + url + " failed: the file to send could not be read whole");
@@ -224,6 +244,8 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
       what += "response body larger than " + std::to_string(request.max_body) + " bytes";
     else if (transfer.sink_refused)
       what += "the response body was refused while it arrived";
+    else if (transfer.interrupted)
+      what += "interrupted";
     else
       what += error[0] != '\0' ? error : curl_easy_strerror(rc);
     throw Error(kErrGenericFailure, what);
