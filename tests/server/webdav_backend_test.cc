@@ -83,9 +83,10 @@ class WebDavBackendTest : public ::testing::Test {
     return c;
   }
 
-  std::unique_ptr<Connection> OpenConnection() {
+  std::unique_ptr<Connection> OpenConnection(const std::string& user = "CORP\\jones",
+                                             const std::string& password = "secret") {
     auto c = NewConnection();
-    c->Open("http://docs/Public/Workspaces", "CORP\\jones", "secret", -1);
+    c->Open("http://docs/Public/Workspaces", user, password, -1);
     return c;
   }
 
@@ -196,6 +197,7 @@ TEST_F(WebDavBackendTest, OpenReadsTypedPropertiesAndDerivesTheResourceColumns) 
 }
 
 TEST_F(WebDavBackendTest, CredentialsComeFromTheCallTheActiveConnectionOrTheOpenConnection) {
+  auto o = OpenConnection("other", "pw2");
   auto c = OpenConnection();
   auto item = backend_->CreateItem(ItemKind::kDocumentFolder);
 
@@ -207,13 +209,16 @@ TEST_F(WebDavBackendTest, CredentialsComeFromTheCallTheActiveConnectionOrTheOpen
   item->Open(Args("http://docs/Sales"));  // no active connection, no credentials
   c->Close();
   item->Open(Args("http://docs/Sales"));
+  o->Close();
+  item->Open(Args("http://docs/Sales"));
 
   auto requests = Requests();
-  ASSERT_EQ(requests.size(), 5u);
-  EXPECT_EQ(requests[1].Header("authorization"), kOtherAuth);
-  EXPECT_EQ(requests[2].Header("authorization"), kJonesAuth);
+  ASSERT_EQ(requests.size(), 7u);
+  EXPECT_EQ(requests[2].Header("authorization"), kOtherAuth);
   EXPECT_EQ(requests[3].Header("authorization"), kJonesAuth);
-  EXPECT_EQ(requests[4].Header("authorization"), "");
+  EXPECT_EQ(requests[4].Header("authorization"), kJonesAuth);
+  EXPECT_EQ(requests[5].Header("authorization"), kOtherAuth);
+  EXPECT_EQ(requests[6].Header("authorization"), "");
 
   // An active connection that is not open cannot lend anything.
   EXPECT_EQ(ErrorOf([&] { item->Open(Args("http://docs/Sales", c.get())); }), kErrGenericFailure);
@@ -300,6 +305,8 @@ TEST_F(WebDavBackendTest, OpeningToListIsOneListingThatAlsoBindsTheFolder) {
                     Folder("/Sales/Reports/", "Reports", kClassSmartFolder) +
                     Folder("/Sales/Archive/", "Archive", kClassKnowledgeFolder)));
   });
+  auto c = OpenConnection();
+  server_.ClearRequests();
   auto folder = backend_->CreateItem(ItemKind::kWorkspaceFolder);
   Recordset rows = folder->OpenAndListSubfolders(Args("http://docs/Sales"), {});
   ASSERT_EQ(Requests().size(), 1u);
@@ -339,6 +346,8 @@ TEST_F(WebDavBackendTest, ListingsWithColumnsNameTheServerPropertiesTheyAreReadF
   });
   constexpr const char* kColumns[] = {kColDisplayName, kPropHref,    kColParseName,
                                       kColIsReadOnly,  kPropHasSubs, kColDisplayName};
+  auto c = OpenConnection();
+  server_.ClearRequests();
   auto folder = backend_->CreateItem(ItemKind::kWorkspaceFolder);
   Recordset rows = folder->OpenAndListSubfolders(Args("http://docs/Sales"), kColumns);
   // One request: a folder that has none of the names still answers for
@@ -403,6 +412,7 @@ TEST_F(WebDavBackendTest, OffersEachKindOnlyItsOwnCalls) {
 }
 
 TEST_F(WebDavBackendTest, SaveToCreatesTheFolderWithItsContentClassThenWritesUpdates) {
+  auto o = OpenConnection("other", "pw2");
   auto c = OpenConnection();
   Answer([](const RecordedRequest& r) {
     return r.method == "MKCOL" ? CannedReply::Status(201)
@@ -422,20 +432,20 @@ TEST_F(WebDavBackendTest, SaveToCreatesTheFolderWithItsContentClassThenWritesUpd
   folder->GetFields().Update();  // nothing pending: no request
 
   auto requests = Requests();
-  ASSERT_EQ(requests.size(), 3u);
-  EXPECT_EQ(requests[1].method, "MKCOL");
-  EXPECT_EQ(requests[1].target, "/Sales/New%20Folder");
-  EXPECT_EQ(requests[1].Header("authorization"), kOtherAuth);
-  EXPECT_NE(requests[1].Header("content-type").find("application/xml"), std::string::npos);
-  EXPECT_NE(requests[1].body.find("<D:set><D:prop><D:contentclass>urn:content-classes:"
-                                  "smartfolder</D:contentclass></D:prop></D:set>"),
-            std::string::npos);
-  EXPECT_EQ(requests[2].method, "PROPPATCH");
+  ASSERT_EQ(requests.size(), 4u);
+  EXPECT_EQ(requests[2].method, "MKCOL");
   EXPECT_EQ(requests[2].target, "/Sales/New%20Folder");
   EXPECT_EQ(requests[2].Header("authorization"), kOtherAuth);
-  EXPECT_NE(requests[2].body.find(">Plans &amp; budgets</Description>"), std::string::npos);
-  EXPECT_EQ(requests[2].body.find("RESOURCE_"), std::string::npos);
-  EXPECT_EQ(requests[2].body.find("contentclass"), std::string::npos);
+  EXPECT_NE(requests[2].Header("content-type").find("application/xml"), std::string::npos);
+  EXPECT_NE(requests[2].body.find("<D:set><D:prop><D:contentclass>urn:content-classes:"
+                                  "smartfolder</D:contentclass></D:prop></D:set>"),
+            std::string::npos);
+  EXPECT_EQ(requests[3].method, "PROPPATCH");
+  EXPECT_EQ(requests[3].target, "/Sales/New%20Folder");
+  EXPECT_EQ(requests[3].Header("authorization"), kOtherAuth);
+  EXPECT_NE(requests[3].body.find(">Plans &amp; budgets</Description>"), std::string::npos);
+  EXPECT_EQ(requests[3].body.find("RESOURCE_"), std::string::npos);
+  EXPECT_EQ(requests[3].body.find("contentclass"), std::string::npos);
 }
 
 TEST_F(WebDavBackendTest, SaveToFallsBackToPlainMkcolAndRemovesAHalfMadeFolder) {

@@ -334,6 +334,9 @@ TEST_F(WebDavDocumentsTest, AnItemOpenedRightAfterItsConnectionReusesTheConnecti
   open_item(connection_.get(), "CORP\\jones");  // the same credentials given again
   EXPECT_TRUE(Requests().empty());
 
+  Connection others(backend_);
+  others.SetProvider("MSDAIPP.DSO");
+  others.Open("http://docs/Public", "other", "secret", -1);
   for (auto [active, user] : std::vector<std::pair<const Connection*, std::string>>{
            {nullptr, ""}, {connection_.get(), "other"}}) {
     reopen();
