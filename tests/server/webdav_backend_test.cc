@@ -224,6 +224,65 @@ TEST_F(WebDavBackendTest, CredentialsComeFromTheCallTheActiveConnectionOrTheOpen
   EXPECT_EQ(ErrorOf([&] { item->Open(Args("http://docs/Sales", c.get())); }), kErrGenericFailure);
 }
 
+TEST_F(WebDavBackendTest, RequestsGoOnlyToTheOriginsConnectionsWereOpenedOn) {
+  // Another server: whatever docs hands out, it must hear nothing from a
+  // connection opened on docs.
+  CannedHttpServer elsewhere([](const RecordedRequest& r) {
+    return CannedReply::Multistatus(Multistatus(Folder(r.target + "/", "x", "")));
+  });
+  platform::MapHost("elsewhere", {"127.0.0.1", elsewhere.port()});
+  Answer([](const RecordedRequest& r) {
+    if (r.target == "/Sales")
+      return CannedReply::Multistatus(
+          Multistatus(Response("/Sales/",
+                               "<D:resourcetype><D:collection/></D:resourcetype>"
+                               "<E:schema-collection-ref xmlns:E=\"urn:schemas-microsoft-com:"
+                               "exch-data:\">http://elsewhere/Schema</E:schema-collection-ref>")));
+    if (r.target == "/Sales/Reports")
+      return CannedReply::Multistatus(
+          Multistatus(Folder("/Sales/Reports/", "Reports", "") +
+                      Response("http://elsewhere/Sales/Reports/a.txt",
+                               "<D:parentname>http://elsewhere/Sales/Reports</D:parentname>")));
+    if (r.target == "/Sales/Moved") {
+      CannedReply moved = CannedReply::Status(302);
+      moved.headers.emplace_back("Location", "http://elsewhere/Sales/Moved");
+      return moved;
+    }
+    return CannedReply::Multistatus(Multistatus(Folder(r.target + "/", "Folder", "")));
+  });
+  auto c = OpenConnection();
+  auto workspace = backend_->CreateItem(ItemKind::kWorkspaceFolder);
+  workspace->Open(Args("http://docs/Sales", c.get()));
+  auto folder = backend_->CreateItem(ItemKind::kDocumentFolder);
+  Recordset rows = folder->OpenAndListItems(Args("http://docs/Sales/Reports", c.get()));
+  ASSERT_EQ(rows.size(), 1u);
+  auto document = backend_->CreateItem(ItemKind::kDocument);
+  const std::vector<std::function<void()>> refused = {
+      // The schema location, a listing's href and parent name.
+      [&] { workspace->ContentClassDefinition("urn:content-classes:memo"); },
+      [&] { document->Open(Args(rows.Current().Value(kPropHref).ToString(), c.get())); },
+      [&] { document->Open(Args(rows.Current().Value(kPropParentName).ToString() + "/a.txt")); },
+      // A working copy, opened without credentials of its own.
+      [&] { document->OpenDocument("http://elsewhere/.working/7", 3); },
+      // docs on another scheme; a redirect off the origin (never followed).
+      [&] { document->Open(Args("https://docs/Sales", c.get())); },
+      [&] { document->Open(Args("http://docs/Sales/Moved", c.get())); },
+  };
+  for (size_t i = 0; i < refused.size(); ++i)
+    EXPECT_EQ(ErrorOf(refused[i]), kErrPermissionDenied) << i;
+  EXPECT_TRUE(elsewhere.requests().empty());
+
+  // A connection opened on the other server makes it home to its own
+  // credentials only: jones's password still stays on docs.
+  auto there = NewConnection();
+  there->Open("http://elsewhere/Public", "other", "pw2", -1);
+  EXPECT_EQ(ErrorOf(refused[0]), kErrPermissionDenied);
+  refused[3]();
+  ASSERT_EQ(elsewhere.requests().size(), 2u);
+  EXPECT_EQ(elsewhere.requests()[1].Header("authorization"), kOtherAuth);
+  platform::UnmapHost("elsewhere");
+}
+
 TEST_F(WebDavBackendTest, OpeningAMissingItemFailsWhateverTheCreateOption) {
   auto c = OpenConnection();
   auto item = backend_->CreateItem(ItemKind::kDocumentFolder);
