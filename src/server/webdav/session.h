@@ -51,7 +51,9 @@ class Session {
   // closed active connection.
   Target Resolve(const BindArgs& args) const;
 
-  // Sends `method` to `target`; throws on transport failure only.
+  // Sends `method` to `target`; throws on transport failure, never for an
+  // error status. Like every call below, it first throws
+  // server::Error(kErrPermissionDenied) for a request that may not leave home.
   HttpResponse Send(const Target& target, std::string method, std::vector<std::string> headers,
                     std::optional<std::string> body);
 
