@@ -76,8 +76,7 @@ DavResponse DavHandler::Checkout(const DavRequest& request) {
   Resource wc = CheckOutTo(store_, *doc, request.user);
   txn.Commit();
   DavResponse r = Status(200);
-  std::string url = "http://" + request.host + EncodeHref(wc.path, false);
-  r.headers.emplace_back("Location", url);
+  r.headers.emplace_back("Location", AbsoluteUrl(request.host, wc.path));
   r.headers.emplace_back("Cache-Control", "no-cache");
   return r;
 }
@@ -124,8 +123,9 @@ DavResponse DavHandler::Checkin(const DavRequest& request) {
   txn.Commit();
 
   DavResponse r = Status(201);
-  r.headers.emplace_back("Location", "http://" + request.host + std::string(kVersionsPath) + "/" +
-                                         std::to_string(doc->id) + "/" + std::to_string(v.seq));
+  r.headers.emplace_back("Location", AbsoluteUrl(request.host, std::string(kVersionsPath) + "/" +
+                                                                   std::to_string(doc->id) + "/" +
+                                                                   std::to_string(v.seq)));
   return r;
 }
 

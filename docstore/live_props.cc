@@ -5,6 +5,7 @@
 #include "docstore/names.h"
 #include "docstore/time_format.h"
 #include "docstore/url.h"
+#include "wire/url_value.h"
 
 namespace orvex::docstore {
 namespace {
@@ -52,9 +53,7 @@ bool IsFolderClass(const std::string& c) {
 bool IsLiveProperty(const PropName& name) { return LiveNames().count(name) != 0; }
 
 std::string AbsoluteUrl(const std::string& host, const std::string& path) {
-  std::string href = EncodeHref(path, false);
-  if (href == "/") href.clear();
-  return "http://" + host + href;
+  return wire::WireUrlValue("http://" + host, path);
 }
 
 std::string EtagOf(const Resource& r) {

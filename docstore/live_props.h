@@ -44,7 +44,9 @@ std::string EtagOf(const Resource& r);
 // The href of a version.
 std::string VersionHref(const Resource& doc, const Version& v);
 
-// "http://" + host + encoded path, without a trailing slash.
+// The value of a URL property naming `path` for a request sent to `host`:
+// "http://" + host + encoded path, without a trailing slash (see
+// wire/url_value.h). Location headers take the same form.
 std::string AbsoluteUrl(const std::string& host, const std::string& path);
 
 // Names a client may not set: computed for every request.

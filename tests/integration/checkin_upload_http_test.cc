@@ -319,9 +319,12 @@ TEST_F(CheckinUploadHttpTest, ProgressWindowAndProfileDialog) {
 // takes from its own answers what it would otherwise ask again. The
 // results and codes are those the other tests check; here only the wire.
 TEST_F(CheckinUploadHttpTest, EachStepAsksTheServerOnce) {
-  auto& o = *jones_;
   CountingProxy proxy(store_->port());
   platform::MapHost("docs", {"127.0.0.1", proxy.port()});
+  // Connected through the relay: the mapped address is the connection's
+  // origin, the only one its requests may go to.
+  jones_ = InSales("jones", "CORP", "secret");
+  auto& o = *jones_;
   using M = std::vector<std::string>;
   auto cost = [&](auto&& step) {
     proxy.Reset();

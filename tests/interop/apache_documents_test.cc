@@ -23,10 +23,17 @@ std::string List(const char* element, std::initializer_list<const char*> values)
   return out + "</" + element + ">";
 }
 
-// The properties a document of Reports carries.
+// The folder the documents are in, and one of them: names with a blank and
+// Japanese, which the parent name and every request carry percent-encoded.
+constexpr char kFolder[] = "Team 資料";
+constexpr char kFolderPath[] = "/Sales/Team%20%E8%B3%87%E6%96%99/";
+constexpr char kParentName[] = "http://docs/Sales/Team%20%E8%B3%87%E6%96%99";
+constexpr char kPlan[] = "計画 案.txt";
+
+// The properties a document of the folder carries.
 std::string Document(const std::string& name, const std::string& more) {
-  return SetProps("<D:displayname>" + name +
-                  "</D:displayname><D:parentname>http://docs/Sales/Reports</D:parentname>"
+  return SetProps("<D:displayname>" + name + "</D:displayname><D:parentname>" + kParentName +
+                  "</D:parentname>"
                   "<D:contentclass>urn:content-classes:memo</D:contentclass>" +
                   more);
 }
@@ -37,13 +44,16 @@ class ApacheDocumentsTest : public ApacheSalesTest {
     if (!testing::ApacheServer::Unavailable().empty()) return;
     server_ = new testing::ApacheServer();
     const auto& root = server_->root();
-    for (const char* dir : {"Public/Workspaces", "Sales/Reports", "Sales/Schema"})
+    const std::string folder = std::string("Sales/") + kFolder;
+    for (const std::string& dir :
+         {std::string("Public/Workspaces"), folder, std::string("Sales/Schema")})
       std::filesystem::create_directories(root / dir);
-    for (const char* file :
-         {"Sales/Reports/plan.txt", "Sales/Reports/draft.txt", "Sales/Reports/secret.txt",
-          "Sales/Schema/urn:content-classes:memo",
-          "Sales/Schema/urn:schemas-microsoft-com:office:office#Title",
-          "Sales/Schema/urn:schemas-microsoft-com:office:office#Topics", "Sales/Schema/topics"})
+    for (const std::string& file :
+         {folder + "/" + kPlan, folder + "/draft.txt", folder + "/secret.txt",
+          std::string("Sales/Schema/urn:content-classes:memo"),
+          std::string("Sales/Schema/urn:schemas-microsoft-com:office:office#Title"),
+          std::string("Sales/Schema/urn:schemas-microsoft-com:office:office#Topics"),
+          std::string("Sales/Schema/topics")})
       std::ofstream(root / file) << "x";
     ASSERT_TRUE(server_->Start());
     auto patch = [](const std::string& path, const std::string& body) {
@@ -54,7 +64,7 @@ class ApacheDocumentsTest : public ApacheSalesTest {
                               "</e:schema-collection-ref>" +
                               List("p:DocumentProfiles", {kMemo})));
     patch(
-        "/Sales/Reports/",
+        kFolderPath,
         SetProps("<D:contentclass>urn:content-classes:smartfolder</D:contentclass>" +
                  List("p:DocumentProfiles", {"urn:content-classes:gone", kMemo}) +
                  "<p:DefaultDocumentProfile>urn:content-classes:memo</p:DefaultDocumentProfile>"));
@@ -72,27 +82,29 @@ class ApacheDocumentsTest : public ApacheSalesTest {
                    "<e:isretrieved>1</e:isretrieved>"));
     patch("/Sales/Schema/topics", SetProps(List("p:dictionaryvalues", {"Pricing", "Forecast"}) +
                                            "<p:isrestricted>0</p:isrestricted>"));
-    patch("/Sales/Reports/plan.txt", Document("plan.txt",
-                                              "<p:documentstate>createdcheckedin</p:documentstate>"
-                                              "<o:Title>Plan &amp; budget</o:Title>" +
-                                                  List("o:Topics", {"Pricing", "Forecast"})));
-    patch("/Sales/Reports/draft.txt",
+    patch(kFolderPath + std::string("%E8%A8%88%E7%94%BB%20%E6%A1%88.txt"),
+          Document(kPlan,
+                   "<p:documentstate>createdcheckedin</p:documentstate>"
+                   "<o:Title>Plan &amp; budget</o:Title>" +
+                       List("o:Topics", {"Pricing", "Forecast"})));
+    patch(kFolderPath + std::string("draft.txt"),
           Document("draft.txt",
                    "<p:documentstate>createdcheckedout</p:documentstate>"
                    "<p:IsCheckedOut>1</p:IsCheckedOut>"
                    "<p:checkedoutby>CORP\\smith</p:checkedoutby>"));
-    patch("/Sales/Reports/secret.txt", Document("secret.txt", "<D:ishidden>1</D:ishidden>"));
+    patch(kFolderPath + std::string("secret.txt"),
+          Document("secret.txt", "<D:ishidden>1</D:ishidden>"));
   }
 };
 
 TEST_F(ApacheDocumentsTest, ListsDocumentsWithStatusValuesAndTheirProfile) {
   engine::ServerClass1& e = docs_.DefaultServer();
   ASSERT_EQ(e.GetDocProfileInfo(), 1) << e.ErrorCode;
-  ASSERT_EQ(e.GetProfileInfo("Reports"), 1);  // the profile the workspace lacks is left out
+  ASSERT_EQ(e.GetProfileInfo(kFolder), 1);  // the profile the workspace lacks is left out
   std::string title;
   ASSERT_TRUE(e.GetProfile(0, title));
   EXPECT_EQ(title, "Memo");
-  EXPECT_EQ(e.GetDefaultProfile("Reports"), kMemo);
+  EXPECT_EQ(e.GetDefaultProfile(kFolder), kMemo);
 
   ASSERT_EQ(e.GetPropertyInfo("Memo"), 2) << e.ErrorCode;
   std::string description, type, values;
@@ -106,7 +118,7 @@ TEST_F(ApacheDocumentsTest, ListsDocumentsWithStatusValuesAndTheirProfile) {
   EXPECT_EQ(kind, 2);
 
   // Apache lists in its own order; hidden documents are left out.
-  ASSERT_EQ(e.GetFileInfo("Reports"), 2) << e.ErrorCode;
+  ASSERT_EQ(e.GetFileInfo(kFolder), 2) << e.ErrorCode;
   std::map<std::string, int16_t> statuses;
   std::map<std::string, std::vector<std::string>> contents;
   for (int16_t i = 0; i < 2; ++i) {
@@ -125,13 +137,14 @@ TEST_F(ApacheDocumentsTest, ListsDocumentsWithStatusValuesAndTheirProfile) {
       contents[name].push_back(property + (multi ? "*=" : "=") + data);
     }
   }
-  EXPECT_EQ(statuses, (std::map<std::string, int16_t>{{"plan.txt", 1}, {"draft.txt", 2}}));
-  EXPECT_EQ(contents["plan.txt"],
+  EXPECT_EQ(statuses, (std::map<std::string, int16_t>{{kPlan, 1}, {"draft.txt", 2}}));
+  EXPECT_EQ(contents[kPlan],
             (std::vector<std::string>{"Title=Plan & budget", "Topics*=Pricing,Forecast"}));
   EXPECT_EQ(contents["draft.txt"], (std::vector<std::string>{"Title=", "Topics*="}));
-  EXPECT_EQ(e.IsFileStatus("Reports", "draft.txt"), 2);
-  EXPECT_EQ(e.IsFileStatus("Reports", "missing.txt"), -1);
-  EXPECT_EQ(e.IsFileStatus("Reports", "secret.txt"), 0);  // hidden, but there
+  EXPECT_EQ(e.IsFileStatus(kFolder, "draft.txt"), 2);
+  EXPECT_EQ(e.IsFileStatus(kFolder, kPlan), 1);
+  EXPECT_EQ(e.IsFileStatus(kFolder, "missing.txt"), -1);
+  EXPECT_EQ(e.IsFileStatus(kFolder, "secret.txt"), 0);  // hidden, but there
 }
 
 }  // namespace

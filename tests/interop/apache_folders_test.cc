@@ -70,21 +70,21 @@ TEST_F(ApacheFoldersTest, ListsCreatesRenamesAndDeletesFolders) {
 
   // Apache has no extended MKCOL: the folder is created and then given its class.
   ASSERT_TRUE(e.CreateFolder("Reports/Minutes", true)) << e.ErrorCode;
-  ASSERT_TRUE(e.CreateFolder("Plain Folder", false)) << e.ErrorCode;
+  ASSERT_TRUE(e.CreateFolder("Plain フォルダ", false)) << e.ErrorCode;
   EXPECT_EQ(Folders("Reports"), (std::vector<std::string>{"2001+", "Minutes+"}));
   EXPECT_FALSE(e.CreateFolder("Reports", true));
   EXPECT_EQ(e.ErrorCode, engine::kCodeAlreadyExists);
   EXPECT_FALSE(e.CreateFolder("Missing/Child", true));
   EXPECT_EQ(e.ErrorCode, engine::kCodeNotFound);
 
-  ASSERT_TRUE(e.ChangeFolderName("Plain Folder", "Renamed")) << e.ErrorCode;
-  EXPECT_FALSE(e.ChangeFolderName("Renamed", "Reports"));
+  ASSERT_TRUE(e.ChangeFolderName("Plain フォルダ", "改名 済み")) << e.ErrorCode;
+  EXPECT_FALSE(e.ChangeFolderName("改名 済み", "Reports"));
   EXPECT_EQ(e.ErrorCode, engine::kCodeAlreadyExists);
-  EXPECT_EQ(Folders(""), (std::vector<std::string>{"Archive", "Renamed", "Reports+"}));
+  EXPECT_EQ(Folders(""), (std::vector<std::string>{"Archive", "Reports+", "改名 済み"}));
 
   EXPECT_TRUE(e.DeleteFolder("Reports/Minutes"));
-  EXPECT_TRUE(e.DeleteFolder("Renamed"));
-  EXPECT_FALSE(e.DeleteFolder("Renamed"));
+  EXPECT_TRUE(e.DeleteFolder("改名 済み"));
+  EXPECT_FALSE(e.DeleteFolder("改名 済み"));
   EXPECT_EQ(e.ErrorCode, engine::kCodeNotFound);
   EXPECT_EQ(Folders(""), (std::vector<std::string>{"Archive", "Reports+"}));
 }

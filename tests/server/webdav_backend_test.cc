@@ -83,9 +83,10 @@ class WebDavBackendTest : public ::testing::Test {
     return c;
   }
 
-  std::unique_ptr<Connection> OpenConnection() {
+  std::unique_ptr<Connection> OpenConnection(const std::string& user = "CORP\\jones",
+                                             const std::string& password = "secret") {
     auto c = NewConnection();
-    c->Open("http://docs/Public/Workspaces", "CORP\\jones", "secret", -1);
+    c->Open("http://docs/Public/Workspaces", user, password, -1);
     return c;
   }
 
@@ -196,6 +197,7 @@ TEST_F(WebDavBackendTest, OpenReadsTypedPropertiesAndDerivesTheResourceColumns) 
 }
 
 TEST_F(WebDavBackendTest, CredentialsComeFromTheCallTheActiveConnectionOrTheOpenConnection) {
+  auto o = OpenConnection("other", "pw2");
   auto c = OpenConnection();
   auto item = backend_->CreateItem(ItemKind::kDocumentFolder);
 
@@ -207,16 +209,78 @@ TEST_F(WebDavBackendTest, CredentialsComeFromTheCallTheActiveConnectionOrTheOpen
   item->Open(Args("http://docs/Sales"));  // no active connection, no credentials
   c->Close();
   item->Open(Args("http://docs/Sales"));
+  o->Close();
+  item->Open(Args("http://docs/Sales"));
 
   auto requests = Requests();
-  ASSERT_EQ(requests.size(), 5u);
-  EXPECT_EQ(requests[1].Header("authorization"), kOtherAuth);
-  EXPECT_EQ(requests[2].Header("authorization"), kJonesAuth);
+  ASSERT_EQ(requests.size(), 7u);
+  EXPECT_EQ(requests[2].Header("authorization"), kOtherAuth);
   EXPECT_EQ(requests[3].Header("authorization"), kJonesAuth);
-  EXPECT_EQ(requests[4].Header("authorization"), "");
+  EXPECT_EQ(requests[4].Header("authorization"), kJonesAuth);
+  EXPECT_EQ(requests[5].Header("authorization"), kOtherAuth);
+  EXPECT_EQ(requests[6].Header("authorization"), "");
 
   // An active connection that is not open cannot lend anything.
   EXPECT_EQ(ErrorOf([&] { item->Open(Args("http://docs/Sales", c.get())); }), kErrGenericFailure);
+}
+
+TEST_F(WebDavBackendTest, RequestsGoOnlyToTheOriginsConnectionsWereOpenedOn) {
+  // Another server: whatever docs hands out, it must hear nothing from a
+  // connection opened on docs.
+  CannedHttpServer elsewhere([](const RecordedRequest& r) {
+    return CannedReply::Multistatus(Multistatus(Folder(r.target + "/", "x", "")));
+  });
+  platform::MapHost("elsewhere", {"127.0.0.1", elsewhere.port()});
+  Answer([](const RecordedRequest& r) {
+    if (r.target == "/Sales")
+      return CannedReply::Multistatus(
+          Multistatus(Response("/Sales/",
+                               "<D:resourcetype><D:collection/></D:resourcetype>"
+                               "<E:schema-collection-ref xmlns:E=\"urn:schemas-microsoft-com:"
+                               "exch-data:\">http://elsewhere/Schema</E:schema-collection-ref>")));
+    if (r.target == "/Sales/Reports")
+      return CannedReply::Multistatus(
+          Multistatus(Folder("/Sales/Reports/", "Reports", "") +
+                      Response("http://elsewhere/Sales/Reports/a.txt",
+                               "<D:parentname>http://elsewhere/Sales/Reports</D:parentname>")));
+    if (r.target == "/Sales/Moved") {
+      CannedReply moved = CannedReply::Status(302);
+      moved.headers.emplace_back("Location", "http://elsewhere/Sales/Moved");
+      return moved;
+    }
+    return CannedReply::Multistatus(Multistatus(Folder(r.target + "/", "Folder", "")));
+  });
+  auto c = OpenConnection();
+  auto workspace = backend_->CreateItem(ItemKind::kWorkspaceFolder);
+  workspace->Open(Args("http://docs/Sales", c.get()));
+  auto folder = backend_->CreateItem(ItemKind::kDocumentFolder);
+  Recordset rows = folder->OpenAndListItems(Args("http://docs/Sales/Reports", c.get()));
+  ASSERT_EQ(rows.size(), 1u);
+  auto document = backend_->CreateItem(ItemKind::kDocument);
+  const std::vector<std::function<void()>> refused = {
+      // The schema location, a listing's href and parent name.
+      [&] { workspace->ContentClassDefinition("urn:content-classes:memo"); },
+      [&] { document->Open(Args(rows.Current().Value(kPropHref).ToString(), c.get())); },
+      [&] { document->Open(Args(rows.Current().Value(kPropParentName).ToString() + "/a.txt")); },
+      // A working copy, opened without credentials of its own.
+      [&] { document->OpenDocument("http://elsewhere/.working/7", 3); },
+      // docs on another scheme; a redirect off the origin (never followed).
+      [&] { document->Open(Args("https://docs/Sales", c.get())); },
+      [&] { document->Open(Args("http://docs/Sales/Moved", c.get())); },
+  };
+  for (size_t i = 0; i < refused.size(); ++i)
+    EXPECT_EQ(ErrorOf(refused[i]), kErrPermissionDenied) << i;
+  EXPECT_TRUE(elsewhere.requests().empty());
+
+  // A connection opened on the other server makes it home to its own
+  // credentials only: jones's password still stays on docs.
+  auto there = NewConnection();
+  there->Open("http://elsewhere/Public", "other", "pw2", -1);
+  EXPECT_EQ(ErrorOf(refused[0]), kErrPermissionDenied);
+  refused[3]();
+  ASSERT_EQ(elsewhere.requests().size(), 2u);
+  EXPECT_EQ(elsewhere.requests()[1].Header("authorization"), kOtherAuth);
+  platform::UnmapHost("elsewhere");
 }
 
 TEST_F(WebDavBackendTest, OpeningAMissingItemFailsWhateverTheCreateOption) {
@@ -300,6 +364,8 @@ TEST_F(WebDavBackendTest, OpeningToListIsOneListingThatAlsoBindsTheFolder) {
                     Folder("/Sales/Reports/", "Reports", kClassSmartFolder) +
                     Folder("/Sales/Archive/", "Archive", kClassKnowledgeFolder)));
   });
+  auto c = OpenConnection();
+  server_.ClearRequests();
   auto folder = backend_->CreateItem(ItemKind::kWorkspaceFolder);
   Recordset rows = folder->OpenAndListSubfolders(Args("http://docs/Sales"), {});
   ASSERT_EQ(Requests().size(), 1u);
@@ -339,6 +405,8 @@ TEST_F(WebDavBackendTest, ListingsWithColumnsNameTheServerPropertiesTheyAreReadF
   });
   constexpr const char* kColumns[] = {kColDisplayName, kPropHref,    kColParseName,
                                       kColIsReadOnly,  kPropHasSubs, kColDisplayName};
+  auto c = OpenConnection();
+  server_.ClearRequests();
   auto folder = backend_->CreateItem(ItemKind::kWorkspaceFolder);
   Recordset rows = folder->OpenAndListSubfolders(Args("http://docs/Sales"), kColumns);
   // One request: a folder that has none of the names still answers for
@@ -403,6 +471,7 @@ TEST_F(WebDavBackendTest, OffersEachKindOnlyItsOwnCalls) {
 }
 
 TEST_F(WebDavBackendTest, SaveToCreatesTheFolderWithItsContentClassThenWritesUpdates) {
+  auto o = OpenConnection("other", "pw2");
   auto c = OpenConnection();
   Answer([](const RecordedRequest& r) {
     return r.method == "MKCOL" ? CannedReply::Status(201)
@@ -422,20 +491,20 @@ TEST_F(WebDavBackendTest, SaveToCreatesTheFolderWithItsContentClassThenWritesUpd
   folder->GetFields().Update();  // nothing pending: no request
 
   auto requests = Requests();
-  ASSERT_EQ(requests.size(), 3u);
-  EXPECT_EQ(requests[1].method, "MKCOL");
-  EXPECT_EQ(requests[1].target, "/Sales/New%20Folder");
-  EXPECT_EQ(requests[1].Header("authorization"), kOtherAuth);
-  EXPECT_NE(requests[1].Header("content-type").find("application/xml"), std::string::npos);
-  EXPECT_NE(requests[1].body.find("<D:set><D:prop><D:contentclass>urn:content-classes:"
-                                  "smartfolder</D:contentclass></D:prop></D:set>"),
-            std::string::npos);
-  EXPECT_EQ(requests[2].method, "PROPPATCH");
+  ASSERT_EQ(requests.size(), 4u);
+  EXPECT_EQ(requests[2].method, "MKCOL");
   EXPECT_EQ(requests[2].target, "/Sales/New%20Folder");
   EXPECT_EQ(requests[2].Header("authorization"), kOtherAuth);
-  EXPECT_NE(requests[2].body.find(">Plans &amp; budgets</Description>"), std::string::npos);
-  EXPECT_EQ(requests[2].body.find("RESOURCE_"), std::string::npos);
-  EXPECT_EQ(requests[2].body.find("contentclass"), std::string::npos);
+  EXPECT_NE(requests[2].Header("content-type").find("application/xml"), std::string::npos);
+  EXPECT_NE(requests[2].body.find("<D:set><D:prop><D:contentclass>urn:content-classes:"
+                                  "smartfolder</D:contentclass></D:prop></D:set>"),
+            std::string::npos);
+  EXPECT_EQ(requests[3].method, "PROPPATCH");
+  EXPECT_EQ(requests[3].target, "/Sales/New%20Folder");
+  EXPECT_EQ(requests[3].Header("authorization"), kOtherAuth);
+  EXPECT_NE(requests[3].body.find(">Plans &amp; budgets</Description>"), std::string::npos);
+  EXPECT_EQ(requests[3].body.find("RESOURCE_"), std::string::npos);
+  EXPECT_EQ(requests[3].body.find("contentclass"), std::string::npos);
 }
 
 TEST_F(WebDavBackendTest, SaveToFallsBackToPlainMkcolAndRemovesAHalfMadeFolder) {

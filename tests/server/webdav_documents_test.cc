@@ -292,6 +292,50 @@ TEST_F(WebDavDocumentsTest, SchemaObjectsAreReadByIdFromTheSchemaLocation) {
   EXPECT_EQ(ErrorOf([&] { schema->ContentClassDefinition("urn:broken"); }), kErrGenericFailure);
 }
 
+TEST_F(WebDavDocumentsTest, UrlValuesAreReadDecodedOnceAndEscapedOnceWhenSent) {
+  // The server writes URL values like hrefs, percent-encoded; a value that
+  // names no URL is the name itself.
+  Answer([](const RecordedRequest& r) {
+    const std::string& t = r.target;
+    if (t == "/Intl%20Work")
+      return CannedReply::Multistatus(Multistatus(Collection(
+          "/Intl%20Work/",
+          "<E:schema-collection-ref xmlns:E=\"urn:schemas-microsoft-com:exch-data:\">"
+          "http://docs/Intl%20Work/Sch%C3%A9ma%20100%25</E:schema-collection-ref>"
+          "<W:CategoriesFolder xmlns:W=\"urn:schemas-microsoft-com:workspace\">Team %41 &amp; Co"
+          "</W:CategoriesFolder>")));
+    if (t == "/Intl%20Work/50%2541%20off")
+      return CannedReply::Multistatus(
+          Multistatus(Collection("/Intl%20Work/50%2541%20off/") +
+                      Response("/Intl%20Work/50%2541%20off/a%23b.txt",
+                               "<D:displayname>a#b.txt</D:displayname>"
+                               "<D:parentname>http://docs/Intl%20Work/50%2541%20off</D:parentname>"
+                               "<P:WorkingCopy xmlns:P=\"urn:schemas-microsoft-com:publishing:\">"
+                               "http://docs/.working/7</P:WorkingCopy>")));
+    return CannedReply::Multistatus(Multistatus(Response(t, "")));
+  });
+  auto workspace = Open(ItemKind::kWorkspaceFolder, "http://docs/Intl Work");
+  EXPECT_EQ(workspace->GetFields().Value(kPropSchemaCollectionRef),
+            Variant("http://docs/Intl Work/Sch\xC3\xA9ma 100%"));
+  EXPECT_EQ(workspace->GetFields().Value(kPropCategoriesFolder), Variant("Team %41 & Co"));
+  server_.ClearRequests();
+  workspace->ContentClassDefinition("urn:content-classes:memo");
+  EXPECT_EQ(Requests().at(0).target,
+            "/Intl%20Work/Sch%C3%A9ma%20100%25/urn%3Acontent-classes%3Amemo");
+
+  auto folder = Open(ItemKind::kDocumentFolder, "http://docs/Intl Work/50%41 off");
+  Recordset rows = folder->ListItems();
+  ASSERT_EQ(rows.size(), 1u);
+  const std::string parent = rows.Current().Value(kPropParentName).ToString();
+  EXPECT_EQ(parent, "http://docs/Intl Work/50%41 off");
+  EXPECT_EQ(rows.Current().Value(kPropWorkingCopy), Variant("http://docs/.working/7"));
+  // A URL built from the value, the way the engine builds one, goes out as
+  // the server's own href.
+  server_.ClearRequests();
+  Open(ItemKind::kDocument, parent + "/a#b.txt");
+  EXPECT_EQ(Requests().at(0).target, "/Intl%20Work/50%2541%20off/a%23b.txt");
+}
+
 TEST_F(WebDavDocumentsTest, SchemaLookUpsFailCleanlyWithoutASchemaLocation) {
   Answer([](const RecordedRequest& r) {
     return CannedReply::Multistatus(Multistatus(Collection(r.target + "/")));
@@ -334,6 +378,9 @@ TEST_F(WebDavDocumentsTest, AnItemOpenedRightAfterItsConnectionReusesTheConnecti
   open_item(connection_.get(), "CORP\\jones");  // the same credentials given again
   EXPECT_TRUE(Requests().empty());
 
+  Connection others(backend_);
+  others.SetProvider("MSDAIPP.DSO");
+  others.Open("http://docs/Public", "other", "secret", -1);
   for (auto [active, user] : std::vector<std::pair<const Connection*, std::string>>{
            {nullptr, ""}, {connection_.get(), "other"}}) {
     reopen();

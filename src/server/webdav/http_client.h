@@ -25,6 +25,8 @@ namespace orvex::server::webdav {
 struct Credentials {
   std::string user;  // may carry a domain: "CORP\jones"
   std::string password;
+
+  friend bool operator==(const Credentials&, const Credentials&) = default;
 };
 
 // A request body sent from an open file: `size` bytes from offset 0, read

@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 #include "server/names.h"
+#include "wire/url_value.h"
 
 namespace orvex::server::webdav {
 
@@ -23,6 +24,14 @@ bool FlagValue(const Variant& value) {
 
 Fields::Map ResourceRow(ResourceResponse response, const Url& request) {
   Fields::Map row = std::move(response.properties);
+  // URLs the server hands out are held unescaped, like the URLs the engine
+  // builds, so appending a name and sending the result escapes each name
+  // once.
+  for (std::string_view name : wire::kUrlProperties) {
+    auto it = row.find(name);
+    if (it != row.end() && it->second.type() == VariantType::kString)
+      it->second = Variant(wire::UnescapedUrlValue(it->second.ToString()));
+  }
   // The server's own values, read before the columns below are added.
   auto prop = [&](const char* name) -> const Variant* {
     auto it = row.find(name);

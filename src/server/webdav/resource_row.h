@@ -9,8 +9,9 @@
 //   RESOURCE_CONTENTCLASS       DAV:contentclass, else ""
 //   RESOURCE_ISREADONLY, RESOURCE_ISHIDDEN   DAV:isreadonly, DAV:ishidden
 //   RESOURCE_ISCOLLECTION       collection resource type, or DAV:iscollection
-// Absent flags read False. URLs handed back are unescaped like the URLs the
-// engine builds, so they can be opened again as they are.
+// Absent flags read False. URLs handed back, the columns above and the
+// values of the URL properties (wire/url_value.h), are unescaped like the
+// URLs the engine builds, so they can be opened again as they are.
 #ifndef ORVEX_SERVER_WEBDAV_RESOURCE_ROW_H_
 #define ORVEX_SERVER_WEBDAV_RESOURCE_ROW_H_
 

@@ -1,5 +1,6 @@
 #include "server/webdav/session.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 
@@ -38,6 +39,16 @@ bool EncodesPaths(const Connection& connection) {
   }
 }
 
+HttpRequest RequestTo(const Target& target, std::string method, std::vector<std::string> headers) {
+  HttpRequest request;
+  request.method = std::move(method);
+  request.url = target.url;
+  request.encode_path = target.encode_path;
+  request.headers = std::move(headers);
+  request.credentials = target.credentials;
+  return request;
+}
+
 std::string_view Trim(std::string_view s) {
   size_t b = s.find_first_not_of(" \t");
   if (b == std::string_view::npos) return {};
@@ -52,14 +63,19 @@ void Session::OpenConnection(const Connection& connection, const std::string& ur
   if (platform::CompareNoCase(connection.Provider(), kProvider) != 0)
     throw Error(kErrGenericFailure, "provider not supported: " + connection.Provider());
   Target target{ParseOrThrow(url), EncodesPaths(connection), CredentialsOf(user, password)};
-  HttpResponse response =
-      Send(target, "PROPFIND", {"Depth: 0", "Content-Type: application/xml; charset=\"utf-8\""},
-           AllPropBody());
+  HttpRequest request = RequestTo(target, "PROPFIND",
+                                  {"Depth: 0", "Content-Type: application/xml; charset=\"utf-8\""});
+  request.body = AllPropBody();
+  // The open itself is what makes its origin home to its credentials.
+  HttpResponse response = Exchange(request, /*opening=*/true);
   if (response.status != 207)
     throw Error(ErrorForStatus(response.status, "PROPFIND"),
                 "opening " + url + ": HTTP status " + std::to_string(response.status));
   CloseConnection(connection);
-  opened_.push_back({&connection, target.url.host, target.encode_path, target.credentials});
+  const Origin origin = OriginOf(target.url);
+  opened_.push_back({&connection, origin, target.encode_path, target.credentials});
+  Home home{origin, target.credentials};
+  if (std::find(homes_.begin(), homes_.end(), home) == homes_.end()) homes_.push_back(home);
   // An answer the item open could not read either is not kept: that open
   // then asks again and fails the way it always has.
   try {
@@ -80,10 +96,7 @@ std::optional<std::vector<ResourceResponse>> Session::TakeOpenAnswer(const Conne
   open_answer_.reset();
   if (!answer || active == nullptr || answer->connection != active) return std::nullopt;
   if (answer->wire_url != WireUrl(target.url, target.encode_path)) return std::nullopt;
-  const auto& a = answer->credentials;
-  const auto& b = target.credentials;
-  if (a.has_value() != b.has_value() || (a && (a->user != b->user || a->password != b->password)))
-    return std::nullopt;
+  if (answer->credentials != target.credentials) return std::nullopt;
   return std::move(answer->responses);
 }
 
@@ -97,8 +110,9 @@ Target Session::Resolve(const BindArgs& args) const {
     if (!target.credentials) target.credentials = CredentialsOf(c.user(), c.password());
     return target;
   }
+  const Origin origin = OriginOf(target.url);
   for (auto it = opened_.rbegin(); it != opened_.rend(); ++it) {
-    if (platform::CompareNoCase(it->host, target.url.host) != 0) continue;
+    if (it->origin != origin) continue;
     target.encode_path = it->encode_path;
     if (!target.credentials) target.credentials = it->credentials;
     break;
@@ -108,35 +122,45 @@ Target Session::Resolve(const BindArgs& args) const {
 
 HttpResponse Session::Send(const Target& target, std::string method,
                            std::vector<std::string> headers, std::optional<std::string> body) {
-  HttpRequest request;
-  request.method = std::move(method);
-  request.url = target.url;
-  request.encode_path = target.encode_path;
-  request.headers = std::move(headers);
+  HttpRequest request = RequestTo(target, std::move(method), std::move(headers));
   request.body = std::move(body);
-  request.credentials = target.credentials;
   return Exchange(request);
 }
 
 HttpResponse Session::SendFile(const Target& target, std::string method,
                                std::vector<std::string> headers, FileBody body) {
   constexpr uint64_t kContinueThreshold = uint64_t{1} << 20;
-  HttpRequest request;
-  request.method = std::move(method);
-  request.url = target.url;
-  request.encode_path = target.encode_path;
-  request.headers = std::move(headers);
+  HttpRequest request = RequestTo(target, std::move(method), std::move(headers));
   request.file_body = body;
   request.expect_continue = body.size > kContinueThreshold;
   request.timeout_seconds = 0;
-  request.credentials = target.credentials;
   return Exchange(request);
 }
 
-HttpResponse Session::Exchange(const HttpRequest& request) {
+void Session::RequireHome(const HttpRequest& request) const {
+  const Origin origin = OriginOf(request.url);
+  for (const Home& h : homes_)
+    if (h.origin == origin && (!request.credentials || h.credentials == request.credentials))
+      return;
+  throw Error(kErrPermissionDenied, "not sent: " + WireUrl(request.url, false) +
+                                        " is not on an origin a connection was opened on" +
+                                        (request.credentials ? " with these credentials" : ""));
+}
+
+HttpResponse Session::Exchange(const HttpRequest& request, bool opening) {
+  if (!opening) RequireHome(request);
   // Whatever is sent now may change what the connection's open answered.
   open_answer_.reset();
-  return http_.Send(request);
+  HttpResponse response = http_.Send(request);
+  // Redirects are not followed; one that leads off the origin is refused
+  // like any other URL there, not reported as a plain failure.
+  if (response.status >= 300 && response.status < 400) {
+    std::string location = response.Header("location");
+    if (!location.empty() && !IsOnOrigin(OriginOf(request.url), location))
+      throw Error(kErrPermissionDenied,
+                  request.method + " was redirected off its origin, to " + location);
+  }
+  return response;
 }
 
 std::vector<ResourceResponse> Session::Propfind(const Target& target, int depth) {
@@ -145,14 +169,10 @@ std::vector<ResourceResponse> Session::Propfind(const Target& target, int depth)
 
 std::vector<ResourceResponse> Session::SendForMultistatus(const Target& target, std::string method,
                                                           int depth, std::string body) {
-  HttpRequest request;
-  request.method = std::move(method);
-  request.url = target.url;
-  request.encode_path = target.encode_path;
-  request.headers = {"Depth: " + std::to_string(depth),
-                     "Content-Type: application/xml; charset=\"utf-8\""};
+  HttpRequest request = RequestTo(
+      target, std::move(method),
+      {"Depth: " + std::to_string(depth), "Content-Type: application/xml; charset=\"utf-8\""});
   request.body = std::move(body);
-  request.credentials = target.credentials;
   // The answer is parsed as it arrives, never held whole: its size is
   // bounded by the multistatus limits, not by memory for the raw answer,
   // and reading overlaps the server's writing.

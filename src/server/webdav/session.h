@@ -4,7 +4,15 @@
 //
 // An item opened without an active connection and without credentials of its
 // own uses the settings of the most recently opened connection to the same
-// host, the way the provider's credential cache serves such opens.
+// origin, the way the provider's credential cache serves such opens.
+//
+// Requests stay home: a request goes only to an origin (origin.h) that a
+// connection of this session was opened on, and one carrying credentials
+// only where a connection was opened with those very credentials. Anything
+// else, whatever URL a server handed out, is refused with
+// server::Error(kErrPermissionDenied) before it is sent, so a password given
+// for one server never reaches another. Closing a connection keeps its
+// origin home: what was bound through it may still be used.
 #ifndef ORVEX_SERVER_WEBDAV_SESSION_H_
 #define ORVEX_SERVER_WEBDAV_SESSION_H_
 
@@ -18,6 +26,7 @@
 #include "server/item.h"
 #include "server/webdav/http_client.h"
 #include "server/webdav/multistatus.h"
+#include "server/webdav/origin.h"
 #include "server/webdav/url.h"
 
 namespace orvex::server::webdav {
@@ -42,7 +51,9 @@ class Session {
   // closed active connection.
   Target Resolve(const BindArgs& args) const;
 
-  // Sends `method` to `target`; throws on transport failure only.
+  // Sends `method` to `target`; throws on transport failure, never for an
+  // error status. Like every call below, it first throws
+  // server::Error(kErrPermissionDenied) for a request that may not leave home.
   HttpResponse Send(const Target& target, std::string method, std::vector<std::string> headers,
                     std::optional<std::string> body);
 
@@ -74,7 +85,7 @@ class Session {
  private:
   struct Opened {
     const Connection* connection;
-    std::string host;
+    Origin origin;
     bool encode_path;
     std::optional<Credentials> credentials;
   };
@@ -86,11 +97,26 @@ class Session {
     std::vector<ResourceResponse> responses;
   };
 
+  // Where connections were opened, and with what.
+  struct Home {
+    Origin origin;
+    std::optional<Credentials> credentials;
+
+    friend bool operator==(const Home&, const Home&) = default;
+  };
+
+  // Throws server::Error(kErrPermissionDenied) unless `request` goes to a
+  // home, with no credentials or with those that home was opened with.
+  void RequireHome(const HttpRequest& request) const;
+
   // Every request goes out here; it forgets the connection's open answer.
-  HttpResponse Exchange(const HttpRequest& request);
+  // Anything but a connection's own open must pass RequireHome first, and a
+  // redirect off the request's origin throws as RequireHome does.
+  HttpResponse Exchange(const HttpRequest& request, bool opening = false);
 
   HttpClient http_;
   std::vector<Opened> opened_;  // oldest first
+  std::vector<Home> homes_;     // every one there was, each once
   std::optional<OpenAnswer> open_answer_;
 };
 

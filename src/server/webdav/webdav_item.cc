@@ -339,6 +339,9 @@ std::unique_ptr<SchemaDefinition> WebDavItem::LookUp(SchemaKind kind, const std:
   if (!location) throw Error(kErrObjectNotFound, "the workspace names no schema location");
   Target folder = Bound();
   folder.url = *location;
+  // The location is held unescaped; a target that sends paths as given
+  // needs it in its wire form again.
+  if (!folder.encode_path) folder.url.path = PercentEncodePath(folder.url.path);
   Fields fields(ReadSchemaObject(*session_, folder, id));
   return std::make_unique<WebDavSchemaDefinition>(kind, id, std::move(fields), session_,
                                                   std::move(folder));
