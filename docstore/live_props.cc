@@ -136,7 +136,7 @@ std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r,
   if (wants(kDav, "displayname")) {
     std::string display = r.name;
     if (auto it = kept.find({kDav, "displayname"}); it != kept.end()) display = it->second.text;
-    add(kDav, "displayname", PropValue::String(display));
+    add(kDav, "displayname", PropValue::Plain(display));
   }
   if (wants(kDav, "contentclass")) add(kDav, "contentclass", PropValue::String(r.content_class));
   if (wants(kDav, "isreadonly")) {
@@ -172,9 +172,10 @@ std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r,
       if (auto doc = ctx.store.FindById(r.doc)) parent_path = ParentPath(doc->path);
     add(kDav, "parentname", PropValue::String(AbsoluteUrl(ctx.host, parent_path)));
   }
-  if (wants(kDav, "creationdate")) add(kDav, "creationdate", PropValue::Date(FormatIso(r.created)));
+  if (wants(kDav, "creationdate"))
+    add(kDav, "creationdate", PropValue::Plain(FormatIso(r.created)));
   if (wants(kDav, "getlastmodified"))
-    add(kDav, "getlastmodified", PropValue{"dateTime.rfc1123", FormatHttpDate(r.modified), {}});
+    add(kDav, "getlastmodified", PropValue::Plain(FormatHttpDate(r.modified)));
   if (wants(kDav, "getetag")) add(kDav, "getetag", PropValue::Plain(EtagOf(r)));
   if (r.kind != Kind::kWorkingCopy) {
     if (wants(kDav, "supportedlock"))
@@ -187,7 +188,8 @@ std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r,
     }
   }
   if (!collection) {
-    if (wants(kDav, "getcontentlength")) add(kDav, "getcontentlength", PropValue::Int(r.length));
+    if (wants(kDav, "getcontentlength"))
+      add(kDav, "getcontentlength", PropValue::Plain(std::to_string(r.length)));
     if (wants(kDav, "getcontenttype"))
       add(kDav, "getcontenttype",
           PropValue::Plain(r.content_type.empty() ? "application/octet-stream" : r.content_type));
@@ -250,7 +252,7 @@ std::vector<PropOut> VersionProps(const PropContext& ctx, const Resource& doc, c
     domain = user.substr(0, slash);
     user = user.substr(slash + 1);
   }
-  add(kDav, "displayname", PropValue::String(doc.name));
+  add(kDav, "displayname", PropValue::Plain(doc.name));
   add(kDav, "contentclass", PropValue::String(kClassVersion));
   add(kDav, "isreadonly", PropValue::Bool(true));
   add(kDav, "ishidden", PropValue::Bool(false));
@@ -259,9 +261,9 @@ std::vector<PropOut> VersionProps(const PropContext& ctx, const Resource& doc, c
   add(kDav, "hassubs", PropValue::Bool(false));
   add(kDav, "haschildren", PropValue::Bool(false));
   add(kDav, "parentname", PropValue::String(ParentUrl(ctx.host, doc.path)));
-  add(kDav, "creationdate", PropValue::Date(FormatIso(v.created)));
-  add(kDav, "getlastmodified", PropValue{"dateTime.rfc1123", FormatHttpDate(v.created), {}});
-  add(kDav, "getcontentlength", PropValue::Int(v.length));
+  add(kDav, "creationdate", PropValue::Plain(FormatIso(v.created)));
+  add(kDav, "getlastmodified", PropValue::Plain(FormatHttpDate(v.created)));
+  add(kDav, "getcontentlength", PropValue::Plain(std::to_string(v.length)));
   add(kDav, "getcontenttype",
       PropValue::Plain(v.content_type.empty() ? "application/octet-stream" : v.content_type));
   add(kDav, "getetag", PropValue::Plain(VersionEtag(v)));
