@@ -427,8 +427,12 @@ TEST_F(CheckinUploadHttpTest, LocksOfDesktopClientsRefuseAsCheckOutsDo) {
   lock("CORP\\jones", "/Sales/Reports/q1.txt");
   EXPECT_EQ(Status(o, "Reports", "q1.txt"), kStatusCheckedOutByMe);
   EXPECT_EQ(Upload(o, "Reports", "q1.txt"), Variant(true)) << Code(o);
-  EXPECT_EQ(Op(o, "CheckIn", "Reports", "q1.txt"), Variant(false));
-  EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
+  for (const char* op : {"CheckIn", "Publish", "DeleteFile"}) {
+    EXPECT_EQ(Op(o, op, "Reports", "q1.txt"), Variant(false)) << op;
+    EXPECT_EQ(Code(o), engine::kCodeAccessDenied) << op;
+  }
+  EXPECT_EQ(Op(o, "Publish", "Archive", "old-report.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeFailure);
 }
 
 }  // namespace
