@@ -59,6 +59,18 @@ bool HoldsOthersCheckout(Store& store, const Resource& r, const std::string& use
 // Checks a document out to `user`: its working copy starts as the document.
 Resource CheckOutTo(Store& store, Resource& doc, const std::string& user);
 
+// Ends the check-out of `doc` without checking in: its working copy goes. A
+// document never checked in stays "created", held by nobody.
+void UndoCheckOut(Store& store, Store::Txn& txn, Resource& doc);
+
+// Creates an empty document `name` in the folder `parent`, of the folder's
+// default profile.
+Resource CreateDocument(Store& store, const Resource& parent, const std::string& name);
+// Starts the life cycle of a new document: in an enhanced folder it is
+// "created", checked out to its creator `user` (after its content is in
+// place: the working copy starts as the document). False in other folders.
+bool StartLifeCycle(Store& store, const Resource& parent, Resource& doc, const std::string& user);
+
 }  // namespace orvex::docstore
 
 #endif  // ORVEX_DOCSTORE_DAV_COMMON_H_

@@ -12,7 +12,7 @@ namespace orvex::docstore {
 
 const char kAllowedMethods[] =
     "OPTIONS, GET, HEAD, PUT, DELETE, MKCOL, PROPFIND, PROPPATCH, COPY, MOVE, CHECKOUT, CHECKIN, "
-    "UNCHECKOUT, PUBLISH, REPORT";
+    "UNCHECKOUT, PUBLISH, REPORT, LOCK, UNLOCK";
 
 DavResponse Status(int code, const std::string& text) {
   DavResponse r;
@@ -118,6 +118,28 @@ Resource CheckOutTo(Store& store, Resource& doc, const std::string& user) {
   return store.CreateWorkingCopy(doc, WorkingCopyPath(doc));
 }
 
+void UndoCheckOut(Store& store, Store::Txn& txn, Resource& doc) {
+  if (auto wc = WorkingCopyOf(store, doc)) store.DeleteTree(txn, *wc);
+  doc.checked_out_by.clear();
+  // A published version is a whole major number (1.0, 2.0).
+  if (doc.state != kStateCreated)
+    doc.state = doc.vmajor > 0 && doc.vminor == 0 ? kStateApproved : kStateCheckedIn;
+  store.Update(doc);
+}
+
+Resource CreateDocument(Store& store, const Resource& parent, const std::string& name) {
+  std::string profile = EffectiveDefaultProfile(store, parent);
+  if (profile.empty()) profile = kClassDocument;
+  return store.Create(parent, name, Kind::kDocument, profile);
+}
+
+bool StartLifeCycle(Store& store, const Resource& parent, Resource& doc, const std::string& user) {
+  if (parent.content_class != kClassSmartFolder) return false;
+  doc.state = kStateCreated;
+  CheckOutTo(store, doc, user);
+  return true;
+}
+
 DavHandler::BodyKind DavHandler::BodyFor(const std::string& method) {
   if (method == "PUT") return BodyKind::kFile;
   return BodyKind::kSmall;
@@ -162,6 +184,8 @@ DavResponse DavHandler::Dispatch(DavRequest& request) {
   if (m == "UNCHECKOUT") return Uncheckout(request);
   if (m == "PUBLISH") return Publish(request);
   if (m == "REPORT") return Report(request);
+  if (m == "LOCK") return LockRequest(request);
+  if (m == "UNLOCK") return UnlockRequest(request);
   DavResponse r = Status(501, "method not implemented");
   r.headers.emplace_back("Allow", kAllowedMethods);
   return r;

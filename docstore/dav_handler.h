@@ -81,6 +81,10 @@ class DavHandler {
   }
   void DiscardUpload(const std::string& path) { store_.blobs().Discard(path); }
 
+  // Releases the locks whose timeout has passed (run now and then; see
+  // dav_lock.h for what a release gives back).
+  void ExpireLocks();
+
  private:
   DavResponse Dispatch(DavRequest& request);
 
@@ -103,6 +107,10 @@ class DavHandler {
   DavResponse Checkin(const DavRequest& request);
   DavResponse Publish(const DavRequest& request);
   DavResponse Uncheckout(const DavRequest& request);
+
+  // dav_lock.cc
+  DavResponse LockRequest(const DavRequest& request);
+  DavResponse UnlockRequest(const DavRequest& request);
 
   Store& store_;
 };

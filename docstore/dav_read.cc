@@ -4,6 +4,7 @@
 #include <set>
 
 #include "docstore/dav_common.h"
+#include "docstore/dav_lock.h"
 #include "docstore/names.h"
 #include "docstore/url.h"
 #include "docstore/xml_writer.h"
@@ -171,7 +172,7 @@ struct VersionTree {
 DavResponse DavHandler::Options(const DavRequest&) {
   DavResponse r = Status(200);
   r.headers.emplace_back("Allow", kAllowedMethods);
-  r.headers.emplace_back("DAV", "1, extended-mkcol, version-control, checkout-in-place");
+  r.headers.emplace_back("DAV", "1, 2, extended-mkcol, version-control, checkout-in-place");
   r.headers.emplace_back("MS-Author-Via", "DAV");
   return r;
 }
@@ -197,6 +198,7 @@ DavResponse DavHandler::Propfind(const DavRequest& request) {
   if (auto refused = RefuseOutsider(access)) return *refused;
   Target target = Resolve(store_, request.path);
   if (!target.Exists()) return Status(404, "not found");
+  if (auto refused = CheckConditions(store_, request)) return *refused;
   MultistatusWriter w;
   PropContext ctx{store_, request.host, access};
   if (target.version) {
@@ -240,6 +242,7 @@ DavResponse DavHandler::Get(const DavRequest& request, bool head) {
   if (auto refused = RefuseOutsider(access)) return *refused;
   Target target = Resolve(store_, request.path);
   if (!target.Exists()) return Status(404, "not found");
+  if (auto refused = CheckConditions(store_, request)) return *refused;
   DavResponse r;
   r.head = head;
   if (target.res && target.res->IsCollection()) {
@@ -290,6 +293,7 @@ DavResponse DavHandler::Report(const DavRequest& request) {
   if (!target.Exists()) return Status(404, "not found");
   if (!target.res || target.res->kind != Kind::kDocument)
     return Precondition(403, "supported-report");
+  if (auto refused = CheckConditions(store_, request)) return *refused;
   // The versions are read now, under the transaction; their responses are
   // written in pieces as the client takes them, so a long history is never
   // held whole and the client reads while the rest is written.

@@ -1,6 +1,7 @@
 // CHECKOUT, CHECKIN, UNCHECKOUT and PUBLISH: the publishing life cycle of
 // documents in enhanced folders.
 #include "docstore/dav_common.h"
+#include "docstore/dav_lock.h"
 #include "docstore/names.h"
 #include "docstore/url.h"
 #include "wire/xml_text.h"
@@ -37,6 +38,11 @@ std::optional<Resource> LifeCycleDocument(Store& store, const DavRequest& reques
   }
   if (access.role < Role::kAuthor) {
     error = Status(403, "readers cannot change documents");
+    return std::nullopt;
+  }
+  // The life cycle changes the document: its locks need their tokens.
+  if (auto refused = CheckConditions(store, request, {{doc->path}, {}})) {
+    error = *refused;
     return std::nullopt;
   }
   return doc;
@@ -138,13 +144,7 @@ DavResponse DavHandler::Uncheckout(const DavRequest& request) {
   if (CheckedOutByOther(*doc, request.user)) return Status(423, "checked out by another user");
   auto wc = WorkingCopyOf(store_, *doc);
   if (doc->checked_out_by.empty() || !wc) return Status(409, "not checked out");
-  store_.DeleteTree(txn, *wc);
-  doc->checked_out_by.clear();
-  // A document never checked in stays "created", now held by nobody; a
-  // published version is a whole major number (1.0, 2.0).
-  if (doc->state != kStateCreated)
-    doc->state = doc->vmajor > 0 && doc->vminor == 0 ? kStateApproved : kStateCheckedIn;
-  store_.Update(*doc);
+  UndoCheckOut(store_, txn, *doc);
   txn.Commit();
   return Status(200);
 }

@@ -2,6 +2,7 @@
 #include <set>
 
 #include "docstore/dav_common.h"
+#include "docstore/dav_lock.h"
 #include "docstore/names.h"
 #include "docstore/url.h"
 #include "docstore/xml_writer.h"
@@ -177,20 +178,22 @@ std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequ
     if (request.Header("if-none-match") == "*")
       return Status(412, "the document exists (If-None-Match: *)");
     if (r.kind == Kind::kWorkingCopy) {
+      // A working copy is its check-out holder's: the locks on its document
+      // guard the document's own URL.
       auto doc = store_.FindById(r.doc);
       if (!doc || CheckedOutByOther(*doc, request.user))
         return Status(423, "checked out by another user");
-      return std::nullopt;
+      return CheckConditions(store_, request);
     }
     if (CheckedOutByOther(r, request.user)) return Status(423, "checked out by another user");
-    return std::nullopt;
+    return CheckConditions(store_, request, {{r.path}, {}});
   }
   if (access.area != Area::kDocuments) return Status(403, "documents live in document folders");
   auto parent = store_.Find(ParentPath(request.path));
   if (!parent || !parent->IsCollection()) return Status(409, "the parent folder does not exist");
   if (!access.CanWrite()) return Status(403, "not allowed to write here");
   if (!IsValidSegment(LastSegment(request.path))) return Status(400, "bad document name");
-  return std::nullopt;
+  return CheckConditions(store_, request, {{parent->path}, {}});
 }
 
 std::optional<DavResponse> DavHandler::Precheck(const DavRequest& request) {
@@ -250,16 +253,9 @@ DavResponse DavHandler::Put(DavRequest& request) {
     }
   } else {
     auto parent = *store_.Find(ParentPath(request.path));
-    std::string profile = EffectiveDefaultProfile(store_, parent);
-    if (profile.empty()) profile = kClassDocument;
-    Resource doc = store_.Create(parent, LastSegment(request.path), Kind::kDocument, profile);
+    Resource doc = CreateDocument(store_, parent, LastSegment(request.path));
     write_content(doc);
-    if (parent.content_class == kClassSmartFolder) {
-      // A new document of an enhanced folder starts checked out to its
-      // creator.
-      doc.state = kStateCreated;
-      CheckOutTo(store_, doc, request.user);
-    }
+    StartLifeCycle(store_, parent, doc, request.user);
     status = 201;
   }
   txn.Commit();
@@ -281,7 +277,10 @@ DavResponse DavHandler::Delete(const DavRequest& request) {
   if (!access.CanWrite()) return Status(403, "not allowed to delete here");
   if (HoldsOthersCheckout(store_, r, request.user))
     return Status(423, "checked out by another user");
+  if (auto refused = CheckConditions(store_, request, {{ParentPath(r.path)}, {r.path}}))
+    return *refused;
   store_.DeleteTree(txn, r);
+  LockStore(store_).RemoveAtOrBelow(r.path);
   txn.Commit();
   return Status(204);
 }
@@ -315,6 +314,7 @@ DavResponse DavHandler::Mkcol(const DavRequest& request) {
   if (!access.CanWrite()) return Status(403, "not allowed to create folders here");
   if (access.area == Area::kCategories && parent->content_class != kClassCategoryFolder)
     return Status(409, "the parent is not a category");
+  if (auto refused = CheckConditions(store_, request, {{parent->path}, {}})) return *refused;
 
   Resource r;
   r.path = request.path;
@@ -368,6 +368,9 @@ DavResponse DavHandler::Proppatch(const DavRequest& request) {
   } else if (CheckedOutByOther(r, request.user)) {
     return Status(423, "checked out by another user");
   }
+  LockScope scope;
+  if (r.kind != Kind::kWorkingCopy) scope.paths.push_back(r.path);
+  if (auto refused = CheckConditions(store_, request, scope)) return *refused;
 
   std::map<PropName, int> failed;
   for (const auto& c : changes)
@@ -433,7 +436,20 @@ DavResponse DavHandler::CopyMove(const DavRequest& request, bool move) {
       return Status(403, "the destination cannot be replaced");
     if (HoldsOthersCheckout(store_, *existing.res, request.user))
       return Status(423, "the destination is checked out by another user");
+  }
+  // The destination's folder gains a member, a replaced destination goes
+  // whole; a move takes the source from its folder with everything below it.
+  LockScope scope{{parent->path}, {}};
+  if (existing.Exists()) scope.trees.push_back(*dest);
+  if (move) {
+    scope.paths.push_back(ParentPath(src.path));
+    scope.trees.push_back(src.path);
+  }
+  if (auto refused = CheckConditions(store_, request, scope)) return *refused;
+  if (existing.Exists()) {
+    // A replaced destination is deleted, and its locks with it.
     store_.DeleteTree(txn, *existing.res);
+    LockStore(store_).RemoveAtOrBelow(*dest);
     status = 204;
     parent = store_.Find(ParentPath(*dest));
   }
@@ -441,7 +457,10 @@ DavResponse DavHandler::CopyMove(const DavRequest& request, bool move) {
   std::string name = LastSegment(*dest);
   Resource placed;
   if (move) {
+    // Locks stay with the URLs they were taken on: the moved resources
+    // leave theirs behind, and those go.
     store_.MoveTree(src, *parent, name);
+    LockStore(store_).RemoveAtOrBelow(src.path);
     placed = *store_.FindById(src.id);
   } else {
     placed = store_.CopyTree(src, *parent, name, depth != "0");

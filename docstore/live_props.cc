@@ -1,7 +1,10 @@
 #include "docstore/live_props.h"
 
+#include <algorithm>
+#include <optional>
 #include <set>
 
+#include "docstore/dav_lock.h"
 #include "docstore/names.h"
 #include "docstore/time_format.h"
 #include "docstore/url.h"
@@ -65,6 +68,8 @@ std::string EtagOf(const Resource& r) {
   return etag;
 }
 
+std::string VersionEtag(const Version& v) { return "\"v" + std::to_string(v.id) + "\""; }
+
 std::string HrefOf(const Resource& r) { return EncodeHref(r.path, r.IsCollection()); }
 
 std::string VersionHref(const Resource& doc, const Version& v) {
@@ -115,16 +120,28 @@ std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r,
   PropMap kept;
   if (need_kept) kept = ctx.store.Props(r.id);
   bool collection = r.IsCollection();
+  // The locks covering the resource, read once when something asked for
+  // needs them. A lock of another user makes the resource read-only for the
+  // requester, as someone else's check-out does.
+  std::optional<std::vector<Lock>> covering;
+  auto locks = [&]() -> const std::vector<Lock>& {
+    if (!covering) covering = LockStore(ctx.store).Covering(r.path);
+    return *covering;
+  };
+  auto locked_by_other = [&] {
+    return std::any_of(locks().begin(), locks().end(),
+                       [&](const Lock& l) { return !SameUser(l.principal, ctx.access.user); });
+  };
   if (wants(kDav, "displayname")) {
     std::string display = r.name;
     if (auto it = kept.find({kDav, "displayname"}); it != kept.end()) display = it->second.text;
-    add(kDav, "displayname", PropValue::String(display));
+    add(kDav, "displayname", PropValue::Plain(display));
   }
   if (wants(kDav, "contentclass")) add(kDav, "contentclass", PropValue::String(r.content_class));
   if (wants(kDav, "isreadonly")) {
     // A property definition's DAV:isreadonly is the defined property's
     // read-only flag (what clients call "DAV: IsReadOnly"), not the user's.
-    bool read_only = IsReadOnlyFor(ctx.access, r);
+    bool read_only = IsReadOnlyFor(ctx.access, r) || locked_by_other();
     if (r.content_class == kClassPropertyDef)
       if (auto it = kept.find({kDav, "isreadonly"}); it != kept.end())
         read_only = it->second.text == "1";
@@ -154,12 +171,24 @@ std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r,
       if (auto doc = ctx.store.FindById(r.doc)) parent_path = ParentPath(doc->path);
     add(kDav, "parentname", PropValue::String(AbsoluteUrl(ctx.host, parent_path)));
   }
-  if (wants(kDav, "creationdate")) add(kDav, "creationdate", PropValue::Date(FormatIso(r.created)));
+  if (wants(kDav, "creationdate"))
+    add(kDav, "creationdate", PropValue::Plain(FormatIso(r.created)));
   if (wants(kDav, "getlastmodified"))
-    add(kDav, "getlastmodified", PropValue{"dateTime.rfc1123", FormatHttpDate(r.modified), {}});
+    add(kDav, "getlastmodified", PropValue::Plain(FormatHttpDate(r.modified)));
   if (wants(kDav, "getetag")) add(kDav, "getetag", PropValue::Plain(EtagOf(r)));
+  if (r.kind != Kind::kWorkingCopy) {
+    if (wants(kDav, "supportedlock"))
+      add(kDav, "supportedlock", PropValue{"#dav", kSupportedLockXml, {}});
+    if (wants(kDav, "lockdiscovery")) {
+      std::string active;
+      int64_t now = LockClockMs();
+      for (const auto& lock : locks()) active += ActiveLockXml(ctx.store, ctx.host, lock, now);
+      add(kDav, "lockdiscovery", PropValue{"#dav", std::move(active), {}});
+    }
+  }
   if (!collection) {
-    if (wants(kDav, "getcontentlength")) add(kDav, "getcontentlength", PropValue::Int(r.length));
+    if (wants(kDav, "getcontentlength"))
+      add(kDav, "getcontentlength", PropValue::Plain(std::to_string(r.length)));
     if (wants(kDav, "getcontenttype"))
       add(kDav, "getcontenttype",
           PropValue::Plain(r.content_type.empty() ? "application/octet-stream" : r.content_type));
@@ -199,7 +228,8 @@ std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r,
             PropValue::String(std::to_string(r.vmajor) + "." + std::to_string(r.vminor)));
     }
     if (wants(kPublishingNs, kOperationsAllowed))
-      add(kPublishingNs, kOperationsAllowed, PropValue::Multi(OperationsAllowed(ctx.access, r)));
+      add(kPublishingNs, kOperationsAllowed,
+          PropValue::Multi(OperationsAllowed(ctx.access, r, locked_by_other())));
   }
   for (auto& [name, value] : kept) {
     if (IsLiveProperty(name) || name == PropName{kDav, "displayname"} ||
@@ -221,7 +251,7 @@ std::vector<PropOut> VersionProps(const PropContext& ctx, const Resource& doc, c
     domain = user.substr(0, slash);
     user = user.substr(slash + 1);
   }
-  add(kDav, "displayname", PropValue::String(doc.name));
+  add(kDav, "displayname", PropValue::Plain(doc.name));
   add(kDav, "contentclass", PropValue::String(kClassVersion));
   add(kDav, "isreadonly", PropValue::Bool(true));
   add(kDav, "ishidden", PropValue::Bool(false));
@@ -230,12 +260,12 @@ std::vector<PropOut> VersionProps(const PropContext& ctx, const Resource& doc, c
   add(kDav, "hassubs", PropValue::Bool(false));
   add(kDav, "haschildren", PropValue::Bool(false));
   add(kDav, "parentname", PropValue::String(ParentUrl(ctx.host, doc.path)));
-  add(kDav, "creationdate", PropValue::Date(FormatIso(v.created)));
-  add(kDav, "getlastmodified", PropValue{"dateTime.rfc1123", FormatHttpDate(v.created), {}});
-  add(kDav, "getcontentlength", PropValue::Int(v.length));
+  add(kDav, "creationdate", PropValue::Plain(FormatIso(v.created)));
+  add(kDav, "getlastmodified", PropValue::Plain(FormatHttpDate(v.created)));
+  add(kDav, "getcontentlength", PropValue::Plain(std::to_string(v.length)));
   add(kDav, "getcontenttype",
       PropValue::Plain(v.content_type.empty() ? "application/octet-stream" : v.content_type));
-  add(kDav, "getetag", PropValue::Plain("\"v" + std::to_string(v.id) + "\""));
+  add(kDav, "getetag", PropValue::Plain(VersionEtag(v)));
   add(kDav, "version-name", PropValue::Plain(v.label));
   add(kPublishingNs, kFriendlyVersionId, PropValue::String(v.label));
   add(kPublishingNs, kComment, PropValue::String(v.comment));

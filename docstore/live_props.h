@@ -41,6 +41,8 @@ std::vector<PropOut> VersionProps(const PropContext& ctx, const Resource& doc, c
 std::string HrefOf(const Resource& r);
 // The entity tag of a resource's current state.
 std::string EtagOf(const Resource& r);
+// The entity tag of a version.
+std::string VersionEtag(const Version& v);
 // The href of a version.
 std::string VersionHref(const Resource& doc, const Version& v);
 

@@ -60,11 +60,12 @@ Access AccessFor(Store& store, const std::string& path, const std::string& user)
   return access;
 }
 
-std::vector<std::string> OperationsAllowed(const Access& access, const Resource& doc) {
+std::vector<std::string> OperationsAllowed(const Access& access, const Resource& doc,
+                                           bool locked_by_other) {
   std::vector<std::string> ops;
   if (access.role < Role::kReader) return ops;
   ops.push_back("read");
-  if (access.role < Role::kAuthor || access.area != Area::kDocuments) return ops;
+  if (access.role < Role::kAuthor || access.area != Area::kDocuments || locked_by_other) return ops;
   bool other = CheckedOutByOther(doc, access.user);
   if (doc.state.empty()) {
     // A document of a standard folder: no publishing life cycle.

@@ -51,8 +51,10 @@ bool CheckedOutByOther(const Resource& doc, const std::string& user);
 
 // The operations a document currently allows the user, by name: "read",
 // "edit", "move", "delete", "checkout", "checkin", "undocheckout",
-// "publish".
-std::vector<std::string> OperationsAllowed(const Access& access, const Resource& doc);
+// "publish". A document locked by another user allows what one checked out
+// by another user does.
+std::vector<std::string> OperationsAllowed(const Access& access, const Resource& doc,
+                                           bool locked_by_other);
 
 // Is the resource read-only for the user (DAV:isreadonly)?
 bool IsReadOnlyFor(const Access& access, const Resource& r);

@@ -11,7 +11,9 @@ struct PropValue {
   // The wire type: "" (untyped string), "string", "boolean", "int", "i2",
   // "i4", "dateTime.tz", "mv.string", ...; "#xml" for a value that is an XML
   // fragment (a dead property whose value holds elements); "#resourcetype"
-  // for DAV:resourcetype of a collection.
+  // for DAV:resourcetype of a collection; "#dav" for a fragment the server
+  // builds itself, written as it is with the D prefix of the answer (the
+  // lock properties).
   std::string type;
   std::string text;                 // scalar value, or the XML fragment
   std::vector<std::string> values;  // the values of an "mv." type

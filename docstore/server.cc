@@ -8,6 +8,7 @@
 #include <boost/asio/post.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <list>
 #include <map>
@@ -31,6 +32,9 @@ using asio::ip::tcp;
 
 // How often connections are checked against their limits.
 constexpr auto kWatchInterval = std::chrono::milliseconds(250);
+// How often locks are checked for their expiry (lock timeouts are whole
+// seconds).
+constexpr auto kLockSweepInterval = std::chrono::seconds(1);
 // How long a refused connection's socket is kept (its request read and
 // dropped) before it closes, so the 503 is not destroyed by a reset.
 constexpr int64_t kRefusedLingerMs = 1000;
@@ -84,6 +88,8 @@ class Server::Impl {
       txn.Commit();
     }
     handler_ = std::make_unique<DavHandler>(*store_);
+    // Locks that expired while the server was down go first.
+    handler_->ExpireLocks();
 
     boost::system::error_code ec;
     auto address = asio::ip::make_address(options_.address, ec);
@@ -107,6 +113,8 @@ class Server::Impl {
     Watch();
     started_ = true;
     thread_ = std::thread([this] { io_.run(); });
+    stop_sweeping_ = false;
+    sweeper_ = std::thread([this] { SweepLocks(); });
   }
 
   void Stop() {
@@ -118,6 +126,12 @@ class Server::Impl {
       timer_.cancel();
     });
     thread_.join();
+    {
+      std::lock_guard lock(sweep_mutex_);
+      stop_sweeping_ = true;
+    }
+    sweep_wake_.notify_all();
+    sweeper_.join();
     std::list<Entry> sessions;
     {
       std::lock_guard lock(mutex_);
@@ -201,6 +215,21 @@ class Server::Impl {
     }
   }
 
+  // Releases expired locks, on a thread of its own: a release is a write
+  // and may wait for the writers' turn. A failing store is tried again at
+  // the next round.
+  void SweepLocks() {
+    std::unique_lock lock(sweep_mutex_);
+    while (!sweep_wake_.wait_for(lock, kLockSweepInterval, [this] { return stop_sweeping_; })) {
+      lock.unlock();
+      try {
+        handler_->ExpireLocks();
+      } catch (const std::exception&) {
+      }
+      lock.lock();
+    }
+  }
+
   // Ends connections past their limits, joins finished ones and closes
   // refused ones whose moment has passed.
   void Watch() {
@@ -235,6 +264,10 @@ class Server::Impl {
   asio::steady_timer timer_;
   std::optional<tcp::acceptor> acceptor_;
   std::thread thread_;
+  std::thread sweeper_;
+  std::mutex sweep_mutex_;
+  std::condition_variable sweep_wake_;
+  bool stop_sweeping_ = false;
   std::unique_ptr<Store> store_;
   std::unique_ptr<DavHandler> handler_;
   std::mutex mutex_;

@@ -218,6 +218,12 @@ void Store::CreateSchema() {
     CREATE INDEX IF NOT EXISTS versions_doc ON versions(doc, seq);
     CREATE INDEX IF NOT EXISTS versions_blob ON versions(blob);
     CREATE TABLE IF NOT EXISTS contents(id INTEGER PRIMARY KEY AUTOINCREMENT, data BLOB NOT NULL);
+    CREATE TABLE IF NOT EXISTS locks(
+      token TEXT PRIMARY KEY, root TEXT NOT NULL, infinite INTEGER NOT NULL,
+      exclusive INTEGER NOT NULL, owner TEXT NOT NULL, principal TEXT NOT NULL,
+      timeout INTEGER NOT NULL, expires INTEGER NOT NULL, checkout_etag INTEGER NOT NULL);
+    CREATE INDEX IF NOT EXISTS locks_root ON locks(root);
+    CREATE INDEX IF NOT EXISTS locks_expires ON locks(expires);
   )sql");
   Statement root(db,
                  "INSERT OR IGNORE INTO resources(id, parent, path, name, kind, content_class, "

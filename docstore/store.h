@@ -215,6 +215,7 @@ class Store {
 
  private:
   friend class Txn;
+  friend class LockStore;  // keeps its table through the same connections
   Resource ReadResource(Statement& s);
   void CreateSchema();
   // A prepared statement of the current transaction's connection for `sql`,

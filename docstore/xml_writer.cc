@@ -71,9 +71,11 @@ void MultistatusWriter::WriteProp(const PropOut& prop, bool names_only) {
   auto repaired = [](const std::string& text) {
     return wire::IsXmlText(text) ? text : wire::RepairXmlText(text);
   };
-  if (value.type == "#resourcetype" || value.type == "#xml") {
+  if (value.type == "#resourcetype" || value.type == "#xml" || value.type == "#dav") {
     wire::PropertyTags tags = wire::TagsOf(prop.name);
-    if (value.type == "#resourcetype") {
+    if (value.type == "#dav") {
+      out_ += tags.open + ">" + value.text + tags.close;
+    } else if (value.type == "#resourcetype") {
       out_ += tags.open + "><D:collection/>" + tags.close;
     } else if (ParseXml("<v>" + value.text + "</v>").root) {
       // A fragment goes out as XML only when it stands as XML; anything else

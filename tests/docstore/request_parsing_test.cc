@@ -1,8 +1,9 @@
 // The pieces that turn request text into store terms: paths, property names,
-// credentials.
+// credentials, If headers.
 #include <gtest/gtest.h>
 
 #include "docstore/auth.h"
+#include "docstore/if_header.h"
 #include "docstore/prop_name.h"
 #include "docstore/url.h"
 
@@ -80,6 +81,40 @@ TEST(BasicAuthTest, ReadsUserWithDomainAndPassword) {
        {"", "Basic", "Basic ", "Bearer Z3Vlc3Q6Z3Vlc3Q=", "Basic Z3Vlc3Q",
         "Basic Z3Vlc3Q=", "Basic Z3V*c3Q6Z3Vlc3Q=", "Basic Zg", "Basic Z3Vlc3Q6Z"})
     EXPECT_FALSE(ParseBasicAuth(bad)) << bad;
+}
+
+TEST(IfHeaderTest, ReadsTaggedAndUntaggedListsAndRefusesWhatBreaksTheGrammar) {
+  auto untagged = ParseIfHeader(
+      "(<opaquelocktoken:a> [\"1-2\"]) (Not <DAV:no-lock> [W/\"x]y\"])  (not<urn:b>)");
+  ASSERT_TRUE(untagged);
+  ASSERT_EQ(untagged->lists.size(), 3u);
+  EXPECT_FALSE(untagged->lists[0].tagged);
+  ASSERT_EQ(untagged->lists[0].conditions.size(), 2u);
+  EXPECT_EQ(untagged->lists[0].conditions[0].value, "opaquelocktoken:a");
+  EXPECT_TRUE(untagged->lists[0].conditions[1].etag);
+  EXPECT_EQ(untagged->lists[0].conditions[1].value, "\"1-2\"");
+  EXPECT_TRUE(untagged->lists[1].conditions[0].negate);
+  EXPECT_EQ(untagged->lists[1].conditions[1].value, "W/\"x]y\"");
+  EXPECT_TRUE(untagged->lists[2].conditions[0].negate);
+  // Tokens under Not are not submitted.
+  EXPECT_EQ(untagged->Tokens(), std::vector<std::string>{"opaquelocktoken:a"});
+
+  auto tagged = ParseIfHeader(
+      "<http://docs/Sales/a%20b> (<urn:x>) ([\"3\"]) </Sales/> (<urn:y>) <../x> (<urn:z>)");
+  ASSERT_TRUE(tagged);
+  ASSERT_EQ(tagged->lists.size(), 4u);
+  EXPECT_EQ(tagged->lists[0].path, "/Sales/a b");
+  EXPECT_EQ(tagged->lists[1].path, "/Sales/a b");
+  EXPECT_EQ(tagged->lists[2].path, "/Sales");
+  // A tag naming no path of the server keeps its list, which can never hold.
+  EXPECT_TRUE(tagged->lists[3].tagged);
+  EXPECT_EQ(tagged->lists[3].path, "");
+
+  for (const char* bad : {"", "()", "(<a>", "(<>)", "<a> (<b>) (<c>) <d>", "(<a>) <b> (<c>)",
+                          "<a> <b> (<c>)", "([\"1\")", "([1])", "(Not)", "(<a>) x"})
+    EXPECT_FALSE(ParseIfHeader(bad)) << bad;
+  EXPECT_TRUE(EtagsMatch("W/\"1\"", "\"1\""));
+  EXPECT_FALSE(EtagsMatch("\"1\"", "\"2\""));
 }
 
 }  // namespace

@@ -30,22 +30,6 @@ namespace asio = boost::asio;
 namespace beast = boost::beast;
 namespace http = beast::http;
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "docstore-scale-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 constexpr char kSmallSeed[] = R"({"users": [{"name": "ann", "password": "pw"}],
   "workspaces": [{"name": "W", "roles": {"ann": "author"},
                   "items": [{"name": "F", "type": "standard"}]}]})";

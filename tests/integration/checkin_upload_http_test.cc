@@ -1,12 +1,13 @@
 // Upload, check-out, check-in, publishing, delete and rename over real HTTP
 // against the sample store, through the members a host calls: two authors
 // (so a document is held by somebody else), a reader, enhanced and standard
-// folders, and a scripted person answering the overwrite question and the
-// profile dialog.
+// folders, locks a desktop client holds, and a scripted person answering the
+// overwrite question and the profile dialog.
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "docstore/docstore_client.h"
 #include "engine/error_codes.h"
 #include "integration/counting_proxy.h"
 #include "integration/docstore_fixture.h"
@@ -378,6 +379,63 @@ TEST_F(CheckinUploadHttpTest, EachStepAsksTheServerOnce) {
   guest->Properties().OverWrite = 1;
   EXPECT_EQ(Upload(*guest, "Reports", "a.txt"), Variant(false));
   EXPECT_EQ(Code(*guest), engine::kCodeAccessDenied);
+}
+
+// A lock a desktop client holds (a WebDAV LOCK, which the library never
+// sends) reaches the library's operations as a check-out does: someone
+// else's lock as someone else's check-out, the user's own as their own
+// check-out that only the lock's holder may check in.
+TEST_F(CheckinUploadHttpTest, LocksOfDesktopClientsRefuseAsCheckOutsDo) {
+  auto& o = *jones_;
+  auto lock = [&](const std::string& user, const std::string& path) {
+    docstore::testing::Client desktop(store_->port(), user, "secret");
+    auto r = desktop.Send("LOCK", path, {{"Content-Type", "application/xml"}},
+                          "<D:lockinfo xmlns:D=\"DAV:\"><D:lockscope><D:exclusive/></D:lockscope>"
+                          "<D:locktype><D:write/></D:locktype></D:lockinfo>");
+    EXPECT_EQ(r.status, 200) << path;
+  };
+  Local("forecast.txt", "mine");
+  Local("old-report.txt", "mine");
+  Local("q1.txt", "mine");
+  o.Properties().OverWrite = 3;
+
+  // Smith's lock in an enhanced folder checked the document out to smith.
+  lock("CORP\\smith", "/Sales/Reports/forecast.txt");
+  EXPECT_EQ(Status(o, "Reports", "forecast.txt"), kStatusCheckedOutByOther);
+  for (const char* op : {"CheckOut", "CheckIn", "Publish"}) {
+    EXPECT_EQ(Op(o, op, "Reports", "forecast.txt"), Variant(false)) << op;
+    EXPECT_EQ(Code(o), engine::kCodeAccessDenied) << op;
+  }
+  EXPECT_EQ(Upload(o, "Reports", "forecast.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
+
+  // In a standard folder: the writes the lock refuses, and no delete among
+  // the allowed operations (False, the code left as it was).
+  lock("CORP\\smith", "/Sales/Archive/old-report.txt");
+  EXPECT_EQ(Upload(o, "Archive", "old-report.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
+  EXPECT_EQ(Call(o, "ChangeFileName",
+                 {Variant("Archive"), Variant("old-report.txt"), Variant("renamed.txt")}),
+            Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
+  EXPECT_EQ(Op(o, "DeleteFile", "Archive", "old-report.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
+  std::vector<Variant> row{Variant(int16_t{0}), Variant(""), Variant(false), Variant(int16_t{0})};
+  ASSERT_EQ(Call(o, "GetFileInfo", {Variant("Archive")}).ToInt16(), 1);
+  ASSERT_EQ(Call(o, "GetFileData", row), Variant(true));
+  EXPECT_EQ(row[2], Variant(true));  // read-only for jones
+
+  // Jones's own desktop lock: the document is his check-out, the library
+  // writes its working copy, but checking in needs the lock's token.
+  lock("CORP\\jones", "/Sales/Reports/q1.txt");
+  EXPECT_EQ(Status(o, "Reports", "q1.txt"), kStatusCheckedOutByMe);
+  EXPECT_EQ(Upload(o, "Reports", "q1.txt"), Variant(true)) << Code(o);
+  for (const char* op : {"CheckIn", "Publish", "DeleteFile"}) {
+    EXPECT_EQ(Op(o, op, "Reports", "q1.txt"), Variant(false)) << op;
+    EXPECT_EQ(Code(o), engine::kCodeAccessDenied) << op;
+  }
+  EXPECT_EQ(Op(o, "Publish", "Archive", "old-report.txt"), Variant(false));
+  EXPECT_EQ(Code(o), engine::kCodeFailure);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Drives a scripted cadaver session against a freshly started orvex-docstore:
-# mkcol, put, ls, propset, propget, move, copy, delete, get. cadaver exits 0
-# whatever happens, so every step's output is checked.
+# mkcol, put, ls, propset, propget, move, copy, delete, get, and lock,
+# discover, a put under the lock, unlock. cadaver exits 0 whatever happens,
+# so every step's output is checked.
 #
 #   tests/interop/cadaver.sh path/to/orvex-docstore
 set -u
@@ -39,6 +40,11 @@ ls
 delete moved.txt
 get copied.txt fetched.txt
 ls
+lock copied.txt
+discover copied.txt
+put local.txt copied.txt
+unlock copied.txt
+discover copied.txt
 quit
 SCRIPT
 cat "$work/session.out"
@@ -59,6 +65,12 @@ expect "Moving \`/litmus/session/doc.txt' to \`/litmus/session/moved.txt':  succ
 expect "Copying \`/litmus/session/moved.txt' to \`/litmus/session/copied.txt':  succeeded."
 expect "Deleting \`moved.txt': succeeded."
 expect "Downloading \`/litmus/session/copied.txt' to fetched.txt:"
+expect "Locking \`copied.txt': succeeded."
+expect "Lock token <opaquelocktoken:"
+expect "Scope: exclusive  Type: write  Timeout: 3600 seconds"
+expect "Uploading local.txt to \`/litmus/session/copied.txt':"
+expect "Unlocking \`copied.txt': succeeded."
+expect "Discovering locks on \`copied.txt': no locks found."
 if grep -Eiq "failed|error" "$work/session.out"; then
   echo "cadaver.sh: the session reported a failure" >&2
   failed=1

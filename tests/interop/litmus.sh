@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Runs the litmus WebDAV suites basic, copymove, props and http against a
-# freshly started orvex-docstore and fails unless every test of every suite
-# passes.
+# Runs the litmus WebDAV suites basic, copymove, props, locks and http
+# against a freshly started orvex-docstore and fails unless every test of
+# every suite passes. The store is in memory, or with --store a SQLite store
+# on disk.
 #
-#   tests/interop/litmus.sh path/to/orvex-docstore
+#   tests/interop/litmus.sh path/to/orvex-docstore [--store]
 set -u
 
-binary=${1:?usage: litmus.sh path/to/orvex-docstore}
+binary=${1:?usage: litmus.sh path/to/orvex-docstore [--store]}
+store=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 seed=$here/docstore-litmus-seed.json
-suites="basic copymove props http"
+suites="basic copymove props locks http"
 
 if ! command -v litmus >/dev/null 2>&1; then
   echo "litmus.sh: litmus is not installed" >&2
@@ -17,6 +19,7 @@ if ! command -v litmus >/dev/null 2>&1; then
 fi
 
 tool=litmus.sh
+[ "$store" = --store ] && on_disk=1
 . "$here/start-docstore.sh"
 
 # litmus writes its debug logs into the current directory.
@@ -37,4 +40,4 @@ if [ "$litmus_status" -ne 0 ] || [ "$failed" -ne 0 ]; then
   echo "litmus.sh: FAILED" >&2
   exit 1
 fi
-echo "litmus.sh: all suites passed ($suites)"
+echo "litmus.sh: all suites passed ($suites)${on_disk:+ on a store on disk}"

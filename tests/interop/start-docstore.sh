@@ -1,7 +1,8 @@
 # Sourced by the interop scripts: starts `$binary` (orvex-docstore) on an
 # ephemeral loopback port with `$seed`, in a fresh directory `$work` that is
 # removed, with the server stopped, when the script exits. Sets `$port`.
-# `$tool` names the calling script in messages.
+# `$tool` names the calling script in messages. With `$on_disk` set the
+# server keeps its store in `$work/store` instead of in memory.
 work=$(mktemp -d)
 server_pid=
 cleanup() {
@@ -13,7 +14,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$binary" --listen 127.0.0.1:0 --seed "$seed" >"$work/server.out" 2>&1 &
+store_args=()
+[ -n "${on_disk:-}" ] && store_args=(--store "$work/store")
+"$binary" --listen 127.0.0.1:0 --seed "$seed" "${store_args[@]}" >"$work/server.out" 2>&1 &
 server_pid=$!
 port=
 for _ in $(seq 100); do

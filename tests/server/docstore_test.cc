@@ -14,6 +14,7 @@
 
 #include "docstore/docstore_client.h"
 #include "docstore/server.h"
+#include "docstore/xml_reader.h"
 #include "docstore/xml_writer.h"
 #include "platform/host_map.h"
 #include "server/backend.h"
@@ -318,6 +319,44 @@ TEST_F(DocstoreTest, WritesPropertiesAndReadsThemBackTyped) {
   EXPECT_EQ(f.Value(kPropDescription), Variant("Nordic markets"));
   EXPECT_EQ(f.Value(kPropKeywords), Variant(VariantArray{"north", "cold"}));
   EXPECT_EQ(f.Value(kPropIsReadOnly), Variant(false));
+}
+
+// Generic WebDAV clients read the standard properties as plain text: an
+// element with any attribute reads as an object to them. The server writes
+// those plain, keeps the types on what the provider reads as typed values,
+// and the provider's read of a plain getcontentlength is the same number as
+// a generic client's.
+TEST_F(DocstoreTest, StandardPropertiesArePlainAndReadTheSameByGenericClientsAndTheProvider) {
+  docstore::testing::Client client(store_.port(), "CORP\\jones", "secret");
+  auto answer = client.Send("PROPFIND", "/Sales/Reports/forecast.txt", {{"Depth", "0"}});
+  ASSERT_EQ(answer.status, 207);
+  auto parsed = docstore::ParseXml(answer.body);
+  ASSERT_TRUE(parsed.root);
+  std::map<std::string, const docstore::XmlElement*> props;
+  std::function<void(const docstore::XmlElement&)> walk = [&](const docstore::XmlElement& e) {
+    if (e.Is("DAV:", "prop"))
+      for (const auto& p : e.children) props[p.ns + p.name] = &p;
+    for (const auto& child : e.children) walk(child);
+  };
+  walk(*parsed.root);
+  for (const char* plain :
+       {"creationdate", "displayname", "getcontentlength", "getcontenttype", "getetag",
+        "getlastmodified", "resourcetype", "lockdiscovery", "supportedlock"}) {
+    ASSERT_TRUE(props.count(std::string("DAV:") + plain)) << plain;
+    EXPECT_TRUE(props.at(std::string("DAV:") + plain)->attrs.empty()) << plain;
+  }
+  const char* typed = "urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/";
+  EXPECT_EQ(*props.at("DAV:isreadonly")->Attr(typed, "dt"), "boolean");
+  EXPECT_EQ(*props.at(kPropIsCheckedOut)->Attr(typed, "dt"), "boolean");
+
+  std::string generic = props.at("DAV:getcontentlength")->Text();
+  auto c = Open("http://docs/Sales");
+  auto doc = OpenItem(ItemKind::kDocument, "http://docs/Sales/Reports/forecast.txt");
+  const Fields& f = doc->GetFields();
+  EXPECT_EQ(f.Value("DAV:getcontentlength").ToInt32(), std::stoi(generic));
+  EXPECT_EQ(std::to_string(Get("/Sales/Reports/forecast.txt").body.size()), generic);
+  EXPECT_EQ(f.Value(kPropIsCheckedOut).type(), VariantType::kBool);
+  EXPECT_EQ(f.Value(kPropKeywords).type(), VariantType::kArray);
 }
 
 TEST_F(DocstoreTest, ListsDocumentsAndReadsProfilesAndTheSchema) {
