@@ -14,29 +14,15 @@
 #include <mutex>
 #include <thread>
 
-#include "docstore/docstore_client.h"
 #include "docstore/sqlite_db.h"
+#include "support/docstore_client.h"
+#include "support/temp_dir.h"
 
 namespace orvex::docstore::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "docstore-test-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using orvex::testing::TempDir;
 
 // The orvex-docstore executable, run as a child process so it can be killed.
 class ServerProcess {

@@ -4,7 +4,6 @@
 // client can read piece by piece.
 #include <expat.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <atomic>
 #include <boost/asio/connect.hpp>
@@ -18,40 +17,27 @@
 #include <future>
 #include <thread>
 
-#include "docstore/docstore_client.h"
 #include "docstore/seed.h"
 #include "docstore/store.h"
+#include "support/docstore_client.h"
+#include "support/temp_dir.h"
 
 namespace orvex::docstore::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using orvex::testing::TempDir;
 namespace asio = boost::asio;
 namespace beast = boost::beast;
 namespace http = beast::http;
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "docstore-scale-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 constexpr char kSmallSeed[] = R"({"users": [{"name": "ann", "password": "pw"}],
   "workspaces": [{"name": "W", "roles": {"ann": "author"},
                   "items": [{"name": "F", "type": "standard"}]}]})";
 
 TEST(StoreConcurrencyTest, ReadersSeeCommittedStatesWhileAWriterHoldsItsTransaction) {
-  for (std::string dir : {std::string(), TempDir().path() + "-disk"}) {
+  TempDir disk("scale");
+  for (const std::string& dir : {std::string(), disk.path()}) {
     Store store(dir);
     LoadSeed(store, kSmallSeed);
     std::mutex mutex;
@@ -93,7 +79,6 @@ TEST(StoreConcurrencyTest, ReadersSeeCommittedStatesWhileAWriterHoldsItsTransact
     Store::Txn read(store, Store::Txn::kRead);
     EXPECT_TRUE(store.Find("/W/F/new.txt"));
     read.Commit();
-    if (!dir.empty()) fs::remove_all(dir);
   }
 }
 

@@ -1,14 +1,13 @@
 // Category folders over real HTTP, against stores seeded for the cases,
 // through the automation members a host calls.
-#include <nlohmann/json.hpp>
-
 #include "engine/error_codes.h"
 #include "integration/docstore_fixture.h"
+#include "support/seed.h"
 
 namespace orvex::testing {
 namespace {
 
-using Json = nlohmann::json;
+using seed::Json;
 
 class CategoriesHttpTest : public DocstoreTest {
  protected:
@@ -22,27 +21,15 @@ class CategoriesHttpTest : public DocstoreTest {
     // The categories folder is called Topics here; a document folder is
     // called like the usual categories folder, and one deeper down like this
     // workspace's.
-    Json sales{
-        {"name", "Sales"},
-        {"description", "Sales"},
-        {"categories_folder", "Topics"},
-        {"roles", {{"CORP\\jones", "author"}, {"guest", "reader"}}},
-        {"categories", top},
-        {"items",
-         Json::array({{{"name", "Categories"}, {"type", "standard"}},
-                      {{"name", "Reports"},
-                       {"type", "enhanced"},
-                       {"items", Json::array({{{"name", "Topics"}, {"type", "enhanced"}}})}}})}};
-    Json board{{"name", "Board"}, {"description", "Board"}, {"roles", Json::object()}};
-    Json seed{{"hosts", {"docs"}},
-              {"users", Json::array({{{"name", "CORP\\jones"}, {"password", "secret"}},
-                                     {{"name", "guest"}, {"password", "guest"}}})},
-              {"schema",
-               {{"profiles", Json::array({{{"id", "urn:content-classes:document"},
-                                           {"title", "Document"},
-                                           {"properties", Json::array()}}})}}},
-              {"workspaces", Json::array({sales, board})}};
-    StartStore(seed.dump());
+    Json sales{{"name", "Sales"},
+               {"description", "Sales"},
+               {"categories_folder", "Topics"},
+               {"roles", {{"CORP\\jones", "author"}, {"guest", "reader"}}},
+               {"categories", top},
+               {"items",
+                {seed::Folder("Categories", false),
+                 seed::Folder("Reports", true, Json::array({seed::Folder("Topics", true)}))}}};
+    StartStore(seed::Store({sales, seed::Workspace("Board", Json::object())}));
   }
 
   // The categories under `path`, each as name, "!" when read-only and "+"

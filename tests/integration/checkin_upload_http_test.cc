@@ -15,6 +15,7 @@
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
 #include "server/names.h"
+#include "support/temp_dir.h"
 
 namespace orvex::testing {
 namespace {
@@ -37,14 +38,11 @@ class CheckinUploadHttpTest : public DocstoreTest {
     agent_ = std::make_shared<ui::ScriptedAgent>();
     ui::SetUserAgent(agent_);
     ui::SetObserver([this](const Json& r) { records_.push_back(r); });
-    char tmpl[] = "/tmp/orvex-upload-XXXXXX";
-    dir_ = mkdtemp(tmpl);
     jones_ = InSales("jones", "CORP", "secret");
   }
   void TearDown() override {
     ui::SetUserAgent(nullptr);
     ui::SetObserver(nullptr);
-    std::filesystem::remove_all(dir_);
     DocstoreTest::TearDown();
   }
 
@@ -59,13 +57,14 @@ class CheckinUploadHttpTest : public DocstoreTest {
   }
   Variant Upload(automation::ConnectOrvex& obj, const std::string& folder,
                  const std::string& file) {
-    return Call(obj, "SaveFile", {Variant(folder), Variant(dir_), Variant(file)});
+    return Call(obj, "SaveFile", {Variant(folder), Variant(dir_.path()), Variant(file)});
   }
 
   // A local file in the test's folder.
   void Local(const std::string& name, const std::string& content) {
-    std::filesystem::create_directories((std::filesystem::path(dir_) / name).parent_path());
-    std::ofstream(std::filesystem::path(dir_) / name, std::ios::binary) << content;
+    const std::filesystem::path path = std::filesystem::path(dir_.path()) / name;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
   }
 
   // The document's properties as the given user now sees them.
@@ -88,7 +87,7 @@ class CheckinUploadHttpTest : public DocstoreTest {
 
   std::shared_ptr<ui::ScriptedAgent> agent_;
   std::vector<Json> records_;
-  std::string dir_;
+  TempDir dir_{"upload"};
   std::unique_ptr<automation::ConnectOrvex> jones_;
 };
 
@@ -206,7 +205,7 @@ TEST_F(CheckinUploadHttpTest, RefusalsCarryTheirCodesWithTwoUsersAndAReader) {
   EXPECT_EQ(Upload(o, "Reports", "missing.txt"), Variant(false));
   EXPECT_EQ(Code(o), engine::kCodeFileRead);
   EXPECT_EQ(Status(o, "Reports", "missing.txt"), kStatusUnknown);
-  std::filesystem::create_directory(std::filesystem::path(dir_) / "folder.txt");
+  std::filesystem::create_directory(dir_.path() + "/folder.txt");
   EXPECT_EQ(Upload(o, "Reports", "folder.txt"), Variant(false));
   EXPECT_EQ(Code(o), engine::kCodeFileRead);
   Local("sub/inner.txt", "x");

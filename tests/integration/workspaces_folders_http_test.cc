@@ -1,21 +1,20 @@
 // Workspaces and document folders over real HTTP: the sample store and
 // stores seeded for the case, through the automation members a host calls.
-#include <nlohmann/json.hpp>
-
 #include "engine/error_codes.h"
 #include "integration/counting_proxy.h"
 #include "integration/docstore_fixture.h"
+#include "support/seed.h"
 
 namespace orvex::testing {
 namespace {
 
-using Json = nlohmann::json;
+using seed::Folder;
+using seed::Json;
 
 class WorkspacesFoldersHttpTest : public DocstoreTest {
  protected:
   void SetUp() override {}
 
-  // Calls a member by name, as a script host does.
   // Names of the listed folders of `path`, each with "+" when enhanced and
   // "!" when read-only, through GetDocFolderInfo / GetDocFolder.
   std::vector<std::string> Folders(automation::ConnectOrvex& obj, const std::string& path) {
@@ -30,28 +29,8 @@ class WorkspacesFoldersHttpTest : public DocstoreTest {
     return out;
   }
 
-  static Json Seed(Json workspaces, Json users = nullptr) {
-    if (users.is_null())
-      users = Json::array({{{"name", "CORP\\jones"}, {"password", "secret"}},
-                           {{"name", "guest"}, {"password", "guest"}}});
-    return Json{{"hosts", {"docs"}},
-                {"users", users},
-                {"schema",
-                 {{"properties", Json::array()},
-                  {"profiles", Json::array({{{"id", "urn:content-classes:document"},
-                                             {"title", "Document"},
-                                             {"properties", Json::array()}}})},
-                  {"default_profile", "urn:content-classes:document"}}},
-                {"workspaces", workspaces}};
-  }
   static Json Workspace(const std::string& name, Json items = Json::array()) {
-    return Json{{"name", name},
-                {"description", name + " documents"},
-                {"roles", {{"CORP\\jones", "author"}, {"guest", "reader"}}},
-                {"items", items}};
-  }
-  static Json Folder(const std::string& name, bool enhanced, Json items = Json::array()) {
-    return Json{{"name", name}, {"type", enhanced ? "enhanced" : "standard"}, {"items", items}};
+    return seed::Workspace(name, {{"CORP\\jones", "author"}, {"guest", "reader"}}, items);
   }
 };
 
@@ -146,7 +125,7 @@ TEST_F(WorkspacesFoldersHttpTest, SevenWorkspacesTwelveFoldersAndAThreeLevelWalk
        Folder("Many", true, twelve)});
   workspaces.push_back(Workspace("W0", deep));
   for (int i = 1; i < 7; ++i) workspaces.push_back(Workspace("W" + std::to_string(i)));
-  StartStore(Seed(workspaces).dump());
+  StartStore(seed::Store(workspaces));
 
   auto obj = NewObject();
   ASSERT_TRUE(obj->ConnectOpen("docs", "jones", "CORP", "secret"));
@@ -173,7 +152,7 @@ TEST_F(WorkspacesFoldersHttpTest, FolderChangesAndTheServersRefusals) {
   Json ws = Workspace("Sales", Json::array({Folder("Reports", true), Folder("Archive", false)}));
   Json closed = Workspace("Board");
   closed["roles"] = Json::object();
-  StartStore(Seed(Json::array({ws, closed})).dump());
+  StartStore(seed::Store({ws, closed}));
 
   auto obj = NewObject();
   ASSERT_TRUE(obj->ConnectOpen("docs", "jones", "CORP", "secret"));
