@@ -26,7 +26,6 @@
 #include <iostream>
 #include <map>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <span>
 #include <string>
 #include <vector>
@@ -38,11 +37,12 @@
 #include "platform/host_map.h"
 #include "platform/ui/toolkit.h"
 #include "server/webdav/request_body.h"
+#include "support/seed.h"
 
 namespace {
 
-using Json = nlohmann::json;
 using orvex::Variant;
+using orvex::testing::seed::Json;
 
 // 1,000 folders: 100 at the top (every other one enhanced), each with 9
 // subfolders, so K = 100 folders have subfolders.
@@ -56,24 +56,16 @@ constexpr int kVersions = 1000;
 
 constexpr char kUser[] = "CORP\\bench";
 
+using orvex::testing::seed::Folder;
+
 Json Workspace(const std::string& name, Json items) {
-  return Json{{"name", name}, {"roles", {{kUser, "author"}}}, {"items", std::move(items)}};
+  return orvex::testing::seed::Workspace(name, {{kUser, "author"}}, std::move(items));
 }
 
-Json Folder(const std::string& name, bool enhanced, Json items = Json::array()) {
-  return Json{{"name", name}, {"type", enhanced ? "enhanced" : "standard"}, {"items", items}};
-}
-
-Json Store(const std::string& host, Json workspaces) {
-  return Json{{"hosts", {host}},
-              {"users", Json::array({{{"name", kUser}, {"password", "bench"}}})},
-              {"schema",
-               {{"properties", Json::array()},
-                {"profiles", Json::array({{{"id", "urn:content-classes:document"},
-                                           {"title", "Document"},
-                                           {"properties", Json::array()}}})},
-                {"default_profile", "urn:content-classes:document"}}},
-              {"workspaces", std::move(workspaces)}};
+std::string Store(const std::string& host, Json workspaces) {
+  return orvex::testing::seed::Store(std::move(workspaces), orvex::testing::seed::PlainSchema(),
+                                     Json::array({orvex::testing::seed::User(kUser, "bench")}),
+                                     host);
 }
 
 // Server "docs": workspace "big" with the 1,000 folders.
@@ -84,7 +76,7 @@ std::string FoldersSeed() {
     for (int j = 0; j < kSubfolders; ++j) subs.push_back(Folder("sub-" + std::to_string(j), j % 2));
     big.push_back(Folder("folder-" + std::to_string(i), i % 2 == 0, subs));
   }
-  return Store("docs", Json::array({Workspace("big", big)})).dump();
+  return Store("docs", Json::array({Workspace("big", big)}));
 }
 
 // Server "wide": 30 workspaces of four folders each (Reports with two
@@ -99,7 +91,7 @@ std::string WideSeed() {
                                          Folder("2002", true)})),
                      Folder("Documents", true), Folder("Archive", false)})));
   }
-  return Store("wide", workspaces).dump();
+  return Store("wide", workspaces);
 }
 
 // Server "cats": workspace "big" with the 500 categories and the document
@@ -121,7 +113,7 @@ std::string CategoriesSeed() {
   Json workspace =
       Workspace("big", Json::array({Folder("Reports", true, Json::array({long_document}))}));
   workspace["categories"] = categories;
-  return Store("cats", Json::array({workspace})).dump();
+  return Store("cats", Json::array({workspace}));
 }
 
 // A docstore and the counting relay in front of it, its host mapped to the

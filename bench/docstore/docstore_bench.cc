@@ -11,28 +11,29 @@
 #include <string>
 
 #include "docstore/server.h"
+#include "support/seed.h"
 
 namespace {
 
 constexpr int kDocuments = 10000;
 
 std::string BenchSeed() {
-  std::string items;
+  namespace seed = orvex::testing::seed;
+  seed::Json many = seed::Json::array();
   for (int i = 0; i < kDocuments; ++i) {
-    if (i) items += ",";
-    items += R"({"name": "doc-)" + std::to_string(i) +
-             R"(.txt", "type": "document", "content": "content of document )" + std::to_string(i) +
-             R"(", "properties": {"urn:schemas-microsoft-com:office:office#Title": "Document )" +
-             std::to_string(i) + R"("}})";
+    const std::string n = std::to_string(i);
+    many.push_back(seed::Document(
+        "doc-" + n + ".txt",
+        {{"content", "content of document " + n},
+         {"properties", {{"urn:schemas-microsoft-com:office:office#Title", "Document " + n}}}}));
   }
-  return R"({"hosts": ["docs"], "users": [{"name": "bench", "password": "bench"}],
-    "workspaces": [{"name": "bench", "roles": {"bench": "coordinator"},
-      "items": [{"name": "many", "type": "standard", "items": [)" +
-         items + R"(]},
-                {"name": "work", "type": "standard"},
-                {"name": "flow", "type": "enhanced",
-                 "items": [{"name": "cycle.txt", "type": "document", "content": "v",
-                            "versions": [{"content": "v", "user": "bench"}]}]}]}]})";
+  seed::Json cycle =
+      seed::Document("cycle.txt", {{"versions", {{{"content", "v"}, {"user", "bench"}}}}});
+  return seed::Store(seed::Json::array({seed::Workspace(
+                         "bench", {{"bench", "coordinator"}},
+                         {seed::Folder("many", false, many), seed::Folder("work", false),
+                          seed::Folder("flow", true, seed::Json::array({cycle}))})}),
+                     nullptr, seed::Json::array({seed::User("bench", "bench")}));
 }
 
 orvex::docstore::Server& SharedServer() {

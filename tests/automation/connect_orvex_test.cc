@@ -11,9 +11,12 @@
 #include "fakes/fake_backend.h"
 #include "platform/text.h"
 #include "server/error.h"
+#include "support/error_of.h"
 
 namespace orvex::automation {
 namespace {
+
+using orvex::testing::ErrorOf;
 
 using engine::ServerClass1;
 
@@ -101,12 +104,8 @@ TEST_F(ConnectOrvexTest, DomainAndUserJoinForBothConnections) {
 
 TEST_F(ConnectOrvexTest, ConnectionTableHasOnlyHandleZero) {
   EXPECT_THROW(obj_.ConnectCloseEx(1), AutomationError);
-  try {
-    Call("ConnectCloseEx", {Variant(int16_t{-1})});
-    FAIL();
-  } catch (const AutomationError& e) {
-    EXPECT_EQ(e.number(), kErrSubscriptOutOfRange);
-  }
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { Call("ConnectCloseEx", {Variant(int16_t{-1})}); }),
+            kErrSubscriptOutOfRange);
   ASSERT_EQ(obj_.ConnectOpenEx("docs", "jones", "CORP", "secret"), 0);
   EXPECT_TRUE(obj_.ConnectCloseEx(0));
   EXPECT_FALSE(obj_.has_table_entry());
@@ -171,12 +170,8 @@ TEST_F(ConnectOrvexTest, ExFormsFollowTheirHandleRules) {
   for (ExTest form : {ExTest::kHostName, ExTest::kHandleOnly, ExTest::kOpenState}) {
     MemberRule rule = TestRule(PlainTest::kHostName, form, false);
     auto args = with_handle(1);
-    try {
-      obj_.Forward(rule, true, args);
-      ADD_FAILURE() << "handle 1 must raise";
-    } catch (const AutomationError& e) {
-      EXPECT_EQ(e.number(), kErrSubscriptOutOfRange);
-    }
+    EXPECT_EQ(ErrorOf<AutomationError>([&] { obj_.Forward(rule, true, args); }),
+              kErrSubscriptOutOfRange);
   }
   // Before any Ex open: the host-name and open-state forms refuse with 1 and
   // answer the Ex failure value; the handle-only form goes through.

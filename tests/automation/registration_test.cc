@@ -10,9 +10,13 @@
 #include "automation/create_object.h"
 #include "automation/identity.h"
 #include "platform/registry.h"
+#include "support/error_of.h"
+#include "support/temp_dir.h"
 
 namespace orvex::automation {
 namespace {
+
+using orvex::testing::ErrorOf;
 
 using platform::Hive;
 
@@ -26,12 +30,8 @@ TEST(CreateObjectTest, ByProgIdOrClsidInAnyCase) {
   }
   auto record = CreateObject("Linkora.PropertyClass1");
   EXPECT_FALSE(record->GetIdOfName("ConnectOpen"));
-  try {
-    CreateObject("Linkora.Nothing");
-    FAIL();
-  } catch (const AutomationError& e) {
-    EXPECT_EQ(e.number(), kErrCannotCreateObject);
-  }
+  EXPECT_EQ(ErrorOf<AutomationError>([] { CreateObject("Linkora.Nothing"); }),
+            kErrCannotCreateObject);
 }
 
 TEST(PropertyClass1Test, TwelvePropertiesInOrderReadAndWritten) {
@@ -70,14 +70,6 @@ TEST(PropertyClass1Test, DictionaryValuesAloneBindsAnObjectByReference) {
   auto call = [](Dispatch& object, const char* name, InvokeKind kind, std::vector<Variant> args) {
     return object.Invoke(*object.GetIdOfName(name), kind, args);
   };
-  auto error_of = [&](auto&& f) {
-    try {
-      f();
-    } catch (const AutomationError& e) {
-      return e.number();
-    }
-    return 0;
-  };
   const auto set = InvokeKind::kPropertyPutRef;
   const auto get = InvokeKind::kPropertyGet;
 
@@ -101,39 +93,42 @@ TEST(PropertyClass1Test, DictionaryValuesAloneBindsAnObjectByReference) {
   // it was.
   call(*record, "DictionaryValues", InvokeKind::kPropertyLet,
        {Variant(VariantArray{Variant("Sales")})});
-  EXPECT_EQ(error_of([&] {
+  EXPECT_EQ(ErrorOf<AutomationError>([&] {
               call(*record, "DictionaryValues", set, {Variant(VariantArray{Variant("Legal")})});
             }),
             kErrObjectRequired);
-  EXPECT_EQ(error_of([&] { call(*record, "DictionaryValues", set, {Variant("Legal")}); }),
-            kErrObjectRequired);
-  EXPECT_EQ(error_of([&] {
+  EXPECT_EQ(
+      ErrorOf<AutomationError>([&] { call(*record, "DictionaryValues", set, {Variant("Legal")}); }),
+      kErrObjectRequired);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] {
               call(*record, "DictionaryValues", InvokeKind::kPropertyLet, {Variant(inner)});
             }),
             kErrMemberNotFound);
-  EXPECT_EQ(error_of([&] { call(*record, "URI", set, {Variant(inner)}); }), kErrMemberNotFound);
-  EXPECT_EQ(error_of([&] { call(*record, "DictionaryValues", set, {}); }), kErrWrongArgumentCount);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { call(*record, "URI", set, {Variant(inner)}); }),
+            kErrMemberNotFound);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { call(*record, "DictionaryValues", set, {}); }),
+            kErrWrongArgumentCount);
   EXPECT_EQ(call(*record, "DictionaryValues", get, {}), Variant(VariantArray{Variant("Sales")}));
   EXPECT_EQ(call(*record, "URI", get, {}), Variant(""));
 
   // ConnectOrvex binds nothing by reference, property or method.
   auto cx = CreateObject("Linkora.ConnectOrvex");
-  EXPECT_EQ(error_of([&] { call(*cx, "Author", set, {Variant(inner)}); }), kErrMemberNotFound);
-  EXPECT_EQ(error_of([&] { call(*cx, "GetLastError", set, {Variant(inner)}); }),
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { call(*cx, "Author", set, {Variant(inner)}); }),
+            kErrMemberNotFound);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { call(*cx, "GetLastError", set, {Variant(inner)}); }),
             kErrMemberNotFound);
 }
 
 TEST(RegistrationTest, RegisterWritesTheIdentityAndUnregisterRemovesOnlyIt) {
-  auto path = std::filesystem::temp_directory_path() /
-              ("orvex-registration-" + std::to_string(::getpid()) + ".reg");
-  std::filesystem::remove(path);
+  testing::TempDir dir("registration");
+  const std::string path = dir.path() + "/registry.reg";
   {
-    platform::Registry other(path.string());
+    platform::Registry other(path);
     other.SetValue(Hive::kClassesRoot, "Other.Class", "", std::string("kept"));
     ASSERT_TRUE(other.Save());
   }
-  ASSERT_TRUE(RegisterServer(path.string(), "/usr/local/bin/orvex"));
-  platform::Registry r(path.string());
+  ASSERT_TRUE(RegisterServer(path, "/usr/local/bin/orvex"));
+  platform::Registry r(path);
   ASSERT_TRUE(r.Load());
   const std::string clsid = "CLSID\\" + std::string(kConnectOrvexClsid);
   EXPECT_EQ(r.QueryString(Hive::kClassesRoot, clsid + "\\ProgID", ""), "Linkora.ConnectOrvex");
@@ -147,13 +142,12 @@ TEST(RegistrationTest, RegisterWritesTheIdentityAndUnregisterRemovesOnlyIt) {
   EXPECT_EQ(r.QueryString(Hive::kClassesRoot, "TypeLib\\" + std::string(kLibId) + "\\1.0", ""),
             "Linkora ActiveX DLL");
 
-  ASSERT_TRUE(UnregisterServer(path.string()));
+  ASSERT_TRUE(UnregisterServer(path));
   ASSERT_TRUE(r.Load());
   EXPECT_FALSE(r.KeyExists(Hive::kClassesRoot, clsid));
   EXPECT_FALSE(r.KeyExists(Hive::kClassesRoot, "Interface\\" + std::string(kConnectOrvexIid)));
   EXPECT_FALSE(r.KeyExists(Hive::kClassesRoot, "Linkora.ConnectOrvex"));
   EXPECT_EQ(r.QueryString(Hive::kClassesRoot, "Other.Class", ""), "kept");
-  std::filesystem::remove(path);
 }
 
 }  // namespace

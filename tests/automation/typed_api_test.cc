@@ -16,9 +16,12 @@
 #include "fakes/fake_backend.h"
 #include "platform/host_map.h"
 #include "qzorvex/qzorvex.h"
+#include "support/error_of.h"
 
 namespace orvex::automation {
 namespace {
+
+using orvex::testing::ErrorOf;
 
 // What a typed member's parameter says about the interface's parameter.
 template <typename P>
@@ -253,12 +256,8 @@ TEST_F(TypedCallTest, OutputsPropertiesAndRecordsReachTheHost) {
   std::vector<Variant> none;
   EXPECT_EQ(copy.Invoke(*copy.GetIdOfName("author"), InvokeKind::kPropertyGet, none),
             Variant("Jones"));
-  try {
-    docs.GetWorkspaceEx(1, 0, name, description);
-    ADD_FAILURE() << "handle 1 must raise";
-  } catch (const qzorvex::AutomationError& e) {
-    EXPECT_EQ(e.number(), 9);
-  }
+  EXPECT_EQ(
+      ErrorOf<qzorvex::AutomationError>([&] { docs.GetWorkspaceEx(1, 0, name, description); }), 9);
   docs.ConnectClose();
   EXPECT_EQ(docs.GetWorkspaceInfo(), -1);
 
@@ -283,12 +282,7 @@ TEST_F(TypedCallTest, OutputsPropertiesAndRecordsReachTheHost) {
 
 TEST(PublicFunctionsTest, CreateObjectHostMapAndToolkitChoice) {
   EXPECT_NE(qzorvex::CreateObject("linkora.connectorvex"), nullptr);
-  try {
-    qzorvex::CreateObject("No.Such");
-    ADD_FAILURE() << "no such class";
-  } catch (const qzorvex::AutomationError& e) {
-    EXPECT_EQ(e.number(), 429);
-  }
+  EXPECT_EQ(ErrorOf<qzorvex::AutomationError>([] { qzorvex::CreateObject("No.Such"); }), 429);
   qzorvex::MapHost("Docs", "127.0.0.1:8080");
   ASSERT_TRUE(platform::LookupHost("docs"));
   EXPECT_EQ(platform::LookupHost("docs")->port, 8080);

@@ -1,20 +1,15 @@
 // Authentication, roles and the workspace list, over HTTP.
 #include <gtest/gtest.h>
 
-#include "docstore/docstore_client.h"
+#include "support/sample_store.h"
 
 namespace orvex::docstore::testing {
 namespace {
 
-class AccessTest : public ::testing::Test {
- protected:
-  void SetUp() override { server_ = StartServer(); }
-  std::unique_ptr<Server> server_;
-};
+using AccessTest = SampleStoreTest;
 
 TEST_F(AccessTest, BasicCredentialsAreCheckedOnEveryRequestButOptions) {
-  Client jones(server_->port(), "CORP\\jones", "secret");
-  EXPECT_EQ(jones.Send("PROPFIND", "/Sales/", {{"Depth", "0"}}).status, 207);
+  EXPECT_EQ(jones_->Send("PROPFIND", "/Sales/", {{"Depth", "0"}}).status, 207);
 
   // The domain part belongs to the user name; case does not matter for it.
   Client upper(server_->port(), "corp\\JONES", "secret");
@@ -52,9 +47,8 @@ TEST_F(AccessTest, BasicCredentialsAreCheckedOnEveryRequestButOptions) {
 
 TEST_F(AccessTest, WorkspaceListNamesEveryWorkspaceAtItsOwnPath) {
   // guest has a role in Sales only, yet the list is not filtered.
-  Client guest(server_->port(), "guest", "guest");
-  auto list = guest.Propfind("/Public/Workspaces/", 1);
-  ASSERT_EQ(guest.last_status(), 207);
+  auto list = guest_->Propfind("/Public/Workspaces/", 1);
+  ASSERT_EQ(guest_->last_status(), 207);
   ASSERT_EQ(list.size(), 4u);
   EXPECT_EQ(list[0].href, "/Public/Workspaces/");
   std::vector<std::string> hrefs;
@@ -72,31 +66,27 @@ TEST_F(AccessTest, WorkspaceListNamesEveryWorkspaceAtItsOwnPath) {
             "Sales team documents");
 
   // Depth 0 answers the list alone; an unbounded depth is refused.
-  EXPECT_EQ(guest.Propfind("/Public/Workspaces/", 0).size(), 1u);
-  EXPECT_EQ(guest.Send("PROPFIND", "/Public/Workspaces/", {{"Depth", "infinity"}}).status, 403);
+  EXPECT_EQ(guest_->Propfind("/Public/Workspaces/", 0).size(), 1u);
+  EXPECT_EQ(guest_->Send("PROPFIND", "/Public/Workspaces/", {{"Depth", "infinity"}}).status, 403);
 }
 
 TEST_F(AccessTest, UsersWithoutARoleAreRefusedInsideTheWorkspace) {
-  Client jones(server_->port(), "CORP\\jones", "secret");
-  Client guest(server_->port(), "guest", "guest");
-  Client smith(server_->port(), "CORP\\smith", "secret");
   for (const char* target :
        {"/Board/", "/Board", "/Board/Minutes/", "/Board/Schema/", "/Board/Categories/"}) {
-    EXPECT_EQ(jones.Send("PROPFIND", target, {{"Depth", "0"}}).status, 403) << target;
-    EXPECT_EQ(smith.Send("PROPFIND", target, {{"Depth", "0"}}).status, 207) << target;
+    EXPECT_EQ(jones_->Send("PROPFIND", target, {{"Depth", "0"}}).status, 403) << target;
+    EXPECT_EQ(smith_->Send("PROPFIND", target, {{"Depth", "0"}}).status, 207) << target;
   }
-  EXPECT_EQ(jones.Send("GET", "/Board/Minutes/").status, 403);
-  EXPECT_EQ(guest.Send("PROPFIND", "/Legal/", {{"Depth", "1"}}).status, 403);
-  EXPECT_EQ(guest.Send("GET", "/Legal/Contracts/nda.txt").status, 403);
-  EXPECT_EQ(jones.Send("PROPFIND", "/Legal/Contracts/", {{"Depth", "1"}}).status, 207);
+  EXPECT_EQ(jones_->Send("GET", "/Board/Minutes/").status, 403);
+  EXPECT_EQ(guest_->Send("PROPFIND", "/Legal/", {{"Depth", "1"}}).status, 403);
+  EXPECT_EQ(guest_->Send("GET", "/Legal/Contracts/nda.txt").status, 403);
+  EXPECT_EQ(jones_->Send("PROPFIND", "/Legal/Contracts/", {{"Depth", "1"}}).status, 207);
   // Even a missing item inside the workspace is refused, not reported
   // missing: the outsider learns nothing about what is there.
-  EXPECT_EQ(jones.Send("PROPFIND", "/Board/no-such-thing", {{"Depth", "0"}}).status, 403);
+  EXPECT_EQ(jones_->Send("PROPFIND", "/Board/no-such-thing", {{"Depth", "0"}}).status, 403);
 }
 
 TEST_F(AccessTest, WorkspaceRootCarriesItsSettingsWithTheRequestHost) {
-  Client jones(server_->port(), "CORP\\jones", "secret");
-  auto root = jones.Propfind("/Sales/", 0);
+  auto root = jones_->Propfind("/Sales/", 0);
   ASSERT_EQ(root.size(), 1u);
   EXPECT_EQ(root[0].href, "/Sales/");
   EXPECT_EQ(root[0].Text("urn:schemas-microsoft-com:workspace#CategoriesFolder"), "Categories");
@@ -104,18 +94,16 @@ TEST_F(AccessTest, WorkspaceRootCarriesItsSettingsWithTheRequestHost) {
             "http://docs/Sales/Schema");
   EXPECT_EQ(root[0].Text("DAV:parentname"), "http://docs");
 
-  jones.set_host("files.example");
-  root = jones.Propfind("/Sales/", 0);
+  jones_->set_host("files.example");
+  root = jones_->Propfind("/Sales/", 0);
   ASSERT_EQ(root.size(), 1u);
   EXPECT_EQ(root[0].Text("urn:schemas-microsoft-com:exch-data:schema-collection-ref"),
             "http://files.example/Sales/Schema");
 }
 
 TEST_F(AccessTest, FolderListingShowsClassesFlagsAndRoleDependentReadOnly) {
-  Client jones(server_->port(), "CORP\\jones", "secret");
-  Client guest(server_->port(), "guest", "guest");
-  auto rows = jones.Propfind("/Sales/", 1);
-  ASSERT_EQ(jones.last_status(), 207);
+  auto rows = jones_->Propfind("/Sales/", 1);
+  ASSERT_EQ(jones_->last_status(), 207);
   std::map<std::string, WireResponse> by_href;
   for (const auto& r : rows) by_href[r.href] = r;
   ASSERT_TRUE(by_href.count("/Sales/Reports/"));
@@ -134,13 +122,13 @@ TEST_F(AccessTest, FolderListingShowsClassesFlagsAndRoleDependentReadOnly) {
       "urn:schemas-microsoft-com:publishing:IsHiddenInPortal"));
   EXPECT_EQ(by_href["/Sales/Documents/"].Text("DAV:parentname"), "http://docs/Sales");
 
-  auto guest_rows = guest.Propfind("/Sales/Reports/", 0);
+  auto guest_rows = guest_->Propfind("/Sales/Reports/", 0);
   ASSERT_EQ(guest_rows.size(), 1u);
   EXPECT_TRUE(guest_rows[0].Flag("DAV:isreadonly"));
 
   // A folder that does not exist.
-  EXPECT_TRUE(jones.Propfind("/Sales/Nope/", 1).empty());
-  EXPECT_EQ(jones.last_status(), 404);
+  EXPECT_TRUE(jones_->Propfind("/Sales/Nope/", 1).empty());
+  EXPECT_EQ(jones_->last_status(), 404);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "docstore/docstore_client.h"
+#include "support/docstore_client.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define ORVEX_TEST_ASAN 1

@@ -2,7 +2,7 @@
 // values, MOVE and COPY rules, and schema look-ups by name.
 #include <gtest/gtest.h>
 
-#include "docstore/docstore_client.h"
+#include "support/sample_store.h"
 
 namespace orvex::docstore::testing {
 namespace {
@@ -21,21 +21,7 @@ std::string Update(const std::string& inner) {
   return std::string(kXmlHeader) + "<D:propertyupdate" + kNs + ">" + inner + "</D:propertyupdate>";
 }
 
-class FoldersTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    server_ = StartServer();
-    jones_ = std::make_unique<Client>(server_->port(), "CORP\\jones", "secret");
-    smith_ = std::make_unique<Client>(server_->port(), "CORP\\smith", "secret");
-    guest_ = std::make_unique<Client>(server_->port(), "guest", "guest");
-  }
-  WireResponse One(Client& c, const std::string& target) {
-    auto rows = c.Propfind(target, 0);
-    return rows.size() == 1 ? rows[0] : WireResponse{};
-  }
-  std::unique_ptr<Server> server_;
-  std::unique_ptr<Client> jones_, smith_, guest_;
-};
+using FoldersTest = SampleStoreTest;
 
 TEST_F(FoldersTest, ExtendedMkcolCreatesAFolderWithItsClassAndProperties) {
   auto r = jones_->Send("MKCOL", "/Sales/Plans", {{"Content-Type", "application/xml"}},

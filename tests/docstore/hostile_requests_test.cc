@@ -1,7 +1,7 @@
 // Hostile requests: each is refused with a 4xx and the server keeps serving.
 #include <gtest/gtest.h>
 
-#include "docstore/docstore_client.h"
+#include "support/sample_store.h"
 
 namespace orvex::docstore::testing {
 namespace {
@@ -14,10 +14,8 @@ int StatusOf(const std::string& raw) {
   return std::atoi(raw.c_str() + 9);
 }
 
-class HostileTest : public ::testing::Test {
+class HostileTest : public SampleStoreTest {
  protected:
-  void SetUp() override { server_ = StartServer(); }
-
   // Sends one raw request and returns the status the server answered with.
   int Raw(const std::string& request_line, const std::string& headers = "",
           const std::string& body = "") {
@@ -32,8 +30,6 @@ class HostileTest : public ::testing::Test {
     Client smith(server_->port(), "CORP\\smith", "secret");
     EXPECT_EQ(smith.Send("PROPFIND", "/Board/", {{"Depth", "0"}}).status, 207);
   }
-
-  std::unique_ptr<Server> server_;
 };
 
 TEST_F(HostileTest, PathTraversalRawAndEncodedIsRefused) {
@@ -50,13 +46,14 @@ TEST_F(HostileTest, PathTraversalRawAndEncodedIsRefused) {
   }
   // A traversal in the Destination of MOVE or COPY is refused the same way,
   // and nothing moves.
-  Client jones(server_->port(), "CORP\\jones", "secret");
   for (const char* dest : {"http://docs/Sales/../Board/x.txt", "http://docs/Board/%2e%2e/x.txt",
                            "/Sales/%2e%2e/Board/x.txt"}) {
-    EXPECT_EQ(jones.Send("COPY", "/Sales/readme.txt", {{"Destination", dest}}).status, 400) << dest;
-    EXPECT_EQ(jones.Send("MOVE", "/Sales/readme.txt", {{"Destination", dest}}).status, 400) << dest;
+    EXPECT_EQ(jones_->Send("COPY", "/Sales/readme.txt", {{"Destination", dest}}).status, 400)
+        << dest;
+    EXPECT_EQ(jones_->Send("MOVE", "/Sales/readme.txt", {{"Destination", dest}}).status, 400)
+        << dest;
   }
-  EXPECT_EQ(jones.Send("GET", "/Sales/readme.txt").status, 200);
+  EXPECT_EQ(jones_->Send("GET", "/Sales/readme.txt").status, 200);
   ExpectStillServing();
 }
 
@@ -105,21 +102,20 @@ TEST_F(HostileTest, XmlEntityExpansionIsRefused) {
       "<!ENTITY lol9 \"&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;\">]>\n"
       "<D:propertyupdate xmlns:D=\"DAV:\"><D:set><D:prop>"
       "<Note xmlns=\"urn:example:\">&lol9;</Note></D:prop></D:set></D:propertyupdate>";
-  Client jones(server_->port(), "CORP\\jones", "secret");
-  EXPECT_EQ(jones.Send("PROPPATCH", "/Sales/readme.txt", {}, laughs).status, 400);
+  EXPECT_EQ(jones_->Send("PROPPATCH", "/Sales/readme.txt", {}, laughs).status, 400);
   std::string external =
       "<?xml version=\"1.0\"?><!DOCTYPE x [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>"
       "<D:propfind xmlns:D=\"DAV:\"><D:prop><D:displayname>&e;</D:displayname></D:prop>"
       "</D:propfind>";
-  EXPECT_EQ(jones.Send("PROPFIND", "/Sales/", {{"Depth", "0"}}, external).status, 400);
+  EXPECT_EQ(jones_->Send("PROPFIND", "/Sales/", {{"Depth", "0"}}, external).status, 400);
   std::string deep = "<D:propfind xmlns:D=\"DAV:\">";
   for (int i = 0; i < 200; ++i) deep += "<a>";
   for (int i = 0; i < 200; ++i) deep += "</a>";
   deep += "</D:propfind>";
-  EXPECT_EQ(jones.Send("PROPFIND", "/Sales/", {{"Depth", "0"}}, deep).status, 400);
-  EXPECT_EQ(jones.Send("PROPFIND", "/Sales/", {{"Depth", "0"}}, "<D:propfind").status, 400);
+  EXPECT_EQ(jones_->Send("PROPFIND", "/Sales/", {{"Depth", "0"}}, deep).status, 400);
+  EXPECT_EQ(jones_->Send("PROPFIND", "/Sales/", {{"Depth", "0"}}, "<D:propfind").status, 400);
   // Nothing was stored.
-  auto rows = jones.Propfind("/Sales/readme.txt", 0);
+  auto rows = jones_->Propfind("/Sales/readme.txt", 0);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_FALSE(rows[0].props.count("urn:example:Note"));
   ExpectStillServing();
@@ -130,17 +126,17 @@ TEST_F(HostileTest, InvalidUtf8IsRefused) {
                              "/Sales/\xff\xfe/"}) {
     EXPECT_EQ(Raw(std::string("PROPFIND ") + target + " HTTP/1.1", "Depth: 0\r\n"), 400) << target;
   }
-  Client jones(server_->port(), "CORP\\jones", "secret");
   std::string bad_value =
       "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:propertyupdate xmlns:D=\"DAV:\"><D:set>"
       "<D:prop><Note xmlns=\"urn:example:\">\xc3\x28</Note></D:prop></D:set>"
       "</D:propertyupdate>";
-  EXPECT_EQ(jones.Send("PROPPATCH", "/Sales/readme.txt", {}, bad_value).status, 400);
+  EXPECT_EQ(jones_->Send("PROPPATCH", "/Sales/readme.txt", {}, bad_value).status, 400);
   EXPECT_EQ(
-      jones.Send("MOVE", "/Sales/readme.txt", {{"Destination", "http://docs/Sales/%C3%28.txt"}})
+      jones_->Send("MOVE", "/Sales/readme.txt", {{"Destination", "http://docs/Sales/%C3%28.txt"}})
           .status,
       400);
-  EXPECT_EQ(jones.Send("CHECKIN", "/Sales/Reports/forecast.txt", {{"Comment", "%FF"}}).status, 400);
+  EXPECT_EQ(jones_->Send("CHECKIN", "/Sales/Reports/forecast.txt", {{"Comment", "%FF"}}).status,
+            400);
   EXPECT_EQ(Raw("PROPFIND /Sales/ HTTP/1.1", "Depth: 0\r\nHost2: \xff\r\n"), 207);
   ExpectStillServing();
 }
@@ -156,9 +152,8 @@ TEST_F(HostileTest, GarbageAndHalfRequestsDoNotStopTheServer) {
           "PUT /Sales/half.txt HTTP/1.1\r\nHost: docs\r\n" + std::string(kSmithAuth) +
               "Content-Length: 100\r\n\r\nonly part",
           200);
-  Client smith(server_->port(), "CORP\\smith", "secret");
-  EXPECT_EQ(smith.Send("GET", "/Sales/half.txt").status, 404);
-  EXPECT_EQ(smith.Send("FROBNICATE", "/Sales/").status, 501);
+  EXPECT_EQ(smith_->Send("GET", "/Sales/half.txt").status, 404);
+  EXPECT_EQ(smith_->Send("FROBNICATE", "/Sales/").status, 501);
   ExpectStillServing();
 }
 
@@ -217,23 +212,21 @@ TEST_F(HostileTest, AUserWithoutARoleIsRefusedBeforeTheBodyIsRead) {
 
 TEST_F(HostileTest, RequestsAskNoMoreMemoryThanTheLimitsAllow) {
   // A guest (a reader) naming more properties than a listing may ask for.
-  Client guest(server_->port(), "guest", "guest");
   auto named = [](size_t count) {
     std::string body = "<D:propfind xmlns:D=\"DAV:\"><D:prop>";
     for (size_t i = 0; i < count; ++i) body += "<p" + std::to_string(i) + " xmlns=\"urn:x:\"/>";
     return body + "</D:prop></D:propfind>";
   };
-  EXPECT_EQ(guest.Send("PROPFIND", "/Sales/Reports/", {{"Depth", "1"}}, named(1000)).status, 207);
-  EXPECT_EQ(guest.Send("PROPFIND", "/Sales/Reports/", {{"Depth", "1"}}, named(1001)).status, 413);
+  EXPECT_EQ(guest_->Send("PROPFIND", "/Sales/Reports/", {{"Depth", "1"}}, named(1000)).status, 207);
+  EXPECT_EQ(guest_->Send("PROPFIND", "/Sales/Reports/", {{"Depth", "1"}}, named(1001)).status, 413);
   std::string report = named(1001);
   report.replace(report.find("propfind"), 8, "version-tree");
   report.replace(report.rfind("propfind"), 8, "version-tree");
-  EXPECT_EQ(guest.Send("REPORT", "/Sales/Reports/forecast.txt", {}, report).status, 413);
+  EXPECT_EQ(guest_->Send("REPORT", "/Sales/Reports/forecast.txt", {}, report).status, 413);
 
   // Dead properties kept by one resource: past the size or the count, the
   // whole change is refused and nothing of it is kept, however it is
   // spread over requests.
-  Client jones(server_->port(), "CORP\\jones", "secret");
   auto set = [](const std::string& props) {
     return "<D:propertyupdate xmlns:D=\"DAV:\"><D:set><D:prop>" + props +
            "</D:prop></D:set></D:propertyupdate>";
@@ -241,43 +234,43 @@ TEST_F(HostileTest, RequestsAskNoMoreMemoryThanTheLimitsAllow) {
   std::string chunk(100 * 1024, 'v');
   for (const char* name : {"A", "B"}) {
     EXPECT_EQ(
-        jones
-            .Send("PROPPATCH", "/Sales/Archive/", {},
-                  set("<" + std::string(name) + " xmlns=\"urn:x:\">" + chunk + "</" + name + ">"))
+        jones_
+            ->Send("PROPPATCH", "/Sales/Archive/", {},
+                   set("<" + std::string(name) + " xmlns=\"urn:x:\">" + chunk + "</" + name + ">"))
             .status,
         207);
   }
   EXPECT_EQ(
-      jones.Send("PROPPATCH", "/Sales/Archive/", {}, set("<C xmlns=\"urn:x:\">" + chunk + "</C>"))
+      jones_->Send("PROPPATCH", "/Sales/Archive/", {}, set("<C xmlns=\"urn:x:\">" + chunk + "</C>"))
           .status,
       413);
   // Replacing a value by one of the same size stays within the limit.
   EXPECT_EQ(
-      jones.Send("PROPPATCH", "/Sales/Archive/", {}, set("<A xmlns=\"urn:x:\">" + chunk + "</A>"))
+      jones_->Send("PROPPATCH", "/Sales/Archive/", {}, set("<A xmlns=\"urn:x:\">" + chunk + "</A>"))
           .status,
       207);
   std::string many;
   for (int i = 0; i < 1001; ++i)
     many += "<n" + std::to_string(i) + " xmlns=\"urn:y:\">1</n" + std::to_string(i) + ">";
-  EXPECT_EQ(jones.Send("PROPPATCH", "/Sales/Reports/2001/", {}, set(many)).status, 413);
+  EXPECT_EQ(jones_->Send("PROPPATCH", "/Sales/Reports/2001/", {}, set(many)).status, 413);
   EXPECT_EQ(
-      jones
-          .Send("MKCOL", "/Sales/Big/", {{"Content-Type", "application/xml"}},
-                "<D:mkcol xmlns:D=\"DAV:\"><D:set><D:prop>" + many + "</D:prop></D:set></D:mkcol>")
+      jones_
+          ->Send("MKCOL", "/Sales/Big/", {{"Content-Type", "application/xml"}},
+                 "<D:mkcol xmlns:D=\"DAV:\"><D:set><D:prop>" + many + "</D:prop></D:set></D:mkcol>")
           .status,
       413);
-  EXPECT_EQ(jones.Send("GET", "/Sales/Big/").status, 404);
-  auto rows = jones.Propfind("/Sales/Archive/", 0);
+  EXPECT_EQ(jones_->Send("GET", "/Sales/Big/").status, 404);
+  auto rows = jones_->Propfind("/Sales/Archive/", 0);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_TRUE(rows[0].Text("urn:x:A"));
   EXPECT_FALSE(rows[0].Text("urn:x:C"));
-  rows = jones.Propfind("/Sales/Reports/2001/", 0);
+  rows = jones_->Propfind("/Sales/Reports/2001/", 0);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_FALSE(rows[0].Text("urn:y:n0"));
   // A document of an enhanced folder: the refused change does not leave it
   // checked out either.
-  EXPECT_EQ(jones.Send("PROPPATCH", "/Sales/Reports/forecast.txt", {}, set(many)).status, 413);
-  rows = jones.Propfind("/Sales/Reports/forecast.txt", 0);
+  EXPECT_EQ(jones_->Send("PROPPATCH", "/Sales/Reports/forecast.txt", {}, set(many)).status, 413);
+  rows = jones_->Propfind("/Sales/Reports/forecast.txt", 0);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_FALSE(rows[0].Flag("urn:schemas-microsoft-com:publishing:IsCheckedOut"));
 }

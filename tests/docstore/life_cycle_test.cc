@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "docstore/docstore_client.h"
+#include "support/sample_store.h"
 
 namespace orvex::docstore::testing {
 namespace {
@@ -17,30 +17,14 @@ bool Has(const std::vector<std::string>& list, const std::string& item) {
   return std::find(list.begin(), list.end(), item) != list.end();
 }
 
-class LifeCycleTest : public ::testing::Test {
+class LifeCycleTest : public SampleStoreTest {
  protected:
-  void SetUp() override {
-    server_ = StartServer();
-    jones_ = std::make_unique<Client>(server_->port(), "CORP\\jones", "secret");
-    smith_ = std::make_unique<Client>(server_->port(), "CORP\\smith", "secret");
-    guest_ = std::make_unique<Client>(server_->port(), "guest", "guest");
-  }
-
-  WireResponse Props(Client& client, const std::string& target) {
-    auto rows = client.Propfind(target, 0);
-    EXPECT_EQ(rows.size(), 1u) << target << " status " << client.last_status();
-    return rows.empty() ? WireResponse{} : rows[0];
-  }
-
   std::vector<WireResponse> History(Client& client, const std::string& target) {
     auto r = client.Send("REPORT", target, {{"Content-Type", "application/xml"}},
                          "<D:version-tree xmlns:D=\"DAV:\"><D:allprop/></D:version-tree>");
     EXPECT_EQ(r.status, 207) << r.body;
     return r.status == 207 ? ParseMultistatus(r.body) : std::vector<WireResponse>{};
   }
-
-  std::unique_ptr<Server> server_;
-  std::unique_ptr<Client> jones_, smith_, guest_;
 };
 
 TEST_F(LifeCycleTest, NewDocumentIsCheckedOutToItsCreatorUntilCheckedIn) {
@@ -48,7 +32,7 @@ TEST_F(LifeCycleTest, NewDocumentIsCheckedOutToItsCreatorUntilCheckedIn) {
                           "first words");
   ASSERT_EQ(put.status, 201);
 
-  auto doc = Props(*jones_, "/Sales/Reports/plan.txt");
+  auto doc = One(*jones_, "/Sales/Reports/plan.txt");
   EXPECT_EQ(doc.Text(P("documentstate")), "created");
   EXPECT_TRUE(doc.Flag(P("IsCheckedOut")));
   EXPECT_EQ(doc.Text(P("checkedoutby")), "CORP\\jones");
@@ -61,7 +45,7 @@ TEST_F(LifeCycleTest, NewDocumentIsCheckedOutToItsCreatorUntilCheckedIn) {
   EXPECT_FALSE(Has(ops, "checkout"));
 
   // Others see it held by jones: no check-in, no delete, no writes.
-  auto seen_by_smith = Props(*smith_, "/Sales/Reports/plan.txt");
+  auto seen_by_smith = One(*smith_, "/Sales/Reports/plan.txt");
   EXPECT_TRUE(seen_by_smith.Flag("DAV:isreadonly"));
   ops = seen_by_smith.Values(P("operationsallowed"));
   EXPECT_FALSE(Has(ops, "checkin"));
@@ -90,7 +74,7 @@ TEST_F(LifeCycleTest, NewDocumentIsCheckedOutToItsCreatorUntilCheckedIn) {
             200);
   EXPECT_EQ(jones_->Send("GET", wc_path).body, "second words");
   EXPECT_EQ(jones_->Send("GET", "/Sales/Reports/plan.txt").body, "first words");
-  EXPECT_FALSE(Props(*jones_, "/Sales/Reports/plan.txt")
+  EXPECT_FALSE(One(*jones_, "/Sales/Reports/plan.txt")
                    .Text("urn:schemas-microsoft-com:office:office#Title"));
 
   auto checkin =
@@ -100,7 +84,7 @@ TEST_F(LifeCycleTest, NewDocumentIsCheckedOutToItsCreatorUntilCheckedIn) {
   ASSERT_EQ(checkin.status, 201);
   EXPECT_NE(checkin.Header("location").find("/.versions/"), std::string::npos);
 
-  doc = Props(*jones_, "/Sales/Reports/plan.txt");
+  doc = One(*jones_, "/Sales/Reports/plan.txt");
   EXPECT_EQ(doc.Text(P("documentstate")), "createdcheckedin");
   EXPECT_FALSE(doc.Flag(P("IsCheckedOut")));
   EXPECT_FALSE(doc.Text(P("WorkingCopy")));
@@ -132,14 +116,14 @@ TEST_F(LifeCycleTest, CheckOutCheckInAndPublishFollowTheState) {
   EXPECT_EQ(guest_->Send("CHECKOUT", doc).status, 403);
   EXPECT_EQ(guest_->Send("PUBLISH", doc).status, 403);
   EXPECT_EQ(guest_->Send("DELETE", doc).status, 403);
-  EXPECT_EQ(Props(*guest_, doc).Values(P("operationsallowed")), std::vector<std::string>{"read"});
+  EXPECT_EQ(One(*guest_, doc).Values(P("operationsallowed")), std::vector<std::string>{"read"});
 
   // Checked in: may be checked out or published, not checked in.
   EXPECT_EQ(jones_->Send("CHECKIN", doc).status, 409);
   auto checkout = jones_->Send("CHECKOUT", doc);
   ASSERT_EQ(checkout.status, 200);
   EXPECT_NE(checkout.Header("location").find("/.working/"), std::string::npos);
-  EXPECT_EQ(Props(*jones_, doc).Text(P("documentstate")), "createdcheckedout");
+  EXPECT_EQ(One(*jones_, doc).Text(P("documentstate")), "createdcheckedout");
   EXPECT_EQ(smith_->Send("CHECKOUT", doc).status, 423);
   EXPECT_EQ(jones_->Send("CHECKOUT", doc).status, 409);
   EXPECT_EQ(jones_->Send("PUBLISH", doc).status, 409);
@@ -151,7 +135,7 @@ TEST_F(LifeCycleTest, CheckOutCheckInAndPublishFollowTheState) {
   EXPECT_EQ(history[3].Text(P("Comment")), "fourth draft");
 
   EXPECT_EQ(jones_->Send("PUBLISH", doc).status, 200);
-  auto published = Props(*jones_, doc);
+  auto published = One(*jones_, doc);
   EXPECT_EQ(published.Text(P("documentstate")), "approved");
   EXPECT_EQ(published.Text(P("FriendlyVersionID")), "1.0");
   EXPECT_EQ(History(*jones_, doc)[3].Text(P("FriendlyVersionID")), "1.0");
@@ -162,18 +146,18 @@ TEST_F(LifeCycleTest, CheckOutCheckInAndPublishFollowTheState) {
   ASSERT_EQ(smith_->Send("CHECKOUT", doc).status, 200);
   EXPECT_EQ(jones_->Send("UNCHECKOUT", doc).status, 423);
   ASSERT_EQ(smith_->Send("UNCHECKOUT", doc).status, 200);
-  EXPECT_EQ(Props(*jones_, doc).Text(P("documentstate")), "approved");
+  EXPECT_EQ(One(*jones_, doc).Text(P("documentstate")), "approved");
 }
 
 TEST_F(LifeCycleTest, UndoingTheCheckOutOfANewDocumentLeavesItCreatedAndFree) {
   const std::string doc = "/Sales/Reports/fresh.txt";
   ASSERT_EQ(jones_->Send("PUT", doc, {{"Content-Type", "text/plain"}}, "first").status, 201);
-  EXPECT_TRUE(Has(Props(*jones_, doc).Values(P("operationsallowed")), "undocheckout"));
+  EXPECT_TRUE(Has(One(*jones_, doc).Values(P("operationsallowed")), "undocheckout"));
   ASSERT_EQ(jones_->Send("PUT", doc, {}, "draft").status, 204);
   EXPECT_EQ(smith_->Send("UNCHECKOUT", doc).status, 423);
   ASSERT_EQ(jones_->Send("UNCHECKOUT", doc).status, 200);
 
-  auto freed = Props(*smith_, doc);
+  auto freed = One(*smith_, doc);
   EXPECT_EQ(freed.Text(P("documentstate")), "created");
   EXPECT_FALSE(freed.Flag(P("IsCheckedOut")));
   EXPECT_EQ(freed.Text(P("checkedoutby")), "");
@@ -183,14 +167,14 @@ TEST_F(LifeCycleTest, UndoingTheCheckOutOfANewDocumentLeavesItCreatedAndFree) {
 
   // Checking it out again keeps it "created" until its first check-in.
   ASSERT_EQ(smith_->Send("CHECKOUT", doc).status, 200);
-  EXPECT_EQ(Props(*jones_, doc).Text(P("documentstate")), "created");
-  EXPECT_EQ(Props(*jones_, doc).Text(P("checkedoutby")), "CORP\\smith");
+  EXPECT_EQ(One(*jones_, doc).Text(P("documentstate")), "created");
+  EXPECT_EQ(One(*jones_, doc).Text(P("checkedoutby")), "CORP\\smith");
   ASSERT_EQ(smith_->Send("CHECKIN", doc).status, 201);
-  EXPECT_EQ(Props(*jones_, doc).Text(P("documentstate")), "createdcheckedin");
+  EXPECT_EQ(One(*jones_, doc).Text(P("documentstate")), "createdcheckedin");
 }
 
 TEST_F(LifeCycleTest, SampleStoreStatesAndWhatEachUserMayDo) {
-  auto pricing = Props(*jones_, "/Sales/Reports/pricing.txt");
+  auto pricing = One(*jones_, "/Sales/Reports/pricing.txt");
   EXPECT_EQ(pricing.Text(P("documentstate")), "createdcheckedout");
   EXPECT_EQ(pricing.Text(P("checkedoutby")), "CORP\\smith");
   EXPECT_EQ(pricing.Text("DAV:contentclass"), "urn:content-classes:memo");
@@ -200,19 +184,19 @@ TEST_F(LifeCycleTest, SampleStoreStatesAndWhatEachUserMayDo) {
   EXPECT_FALSE(Has(ops, "checkin"));
   EXPECT_FALSE(Has(ops, "delete"));
   EXPECT_TRUE(
-      Has(Props(*smith_, "/Sales/Reports/pricing.txt").Values(P("operationsallowed")), "checkin"));
+      Has(One(*smith_, "/Sales/Reports/pricing.txt").Values(P("operationsallowed")), "checkin"));
   // The working copy holds smith's edit; the document still shows the
   // checked-in content.
-  std::string wc = Props(*smith_, "/Sales/Reports/pricing.txt").Text(P("WorkingCopy")).value_or("");
+  std::string wc = One(*smith_, "/Sales/Reports/pricing.txt").Text(P("WorkingCopy")).value_or("");
   EXPECT_EQ(smith_->Send("GET", wc.substr(std::string("http://docs").size())).body,
             "Prices, June (being edited).\n");
   EXPECT_EQ(smith_->Send("GET", "/Sales/Reports/pricing.txt").body, "Prices, May.\n");
 
-  EXPECT_EQ(Props(*jones_, "/Sales/Reports/q1.txt").Text(P("documentstate")), "approved");
-  EXPECT_TRUE(Props(*jones_, "/Sales/Documents/draft-notes.txt").Flag("DAV:ishidden"));
+  EXPECT_EQ(One(*jones_, "/Sales/Reports/q1.txt").Text(P("documentstate")), "approved");
+  EXPECT_TRUE(One(*jones_, "/Sales/Documents/draft-notes.txt").Flag("DAV:ishidden"));
 
   // Standard folders have no life cycle.
-  auto old = Props(*jones_, "/Sales/Archive/old-report.txt");
+  auto old = One(*jones_, "/Sales/Archive/old-report.txt");
   EXPECT_FALSE(old.Text(P("documentstate")));
   EXPECT_FALSE(old.Flag(P("IsCheckedOut")));
   EXPECT_TRUE(Has(old.Values(P("operationsallowed")), "delete"));
@@ -227,7 +211,7 @@ TEST_F(LifeCycleTest, SampleStoreStatesAndWhatEachUserMayDo) {
   EXPECT_EQ(jones_->Send("GET", "/Legal/Contracts/nda.txt").status, 200);
   EXPECT_EQ(jones_->Send("CHECKOUT", "/Legal/Contracts/nda.txt").status, 403);
   EXPECT_EQ(jones_->Send("PUT", "/Legal/Contracts/new.txt", {}, "x").status, 403);
-  EXPECT_TRUE(Props(*jones_, "/Legal/Contracts/nda.txt").Flag("DAV:isreadonly"));
+  EXPECT_TRUE(One(*jones_, "/Legal/Contracts/nda.txt").Flag("DAV:isreadonly"));
   EXPECT_EQ(smith_->Send("CHECKOUT", "/Legal/Contracts/nda.txt").status, 200);
 }
 
@@ -235,13 +219,13 @@ TEST_F(LifeCycleTest, OverwritingAnApprovedDocumentChecksItOutToTheWriter) {
   const std::string doc = "/Sales/Documents/welcome.txt";
   EXPECT_EQ(jones_->Send("PUT", doc, {{"If-None-Match", "*"}}, "new text").status, 412);
   EXPECT_EQ(jones_->Send("PUT", doc, {}, "new text").status, 204);
-  auto props = Props(*jones_, doc);
+  auto props = One(*jones_, doc);
   EXPECT_EQ(props.Text(P("documentstate")), "createdcheckedout");
   EXPECT_EQ(props.Text(P("checkedoutby")), "CORP\\jones");
   EXPECT_EQ(jones_->Send("GET", doc).body, "Welcome to the Sales workspace.\n");
   ASSERT_EQ(jones_->Send("CHECKIN", doc).status, 201);
   EXPECT_EQ(jones_->Send("GET", doc).body, "new text");
-  EXPECT_EQ(Props(*jones_, doc).Text(P("FriendlyVersionID")), "1.1");
+  EXPECT_EQ(One(*jones_, doc).Text(P("FriendlyVersionID")), "1.1");
 
   // Delete: allowed to authors for documents nobody else holds.
   EXPECT_EQ(guest_->Send("DELETE", doc).status, 403);

@@ -14,13 +14,15 @@
 #include <mutex>
 #include <thread>
 
-#include "docstore/docstore_client.h"
 #include "docstore/sqlite_db.h"
+#include "support/docstore_client.h"
+#include "support/temp_dir.h"
 
 namespace orvex::docstore::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using orvex::testing::TempDir;
 
 // The orvex-docstore executable, run as a child process so it can be killed.
 class ServerProcess {

@@ -2,13 +2,13 @@
 // never get into the store through a request, and a store that already holds
 // some (written by an older version) still answers well-formed listings.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 
-#include "docstore/docstore_client.h"
 #include "docstore/names.h"
 #include "docstore/store.h"
+#include "support/docstore_client.h"
+#include "support/temp_dir.h"
 
 namespace orvex::docstore::testing {
 namespace {
@@ -115,8 +115,8 @@ TEST(PoisonedValuesTest, RequestsCarryingThemAreRefused) {
 }
 
 TEST(PoisonedValuesTest, AStoreAlreadyHoldingThemListsCleanly) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "poisoned-XXXXXX").string();
-  std::string dir = ::mkdtemp(pattern.data());
+  orvex::testing::TempDir temp("poisoned");
+  const std::string& dir = temp.path();
   StartServer("", dir).reset();  // seeds the store
   {
     // What an older version let in.
@@ -164,8 +164,6 @@ TEST(PoisonedValuesTest, AStoreAlreadyHoldingThemListsCleanly) {
   auto forecast = jones.Propfind("/Sales/Reports/forecast.txt", 0);
   ASSERT_EQ(forecast.size(), 1u);
   EXPECT_EQ(forecast[0].Text("DAV:getcontenttype"), std::string("text/") + kReplacement);
-  server.reset();
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

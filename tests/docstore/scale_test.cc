@@ -4,7 +4,6 @@
 // client can read piece by piece.
 #include <expat.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <atomic>
 #include <boost/asio/connect.hpp>
@@ -18,14 +17,16 @@
 #include <future>
 #include <thread>
 
-#include "docstore/docstore_client.h"
 #include "docstore/seed.h"
 #include "docstore/store.h"
+#include "support/docstore_client.h"
+#include "support/temp_dir.h"
 
 namespace orvex::docstore::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using orvex::testing::TempDir;
 namespace asio = boost::asio;
 namespace beast = boost::beast;
 namespace http = beast::http;
@@ -35,7 +36,8 @@ constexpr char kSmallSeed[] = R"({"users": [{"name": "ann", "password": "pw"}],
                   "items": [{"name": "F", "type": "standard"}]}]})";
 
 TEST(StoreConcurrencyTest, ReadersSeeCommittedStatesWhileAWriterHoldsItsTransaction) {
-  for (std::string dir : {std::string(), TempDir().path() + "-disk"}) {
+  TempDir disk("scale");
+  for (const std::string& dir : {std::string(), disk.path()}) {
     Store store(dir);
     LoadSeed(store, kSmallSeed);
     std::mutex mutex;
@@ -77,7 +79,6 @@ TEST(StoreConcurrencyTest, ReadersSeeCommittedStatesWhileAWriterHoldsItsTransact
     Store::Txn read(store, Store::Txn::kRead);
     EXPECT_TRUE(store.Find("/W/F/new.txt"));
     read.Commit();
-    if (!dir.empty()) fs::remove_all(dir);
   }
 }
 

@@ -1,16 +1,16 @@
 // Seeds: a malformed seed stops the server from starting with a message that
 // names the problem, and stores nothing; a good one is served as written.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "docstore/auth.h"
-#include "docstore/docstore_client.h"
 #include "docstore/seed.h"
 #include "docstore/store.h"
+#include "support/docstore_client.h"
+#include "support/temp_dir.h"
 
 namespace orvex::docstore::testing {
 namespace {
@@ -133,8 +133,8 @@ std::string StoreBytes(const std::string& dir) {
 }
 
 TEST(SeedTest, SeedPasswordsAreKeptOnlyHashed) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "seed-test-XXXXXX").string();
-  std::string dir = ::mkdtemp(pattern.data());
+  orvex::testing::TempDir temp("seed");
+  const std::string& dir = temp.path();
   const std::string seed = R"({"users": [{"name": "DOM\\ann", "password": "Plain-Pw-4711"},
                                          {"name": "bob", "password": "Plain-Pw-4711"}],
                                "workspaces": [{"name": "W", "roles": {"DOM\\ann": "reader"}}]})";
@@ -164,7 +164,6 @@ TEST(SeedTest, SeedPasswordsAreKeptOnlyHashed) {
     EXPECT_FALSE(VerifyPassword("Plain-Pw-471", ann->password_hash));
     EXPECT_FALSE(VerifyPassword(ann->password_hash, ann->password_hash));
   }
-  std::filesystem::remove_all(dir);
 }
 
 TEST(SeedTest, StartReportsAnAddressInUse) {

@@ -4,11 +4,11 @@
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 
-#include "docstore/docstore_client.h"
+#include "support/docstore_client.h"
+#include "support/temp_dir.h"
 
 namespace orvex::docstore::testing {
 namespace {
@@ -18,9 +18,8 @@ namespace fs = std::filesystem;
 TEST(StoreFilesTest, EveryFileIsTheOwnersAlone) {
   // A permissive umask, as a service manager might leave it.
   mode_t old_umask = ::umask(022);
-  std::string pattern = (fs::temp_directory_path() / "store-files-XXXXXX").string();
-  std::string parent = ::mkdtemp(pattern.data());
-  std::string dir = parent + "/store";
+  orvex::testing::TempDir parent("store-files");
+  const std::string dir = parent.path() + "/store";
   {
     auto server = StartServer("", dir);
     Client jones(server->port(), "CORP\\jones", "secret");
@@ -57,7 +56,6 @@ TEST(StoreFilesTest, EveryFileIsTheOwnersAlone) {
     EXPECT_EQ(st.st_mode & 077, 0u);
   }
   ::umask(old_umask);
-  fs::remove_all(parent);
 }
 
 }  // namespace

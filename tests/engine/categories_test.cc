@@ -138,11 +138,10 @@ TEST_F(CategoriesTest, ListingFailuresAreMappedAndLeaveOnlyWhatWasRead) {
   EXPECT_EQ(engine_.ErrorCode, kCodePermissionDenied);
 }
 
-TEST_F(CategoriesTest, CreateDeleteAndRenamePassTheEngineCredentials) {
+// Nested paths are created one level per call, below an existing parent.
+TEST_F(CategoriesTest, CreatePassesTheEngineCredentialsOneLevelAtATime) {
   AddCategory("", "Europe");
   OpenSales();
-
-  // Nested paths are created one level per call, below an existing parent.
   ASSERT_TRUE(engine_.CreateCategory("Europe/France"));
   EXPECT_EQ(backend_->calls,
             (std::vector<std::string>{
@@ -155,8 +154,14 @@ TEST_F(CategoriesTest, CreateDeleteAndRenamePassTheEngineCredentials) {
   EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
   EXPECT_FALSE(engine_.CreateCategory("Europe"));
   EXPECT_EQ(engine_.ErrorCode, kCodeAlreadyExists);
+  backend_->failures["SaveTo CategoryFolder"] = server::kErrPermissionDenied;
+  EXPECT_FALSE(engine_.CreateCategory("Asia"));
+  EXPECT_EQ(engine_.ErrorCode, kCodePermissionDenied);
+}
 
-  backend_->calls.clear();
+TEST_F(CategoriesTest, DeleteOpensTheCategoryWithTheEngineCredentials) {
+  AddCategory("Europe", "France");
+  OpenSales();
   ASSERT_TRUE(engine_.DeleteCategory("Europe/France"));
   EXPECT_EQ(backend_->calls,
             (std::vector<std::string>{
@@ -167,9 +172,12 @@ TEST_F(CategoriesTest, CreateDeleteAndRenamePassTheEngineCredentials) {
             }));
   EXPECT_FALSE(engine_.DeleteCategory("Europe/France"));
   EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+}
 
-  // Renaming opens the category the same way and moves it at its level.
-  backend_->calls.clear();
+// Renaming opens the category the same way and moves it at its level.
+TEST_F(CategoriesTest, RenameOpensTheCategoryAndMovesItAtItsLevel) {
+  AddCategory("", "Europe");
+  OpenSales();
   ASSERT_TRUE(engine_.ChangeCategoryName("Europe", "Europa"));
   EXPECT_EQ(backend_->calls.back(),
             "MoveTo http://docs/Sales/Topics/Europe -> http://docs/Sales/Topics/Europa");
@@ -183,11 +191,6 @@ TEST_F(CategoriesTest, CreateDeleteAndRenamePassTheEngineCredentials) {
   EXPECT_EQ(backend_->CallsStartingWith("Open CategoryFolder").size(), 1u);
   EXPECT_FALSE(engine_.ChangeCategoryName("Europe", "Europe"));
   EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
-
-  // Server refusals come back mapped.
-  backend_->failures["SaveTo CategoryFolder"] = server::kErrPermissionDenied;
-  EXPECT_FALSE(engine_.CreateCategory("Asia"));
-  EXPECT_EQ(engine_.ErrorCode, kCodePermissionDenied);
   backend_->failures["MoveTo"] = server::kErrAccessDenied;
   EXPECT_FALSE(engine_.ChangeCategoryName("Europa", "Europe"));
   EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);

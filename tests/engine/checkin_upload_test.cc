@@ -122,69 +122,79 @@ class CheckinUploadTest : public ::testing::Test {
   ServerClass1 engine_;
 };
 
-TEST_F(CheckinUploadTest, CheckInWritesTheOfficeFieldsOnTheWorkingCopyThenChecksIn) {
-  AddDocument("plan.doc", "createdcheckedout", "CORP\\jones", {"read", "edit", "checkin"});
-  AddWorkingCopy();
-  owner_.properties.Keywords = "sales,,2001";
-  owner_.properties.Description = "Plan";
-  owner_.properties.Title = "The plan";
-  owner_.properties.CheckInComment = "second draft";
+// A document of Reports checked out to jones with a working copy, and the
+// office fields set to be written at check-in.
+class CheckInTest : public CheckinUploadTest {
+ protected:
+  CheckInTest() {
+    AddDocument("plan.doc", "createdcheckedout", "CORP\\jones", {"read", "edit", "checkin"});
+    AddWorkingCopy();
+    owner_.properties.Keywords = "sales,,2001";
+    owner_.properties.Description = "Plan";
+    owner_.properties.Title = "The plan";
+    owner_.properties.CheckInComment = "second draft";
+  }
+  // The office field writes onto `url` and its save, Author given.
+  static std::vector<std::string> Writes(const std::string& url, const std::string& author) {
+    return {"Update " + url + " " + kAuthor + "=" + author,
+            "Update " + url + " " + kKeywords + "=[sales,,2001]",
+            "Update " + url + " " + kDescription + "=Plan",
+            "Update " + url + " " + kTitle + "=The plan", "Save " + url};
+  }
+};
 
+TEST_F(CheckInTest, WritesTheOfficeFieldsOnTheWorkingCopyThenChecksIn) {
   ASSERT_TRUE(engine_.CheckIn("Reports", "plan.doc"));
-  const std::string wc = kWorking;
   // The status check's listing row is the document itself: it answers the
   // check-in test and names the working copy, so the document is not read
-  // again before the working copy is opened.
+  // again before the working copy is opened. An empty Author writes the
+  // log-on name.
   EXPECT_EQ(Count("Open Document "), 0u);
-  EXPECT_EQ(CallsFrom("Create Version"),
-            (std::vector<std::string>{"Create Version", "OpenDocument " + wc + " options=3",
-                                      // an empty Author writes the log-on name
-                                      "Update " + wc + " " + kAuthor + "=CORP\\jones",
-                                      "Update " + wc + " " + kKeywords + "=[sales,,2001]",
-                                      "Update " + wc + " " + kDescription + "=Plan",
-                                      "Update " + wc + " " + kTitle + "=The plan", "Save " + wc,
-                                      std::string("CheckIn ") + kPlan + " comment=second draft"}));
+  std::vector<std::string> expected{"Create Version",
+                                    std::string("OpenDocument ") + kWorking + " options=3"};
+  for (const std::string& w : Writes(kWorking, "CORP\\jones")) expected.push_back(w);
+  expected.push_back(std::string("CheckIn ") + kPlan + " comment=second draft");
+  EXPECT_EQ(CallsFrom("Create Version"), expected);
+}
 
-  // Without a working copy URL the values go to the document itself.
-  backend_->calls.clear();
+TEST_F(CheckInTest, WithoutAWorkingCopyTheValuesGoToTheDocument) {
   SetListed(kPlan, server::kPropWorkingCopy, Variant(""));
   owner_.properties.Author = "Smith";
   ASSERT_TRUE(engine_.CheckIn("Reports", "plan.doc"));
   EXPECT_EQ(Count(std::string("OpenDocument ") + kPlan + " options=3"), 1u);
   EXPECT_EQ(Count(std::string("Update ") + kPlan + " " + kAuthor + "=Smith"), 1u);
+}
 
-  // A server failure at check-in is mapped.
+TEST_F(CheckInTest, AServerRefusalIsMapped) {
   backend_->failures["CheckIn"] = server::kErrAccessDenied;
   EXPECT_FALSE(engine_.CheckIn("Reports", "plan.doc"));
   EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
-  backend_->failures.clear();
+}
 
-  // A folder given as a URL: the status check reads another URL than the
-  // one the check-in builds, so the check-in test asks for itself (the
-  // connection, mode 16, create option 0, no credentials) and its failure
-  // refuses the check-in.
-  backend_->calls.clear();
+// A folder given as a URL: the status check reads another URL than the one
+// the check-in builds, so the check-in test asks for itself (the
+// connection, mode 16, create option 0, no credentials), and its failure
+// refuses the check-in.
+TEST_F(CheckInTest, AFolderGivenAsAUrlHasTheDocumentAskedForItsState) {
+  const std::string odd = std::string(kWs) + "/" + kPlan;
+  const std::string ask =
+      "Open Document " + odd + " cnx=open mode=16 create=0 options=0 user= password=";
   EXPECT_FALSE(engine_.CheckIn(kReports, "plan.doc"));
   EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
-  EXPECT_EQ(Count(std::string("Open Document ") + kWs + "/" + kPlan +
-                  " cnx=open mode=16 create=0 options=0 user= password="),
-            1u);
+  EXPECT_EQ(Count(ask), 1u);
   EXPECT_EQ(Count("CheckIn"), 0u);
-  // The document open then reads the document with option 0x10000000.
-  const std::string odd = std::string(kWs) + "/" + kPlan;
+
+  // Found there, the document is read with option 0x10000000 for its
+  // working copy.
   backend_->AddItem(odd, {{server::kPropOperationsAllowed, List({"checkin"})},
                           {server::kPropWorkingCopy, Variant(kWorking)}});
   backend_->calls.clear();
   EXPECT_TRUE(engine_.CheckIn(kReports, "plan.doc"));
-  EXPECT_EQ(CallsFrom("Open Document "),
-            (std::vector<std::string>{
-                "Open Document " + odd + " cnx=open mode=16 create=0 options=0 user= password=",
-                "OpenDocument " + odd + " options=268435456", "OpenDocument " + wc + " options=3",
-                "Update " + wc + " " + kAuthor + "=Smith",
-                "Update " + wc + " " + kKeywords + "=[sales,,2001]",
-                "Update " + wc + " " + kDescription + "=Plan",
-                "Update " + wc + " " + kTitle + "=The plan", "Save " + wc,
-                "CheckIn " + odd + " comment=second draft"}));
+  std::vector<std::string> expected{ask, "OpenDocument " + odd + " options=268435456",
+                                    std::string("OpenDocument ") + kWorking + " options=3"};
+  for (const std::string& w : Writes(kWorking, "CORP\\jones")) expected.push_back(w);
+  expected.push_back("CheckIn " + odd + " comment=second draft");
+  EXPECT_EQ(CallsFrom("Open Document "), expected);
 }
 
 TEST_F(CheckinUploadTest, StatusTestsRefuseCheckInAndCheckOutBeforeAnythingIsSent) {
@@ -229,9 +239,11 @@ TEST_F(CheckinUploadTest, StatusTestsRefuseCheckInAndCheckOutBeforeAnythingIsSen
                                                                 "/" + c.file + " comment="}));
     }
   }
+}
 
-  // A missing document is refused by the status check for check-in, but a
-  // check-out goes to the server, whose refusal is reported.
+// A missing document is refused by the status check for check-in, but a
+// check-out goes to the server, whose refusal is reported.
+TEST_F(CheckinUploadTest, AMissingDocumentIsRefusedAtCheckInAndByTheServerAtCheckOut) {
   EXPECT_FALSE(engine_.CheckIn("Reports", "none.doc"));
   EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
   backend_->failures["CheckOut"] = server::kErrObjectNotFound;
@@ -239,19 +251,20 @@ TEST_F(CheckinUploadTest, StatusTestsRefuseCheckInAndCheckOutBeforeAnythingIsSen
   EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
 }
 
-TEST_F(CheckinUploadTest, PublishDeleteAndRenameSendExactlyWhatTheyMust) {
-  AddDocument("plan.doc", "createdcheckedin", "", {"read", "move", "undelete"});
-  AddDocument("keep.doc", "createdcheckedin", "", {"read", "deleter"});
-
+TEST_F(CheckinUploadTest, PublishSendsTheDocumentUrlAndMapsARefusal) {
+  AddDocument("plan.doc", "createdcheckedin", "");
   EXPECT_TRUE(engine_.Publish("Reports", "plan.doc"));
   EXPECT_EQ(CallsFrom("Create Version"),
             (std::vector<std::string>{"Create Version", std::string("Publish ") + kPlan}));
   backend_->failures["Publish"] = server::kErrObjectNotFound;
   EXPECT_FALSE(engine_.Publish("Reports", "plan.doc"));
   EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+}
 
+TEST_F(CheckinUploadTest, DeleteTestsTheNamesThenTheAllowedOperations) {
+  AddDocument("plan.doc", "createdcheckedin", "", {"read", "move", "undelete"});
+  AddDocument("keep.doc", "createdcheckedin", "", {"read", "deleter"});
   // Name tests come first and send nothing.
-  backend_->calls.clear();
   for (auto [folder, file] : std::vector<std::pair<std::string, std::string>>{
            {"", "plan.doc"}, {"Reports", "a/b.doc"}, {"Reports", ""}, {"Rep|orts", "plan.doc"}}) {
     engine_.ErrorCode = 0;
@@ -278,9 +291,10 @@ TEST_F(CheckinUploadTest, PublishDeleteAndRenameSendExactlyWhatTheyMust) {
   // A vanished document: the allowed-operations read fails and is mapped.
   EXPECT_FALSE(engine_.DeleteFile("Reports", "plan.doc"));
   EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+}
 
-  // Rename: name tests, then the open with the connection and credentials.
-  backend_->calls.clear();
+TEST_F(CheckinUploadTest, RenameTestsBothNamesThenMovesWithTheConnectionAndCredentials) {
+  AddDocument("keep.doc", "createdcheckedin", "");
   for (const char* bad : {"", "a/b.doc", "a:b"}) {
     EXPECT_FALSE(engine_.ChangeFileName("Reports", "keep.doc", bad));
     EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
@@ -326,17 +340,20 @@ TEST_F(CheckinUploadTest, UploadSetsValuesStreamsTheFileThenChecksInAndPublishes
   // whatever the check-in answered.
   EXPECT_GE(Count(std::string("ListItems ") + kReports), 1u);
   EXPECT_EQ(Count(std::string("Publish ") + kPlan), 1u);
+}
 
-  // A standard folder: no check-in, no publishing.
-  backend_->calls.clear();
+TEST_F(CheckinUploadTest, UploadToAStandardFolderNeitherChecksInNorPublishes) {
+  owner_.properties.AddCheckIn = true;
+  owner_.properties.AddPublish = true;
   ASSERT_TRUE(engine_.SaveFile("Archive", "/home/jones", "plan.doc"));
   EXPECT_EQ(Count("Stream LoadFromFile /home/jones/plan.doc"), 1u);
   EXPECT_EQ(Count("Publish"), 0u);
   EXPECT_EQ(Count("Create Version"), 0u);
+}
 
-  // An empty file name sends nothing; an unreadable local file stops before
-  // the write.
-  backend_->calls.clear();
+// An empty file name sends nothing; an unreadable local file stops before
+// the write.
+TEST_F(CheckinUploadTest, UploadInputFailuresStopBeforeTheWrite) {
   EXPECT_FALSE(engine_.SaveFile("Reports", "/home/jones", ""));
   EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
   EXPECT_TRUE(backend_->calls.empty());
@@ -346,92 +363,112 @@ TEST_F(CheckinUploadTest, UploadSetsValuesStreamsTheFileThenChecksInAndPublishes
   EXPECT_EQ(Count("SaveTo"), 0u);
 }
 
-TEST_F(CheckinUploadTest, OverWriteDecidesWhatHappensToAnExistingDocument) {
-  AddDocument("plan.doc", "approved", "", {"read", "edit"});
-  AddDocument("in.doc", "createdcheckedin", "");
-  AddDocument("mine.doc", "createdcheckedout", "CORP\\jones", {"read", "edit", "checkin"});
-  AddWorkingCopy();
-  auto agent = std::make_shared<ui::ScriptedAgent>();
-  ui::SetUserAgent(agent);
+// Uploads over documents that exist: approved plan.doc, checked-in in.doc,
+// mine.doc checked out to jones, other.doc held by smith; a scripted person
+// answers the overwrite question.
+class OverWriteTest : public CheckinUploadTest {
+ protected:
+  OverWriteTest() {
+    AddDocument("plan.doc", "approved", "", {"read", "edit"});
+    AddDocument("in.doc", "createdcheckedin", "");
+    AddDocument("mine.doc", "createdcheckedout", "CORP\\jones", {"read", "edit", "checkin"});
+    AddDocument("other.doc", "createdcheckedout", "CORP\\smith");
+    AddWorkingCopy();
+    ui::SetUserAgent(agent_);
+  }
+  // Uploads `file` into `folder`, with the calls before it dropped.
+  bool Upload(const std::string& file, const std::string& folder = "Reports") {
+    backend_->calls.clear();
+    return engine_.SaveFile(folder, "/l", file);
+  }
+  std::shared_ptr<ui::ScriptedAgent> agent_ = std::make_shared<ui::ScriptedAgent>();
+};
 
-  // 0 and 7 become 1: the existing document is not replaced.
+TEST_F(OverWriteTest, ZeroSevenAndOneKeepTheDocument) {
   for (int16_t value : {0, 7, 1}) {
     owner_.properties.OverWrite = value;
-    backend_->calls.clear();
-    EXPECT_FALSE(engine_.SaveFile("Reports", "/l", "plan.doc"));
-    EXPECT_EQ(owner_.properties.OverWrite, 1);
+    EXPECT_FALSE(Upload("plan.doc"));
+    EXPECT_EQ(owner_.properties.OverWrite, 1);  // 0 and 7 become 1
     EXPECT_EQ(engine_.ErrorCode, kCodeAlreadyExists);
     EXPECT_EQ(Count("SaveTo"), 1u);
   }
-  // A refused permission is 1006, with no second attempt whatever OverWrite.
+}
+
+TEST_F(OverWriteTest, ARefusedPermissionIsReportedWithoutASecondAttempt) {
   owner_.properties.OverWrite = 3;
-  backend_->calls.clear();
   backend_->failures["SaveTo"] = server::kErrPermissionDenied;
-  EXPECT_FALSE(engine_.SaveFile("Reports", "/l", "plan.doc"));
+  EXPECT_FALSE(Upload("plan.doc"));
   EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
   EXPECT_EQ(Count("SaveTo"), 1u);
+}
 
-  // 3 replaces without asking, with the overwrite create option.
-  backend_->calls.clear();
-  EXPECT_TRUE(engine_.SaveFile("Reports", "/l", "plan.doc"));
+TEST_F(OverWriteTest, ThreeReplacesWithoutAskingWithTheOverwriteOption) {
+  owner_.properties.OverWrite = 3;
+  agent_->Answer("no");
+  EXPECT_TRUE(Upload("plan.doc"));
   EXPECT_EQ(Count(std::string("SaveTo Document ") + kPlan + " cnx=open mode=0 create=67108864"),
             1u);
-  EXPECT_EQ(agent->pending_answers(), 0);
+  EXPECT_EQ(agent_->pending_answers(), 1);  // nobody was asked
+}
 
-  // 2 asks; No keeps the document and still answers True.
+TEST_F(OverWriteTest, TwoAsksAndNoKeepsTheDocumentYetAnswersTrue) {
   owner_.properties.OverWrite = 2;
-  agent->Answer("no");
-  backend_->calls.clear();
-  EXPECT_TRUE(engine_.SaveFile("Reports", "/l", "plan.doc"));
+  agent_->Answer("no");
+  EXPECT_TRUE(Upload("plan.doc"));
   EXPECT_EQ(Count("SaveTo"), 1u);
   EXPECT_EQ(Count("Stream"), 4u);  // the first attempt only
-  agent->Answer("yes");
-  backend_->calls.clear();
-  EXPECT_TRUE(engine_.SaveFile("Reports", "/l", "plan.doc"));
+  agent_->Answer("yes");
+  EXPECT_TRUE(Upload("plan.doc"));
   EXPECT_EQ(Count("SaveTo Document"), 2u);
-  EXPECT_EQ(agent->pending_answers(), 0);
+  EXPECT_EQ(agent_->pending_answers(), 0);
+}
 
-  // Checked in, or held by another user: 1006 without asking.
-  AddDocument("other.doc", "createdcheckedout", "CORP\\smith");
+TEST_F(OverWriteTest, CheckedInOrHeldByAnotherUserIsRefusedWithoutAsking) {
+  owner_.properties.OverWrite = 2;
   for (const char* file : {"in.doc", "other.doc"}) {
-    agent->Answer("yes");
-    backend_->calls.clear();
-    EXPECT_FALSE(engine_.SaveFile("Reports", "/l", file));
+    agent_ = std::make_shared<ui::ScriptedAgent>();
+    ui::SetUserAgent(agent_);
+    agent_->Answer("yes");
+    EXPECT_FALSE(Upload(file)) << file;
     EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
     EXPECT_EQ(Count("SaveTo"), 1u);
-    EXPECT_EQ(agent->pending_answers(), 1);
-    agent = std::make_shared<ui::ScriptedAgent>();
-    ui::SetUserAgent(agent);
+    EXPECT_EQ(agent_->pending_answers(), 1);
   }
+}
 
-  // Checked out by this user: the content goes to the working copy, named
-  // by the document's row the status check has just read (no open of its
-  // own). The folder's default profile is read once for both attempts.
+// Checked out by this user: the content goes to the working copy, named by
+// the document's row the status check has just read (no open of its own).
+// The folder's default profile is read once for both attempts.
+TEST_F(OverWriteTest, MineGoesToTheWorkingCopyTheStatusCheckNamed) {
   owner_.properties.OverWrite = 3;
-  backend_->calls.clear();
-  EXPECT_TRUE(engine_.SaveFile("Reports", "/l", "mine.doc"));
+  EXPECT_TRUE(Upload("mine.doc"));
   EXPECT_EQ(Count("Open Document "), 0u);
   EXPECT_EQ(Count("Open DocumentFolder " + std::string(kReports) + " cnx=open"), 1u);
   EXPECT_EQ(Count(std::string("SaveTo Document ") + kWorking + " cnx=open mode=0 create=67108864"),
             1u);
-  // A folder given as a URL: the status check read another URL, so the
-  // document is opened without connection or credentials to find its
-  // working copy (here it names none: the document URL is written).
+}
+
+// A folder given as a URL: the status check read another URL, so the
+// document is opened without connection or credentials to find its working
+// copy (here it names none: the document URL is written).
+TEST_F(OverWriteTest, AFolderGivenAsAUrlHasTheDocumentOpenedForItsWorkingCopy) {
+  owner_.properties.OverWrite = 3;
   const std::string odd = std::string(kWs) + "/" + kReports + "/mine.doc";
   backend_->AddItem(odd, {}, false);
-  backend_->calls.clear();
-  EXPECT_TRUE(engine_.SaveFile(kReports, "/l", "mine.doc"));
+  EXPECT_TRUE(Upload("mine.doc", kReports));
   EXPECT_EQ(Count("Open Document " + odd + " cnx=none mode=0 create=-1 options=0 user= password="),
             1u);
   EXPECT_EQ(Count("SaveTo Document " + odd + " cnx=open mode=0 create=67108864"), 1u);
+}
 
-  // A failed write on the overwrite attempt is not reported: the document
-  // existed before.
+// A failed write on the overwrite attempt is not reported: the document
+// existed before.
+TEST_F(OverWriteTest, AFailedReplacementIsNotReported) {
+  owner_.properties.OverWrite = 3;
   backend_->failures["SaveTo"] = server::kErrAlreadyExists;
-  backend_->failures
-      ["SaveTo Document http://docs/Sales/Reports/plan.doc cnx=open mode=0 "
-       "create=67108864"] = server::kErrGenericFailure;
-  EXPECT_TRUE(engine_.SaveFile("Reports", "/l", "plan.doc"));
+  backend_->failures["SaveTo Document " + std::string(kPlan) + " cnx=open mode=0 create=67108864"] =
+      server::kErrGenericFailure;
+  EXPECT_TRUE(Upload("plan.doc"));
 }
 
 TEST_F(CheckinUploadTest, FolderDefaultProfileFailureIsMapped) {

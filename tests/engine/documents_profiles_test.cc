@@ -142,19 +142,24 @@ class DocumentsProfilesTest : public ::testing::Test {
   std::vector<std::string> workspace_profiles_;
 };
 
-TEST_F(DocumentsProfilesTest, WorkspaceAndFolderProfilesWithTitlesGrowthAndLookUps) {
-  // Seven profiles so the workspace list grows; one more the workspace
-  // does not list, and one whose title is empty.
-  for (int i = 0; i < 4; ++i)
-    AddProfile("urn:content-classes:p" + std::to_string(i), "P" + std::to_string(i), {kTitle});
-  AddProfile("urn:content-classes:untitled", "", {kTitle});
-  AddProfile("urn:content-classes:elsewhere", "Elsewhere", {kTitle}, false);
-  AddFolder("Reports", server::kClassSmartFolder,
-            {"urn:content-classes:elsewhere", kMemo, "urn:content-classes:Memo",
-             "urn:content-classes:untitled", kDocument},
-            kMemo);
-  OpenSales();
+// Seven profiles so the workspace list grows, one more the workspace does
+// not list, and one whose title is empty; Reports offers five of them.
+class ProfileListsTest : public DocumentsProfilesTest {
+ protected:
+  void SetUp() override {
+    for (int i = 0; i < 4; ++i)
+      AddProfile("urn:content-classes:p" + std::to_string(i), "P" + std::to_string(i), {kTitle});
+    AddProfile("urn:content-classes:untitled", "", {kTitle});
+    AddProfile("urn:content-classes:elsewhere", "Elsewhere", {kTitle}, false);
+    AddFolder("Reports", server::kClassSmartFolder,
+              {"urn:content-classes:elsewhere", kMemo, "urn:content-classes:Memo",
+               "urn:content-classes:untitled", kDocument},
+              kMemo);
+    OpenSales();
+  }
+};
 
+TEST_F(ProfileListsTest, TheWorkspaceListGrowsAndFindsTitlesAndIdsExactly) {
   EXPECT_EQ(engine_.GetDocProfileInfo(), 7);
   EXPECT_EQ(engine_.workspace_profiles().upper_bound(), 10);
   EXPECT_EQ(backend_->calls[0],
@@ -174,10 +179,11 @@ TEST_F(DocumentsProfilesTest, WorkspaceAndFolderProfilesWithTitlesGrowthAndLookU
   EXPECT_EQ(engine_.FindProfileID("Memo"), kMemo);
   EXPECT_EQ(engine_.FindProfileID("memo"), "");
   EXPECT_EQ(engine_.FindProfileID(""), "");
+}
 
-  // The folder list keeps the folder's order and only profiles the
-  // workspace lists with a title; it refreshes the workspace list first.
-  backend_->calls.clear();
+// The folder list keeps the folder's order and only profiles the workspace
+// lists with a title; it refreshes the workspace list first.
+TEST_F(ProfileListsTest, TheFolderListKeepsItsOrderAndOnlyTitledWorkspaceProfiles) {
   EXPECT_EQ(engine_.GetProfileInfo("Reports"), 2);
   EXPECT_EQ(Count("DocumentProfiles http://docs/Sales/Reports"), 1u);
   EXPECT_EQ(Count("ContentClassDefinition"), 7u);
@@ -193,8 +199,11 @@ TEST_F(DocumentsProfilesTest, WorkspaceAndFolderProfilesWithTitlesGrowthAndLookU
   EXPECT_FALSE(engine_.GetProfile(2, profile));
   EXPECT_EQ(engine_.GetDefaultProfile("Reports"), kMemo);
   EXPECT_EQ(engine_.GetDefaultProfile(""), "");  // the workspace names none here
+}
 
-  // Bad paths: code 5, nothing asked; the lists stay as they were.
+// Code 5, nothing asked; the lists stay as they were.
+TEST_F(ProfileListsTest, BadPathsAreRefusedBeforeAnythingIsAsked) {
+  ASSERT_EQ(engine_.GetProfileInfo("Reports"), 2);
   backend_->calls.clear();
   for (const char* bad : {"Re:ports", "a\\b", "a|b", "a*b", "a?b", "a\"b", "a<b", "a>b"}) {
     engine_.ErrorCode = 0;
@@ -206,9 +215,11 @@ TEST_F(DocumentsProfilesTest, WorkspaceAndFolderProfilesWithTitlesGrowthAndLookU
   }
   EXPECT_TRUE(backend_->calls.empty());
   EXPECT_EQ(engine_.folder_profiles().count(), 2);
+}
 
-  // Server failures: a missing folder, a profile that cannot be looked up
-  // (the rows read before it stay), a profile list that is not a list.
+// A missing folder, a profile that cannot be looked up (the rows read
+// before it stay), a profile list that is not a list.
+TEST_F(ProfileListsTest, ServerFailuresAreMapped) {
   EXPECT_EQ(engine_.GetProfileInfo("Missing"), -1);
   EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
   EXPECT_EQ(engine_.GetDefaultProfile("Missing"), "");

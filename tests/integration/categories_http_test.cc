@@ -1,14 +1,13 @@
 // Category folders over real HTTP, against stores seeded for the cases,
 // through the automation members a host calls.
-#include <nlohmann/json.hpp>
-
 #include "engine/error_codes.h"
 #include "integration/docstore_fixture.h"
+#include "support/seed.h"
 
 namespace orvex::testing {
 namespace {
 
-using Json = nlohmann::json;
+using seed::Json;
 
 class CategoriesHttpTest : public DocstoreTest {
  protected:
@@ -22,27 +21,15 @@ class CategoriesHttpTest : public DocstoreTest {
     // The categories folder is called Topics here; a document folder is
     // called like the usual categories folder, and one deeper down like this
     // workspace's.
-    Json sales{
-        {"name", "Sales"},
-        {"description", "Sales"},
-        {"categories_folder", "Topics"},
-        {"roles", {{"CORP\\jones", "author"}, {"guest", "reader"}}},
-        {"categories", top},
-        {"items",
-         Json::array({{{"name", "Categories"}, {"type", "standard"}},
-                      {{"name", "Reports"},
-                       {"type", "enhanced"},
-                       {"items", Json::array({{{"name", "Topics"}, {"type", "enhanced"}}})}}})}};
-    Json board{{"name", "Board"}, {"description", "Board"}, {"roles", Json::object()}};
-    Json seed{{"hosts", {"docs"}},
-              {"users", Json::array({{{"name", "CORP\\jones"}, {"password", "secret"}},
-                                     {{"name", "guest"}, {"password", "guest"}}})},
-              {"schema",
-               {{"profiles", Json::array({{{"id", "urn:content-classes:document"},
-                                           {"title", "Document"},
-                                           {"properties", Json::array()}}})}}},
-              {"workspaces", Json::array({sales, board})}};
-    StartStore(seed.dump());
+    Json sales{{"name", "Sales"},
+               {"description", "Sales"},
+               {"categories_folder", "Topics"},
+               {"roles", {{"CORP\\jones", "author"}, {"guest", "reader"}}},
+               {"categories", top},
+               {"items",
+                {seed::Folder("Categories", false),
+                 seed::Folder("Reports", true, Json::array({seed::Folder("Topics", true)}))}}};
+    StartStore(seed::Store({sales, seed::Workspace("Board", Json::object())}));
   }
 
   // The categories under `path`, each as name, "!" when read-only and "+"
@@ -71,15 +58,17 @@ class CategoriesHttpTest : public DocstoreTest {
   }
 };
 
-TEST_F(CategoriesHttpTest, ListsTheTreeUnderTheWorkspacesOwnCategoriesFolder) {
-  // Before any connection: the plain form answers -1, the Ex form 0.
+// Before any connection: the plain form answers -1, the Ex form 0.
+TEST_F(CategoriesHttpTest, BeforeAnyConnectionThePlainFormAnswersMinusOneTheExFormZero) {
   auto fresh = NewObject();
   EXPECT_EQ(Call(*fresh, "GetCategoryInfo", {Variant("")}), Variant(int16_t{-1}));
   EXPECT_EQ(fresh->GetLastError(), engine::kCodeNotConnected);
   EXPECT_EQ(Call(*fresh, "GetCategoryInfoEx", {Variant(int16_t{0}), Variant("")}),
             Variant(int16_t{0}));
   EXPECT_EQ(fresh->ServerTable(0).ErrorCode, engine::kCodeNotConnected);
+}
 
+TEST_F(CategoriesHttpTest, ListsTheTreeUnderTheWorkspacesOwnCategoriesFolder) {
   auto obj = InSales("jones", "CORP", "secret");
   EXPECT_EQ(obj->DefaultServer().RootCategory, "Topics");
   EXPECT_EQ(Categories(*obj, ""), (std::vector<std::string>{"Europe+", "Asia", "Africa", "Americas",
@@ -100,9 +89,12 @@ TEST_F(CategoriesHttpTest, ListsTheTreeUnderTheWorkspacesOwnCategoriesFolder) {
   EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
   row[0] = Variant(int16_t{0});
   EXPECT_EQ(Call(*obj, "GetCategory", row), Variant(false));
+}
 
-  // The document folder called "Categories" is an ordinary folder, and the
-  // categories folder is not one.
+// The document folder called "Categories" is an ordinary folder, and the
+// categories folder is not one.
+TEST_F(CategoriesHttpTest, FoldersAndCategoriesKeepToTheirOwnTrees) {
+  auto obj = InSales("jones", "CORP", "secret");
   EXPECT_EQ(Folders(*obj, ""), (std::vector<std::string>{"Categories", "Reports"}));
   EXPECT_EQ(Folders(*obj, "Reports"), (std::vector<std::string>{"Topics"}));
   EXPECT_EQ(Call(*obj, "CreateFolder", {Variant("Categories/Inbox"), Variant(false)}),
@@ -113,8 +105,11 @@ TEST_F(CategoriesHttpTest, ListsTheTreeUnderTheWorkspacesOwnCategoriesFolder) {
   EXPECT_EQ(Folders(*obj, "Categories"), (std::vector<std::string>{"Inbox"}));
   EXPECT_EQ(Categories(*obj, "").back(), "Reports");
   EXPECT_EQ(Folders(*obj, ""), (std::vector<std::string>{"Categories", "Reports"}));
+}
 
-  // A reader sees every category as read-only; the same through handle 0.
+// A reader sees every category as read-only, the same through handle 0, and
+// is refused every change.
+TEST_F(CategoriesHttpTest, AReaderSeesCategoriesReadOnlyAndChangesNone) {
   auto guest = InSales("guest", "", "guest");
   EXPECT_EQ(Categories(*guest, "Europe"), (std::vector<std::string>{"France!+"}));
   ASSERT_EQ(guest->ConnectOpenEx("docs", "guest", "", "guest"), 0);
@@ -126,64 +121,63 @@ TEST_F(CategoriesHttpTest, ListsTheTreeUnderTheWorkspacesOwnCategoriesFolder) {
   EXPECT_EQ(Call(*guest, "GetCategoryEx", ex), Variant(true));
   EXPECT_EQ(ex[2], Variant("Paris"));
   EXPECT_EQ(ex[4].ToInt32(), -1);
+
+  const int32_t denied = engine::kCodePermissionDenied;
+  EXPECT_EQ(Refusal(*guest, "CreateCategory", {Variant("Mine")}), denied);
+  EXPECT_EQ(Refusal(*guest, "DeleteCategory", {Variant("Europe")}), denied);
+  EXPECT_EQ(Refusal(*guest, "ChangeCategoryName", {Variant("Europe"), Variant("EU")}), denied);
+  EXPECT_EQ(Categories(*guest, "Europe"), (std::vector<std::string>{"France!+"}));
 }
 
-TEST_F(CategoriesHttpTest, CreatesRenamesAndDeletesAndReportsRefusals) {
+// One level per call, below an existing parent; names pass unchanged.
+TEST_F(CategoriesHttpTest, CreatesOneLevelPerCall) {
   auto obj = InSales("jones", "CORP", "secret");
-  // One level per call, below an existing parent; names pass unchanged.
   EXPECT_EQ(Call(*obj, "CreateCategory", {Variant("Asia/Japan")}), Variant(true));
   EXPECT_EQ(Call(*obj, "CreateCategory", {Variant("Asia/Japan/Tōkyō Bay")}), Variant(true));
   EXPECT_EQ(Categories(*obj, "Asia/Japan"), (std::vector<std::string>{"Tōkyō Bay"}));
-  EXPECT_EQ(Call(*obj, "CreateCategory", {Variant("Mars/Base")}), Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
-  EXPECT_EQ(Call(*obj, "CreateCategory", {Variant("Asia")}), Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeAlreadyExists);
-  EXPECT_EQ(Call(*obj, "CreateCategory", {Variant("Asia:Japan")}), Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeBadPath);
+  EXPECT_EQ(Refusal(*obj, "CreateCategory", {Variant("Mars/Base")}), engine::kCodeNotFound);
+  EXPECT_EQ(Refusal(*obj, "CreateCategory", {Variant("Asia")}), engine::kCodeAlreadyExists);
+  EXPECT_EQ(Refusal(*obj, "CreateCategory", {Variant("Asia:Japan")}), engine::kCodeBadPath);
+}
 
-  // Renaming works on the top level only, and keeps the category's place
-  // and subtree.
-  EXPECT_EQ(Call(*obj, "ChangeCategoryName", {Variant("Europe/France"), Variant("Gaul")}),
-            Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeBadName);
-  EXPECT_EQ(Call(*obj, "ChangeCategoryName", {Variant("Asia"), Variant("Asia")}), Variant(true));
-  EXPECT_EQ(Call(*obj, "ChangeCategoryName", {Variant("Mars"), Variant("Mars")}), Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
-  EXPECT_EQ(Call(*obj, "ChangeCategoryName", {Variant("Asia"), Variant("Europe")}), Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeAlreadyExists);
-  EXPECT_EQ(Call(*obj, "ChangeCategoryName", {Variant("Asia"), Variant("Orient")}), Variant(true));
+// Renaming works on the top level only, and keeps the category's place and
+// subtree.
+TEST_F(CategoriesHttpTest, RenamesTopLevelCategoriesInPlace) {
+  auto obj = InSales("jones", "CORP", "secret");
+  auto rename = [&](const char* from, const char* to) {
+    return Refusal(*obj, "ChangeCategoryName", {Variant(from), Variant(to)});
+  };
+  EXPECT_EQ(rename("Europe/France", "Gaul"), engine::kCodeBadName);
+  EXPECT_EQ(rename("Asia", "Asia"), -1);
+  EXPECT_EQ(rename("Mars", "Mars"), engine::kCodeNotFound);
+  EXPECT_EQ(rename("Asia", "Europe"), engine::kCodeAlreadyExists);
+  ASSERT_EQ(Call(*obj, "CreateCategory", {Variant("Asia/Japan")}), Variant(true));
+  EXPECT_EQ(rename("Asia", "Orient"), -1);
   EXPECT_EQ(Categories(*obj, "")[1], "Orient+");
-  EXPECT_EQ(Categories(*obj, "Orient/Japan"), (std::vector<std::string>{"Tōkyō Bay"}));
+  EXPECT_EQ(Categories(*obj, "Orient"), (std::vector<std::string>{"Japan"}));
+}
 
-  // Deleting takes the subtree with it.
-  EXPECT_EQ(Call(*obj, "DeleteCategory", {Variant("Orient/Japan")}), Variant(true));
-  EXPECT_TRUE(Categories(*obj, "Orient").empty());
-  EXPECT_EQ(Call(*obj, "DeleteCategory", {Variant("Orient/Japan")}), Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
-  EXPECT_EQ(Call(*obj, "DeleteCategory", {Variant("")}), Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeBadPath);
+TEST_F(CategoriesHttpTest, DeletingTakesTheSubtreeWithIt) {
+  auto obj = InSales("jones", "CORP", "secret");
+  EXPECT_EQ(Call(*obj, "DeleteCategory", {Variant("Europe/France")}), Variant(true));
+  EXPECT_TRUE(Categories(*obj, "Europe").empty());
+  EXPECT_EQ(Refusal(*obj, "DeleteCategory", {Variant("Europe/France/Paris")}),
+            engine::kCodeNotFound);
+  EXPECT_EQ(Refusal(*obj, "DeleteCategory", {Variant("")}), engine::kCodeBadPath);
+}
 
-  // A reader is refused every change.
-  auto guest = InSales("guest", "", "guest");
-  EXPECT_EQ(Call(*guest, "CreateCategory", {Variant("Mine")}), Variant(false));
-  EXPECT_EQ(guest->GetLastError(), engine::kCodePermissionDenied);
-  EXPECT_EQ(Call(*guest, "DeleteCategory", {Variant("Europe")}), Variant(false));
-  EXPECT_EQ(guest->GetLastError(), engine::kCodePermissionDenied);
-  EXPECT_EQ(Call(*guest, "ChangeCategoryName", {Variant("Europe"), Variant("EU")}), Variant(false));
-  EXPECT_EQ(guest->GetLastError(), engine::kCodePermissionDenied);
-  EXPECT_EQ(Categories(*obj, "Europe"), (std::vector<std::string>{"France+"}));
-
-  // With the connection closed by a failed switch, the rename's test of the
-  // open connection fails with 1, where the others reach the workspace
-  // check and fail with 3.
+// With the connection closed by a failed switch, the rename's test of the
+// open connection fails with 1, where the others reach the workspace check
+// and fail with 3.
+TEST_F(CategoriesHttpTest, AfterAFailedSwitchTheRenameFindsNoConnection) {
+  auto obj = InSales("jones", "CORP", "secret");
   EXPECT_EQ(Call(*obj, "SetWorkspace", {Variant("Board")}), Variant(false));
-  EXPECT_EQ(Call(*obj, "ChangeCategoryName", {Variant("Europe"), Variant("EU")}), Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotConnected);
-  EXPECT_EQ(Call(*obj, "CreateCategory", {Variant("EU")}), Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeNoWorkspace);
-  EXPECT_EQ(Call(*obj, "ChangeCategoryNameEx", {Variant(int16_t{0}), Variant("A"), Variant("B")}),
-            Variant(false));
-  EXPECT_EQ(obj->GetLastErrorEx(0), engine::kCodeNotConnected);
+  EXPECT_EQ(Refusal(*obj, "ChangeCategoryName", {Variant("Europe"), Variant("EU")}),
+            engine::kCodeNotConnected);
+  EXPECT_EQ(Refusal(*obj, "CreateCategory", {Variant("EU")}), engine::kCodeNoWorkspace);
+  EXPECT_EQ(
+      Refusal(*obj, "ChangeCategoryNameEx", {Variant(int16_t{0}), Variant("A"), Variant("B")}),
+      engine::kCodeNotConnected);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
 #include "server/names.h"
+#include "support/temp_dir.h"
 
 namespace orvex::testing {
 namespace {
@@ -38,14 +39,11 @@ class CheckinUploadHttpTest : public DocstoreTest {
     agent_ = std::make_shared<ui::ScriptedAgent>();
     ui::SetUserAgent(agent_);
     ui::SetObserver([this](const Json& r) { records_.push_back(r); });
-    char tmpl[] = "/tmp/orvex-upload-XXXXXX";
-    dir_ = mkdtemp(tmpl);
     jones_ = InSales("jones", "CORP", "secret");
   }
   void TearDown() override {
     ui::SetUserAgent(nullptr);
     ui::SetObserver(nullptr);
-    std::filesystem::remove_all(dir_);
     DocstoreTest::TearDown();
   }
 
@@ -60,13 +58,14 @@ class CheckinUploadHttpTest : public DocstoreTest {
   }
   Variant Upload(automation::ConnectOrvex& obj, const std::string& folder,
                  const std::string& file) {
-    return Call(obj, "SaveFile", {Variant(folder), Variant(dir_), Variant(file)});
+    return Call(obj, "SaveFile", {Variant(folder), Variant(dir_.path()), Variant(file)});
   }
 
   // A local file in the test's folder.
   void Local(const std::string& name, const std::string& content) {
-    std::filesystem::create_directories((std::filesystem::path(dir_) / name).parent_path());
-    std::ofstream(std::filesystem::path(dir_) / name, std::ios::binary) << content;
+    const std::filesystem::path path = std::filesystem::path(dir_.path()) / name;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
   }
 
   // The document's properties as the given user now sees them.
@@ -89,11 +88,11 @@ class CheckinUploadHttpTest : public DocstoreTest {
 
   std::shared_ptr<ui::ScriptedAgent> agent_;
   std::vector<Json> records_;
-  std::string dir_;
+  TempDir dir_{"upload"};
   std::unique_ptr<automation::ConnectOrvex> jones_;
 };
 
-TEST_F(CheckinUploadHttpTest, TheTypicalRoadFromUploadToDelete) {
+TEST_F(CheckinUploadHttpTest, UploadWithCheckInAndPublishingWritesTheValues) {
   auto& o = *jones_;
   Local("report.txt", "Quarterly report\n");
   o.Properties().Title = "Report";
@@ -109,69 +108,75 @@ TEST_F(CheckinUploadHttpTest, TheTypicalRoadFromUploadToDelete) {
   EXPECT_EQ(held.Value(server::kPropKeywords), Variant(VariantArray{"q1", "plan"}));
   EXPECT_EQ(held.Value(server::kPropTitle), Variant("Report"));
   EXPECT_EQ(Comments(o, "Reports/report.txt"), (std::vector<std::string>{"first"}));
+}
 
-  ASSERT_EQ(Op(o, "CheckOut", "Reports", "report.txt"), Variant(true)) << Code(o);
-  EXPECT_EQ(Status(o, "Reports", "report.txt"), kStatusCheckedOutByMe);
-  EXPECT_EQ(Op(o, "CheckOut", "Reports", "report.txt"), Variant(false));
+TEST_F(CheckinUploadHttpTest, CheckOutCheckInAndPublishEachOnceInTurn) {
+  auto& o = *jones_;
+  ASSERT_EQ(Op(o, "CheckOut", "Reports", "forecast.txt"), Variant(true)) << Code(o);
+  EXPECT_EQ(Status(o, "Reports", "forecast.txt"), kStatusCheckedOutByMe);
+  EXPECT_EQ(Op(o, "CheckOut", "Reports", "forecast.txt"), Variant(false));
   EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
   o.Properties().Author = "Jones";
-  o.Properties().CheckInComment = "";
-  ASSERT_EQ(Op(o, "CheckIn", "Reports", "report.txt"), Variant(true)) << Code(o);
-  EXPECT_EQ(Status(o, "Reports", "report.txt"), kStatusCheckedIn);
-  EXPECT_EQ(Look(o, "Reports/report.txt").Value(server::kPropAuthor), Variant("Jones"));
-  EXPECT_EQ(Comments(o, "Reports/report.txt"), (std::vector<std::string>{"first", ""}));
-  EXPECT_EQ(Op(o, "CheckIn", "Reports", "report.txt"), Variant(false));
+  ASSERT_EQ(Op(o, "CheckIn", "Reports", "forecast.txt"), Variant(true)) << Code(o);
+  EXPECT_EQ(Status(o, "Reports", "forecast.txt"), kStatusCheckedIn);
+  EXPECT_EQ(Look(o, "Reports/forecast.txt").Value(server::kPropAuthor), Variant("Jones"));
+  EXPECT_EQ(Comments(o, "Reports/forecast.txt").back(), "");
+  EXPECT_EQ(Op(o, "CheckIn", "Reports", "forecast.txt"), Variant(false));
   EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
-  ASSERT_EQ(Op(o, "Publish", "Reports", "report.txt"), Variant(true));
-  EXPECT_EQ(Status(o, "Reports", "report.txt"), kStatusApproved);
+  ASSERT_EQ(Op(o, "Publish", "Reports", "forecast.txt"), Variant(true));
+  EXPECT_EQ(Status(o, "Reports", "forecast.txt"), kStatusApproved);
+}
 
-  // Rename: the variant folder, the variant result; equal names change nothing.
-  EXPECT_EQ(
-      Call(o, "ChangeFileName", {Variant("Reports"), Variant("report.txt"), Variant("report.txt")}),
-      Variant(true));
-  EXPECT_EQ(Call(o, "ChangeFileName",
-                 {Variant("Reports"), Variant("report.txt"), Variant("Report 2001.txt")}),
-            Variant(true));
+// The folder and the result are variants; equal names change nothing.
+TEST_F(CheckinUploadHttpTest, RenameKeepsTheDocumentsState) {
+  auto& o = *jones_;
+  auto rename = [&](const char* to) {
+    return Call(o, "ChangeFileName", {Variant("Reports"), Variant("q1.txt"), Variant(to)});
+  };
+  EXPECT_EQ(rename("q1.txt"), Variant(true));
+  EXPECT_EQ(rename("Report 2001.txt"), Variant(true));
   EXPECT_EQ(Status(o, "Reports", "Report 2001.txt"), kStatusApproved);
-  EXPECT_EQ(Status(o, "Reports", "report.txt"), kStatusUnknown);
+  EXPECT_EQ(Status(o, "Reports", "q1.txt"), kStatusUnknown);
+}
 
-  // A copy into a standard folder: no check-in there; then deleted.
+TEST_F(CheckinUploadHttpTest, DocumentsOfStandardFoldersHaveNoLifeCycle) {
+  auto& o = *jones_;
+  Local("report.txt", "x");
+  o.Properties().AddCheckIn = true;
   ASSERT_EQ(Upload(o, "Archive", "report.txt"), Variant(true));
   EXPECT_EQ(Status(o, "Archive", "report.txt"), kStatusNone);
-  EXPECT_EQ(Op(o, "CheckIn", "Archive", "report.txt"), Variant(false));
-  EXPECT_EQ(Code(o), engine::kCodeStateRefused);
-  EXPECT_EQ(Op(o, "CheckOut", "Archive", "report.txt"), Variant(false));
-  EXPECT_EQ(Code(o), engine::kCodeStateRefused);
+  for (const char* op : {"CheckIn", "CheckOut"}) {
+    EXPECT_EQ(Op(o, op, "Archive", "report.txt"), Variant(false));
+    EXPECT_EQ(Code(o), engine::kCodeStateRefused) << op;
+  }
   ASSERT_EQ(Op(o, "DeleteFile", "Archive", "report.txt"), Variant(true)) << Code(o);
   EXPECT_EQ(Status(o, "Archive", "report.txt"), kStatusUnknown);
-  // Both Ex forms reach the same server through handle 0.
+}
+
+// Both forms reach the same server through handle 0, but the Ex entry has a
+// workspace of its own.
+TEST_F(CheckinUploadHttpTest, TheExEntryHasNoWorkspaceUntilItSetsOne) {
+  auto& o = *jones_;
   ASSERT_EQ(o.ConnectOpenEx("docs", "jones", "CORP", "secret"), 0);
-  EXPECT_EQ(
-      Call(o, "PublishEx", {Variant(int16_t{0}), Variant("Reports"), Variant("Report 2001.txt")}),
-      Variant(false));  // the Ex entry has no workspace yet
+  EXPECT_EQ(Call(o, "PublishEx", {Variant(int16_t{0}), Variant("Reports"), Variant("q1.txt")}),
+            Variant(false));
   EXPECT_EQ(o.GetLastErrorEx(0), engine::kCodeNoWorkspace);
 }
 
-TEST_F(CheckinUploadHttpTest, RefusalsCarryTheirCodesWithTwoUsersAndAReader) {
+// pricing.txt is held by smith.
+TEST_F(CheckinUploadHttpTest, ADocumentHeldByAnotherUserRefusesEveryChange) {
   auto& o = *jones_;
-  auto smith = InSales("smith", "CORP", "secret");
-  auto guest = InSales("guest", "", "guest");
   Local("pricing.txt", "new prices");
-  Local("q1.txt", "new q1");
-
-  // pricing.txt is held by smith.
   EXPECT_EQ(Status(o, "Reports", "pricing.txt"), kStatusCheckedOutByOther);
-  EXPECT_EQ(Op(o, "CheckOut", "Reports", "pricing.txt"), Variant(false));
-  EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
-  EXPECT_EQ(Op(o, "CheckIn", "Reports", "pricing.txt"), Variant(false));
-  EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
+  for (const char* op : {"CheckOut", "CheckIn"}) {
+    EXPECT_EQ(Op(o, op, "Reports", "pricing.txt"), Variant(false));
+    EXPECT_EQ(Code(o), engine::kCodeAccessDenied) << op;
+  }
   o.Properties().OverWrite = 3;
   agent_->Answer("yes");
   EXPECT_EQ(Upload(o, "Reports", "pricing.txt"), Variant(false));
   EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
   EXPECT_EQ(agent_->pending_answers(), 1);  // nobody was asked
-  agent_ = std::make_shared<ui::ScriptedAgent>();
-  ui::SetUserAgent(agent_);
   // Delete is not among jones's allowed operations: False, and the code is
   // still the upload's.
   EXPECT_EQ(Op(o, "DeleteFile", "Reports", "pricing.txt"), Variant(false));
@@ -180,34 +185,42 @@ TEST_F(CheckinUploadHttpTest, RefusalsCarryTheirCodesWithTwoUsersAndAReader) {
                  {Variant("Reports"), Variant("pricing.txt"), Variant("prices.txt")}),
             Variant(false));
   EXPECT_EQ(Code(o), engine::kCodeAccessDenied);
-  // Publishing a checked-out document is the server's refusal.
-  EXPECT_EQ(Op(*smith, "Publish", "Reports", "pricing.txt"), Variant(false));
-  EXPECT_EQ(Code(*smith), engine::kCodeNotFound);
-  // Smith may check in; jones then sees it checked in.
-  EXPECT_EQ(Op(*smith, "CheckIn", "Reports", "pricing.txt"), Variant(true)) << Code(*smith);
-  EXPECT_EQ(Status(o, "Reports", "pricing.txt"), kStatusCheckedIn);
+}
 
-  // The reader may write nothing: a refused permission is reported as 1006.
+TEST_F(CheckinUploadHttpTest, TheHolderMayCheckInButNotPublishWhileItIsOut) {
+  auto smith = InSales("smith", "CORP", "secret");
+  EXPECT_EQ(Op(*smith, "Publish", "Reports", "pricing.txt"), Variant(false));
+  EXPECT_EQ(Code(*smith), engine::kCodeNotFound);  // the server's refusal
+  EXPECT_EQ(Op(*smith, "CheckIn", "Reports", "pricing.txt"), Variant(true)) << Code(*smith);
+  EXPECT_EQ(Status(*jones_, "Reports", "pricing.txt"), kStatusCheckedIn);
+}
+
+// A refused permission is reported as 1006.
+TEST_F(CheckinUploadHttpTest, TheReaderMayWriteNothing) {
+  auto guest = InSales("guest", "", "guest");
   Local("fresh.txt", "x");
   EXPECT_EQ(Upload(*guest, "Reports", "fresh.txt"), Variant(false));
   EXPECT_EQ(Code(*guest), engine::kCodeAccessDenied);
   EXPECT_EQ(Op(*guest, "CheckOut", "Reports", "q1.txt"), Variant(false));
   EXPECT_EQ(Code(*guest), engine::kCodePermissionDenied);
   EXPECT_EQ(Op(*guest, "DeleteFile", "Reports", "q1.txt"), Variant(false));
-  EXPECT_EQ(Status(o, "Reports", "q1.txt"), kStatusApproved);
+  EXPECT_EQ(Status(*jones_, "Reports", "q1.txt"), kStatusApproved);
+}
 
-  // OverWrite 1 on an existing document: the refused write's own code.
+// Each with its code and nothing created; OverWrite 1 on an existing
+// document gives the refused write's own code.
+TEST_F(CheckinUploadHttpTest, BadInputIsRefusedWithItsCode) {
+  auto& o = *jones_;
+  Local("q1.txt", "new q1");
   o.Properties().OverWrite = 1;
   EXPECT_EQ(Upload(o, "Reports", "q1.txt"), Variant(false));
   EXPECT_EQ(Code(o), engine::kCodeAlreadyExists);
-
-  // Bad input, each with its code and nothing created.
   EXPECT_EQ(Upload(o, "Reports", ""), Variant(false));
   EXPECT_EQ(Code(o), engine::kCodeBadName);
   EXPECT_EQ(Upload(o, "Reports", "missing.txt"), Variant(false));
   EXPECT_EQ(Code(o), engine::kCodeFileRead);
   EXPECT_EQ(Status(o, "Reports", "missing.txt"), kStatusUnknown);
-  std::filesystem::create_directory(std::filesystem::path(dir_) / "folder.txt");
+  std::filesystem::create_directory(dir_.path() + "/folder.txt");
   EXPECT_EQ(Upload(o, "Reports", "folder.txt"), Variant(false));
   EXPECT_EQ(Code(o), engine::kCodeFileRead);
   Local("sub/inner.txt", "x");
@@ -220,29 +233,34 @@ TEST_F(CheckinUploadHttpTest, RefusalsCarryTheirCodesWithTwoUsersAndAReader) {
   EXPECT_EQ(Call(o, "ChangeFileName", {Variant("Reports"), Variant("q1.txt"), Variant("")}),
             Variant(false));
   EXPECT_EQ(Code(o), engine::kCodeBadName);
-  // A plain call on a closed connection answers before the engine.
-  o.ConnectClose();
-  EXPECT_EQ(Op(o, "CheckOut", "Reports", "q1.txt"), Variant(false));
-  EXPECT_EQ(Code(o), engine::kCodeNotConnected);
 }
 
-TEST_F(CheckinUploadHttpTest, TheOverwriteQuestionDecides) {
+TEST_F(CheckinUploadHttpTest, APlainCallOnAClosedConnectionAnswersBeforeTheEngine) {
+  jones_->ConnectClose();
+  EXPECT_EQ(Op(*jones_, "CheckOut", "Reports", "q1.txt"), Variant(false));
+  EXPECT_EQ(Code(*jones_), engine::kCodeNotConnected);
+}
+
+TEST_F(CheckinUploadHttpTest, TheOverwriteQuestionAnsweredNoKeepsTheDocument) {
   auto& o = *jones_;
   Local("q1.txt", "replaced q1");
   o.Properties().OverWrite = 2;
-  const std::string question =
-      "このフォルダには既に\"q1.txt\"ファイルが存在します。このファイルを上書きしますか？";
-
   agent_->Answer("no");
   ASSERT_EQ(Upload(o, "Reports", "q1.txt"), Variant(true));
   ASSERT_EQ(records_.size(), 1u);
-  EXPECT_EQ(records_[0]["msgbox"]["text"], question);
+  EXPECT_EQ(records_[0]["msgbox"]["text"],
+            "このフォルダには既に\"q1.txt\"ファイルが存在します。このファイルを上書きしますか？");
   EXPECT_EQ(records_[0]["msgbox"]["title"], "ファイル上書きの確認");
   EXPECT_EQ(records_[0]["msgbox"]["style"], 36);
   EXPECT_EQ(Status(o, "Reports", "q1.txt"), kStatusApproved);  // untouched
+}
 
-  // Yes replaces: the approved document is checked out to jones, and its
-  // working copy holds the new content.
+// Yes replaces: the approved document is checked out to jones, and its
+// working copy holds the new content.
+TEST_F(CheckinUploadHttpTest, TheOverwriteQuestionAnsweredYesReplacesThroughAWorkingCopy) {
+  auto& o = *jones_;
+  Local("q1.txt", "replaced q1");
+  o.Properties().OverWrite = 2;
   agent_->Answer("yes");
   ASSERT_EQ(Upload(o, "Reports", "q1.txt"), Variant(true)) << Code(o);
   EXPECT_EQ(Status(o, "Reports", "q1.txt"), kStatusCheckedOutByMe);
@@ -259,16 +277,24 @@ TEST_F(CheckinUploadHttpTest, TheOverwriteQuestionDecides) {
   EXPECT_EQ(wc->GetFields().Value("DAV:getcontentlength").ToString(), "14");
 }
 
-TEST_F(CheckinUploadHttpTest, ProgressWindowAndProfileDialog) {
+// Uploads with the progress window and the profile dialog shown, check-in
+// and publishing asked for.
+class ProfileDialogUploadTest : public CheckinUploadHttpTest {
+ protected:
+  void SetUp() override {
+    CheckinUploadHttpTest::SetUp();
+    jones_->Properties().ShowDialog = true;
+    jones_->Properties().ShowProfileDialog = true;
+    jones_->Properties().AddCheckIn = true;
+    jones_->Properties().AddPublish = true;
+  }
+};
+
+// Cancelling the profile dialog still writes the document, with the
+// folder's default profile, and neither checks it in nor publishes it.
+TEST_F(ProfileDialogUploadTest, CancelledStillWritesWithTheDefaultProfile) {
   auto& o = *jones_;
   Local("memo.txt", "memo");
-  o.Properties().ShowDialog = true;
-  o.Properties().ShowProfileDialog = true;
-  o.Properties().AddCheckIn = true;
-  o.Properties().AddPublish = true;
-
-  // Cancelling the profile dialog still writes the document, with the
-  // folder's default profile, and neither checks it in nor publishes it.
   agent_->Plan("ProfileDlg", "press CancelButton");
   ASSERT_EQ(Upload(o, "Reports", "memo.txt"), Variant(true)) << Code(o);
   EXPECT_EQ(Status(o, "Reports", "memo.txt"), kStatusCheckedOutByMe);
@@ -287,10 +313,12 @@ TEST_F(CheckinUploadHttpTest, ProgressWindowAndProfileDialog) {
   }
   EXPECT_EQ(steps, (std::vector<std::string>{"File Upload/Prepareing...", "ProfileDlg",
                                              "Now uploading..."}));
+}
 
-  // Confirmed (choosing Memo): the chosen profile, then check-in and
-  // publishing with their progress texts.
-  records_.clear();
+// Confirmed (choosing Memo): the chosen profile, then check-in and
+// publishing with their progress texts.
+TEST_F(ProfileDialogUploadTest, ConfirmedWritesTheChosenProfileThenChecksInAndPublishes) {
+  auto& o = *jones_;
   Local("memo2.txt", "memo");
   agent_->Plan("ProfileDlg", "choose Memo; dblclick Department; press OKButton");
   agent_->Plan("PropertyCmbDlg", "choose Legal; press OKButton");
@@ -307,13 +335,16 @@ TEST_F(CheckinUploadHttpTest, ProgressWindowAndProfileDialog) {
     if (r.contains("progress")) progress.push_back(r["progress"]["text"]);
   EXPECT_EQ(progress,
             (std::vector<std::string>{"Now uploading...", "Now Checkin...", "Now Publish..."}));
+}
 
-  // A check-in whose profile dialog is cancelled leaves the document
-  // checked out and answers True.
-  ASSERT_EQ(Op(o, "CheckOut", "Reports", "memo2.txt"), Variant(true));
+// A check-in whose profile dialog is cancelled leaves the document checked
+// out and answers True.
+TEST_F(ProfileDialogUploadTest, ACheckInWhoseDialogIsCancelledLeavesTheDocumentOut) {
+  auto& o = *jones_;
+  ASSERT_EQ(Op(o, "CheckOut", "Reports", "forecast.txt"), Variant(true));
   agent_->Plan("ProfileDlg", "press CancelButton");
-  EXPECT_EQ(Op(o, "CheckIn", "Reports", "memo2.txt"), Variant(true));
-  EXPECT_EQ(Status(o, "Reports", "memo2.txt"), kStatusCheckedOutByMe);
+  EXPECT_EQ(Op(o, "CheckIn", "Reports", "forecast.txt"), Variant(true));
+  EXPECT_EQ(Status(o, "Reports", "forecast.txt"), kStatusCheckedOutByMe);
 }
 
 // What each operation sends over one connection, now that an operation
@@ -371,13 +402,16 @@ TEST_F(CheckinUploadHttpTest, EachStepAsksTheServerOnce) {
   EXPECT_EQ(Status(o, "Reports", "a.txt"), kStatusCheckedIn);
   EXPECT_EQ(cost([&] { Call(o, "IsVersionFolder", {Variant("Reports")}); }),
             (M{"PROPFIND", "PROPFIND"}));
+}
 
-  // A reader replacing an existing document is refused permission, which
-  // the upload reports as 1006 (the server weighs permission before the
-  // document's existence).
+// The server weighs permission before the document's existence, so a
+// reader's upload over an existing document is refused permission, which
+// the upload reports as 1006.
+TEST_F(CheckinUploadHttpTest, AReaderReplacingADocumentIsRefusedPermission) {
   auto guest = InSales("guest", "", "guest");
+  Local("q1.txt", "x");
   guest->Properties().OverWrite = 1;
-  EXPECT_EQ(Upload(*guest, "Reports", "a.txt"), Variant(false));
+  EXPECT_EQ(Upload(*guest, "Reports", "q1.txt"), Variant(false));
   EXPECT_EQ(Code(*guest), engine::kCodeAccessDenied);
 }
 

@@ -53,6 +53,14 @@ class DocstoreTest : public ::testing::Test {
     return Call(obj, name, args);
   }
 
+  // The error code a member call leaves when it answers False (the Ex
+  // entry's for an Ex member), or -1 when it answers anything else.
+  static int32_t Refusal(automation::ConnectOrvex& obj, std::string_view name,
+                         std::vector<Variant> args) {
+    if (Call(obj, name, args) != Variant(false)) return -1;
+    return name.ends_with("Ex") ? obj.GetLastErrorEx(0) : obj.GetLastError();
+  }
+
   // A new object connected to host "docs" as `user` with Sales current.
   static std::unique_ptr<automation::ConnectOrvex> InSales(const std::string& user,
                                                            const std::string& domain,

@@ -1,15 +1,14 @@
 // Profiles, property definitions and the document listing over real HTTP,
 // against a store seeded for the cases, through the members a host calls.
-#include <nlohmann/json.hpp>
-
 #include "engine/error_codes.h"
 #include "integration/counting_proxy.h"
 #include "integration/docstore_fixture.h"
+#include "support/seed.h"
 
 namespace orvex::testing {
 namespace {
 
-using Json = nlohmann::json;
+using seed::Json;
 
 constexpr char kOffice[] = "urn:schemas-microsoft-com:office:office#";
 
@@ -70,14 +69,10 @@ Json Schema() {
           {"default_profile", "urn:content-classes:document"}};
 }
 
-Json Doc(const std::string& name, Json more = Json::object()) {
-  Json d = {{"name", name}, {"type", "document"}, {"content", name}};
-  d.update(more);
-  return d;
-}
+using seed::Document;
 
 Json CheckedIn(const std::string& name, Json more = Json::object()) {
-  Json d = Doc(name, {{"versions", {{{"user", "CORP\\jones"}, {"content", "v1"}}}}});
+  Json d = Document(name, {{"versions", {{{"user", "CORP\\jones"}, {"content", "v1"}}}}});
   d.update(more);
   return d;
 }
@@ -90,11 +85,10 @@ std::string Seed() {
         {{"properties",
           {{Office("Title"), "M" + std::to_string(i)}, {Office("Keywords"), {"a", "b", "c"}}}}}));
   Json reports = Json::array(
-      {CheckedIn("in.txt"),
-       CheckedIn("approved.txt", {{"published", true}}),
-       Doc("free.txt", {{"checked_out", false}}),
-       Doc("new-jones.txt", {{"created_by", "CORP\\jones"}}),
-       Doc("new-smith.txt", {{"created_by", "CORP\\smith"}}),
+      {CheckedIn("in.txt"), CheckedIn("approved.txt", {{"published", true}}),
+       Document("free.txt", {{"checked_out", false}}),
+       Document("new-jones.txt", {{"created_by", "CORP\\jones"}}),
+       Document("new-smith.txt", {{"created_by", "CORP\\smith"}}),
        CheckedIn("out-jones.txt", {{"checked_out_by", "CORP\\jones"}}),
        CheckedIn("out-smith.txt", {{"checked_out_by", "CORP\\smith"}}),
        CheckedIn("secret.txt", {{"hidden", true}}),
@@ -104,7 +98,7 @@ std::string Seed() {
                                {{Office("Title"), "Plan"},
                                 {Office("Department"), "Legal"},
                                 {Office("Topics"), {"Pricing", "Forecast", "Contracts"}}}}}),
-       {{"name", "2001"}, {"type", "enhanced"}, {"items", Json::array()}}});
+       seed::Folder("2001", true)});
   Json items =
       Json::array({{{"name", "Reports"},
                     {"type", "enhanced"},
@@ -113,22 +107,15 @@ std::string Seed() {
                       "urn:content-classes:untitled", "urn:content-classes:document"}},
                     {"default_profile", "urn:content-classes:memo"},
                     {"items", reports}},
-                   {{"name", "Many"}, {"type", "enhanced"}, {"items", many}},
-                   {{"name", "Archive"}, {"type", "standard"}, {"items", {Doc("old.txt")}}},
-                   Doc("readme.txt", {{"properties", {{Office("Title"), "Read me"}}}}),
-                   Doc("top-hidden.txt", {{"hidden", true}}),
-                   Doc("top-portal.txt", {{"hidden_in_portal", true}})});
-  Json seed = {{"hosts", {"docs"}},
-               {"users",
-                {{{"name", "CORP\\jones"}, {"password", "secret"}},
-                 {{"name", "CORP\\smith"}, {"password", "secret"}}}},
-               {"schema", Schema()},
-               {"workspaces",
-                {{{"name", "Sales"},
-                  {"roles", {{"CORP\\jones", "author"}, {"CORP\\smith", "author"}}},
-                  {"categories", {{{"name", "Europe"}, {"children", {{{"name", "France"}}}}}}},
-                  {"items", items}}}}};
-  return seed.dump();
+                   seed::Folder("Many", true, many),
+                   seed::Folder("Archive", false, Json::array({Document("old.txt")})),
+                   Document("readme.txt", {{"properties", {{Office("Title"), "Read me"}}}}),
+                   Document("top-hidden.txt", {{"hidden", true}}),
+                   Document("top-portal.txt", {{"hidden_in_portal", true}})});
+  Json sales =
+      seed::Workspace("Sales", {{"CORP\\jones", "author"}, {"CORP\\smith", "author"}}, items);
+  sales["categories"] = {{{"name", "Europe"}, {"children", {{{"name", "France"}}}}}};
+  return seed::Store(Json::array({sales}), Schema());
 }
 
 class DocumentsProfilesHttpTest : public DocstoreTest {

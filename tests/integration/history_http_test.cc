@@ -1,15 +1,14 @@
 // Version history over real HTTP, against a store seeded for the cases,
 // through the automation members a host calls.
-#include <nlohmann/json.hpp>
-
 #include "engine/error_codes.h"
 #include "integration/counting_proxy.h"
 #include "integration/docstore_fixture.h"
+#include "support/seed.h"
 
 namespace orvex::testing {
 namespace {
 
-using Json = nlohmann::json;
+using seed::Json;
 
 constexpr const char* kComments[] = {"First draft",   "",     "Überarbeitung – 第二版",
                                      "Figures added", "Typo", "Q3 numbers",
@@ -27,38 +26,16 @@ class HistoryHttpTest : public DocstoreTest {
     Json two = Json::array({{{"content", "a"}, {"comment", "one"}, {"user", "CORP\\jones"}},
                             {{"content", "b"}, {"comment", "two"}, {"user", "CORP\\jones"}}});
     Json reports = Json::array({
-        {{"name", "plan.txt"}, {"type", "document"}, {"versions", seven}},
-        {{"name", "held.txt"},
-         {"type", "document"},
-         {"versions", two},
-         {"checked_out_by", "CORP\\smith"}},
-        {{"name", "new.txt"},
-         {"type", "document"},
-         {"content", "x"},
-         {"created_by", "CORP\\jones"}},
+        seed::Document("plan.txt", {{"versions", seven}}),
+        seed::Document("held.txt", {{"versions", two}, {"checked_out_by", "CORP\\smith"}}),
+        seed::Document("new.txt", {{"created_by", "CORP\\jones"}}),
     });
-    Json sales{
-        {"name", "Sales"},
-        {"description", "Sales"},
-        {"roles", {{"CORP\\jones", "author"}, {"CORP\\smith", "author"}, {"guest", "reader"}}},
-        {"items",
-         Json::array(
-             {{{"name", "Reports"}, {"type", "enhanced"}, {"items", reports}},
-              {{"name", "Archive"},
-               {"type", "standard"},
-               {"items",
-                Json::array({{{"name", "old.txt"}, {"type", "document"}, {"content", "old"}}})}},
-              {{"name", "readme.txt"}, {"type", "document"}, {"content", "hi"}}})}};
-    Json seed{{"hosts", {"docs"}},
-              {"users", Json::array({{{"name", "CORP\\jones"}, {"password", "secret"}},
-                                     {{"name", "CORP\\smith"}, {"password", "secret"}},
-                                     {{"name", "guest"}, {"password", "guest"}}})},
-              {"schema",
-               {{"profiles", Json::array({{{"id", "urn:content-classes:document"},
-                                           {"title", "Document"},
-                                           {"properties", Json::array()}}})}}},
-              {"workspaces", Json::array({sales})}};
-    StartStore(seed.dump());
+    Json roles = {{"CORP\\jones", "author"}, {"CORP\\smith", "author"}, {"guest", "reader"}};
+    StartStore(seed::Store(Json::array(
+        {seed::Workspace("Sales", roles,
+                         {seed::Folder("Reports", true, reports),
+                          seed::Folder("Archive", false, Json::array({seed::Document("old.txt")})),
+                          seed::Document("readme.txt")})})));
   }
 
   // Every version of the last listing as "id|comment|time|domain|user".

@@ -3,19 +3,18 @@
 // (PROPFIND) shows what the docstore then holds, for a document opened with
 // its own profile and for one treated as new, with two profiles sharing a
 // property.
-#include <nlohmann/json.hpp>
-
 #include "fakes/variant_list.h"
 #include "integration/docstore_fixture.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
 #include "server/names.h"
+#include "support/seed.h"
 
 namespace orvex::testing {
 namespace {
 
-using Json = nlohmann::json;
+using seed::Json;
 
 constexpr char kOffice[] = "urn:schemas-microsoft-com:office:office#";
 constexpr char kMemo[] = "urn:content-classes:memo";
@@ -73,15 +72,9 @@ class ProfileAssignmentHttpTest : public DocstoreTest {
                       {Office("Keywords"), {"a", "b"}},
                       {Office("Summary"), "first"}}}},
                    {{"name", "blank.txt"}, {"type", "document"}, {"content", "blank"}}}}};
-    Json seed{{"hosts", {"docs"}},
-              {"users", {{{"name", "CORP\\jones"}, {"password", "secret"}}}},
-              {"schema", schema},
-              {"workspaces",
-               {{{"name", "Sales"},
-                 {"description", "Sales documents"},
-                 {"roles", {{"CORP\\jones", "author"}}},
-                 {"items", {reports}}}}}};
-    StartStore(seed.dump());
+    StartStore(seed::Store(Json::array({seed::Workspace("Sales", {{"CORP\\jones", "author"}},
+                                                        Json::array({reports}))}),
+                           schema));
 
     ui::UseToolkit("headless");
     agent_ = std::make_shared<ui::ScriptedAgent>();

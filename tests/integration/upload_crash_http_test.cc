@@ -24,6 +24,7 @@
 #include "integration/docstore_fixture.h"
 #include "platform/host_map.h"
 #include "server/names.h"
+#include "support/temp_dir.h"
 
 namespace orvex::testing {
 namespace {
@@ -158,8 +159,6 @@ class HoldingRelay {
 class UploadCrashHttpTest : public DocstoreTest {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/orvex-crash-XXXXXX";
-    dir_ = mkdtemp(tmpl);
     docstore::ServerOptions options;
     options.store_dir = dir_ + "/store";
     store_ = std::make_unique<docstore::Server>(options);
@@ -169,10 +168,6 @@ class UploadCrashHttpTest : public DocstoreTest {
     std::ofstream out(dir_ + "/big.txt", std::ios::binary);
     const std::string block(1 << 20, 'x');
     for (size_t i = 0; i < kFileSize / block.size(); ++i) out << block;
-  }
-  void TearDown() override {
-    DocstoreTest::TearDown();
-    fs::remove_all(dir_);
   }
 
   // Files in the store's content directory: stored contents and bodies
@@ -247,7 +242,8 @@ class UploadCrashHttpTest : public DocstoreTest {
     return false;
   }
 
-  std::string dir_;
+  TempDir temp_{"crash"};
+  const std::string& dir_ = temp_.path();
 };
 
 class NewDocument : public UploadCrashHttpTest {

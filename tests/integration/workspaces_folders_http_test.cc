@@ -1,21 +1,20 @@
 // Workspaces and document folders over real HTTP: the sample store and
 // stores seeded for the case, through the automation members a host calls.
-#include <nlohmann/json.hpp>
-
 #include "engine/error_codes.h"
 #include "integration/counting_proxy.h"
 #include "integration/docstore_fixture.h"
+#include "support/seed.h"
 
 namespace orvex::testing {
 namespace {
 
-using Json = nlohmann::json;
+using seed::Folder;
+using seed::Json;
 
 class WorkspacesFoldersHttpTest : public DocstoreTest {
  protected:
   void SetUp() override {}
 
-  // Calls a member by name, as a script host does.
   // Names of the listed folders of `path`, each with "+" when enhanced and
   // "!" when read-only, through GetDocFolderInfo / GetDocFolder.
   std::vector<std::string> Folders(automation::ConnectOrvex& obj, const std::string& path) {
@@ -30,28 +29,8 @@ class WorkspacesFoldersHttpTest : public DocstoreTest {
     return out;
   }
 
-  static Json Seed(Json workspaces, Json users = nullptr) {
-    if (users.is_null())
-      users = Json::array({{{"name", "CORP\\jones"}, {"password", "secret"}},
-                           {{"name", "guest"}, {"password", "guest"}}});
-    return Json{{"hosts", {"docs"}},
-                {"users", users},
-                {"schema",
-                 {{"properties", Json::array()},
-                  {"profiles", Json::array({{{"id", "urn:content-classes:document"},
-                                             {"title", "Document"},
-                                             {"properties", Json::array()}}})},
-                  {"default_profile", "urn:content-classes:document"}}},
-                {"workspaces", workspaces}};
-  }
   static Json Workspace(const std::string& name, Json items = Json::array()) {
-    return Json{{"name", name},
-                {"description", name + " documents"},
-                {"roles", {{"CORP\\jones", "author"}, {"guest", "reader"}}},
-                {"items", items}};
-  }
-  static Json Folder(const std::string& name, bool enhanced, Json items = Json::array()) {
-    return Json{{"name", name}, {"type", enhanced ? "enhanced" : "standard"}, {"items", items}};
+    return seed::Workspace(name, {{"CORP\\jones", "author"}, {"guest", "reader"}}, items);
   }
 };
 
@@ -146,7 +125,7 @@ TEST_F(WorkspacesFoldersHttpTest, SevenWorkspacesTwelveFoldersAndAThreeLevelWalk
        Folder("Many", true, twelve)});
   workspaces.push_back(Workspace("W0", deep));
   for (int i = 1; i < 7; ++i) workspaces.push_back(Workspace("W" + std::to_string(i)));
-  StartStore(Seed(workspaces).dump());
+  StartStore(seed::Store(workspaces));
 
   auto obj = NewObject();
   ASSERT_TRUE(obj->ConnectOpen("docs", "jones", "CORP", "secret"));
@@ -169,58 +148,66 @@ TEST_F(WorkspacesFoldersHttpTest, SevenWorkspacesTwelveFoldersAndAThreeLevelWalk
   EXPECT_EQ(obj->GetLastError(), 0);
 }
 
-TEST_F(WorkspacesFoldersHttpTest, FolderChangesAndTheServersRefusals) {
-  Json ws = Workspace("Sales", Json::array({Folder("Reports", true), Folder("Archive", false)}));
-  Json closed = Workspace("Board");
-  closed["roles"] = Json::object();
-  StartStore(Seed(Json::array({ws, closed})).dump());
+// Sales with an enhanced Reports and a standard Archive, and Board where
+// jones has no role.
+class FolderChangesHttpTest : public WorkspacesFoldersHttpTest {
+ protected:
+  void SetUp() override {
+    Json closed = Workspace("Board");
+    closed["roles"] = Json::object();
+    StartStore(seed::Store(
+        {Workspace("Sales", Json::array({Folder("Reports", true), Folder("Archive", false)})),
+         closed}));
+    obj_ = InSales("jones", "CORP", "secret");
+  }
+  std::unique_ptr<automation::ConnectOrvex> obj_;
+};
 
-  auto obj = NewObject();
-  ASSERT_TRUE(obj->ConnectOpen("docs", "jones", "CORP", "secret"));
-  EXPECT_EQ(Call(*obj, "SetWorkspace", {Variant("Board")}), Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodePermissionDenied);
-  ASSERT_EQ(Call(*obj, "SetWorkspace", {Variant("Sales")}), Variant(true));
+TEST_F(FolderChangesHttpTest, AWorkspaceWithoutARoleCannotBeEntered) {
+  EXPECT_EQ(Refusal(*obj_, "SetWorkspace", {Variant("Board")}), engine::kCodePermissionDenied);
+}
 
-  EXPECT_EQ(Call(*obj, "CreateFolder", {Variant("Reports/Minutes"), Variant(true)}), Variant(true));
-  EXPECT_EQ(Call(*obj, "CreateFolder", {Variant("Archive/Old"), Variant(false)}), Variant(true));
-  EXPECT_EQ(Call(*obj, "CreateFolder", {Variant("My Folder é"), Variant(true)}), Variant(true));
-  EXPECT_EQ(Folders(*obj, "Reports"), (std::vector<std::string>{"Minutes+"}));
-  EXPECT_EQ(Folders(*obj, "Archive"), (std::vector<std::string>{"Old"}));
-  EXPECT_EQ(Call(*obj, "CreateFolder", {Variant("Missing/Child"), Variant(true)}), Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
-  EXPECT_EQ(Call(*obj, "CreateFolder", {Variant("Reports"), Variant(true)}), Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeAlreadyExists);
-  EXPECT_EQ(Call(*obj, "CreateFolder", {Variant("a:b"), Variant(true)}), Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeBadPath);
+TEST_F(FolderChangesHttpTest, CreatesFoldersOfEitherKindAndReportsRefusals) {
+  auto create = [&](const char* path, bool enhanced) {
+    return Refusal(*obj_, "CreateFolder", {Variant(path), Variant(enhanced)});
+  };
+  EXPECT_EQ(create("Reports/Minutes", true), -1);
+  EXPECT_EQ(create("Archive/Old", false), -1);
+  EXPECT_EQ(Folders(*obj_, "Reports"), (std::vector<std::string>{"Minutes+"}));
+  EXPECT_EQ(Folders(*obj_, "Archive"), (std::vector<std::string>{"Old"}));
+  EXPECT_EQ(create("Missing/Child", true), engine::kCodeNotFound);
+  EXPECT_EQ(create("Reports", true), engine::kCodeAlreadyExists);
+  EXPECT_EQ(create("a:b", true), engine::kCodeBadPath);
+}
 
-  EXPECT_EQ(Call(*obj, "ChangeFolderName", {Variant("Archive"), Variant("Archive")}),
-            Variant(true));
-  EXPECT_EQ(Call(*obj, "ChangeFolderName", {Variant("Archive"), Variant("Reports")}),
-            Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeAlreadyExists);
-  EXPECT_EQ(Call(*obj, "ChangeFolderName", {Variant("Archive"), Variant("Old Archive")}),
-            Variant(true));
-  EXPECT_EQ(Call(*obj, "ChangeFolderName", {Variant("Reports/Minutes"), Variant("M")}),
-            Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeBadName);
-  // A renamed folder keeps its place in the server's order.
-  EXPECT_EQ(Folders(*obj, ""),
+// A renamed folder keeps its place in the server's order, and its subtree.
+TEST_F(FolderChangesHttpTest, RenamesTopLevelFoldersInPlace) {
+  ASSERT_EQ(Call(*obj_, "CreateFolder", {Variant("Archive/Old"), Variant(false)}), Variant(true));
+  ASSERT_EQ(Call(*obj_, "CreateFolder", {Variant("My Folder é"), Variant(true)}), Variant(true));
+  auto rename = [&](const char* from, const char* to) {
+    return Refusal(*obj_, "ChangeFolderName", {Variant(from), Variant(to)});
+  };
+  EXPECT_EQ(rename("Archive", "Archive"), -1);
+  EXPECT_EQ(rename("Archive", "Reports"), engine::kCodeAlreadyExists);
+  EXPECT_EQ(rename("Archive/Old", "Older"), engine::kCodeBadName);
+  EXPECT_EQ(rename("Archive", "Old Archive"), -1);
+  EXPECT_EQ(Folders(*obj_, ""),
             (std::vector<std::string>{"Reports+", "Old Archive", "My Folder é+"}));
-  EXPECT_EQ(Folders(*obj, "Old Archive"), (std::vector<std::string>{"Old"}));
+  EXPECT_EQ(Folders(*obj_, "Old Archive"), (std::vector<std::string>{"Old"}));
+}
 
-  EXPECT_EQ(Call(*obj, "DeleteFolder", {Variant("Old Archive")}), Variant(true));
-  EXPECT_EQ(Call(*obj, "DeleteFolder", {Variant("Old Archive")}), Variant(false));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
+TEST_F(FolderChangesHttpTest, DeletesAFolderOnce) {
+  EXPECT_EQ(Refusal(*obj_, "DeleteFolder", {Variant("Archive")}), -1);
+  EXPECT_EQ(Refusal(*obj_, "DeleteFolder", {Variant("Archive")}), engine::kCodeNotFound);
+  EXPECT_EQ(Folders(*obj_, ""), (std::vector<std::string>{"Reports+"}));
+}
 
-  // A reader may look but not change.
-  auto guest = NewObject();
-  ASSERT_TRUE(guest->ConnectOpen("docs", "guest", "", "guest"));
-  ASSERT_EQ(Call(*guest, "SetWorkspace", {Variant("Sales")}), Variant(true));
+TEST_F(FolderChangesHttpTest, AReaderMayLookButNotChange) {
+  auto guest = InSales("guest", "", "guest");
   EXPECT_EQ(Folders(*guest, "").size(), 2u);
-  EXPECT_EQ(Call(*guest, "CreateFolder", {Variant("Mine"), Variant(true)}), Variant(false));
-  EXPECT_EQ(guest->GetLastError(), engine::kCodePermissionDenied);
-  EXPECT_EQ(Call(*guest, "DeleteFolder", {Variant("Reports")}), Variant(false));
-  EXPECT_EQ(guest->GetLastError(), engine::kCodePermissionDenied);
+  EXPECT_EQ(Refusal(*guest, "CreateFolder", {Variant("Mine"), Variant(true)}),
+            engine::kCodePermissionDenied);
+  EXPECT_EQ(Refusal(*guest, "DeleteFolder", {Variant("Reports")}), engine::kCodePermissionDenied);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "platform/dispatch.h"
 #include "platform/language.h"
 #include "resources/strings.h"
+#include "support/temp_dir.h"
 
 namespace orvex::module {
 namespace {
@@ -90,16 +91,11 @@ TEST(FieldAccessTest, ReadersAnswerTheirFailureValuesInsteadOfRaising) {
 
 class PrerequisiteTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    path_ = std::filesystem::temp_directory_path() /
-            ("orvex-prereq-" + std::to_string(::getpid()) + ".reg");
-    std::filesystem::remove(path_);
-  }
-  void TearDown() override { std::filesystem::remove(path_); }
   void Write(const std::string& body) {
     std::ofstream(path_) << "Windows Registry Editor Version 5.00\r\n\r\n" << body;
   }
-  std::filesystem::path path_;
+  testing::TempDir dir_{"prerequisite"};
+  const std::string path_ = dir_.path() + "/registry.reg";
 };
 
 TEST_F(PrerequisiteTest, BothRegistryViewsMustCarryTheProductName) {
@@ -110,24 +106,24 @@ TEST_F(PrerequisiteTest, BothRegistryViewsMustCarryTheProductName) {
       "[HKEY_CLASSES_ROOT\\Installer\\Products\\64BB78C5AA2D29747A6372E627A870D9]\r\n";
   const std::string name =
       "\"ProductName\"=\"Client Components for Microsoft SharePoint Portal Server 2001\"\r\n";
-  EXPECT_FALSE(IsClientInstalled(path_.string()));  // no file at all
+  EXPECT_FALSE(IsClientInstalled(path_));  // no file at all
   Write(machine + name);
-  EXPECT_FALSE(IsClientInstalled(path_.string()));
+  EXPECT_FALSE(IsClientInstalled(path_));
   Write(classes + name);
-  EXPECT_FALSE(IsClientInstalled(path_.string()));
+  EXPECT_FALSE(IsClientInstalled(path_));
   Write(machine + name + classes + "\"Other\"=\"x\"\r\n");
-  EXPECT_FALSE(IsClientInstalled(path_.string()));
+  EXPECT_FALSE(IsClientInstalled(path_));
   Write(machine + name + classes +
         "\"ProductName\"=\"client components for Microsoft SharePoint Portal Server 2001\"\r\n");
-  EXPECT_FALSE(IsClientInstalled(path_.string()));
+  EXPECT_FALSE(IsClientInstalled(path_));
   Write(
       machine + name + classes +
       "\"ProductName\"=\"Client Components for Microsoft SharePoint Portal Server 2001 SP1\"\r\n");
-  EXPECT_TRUE(IsClientInstalled(path_.string()));
+  EXPECT_TRUE(IsClientInstalled(path_));
 
   std::filesystem::remove(path_);
-  ASSERT_TRUE(RegisterClientComponents(path_.string()));
-  EXPECT_TRUE(IsClientInstalled(path_.string()));
+  ASSERT_TRUE(RegisterClientComponents(path_));
+  EXPECT_TRUE(IsClientInstalled(path_));
 }
 
 TEST(StringTableTest, BothLanguagesAndTheNameNotice) {

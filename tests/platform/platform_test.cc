@@ -10,9 +10,13 @@
 #include "platform/host_map.h"
 #include "platform/language.h"
 #include "platform/registry.h"
+#include "support/error_of.h"
+#include "support/temp_dir.h"
 
 namespace orvex::platform {
 namespace {
+
+using orvex::testing::ErrorOf;
 
 TEST(VariantTest, ConversionsFollowTheAutomationRules) {
   EXPECT_EQ(Variant(true).ToInt32(), -1);
@@ -24,23 +28,15 @@ TEST(VariantTest, ConversionsFollowTheAutomationRules) {
   EXPECT_TRUE(Variant("true").ToBool());
   EXPECT_FALSE(Variant("0").ToBool());
   EXPECT_TRUE(Variant("1").ToBool());
-  auto number = [](auto f) {
-    try {
-      f();
-    } catch (const AutomationError& e) {
-      return e.number();
-    }
-    return 0;
-  };
-  EXPECT_EQ(number([] { Variant(Null{}).ToString(); }), kErrTypeMismatch);
-  EXPECT_EQ(number([] { Variant("abc").ToInt32(); }), kErrTypeMismatch);
-  EXPECT_EQ(number([] { Variant(int32_t{40000}).ToInt16(); }), kErrOverflow);
-  EXPECT_EQ(number([] { Variant(VariantArray{}).ToString(); }), kErrTypeMismatch);
+  EXPECT_EQ(ErrorOf<AutomationError>([] { Variant(Null{}).ToString(); }), kErrTypeMismatch);
+  EXPECT_EQ(ErrorOf<AutomationError>([] { Variant("abc").ToInt32(); }), kErrTypeMismatch);
+  EXPECT_EQ(ErrorOf<AutomationError>([] { Variant(int32_t{40000}).ToInt16(); }), kErrOverflow);
+  EXPECT_EQ(ErrorOf<AutomationError>([] { Variant(VariantArray{}).ToString(); }), kErrTypeMismatch);
 }
 
 TEST(RegistryTest, ReadsWritesAndDeletesKeysInRegFileFormat) {
-  auto path = std::filesystem::temp_directory_path() / "orvex-registry-test.reg";
-  std::filesystem::remove(path);
+  testing::TempDir dir("registry");
+  const std::string path = dir.path() + "/test.reg";
   {
     std::ofstream(path) << "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n"
                         << "[HKEY_CLASSES_ROOT\\A\\B]\r\n"
@@ -52,7 +48,7 @@ TEST(RegistryTest, ReadsWritesAndDeletesKeysInRegFileFormat) {
                         << "\"Other\"=\"view\"\r\n"
                         << "[-HKEY_CLASSES_ROOT\\Gone]\r\n";
   }
-  Registry r(path.string());
+  Registry r(path);
   ASSERT_TRUE(r.Load());
   EXPECT_EQ(r.QueryString(Hive::kClassesRoot, "a\\b", ""), "default");
   EXPECT_EQ(r.QueryString(Hive::kClassesRoot, "A\\B", "quoted"), "say \"hi\" \\ bye");
@@ -63,7 +59,7 @@ TEST(RegistryTest, ReadsWritesAndDeletesKeysInRegFileFormat) {
   r.SetValue(Hive::kClassesRoot, "A\\B\\C", "x", std::string("1"));
   r.DeleteTree(Hive::kLocalMachine, "SOFTWARE\\Classes\\A");
   ASSERT_TRUE(r.Save());
-  Registry again(path.string());
+  Registry again(path);
   ASSERT_TRUE(again.Load());
   EXPECT_EQ(again.QueryString(Hive::kClassesRoot, "A\\B", "Quoted"), "say \"hi\" \\ bye");
   EXPECT_EQ(again.QueryString(Hive::kClassesRoot, "A\\B\\C", "x"), "1");
@@ -74,7 +70,7 @@ TEST(RegistryTest, ReadsWritesAndDeletesKeysInRegFileFormat) {
   std::ofstream(path) << "not a registry file\n";
   EXPECT_FALSE(again.Load());
   std::filesystem::remove(path);
-  Registry missing(path.string());
+  Registry missing(path);
   EXPECT_TRUE(missing.Load());
 }
 

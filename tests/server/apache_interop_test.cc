@@ -18,9 +18,12 @@
 #include "server/names.h"
 #include "server/stream.h"
 #include "support/apache_server.h"
+#include "support/error_of.h"
 
 namespace orvex::server {
 namespace {
+
+using orvex::testing::ErrorOf;
 
 class ApacheInteropTest : public ::testing::Test {
  protected:
@@ -67,15 +70,6 @@ class ApacheInteropTest : public ::testing::Test {
     return item;
   }
 
-  static int32_t ErrorOf(const std::function<void()>& call) {
-    try {
-      call();
-    } catch (const Error& e) {
-      return e.number();
-    }
-    return 0;
-  }
-
   static inline testing::ApacheServer* server_ = nullptr;
   static inline bool started_ = false;
   std::shared_ptr<Backend> backend_ = WebDavBackend();
@@ -98,20 +92,21 @@ TEST_F(ApacheInteropTest, CreatesListsRenamesAndDeletesFolders) {
 
   auto plans = OpenItem(ItemKind::kDocumentFolder, "http://davhost/Sales/Plans 2001 \xC3\xBC");
   EXPECT_EQ(plans->GetFields().Value(kColIsCollection), Variant(true));
-  EXPECT_EQ(ErrorOf([&] { plans->MoveTo("http://davhost/Sales/Archive"); }), kErrAlreadyExists);
+  EXPECT_EQ(ErrorOf<Error>([&] { plans->MoveTo("http://davhost/Sales/Archive"); }),
+            kErrAlreadyExists);
   plans->MoveTo("http://davhost/Sales/Plans #2");
   EXPECT_EQ(OpenItem(ItemKind::kDocumentFolder, "http://davhost/Sales/Plans #2")->ContentClass(),
             kClassSmartFolder);
-  EXPECT_EQ(ErrorOf([&] {
+  EXPECT_EQ(ErrorOf<Error>([&] {
               OpenItem(ItemKind::kDocumentFolder, "http://davhost/Sales/Plans 2001 \xC3\xBC");
             }),
             kErrObjectNotFound);
 
-  EXPECT_EQ(ErrorOf([&] {
+  EXPECT_EQ(ErrorOf<Error>([&] {
               Create(ItemKind::kDocumentFolder, "http://davhost/Sales/Archive", kClassSmartFolder);
             }),
             kErrAlreadyExists);
-  EXPECT_EQ(ErrorOf([&] {
+  EXPECT_EQ(ErrorOf<Error>([&] {
               Create(ItemKind::kDocumentFolder, "http://davhost/Sales/Missing/Child",
                      kClassSmartFolder);
             }),
@@ -175,22 +170,22 @@ TEST_F(ApacheInteropTest, UploadsRenamesAndDeletesDocumentsButHasNoVersions) {
   EXPECT_EQ(OpenItem(ItemKind::kDocument, url)->GetFields().Value(kPropTitle), Variant("Plan"));
   // Create option 0 refuses the existing document (412), the overwrite
   // option replaces it.
-  EXPECT_EQ(ErrorOf([&] { Upload(url, 0); }), kErrAlreadyExists);
+  EXPECT_EQ(ErrorOf<Error>([&] { Upload(url, 0); }), kErrAlreadyExists);
   Upload(url, kCreateOverwrite);
 
   // Check-out, check-in and publishing are not served: a clean generic
   // failure, nothing changed.
   auto version = backend_->CreateVersion();
-  EXPECT_EQ(ErrorOf([&] { version->CheckOut(url, ""); }), kErrGenericFailure);
-  EXPECT_EQ(ErrorOf([&] { version->CheckIn(url, "x"); }), kErrGenericFailure);
-  EXPECT_EQ(ErrorOf([&] { version->Publish(url); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { version->CheckOut(url, ""); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { version->CheckIn(url, "x"); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { version->Publish(url); }), kErrGenericFailure);
 
   auto doc = OpenItem(ItemKind::kDocument, url);
   doc->MoveTo("http://davhost/Sales/plan #2.bin");
   EXPECT_TRUE(std::filesystem::exists(server_->root() / "Sales" / "plan #2.bin"));
   doc->Delete("");
   EXPECT_FALSE(std::filesystem::exists(server_->root() / "Sales" / "plan #2.bin"));
-  EXPECT_EQ(ErrorOf([&] { OpenItem(ItemKind::kDocument, url); }), kErrObjectNotFound);
+  EXPECT_EQ(ErrorOf<Error>([&] { OpenItem(ItemKind::kDocument, url); }), kErrObjectNotFound);
   std::filesystem::remove(local);
 }
 

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "docstore/docstore_client.h"
 #include "docstore/server.h"
 #include "docstore/xml_reader.h"
 #include "docstore/xml_writer.h"
@@ -24,9 +23,14 @@
 #include "server/schema.h"
 #include "server/stream.h"
 #include "server/webdav/multistatus.h"
+#include "support/docstore_client.h"
+#include "support/error_of.h"
+#include "support/temp_dir.h"
 
 namespace orvex::server {
 namespace {
+
+using orvex::testing::ErrorOf;
 
 class DocstoreTest : public ::testing::Test {
  protected:
@@ -64,20 +68,10 @@ class DocstoreTest : public ::testing::Test {
     return out;
   }
 
-  template <typename F>
-  static int32_t ErrorOf(F&& call) {
-    try {
-      call();
-    } catch (const Error& e) {
-      return e.number();
-    }
-    return 0;
-  }
-
   // A local file of `size` bytes whose content is a function of the offset,
   // so a shifted or truncated transfer cannot match.
   std::string LocalFile(const std::string& name, size_t size) {
-    std::string path = (dir_ / name).string();
+    std::string path = dir_.path() + "/" + name;
     std::ofstream out(path, std::ios::binary);
     for (size_t i = 0; i < size; ++i) out.put(static_cast<char>((i * 7 + i / 251) & 0xFF));
     return path;
@@ -114,21 +108,16 @@ class DocstoreTest : public ::testing::Test {
 
   docstore::Server store_;
   std::shared_ptr<Backend> backend_ = WebDavBackend();
-  std::filesystem::path dir_ = [] {
-    char tmpl[] = "/tmp/orvex-stream-XXXXXX";
-    return std::filesystem::path(mkdtemp(tmpl));
-  }();
-
- public:
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  orvex::testing::TempDir dir_{"stream"};
 };
 
 TEST_F(DocstoreTest, OpensWithGoodCredentialsOnly) {
   EXPECT_EQ(Open("http://docs/Public/Workspaces")->State(), kStateOpen);
-  EXPECT_EQ(ErrorOf([&] { Open("http://docs/Public/Workspaces", "CORP\\jones", "wrong"); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { Open("http://docs/Public/Workspaces", "CORP\\jones", "wrong"); }),
             kErrAccessDenied);
-  EXPECT_EQ(ErrorOf([&] { Open("http://docs/Public/Workspaces", "", ""); }), kErrAccessDenied);
-  EXPECT_EQ(ErrorOf([&] { Open("http://docs/No Such Workspace"); }), kErrObjectNotFound);
+  EXPECT_EQ(ErrorOf<Error>([&] { Open("http://docs/Public/Workspaces", "", ""); }),
+            kErrAccessDenied);
+  EXPECT_EQ(ErrorOf<Error>([&] { Open("http://docs/No Such Workspace"); }), kErrObjectNotFound);
 }
 
 TEST_F(DocstoreTest, ListsWorkspacesAndReadsWorkspaceSettings) {
@@ -155,7 +144,7 @@ TEST_F(DocstoreTest, ListsWorkspacesAndReadsWorkspaceSettings) {
   EXPECT_EQ(sales->GetFields().Value(kPropSchemaCollectionRef),
             Variant("http://docs/Sales/Schema"));
   // A workspace the user has no role in.
-  EXPECT_EQ(ErrorOf([&] { OpenItem(ItemKind::kWorkspaceFolder, "http://docs/Board"); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { OpenItem(ItemKind::kWorkspaceFolder, "http://docs/Board"); }),
             kErrPermissionDenied);
 }
 
@@ -259,10 +248,10 @@ TEST_F(DocstoreTest, ListingsObeyTheMultistatusLimitsAHostSets) {
   // The listing answers with more items than the folders it keeps; too few
   // allowed items (or bytes) fail it, whatever arrived first.
   webdav::CurrentMultistatusLimits().max_responses = 2;
-  EXPECT_EQ(ErrorOf([&] { sales->ListSubfolders({}); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { sales->ListSubfolders({}); }), kErrGenericFailure);
   webdav::CurrentMultistatusLimits() = saved;
   webdav::CurrentMultistatusLimits().max_bytes = 512;
-  EXPECT_EQ(ErrorOf([&] { sales->ListSubfolders({}); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { sales->ListSubfolders({}); }), kErrGenericFailure);
   webdav::CurrentMultistatusLimits() = saved;
   EXPECT_EQ(Classes(sales->ListSubfolders({})).size(), listed);
 }
@@ -284,12 +273,13 @@ TEST_F(DocstoreTest, CreatesRenamesAndDeletesFolders) {
 
   auto again = backend_->CreateItem(ItemKind::kDocumentFolder);
   again->SetContentClass(kClassSmartFolder);
-  EXPECT_EQ(ErrorOf([&] { again->SaveTo(a); }), kErrAlreadyExists);
+  EXPECT_EQ(ErrorOf<Error>([&] { again->SaveTo(a); }), kErrAlreadyExists);
   BindArgs orphan = a;
   orphan.url = "http://docs/Sales/Missing/Child";
-  EXPECT_EQ(ErrorOf([&] { again->SaveTo(orphan); }), kErrObjectNotFound);
+  EXPECT_EQ(ErrorOf<Error>([&] { again->SaveTo(orphan); }), kErrObjectNotFound);
 
-  EXPECT_EQ(ErrorOf([&] { opened->MoveTo("http://docs/Sales/Reports"); }), kErrAlreadyExists);
+  EXPECT_EQ(ErrorOf<Error>([&] { opened->MoveTo("http://docs/Sales/Reports"); }),
+            kErrAlreadyExists);
   opened->MoveTo("http://docs/Sales/Plans #2");
   auto sales = OpenItem(ItemKind::kWorkspaceFolder, "http://docs/Sales");
   std::map<std::string, std::string> names = Classes(sales->ListSubfolders({}));
@@ -297,8 +287,9 @@ TEST_F(DocstoreTest, CreatesRenamesAndDeletesFolders) {
   EXPECT_FALSE(names.contains("Plans 2001 \xC3\xBC"));
 
   opened->Delete("");
-  EXPECT_EQ(ErrorOf([&] { OpenItem(ItemKind::kDocumentFolder, "http://docs/Sales/Plans #2"); }),
-            kErrObjectNotFound);
+  EXPECT_EQ(
+      ErrorOf<Error>([&] { OpenItem(ItemKind::kDocumentFolder, "http://docs/Sales/Plans #2"); }),
+      kErrObjectNotFound);
 }
 
 TEST_F(DocstoreTest, WritesPropertiesAndReadsThemBackTyped) {
@@ -386,7 +377,7 @@ TEST_F(DocstoreTest, ListsDocumentsAndReadsProfilesAndTheSchema) {
       workspace->DictionaryObject(topics->GetFields().Value(kPropDictionary).ToString());
   EXPECT_EQ(dictionary->Values(), (std::vector<std::string>{"Pricing", "Contracts", "Forecast"}));
   EXPECT_FALSE(dictionary->IsRestricted());
-  EXPECT_EQ(ErrorOf([&] { workspace->ContentClassDefinition("urn:content-classes:none"); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { workspace->ContentClassDefinition("urn:content-classes:none"); }),
             kErrObjectNotFound);
 }
 
@@ -410,8 +401,10 @@ TEST_F(DocstoreTest, UploadsDocumentsFromDiskAndWritesTheirValuesAfterwards) {
 
   // Create option 0 refuses an existing document, big or small, and leaves
   // it as it was; the connection stays usable afterwards.
-  EXPECT_EQ(ErrorOf([&] { DocumentWith(big)->SaveTo(SaveArgs(url, *c, 0)); }), kErrAlreadyExists);
-  EXPECT_EQ(ErrorOf([&] { DocumentWith(small)->SaveTo(SaveArgs(url, *c, 0)); }), kErrAlreadyExists);
+  EXPECT_EQ(ErrorOf<Error>([&] { DocumentWith(big)->SaveTo(SaveArgs(url, *c, 0)); }),
+            kErrAlreadyExists);
+  EXPECT_EQ(ErrorOf<Error>([&] { DocumentWith(small)->SaveTo(SaveArgs(url, *c, 0)); }),
+            kErrAlreadyExists);
   EXPECT_EQ(Get("/Sales/Archive/plan%202001.bin").body, Content(big));
 
   // The overwrite option replaces the content and keeps the values.
@@ -424,13 +417,13 @@ TEST_F(DocstoreTest, UploadsDocumentsFromDiskAndWritesTheirValuesAfterwards) {
   empty->ContentStream().SetEOS();
   empty->SaveTo(SaveArgs("http://docs/Sales/Archive/empty.txt", *c, 0));
   EXPECT_EQ(Get("/Sales/Archive/empty.txt").body, "");
-  EXPECT_EQ(ErrorOf([&] {
+  EXPECT_EQ(ErrorOf<Error>([&] {
               DocumentWith(small)->SaveTo(SaveArgs("http://docs/Sales/Nowhere/x.txt", *c, 0));
             }),
             kErrObjectNotFound);
   // A reader may not write.
   auto legal = Open("http://docs/Legal");
-  EXPECT_EQ(ErrorOf([&] {
+  EXPECT_EQ(ErrorOf<Error>([&] {
               DocumentWith(small)->SaveTo(SaveArgs("http://docs/Legal/Opinions/x.txt", *legal, 0));
             }),
             kErrPermissionDenied);
@@ -440,8 +433,8 @@ TEST_F(DocstoreTest, LocalFileFailuresComeBeforeAnythingIsSent) {
   auto c = Open("http://docs/Sales");
   auto doc = backend_->CreateItem(ItemKind::kDocument);
   Stream& s = doc->ContentStream();
-  EXPECT_EQ(ErrorOf([&] { s.LoadFromFile((dir_ / "missing.txt").string()); }), kErrFileRead);
-  EXPECT_EQ(ErrorOf([&] { s.LoadFromFile(dir_.string()); }), kErrFileRead);
+  EXPECT_EQ(ErrorOf<Error>([&] { s.LoadFromFile(dir_.path() + "/missing.txt"); }), kErrFileRead);
+  EXPECT_EQ(ErrorOf<Error>([&] { s.LoadFromFile(dir_.path()); }), kErrFileRead);
 
   // A file removed after loading is still sent whole.
   const std::string gone = LocalFile("gone.bin", 100000);
@@ -456,8 +449,9 @@ TEST_F(DocstoreTest, LocalFileFailuresComeBeforeAnythingIsSent) {
   const std::string shrinking = LocalFile("shrinking.bin", 2u << 20);
   auto cut = DocumentWith(shrinking);
   std::filesystem::resize_file(shrinking, 1u << 20);
-  EXPECT_EQ(ErrorOf([&] { cut->SaveTo(SaveArgs("http://docs/Sales/Archive/cut.bin", *c, 0)); }),
-            kErrFileRead);
+  EXPECT_EQ(
+      ErrorOf<Error>([&] { cut->SaveTo(SaveArgs("http://docs/Sales/Archive/cut.bin", *c, 0)); }),
+      kErrFileRead);
   EXPECT_EQ(Get("/Sales/Archive/cut.bin").status, 404);
   // The provider's connection still works afterwards.
   DocumentWith(LocalFile("after.txt", 10))
@@ -502,16 +496,17 @@ TEST_F(DocstoreTest, VersionObjectChecksOutInPublishesAndListsHistory) {
 
   // Refusals carry their mapped numbers: held by another user (423), not
   // checked out (409), a standard folder (405: generic), a reader (403).
-  EXPECT_EQ(ErrorOf([&] { version->CheckOut("http://docs/Sales/Reports/pricing.txt", ""); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { version->CheckOut("http://docs/Sales/Reports/pricing.txt", ""); }),
             kErrAccessDenied);
-  EXPECT_EQ(ErrorOf([&] { version->CheckIn(forecast, ""); }), kErrObjectNotFound);
-  EXPECT_EQ(ErrorOf([&] { version->Publish("http://docs/Sales/Archive/old-report.txt"); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { version->CheckIn(forecast, ""); }), kErrObjectNotFound);
+  EXPECT_EQ(ErrorOf<Error>([&] { version->Publish("http://docs/Sales/Archive/old-report.txt"); }),
             kErrGenericFailure);
   EXPECT_TRUE(Versions("http://docs/Sales/Archive/old-report.txt").empty());
   auto legal = Open("http://docs/Legal");
-  EXPECT_EQ(ErrorOf([&] { version->CheckOut("http://docs/Legal/Contracts/nda.txt", ""); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { version->CheckOut("http://docs/Legal/Contracts/nda.txt", ""); }),
             kErrPermissionDenied);
-  EXPECT_EQ(ErrorOf([&] { Versions("http://docs/Sales/Reports/none.txt"); }), kErrObjectNotFound);
+  EXPECT_EQ(ErrorOf<Error>([&] { Versions("http://docs/Sales/Reports/none.txt"); }),
+            kErrObjectNotFound);
 }
 
 }  // namespace

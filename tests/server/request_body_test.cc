@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "server/error.h"
+#include "support/error_of.h"
 
 namespace orvex::server::webdav {
 namespace {
@@ -49,12 +50,7 @@ TEST(RequestBodyTest, WritesTypedValuesSetsAndRemovesInOrder) {
 
 TEST(RequestBodyTest, RefusesWhatXmlCannotCarry) {
   auto number = [](const Fields::Changes& changes) {
-    try {
-      PropertyUpdateBody(changes);
-    } catch (const Error& e) {
-      return e.number();
-    }
-    return 0;
+    return testing::ErrorOf<Error>([&] { PropertyUpdateBody(changes); });
   };
   EXPECT_EQ(number({{"DAV: IsReadOnly", true}}), kErrGenericFailure);
   EXPECT_EQ(number({{"urn:p:", "x"}}), kErrGenericFailure);

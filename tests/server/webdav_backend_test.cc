@@ -1,11 +1,7 @@
 // The WebDAV backend over real HTTP against a canned-response server.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -18,12 +14,16 @@
 #include "server/names.h"
 #include "server/stream.h"
 #include "server/webdav/multistatus.h"
+#include "support/error_of.h"
+#include "support/ports.h"
+#include "support/temp_dir.h"
 
 namespace orvex::server {
 namespace {
 
 using orvex::testing::CannedHttpServer;
 using orvex::testing::CannedReply;
+using orvex::testing::ErrorOf;
 using orvex::testing::RecordedRequest;
 
 constexpr char kJonesAuth[] = "Basic Q09SUFxqb25lczpzZWNyZXQ=";  // CORP\jones:secret
@@ -45,16 +45,6 @@ std::string Multistatus(const std::string& responses) {
   return "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:multistatus xmlns:D=\"DAV:\" "
          "xmlns:b=\"urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/\" xmlns:x=\"xml:\">" +
          responses + "</D:multistatus>";
-}
-
-template <typename F>
-int32_t ErrorOf(F&& call) {
-  try {
-    call();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
 }
 
 class WebDavBackendTest : public ::testing::Test {
@@ -130,7 +120,8 @@ TEST_F(WebDavBackendTest, OpenConnectionMapsRefusalsAndChecksTheProvider) {
   for (const Case& k : cases) {
     Answer([&](const RecordedRequest&) { return CannedReply::Status(k.status); });
     auto c = NewConnection();
-    EXPECT_EQ(ErrorOf([&] { c->Open("http://docs/Public/Workspaces", "u", "p", -1); }), k.error)
+    EXPECT_EQ(ErrorOf<Error>([&] { c->Open("http://docs/Public/Workspaces", "u", "p", -1); }),
+              k.error)
         << k.status;
     EXPECT_EQ(c->State(), kStateClosed);
   }
@@ -138,9 +129,9 @@ TEST_F(WebDavBackendTest, OpenConnectionMapsRefusalsAndChecksTheProvider) {
   server_.ClearRequests();
   auto c = NewConnection();
   c->SetProvider("SomethingElse");
-  EXPECT_EQ(ErrorOf([&] { c->Open("http://docs/Public/Workspaces", "u", "p", -1); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { c->Open("http://docs/Public/Workspaces", "u", "p", -1); }),
             kErrGenericFailure);
-  EXPECT_EQ(ErrorOf([&] { NewConnection()->Open("docs/Public/Workspaces", "u", "p", -1); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { NewConnection()->Open("docs/Public/Workspaces", "u", "p", -1); }),
             kErrGenericFailure);
   EXPECT_TRUE(Requests().empty());
 }
@@ -221,7 +212,8 @@ TEST_F(WebDavBackendTest, CredentialsComeFromTheCallTheActiveConnectionOrTheOpen
   EXPECT_EQ(requests[6].Header("authorization"), "");
 
   // An active connection that is not open cannot lend anything.
-  EXPECT_EQ(ErrorOf([&] { item->Open(Args("http://docs/Sales", c.get())); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { item->Open(Args("http://docs/Sales", c.get())); }),
+            kErrGenericFailure);
 }
 
 TEST_F(WebDavBackendTest, RequestsGoOnlyToTheOriginsConnectionsWereOpenedOn) {
@@ -290,16 +282,16 @@ TEST_F(WebDavBackendTest, OpeningAMissingItemFailsWhateverTheCreateOption) {
     BindArgs a = Args("http://docs/Sales/Nothing", c.get());
     a.create_option = option;
     Answer([](const RecordedRequest&) { return CannedReply::Status(404); });
-    EXPECT_EQ(ErrorOf([&] { item->Open(a); }), kErrObjectNotFound) << option;
+    EXPECT_EQ(ErrorOf<Error>([&] { item->Open(a); }), kErrObjectNotFound) << option;
     Answer([](const RecordedRequest&) {
       return CannedReply::Multistatus(
           Multistatus("<D:response><D:href>/Sales/Nothing</D:href><D:status>HTTP/1.1 404 Not Found"
                       "</D:status></D:response>"));
     });
-    EXPECT_EQ(ErrorOf([&] { item->Open(a); }), kErrObjectNotFound) << option;
+    EXPECT_EQ(ErrorOf<Error>([&] { item->Open(a); }), kErrObjectNotFound) << option;
   }
   // A failed open leaves the item closed.
-  EXPECT_EQ(ErrorOf([&] { item->Delete(""); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { item->Delete(""); }), kErrGenericFailure);
 }
 
 TEST_F(WebDavBackendTest, ListsChildrenInServerOrderWithoutTheListedFolder) {
@@ -379,8 +371,9 @@ TEST_F(WebDavBackendTest, OpeningToListIsOneListingThatAlsoBindsTheFolder) {
 
   // A missing folder fails as its open would; a listing that does not
   // report the folder itself is not taken for an open.
-  EXPECT_EQ(ErrorOf([&] { folder->OpenAndListSubfolders(Args("http://docs/Sales/Missing"), {}); }),
-            kErrObjectNotFound);
+  EXPECT_EQ(
+      ErrorOf<Error>([&] { folder->OpenAndListSubfolders(Args("http://docs/Sales/Missing"), {}); }),
+      kErrObjectNotFound);
   report_self = false;
   const size_t before = Requests().size();
   EXPECT_EQ(folder->OpenAndListSubfolders(Args("http://docs/Sales"), {}).size(), 2u);
@@ -451,23 +444,24 @@ TEST_F(WebDavBackendTest, OffersEachKindOnlyItsOwnCalls) {
   auto workspace = open(ItemKind::kWorkspaceFolder);
   server_.ClearRequests();
 
-  EXPECT_EQ(ErrorOf([&] { root->SaveTo(Args("http://docs/x")); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { root->Delete(""); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { root->MoveTo("http://docs/x"); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { root->ListSubfolders({}); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { folder->ListSubfolders({}); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { folder->ListWorkspaces({}); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { workspace->ListWorkspaces({}); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { document->ListSubfolders({}); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { folder->OpenDocument("http://docs/Sales/a.doc", 0); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { folder->ContentStream(); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { root->DefaultDocumentProfile(); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { root->SaveTo(Args("http://docs/x")); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { root->Delete(""); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { root->MoveTo("http://docs/x"); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { root->ListSubfolders({}); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { folder->ListSubfolders({}); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { folder->ListWorkspaces({}); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { workspace->ListWorkspaces({}); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { document->ListSubfolders({}); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { folder->OpenDocument("http://docs/Sales/a.doc", 0); }),
+            kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { folder->ContentStream(); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { root->DefaultDocumentProfile(); }), kErrNotSupported);
   EXPECT_TRUE(Requests().empty());
 
   auto unbound = backend_->CreateItem(ItemKind::kWorkspaceFolder);
-  EXPECT_EQ(ErrorOf([&] { unbound->ListSubfolders({}); }), kErrGenericFailure);
-  EXPECT_EQ(ErrorOf([&] { unbound->Save(); }), kErrGenericFailure);
-  EXPECT_EQ(ErrorOf([&] { unbound->MoveTo("http://docs/y"); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { unbound->ListSubfolders({}); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { unbound->Save(); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { unbound->MoveTo("http://docs/y"); }), kErrGenericFailure);
 }
 
 TEST_F(WebDavBackendTest, SaveToCreatesTheFolderWithItsContentClassThenWritesUpdates) {
@@ -536,7 +530,7 @@ TEST_F(WebDavBackendTest, SaveToFallsBackToPlainMkcolAndRemovesAHalfMadeFolder) 
   auto second = backend_->CreateItem(ItemKind::kCategoryFolder);
   second->SetContentClass(kClassCategoryFolder);
   server_.ClearRequests();
-  EXPECT_EQ(ErrorOf([&] { second->SaveTo(Args("http://docs/Sales/F", c.get())); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { second->SaveTo(Args("http://docs/Sales/F", c.get())); }),
             kErrPermissionDenied);
   EXPECT_EQ(methods(), (std::vector<std::string>{"MKCOL", "MKCOL", "PROPPATCH", "DELETE"}));
 }
@@ -553,7 +547,8 @@ TEST_F(WebDavBackendTest, WriteRefusalsMapToErrorNumbers) {
                {507, kErrGenericFailure}};
   for (const Case& k : mkcol) {
     Answer([&](const RecordedRequest&) { return CannedReply::Status(k.status); });
-    EXPECT_EQ(ErrorOf([&] { folder->SaveTo(Args("http://docs/Sales/F", c.get())); }), k.error)
+    EXPECT_EQ(ErrorOf<Error>([&] { folder->SaveTo(Args("http://docs/Sales/F", c.get())); }),
+              k.error)
         << k.status;
   }
 
@@ -564,10 +559,10 @@ TEST_F(WebDavBackendTest, WriteRefusalsMapToErrorNumbers) {
     return CannedReply::Multistatus(Multistatus(Folder("/Sales/F/", "F", kClassSmartFolder)));
   });
   folder->Open(Args("http://docs/Sales/F", c.get()));
-  EXPECT_EQ(ErrorOf([&] { folder->MoveTo("http://docs/Sales/G"); }), kErrAlreadyExists);
-  EXPECT_EQ(ErrorOf([&] { folder->Delete(""); }), kErrAccessDenied);
+  EXPECT_EQ(ErrorOf<Error>([&] { folder->MoveTo("http://docs/Sales/G"); }), kErrAlreadyExists);
+  EXPECT_EQ(ErrorOf<Error>([&] { folder->Delete(""); }), kErrAccessDenied);
   folder->GetFields().SetValue(kPropDescription, "x");
-  EXPECT_EQ(ErrorOf([&] { folder->GetFields().Update(); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { folder->GetFields().Update(); }), kErrGenericFailure);
 }
 
 TEST_F(WebDavBackendTest, MoveSendsAnEncodedDestinationWithoutOverwriteAndRebinds) {
@@ -631,7 +626,8 @@ TEST_F(WebDavBackendTest, BadResponsesAreGenericFailuresAndLeaveTheBackendUsable
   for (auto& [what, reply] : cases) {
     CannedReply canned = reply;
     Answer([canned](const RecordedRequest&) { return canned; });
-    EXPECT_EQ(ErrorOf([&] { item->Open(Args("http://docs/Sales", c.get())); }), kErrGenericFailure)
+    EXPECT_EQ(ErrorOf<Error>([&] { item->Open(Args("http://docs/Sales", c.get())); }),
+              kErrGenericFailure)
         << what;
   }
   // What bounds an answer is the multistatus limits (a host may raise
@@ -641,7 +637,8 @@ TEST_F(WebDavBackendTest, BadResponsesAreGenericFailuresAndLeaveTheBackendUsable
   Answer([good](const RecordedRequest&) {
     return CannedReply::Multistatus(good + std::string(200, ' '));
   });
-  EXPECT_EQ(ErrorOf([&] { item->Open(Args("http://docs/Sales", c.get())); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { item->Open(Args("http://docs/Sales", c.get())); }),
+            kErrGenericFailure);
   webdav::CurrentMultistatusLimits() = saved;
   Answer([good](const RecordedRequest&) { return CannedReply::Multistatus(good); });
   item->Open(Args("http://docs/Sales", c.get()));
@@ -649,19 +646,11 @@ TEST_F(WebDavBackendTest, BadResponsesAreGenericFailuresAndLeaveTheBackendUsable
 }
 
 TEST_F(WebDavBackendTest, AnUnreachableHostIsAGenericFailure) {
-  // A port nothing listens on: bound once, then released.
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len), 0);
-  ::close(fd);
-  platform::MapHost("nowhere", {"127.0.0.1", ntohs(addr.sin_port)});
+  platform::MapHost("nowhere",
+                    {"127.0.0.1", static_cast<uint16_t>(orvex::testing::FreeLoopbackPort())});
 
   auto c = NewConnection();
-  EXPECT_EQ(ErrorOf([&] { c->Open("http://nowhere/Public/Workspaces", "u", "p", -1); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { c->Open("http://nowhere/Public/Workspaces", "u", "p", -1); }),
             kErrGenericFailure);
   EXPECT_EQ(c->State(), kStateClosed);
   platform::UnmapHost("nowhere");
@@ -689,12 +678,10 @@ TEST_F(WebDavBackendTest, ReusesOneConnectionForConsecutiveRequests) {
 
 TEST_F(WebDavBackendTest, DocumentSaveToPutsTheFileThenPatchesTheValues) {
   auto c = OpenConnection();
-  char path[] = "/tmp/orvex-put-XXXXXX";
-  int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
+  orvex::testing::TempDir dir("put");
+  const std::string path = dir.path() + "/plan.txt";
   const std::string content = "line one\nline two\n";
-  ASSERT_EQ(write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
-  close(fd);
+  std::ofstream(path, std::ios::binary) << content;
   Answer([](const RecordedRequest& r) {
     if (r.method == "PUT") return CannedReply::Status(201);
     return CannedReply::Multistatus(Multistatus(Response(r.target, "")));
@@ -714,7 +701,6 @@ TEST_F(WebDavBackendTest, DocumentSaveToPutsTheFileThenPatchesTheValues) {
     a.create_option = create;
     doc->SaveTo(a);
   }
-  unlink(path);
 
   auto requests = Requests();
   ASSERT_EQ(requests.size(), 4u);
@@ -784,9 +770,10 @@ TEST_F(WebDavBackendTest, VersionCallsSendDeltaVMethodsWithTheCachedCredentials)
   Answer([](const RecordedRequest& r) {
     return CannedReply::Status(r.method == "PUBLISH" ? 501 : 405);
   });
-  EXPECT_EQ(ErrorOf([&] { version->CheckIn("http://docs/Sales/a b.txt", ""); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { version->CheckIn("http://docs/Sales/a b.txt", ""); }),
             kErrGenericFailure);
-  EXPECT_EQ(ErrorOf([&] { version->Publish("http://docs/Sales/a b.txt"); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { version->Publish("http://docs/Sales/a b.txt"); }),
+            kErrGenericFailure);
 }
 
 }  // namespace

@@ -13,12 +13,14 @@
 #include "server/error.h"
 #include "server/names.h"
 #include "server/schema.h"
+#include "support/error_of.h"
 
 namespace orvex::server {
 namespace {
 
 using orvex::testing::CannedHttpServer;
 using orvex::testing::CannedReply;
+using orvex::testing::ErrorOf;
 using orvex::testing::RecordedRequest;
 
 std::string Response(const std::string& href, const std::string& props) {
@@ -46,16 +48,6 @@ std::string Profiles(const std::vector<std::string>& ids) {
 constexpr char kSchemaRef[] =
     "<E:schema-collection-ref xmlns:E=\"urn:schemas-microsoft-com:exch-data:\">"
     "http://docs/Sales/Schema</E:schema-collection-ref>";
-
-template <typename F>
-int32_t ErrorOf(F&& call) {
-  try {
-    call();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 class WebDavDocumentsTest : public ::testing::Test {
  protected:
@@ -167,15 +159,15 @@ TEST_F(WebDavDocumentsTest, FoldersAnswerTheirOfferedAndDefaultProfiles) {
 
   // One profile written as plain text is not a list.
   auto odd = Open(ItemKind::kDocumentFolder, "http://docs/Sales/Odd");
-  EXPECT_EQ(ErrorOf([&] { odd->DocumentProfiles(); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { odd->DocumentProfiles(); }), kErrGenericFailure);
 
   auto document = Open(ItemKind::kDocument, "http://docs/Sales/Reports/a.txt");
-  EXPECT_EQ(ErrorOf([&] { document->DocumentProfiles(); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { document->ListItems(); }), kErrNotSupported);
-  EXPECT_EQ(ErrorOf([&] { reports->ContentClassDefinition("urn:content-classes:memo"); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { document->DocumentProfiles(); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { document->ListItems(); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { reports->ContentClassDefinition("urn:content-classes:memo"); }),
             kErrNotSupported);
   auto unbound = backend_->CreateItem(ItemKind::kDocumentFolder);
-  EXPECT_EQ(ErrorOf([&] { unbound->DefaultDocumentProfile(); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { unbound->DefaultDocumentProfile(); }), kErrGenericFailure);
 }
 
 TEST_F(WebDavDocumentsTest, AWorkspaceFolderAnswersTheWorkspacesProfilesWhereverItIsBound) {
@@ -274,7 +266,7 @@ TEST_F(WebDavDocumentsTest, SchemaObjectsAreReadByIdFromTheSchemaLocation) {
   EXPECT_FALSE(department->IsMultivalued());
   EXPECT_EQ(department->GetFields().Value(kPropExtendedType), Variant("List"));
   EXPECT_EQ(department->GetFields().Value(kFieldPropertyReadOnly), Variant(true));
-  EXPECT_EQ(ErrorOf([&] { department->PropertyDefinition("x"); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { department->PropertyDefinition("x"); }), kErrNotSupported);
 
   auto dictionary =
       schema->DictionaryObject(department->GetFields().Value(kPropDictionary).ToString());
@@ -284,12 +276,13 @@ TEST_F(WebDavDocumentsTest, SchemaObjectsAreReadByIdFromTheSchemaLocation) {
 
   // Unknown ids, ids that cannot be one segment, broken answers.
   server_.ClearRequests();
-  EXPECT_EQ(ErrorOf([&] { schema->ContentClassDefinition("urn:content-classes:none"); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { schema->ContentClassDefinition("urn:content-classes:none"); }),
             kErrObjectNotFound);
-  EXPECT_EQ(ErrorOf([&] { schema->ContentClassDefinition("a/b"); }), kErrObjectNotFound);
-  EXPECT_EQ(ErrorOf([&] { schema->ContentClassDefinition(""); }), kErrObjectNotFound);
+  EXPECT_EQ(ErrorOf<Error>([&] { schema->ContentClassDefinition("a/b"); }), kErrObjectNotFound);
+  EXPECT_EQ(ErrorOf<Error>([&] { schema->ContentClassDefinition(""); }), kErrObjectNotFound);
   EXPECT_EQ(Requests().size(), 1u);
-  EXPECT_EQ(ErrorOf([&] { schema->ContentClassDefinition("urn:broken"); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { schema->ContentClassDefinition("urn:broken"); }),
+            kErrGenericFailure);
 }
 
 TEST_F(WebDavDocumentsTest, UrlValuesAreReadDecodedOnceAndEscapedOnceWhenSent) {
@@ -341,7 +334,7 @@ TEST_F(WebDavDocumentsTest, SchemaLookUpsFailCleanlyWithoutASchemaLocation) {
     return CannedReply::Multistatus(Multistatus(Collection(r.target + "/")));
   });
   auto folder = Open(ItemKind::kWorkspaceFolder, "http://docs/Sales/Reports");
-  EXPECT_EQ(ErrorOf([&] { folder->ContentClassDefinition("urn:content-classes:memo"); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { folder->ContentClassDefinition("urn:content-classes:memo"); }),
             kErrObjectNotFound);
   EXPECT_TRUE(folder->DocumentProfiles().empty());
 }
@@ -437,7 +430,7 @@ TEST_F(WebDavDocumentsTest, OpeningAndListingTakeOneExchange) {
   auto workspace = backend_->CreateItem(ItemKind::kWorkspaceFolder);
   args.url = "http://docs/Sales/Reports";
   EXPECT_EQ(workspace->OpenAndListSubfolders(args, {}).size(), 2u);
-  EXPECT_EQ(ErrorOf([&] { folder->OpenAndListSubfolders(args, {}); }), kErrNotSupported);
+  EXPECT_EQ(ErrorOf<Error>([&] { folder->OpenAndListSubfolders(args, {}); }), kErrNotSupported);
 
   // An answer without the folder's own entry is not taken for an open: the
   // open and the listing follow one by one.
@@ -449,8 +442,8 @@ TEST_F(WebDavDocumentsTest, OpeningAndListingTakeOneExchange) {
   EXPECT_EQ(Requests()[2].Header("depth"), "1");
 
   args.url = "http://docs/Sales/Missing";
-  EXPECT_EQ(ErrorOf([&] { folder->OpenAndListItems(args); }), kErrObjectNotFound);
-  EXPECT_EQ(ErrorOf([&] { folder->ListItems(); }), kErrGenericFailure);  // left unbound
+  EXPECT_EQ(ErrorOf<Error>([&] { folder->OpenAndListItems(args); }), kErrObjectNotFound);
+  EXPECT_EQ(ErrorOf<Error>([&] { folder->ListItems(); }), kErrGenericFailure);  // left unbound
 }
 
 TEST(SchemaValuesTest, FlagsAndListsAcceptTheirTypesAndRefuseOthers) {
@@ -460,14 +453,15 @@ TEST(SchemaValuesTest, FlagsAndListsAcceptTheirTypesAndRefuseOthers) {
   EXPECT_TRUE(FlagOf(Variant(int32_t{2})));
   EXPECT_TRUE(FlagOf(Variant("TRUE")));
   EXPECT_FALSE(FlagOf(Variant("0")));
-  EXPECT_EQ(ErrorOf([] { FlagOf(Variant("maybe")); }), kErrGenericFailure);
-  EXPECT_EQ(ErrorOf([] { FlagOf(Variant(VariantArray{Variant("1")})); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([] { FlagOf(Variant("maybe")); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([] { FlagOf(Variant(VariantArray{Variant("1")})); }),
+            kErrGenericFailure);
 
   EXPECT_TRUE(StringList(Variant(Null{}), "x").empty());
   EXPECT_EQ(StringList(Variant(VariantArray{Variant("a"), Variant("")}), "x"),
             (std::vector<std::string>{"a", ""}));
-  EXPECT_EQ(ErrorOf([] { StringList(Variant("a"), "x"); }), kErrGenericFailure);
-  EXPECT_EQ(ErrorOf([] { StringList(Variant(VariantArray{Variant(VariantArray{})}), "x"); }),
+  EXPECT_EQ(ErrorOf<Error>([] { StringList(Variant("a"), "x"); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([] { StringList(Variant(VariantArray{Variant(VariantArray{})}), "x"); }),
             kErrGenericFailure);
 
   class Plain : public SchemaDefinition {
@@ -480,8 +474,8 @@ TEST(SchemaValuesTest, FlagsAndListsAcceptTheirTypesAndRefuseOthers) {
   Plain odd(SchemaKind::kProperty, "p",
             Fields(Fields::Map{{kPropIsRequired, Variant("perhaps")},
                                {kPropDisplayName, Variant(VariantArray{Variant("a")})}}));
-  EXPECT_EQ(ErrorOf([&] { odd.IsRequired(); }), kErrGenericFailure);
-  EXPECT_EQ(ErrorOf([&] { odd.Title(); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { odd.IsRequired(); }), kErrGenericFailure);
+  EXPECT_EQ(ErrorOf<Error>([&] { odd.Title(); }), kErrGenericFailure);
   EXPECT_TRUE(odd.GetFields().Value(kFieldPropertyReadOnly).IsNull());
 }
 

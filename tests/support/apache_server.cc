@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 #include <pwd.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,8 +43,6 @@ std::string ApacheServer::Unavailable() {
 }
 
 ApacheServer::ApacheServer() {
-  char tmpl[] = "/tmp/orvex-apache-XXXXXX";
-  if (::mkdtemp(tmpl) != nullptr) dir_ = tmpl;
   // The server's own user must be able to pass through to the tree.
   fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
   root_ = dir_ / "dav";
@@ -53,11 +50,7 @@ ApacheServer::ApacheServer() {
   fs::create_directories(dir_ / "lock");
 }
 
-ApacheServer::~ApacheServer() {
-  Stop();
-  std::error_code ignored;
-  fs::remove_all(dir_, ignored);
-}
+ApacheServer::~ApacheServer() { Stop(); }
 
 bool ApacheServer::Start() {
   if (!GiveToServer(root_) || !GiveToServer(dir_ / "lock")) return false;

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string>
 
+#include "support/temp_dir.h"
+
 namespace orvex::testing {
 
 class ApacheServer {
@@ -18,7 +20,7 @@ class ApacheServer {
 
   // Creates a fresh, empty document root under a temporary directory.
   ApacheServer();
-  ~ApacheServer();  // stops the server and removes the directory
+  ~ApacheServer();  // stops the server; the directory goes with it
 
   const std::filesystem::path& root() const { return root_; }
   // Starts httpd in the foreground as a child (it dies with the test) and
@@ -31,7 +33,8 @@ class ApacheServer {
   int Send(const std::string& method, const std::string& path, const std::string& body);
 
  private:
-  std::filesystem::path dir_;
+  TempDir temp_{"apache"};
+  std::filesystem::path dir_ = temp_.path();
   std::filesystem::path root_;
   int port_ = 0;
   pid_t pid_ = -1;

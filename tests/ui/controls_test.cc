@@ -11,18 +11,12 @@
 #include "platform/ui/list_view.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/text_box.h"
+#include "support/error_of.h"
 
 namespace orvex::ui {
 namespace {
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const AutomationError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using orvex::testing::ErrorOf;
 
 class ControlsTest : public ::testing::Test {
  protected:
@@ -106,8 +100,8 @@ TEST_F(ControlsTest, ComboBoxPickingTypingAndClearing) {
   combo.SetListIndex(-1);
   EXPECT_EQ(combo.Text(), "");
   EXPECT_EQ(clicks, 2);
-  EXPECT_EQ(ErrorOf([&] { combo.SetListIndex(2); }), kErrInvalidPropertyValue);
-  EXPECT_EQ(ErrorOf([&] { combo.List(2); }), kErrInvalidArrayIndex);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { combo.SetListIndex(2); }), kErrInvalidPropertyValue);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { combo.List(2); }), kErrInvalidArrayIndex);
 
   combo.SetText("Legal");
   const int before = changes;
@@ -134,7 +128,7 @@ TEST_F(ControlsTest, ListBoxEntriesToggleOneByOne) {
   list.SetSelected(0, true);  // no change, no Click
   EXPECT_EQ(clicks, 3);
   EXPECT_FALSE(list.UserToggle(3));
-  EXPECT_EQ(ErrorOf([&] { list.Selected(3); }), kErrInvalidArrayIndex);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { list.Selected(3); }), kErrInvalidArrayIndex);
 }
 
 TEST_F(ControlsTest, ListViewRowsKeysSubItemsAndClicks) {
@@ -148,9 +142,10 @@ TEST_F(ControlsTest, ListViewRowsKeysSubItemsAndClicks) {
   author.SetSubItem(2, "jones");
   list.AddItem("", "Title");
   list.AddItem("", "Notes");
-  EXPECT_EQ(ErrorOf([&] { list.AddItem("urn:author", "again"); }), kErrKeyNotUnique);
-  EXPECT_EQ(ErrorOf([&] { author.SetSubItem(3, "x"); }), kErrInvalidPropertyValue);
-  EXPECT_EQ(ErrorOf([&] { author.SubItem(0); }), kErrInvalidPropertyValue);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { list.AddItem("urn:author", "again"); }),
+            kErrKeyNotUnique);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { author.SetSubItem(3, "x"); }), kErrInvalidPropertyValue);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { author.SubItem(0); }), kErrInvalidPropertyValue);
   EXPECT_EQ(list.Find("urn:author")->SubItem(2), "jones");
 
   EXPECT_EQ(list.SelectedItem(), nullptr);
@@ -188,7 +183,7 @@ TEST(MessageBoxStyleTest, ButtonsDefaultsAndSafeAnswers) {
   EXPECT_EQ(cautious.icon(), "question");
   EXPECT_EQ(question.safe_answer(), kAnswerNo);
   // Only OK and Yes/No boxes exist.
-  EXPECT_EQ(ErrorOf([] { MessageBox("t", 1, "T"); }), kErrInvalidProcedureCall);
+  EXPECT_EQ(ErrorOf<AutomationError>([] { MessageBox("t", 1, "T"); }), kErrInvalidProcedureCall);
 }
 
 }  // namespace

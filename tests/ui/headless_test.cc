@@ -19,6 +19,7 @@
 #include "platform/ui/timer.h"
 #include "platform/ui/toolkit.h"
 #include "platform/ui/top_most.h"
+#include "support/error_of.h"
 
 namespace orvex::ui {
 namespace {
@@ -97,12 +98,7 @@ TEST_F(HeadlessTest, ErrorsInsideAShowingReachTheCallerAndLeaveTheFormUsable) {
   auto agent = std::make_shared<ScriptedAgent>();
   agent->Plan("Faulty", "press Go");
   SetUserAgent(agent);
-  try {
-    form.ShowModal();
-    FAIL() << "no error";
-  } catch (const AutomationError& e) {
-    EXPECT_EQ(e.number(), kErrAlreadyDisplayed);
-  }
+  EXPECT_EQ(testing::ErrorOf<AutomationError>([&] { form.ShowModal(); }), kErrAlreadyDisplayed);
   EXPECT_FALSE(form.IsShown());
   EXPECT_FALSE(AnyModal());
   form.ShowModal();  // shown again, closed by the default like Cancel

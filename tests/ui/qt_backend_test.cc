@@ -23,6 +23,7 @@
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
 #include "resources/strings.h"
+#include "support/temp_dir.h"
 #include "ui/sample_forms.h"
 
 namespace orvex::testing {
@@ -181,11 +182,8 @@ TEST_F(QtBackendTest, LongTitlesAndTextsOfBoxesAndFormsAreShownWhole) {
 }
 
 TEST_F(QtBackendTest, EveryShownFormAndBoxIsSavedAsAPicture) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("orvex-shots-" + std::to_string(getpid()));
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  ui::SetScreenshotDirectory(dir.string());
+  testing::TempDir dir("shots");
+  ui::SetScreenshotDirectory(dir.path());
 
   PickerForm picker;
   agent_->Plan("Picker", "click Reports; press DeleteButton; press CancelButton");
@@ -205,7 +203,6 @@ TEST_F(QtBackendTest, EveryShownFormAndBoxIsSavedAsAPicture) {
     EXPECT_GT(image.width(), 100) << shot;
     EXPECT_GT(image.height(), 60) << shot;
   }
-  std::filesystem::remove_all(dir);
 }
 
 TEST_F(QtBackendTest, AnErrorInsideASignalEndsTheShowingAndReachesTheCaller) {

@@ -8,18 +8,12 @@
 #include "platform/ui/errors.h"
 #include "platform/ui/form.h"
 #include "platform/ui/image_list.h"
+#include "support/error_of.h"
 
 namespace orvex::ui {
 namespace {
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const AutomationError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using orvex::testing::ErrorOf;
 
 class TreeViewTest : public ::testing::Test {
  protected:
@@ -57,17 +51,22 @@ TEST_F(TreeViewTest, ParentsByReferenceKeyOrIndexAndKeysStayUnique) {
   EXPECT_EQ(tree_.Find("Sales/A/1")->TextPath("/"), "Sales/A/1");
   EXPECT_EQ(tree_.Find(""), nullptr);
 
-  EXPECT_EQ(ErrorOf([&] { tree_.AddRoot("Sales/A", "again", ""); }), kErrKeyNotUnique);
-  EXPECT_EQ(ErrorOf([&] { tree_.AddChildOfKey("Nowhere", "x", "x", ""); }), kErrElementNotFound);
-  EXPECT_EQ(ErrorOf([&] { tree_.AddChildOfIndex(6, "x", "x", ""); }), kErrIndexOutOfBounds);
-  EXPECT_EQ(ErrorOf([&] { tree_.AddChildOfIndex(-1, "x", "x", ""); }), kErrIndexOutOfBounds);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { tree_.AddRoot("Sales/A", "again", ""); }),
+            kErrKeyNotUnique);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { tree_.AddChildOfKey("Nowhere", "x", "x", ""); }),
+            kErrElementNotFound);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { tree_.AddChildOfIndex(6, "x", "x", ""); }),
+            kErrIndexOutOfBounds);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { tree_.AddChildOfIndex(-1, "x", "x", ""); }),
+            kErrIndexOutOfBounds);
   EXPECT_EQ(tree_.Count(), 6);
 }
 
 TEST_F(TreeViewTest, ImageKeysMustComeFromTheAttachedList) {
   tree_.AddRoot("a", "a", "anything");  // no list attached yet
   tree_.SetImageList(&form_.image_list("ImageList1"));
-  EXPECT_EQ(ErrorOf([&] { tree_.AddRoot("b", "b", "server"); }), kErrElementNotFound);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { tree_.AddRoot("b", "b", "server"); }),
+            kErrElementNotFound);
   EXPECT_EQ(tree_.Find("b"), nullptr);
   tree_.AddRoot("c", "c", "folder");
   tree_.AddRoot("d", "d", "");
@@ -91,8 +90,9 @@ TEST_F(TreeViewTest, RemovingANodeTakesItsSubtreeAndDetachesTheReferences) {
   EXPECT_EQ(a1->Index(), -1);
   // The keys are free again, and a detached node is no valid parent.
   tree_.AddChild(*root, "S/A", "A again", "");
-  EXPECT_EQ(ErrorOf([&] { tree_.AddChild(*a, "S/A/2", "2", ""); }), kErrElementNotFound);
-  EXPECT_EQ(ErrorOf([&] { tree_.Remove("S/A/1"); }), kErrElementNotFound);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { tree_.AddChild(*a, "S/A/2", "2", ""); }),
+            kErrElementNotFound);
+  EXPECT_EQ(ErrorOf<AutomationError>([&] { tree_.Remove("S/A/1"); }), kErrElementNotFound);
   EXPECT_EQ(tree_.Find("S/A")->Index(), 2);
 
   tree_.Clear();

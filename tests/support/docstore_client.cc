@@ -1,4 +1,4 @@
-#include "docstore/docstore_client.h"
+#include "support/docstore_client.h"
 
 #include <poll.h>
 #include <sys/socket.h>

@@ -1,8 +1,8 @@
 // A small HTTP client for the docstore tests: one keep-alive connection to
 // an in-process server, Basic credentials, and a reader for multistatus
 // answers (namespaces matched by URI).
-#ifndef ORVEX_TESTS_DOCSTORE_DOCSTORE_CLIENT_H_
-#define ORVEX_TESTS_DOCSTORE_DOCSTORE_CLIENT_H_
+#ifndef ORVEX_TESTS_SUPPORT_DOCSTORE_CLIENT_H_
+#define ORVEX_TESTS_SUPPORT_DOCSTORE_CLIENT_H_
 
 #include <cstdint>
 #include <map>
@@ -101,4 +101,4 @@ std::unique_ptr<Server> StartServer(const std::string& seed_json = "",
 
 }  // namespace orvex::docstore::testing
 
-#endif  // ORVEX_TESTS_DOCSTORE_DOCSTORE_CLIENT_H_
+#endif  // ORVEX_TESTS_SUPPORT_DOCSTORE_CLIENT_H_
