@@ -7,7 +7,7 @@
 #include <functional>
 #include <thread>
 
-#include "docstore/docstore_client.h"
+#include "support/docstore_client.h"
 #include "docstore/xml_reader.h"
 
 namespace orvex::docstore::testing {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "docstore/docstore_client.h"
+#include "support/docstore_client.h"
 #include "engine/error_codes.h"
 #include "integration/counting_proxy.h"
 #include "integration/docstore_fixture.h"

@@ -261,14 +261,14 @@ TEST_F(WebDavBackendTest, RequestsGoOnlyToTheOriginsConnectionsWereOpenedOn) {
       [&] { document->Open(Args("http://docs/Sales/Moved", c.get())); },
   };
   for (size_t i = 0; i < refused.size(); ++i)
-    EXPECT_EQ(ErrorOf(refused[i]), kErrPermissionDenied) << i;
+    EXPECT_EQ(ErrorOf<Error>(refused[i]), kErrPermissionDenied) << i;
   EXPECT_TRUE(elsewhere.requests().empty());
 
   // A connection opened on the other server makes it home to its own
   // credentials only: jones's password still stays on docs.
   auto there = NewConnection();
   there->Open("http://elsewhere/Public", "other", "pw2", -1);
-  EXPECT_EQ(ErrorOf(refused[0]), kErrPermissionDenied);
+  EXPECT_EQ(ErrorOf<Error>(refused[0]), kErrPermissionDenied);
   refused[3]();
   ASSERT_EQ(elsewhere.requests().size(), 2u);
   EXPECT_EQ(elsewhere.requests()[1].Header("authorization"), kOtherAuth);
