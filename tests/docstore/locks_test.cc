@@ -7,8 +7,8 @@
 #include <functional>
 #include <thread>
 
-#include "support/docstore_client.h"
 #include "docstore/xml_reader.h"
+#include "support/docstore_client.h"
 
 namespace orvex::docstore::testing {
 namespace {

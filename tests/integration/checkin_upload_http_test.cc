@@ -7,7 +7,6 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "support/docstore_client.h"
 #include "engine/error_codes.h"
 #include "integration/counting_proxy.h"
 #include "integration/docstore_fixture.h"
@@ -16,6 +15,7 @@
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
 #include "server/names.h"
+#include "support/docstore_client.h"
 #include "support/temp_dir.h"
 
 namespace orvex::testing {
