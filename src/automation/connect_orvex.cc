@@ -5,6 +5,7 @@
 #include "dialogs/progress.h"
 #include "engine/error_codes.h"
 #include "module/prerequisite.h"
+#include "server/webdav/webdav_backend.h"
 
 namespace orvex::automation {
 namespace {
