@@ -4,11 +4,8 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 
-#include "platform/host_map.h"
-#include "server/backend.h"
-#include "server/canned_http_server.h"
+#include "server/canned_webdav.h"
 #include "server/connection.h"
 #include "server/error.h"
 #include "server/names.h"
@@ -18,25 +15,12 @@
 namespace orvex::server {
 namespace {
 
-using orvex::testing::CannedHttpServer;
 using orvex::testing::CannedReply;
+using orvex::testing::Collection;
 using orvex::testing::ErrorOf;
+using orvex::testing::Multistatus;
 using orvex::testing::RecordedRequest;
-
-std::string Response(const std::string& href, const std::string& props) {
-  return "<D:response><D:href>" + href + "</D:href><D:propstat><D:prop>" + props +
-         "</D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>";
-}
-
-std::string Collection(const std::string& href, const std::string& props = "") {
-  return Response(href, "<D:resourcetype><D:collection/></D:resourcetype>" + props);
-}
-
-std::string Multistatus(const std::string& responses) {
-  return "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:multistatus xmlns:D=\"DAV:\" "
-         "xmlns:b=\"urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/\" xmlns:x=\"xml:\">" +
-         responses + "</D:multistatus>";
-}
+using orvex::testing::Response;
 
 std::string Profiles(const std::vector<std::string>& ids) {
   std::string out =
@@ -49,30 +33,15 @@ constexpr char kSchemaRef[] =
     "<E:schema-collection-ref xmlns:E=\"urn:schemas-microsoft-com:exch-data:\">"
     "http://docs/Sales/Schema</E:schema-collection-ref>";
 
-class WebDavDocumentsTest : public ::testing::Test {
+class WebDavDocumentsTest : public orvex::testing::CannedWebDavTest {
  protected:
-  WebDavDocumentsTest()
-      : server_([this](const RecordedRequest& r) {
-          std::lock_guard<std::mutex> lock(mu_);
-          return handler_(r);
-        }) {
-    platform::MapHost("docs", {"127.0.0.1", server_.port()});
+  WebDavDocumentsTest() {
     connection_ = std::make_unique<Connection>(backend_);
     connection_->SetProvider("MSDAIPP.DSO");
     connection_->SetProperty("Url Encoding", int16_t{1});
-    Answer([](const RecordedRequest& r) {
-      return CannedReply::Multistatus(Multistatus(Collection(r.target + "/")));
-    });
     connection_->Open("http://docs/Sales", "CORP\\jones", "secret", -1);
     server_.ClearRequests();
   }
-  ~WebDavDocumentsTest() override { platform::UnmapHost("docs"); }
-
-  void Answer(std::function<CannedReply(const RecordedRequest&)> handler) {
-    std::lock_guard<std::mutex> lock(mu_);
-    handler_ = std::move(handler);
-  }
-
   std::unique_ptr<Item> Open(ItemKind kind, const std::string& url) {
     auto item = backend_->CreateItem(kind);
     BindArgs args;
@@ -83,12 +52,6 @@ class WebDavDocumentsTest : public ::testing::Test {
     return item;
   }
 
-  std::vector<RecordedRequest> Requests() const { return server_.requests(); }
-
-  std::mutex mu_;
-  std::function<CannedReply(const RecordedRequest&)> handler_;
-  CannedHttpServer server_;
-  std::shared_ptr<Backend> backend_ = WebDavBackend();
   std::unique_ptr<Connection> connection_;
 };
 
