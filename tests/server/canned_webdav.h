@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/host_map.h"
-#include "server/backend.h"
 #include "server/canned_http_server.h"
+#include "server/webdav/webdav_backend.h"
 
 namespace orvex::testing {
 
