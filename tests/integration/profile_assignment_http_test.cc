@@ -124,8 +124,8 @@ TEST_F(ProfileAssignmentHttpTest, ExistingDocumentKeepsOrChangesItsProfile) {
   agent_->Plan("ProfileDlg", "choose Contract; dblclick Status; press OKButton");
   agent_->Plan("PropertyCmbDlg", "choose Final; press OKButton");
   ASSERT_TRUE(engine().ChangeProfile("Reports", *document, false)) << engine().ErrorCode;
-  const std::vector<Json> forms = Forms();
-  const Json& rows = Control(forms[forms.size() - 2], "ListView1")["rows"];
+  const std::vector<Json> shown = Forms();
+  const Json& rows = Control(shown[shown.size() - 2], "ListView1")["rows"];
   ASSERT_EQ(rows.size(), 3u);  // as the second showing opened: Memo's rows
   const auto again = Open("plan.txt");
   const server::Fields& now = again->GetFields();

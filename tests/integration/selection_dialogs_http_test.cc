@@ -18,7 +18,8 @@ class SelectionDialogsHttpTest : public DocstoreTest {
   // The keys of the tree nodes of shown form `i`.
   std::vector<std::string> Keys(size_t i) const {
     std::vector<std::string> keys;
-    for (const auto& c : Forms().at(i)["controls"])
+    const nlohmann::json form = Forms().at(i);
+    for (const auto& c : form["controls"])
       if (c["kind"] == "treeview")
         for (const auto& n : c["nodes"]) keys.push_back(n["key"]);
     return keys;
