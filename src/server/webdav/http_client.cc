@@ -334,7 +334,7 @@ HttpResponse HttpClient::Attempt(const HttpRequest& request, const Route& route,
   curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
   ApplyHostSettings(curl, route, request);
-  if (request.credentials) {
+  if (request.credentials && auth_methods != 0) {
     // "DOMAIN\user" goes as it is: Basic and Digest servers take it so,
     // libcurl splits it for NTLM, and Negotiate uses the Kerberos ticket
     // cache instead (the name and password are not sent).

@@ -86,8 +86,9 @@ class HttpClient {
   HttpResponse Send(const HttpRequest& request);
 
  private:
-  // One transfer with `auth_methods` allowed (http_auth.h), the response's
-  // challenges going to `challenges`. Throws as Send does.
+  // One transfer with `auth_methods` allowed (http_auth.h; none: the
+  // credentials stay home), the response's challenges going to
+  // `challenges`. Throws as Send does.
   HttpResponse Attempt(const HttpRequest& request, const Route& route, unsigned auth_methods,
                        std::string* challenges, std::optional<ExchangeTrace>& trace);
   static HttpResponse Finished(HttpResponse& response, std::optional<ExchangeTrace>& trace);
