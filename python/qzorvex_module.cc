@@ -373,6 +373,8 @@ class MemberNotFoundError(AutomationError, AttributeError):
   m.def("LoadHostSettings", &qzorvex::LoadHostSettings, py::arg("path"),
         "Apply a hosts.conf file over the current settings (ValueError: file, line, reason).");
   m.def("ClearHostSettings", &qzorvex::ClearHostSettings);
+  m.def("SetWireTrace", &qzorvex::SetWireTrace, py::arg("path"),
+        "Append every HTTP exchange, credentials masked, to `path` (\"\": stop).");
   m.def("UnmapHost", &qzorvex::UnmapHost, py::arg("host"));
   m.def("ClearHostMap", &qzorvex::ClearHostMap);
   m.def("ToolkitNames", &qzorvex::ToolkitNames, "The dialogs' toolkits this process has.");

@@ -10,5 +10,6 @@
 #include "qzorvex/ui.h"
 #include "qzorvex/variant.h"
 #include "qzorvex/version.h"
+#include "qzorvex/wire_trace.h"
 
 #endif  // QZORVEX_QZORVEX_H_

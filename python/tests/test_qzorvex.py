@@ -1,4 +1,8 @@
 """The Python module as a script author uses it."""
+import os
+import subprocess
+import sys
+
 import pytest
 
 import qzorvex
@@ -138,3 +142,36 @@ def test_host_settings_are_set_checked_and_read_from_files(tmp_path):
     assert qzorvex.HostSetting("intranet", "verify") is None
     qzorvex.UnmapHost("intranet")
     assert qzorvex.HostSetting("intranet", "url") is None
+
+
+def test_the_wire_trace_holds_every_exchange_and_no_password(docstore, tmp_path):
+    trace = tmp_path / "wire.log"
+    qzorvex.SetWireTrace(str(trace))
+    cx = qzorvex.CreateObject("Linkora.ConnectOrvex")
+    cx.ShowDialog = False
+    try:
+        assert cx.ConnectOpen("docs", "jones", "CORP", "secret") is True
+        assert cx.SetWorkspace("Sales") is True
+        cx.ConnectClose()
+    finally:
+        qzorvex.SetWireTrace("")
+    text = trace.read_text()
+    assert text.count("=== ") >= 2
+    assert "> PROPFIND /Sales HTTP/1.1" in text
+    assert "> Authorization: Basic ***" in text
+    assert "secret" not in text
+    with pytest.raises(ValueError):
+        qzorvex.SetWireTrace(str(tmp_path / "no such folder" / "wire.log"))
+
+    # QZORVEX_TRACE turns it on for a whole process.
+    named = tmp_path / "named.log"
+    script = ("import qzorvex\n"
+              "qzorvex.MapHost('docs', %r)\n"
+              "cx = qzorvex.CreateObject('Linkora.ConnectOrvex')\n"
+              "cx.ShowDialog = False\n"
+              "assert cx.ConnectOpen('docs', 'jones', 'CORP', 'wrong') is False\n" % docstore)
+    subprocess.run([sys.executable, "-c", script], check=True,
+                   env=dict(os.environ, QZORVEX_TRACE=str(named)))
+    text = named.read_text()
+    assert "= 401 in " in text
+    assert "wrong" not in text

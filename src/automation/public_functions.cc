@@ -13,6 +13,8 @@
 #include "qzorvex/host_map.h"
 #include "qzorvex/ui.h"
 #include "qzorvex/version.h"
+#include "qzorvex/wire_trace.h"
+#include "server/webdav/wire_trace.h"
 
 namespace qzorvex {
 
@@ -33,6 +35,8 @@ std::optional<std::string> HostSetting(std::string_view host, std::string_view k
 void LoadHostSettings(const std::string& path) { orvex::platform::LoadHostsFile(path); }
 
 void ClearHostSettings() { orvex::platform::ClearHostSettings(); }
+
+void SetWireTrace(const std::string& path) { orvex::server::webdav::SetWireTraceFile(path); }
 
 void MapHost(std::string_view host, std::string_view address) {
   orvex::platform::SetHostSetting(host, "url", orvex::platform::HostUrlFor(address));
