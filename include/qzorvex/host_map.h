@@ -4,6 +4,10 @@
 // is reached at the given address and port while requests keep the bare name
 // in their Host header; a host not mapped is resolved normally on port 80.
 // The map is process-wide.
+//
+// Thread safety: these functions may be called from any thread, also while
+// other threads' connections send requests; a request is sent to the
+// mapping as it stood when the request started.
 #ifndef QZORVEX_HOST_MAP_H_
 #define QZORVEX_HOST_MAP_H_
 
