@@ -178,3 +178,24 @@ def test_error_words_keywords_and_the_raising_mode(docs):
         assert bad_name.value.code == 5 and bad_name.value.detail == ""
         assert [n for n, _ in raising.workspaces()]
     assert raising.GetLastError() == 1  # closed by the with block
+def test_host_settings_are_set_checked_and_read_from_files(tmp_path):
+    qzorvex.SetHostSetting("Intranet", "connect-timeout", "5")
+    qzorvex.MapHost("intranet", "https://dms.example.com:8443/")
+    assert qzorvex.HostSetting("INTRANET", "connect-timeout") == "5"
+    assert qzorvex.HostSetting("intranet", "url") == "https://dms.example.com:8443/"
+    assert qzorvex.HostSetting("intranet", "proxy") is None
+    with pytest.raises(ValueError, match="unknown key 'colour'"):
+        qzorvex.SetHostSetting("intranet", "colour", "blue")
+    with pytest.raises(ValueError, match="verify"):
+        qzorvex.SetHostSetting("intranet", "verify", "maybe")
+    good = tmp_path / "hosts.conf"
+    good.write_text("[intranet]\nauth = digest\n")
+    qzorvex.LoadHostSettings(str(good))
+    assert qzorvex.HostSetting("intranet", "auth") == "digest"
+    bad = tmp_path / "bad.conf"
+    bad.write_text("[intranet]\nverify = no\nstall-timeout = soon\n")
+    with pytest.raises(ValueError, match=r"bad\.conf:3: bad value 'soon'"):
+        qzorvex.LoadHostSettings(str(bad))
+    assert qzorvex.HostSetting("intranet", "verify") is None
+    qzorvex.UnmapHost("intranet")
+    assert qzorvex.HostSetting("intranet", "url") is None
