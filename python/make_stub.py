@@ -5,11 +5,15 @@ The member parts (signatures and docstrings) come from the library's member
 table and reference text, as the package's typed classes do.
 """
 import inspect
+import os
 import sys
 import textwrap
 
-import qzorvex
-from qzorvex import _qzorvex
+# The built package, not the sources beside this script.
+sys.path = [p for p in sys.path if os.path.abspath(p or ".") != os.path.dirname(os.path.abspath(__file__))]
+
+import qzorvex  # noqa: E402
+from qzorvex import _qzorvex  # noqa: E402
 
 HEADER = '''"""QzOrvex: the document store client's automation objects (type stub)."""
 from typing import Any, Iterator, NamedTuple, Optional
@@ -126,8 +130,19 @@ def helpers(cls):
     for name, fn in vars(cls).items():
         if name.startswith("_") or not callable(fn):
             continue
-        sig = str(inspect.signature(fn)).replace("'", "")
-        out.append("    def %s%s: ...\n" % (name, sig))
+        sig = inspect.signature(fn)
+        params = []
+        for p in sig.parameters.values():
+            text = p.name
+            if p.kind is p.VAR_POSITIONAL:
+                text = "*" + text
+            if p.annotation is not p.empty:
+                text += ": " + str(p.annotation)
+            if p.default is not p.empty:
+                text += " = " + repr(p.default)
+            params.append(text)
+        ret = "" if sig.return_annotation is sig.empty else " -> " + str(sig.return_annotation)
+        out.append("    def %s(%s)%s: ...\n" % (name, ", ".join(params), ret))
     return "".join(out)
 
 

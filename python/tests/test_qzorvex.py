@@ -153,6 +153,7 @@ def test_error_words_keywords_and_the_raising_mode(docs):
     assert qzorvex.ErrorText(4242).endswith("4242")
     # Keyword arguments, outputs left out.
     assert docs.SetWorkspace(Workspace="Sales") is True
+    assert docs.GetDocFolderInfo(Folder="") > 0
     ok, name, version, read_only = docs.GetDocFolder(Index=0)
     assert ok and name
     with pytest.raises(TypeError):
@@ -172,7 +173,8 @@ def test_error_words_keywords_and_the_raising_mode(docs):
     assert (failed.value.member, failed.value.code) == ("GetWorkspaceInfo", 1)
     with raising:
         raising.ConnectOpen("docs", "jones", "CORP", "secret")
-        assert raising.GetWorkspace(0)[0] is True
+        assert raising.GetWorkspaceInfo() > 0 and raising.GetWorkspace(0)[0] is True
+        raising.SetWorkspace("Sales")
         with pytest.raises(qzorvex.CallFailed) as bad_name:
             raising.ChangeFolderName("", "x")
         assert bad_name.value.code == 5 and bad_name.value.detail == ""
