@@ -3,14 +3,19 @@
 #include <stdexcept>
 
 #include "automation/create_object.h"
+#include "automation/member_reference.h"
+#include "engine/error_text.h"
 #include "platform/host_map.h"
+#include "platform/language.h"
 #include "platform/host_settings.h"
 #include "platform/hosts_file.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
 #include "qzorvex/create_object.h"
+#include "qzorvex/errors.h"
 #include "qzorvex/host_map.h"
+#include "qzorvex/reference.h"
 #include "qzorvex/ui.h"
 #include "qzorvex/version.h"
 #include "qzorvex/wire_trace.h"
@@ -19,6 +24,16 @@
 namespace qzorvex {
 
 const char* Version() { return QZORVEX_VERSION_STRING; }
+
+std::string MemberReference(std::string_view name) { return orvex::automation::MemberEntry(name); }
+
+std::string ErrorText(int32_t code) {
+  return orvex::engine::ErrorTextOf(code, orvex::platform::ThreadLanguage());
+}
+
+std::string ErrorText(int32_t code, int language) {
+  return orvex::engine::ErrorTextOf(code, language);
+}
 
 std::shared_ptr<Dispatch> CreateObject(std::string_view name) {
   return orvex::automation::CreateObject(name);
