@@ -48,6 +48,7 @@ from ._qzorvex import (  # noqa: F401  (re-exported)
     Object,
     ScriptedUser,
     SetHostSetting,
+    SetWireTrace,
     ToolkitNames,
     UninstallUser,
     UnmapHost,
