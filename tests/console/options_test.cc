@@ -8,10 +8,27 @@ namespace {
 Options Parse(std::vector<std::string_view> args) { return ParseOptions(args); }
 
 TEST(OptionsTest, ReadsEveryOptionInEitherSpelling) {
-  Options o = Parse({"--json", "--embedded", "--seed", "s.json", "--store=/tmp/st", "--map-host",
-                     "docs=127.0.0.1:8080", "--map-host=Other=[::1]:81", "--hosts", "a.conf",
-                     "--map-host", "tls=https://dms.example.com:8443/", "--hosts=b.conf", "--trace", "wire.log", "--ui",
-                     "qt", "--lang=ja", "--screenshots", "shots", "demo.vbs"});
+  Options o = Parse({"--json",
+                     "--embedded",
+                     "--seed",
+                     "s.json",
+                     "--store=/tmp/st",
+                     "--map-host",
+                     "docs=127.0.0.1:8080",
+                     "--map-host=Other=[::1]:81",
+                     "--hosts",
+                     "a.conf",
+                     "--map-host",
+                     "tls=https://dms.example.com:8443/",
+                     "--hosts=b.conf",
+                     "--trace",
+                     "wire.log",
+                     "--ui",
+                     "qt",
+                     "--lang=ja",
+                     "--screenshots",
+                     "shots",
+                     "demo.vbs"});
   EXPECT_TRUE(o.json);
   EXPECT_TRUE(o.embedded);
   EXPECT_EQ(o.seed_file, "s.json");
