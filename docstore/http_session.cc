@@ -266,7 +266,12 @@ void SetCommon(http::response<Body>& res, const DavResponse& r, bool keep_alive)
   res.keep_alive(keep_alive);
 }
 
-bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive) {
+// Writes one answer. A produced body goes out chunked to a client that can
+// take it (`chunked`); an HTTP/1.0 client gets it piece by piece as well,
+// without a length, and the end of the connection ends the body, so no
+// answer is ever gathered whole.
+bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive,
+                   bool chunked = true) {
   stream.Enter(HttpSession::Phase::kWriting);
   beast::error_code ec;
   if (r.file_fd >= 0) {
@@ -290,11 +295,11 @@ bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive)
     return complete;
   }
   if (r.produce) {
-    // Chunked: the header, then each piece as it is produced. A failure
-    // half way cannot change the status any more; it ends the connection.
+    // The header, then each piece as it is produced. A failure half way
+    // cannot change the status any more; it ends the connection.
     http::response<http::empty_body> res{http::status::ok, 11};
-    SetCommon(res, r, keep_alive);
-    res.chunked(true);
+    SetCommon(res, r, chunked && keep_alive);
+    if (chunked) res.chunked(true);
     http::response_serializer<http::empty_body> header{res};
     http::write_header(stream, header, ec);
     std::string piece = std::move(r.body);
@@ -302,7 +307,10 @@ bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive)
     try {
       while (!ec) {
         if (more) more = r.produce(piece);
-        if (!piece.empty()) asio::write(stream, http::make_chunk(asio::buffer(piece)), ec);
+        if (!piece.empty() && chunked)
+          asio::write(stream, http::make_chunk(asio::buffer(piece)), ec);
+        else if (!piece.empty())
+          asio::write(stream, asio::buffer(piece), ec);
         piece.clear();
         if (!more) break;
       }
@@ -310,8 +318,8 @@ bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive)
       ec = asio::error::operation_aborted;
     }
     r.produce = nullptr;  // ends the store transaction it held
-    if (!ec) asio::write(stream, http::make_chunk_last(), ec);
-    return !ec;
+    if (!ec && chunked) asio::write(stream, http::make_chunk_last(), ec);
+    return !ec && chunked;
   }
   if (r.head) {
     http::response<http::empty_body> res{http::status::ok, 11};
@@ -547,17 +555,7 @@ class HttpSession::Exchange {
   bool Answer() {
     DavResponse response = session_.handler_.Handle(request_);
     if (!request_.body_file.empty()) session_.handler_.DiscardUpload(request_.body_file);
-    if (response.produce && !chunked_ok_) {
-      // An HTTP/1.0 client cannot take a chunked body: gather it first.
-      try {
-        while (response.produce(response.body)) {
-        }
-      } catch (const std::exception& e) {
-        response = Status(500, std::string("internal error: ") + e.what());
-      }
-      response.produce = nullptr;
-    }
-    return WriteResponse(stream_, response, keep_alive_) && keep_alive_;
+    return WriteResponse(stream_, response, keep_alive_, chunked_ok_) && keep_alive_;
   }
 
   bool ExpectsContinue() const {

@@ -2,14 +2,6 @@
 // slowly, or keep guessing passwords cannot lock others out: each connection
 // has deadlines and a least rate, connections are counted per address and in
 // all, and failed log-ins from an address are slowed down.
-#include <arpa/inet.h>
-#include <malloc.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,19 +11,7 @@
 #include <vector>
 
 #include "support/docstore_client.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define ORVEX_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ORVEX_TEST_ASAN 1
-#endif
-#endif
-#ifdef ORVEX_TEST_ASAN
-// The sanitizer runtime's count of live heap bytes (declared here: GCC does
-// not install the sanitizer interface headers).
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#endif
+#include "support/raw_connection.h"
 
 namespace orvex::docstore::testing {
 namespace {
@@ -45,86 +25,7 @@ int64_t MillisSince(Clock::time_point start) {
   return std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
 }
 
-// A raw client connection from a chosen loopback address.
-class Conn {
- public:
-  Conn(uint16_t port, const char* from = "127.0.0.1") {
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    ::inet_pton(AF_INET, from, &local.sin_addr);
-    if (::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
-      Close();
-      return;
-    }
-    sockaddr_in server{};
-    server.sin_family = AF_INET;
-    server.sin_port = htons(port);
-    ::inet_pton(AF_INET, "127.0.0.1", &server.sin_addr);
-    if (::connect(fd_, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0) Close();
-  }
-  ~Conn() { Close(); }
-  Conn(const Conn&) = delete;
-  Conn& operator=(const Conn&) = delete;
-
-  bool ok() const { return fd_ >= 0; }
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-  bool Send(const std::string& bytes) {
-    return fd_ >= 0 && ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-                           static_cast<ssize_t>(bytes.size());
-  }
-  // Reads what arrives within `timeout_ms`; sets closed() once the server
-  // has closed (end of stream or reset).
-  std::string Read(int timeout_ms) {
-    std::string out;
-    auto deadline = Clock::now() + milliseconds(timeout_ms);
-    while (fd_ >= 0 && !closed_) {
-      auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
-      pollfd pfd{fd_, POLLIN, 0};
-      if (::poll(&pfd, 1, static_cast<int>(std::max<int64_t>(left, 0))) <= 0) break;
-      char buf[65536];
-      ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
-      if (n <= 0) {
-        closed_ = true;
-        break;
-      }
-      out.append(buf, static_cast<size_t>(n));
-    }
-    return out;
-  }
-  // Reads one whole answer (header and Content-Length body).
-  std::string ReadAnswer(int timeout_ms) {
-    std::string out;
-    auto deadline = Clock::now() + milliseconds(timeout_ms);
-    while (Clock::now() < deadline && !closed_) {
-      out += Read(50);
-      auto end = out.find("\r\n\r\n");
-      if (end == std::string::npos) continue;
-      auto cl = out.find("Content-Length: ");
-      size_t length = cl == std::string::npos ? 0 : std::stoul(out.substr(cl + 16));
-      if (out.size() >= end + 4 + length) break;
-    }
-    return out;
-  }
-  bool closed() const { return closed_; }
-  // Bytes that arrived and wait to be read.
-  size_t Pending() const {
-    int n = 0;
-    return fd_ >= 0 && ::ioctl(fd_, FIONREAD, &n) == 0 ? static_cast<size_t>(n) : 0;
-  }
-
- private:
-  int fd_ = -1;
-  bool closed_ = false;
-};
-
-int StatusOf(const std::string& raw) {
-  if (raw.rfind("HTTP/1.1 ", 0) != 0) return 0;
-  return std::atoi(raw.c_str() + 9);
-}
+using Conn = RawConnection;
 
 std::unique_ptr<Server> StartWith(const ConnectionLimits& limits) {
   ServerOptions options;
@@ -269,16 +170,6 @@ TEST(ConnectionLimitsTest, SlowBodiesIdleConnectionsAndUnreadAnswersAreEnded) {
   while (!reader.closed()) got += reader.Read(1000);
   EXPECT_LT(got.size(), big.size());
   EXPECT_EQ(smith.Send("GET", "/Sales/readme.txt").status, 200);
-}
-
-// Bytes the process has allocated and not freed.
-size_t HeapInUse() {
-#ifdef ORVEX_TEST_ASAN
-  return __sanitizer_get_current_allocated_bytes();
-#else
-  struct mallinfo2 info = ::mallinfo2();
-  return info.uordblks + info.hblkhd;
-#endif
 }
 
 TEST(ConnectionLimitsTest, UnreadListingsHoldNoMoreThanASocketBufferEach) {
