@@ -119,6 +119,12 @@ class DavHandler {
 // or REPORT may name, and the properties a resource may keep (413 past
 // either).
 inline constexpr size_t kMaxNamedProperties = 1000;
+// Each row of an answer echoes the names a PROPFIND or REPORT asks for, so
+// their size is bounded too: a local name, a namespace, and the local names
+// with each distinct namespace counted once (413 past any).
+inline constexpr size_t kMaxNamedLocalName = 256;
+inline constexpr size_t kMaxNamedNamespace = 1024;
+inline constexpr size_t kMaxNamedBytes = 64 * 1024;
 inline constexpr size_t kMaxKeptProperties = 1000;
 inline constexpr size_t kMaxKeptPropertyBytes = 256 * 1024;  // names and values
 

@@ -187,6 +187,8 @@ HttpSession::HttpSession(asio::ip::tcp::socket socket, std::string address, DavH
   // the peer's delayed acknowledgement between them would stall each one.
   beast::error_code ec;
   socket_.set_option(asio::ip::tcp::no_delay(true), ec);
+  if (limits_.send_buffer_bytes > 0)
+    socket_.set_option(asio::socket_base::send_buffer_size(limits_.send_buffer_bytes), ec);
 }
 
 HttpSession::~HttpSession() {

@@ -27,6 +27,11 @@ struct ConnectionLimits {
   // min_bytes_per_second, measured over each rate_window_ms.
   uint64_t min_bytes_per_second = 1024;
   int64_t rate_window_ms = 10000;
+  // Each connection's socket send buffer: what an answer the client does not
+  // read can hold in the kernel, beside the one piece the server holds (the
+  // kernel counts twice this for its bookkeeping). 0 leaves it to the
+  // kernel, which grows it up to several MiB.
+  int send_buffer_bytes = 256 * 1024;
 };
 
 struct ServerOptions {

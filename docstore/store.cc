@@ -254,7 +254,12 @@ std::unique_ptr<StoreConnection> Store::TakeReader() {
       return c;
     }
   }
-  return OpenConnection();
+  auto c = OpenConnection();
+  // A reader may be held for as long as a client takes to read a listing:
+  // its page cache stays small (the system's file cache has the pages too),
+  // so many unread answers do not hold the default 2 MiB each.
+  c->db.Exec("PRAGMA cache_size=-" + std::to_string(kReaderCacheKiB) + ";");
+  return c;
 }
 
 void Store::ReturnReader(std::unique_ptr<StoreConnection> c) {

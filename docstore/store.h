@@ -186,6 +186,8 @@ class Store {
   // own flush and its directory's, and a flush may have to wait for whatever
   // else is being written to the disk at the time.
   static constexpr size_t kInlineContentLimit = 64 * 1024;
+  // The database pages a reading connection keeps cached, in KiB.
+  static constexpr int kReaderCacheKiB = 512;
   // Stores `bytes` in the database; returns its blob name. Released like
   // any blob (ReleaseBlobLater).
   std::string AddInlineContent(const std::string& bytes);
