@@ -5,6 +5,7 @@
 #include "docstore/auth.h"
 #include "docstore/dav_common.h"
 #include "docstore/names.h"
+#include "docstore/sqlite_db.h"
 #include "docstore/url.h"
 #include "docstore/xml_writer.h"
 
@@ -154,14 +155,29 @@ std::optional<std::string> DavHandler::Authenticate(const std::string& authoriza
     user = store_.FindUser(credentials->user);
     txn.Commit();
   }
-  // The slow hash runs outside the transaction: nobody waits for it.
-  if (!user || !VerifyPassword(credentials->password, user->password_hash)) return std::nullopt;
+  // The slow hash runs outside the transaction: nobody waits for it. An
+  // unknown user's password is checked against a hash of nothing anybody
+  // knows, so the answer takes as long as for a known user and does not
+  // tell which names exist.
+  static const std::string unknown = HashPassword(RandomPassword());
+  bool right = VerifyPassword(credentials->password, user ? user->password_hash : unknown);
+  if (!user || !right) return std::nullopt;
   return user->name;
 }
 
 DavResponse DavHandler::Handle(DavRequest& request) {
   try {
-    return Dispatch(request);
+    try {
+      return Dispatch(request);
+    } catch (const StoreFullError&) {
+      // The first request to find the disk full gives up the store's
+      // reserve, so that deleting, which frees space, still works; a DELETE
+      // is then tried once more.
+      if (!store_.ReleaseReserve() || request.method != "DELETE") throw;
+      return Dispatch(request);
+    }
+  } catch (const StoreFullError&) {
+    return Status(507, "the store's disk is full");
   } catch (const std::exception& e) {
     return Status(500, std::string("internal error: ") + e.what());
   }

@@ -94,6 +94,7 @@ struct UploadBody {
   struct value_type {
     BlobStore::Writer* writer = nullptr;
     bool failed = false;  // the file could not be written
+    int error = 0;        // why (errno)
   };
   class reader {
    public:
@@ -106,6 +107,7 @@ struct UploadBody {
       for (auto piece : beast::buffers_range_ref(buffers)) {
         if (!body_.writer->Append(static_cast<const char*>(piece.data()), piece.size())) {
           body_.failed = true;
+          body_.error = errno;
           ec = beast::error_code(errno, boost::system::system_category());
           return n;
         }
@@ -410,6 +412,22 @@ class HttpSession::Exchange {
   // precheck. Sets `early` to the answer of a refused request; false when
   // the session was shut while the log-in waited.
   bool Admit(std::optional<DavResponse>& early) {
+    // One Host, required from HTTP/1.1 on, and at most one Authorization:
+    // two readers must not disagree about which one counts.
+    size_t hosts = 0;
+    size_t authorizations = 0;
+    for (const auto& field : header_.get()) {
+      hosts += field.name() == http::field::host;
+      authorizations += field.name() == http::field::authorization;
+    }
+    if (hosts > 1 || (hosts == 0 && header_.get().version() >= 11)) {
+      early = Status(400, hosts ? "more than one Host header" : "Host header required");
+      return true;
+    }
+    if (authorizations > 1) {
+      early = Status(400, "more than one Authorization header");
+      return true;
+    }
     auto path = ParseRequestPath(request_.target);
     if (!path) {
       early = Status(400, "bad request path");
@@ -446,13 +464,15 @@ class HttpSession::Exchange {
     // No credentials yet (clients often ask first without): not a failed
     // log-in.
     if (authorization.empty()) return true;
-    if (!session_.WaitUntil(session_.throttle_.Admit(session_.address_))) return false;
+    if (!session_.WaitUntil(session_.throttle_.Admit(session_.address_))) {
+      session_.throttle_.Done(session_.address_, false);
+      return false;
+    }
     user = session_.handler_.Authenticate(authorization);
+    session_.throttle_.Done(session_.address_, !user);
     if (user) {
       session_.verified_authorization_ = authorization;
       session_.verified_user_ = *user;
-    } else {
-      session_.throttle_.Failed(session_.address_);
     }
     return true;
   }
@@ -517,7 +537,8 @@ class HttpSession::Exchange {
       if (ec == http::error::body_limit) {
         body_error = 413;
       } else if (file_parser.get().body().failed) {
-        body_error = 500;
+        int error = file_parser.get().body().error;
+        body_error = error == ENOSPC || error == EDQUOT ? 507 : 500;
       } else if (ec) {
         read_ok = false;
       }
@@ -546,8 +567,9 @@ class HttpSession::Exchange {
       DavResponse r = Status(400, "malformed request body: " + ec.message());
       WriteResponse(stream_, r, false);
     } else if (body_error) {
-      DavResponse r = Status(body_error, body_error == 413 ? "request body too large"
-                                                           : "cannot store the request body");
+      DavResponse r = Status(body_error, body_error == 413   ? "request body too large"
+                                         : body_error == 507 ? "the store's disk is full"
+                                                             : "cannot store the request body");
       WriteResponse(stream_, r, false);
     }
     return false;

@@ -123,6 +123,7 @@ Store::Store(const std::string& dir) {
     if (ec) throw std::runtime_error("cannot create store directory " + dir + ": " + ec.message());
     dir_ = dir;
     durable_ = true;
+    MakeReserve();
   }
   KeepPrivate(dir_ + "/docstore.db");
   try {
@@ -175,6 +176,19 @@ void Store::KeepPrivate(const std::string& db_path) {
   if (fd >= 0) ::close(fd);
   for (const char* suffix : {"", "-wal", "-shm"}) ::chmod((db_path + suffix).c_str(), 0600);
 }
+
+void Store::MakeReserve() {
+  std::string path = dir_ + "/reserve";
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return;
+  // Real blocks (not a sparse file): giving them up must free space. A
+  // disk too full for them leaves no reserve until a later start.
+  bool made = ::posix_fallocate(fd, 0, static_cast<off_t>(kReserveBytes)) == 0;
+  ::close(fd);
+  if (!made) ::unlink(path.c_str());
+}
+
+bool Store::ReleaseReserve() { return durable_ && ::unlink((dir_ + "/reserve").c_str()) == 0; }
 
 std::unique_ptr<StoreConnection> Store::OpenConnection() {
   auto c = std::make_unique<StoreConnection>(dir_ + "/docstore.db");

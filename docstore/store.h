@@ -186,6 +186,12 @@ class Store {
   // own flush and its directory's, and a flush may have to wait for whatever
   // else is being written to the disk at the time.
   static constexpr size_t kInlineContentLimit = 64 * 1024;
+  // A store on disk keeps a file of kReserveBytes (dir/reserve, made at
+  // open) to give up when the disk is full, so that a DELETE, which frees
+  // space, can still be written. True when it was there to give up.
+  static constexpr size_t kReserveBytes = 1 << 20;
+  bool ReleaseReserve();
+
   // The database pages a reading connection keeps cached, in KiB.
   static constexpr int kReaderCacheKiB = 512;
   // Stores `bytes` in the database; returns its blob name. Released like
@@ -228,6 +234,8 @@ class Store {
   // Creates the database file with mode 0600 and gives existing database
   // files that mode.
   static void KeepPrivate(const std::string& db_path);
+  // Makes dir/reserve (see ReleaseReserve), when there is room for it.
+  void MakeReserve();
   std::unique_ptr<StoreConnection> OpenConnection();
   std::unique_ptr<StoreConnection> TakeReader();
   void ReturnReader(std::unique_ptr<StoreConnection> c);
