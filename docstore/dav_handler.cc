@@ -146,7 +146,26 @@ DavHandler::BodyKind DavHandler::BodyFor(const std::string& method) {
   return BodyKind::kSmall;
 }
 
-std::optional<std::string> DavHandler::Authenticate(const std::string& authorization) {
+std::optional<std::string> DavHandler::Authenticate(const std::string& authorization,
+                                                    const std::string& method,
+                                                    const std::string& target, bool& stale) {
+  stale = false;
+  if (auto digest = DigestAuth::Parse(authorization)) {
+    std::optional<Store::DigestRecord> user;
+    {
+      Store::Txn txn(store_, Store::Txn::kRead);
+      user = store_.FindDigest(digest->user);
+      txn.Commit();
+    }
+    // The stored form was computed from the stored spelling of the name.
+    if (!user || user->name != digest->user) return std::nullopt;
+    const std::string& ha1 =
+        digest->algorithm == DigestAuth::Algorithm::kMd5 ? user->md5 : user->sha256;
+    auto verdict = digest_.Check(*digest, method, target, ha1);
+    stale = verdict == DigestAuth::Verdict::kStale;
+    if (verdict != DigestAuth::Verdict::kRight) return std::nullopt;
+    return user->name;
+  }
   auto credentials = ParseBasicAuth(authorization);
   if (!credentials) return std::nullopt;
   std::optional<Store::UserRecord> user;
@@ -163,6 +182,12 @@ std::optional<std::string> DavHandler::Authenticate(const std::string& authoriza
   bool right = VerifyPassword(credentials->password, user ? user->password_hash : unknown);
   if (!user || !right) return std::nullopt;
   return user->name;
+}
+
+std::vector<std::string> DavHandler::Challenges(bool stale) {
+  auto challenges = digest_.Challenges(stale);
+  challenges.push_back(std::string("Basic realm=\"") + DigestAuth::kRealm + "\"");
+  return challenges;
 }
 
 DavResponse DavHandler::Handle(DavRequest& request) {

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "docstore/digest_auth.h"
 #include "docstore/permissions.h"
 #include "docstore/store.h"
 
@@ -61,8 +62,14 @@ class DavHandler {
   enum class BodyKind { kNone, kSmall, kFile };
   static BodyKind BodyFor(const std::string& method);
 
-  // Checks the Authorization header; the stored user name, or nullopt.
-  std::optional<std::string> Authenticate(const std::string& authorization);
+  // Checks the Authorization header (Basic or Digest) of a request of
+  // `method` for `target`: the stored user name, or nullopt. `stale` is set
+  // when Digest credentials were right but their nonce has expired.
+  std::optional<std::string> Authenticate(const std::string& authorization,
+                                          const std::string& method, const std::string& target,
+                                          bool& stale);
+  // The WWW-Authenticate values of a 401: Digest (SHA-256, MD5) and Basic.
+  std::vector<std::string> Challenges(bool stale);
 
   // Checks a request before its body is read, so a refused body is not
   // transferred or parsed first: a user without a role in the workspace is
@@ -113,6 +120,7 @@ class DavHandler {
   DavResponse UnlockRequest(const DavRequest& request);
 
   Store& store_;
+  DigestAuth digest_;
 };
 
 // What one request may ask of the store's memory: the properties a PROPFIND

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <boost/asio/ssl.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -129,7 +130,7 @@ class HttpSession::Stream {
  public:
   using executor_type = asio::ip::tcp::socket::executor_type;
   Stream(asio::ip::tcp::socket& socket, HttpSession& session)
-      : socket_(socket), session_(session) {}
+      : socket_(socket), tls_(session.tls_.get()), session_(session) {}
   executor_type get_executor() { return socket_.get_executor(); }
 
   template <class Buffers>
@@ -141,7 +142,7 @@ class HttpSession::Stream {
   }
   template <class Buffers>
   size_t read_some(const Buffers& buffers, beast::error_code& ec) {
-    size_t n = socket_.read_some(buffers, ec);
+    size_t n = tls_ ? tls_->read_some(buffers, ec) : socket_.read_some(buffers, ec);
     // The first bytes of a kept-alive connection's next request start the
     // deadline for its header.
     if (n > 0 && session_.phase_ == Phase::kIdle) session_.Enter(Phase::kHeader);
@@ -157,14 +158,29 @@ class HttpSession::Stream {
   }
   template <class Buffers>
   size_t write_some(const Buffers& buffers, beast::error_code& ec) {
-    size_t n = socket_.write_some(buffers, ec);
+    size_t n = tls_ ? tls_->write_some(buffers, ec) : socket_.write_some(buffers, ec);
     session_.moved_ += n;
     return n;
   }
 
   // Sends up to `count` bytes of `fd` from `*offset` (at most 1 MiB at a
-  // time, so progress keeps being recorded).
+  // time, so progress keeps being recorded). In clear straight from the
+  // file to the socket; over TLS through a buffer of 64 KiB, encrypted.
   ssize_t SendFile(int fd, off_t* offset, size_t count) {
+    if (tls_) {
+      if (buffer_.empty()) buffer_.resize(64 * 1024);
+      ssize_t n = ::pread(fd, buffer_.data(), std::min(count, buffer_.size()), *offset);
+      if (n <= 0) return n;
+      beast::error_code ec;
+      asio::write(*tls_, asio::buffer(buffer_.data(), static_cast<size_t>(n)), ec);
+      if (ec) {
+        errno = EPIPE;
+        return -1;
+      }
+      *offset += n;
+      session_.moved_ += static_cast<uint64_t>(n);
+      return n;
+    }
     ssize_t n = ::sendfile(socket_.native_handle(), fd, offset, std::min<size_t>(count, 1 << 20));
     if (n > 0) session_.moved_ += static_cast<uint64_t>(n);
     return n;
@@ -174,11 +190,14 @@ class HttpSession::Stream {
 
  private:
   asio::ip::tcp::socket& socket_;
+  TlsStream* tls_;
   HttpSession& session_;
+  std::vector<char> buffer_;  // a file's bytes on their way into TLS
 };
 
 HttpSession::HttpSession(asio::ip::tcp::socket socket, std::string address, DavHandler& handler,
-                         const ConnectionLimits& limits, LoginThrottle& throttle)
+                         const ConnectionLimits& limits, LoginThrottle& throttle,
+                         asio::ssl::context* tls)
     : socket_(std::move(socket)),
       address_(std::move(address)),
       handler_(handler),
@@ -191,6 +210,7 @@ HttpSession::HttpSession(asio::ip::tcp::socket socket, std::string address, DavH
   socket_.set_option(asio::ip::tcp::no_delay(true), ec);
   if (limits_.send_buffer_bytes > 0)
     socket_.set_option(asio::socket_base::send_buffer_size(limits_.send_buffer_bytes), ec);
+  if (tls) tls_ = std::make_unique<TlsStream>(socket_, *tls);
 }
 
 HttpSession::~HttpSession() {
@@ -444,7 +464,8 @@ class HttpSession::Exchange {
     if (!Authenticate(user)) return false;
     if (!user) {
       early = Status(401, "authentication required");
-      early->headers.emplace_back("WWW-Authenticate", "Basic realm=\"docstore\"");
+      for (auto& challenge : session_.handler_.Challenges(stale_))
+        early->headers.emplace_back("WWW-Authenticate", std::move(challenge));
       return true;
     }
     request_.user = *user;
@@ -468,9 +489,12 @@ class HttpSession::Exchange {
       session_.throttle_.Done(session_.address_, false);
       return false;
     }
-    user = session_.handler_.Authenticate(authorization);
-    session_.throttle_.Done(session_.address_, !user);
-    if (user) {
+    user = session_.handler_.Authenticate(authorization, request_.method, request_.target, stale_);
+    // An expired nonce with the right response is no guess.
+    session_.throttle_.Done(session_.address_, !user && !stale_);
+    // Basic credentials are the same on every request and are checked once
+    // per connection; Digest ones change with every request.
+    if (user && !DigestAuth::Parse(authorization)) {
       session_.verified_authorization_ = authorization;
       session_.verified_user_ = *user;
     }
@@ -597,6 +621,7 @@ class HttpSession::Exchange {
   DavRequest request_;
   bool keep_alive_ = false;
   bool chunked_ok_ = false;
+  bool stale_ = false;  // Digest credentials right but their nonce expired
 };
 
 void HttpSession::Run() {
@@ -607,6 +632,16 @@ void HttpSession::Run() {
   sigemptyset(&pipe);
   sigaddset(&pipe, SIGPIPE);
   pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+  // The TLS handshake is part of the first request's header: it has the
+  // same deadline.
+  if (tls_) {
+    beast::error_code ec;
+    tls_->handshake(asio::ssl::stream_base::server, ec);
+    if (ec) {
+      finished_ = true;
+      return;
+    }
+  }
   Stream stream(socket_, *this);
   beast::flat_buffer buffer;
   // Reads fill what the buffer can hold; a roomy buffer moves a large body in
@@ -628,6 +663,12 @@ void HttpSession::LingeringClose() {
   // moment, so a refused request's unread body does not turn the close into
   // a reset that destroys the answer before the peer reads it.
   beast::error_code ec;
+  if (tls_) {
+    // Tells the peer the answer ended where it did (close_notify), without
+    // waiting for its own: a peer that does not read cannot hold this up.
+    socket_.non_blocking(true, ec);
+    ::SSL_shutdown(tls_->native_handle());
+  }
   socket_.shutdown(asio::ip::tcp::socket::shutdown_send, ec);
   int fd = socket_.native_handle();
   int64_t deadline = NowMillis() + 2000;

@@ -7,7 +7,10 @@
 
 #include <atomic>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ssl/context.hpp>
+#include <boost/asio/ssl/stream.hpp>
 #include <cstdint>
+#include <memory>
 
 #include "docstore/dav_handler.h"
 #include "docstore/login_throttle.h"
@@ -22,8 +25,10 @@ inline constexpr uint64_t kMaxUploadBody = 64ull << 30;  // 413 past this (PUT)
 
 class HttpSession {
  public:
+  // With `tls`, the connection speaks TLS: its handshake comes first.
   HttpSession(boost::asio::ip::tcp::socket socket, std::string address, DavHandler& handler,
-              const ConnectionLimits& limits, LoginThrottle& throttle);
+              const ConnectionLimits& limits, LoginThrottle& throttle,
+              boost::asio::ssl::context* tls = nullptr);
   ~HttpSession();
 
   // Serves requests until the peer closes, an error, or Shutdown.
@@ -56,7 +61,10 @@ class HttpSession {
   // Stops sending and drops what the peer still sends for a moment.
   void LingeringClose();
 
+  using TlsStream = boost::asio::ssl::stream<boost::asio::ip::tcp::socket&>;
+
   boost::asio::ip::tcp::socket socket_;
+  std::unique_ptr<TlsStream> tls_;  // over socket_, when the server speaks TLS
   std::string address_;
   DavHandler& handler_;
   const ConnectionLimits& limits_;

@@ -6,6 +6,7 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
+#include <boost/asio/ssl.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <chrono>
 #include <condition_variable>
@@ -63,6 +64,28 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
+// The TLS context of a server given a certificate and key, or null.
+std::unique_ptr<asio::ssl::context> MakeTlsContext(const ServerOptions& options) {
+  if (options.tls_cert_file.empty() && options.tls_key_file.empty()) return nullptr;
+  if (options.tls_cert_file.empty() || options.tls_key_file.empty())
+    throw std::runtime_error("TLS needs both a certificate and its key");
+  auto tls = std::make_unique<asio::ssl::context>(asio::ssl::context::tls_server);
+  // TLS 1.2 and later only.
+  tls->set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
+                   asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
+                   asio::ssl::context::no_tlsv1_1 | asio::ssl::context::single_dh_use);
+  boost::system::error_code ec;
+  tls->use_certificate_chain_file(options.tls_cert_file, ec);
+  if (ec)
+    throw std::runtime_error("cannot use TLS certificate " + options.tls_cert_file + ": " +
+                             ec.message());
+  // Also refuses a key that is not the certificate's.
+  tls->use_private_key_file(options.tls_key_file, asio::ssl::context::pem, ec);
+  if (ec)
+    throw std::runtime_error("cannot use TLS key " + options.tls_key_file + ": " + ec.message());
+  return tls;
+}
+
 }  // namespace
 
 class Server::Impl {
@@ -71,6 +94,7 @@ class Server::Impl {
 
   void Start() {
     if (started_) return;
+    tls_ = MakeTlsContext(options_);
     store_ = std::make_unique<Store>(options_.store_dir);
     if (store_->IsEmpty()) {
       std::string seed = !options_.seed_json.empty()   ? options_.seed_json
@@ -186,7 +210,7 @@ class Server::Impl {
     }
     ++per_address_[address];
     auto session = std::make_shared<HttpSession>(std::move(socket), std::move(address), *handler_,
-                                                 limits, throttle_);
+                                                 limits, throttle_, tls_.get());
     sessions_.push_back({session, std::thread([session] { session->Run(); })});
   }
 
@@ -260,6 +284,7 @@ class Server::Impl {
   }
 
   ServerOptions options_;
+  std::unique_ptr<asio::ssl::context> tls_;
   asio::io_context io_;
   asio::steady_timer timer_;
   std::optional<tcp::acceptor> acceptor_;

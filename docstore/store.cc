@@ -15,6 +15,7 @@
 #include <stdexcept>
 
 #include "docstore/auth.h"
+#include "docstore/digest_auth.h"
 #include "docstore/sqlite_db.h"
 #include "docstore/url.h"
 
@@ -204,6 +205,8 @@ void Store::CreateSchema() {
   db.Exec(R"sql(
     CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value TEXT);
     CREATE TABLE IF NOT EXISTS users(name TEXT PRIMARY KEY COLLATE NOCASE, password TEXT NOT NULL);
+    CREATE TABLE IF NOT EXISTS digests(
+      name TEXT PRIMARY KEY COLLATE NOCASE, md5 TEXT NOT NULL, sha256 TEXT NOT NULL);
     CREATE TABLE IF NOT EXISTS hosts(name TEXT PRIMARY KEY);
     CREATE TABLE IF NOT EXISTS workspaces(
       ord INTEGER PRIMARY KEY, name TEXT UNIQUE NOT NULL, categories TEXT NOT NULL,
@@ -435,6 +438,19 @@ bool Store::BlobReferenced(const std::string& blob) {
 void Store::AddUser(const std::string& name, const std::string& password) {
   Statement& s = Sql("INSERT OR REPLACE INTO users(name, password) VALUES(?1, ?2)");
   s.Bind(1, name).Bind(2, HashPassword(password)).Run();
+  using Algorithm = DigestAuth::Algorithm;
+  Statement& d = Sql("INSERT OR REPLACE INTO digests(name, md5, sha256) VALUES(?1, ?2, ?3)");
+  d.Bind(1, name)
+      .Bind(2, DigestAuth::Ha1(Algorithm::kMd5, name, DigestAuth::kRealm, password))
+      .Bind(3, DigestAuth::Ha1(Algorithm::kSha256, name, DigestAuth::kRealm, password))
+      .Run();
+}
+
+std::optional<Store::DigestRecord> Store::FindDigest(const std::string& name) {
+  Statement& s = Sql("SELECT name, md5, sha256 FROM digests WHERE name = ?1");
+  s.Bind(1, name);
+  if (!s.Step()) return std::nullopt;
+  return DigestRecord{s.Text(0), s.Text(1), s.Text(2)};
 }
 
 std::optional<Store::UserRecord> Store::FindUser(const std::string& name) {

@@ -139,6 +139,16 @@ class Store {
     std::string password_hash;  // HashPassword's form
   };
   std::optional<UserRecord> FindUser(const std::string& name);
+  // What Digest authentication checks against: H(user:realm:password) of
+  // the stored spelling, for MD5 and SHA-256 (DigestAuth::Ha1). Kept for the
+  // users whose password the store was given in plain (a seed); a user
+  // hashed by an older version has none until the password is set again.
+  struct DigestRecord {
+    std::string name;
+    std::string md5;
+    std::string sha256;
+  };
+  std::optional<DigestRecord> FindDigest(const std::string& name);
   // Replaces passwords kept in plain text (by stores made before passwords
   // were hashed) with their hashed form.
   void HashPlainPasswords();

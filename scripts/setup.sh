@@ -12,7 +12,7 @@ packages=(
   libcurl4-openssl-dev libexpat1-dev libsqlite3-dev libcrypt-dev libboost-dev nlohmann-json3-dev
   qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic
   libedit-dev python3-dev pybind11-dev python3-pytest
-  apache2 litmus cadaver davfs2 curl
+  apache2 litmus cadaver davfs2 curl libssl-dev openssl
   clang libclang-rt-14-dev ccache
 )
 missing=()
