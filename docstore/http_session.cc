@@ -230,11 +230,25 @@ void HttpSession::Enter(Phase phase) {
   phase_ = phase;
 }
 
+int HttpSession::Sheddable() const {
+  switch (phase_.load()) {
+    case Phase::kIdle:
+      return 3;
+    case Phase::kThrottled:
+      return 2;
+    case Phase::kHeader:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
 bool HttpSession::Overdue(int64_t now_ms) {
   Phase phase = phase_;
   int64_t start = phase_start_ms_;
   switch (phase) {
     case Phase::kHandling:
+    case Phase::kThrottled:  // bounded by the throttle; shed first when slots run short
       return false;
     case Phase::kIdle:
       return now_ms - start > limits_.idle_timeout_ms;
@@ -485,7 +499,11 @@ class HttpSession::Exchange {
     // No credentials yet (clients often ask first without): not a failed
     // log-in.
     if (authorization.empty()) return true;
-    if (!session_.WaitUntil(session_.throttle_.Admit(session_.address_))) {
+    auto until = session_.throttle_.Admit(session_.address_);
+    if (until > LoginThrottle::Clock::now()) session_.Enter(Phase::kThrottled);
+    bool waited = session_.WaitUntil(until);
+    session_.Enter(Phase::kHandling);
+    if (!waited) {
       session_.throttle_.Done(session_.address_, false);
       return false;
     }

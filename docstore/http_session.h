@@ -42,11 +42,20 @@ class HttpSession {
   // by one watching thread only.
   bool Overdue(int64_t now_ms);
   bool Finished() const { return finished_; }
+  // Has Shutdown been called (the connection is ending)?
+  bool Shut() const { return shut_; }
+  // How readily the connection may be ended when the server runs short of
+  // connections: 0 never (a request is being read or served), then the
+  // higher the sooner: 3 an idle kept-alive connection, 2 a log-in waiting
+  // for the throttle, 1 a request header still arriving. The server ends the
+  // highest, the longest in its phase first (PhaseStart).
+  int Sheddable() const;
+  int64_t PhaseStart() const { return phase_start_ms_; }
   // The client's address, as the limits per address count it.
   const std::string& address() const { return address_; }
 
   // What the connection is doing, for the limits.
-  enum class Phase { kHeader, kIdle, kBody, kHandling, kWriting };
+  enum class Phase { kHeader, kIdle, kThrottled, kBody, kHandling, kWriting };
 
   // Read and write calls of the connection that record progress (the
   // SyncReadStream / SyncWriteStream the HTTP parser needs).
