@@ -10,10 +10,16 @@ include(CMakePackageConfigHelpers)
 
 set(ORVEX_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/QzOrvex)
 
-install(TARGETS qzorvex qzorvex_static EXPORT QzOrvexTargets
+# The shared library and the static one are exported apart: linking the
+# shared one needs nothing of its private dependencies (libcurl, expat), so
+# only the static one's targets ask for their -dev packages.
+install(TARGETS qzorvex EXPORT QzOrvexTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(TARGETS qzorvex_static EXPORT QzOrvexStaticTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT QzOrvexStaticTargets NAMESPACE QzOrvex:: DESTINATION ${ORVEX_CMAKE_DIR})
 install(DIRECTORY ${ORVEX_ROOT}/include/qzorvex DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   FILES_MATCHING PATTERN "*.h")
 install(FILES ${PROJECT_BINARY_DIR}/include/qzorvex/version.h

@@ -1,5 +1,8 @@
-// The Python module qzorvex: the library's automation objects reached by
-// member name, the way Python automation clients use them.
+// qzorvex._qzorvex, the extension under the Python package qzorvex: the
+// library's automation objects reached by member name, the way Python
+// automation clients use them. The package (python/qzorvex/__init__.py)
+// adds typed classes with signatures and docstrings from the member table,
+// keyword arguments, context managers, iterators and the raising mode.
 //
 //   import qzorvex
 //   docs = qzorvex.CreateObject("Linkora.ConnectOrvex")
@@ -21,6 +24,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cctype>
 #include <cstdint>
 #include <limits>
 #include <map>
@@ -80,6 +84,30 @@ Param ParamOf() {
     return {Kind::kBool, output};
   else
     return {Kind::kVariant, output};
+}
+
+// The Python type of a parameter or result of this kind, as the stub writes it.
+const char* KindName(Kind kind) {
+  switch (kind) {
+    case Kind::kString:
+      return "str";
+    case Kind::kI2:
+    case Kind::kI4:
+      return "int";
+    case Kind::kBool:
+      return "bool";
+    case Kind::kVariant:
+      break;
+  }
+  return "any";
+}
+
+template <typename R>
+const char* ResultName() {
+  if constexpr (std::is_void_v<R>)
+    return "None";
+  else
+    return KindName(ParamOf<R>().kind);
 }
 
 template <typename Sig>
@@ -247,7 +275,13 @@ class BoundMethod {
       for (size_t i = values.size(); i < shape->params.size() && shape->params[i].output; ++i)
         values.push_back(EmptyOutput(shape->params[i].kind));
     }
-    Variant result = object_.dispatch()->Invoke(dispid_, InvokeKind::kMethod, values);
+    // Other Python threads run while the call waits for the server (or a
+    // dialog): nothing below touches a Python object.
+    Variant result;
+    {
+      py::gil_scoped_release release;
+      result = object_.dispatch()->Invoke(dispid_, InvokeKind::kMethod, values);
+    }
     if (!shape || !shape->has_outputs()) return ToPython(result);
     py::list out;
     out.append(ToPython(result));
@@ -302,9 +336,87 @@ std::vector<std::string> MemberNames(const Object& self) {
   return names;
 }
 
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+// "(Index, Profile)" -> {"Index", "Profile"}.
+std::vector<std::string> ArgNames(std::string_view text) {
+  std::vector<std::string> names;
+  std::string name;
+  for (char c : text) {
+    if (c == '(' || c == ' ') continue;
+    if (c == ',' || c == ')') {
+      if (!name.empty()) names.push_back(name);
+      name.clear();
+    } else {
+      name += c;
+    }
+  }
+  return names;
+}
+
+// The members of one class as the package builds its typed class from
+// them: (name, is_property, [(parameter, type, is_output)], result type,
+// reference text), in interface order.
+py::list MemberTable(const std::string& prog_id) {
+  py::list rows;
+  auto add = [&](const char* name, const Shape& shape, std::vector<std::string> names,
+                 const char* result) {
+    py::list params;
+    for (size_t i = 0; i < shape.params.size() && i < names.size(); ++i)
+      params.append(
+          py::make_tuple(names[i], KindName(shape.params[i].kind), shape.params[i].output));
+    rows.append(
+        py::make_tuple(name, shape.is_property, params, result, qzorvex::MemberReference(name)));
+  };
+  if (SameName(prog_id, qzorvex::kConnectOrvexProgId)) {
+    const ClassInfo& info = ConnectOrvexInfo();
+    using qzorvex::ConnectOrvexDispid;
+#define PROPERTY(Name, Type) \
+  add(#Name, info.shapes.at(ConnectOrvexDispid::Name), {}, KindName(ParamOf<Type>().kind));
+#define METHOD(Name, Result, Params, Args) \
+  add(#Name, info.shapes.at(ConnectOrvexDispid::Name), ArgNames(#Args), ResultName<Result>());
+#define PAIR(Name, ExName, Result, Params, Args)                                              \
+  METHOD(Name, Result, Params, Args) {                                                        \
+    std::vector<std::string> ex_names = ArgNames(#Args);                                      \
+    ex_names.insert(ex_names.begin(), "Handle");                                              \
+    add(#ExName, info.shapes.at(ConnectOrvexDispid::ExName), ex_names, ResultName<Result>()); \
+  }
+    QZORVEX_CONNECT_ORVEX_MEMBERS(PROPERTY, METHOD, PAIR)
+#undef PROPERTY
+#undef METHOD
+#undef PAIR
+  } else if (SameName(prog_id, qzorvex::kPropertyClass1ProgId)) {
+    const ClassInfo& info = PropertyClass1Info();
+    int32_t dispid = 0;
+#define PROPERTY(Name, Type) \
+  add(#Name, info.shapes.at(++dispid), {}, KindName(ParamOf<Type>().kind));
+    QZORVEX_PROPERTY_CLASS1_MEMBERS(PROPERTY)
+#undef PROPERTY
+  } else {
+    throw py::value_error("no class " + prog_id);
+  }
+  return rows;
+}
+
+// The failure behind the code of the default connection (ex false) or entry
+// 0: (member, code, text, number, detail, sequence), or None.
+py::object LastFailure(const Object& self, bool ex) {
+  qzorvex::ConnectOrvex typed(self.dispatch());
+  std::optional<qzorvex::Failure> f = ex ? typed.LastFailureEx(0) : typed.LastFailure();
+  if (!f) return py::none();
+  return py::make_tuple(f->member, f->code, f->text, f->number, f->detail, f->sequence);
+}
+
 }  // namespace
 
-PYBIND11_MODULE(qzorvex, m) {
+PYBIND11_MODULE(_qzorvex, m) {
   m.doc() = "QzOrvex: the automation objects of the document store client, by member name";
   m.attr("__version__") = qzorvex::Version();
 
@@ -349,9 +461,17 @@ class MemberNotFoundError(AutomationError, AttributeError):
       .def("__dir__", &MemberNames)
       .def("__eq__", [](const Object& a, const Object& b) { return a.dispatch() == b.dispatch(); })
       .def("__hash__", [](const Object& a) { return std::hash<const void*>()(a.dispatch().get()); })
-      .def("__repr__", [](const Object& o) {
-        return "<qzorvex.Object " + (o.info() ? o.info()->prog_id : std::string("object")) + ">";
-      });
+      .def("__repr__",
+           [](const Object& o) {
+             return "<qzorvex.Object " + (o.info() ? o.info()->prog_id : std::string("object")) +
+                    ">";
+           })
+      .def_property_readonly(
+          "prog_id", [](const Object& o) { return o.info() ? o.info()->prog_id : std::string(); },
+          "The ProgID of the object's class, \"\" for an object of another kind.")
+      .def("last_failure", &LastFailure, py::arg("ex") = false,
+           "(member, code, text, number, detail, sequence) of the failure behind the code "
+           "the default connection (ex=False) or entry 0 holds, or None.");
 
   py::class_<NothingType>(m, "NothingType", "The type of qzorvex.Nothing.")
       .def("__repr__", [](const NothingType&) { return std::string("qzorvex.Nothing"); });
@@ -364,6 +484,17 @@ class MemberNotFoundError(AutomationError, AttributeError):
   m.def(
       "CreateObject", [](const std::string& name) { return Object(qzorvex::CreateObject(name)); },
       py::arg("name"), "A new object of the class a ProgID or CLSID names.");
+  m.def("member_table", &MemberTable, py::arg("prog_id"),
+        "The members of a class: (name, is_property, [(parameter, type, is_output)], "
+        "result type, reference text).");
+  m.def(
+      "ErrorText",
+      [](int32_t code, std::optional<int> language) {
+        return language ? qzorvex::ErrorText(code, *language) : qzorvex::ErrorText(code);
+      },
+      py::arg("code"), py::arg("language") = py::none(),
+      "The words for an error code: in the calling thread's string-table language, or in "
+      "`language` (1033 English, 1041 Japanese).");
   m.def("MapHost", &qzorvex::MapHost, py::arg("host"), py::arg("address"),
         "Reach server `host` at a URL or \"ADDR:PORT\" (the Host header keeps the bare name).");
   m.def("SetHostSetting", &qzorvex::SetHostSetting, py::arg("host"), py::arg("key"),
@@ -373,6 +504,8 @@ class MemberNotFoundError(AutomationError, AttributeError):
   m.def("LoadHostSettings", &qzorvex::LoadHostSettings, py::arg("path"),
         "Apply a hosts.conf file over the current settings (ValueError: file, line, reason).");
   m.def("ClearHostSettings", &qzorvex::ClearHostSettings);
+  m.def("SetWireTrace", &qzorvex::SetWireTrace, py::arg("path"),
+        "Append every HTTP exchange, credentials masked, to `path` (\"\": stop).");
   m.def("UnmapHost", &qzorvex::UnmapHost, py::arg("host"));
   m.def("ClearHostMap", &qzorvex::ClearHostMap);
   m.def("ToolkitNames", &qzorvex::ToolkitNames, "The dialogs' toolkits this process has.");

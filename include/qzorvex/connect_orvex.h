@@ -17,6 +17,15 @@
 // AutomationError 438, as a call by name does.
 //
 // Copies share one object, like references to an automation object.
+//
+// Thread safety: one object (with all its copies) is used by one thread at
+// a time: its connections, row lists and properties are not locked, and a
+// listing read by GetXxx(i) belongs to the GetXxxInfo before it. Separate
+// objects may work on separate threads at the same time, each with its own
+// connections; the host map and the process's HTTP settings they share are
+// safe to change meanwhile. Its dialogs are shown on the calling thread,
+// with that thread's toolkit (ui.h). The failures LastFailure reads are
+// the object's, so they follow the same rule.
 #ifndef QZORVEX_CONNECT_ORVEX_H_
 #define QZORVEX_CONNECT_ORVEX_H_
 
@@ -30,6 +39,7 @@
 
 #include "qzorvex/connect_orvex_members.h"
 #include "qzorvex/dispatch.h"
+#include "qzorvex/errors.h"
 #include "qzorvex/variant.h"
 
 namespace qzorvex {
@@ -70,6 +80,13 @@ class ConnectOrvex : public Dispatch {
 #undef QZORVEX_DETAIL_DECLARE_PROPERTY
 #undef QZORVEX_DETAIL_DECLARE_METHOD
 #undef QZORVEX_DETAIL_DECLARE_PAIR
+
+  // Outside the automation interface: the failure behind the code the
+  // default connection (LastFailure) or entry Handle of the connection table
+  // (LastFailureEx; a handle other than 0 raises AutomationError 9) holds
+  // now; nullopt while that code is 0 or no call has left one.
+  std::optional<Failure> LastFailure() const;
+  std::optional<Failure> LastFailureEx(int16_t Handle) const;
 
  private:
   std::shared_ptr<Dispatch> object_;

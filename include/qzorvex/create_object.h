@@ -1,5 +1,8 @@
 // Creating the library's automation objects by ProgID or CLSID, the way an
 // automation client does.
+//
+// Thread safety: CreateObject may be called from any thread; each object it
+// makes then belongs to one thread at a time (connect_orvex.h).
 #ifndef QZORVEX_CREATE_OBJECT_H_
 #define QZORVEX_CREATE_OBJECT_H_
 

@@ -4,6 +4,11 @@
 // Arguments arrive in declaration order; an argument the caller passed by
 // reference is written back into its element of `args` when the member
 // returns, so a caller that keeps the vector sees the outputs.
+//
+// Thread safety: a Dispatch object is as safe as its class says (the
+// library's classes: one thread at a time per object). AutomationError is a
+// plain exception value; RuntimeErrorDescription may be called from any
+// thread.
 #ifndef QZORVEX_DISPATCH_H_
 #define QZORVEX_DISPATCH_H_
 

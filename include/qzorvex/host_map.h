@@ -10,6 +10,10 @@
 // change from any thread, and start from the settings files:
 // /etc/qzorvex/hosts.conf, then $XDG_CONFIG_HOME/qzorvex/hosts.conf, then
 // the file $QZORVEX_HOSTS names.
+//
+// Thread safety: every function here may be called from any thread, also
+// while other threads' connections send requests; a request uses the
+// settings as they stood when it started.
 #ifndef QZORVEX_HOST_MAP_H_
 #define QZORVEX_HOST_MAP_H_
 

@@ -1,6 +1,10 @@
 // PropertyClass1: one document property, its definition and the value given
 // to it, as a typed C++ class over the automation object
 // Linkora.PropertyClass1 (twelve read/write properties, no methods).
+//
+// Thread safety: a record (with its copies, and an object bound to
+// DictionaryValues) is used by one thread at a time; separate records may
+// be used on separate threads.
 #ifndef QZORVEX_PROPERTY_CLASS1_H_
 #define QZORVEX_PROPERTY_CLASS1_H_
 

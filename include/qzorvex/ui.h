@@ -10,6 +10,12 @@
 //               (QzOrvex::qt).
 // A thread that has not chosen gets Qt when it owns a QApplication or a
 // display is set (DISPLAY, WAYLAND_DISPLAY), and headless otherwise.
+//
+// Thread safety: the toolkit and the user are chosen per thread, and a
+// thread's dialogs are shown on that thread; the functions may be called
+// from any thread and act on the calling one. A ScriptedUser (with its
+// copies) is planned and installed by one thread at a time; it may be
+// installed on several threads, which then share its plans.
 #ifndef QZORVEX_UI_H_
 #define QZORVEX_UI_H_
 

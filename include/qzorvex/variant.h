@@ -4,6 +4,11 @@
 // a string (UTF-8), an array of variants, or an object reference. Booleans
 // are stored as bool; at the automation boundary they read as -1 (True) and
 // 0 (False), which ToInt32() reflects.
+//
+// Thread safety: a Variant is a value; distinct Variants may be used on
+// distinct threads, and one may be read from several threads while none
+// writes it. An object reference inside shares the object, whose own rule
+// then applies.
 #ifndef QZORVEX_VARIANT_H_
 #define QZORVEX_VARIANT_H_
 

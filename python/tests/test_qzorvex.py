@@ -1,4 +1,8 @@
 """The Python module as a script author uses it."""
+import os
+import subprocess
+import sys
+
 import pytest
 
 import qzorvex
@@ -117,6 +121,69 @@ def test_dialogs_under_qt(docstore):
         qzorvex.UseToolkit("headless")
 
 
+def test_typed_members_have_signatures_docstrings_and_a_matching_stub():
+    import ast
+    import inspect
+    import pathlib
+
+    sig = inspect.signature(qzorvex.ConnectOrvex.GetWorkspaceEx)
+    assert list(sig.parameters) == ["self", "Handle", "Index", "Workspace", "Description"]
+    assert sig.parameters["Workspace"].default is None  # outputs may be left out
+    doc = qzorvex.ConnectOrvex.GetFileContentInfo.__doc__
+    assert "Order: After GetFileInfo" in doc and "1000: Index is outside" in doc
+    assert qzorvex.ConnectOrvex.OverWrite.__doc__.startswith("ConnectOrvex.OverWrite As Integer")
+    assert doc == qzorvex.ConnectOrvex.GetFileContentInfoEx.__doc__
+
+    # The stub declares exactly the members the classes have.
+    stub = pathlib.Path(qzorvex.__file__).with_name("__init__.pyi")
+    tree = ast.parse(stub.read_text())
+    classes = {node.name: node for node in tree.body if isinstance(node, ast.ClassDef)}
+    for cls in (qzorvex.ConnectOrvex, qzorvex.PropertyClass1):
+        declared = set()
+        for node in classes[cls.__name__].body:
+            if isinstance(node, ast.FunctionDef):
+                declared.add(node.name)
+            elif isinstance(node, ast.AnnAssign):
+                declared.add(node.target.id)
+        runtime = {n for n in vars(cls) if not n.startswith("_")}
+        runtime |= {n for n in vars(qzorvex._ConnectOrvexBase) if not n.startswith("_")} \
+            if cls is qzorvex.ConnectOrvex else set()
+        assert runtime - {"automation_object"} <= declared, runtime - declared
+        assert declared - {"__enter__", "__exit__", "automation_object"} <= runtime
+
+
+def test_error_words_keywords_and_the_raising_mode(docs):
+    assert qzorvex.ErrorText(1007, 1033) != qzorvex.ErrorText(1007, 1041)
+    assert qzorvex.ErrorText(4242).endswith("4242")
+    # Keyword arguments, outputs left out.
+    assert docs.SetWorkspace(Workspace="Sales") is True
+    assert docs.GetDocFolderInfo(Folder="") > 0
+    ok, name, version, read_only = docs.GetDocFolder(Index=0)
+    assert ok and name
+    with pytest.raises(TypeError):
+        docs.GetDocFolder(Indx=0)
+    # The plain mode answers the failure value and keeps the failure.
+    assert docs.GetDocFolderInfo("No such") == -1
+    failure = docs.last_failure()
+    assert failure.member == "GetDocFolderInfo" and failure.code == docs.GetLastError()
+    assert failure.text == qzorvex.ErrorText(failure.code) and "404" in failure.detail
+    assert docs.last_failure(0) is None
+    # The raising mode turns each code a call leaves into CallFailed, and
+    # only those: a call that leaves no code does not raise again.
+    raising = qzorvex.CreateObject("Linkora.ConnectOrvex", raise_on_failure=True)
+    raising.ShowDialog = False
+    with pytest.raises(qzorvex.CallFailed) as failed:
+        raising.GetWorkspaceInfo()
+    assert (failed.value.member, failed.value.code) == ("GetWorkspaceInfo", 1)
+    with raising:
+        raising.ConnectOpen("docs", "jones", "CORP", "secret")
+        assert raising.GetWorkspaceInfo() > 0 and raising.GetWorkspace(0)[0] is True
+        raising.SetWorkspace("Sales")
+        with pytest.raises(qzorvex.CallFailed) as bad_name:
+            raising.ChangeFolderName("", "x")
+        assert bad_name.value.code == 5 and bad_name.value.detail == ""
+        assert [n for n, _ in raising.workspaces()]
+    assert raising.GetLastError() == 1  # closed by the with block
 def test_host_settings_are_set_checked_and_read_from_files(tmp_path):
     qzorvex.SetHostSetting("Intranet", "connect-timeout", "5")
     qzorvex.MapHost("intranet", "https://dms.example.com:8443/")
@@ -138,3 +205,36 @@ def test_host_settings_are_set_checked_and_read_from_files(tmp_path):
     assert qzorvex.HostSetting("intranet", "verify") is None
     qzorvex.UnmapHost("intranet")
     assert qzorvex.HostSetting("intranet", "url") is None
+
+
+def test_the_wire_trace_holds_every_exchange_and_no_password(docstore, tmp_path):
+    trace = tmp_path / "wire.log"
+    qzorvex.SetWireTrace(str(trace))
+    cx = qzorvex.CreateObject("Linkora.ConnectOrvex")
+    cx.ShowDialog = False
+    try:
+        assert cx.ConnectOpen("docs", "jones", "CORP", "secret") is True
+        assert cx.SetWorkspace("Sales") is True
+        cx.ConnectClose()
+    finally:
+        qzorvex.SetWireTrace("")
+    text = trace.read_text()
+    assert text.count("=== ") >= 2
+    assert "> PROPFIND /Sales HTTP/1.1" in text
+    assert "> Authorization: Basic ***" in text
+    assert "secret" not in text
+    with pytest.raises(ValueError):
+        qzorvex.SetWireTrace(str(tmp_path / "no such folder" / "wire.log"))
+
+    # QZORVEX_TRACE turns it on for a whole process.
+    named = tmp_path / "named.log"
+    script = ("import qzorvex\n"
+              "qzorvex.MapHost('docs', %r)\n"
+              "cx = qzorvex.CreateObject('Linkora.ConnectOrvex')\n"
+              "cx.ShowDialog = False\n"
+              "assert cx.ConnectOpen('docs', 'jones', 'CORP', 'wrong') is False\n" % docstore)
+    subprocess.run([sys.executable, "-c", script], check=True,
+                   env=dict(os.environ, QZORVEX_TRACE=str(named)))
+    text = named.read_text()
+    assert "= 401 in " in text
+    assert "wrong" not in text

@@ -4,7 +4,9 @@
 #include "dialogs/engine_forms.h"
 #include "dialogs/progress.h"
 #include "engine/error_codes.h"
+#include "engine/error_text.h"
 #include "module/prerequisite.h"
+#include "platform/language.h"
 #include "server/webdav/webdav_backend.h"
 
 namespace orvex::automation {
@@ -66,7 +68,9 @@ bool ConnectOrvex::RunOpen(engine::ServerClass1& engine, const std::string& Host
 bool ConnectOrvex::ConnectOpen(const std::string& HostName, const std::string& UserName,
                                const std::string& Domain, const std::string& Password) {
   engine::ServerClass1& engine = DefaultServer();
+  const uint64_t before = engine.ErrorCode.sets();
   if (RunOpen(engine, HostName, UserName, Domain, Password)) return true;
+  NoteCall(false, "ConnectOpen", &engine, before);
   last_error_ = engine.ErrorCode;
   if (last_error_ != engine::kCodeAlreadyOpen) {
     engine.ConnectClose();
@@ -82,6 +86,7 @@ int32_t ConnectOrvex::ConnectOpenEx(const std::string& HostName, const std::stri
     server_table_[0] = std::move(engine);
     return 0;
   }
+  NoteCall(true, "ConnectOpenEx", engine.get(), 0);
   last_error_ = engine->ErrorCode;
   if (last_error_ != engine::kCodeAlreadyOpen) engine->ConnectClose();
   return -1;
@@ -154,10 +159,12 @@ Variant ConnectOrvex::Forward(const MemberRule& rule, bool ex, std::span<Variant
                          ? engine->cnx1().State() == server::kStateOpen
                          : !engine->HostName.empty();
     if (!connected) {
-      if (rule.plain_test == PlainTest::kHostNameLastError)
+      if (rule.plain_test == PlainTest::kHostNameLastError) {
         last_error_ = engine::kCodeNotConnected;
-      else
+        RecordFailure(false, rule.name, engine::kCodeNotConnected, 0, "");
+      } else {
         engine->ErrorCode = engine::kCodeNotConnected;
+      }
       return rule.fail_plain;
     }
     if (rule.workspace_plain && !engine->ConnectWorkspace()) return rule.fail_plain;
@@ -226,8 +233,45 @@ Variant ConnectOrvex::Invoke(int32_t dispid, InvokeKind kind, std::span<Variant>
   }
   if (kind == InvokeKind::kPropertyLet) throw AutomationError(kErrMemberNotFound);
   if (args.size() != m.params.size()) throw AutomationError(kErrWrongArgumentCount);
-  if (m.own) return m.own(*this, args);
-  return Forward(*m.rule, m.ex, args);
+  if (m.own) return m.own(*this, args);  // ConnectOpen and ConnectOpenEx note their own
+  const engine::ServerClass1* e = m.ex ? server_table_[0].get() : &DefaultServer();
+  const uint64_t before = e != nullptr ? e->ErrorCode.sets() : 0;
+  Variant result = Forward(*m.rule, m.ex, args);
+  NoteCall(m.ex, m.name, m.ex ? server_table_[0].get() : default_server_.get(), before);
+  return result;
+}
+
+void ConnectOrvex::NoteCall(bool ex, std::string_view member, const engine::ServerClass1* e,
+                            uint64_t before) {
+  if (e == nullptr || e->ErrorCode.sets() == before) return;  // the call left no code
+  if (e->ErrorCode == engine::kCodeNone) {
+    failures_[ex ? 1 : 0].reset();
+    return;
+  }
+  // The provider's account belongs to this call when its error was mapped
+  // during it, even if the operation then turned the code into another one.
+  const auto& provider = e->provider_failure();
+  if (provider.failure_set > before)
+    RecordFailure(ex, member, e->ErrorCode, provider.number, provider.text);
+  else
+    RecordFailure(ex, member, e->ErrorCode, 0, "");
+}
+
+void ConnectOrvex::RecordFailure(bool ex, std::string_view member, int32_t code, int32_t number,
+                                 std::string detail) {
+  failures_[ex ? 1 : 0] = qzorvex::Failure{std::string(member),
+                                           code,
+                                           engine::ErrorTextOf(code, platform::ThreadLanguage()),
+                                           number,
+                                           std::move(detail),
+                                           ++failure_sequence_};
+}
+
+std::optional<qzorvex::Failure> ConnectOrvex::FailureOf(std::string_view member) const {
+  const std::optional<int32_t> id = FindConnectOrvexMember(member);
+  if (!id) return std::nullopt;
+  const ConnectOrvexMember& m = ConnectOrvexMembers()[static_cast<size_t>(*id - 1)];
+  return last_failure(m.ex || m.name == "ConnectOpenEx");
 }
 
 }  // namespace orvex::automation

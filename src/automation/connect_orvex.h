@@ -14,18 +14,21 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/owner.h"
 #include "engine/server_class1.h"
 #include "platform/dispatch.h"
+#include "platform/failure_source.h"
+#include "qzorvex/errors.h"
 #include "server/backend.h"
 
 namespace orvex::automation {
 
 struct MemberRule;
 
-class ConnectOrvex : public Dispatch, public engine::Owner {
+class ConnectOrvex : public Dispatch, public engine::Owner, public FailureSource {
  public:
   // Uses the process's WebDAV backend unless given another (tests).
   explicit ConnectOrvex(std::shared_ptr<server::Backend> backend = nullptr);
@@ -71,6 +74,15 @@ class ConnectOrvex : public Dispatch, public engine::Owner {
   // Runs a forwarded member by its rule (the member table's engine).
   Variant Forward(const MemberRule& rule, bool ex, std::span<Variant> args);
 
+  // The failure behind the code the default connection (ex false) or table
+  // entry 0 holds: recorded after every method call that set a code there,
+  // dropped when a call sets it back to 0.
+  const std::optional<qzorvex::Failure>& last_failure(bool ex) const {
+    return failures_[ex ? 1 : 0];
+  }
+  // FailureSource: the Ex members (and ConnectOpenEx) report table entry 0.
+  std::optional<qzorvex::Failure> FailureOf(std::string_view member) const override;
+
  private:
   std::shared_ptr<engine::ServerClass1> NewEngine();
   // Calls the member named `name` with `args` as a call by name does.
@@ -84,8 +96,17 @@ class ConnectOrvex : public Dispatch, public engine::Owner {
   engine::ConnectProperties properties_;
   std::shared_ptr<engine::ServerClass1> default_server_;
   std::array<std::shared_ptr<engine::ServerClass1>, 1> server_table_;
+  // Records what `member` left on engine `e` of the default connection or
+  // table entry 0, when its call set the code (`before`: ErrorCode.sets()
+  // when the call began).
+  void NoteCall(bool ex, std::string_view member, const engine::ServerClass1* e, uint64_t before);
+  void RecordFailure(bool ex, std::string_view member, int32_t code, int32_t number,
+                     std::string detail);
+
   std::string workspaces_path_;
   int32_t last_error_ = 1;
+  std::array<std::optional<qzorvex::Failure>, 2> failures_;
+  uint64_t failure_sequence_ = 0;
 };
 
 }  // namespace orvex::automation

@@ -3,6 +3,7 @@
 #include <map>
 #include <type_traits>
 
+#include "automation/member_notes.h"
 #include "platform/text.h"
 #include "qzorvex/connect_orvex.h"
 #include "qzorvex/property_class1.h"
@@ -165,6 +166,26 @@ std::string WorkspaceText(const MemberRule& r) {
          " error code is 3.";
 }
 
+// The note's lines: the summary first, the codes and the call order last.
+std::string SummaryText(const MemberNote* note) {
+  if (note == nullptr) return "";
+  return "  " + std::string(note->summary) + "\n";
+}
+
+std::string CodesAndOrderText(const MemberNote* note) {
+  if (note == nullptr) return "";
+  std::string text;
+  if (!note->codes.empty() || note->server) {
+    text += "  Error codes it can leave:\n";
+    for (const CodeNote& c : note->codes)
+      text += "    " + std::to_string(c.code) + ": " + std::string(c.meaning) + "\n";
+    if (note->server)
+      text += "    1000, 1004 to 1007: the server's refusal or no answer (see the error codes)\n";
+  }
+  if (!note->order.empty()) text += "  Order: " + std::string(note->order) + "\n";
+  return text;
+}
+
 int32_t DispidOf(const ConnectOrvexMember& member) {
   const auto& members = ConnectOrvexMembers();
   return static_cast<int32_t>(&member - members.data()) + 1;
@@ -185,16 +206,15 @@ std::string ConnectOrvexEntry(const ConnectOrvexMember& member) {
   // A pair is described from its plain form, which comes right before the Ex form.
   const ConnectOrvexMember& m = member.ex ? members[static_cast<size_t>(dispid - 2)] : member;
   const int32_t plain_id = member.ex ? dispid - 1 : dispid;
+  const MemberNote* note = FindMemberNote(m.name);
   std::string text = Declaration(m) + "\n";
   if (m.rule) text += Declaration(members[static_cast<size_t>(plain_id)]) + "\n";
-  if (m.is_property) {
-    text += "  A read/write property of the object.\n";
-    return text;
-  }
+  if (m.is_property) return text + "  A read/write property of the object.\n" + SummaryText(note);
+  text += SummaryText(note);
   if (std::string outputs = OutputNames(m, plain_id); !outputs.empty())
     text += "  Writes " + outputs + " into the variables passed.\n";
   if (!m.available()) text += "  Not available in this build (error 438).\n";
-  if (!m.rule) return text;
+  if (!m.rule) return text + CodesAndOrderText(note);
   const MemberRule& r = *m.rule;
   text += "  " + std::string(r.name) + " works on the default connection, " +
           std::string(r.ex_name) +
@@ -202,7 +222,7 @@ std::string ConnectOrvexEntry(const ConnectOrvexMember& member) {
   text += "  " + std::string(r.name) + ": " + PlainTestText(r) + ".\n";
   text += "  " + std::string(r.ex_name) + ": " + ExTestText(r) + ".\n";
   if (std::string workspace = WorkspaceText(r); !workspace.empty()) text += "  " + workspace + "\n";
-  return text;
+  return text + CodesAndOrderText(note);
 }
 
 std::string MemberEntry(std::string_view name) {

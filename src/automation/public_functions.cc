@@ -3,20 +3,37 @@
 #include <stdexcept>
 
 #include "automation/create_object.h"
+#include "automation/member_reference.h"
+#include "engine/error_text.h"
 #include "platform/host_map.h"
+#include "platform/language.h"
 #include "platform/host_settings.h"
 #include "platform/hosts_file.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
 #include "qzorvex/create_object.h"
+#include "qzorvex/errors.h"
 #include "qzorvex/host_map.h"
+#include "qzorvex/reference.h"
 #include "qzorvex/ui.h"
 #include "qzorvex/version.h"
+#include "qzorvex/wire_trace.h"
+#include "server/webdav/wire_trace.h"
 
 namespace qzorvex {
 
 const char* Version() { return QZORVEX_VERSION_STRING; }
+
+std::string MemberReference(std::string_view name) { return orvex::automation::MemberEntry(name); }
+
+std::string ErrorText(int32_t code) {
+  return orvex::engine::ErrorTextOf(code, orvex::platform::ThreadLanguage());
+}
+
+std::string ErrorText(int32_t code, int language) {
+  return orvex::engine::ErrorTextOf(code, language);
+}
 
 std::shared_ptr<Dispatch> CreateObject(std::string_view name) {
   return orvex::automation::CreateObject(name);
@@ -33,6 +50,8 @@ std::optional<std::string> HostSetting(std::string_view host, std::string_view k
 void LoadHostSettings(const std::string& path) { orvex::platform::LoadHostsFile(path); }
 
 void ClearHostSettings() { orvex::platform::ClearHostSettings(); }
+
+void SetWireTrace(const std::string& path) { orvex::server::webdav::SetWireTraceFile(path); }
 
 void MapHost(std::string_view host, std::string_view address) {
   orvex::platform::SetHostSetting(host, "url", orvex::platform::HostUrlFor(address));

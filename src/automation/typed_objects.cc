@@ -41,6 +41,15 @@ Variant ConnectOrvex::Invoke(int32_t dispid, InvokeKind kind, std::span<Variant>
   return object_->Invoke(dispid, kind, args);
 }
 
+std::optional<Failure> ConnectOrvex::LastFailure() const {
+  return static_cast<orvex::automation::ConnectOrvex&>(*object_).last_failure(false);
+}
+
+std::optional<Failure> ConnectOrvex::LastFailureEx(int16_t Handle) const {
+  if (Handle != 0) throw AutomationError(kErrSubscriptOutOfRange);
+  return static_cast<orvex::automation::ConnectOrvex&>(*object_).last_failure(true);
+}
+
 #define DEFINE_PROPERTY(Name, Type)                                      \
   Type ConnectOrvex::Name() const {                                      \
     return typed::GetProperty<Type>(*object_, ConnectOrvexDispid::Name); \

@@ -35,15 +35,21 @@ server::Connection& ServerClass1::cnx1() {
 
 void ServerClass1::SetErrorCode() {
   int32_t number = server::kErrGenericFailure;
+  std::string text;
   try {
     throw;
   } catch (const server::Error& e) {
     number = e.number();
+    text = e.what();
   } catch (const AutomationError& e) {
     number = e.number();
+    text = e.what();
+  } catch (const std::exception& e) {
+    text = e.what();
   } catch (...) {
   }
   ErrorCode = MapErrorNumber(number);
+  provider_failure_ = {number, std::move(text), ErrorCode.sets()};
 }
 
 server::BindArgs ServerClass1::Bind(const std::string& url, const server::Connection* active,

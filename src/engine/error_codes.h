@@ -23,6 +23,26 @@ inline constexpr int32_t kCodeNotFound = 1007;
 inline constexpr int32_t kCodeFileRead = 1008;
 inline constexpr int32_t kCodeStateRefused = 1009;
 
+// An engine's error code: an int32_t that also counts how often it has been
+// set, so the object can tell whether a call left a code (even one equal to
+// the code before it) without resetting the value a host reads.
+class ErrorCodeField {
+ public:
+  ErrorCodeField(int32_t code = kCodeNone) : value_(code) {}  // NOLINT: an int32_t in use
+  ErrorCodeField& operator=(int32_t code) {
+    value_ = code;
+    ++sets_;
+    return *this;
+  }
+  operator int32_t() const { return value_; }  // NOLINT: reads as the code
+  // How many times the code has been set since the engine was made.
+  uint64_t sets() const { return sets_; }
+
+ private:
+  int32_t value_;
+  uint64_t sets_ = 0;
+};
+
 // The engine code for a server error number: 3705 -> 2, 0x80040E09 -> 1004,
 // 0x80040E19 -> 1007, 3002 -> 1008, 0x80040E98 -> 1005, 0x80070005 -> 1006,
 // anything else -> 1000.

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/error_codes.h"
 #include "engine/owner.h"
 #include "engine/row_list.h"
 #include "records/profile_class1.h"
@@ -144,9 +145,20 @@ class ServerClass1 {
   std::string LoginUser;
   std::string Password;
   std::string HostName;
-  int32_t ErrorCode = 0;
+  ErrorCodeField ErrorCode = 0;
   bool TimerResult = false;
   bool SelectFlag = false;
+
+  // What the provider said about the last error SetErrorCode mapped: the
+  // error number it raised and its text (the request and the status it
+  // answered, or the transport's message), kept as it was built at the
+  // failure. `failure_set` is ErrorCode.sets() right after that mapping.
+  struct ProviderFailure {
+    int32_t number = 0;
+    std::string text;
+    uint64_t failure_set = 0;
+  };
+  const ProviderFailure& provider_failure() const { return provider_failure_; }
 
   // Connection life cycle.
 
@@ -412,6 +424,8 @@ class ServerClass1 {
  private:
   friend class ServerClass1Test;
   friend class WorkspacesFoldersTest;
+
+  ProviderFailure provider_failure_;
 
   // Called from a catch block: maps the pending error to ErrorCode.
   void SetErrorCode();

@@ -59,8 +59,9 @@ struct HostSettings {
   std::optional<HostBase> url;
   std::string ca_file;  // empty: the system's authorities
   bool verify = true;
-  std::optional<unsigned> auth;      // none: the default for the target (AllowedAuth)
-  std::optional<std::string> proxy;  // "" means none; unset: see ProxyFor in http_client
+  std::optional<unsigned> auth;  // none: the default for the target (AllowedAuth)
+  // "" means none; unset: none for a host with a url, else the environment's.
+  std::optional<std::string> proxy;
   std::string proxy_user;
   long connect_timeout = 10;
   long stall_timeout = 30;

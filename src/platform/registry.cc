@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,16 +12,16 @@
 #ifndef ORVEX_REGISTRY_FILE
 #define ORVEX_REGISTRY_FILE "/usr/local/etc/qzorvex/registry.reg"
 #endif
+// The registry file seen from the library directory of the installation
+// (lib -> ../etc/qzorvex/registry.reg, as the prefix lays them out).
+#ifndef ORVEX_REGISTRY_FROM_LIBDIR
+#define ORVEX_REGISTRY_FROM_LIBDIR "../etc/qzorvex/registry.reg"
+#endif
 
 namespace orvex::platform {
 namespace {
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
-
-std::string& PathOverride() {
-  static std::string path;
-  return path;
-}
 
 std::string_view HiveName(Hive hive) {
   switch (hive) {
@@ -76,11 +78,29 @@ std::string Quote(std::string_view s) {
 
 }  // namespace
 
-std::string RegistryFilePath() {
-  return PathOverride().empty() ? std::string(ORVEX_REGISTRY_FILE) : PathOverride();
+// A shared libqzorvex finds the file where its own installation put it, so
+// the path follows the prefix it was installed under (cmake --install
+// --prefix, a package's /usr) rather than the one it was configured for.
+// The programs, linked statically, use the configured path, as does the
+// library when no file is there.
+std::string InstalledRegistryFile() {
+  Dl_info self{};
+  if (dladdr(reinterpret_cast<void*>(&InstalledRegistryFile), &self) == 0 ||
+      self.dli_fname == nullptr)
+    return "";
+  const std::filesystem::path library(self.dli_fname);
+  if (library.filename().string().rfind("libqzorvex.so", 0) != 0) return "";
+  return (library.parent_path() / ORVEX_REGISTRY_FROM_LIBDIR).lexically_normal().string();
 }
 
-void SetRegistryFilePath(std::string path) { PathOverride() = std::move(path); }
+std::string RegistryFilePath() {
+  // Where the library has no installation around it (a wheel, the build
+  // tree), the configured file stands.
+  static const std::string installed = InstalledRegistryFile();
+  std::error_code error;
+  if (!installed.empty() && std::filesystem::exists(installed, error)) return installed;
+  return ORVEX_REGISTRY_FILE;
+}
 
 bool Registry::NoCaseLess::operator()(std::string_view a, std::string_view b) const {
   return CompareNoCase(a, b) < 0;

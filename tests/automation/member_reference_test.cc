@@ -20,12 +20,16 @@ TEST(MemberReferenceTest, EntriesComeFromTheMemberTable) {
   EXPECT_EQ(MemberEntry("GetWorkspaceInfo"),
             "ConnectOrvex.GetWorkspaceInfo() As Integer\n"
             "ConnectOrvex.GetWorkspaceInfoEx(Handle As Integer) As Integer\n"
+            "  Lists the server's workspaces. The count, or -1.\n"
             "  GetWorkspaceInfo works on the default connection, GetWorkspaceInfoEx on entry "
             "Handle of the connection table; a handle other than 0 raises error 9.\n"
             "  GetWorkspaceInfo: when the default connection has no host name, returns -1 and "
             "sets its error code to 1.\n"
             "  GetWorkspaceInfoEx: when entry 0 has no host name, returns 0 and sets its error "
-            "code to 1.\n");
+            "code to 1.\n"
+            "  Error codes it can leave:\n"
+            "    1000: the listing failed; the rows read before the failure stay readable\n"
+            "  Order: After ConnectOpen. Then GetWorkspace(0 .. count - 1).\n");
 
   // Outputs are the parameters written back, not every by-reference one.
   std::string property = MemberEntry("GetProperty");
@@ -44,6 +48,7 @@ TEST(MemberReferenceTest, EntriesComeFromTheMemberTable) {
   EXPECT_EQ(MemberEntry("Description"),
             "ConnectOrvex.Description As String\n"
             "  A read/write property of the object.\n"
+            "  Description value SaveFile and CheckIn write.\n"
             "\n"
             "PropertyClass1.Description As String\n"
             "  A read/write property of the record.\n");

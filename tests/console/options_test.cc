@@ -10,7 +10,7 @@ Options Parse(std::vector<std::string_view> args) { return ParseOptions(args); }
 TEST(OptionsTest, ReadsEveryOptionInEitherSpelling) {
   Options o = Parse({"--json", "--embedded", "--seed", "s.json", "--store=/tmp/st", "--map-host",
                      "docs=127.0.0.1:8080", "--map-host=Other=[::1]:81", "--hosts", "a.conf",
-                     "--map-host", "tls=https://dms.example.com:8443/", "--hosts=b.conf", "--ui",
+                     "--map-host", "tls=https://dms.example.com:8443/", "--hosts=b.conf", "--trace", "wire.log", "--ui",
                      "qt", "--lang=ja", "--screenshots", "shots", "demo.vbs"});
   EXPECT_TRUE(o.json);
   EXPECT_TRUE(o.embedded);
@@ -23,6 +23,7 @@ TEST(OptionsTest, ReadsEveryOptionInEitherSpelling) {
   EXPECT_EQ(o.host_map[1].second, "http://[::1]:81/");
   EXPECT_EQ(o.host_map[2].second, "https://dms.example.com:8443/");
   EXPECT_EQ(o.hosts_files, (std::vector<std::string>{"a.conf", "b.conf"}));
+  EXPECT_EQ(o.trace_file, "wire.log");
   EXPECT_EQ(o.toolkit, "qt");
   EXPECT_EQ(o.language, 1041);
   EXPECT_EQ(o.screenshots, "shots");
@@ -47,6 +48,7 @@ TEST(OptionsTest, RejectsUnusableCommandLines) {
       {"--map-host", "docs=https://dms.example.com/dav/"},
       {"--map-host", "docs:80=https://dms.example.com/"},
       {"--hosts="},
+      {"--trace"},
       {"--seed"},
       {"--seed", "s.json", "a.vbs"},
       {"--store", "/tmp/x", "--json"},

@@ -135,5 +135,30 @@ TEST_F(AccessTest, FolderListingShowsClassesFlagsAndRoleDependentReadOnly) {
   EXPECT_EQ(jones_->last_status(), 404);
 }
 
+TEST_F(AccessTest, AMoveNeedsWritePermissionWhereTheItemLeaves) {
+  // jones reads Legal and writes in Sales: copying out of Legal is a read
+  // there, moving out of it a write, however open the destination is.
+  const std::map<std::string, std::string> to_sales = {
+      {"Destination", "http://docs/Sales/Reports/nda.txt"}};
+  EXPECT_EQ(jones_->Send("MOVE", "/Legal/Contracts/nda.txt", to_sales).status, 403);
+  EXPECT_EQ(jones_->Send("GET", "/Legal/Contracts/nda.txt").status, 200);
+  EXPECT_EQ(jones_->Send("GET", "/Sales/Reports/nda.txt").status, 404);
+  EXPECT_EQ(jones_->Send("COPY", "/Legal/Contracts/nda.txt", to_sales).status, 201);
+}
+
+TEST_F(AccessTest, TheSchemaIsChangedByCoordinatorsOnly) {
+  // A dead property on a profile definition: nothing but the role stands
+  // between the request and the change.
+  const std::string memo = "/Sales/Schema/urn%3Acontent-classes%3Amemo";
+  const std::string body =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:propertyupdate xmlns:D=\"DAV:\">"
+      "<D:set><D:prop><z:note xmlns:z=\"urn:example:\">reviewed</z:note></D:prop></D:set>"
+      "</D:propertyupdate>";
+  EXPECT_EQ(jones_->Send("PROPPATCH", memo, {}, body).status, 403);
+  EXPECT_FALSE(One(*smith_, memo).Text("urn:example:note"));
+  EXPECT_EQ(smith_->Send("PROPPATCH", memo, {}, body).status, 207);
+  EXPECT_EQ(One(*jones_, memo).Text("urn:example:note"), "reviewed");
+}
+
 }  // namespace
 }  // namespace orvex::docstore::testing

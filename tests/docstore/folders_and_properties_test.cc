@@ -159,6 +159,20 @@ TEST_F(FoldersTest, ProppatchStoresTypedValuesAllOrNothing) {
             "Ours");
 }
 
+TEST_F(FoldersTest, NamespacesWithMarkupCharactersAreWrittenEscaped) {
+  // A namespace holding the characters XML escapes: every later answer that
+  // names the property still parses, and gives the namespace back as sent.
+  auto r = jones_->Send("PROPPATCH", "/Sales/readme.txt", {},
+                        Update("<D:set><D:prop><z:tag xmlns:z=\"urn:a&amp;b&lt;c&quot;d:\">kept"
+                               "</z:tag></D:prop></D:set>"));
+  ASSERT_EQ(r.status, 207) << r.body;
+  EXPECT_EQ(One(*jones_, "/Sales/readme.txt").Text("urn:a&b<c\"d:tag"), "kept");
+  bool listed = false;
+  for (const auto& row : jones_->Propfind("/Sales/", 1))
+    listed = listed || row.Text("urn:a&b<c\"d:tag") == "kept";
+  EXPECT_TRUE(listed);
+}
+
 TEST_F(FoldersTest, MoveAndCopyHonourOverwriteAndKeepHistory) {
   auto move = [&](const std::string& from, const std::string& to, const char* overwrite) {
     return jones_

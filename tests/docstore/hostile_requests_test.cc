@@ -187,6 +187,35 @@ TEST_F(HostileTest, BodyFramingFollowsHttp11) {
   ExpectStillServing();
 }
 
+TEST_F(HostileTest, Http10ClientsGetListingsWholeWithTheirLength) {
+  struct Answer {
+    int status;
+    std::string head;  // lower-case
+    std::string body;
+  };
+  auto listing = [&](const std::string& version) {
+    std::string raw =
+        SendRaw(server_->port(), "PROPFIND /Sales/ " + version + "\r\nHost: docs\r\n" + kSmithAuth +
+                                     "Depth: 1\r\nConnection: close\r\n\r\n");
+    size_t end = raw.find("\r\n\r\n");
+    Answer a{StatusOf(raw), raw.substr(0, end),
+             end == std::string::npos ? "" : raw.substr(end + 4)};
+    for (char& c : a.head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return a;
+  };
+  // An HTTP/1.1 client takes a folder listing in chunks as it is produced;
+  // one that speaks HTTP/1.0 cannot, and gets the whole answer framed by its
+  // length.
+  EXPECT_NE(listing("HTTP/1.1").head.find("\r\ntransfer-encoding: chunked"), std::string::npos);
+  Answer old = listing("HTTP/1.0");
+  EXPECT_EQ(old.status, 207);
+  EXPECT_EQ(old.head.find("transfer-encoding"), std::string::npos) << old.head;
+  EXPECT_NE(old.head.find("\r\ncontent-length: " + std::to_string(old.body.size())),
+            std::string::npos)
+      << old.head;
+  EXPECT_GT(ParseMultistatus(old.body).size(), 1u);
+}
+
 TEST_F(HostileTest, AUserWithoutARoleIsRefusedBeforeTheBodyIsRead) {
   // jones has no role in Board: whatever the body, empty, malformed or never
   // sent, the answer is 403.

@@ -8,10 +8,13 @@
 #include <thread>
 
 #include "docstore/xml_reader.h"
-#include "support/docstore_client.h"
+#include "support/sample_store.h"
+#include "support/temp_dir.h"
 
 namespace orvex::docstore::testing {
 namespace {
+
+using orvex::testing::TempDir;
 
 constexpr char kDoc[] = "/Sales/Archive/old-report.txt";
 constexpr char kPub[] = "urn:schemas-microsoft-com:publishing:";
@@ -31,16 +34,8 @@ std::vector<std::string> Texts(const std::string& body, const std::string& name)
   return out;
 }
 
-class LocksTest : public ::testing::Test {
+class LocksTest : public SampleStoreTest {
  protected:
-  void SetUp() override { Start(); }
-  void Start(const std::string& store_dir = "") {
-    server_ = StartServer("", store_dir);
-    jones_ = std::make_unique<Client>(server_->port(), "CORP\\jones", "secret");
-    smith_ = std::make_unique<Client>(server_->port(), "CORP\\smith", "secret");
-    guest_ = std::make_unique<Client>(server_->port(), "guest", "guest");
-  }
-
   // Takes a write lock; the token (or "" when refused) and the answer.
   std::string Lock(Client& client, const std::string& path, const std::string& scope = "exclusive",
                    const std::string& depth = "infinity", HttpResult* answer = nullptr,
@@ -74,13 +69,6 @@ class LocksTest : public ::testing::Test {
       if (href.rfind("opaquelocktoken:", 0) == 0) tokens.push_back(href);
     return tokens;
   }
-  WireResponse Props(Client& client, const std::string& path) {
-    auto rows = client.Propfind(path, 0);
-    return rows.empty() ? WireResponse{} : rows[0];
-  }
-
-  std::unique_ptr<Server> server_;
-  std::unique_ptr<Client> jones_, smith_, guest_;
 };
 
 TEST_F(LocksTest, LocksGuardWritesUntilTheirHoldersTokenComes) {
@@ -107,9 +95,9 @@ TEST_F(LocksTest, LocksGuardWritesUntilTheirHoldersTokenComes) {
       423);
   EXPECT_EQ(Put(*jones_, kDoc, "(<" + token + ">)"), 204);
   EXPECT_EQ(Lock(*smith_, kDoc, "shared"), "");
-  EXPECT_TRUE(Props(*smith_, kDoc).Flag("DAV:isreadonly"));
-  EXPECT_EQ(Props(*smith_, kDoc).Values(P("operationsallowed")), std::vector<std::string>{"read"});
-  EXPECT_FALSE(Props(*jones_, kDoc).Flag("DAV:isreadonly"));
+  EXPECT_TRUE(One(*smith_, kDoc).Flag("DAV:isreadonly"));
+  EXPECT_EQ(One(*smith_, kDoc).Values(P("operationsallowed")), std::vector<std::string>{"read"});
+  EXPECT_FALSE(One(*jones_, kDoc).Flag("DAV:isreadonly"));
 
   // UNLOCK takes the token of a lock on the resource, from its holder.
   EXPECT_EQ(jones_->Send("UNLOCK", kDoc, {{"Lock-Token", "<opaquelocktoken:none>"}}).status, 409);
@@ -207,7 +195,7 @@ TEST_F(LocksTest, LocksMeetThePublishingLifeCycle) {
   // else may lock, check out or write it then.
   std::string token = Lock(*jones_, forecast);
   ASSERT_FALSE(token.empty());
-  auto held = Props(*smith_, forecast);
+  auto held = One(*smith_, forecast);
   EXPECT_EQ(held.Text(P("checkedoutby")), "CORP\\jones");
   EXPECT_EQ(held.Text(P("documentstate")), "createdcheckedout");
   EXPECT_EQ(Lock(*smith_, forecast, "shared"), "");
@@ -217,7 +205,7 @@ TEST_F(LocksTest, LocksMeetThePublishingLifeCycle) {
   // Unlocked with nothing written, the check-out the lock made is given
   // back.
   EXPECT_EQ(jones_->Send("UNLOCK", forecast, {{"Lock-Token", "<" + token + ">"}}).status, 204);
-  auto back = Props(*smith_, forecast);
+  auto back = One(*smith_, forecast);
   EXPECT_EQ(back.Text(P("documentstate")), "createdcheckedin");
   EXPECT_FALSE(back.Flag(P("IsCheckedOut")));
   EXPECT_FALSE(back.Text(P("WorkingCopy")));
@@ -227,7 +215,7 @@ TEST_F(LocksTest, LocksMeetThePublishingLifeCycle) {
   token = Lock(*jones_, forecast);
   EXPECT_EQ(Put(*jones_, forecast, "(<" + token + ">)"), 204);
   EXPECT_EQ(jones_->Send("UNLOCK", forecast, {{"Lock-Token", "<" + token + ">"}}).status, 204);
-  EXPECT_EQ(Props(*smith_, forecast).Text(P("checkedoutby")), "CORP\\jones");
+  EXPECT_EQ(One(*smith_, forecast).Text(P("checkedoutby")), "CORP\\jones");
   EXPECT_EQ(jones_->Send("CHECKIN", forecast).status, 201);
   EXPECT_EQ(jones_->Send("GET", forecast).body, "new words");
 
@@ -239,25 +227,25 @@ TEST_F(LocksTest, LocksMeetThePublishingLifeCycle) {
   token = Lock(*smith_, pricing);
   ASSERT_FALSE(token.empty());
   EXPECT_EQ(smith_->Send("UNLOCK", pricing, {{"Lock-Token", "<" + token + ">"}}).status, 204);
-  EXPECT_EQ(Props(*jones_, pricing).Text(P("checkedoutby")), "CORP\\smith");
+  EXPECT_EQ(One(*jones_, pricing).Text(P("checkedoutby")), "CORP\\smith");
 
   // A lock on an unmapped URL creates an empty document, which starts its
   // life cycle as an empty PUT's would, and stays after the lock.
   HttpResult created;
   token = Lock(*jones_, "/Sales/Reports/fresh.txt", "exclusive", "0", &created);
   EXPECT_EQ(created.status, 201);
-  EXPECT_EQ(Props(*jones_, "/Sales/Reports/fresh.txt").Text(P("checkedoutby")), "CORP\\jones");
+  EXPECT_EQ(One(*jones_, "/Sales/Reports/fresh.txt").Text(P("checkedoutby")), "CORP\\jones");
   EXPECT_EQ(jones_->Send("UNLOCK", "/Sales/Reports/fresh.txt", {{"Lock-Token", "<" + token + ">"}})
                 .status,
             204);
-  auto fresh = Props(*jones_, "/Sales/Reports/fresh.txt");
+  auto fresh = One(*jones_, "/Sales/Reports/fresh.txt");
   EXPECT_EQ(fresh.Text(P("documentstate")), "created");
   EXPECT_FALSE(fresh.Flag(P("IsCheckedOut")));
   EXPECT_EQ(fresh.Text("DAV:getcontentlength"), "0");
 
   // Versions and working copies are not locked; readers lock nothing.
   token = Lock(*jones_, forecast);
-  std::string wc = Props(*jones_, forecast).Text(P("WorkingCopy")).value_or("");
+  std::string wc = One(*jones_, forecast).Text(P("WorkingCopy")).value_or("");
   ASSERT_EQ(wc.rfind("http://docs/", 0), 0u);
   HttpResult refused;
   Lock(*jones_, wc.substr(11), "exclusive", "0", &refused);
@@ -281,12 +269,12 @@ TEST_F(LocksTest, LocksSurviveARestartAndExpireWithTheirCheckOuts) {
   const std::string forecast = "/Sales/Reports/forecast.txt";
   std::string brief = Lock(*jones_, forecast, "exclusive", "0", nullptr, "Second-1");
   ASSERT_FALSE(brief.empty());
-  EXPECT_TRUE(Props(*smith_, forecast).Flag(P("IsCheckedOut")));
+  EXPECT_TRUE(One(*smith_, forecast).Flag(P("IsCheckedOut")));
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (Props(*smith_, forecast).Flag(P("IsCheckedOut")) &&
+  while (One(*smith_, forecast).Flag(P("IsCheckedOut")) &&
          std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_FALSE(Props(*smith_, forecast).Flag(P("IsCheckedOut")));
+  EXPECT_FALSE(One(*smith_, forecast).Flag(P("IsCheckedOut")));
   EXPECT_TRUE(Discovered(forecast).empty());
   EXPECT_EQ(Put(*smith_, forecast), 204);
   EXPECT_EQ(Discovered(kDoc), std::vector<std::string>{kept});

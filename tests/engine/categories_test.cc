@@ -7,29 +7,20 @@
 
 #include "engine/error_codes.h"
 #include "engine/server_class1.h"
-#include "fakes/fake_backend.h"
+#include "fakes/fake_engine_test.h"
 #include "server/error.h"
 #include "server/names.h"
 
 namespace orvex::engine {
 
-class CategoriesTest : public ::testing::Test {
+class CategoriesTest : public testing::FakeEngineTest {
  protected:
-  static constexpr char kRoot[] = "http://docs/Public/Workspaces";
   static constexpr char kCategories[] = "http://docs/Sales/Topics";
 
-  CategoriesTest() : backend_(std::make_shared<testing::FakeBackend>()), engine_(backend_) {
-    backend_->AddItem(kRoot, {}, false);
+  CategoriesTest() {
     // The categories folder's name comes from the workspace, not a fixed one.
-    backend_->AddItem("http://docs/Sales",
-                      {{server::kPropCategoriesFolder, Variant("Topics")},
-                       {server::kPropSchemaCollectionRef, Variant("http://docs/Sales/Schema")}},
-                      false);
+    AddWorkspace("Sales", {{server::kPropCategoriesFolder, Variant("Topics")}});
     backend_->AddItem(kCategories, {}, false);
-    engine_.HostName = "docs";
-    engine_.WorkPub = "/Public/Workspaces";
-    engine_.LoginUser = "CORP\\jones";
-    engine_.Password = "secret";
   }
 
   // A category below `parent` ("" for the top level). Flags are given as the
@@ -47,12 +38,6 @@ class CategoriesTest : public ::testing::Test {
     backend_->AddItem(url, props);
   }
 
-  void OpenSales() {
-    ASSERT_TRUE(engine_.ConnectOpen());
-    ASSERT_TRUE(engine_.SetWorkspace("Sales"));
-    backend_->calls.clear();
-  }
-
   struct Row {
     std::string name, description;
     bool read_only = false, has_child = false;
@@ -63,9 +48,6 @@ class CategoriesTest : public ::testing::Test {
       return std::nullopt;
     return r;
   }
-
-  std::shared_ptr<testing::FakeBackend> backend_;
-  ServerClass1 engine_;
 };
 
 TEST_F(CategoriesTest, ListingOpensTheWorkspaceFolderWithoutCredentialsAndGrowsByFive) {

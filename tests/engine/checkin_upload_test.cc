@@ -11,7 +11,7 @@
 #include "engine/error_codes.h"
 #include "engine/owner.h"
 #include "engine/server_class1.h"
-#include "fakes/fake_backend.h"
+#include "fakes/fake_engine_test.h"
 #include "fakes/variant_list.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
@@ -48,28 +48,17 @@ class TestOwner : public Owner {
   ConnectProperties properties;
 };
 
-class CheckinUploadTest : public ::testing::Test {
+class CheckinUploadTest : public testing::FakeEngineTest {
  protected:
-  CheckinUploadTest() : backend_(std::make_shared<testing::FakeBackend>()), engine_(backend_) {
+  CheckinUploadTest() {
     ui::UseToolkit("headless");
-    backend_->AddItem("http://docs/Public/Workspaces", {}, false);
-    backend_->AddItem(kWs,
-                      {{server::kPropContentClass, Variant(server::kClassWorkspace)},
-                       {server::kPropCategoriesFolder, Variant("Categories")},
-                       {server::kPropSchemaCollectionRef, Variant("http://docs/Sales/Schema")}},
-                      false);
+    AddWorkspace("Sales", {{server::kPropContentClass, Variant(server::kClassWorkspace)}});
     AddFolder("Reports", server::kClassSmartFolder);
     AddFolder("Archive", server::kClassKnowledgeFolder);
-    engine_.HostName = "docs";
-    engine_.WorkPub = "/Public/Workspaces";
-    engine_.LoginUser = "CORP\\jones";
-    engine_.Password = "secret";
     engine_.Connect = &owner_;
     owner_.properties.ShowDialog = false;
-    EXPECT_TRUE(engine_.ConnectOpen());
-    EXPECT_TRUE(engine_.SetWorkspace("Sales"));
-    backend_->calls.clear();
   }
+  void SetUp() override { OpenSales(); }
   ~CheckinUploadTest() override { ui::SetUserAgent(nullptr); }
 
   void AddFolder(const std::string& path, const char* content_class) {
@@ -113,13 +102,7 @@ class CheckinUploadTest : public ::testing::Test {
       if (c[i].rfind(from, 0) == 0) return {c.begin() + static_cast<long>(i), c.end()};
     return {};
   }
-  size_t Count(const std::string& prefix) const {
-    return backend_->CallsStartingWith(prefix).size();
-  }
-
-  std::shared_ptr<testing::FakeBackend> backend_;
   TestOwner owner_;
-  ServerClass1 engine_;
 };
 
 // A document of Reports checked out to jones with a working copy, and the
@@ -163,6 +146,15 @@ TEST_F(CheckInTest, WithoutAWorkingCopyTheValuesGoToTheDocument) {
   ASSERT_TRUE(engine_.CheckIn("Reports", "plan.doc"));
   EXPECT_EQ(Count(std::string("OpenDocument ") + kPlan + " options=3"), 1u);
   EXPECT_EQ(Count(std::string("Update ") + kPlan + " " + kAuthor + "=Smith"), 1u);
+}
+
+// Servers that report the publishing state without the IsCheckedOut flag:
+// the state and the holder still make the document this user's.
+TEST_F(CheckInTest, TheStateAloneMarksADocumentCheckedOutWhenTheFlagIsAbsent) {
+  SetListed(kPlan, kIsCheckedOut, Variant());
+  EXPECT_EQ(engine_.IsFileStatus("Reports", "plan.doc"), kStatusCheckedOutByMe);
+  ASSERT_TRUE(engine_.CheckIn("Reports", "plan.doc"));
+  EXPECT_EQ(Count(std::string("CheckIn ") + kPlan), 1u);
 }
 
 TEST_F(CheckInTest, AServerRefusalIsMapped) {

@@ -8,7 +8,7 @@
 
 #include "engine/error_codes.h"
 #include "engine/server_class1.h"
-#include "fakes/fake_backend.h"
+#include "fakes/fake_engine_test.h"
 #include "fakes/variant_list.h"
 #include "server/error.h"
 #include "server/names.h"
@@ -34,20 +34,11 @@ struct Listed {
   int16_t status;
 };
 
-class DocumentsProfilesTest : public ::testing::Test {
+class DocumentsProfilesTest : public testing::FakeEngineTest {
  protected:
-  DocumentsProfilesTest() : backend_(std::make_shared<testing::FakeBackend>()), engine_(backend_) {
-    backend_->AddItem("http://docs/Public/Workspaces", {}, false);
-    backend_->AddItem(kWs,
-                      {{server::kPropContentClass, Variant(server::kClassWorkspace)},
-                       {server::kPropCategoriesFolder, Variant("Categories")},
-                       {server::kPropSchemaCollectionRef, Variant(kSchema)}},
-                      false);
+  DocumentsProfilesTest() {
+    AddWorkspace("Sales", {{server::kPropContentClass, Variant(server::kClassWorkspace)}});
     backend_->AddItem(kSchema, {}, false);
-    engine_.HostName = "docs";
-    engine_.WorkPub = "/Public/Workspaces";
-    engine_.LoginUser = "CORP\\jones";
-    engine_.Password = "secret";
 
     AddProperty(kTitle, "Title", {});
     AddProperty(kKeywords, "Keywords", {{server::kPropIsMultivalued, Variant(true)}});
@@ -104,12 +95,6 @@ class DocumentsProfilesTest : public ::testing::Test {
     backend_->AddItem(parent + "/" + name, std::move(props));
   }
 
-  void OpenSales() {
-    ASSERT_TRUE(engine_.ConnectOpen());
-    ASSERT_TRUE(engine_.SetWorkspace("Sales"));
-    backend_->calls.clear();
-  }
-
   std::vector<Listed> Documents() {
     std::vector<Listed> out;
     Listed row{};
@@ -133,12 +118,6 @@ class DocumentsProfilesTest : public ::testing::Test {
     return out;
   }
 
-  size_t Count(const std::string& prefix) const {
-    return backend_->CallsStartingWith(prefix).size();
-  }
-
-  std::shared_ptr<testing::FakeBackend> backend_;
-  ServerClass1 engine_;
   std::vector<std::string> workspace_profiles_;
 };
 

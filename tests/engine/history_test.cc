@@ -6,7 +6,7 @@
 
 #include "engine/error_codes.h"
 #include "engine/server_class1.h"
-#include "fakes/fake_backend.h"
+#include "fakes/fake_engine_test.h"
 #include "server/error.h"
 #include "server/names.h"
 
@@ -17,25 +17,9 @@ struct Version {
   std::string id, comment, created, domain, user;
 };
 
-class HistoryTest : public ::testing::Test {
+class HistoryTest : public testing::FakeEngineTest {
  protected:
-  HistoryTest() : backend_(std::make_shared<testing::FakeBackend>()), engine_(backend_) {
-    backend_->AddItem("http://docs/Public/Workspaces", {}, false);
-    backend_->AddItem("http://docs/Sales",
-                      {{server::kPropCategoriesFolder, Variant("Categories")},
-                       {server::kPropSchemaCollectionRef, Variant("http://docs/Sales/Schema")}},
-                      false);
-    engine_.HostName = "docs";
-    engine_.WorkPub = "/Public/Workspaces";
-    engine_.LoginUser = "CORP\\jones";
-    engine_.Password = "secret";
-  }
-
-  void OpenSales() {
-    ASSERT_TRUE(engine_.ConnectOpen());
-    ASSERT_TRUE(engine_.SetWorkspace("Sales"));
-    backend_->calls.clear();
-  }
+  HistoryTest() { AddWorkspace("Sales"); }
 
   // `n` versions of `url`, 0.1 to 0.n; the comment of version 3 is Null.
   void AddHistory(const std::string& url, int n) {
@@ -59,9 +43,6 @@ class HistoryTest : public ::testing::Test {
       return std::nullopt;
     return v;
   }
-
-  std::shared_ptr<testing::FakeBackend> backend_;
-  ServerClass1 engine_;
 };
 
 TEST_F(HistoryTest, OneRequestPerListingAndRowsInTheServersOrder) {

@@ -7,7 +7,7 @@
 #include "automation/connect_orvex.h"
 #include "dialogs/profile_dlg.h"
 #include "engine/server_class1.h"
-#include "fakes/fake_backend.h"
+#include "fakes/fake_engine_test.h"
 #include "fakes/variant_list.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
@@ -29,17 +29,11 @@ constexpr char kContract[] = "urn:content-classes:contract";
 constexpr char kStatus[] = "urn:schemas-microsoft-com:publishing:status";
 constexpr char kClient[] = "URN:SCHEMAS-MICROSOFT-COM:custom#client";
 
-class ProfileAssignmentTest : public ::testing::Test {
+class ProfileAssignmentTest : public testing::FakeEngineTest {
  protected:
-  ProfileAssignmentTest()
-      : backend_(std::make_shared<testing::FakeBackend>()), owner_(backend_), engine_(backend_) {
-    backend_->AddItem("http://docs/Public/Workspaces", {}, false);
-    backend_->AddItem(
-        "http://docs/Sales",
-        {{server::kPropSchemaCollectionRef, Variant(kSchema)},
-         {server::kPropCategoriesFolder, Variant("Categories")},
-         {server::kPropDocumentProfiles, List({kMemo, kContract, "urn:content-classes:report"})}},
-        false);
+  ProfileAssignmentTest() : owner_(backend_) {
+    AddWorkspace("Sales", {{server::kPropDocumentProfiles,
+                            List({kMemo, kContract, "urn:content-classes:report"})}});
     backend_->AddItem(kSchema, {}, false);
     backend_->AddItem(kFolder, {{server::kPropDocumentProfiles,
                                  List({kContract, "urn:content-classes:stray", kMemo})},
@@ -72,10 +66,6 @@ class ProfileAssignmentTest : public ::testing::Test {
     backend_->AddSchemaObject(kSchema, "states",
                               {{server::kPropDictionaryValues, List({"Draft", "Final"})}});
 
-    engine_.HostName = "docs";
-    engine_.WorkPub = "/Public/Workspaces";
-    engine_.LoginUser = "CORP\\jones";
-    engine_.Password = "secret";
     engine_.Connect = &owner_;
     owner_.Properties().Author = "Jones";
     owner_.Properties().Title = "Plan";
@@ -88,9 +78,7 @@ class ProfileAssignmentTest : public ::testing::Test {
     ui::SetObserver([this](const json& r) {
       if (r.contains("form")) forms_.push_back(r["form"]);
     });
-    ASSERT_TRUE(engine_.ConnectOpen());
-    ASSERT_TRUE(engine_.SetWorkspace("Sales"));
-    backend_->calls.clear();
+    OpenSales();
   }
   void TearDown() override {
     ui::SetUserAgent(nullptr);
@@ -123,9 +111,7 @@ class ProfileAssignmentTest : public ::testing::Test {
     return none;
   }
 
-  std::shared_ptr<testing::FakeBackend> backend_;
   automation::ConnectOrvex owner_;
-  ServerClass1 engine_;
   std::shared_ptr<ui::ScriptedAgent> agent_;
   std::vector<json> forms_;
 };

@@ -5,26 +5,17 @@
 #include <gtest/gtest.h>
 
 #include "engine/error_codes.h"
-#include "fakes/fake_backend.h"
+#include "engine/row_list.h"
+#include "fakes/fake_engine_test.h"
 #include "server/error.h"
 
 namespace orvex::engine {
 
 // Sets the workspace fields the URL builders read, as a successful
 // workspace switch leaves them.
-class ServerClass1Test : public ::testing::Test {
+class ServerClass1Test : public testing::FakeEngineTest {
  protected:
-  ServerClass1Test() : backend_(std::make_shared<testing::FakeBackend>()), engine_(backend_) {
-    backend_->AddItem("http://docs/Public/Workspaces", {}, false);
-    engine_.HostName = "docs";
-    engine_.WorkPub = "/Public/Workspaces";
-    engine_.LoginUser = "CORP\\jones";
-    engine_.Password = "secret";
-  }
   void EnterWorkspace(const std::string& name) { engine_.CurrentWorkspace = name; }
-
-  std::shared_ptr<testing::FakeBackend> backend_;
-  ServerClass1 engine_;
 };
 
 TEST_F(ServerClass1Test, ConnectOpenPassesProviderSettingsAndOpensTheRootWithoutCredentials) {
@@ -108,7 +99,8 @@ TEST_F(ServerClass1Test, UrlsOfItemsSchemaAndCategories) {
 
   EnterWorkspace("Sales");
   engine_.RootCategory = "Categories";
-  engine_.SysFolder = "http://docs/Sales/Schema";
+  // The schema location is the workspace's to name.
+  engine_.SysFolder = "http://docs/Sales/Definitions";
   EXPECT_EQ(engine_.CreateURL(kUrlWorkspaceItem, ""), "http://docs/Sales");
   EXPECT_EQ(engine_.CreateURL(kUrlWorkspaceItem, "Reports/2001"), "http://docs/Sales/Reports/2001");
   EXPECT_EQ(engine_.PreCreateURL(kUrlWorkspaceItem, "Reports", "plan.doc"),
@@ -117,13 +109,26 @@ TEST_F(ServerClass1Test, UrlsOfItemsSchemaAndCategories) {
   EXPECT_EQ(engine_.PreCreateURL(kUrlWorkspaceItem, "Reports", ""), "");
   EXPECT_EQ(engine_.CreateURL(kUrlCategory, "Europe"), "http://docs/Sales/Categories/Europe");
   EXPECT_EQ(engine_.CreateURL(kUrlCategory, ""), "http://docs/Sales/Categories");
-  EXPECT_EQ(engine_.CreateURL(kUrlSchema, "Memo"), "http://docs/Sales/Schema/Memo");
+  EXPECT_EQ(engine_.CreateURL(kUrlSchema, "Memo"), "http://docs/Sales/Definitions/Memo");
   // Names go in unchanged; leading and trailing separators stay.
   EXPECT_EQ(engine_.CreateURL(kUrlWorkspaceItem, "My Reports/Ü"), "http://docs/Sales/My Reports/Ü");
   EXPECT_EQ(engine_.CreateURL(kUrlWorkspaceItem, "/a/"), "http://docs/Sales//a/");
 
   engine_.HostName.clear();
   EXPECT_EQ(engine_.CreateURL(kUrlWorkspaceItem, "Reports"), "");
+}
+
+// Row counts are 16-bit: a list holds 32767 rows, and the next one is an
+// error that leaves the list as it was, not a count gone negative.
+TEST(RowListTest, HoldsRowsUpTo32767AndRefusesMore) {
+  RowList<int> list(10, 5);
+  for (int i = 0; i < 32767; ++i) list.Add(i);
+  ASSERT_EQ(list.count(), 32767);
+  ASSERT_NE(list.Get(32766), nullptr);
+  EXPECT_EQ(*list.Get(32766), 32766);
+  EXPECT_THROW(list.Add(32767), std::overflow_error);
+  EXPECT_EQ(list.count(), 32767);
+  EXPECT_EQ(list.Get(-1), nullptr);
 }
 
 }  // namespace orvex::engine

@@ -4,32 +4,23 @@
 
 #include "engine/error_codes.h"
 #include "engine/server_class1.h"
-#include "fakes/fake_backend.h"
+#include "fakes/fake_engine_test.h"
 #include "server/error.h"
 #include "server/names.h"
 
 namespace orvex::engine {
 
-class WorkspacesFoldersTest : public ::testing::Test {
+class WorkspacesFoldersTest : public testing::FakeEngineTest {
  protected:
-  WorkspacesFoldersTest() : backend_(std::make_shared<testing::FakeBackend>()), engine_(backend_) {
-    backend_->AddItem(kRoot, {}, false);
-    AddWorkspace("Sales");
-    AddWorkspace("Legal");
-    engine_.HostName = "docs";
-    engine_.WorkPub = "/Public/Workspaces";
-    engine_.LoginUser = "CORP\\jones";
-    engine_.Password = "secret";
+  WorkspacesFoldersTest() {
+    AddListedWorkspace("Sales");
+    AddListedWorkspace("Legal");
   }
 
-  static constexpr char kRoot[] = "http://docs/Public/Workspaces";
-
-  void AddWorkspace(const std::string& name) {
+  // A workspace, and its row in the workspace list.
+  void AddListedWorkspace(const std::string& name) {
     const std::string url = "http://docs/" + name;
-    backend_->AddItem(url,
-                      {{server::kPropCategoriesFolder, Variant("Categories")},
-                       {server::kPropSchemaCollectionRef, Variant(url + "/Schema")}},
-                      false);
+    AddWorkspace(name);
     backend_->listings[kRoot].push_back(server::Fields(
         {{server::kColParseName, Variant(name)},
          {server::kPropDescription, Variant(name + " team")},
@@ -47,12 +38,6 @@ class WorkspacesFoldersTest : public ::testing::Test {
                             {server::kPropHasSubs, Variant(has_subs)}});
   }
 
-  void OpenSales() {
-    ASSERT_TRUE(engine_.ConnectOpen());
-    ASSERT_TRUE(engine_.SetWorkspace("Sales"));
-    backend_->calls.clear();
-  }
-
   int16_t Walk() {
     engine_.TreeEntries.assign(31, TreeEntry{});
     int16_t count = 0;
@@ -60,9 +45,6 @@ class WorkspacesFoldersTest : public ::testing::Test {
     return count;
   }
   const std::vector<TreeEntry>& entries() const { return engine_.TreeEntries; }
-
-  std::shared_ptr<testing::FakeBackend> backend_;
-  ServerClass1 engine_;
 };
 
 TEST_F(WorkspacesFoldersTest, SetWorkspaceReopensTheConnectionOnTheWorkspace) {
@@ -115,7 +97,7 @@ TEST_F(WorkspacesFoldersTest, SetWorkspaceFailuresAreMappedAndLeaveNoWorkspace) 
 }
 
 TEST_F(WorkspacesFoldersTest, WorkspaceListGrowsByFiveAndKeepsRowsReadBeforeAFailure) {
-  for (const char* name : {"Board", "HR", "IT", "Ops", "R&D"}) AddWorkspace(name);
+  for (const char* name : {"Board", "HR", "IT", "Ops", "R&D"}) AddListedWorkspace(name);
   ASSERT_TRUE(engine_.ConnectOpen());
   EXPECT_EQ(engine_.GetWorkspaceInfo(), 7);
   EXPECT_EQ(engine_.workspace_list().upper_bound(), 10);

@@ -11,9 +11,6 @@
 #include "integration/counting_proxy.h"
 #include "integration/docstore_fixture.h"
 #include "platform/host_map.h"
-#include "platform/ui/scripted_agent.h"
-#include "platform/ui/session.h"
-#include "platform/ui/toolkit.h"
 #include "server/names.h"
 #include "support/docstore_client.h"
 #include "support/temp_dir.h"
@@ -35,16 +32,8 @@ class CheckinUploadHttpTest : public DocstoreTest {
  protected:
   void SetUp() override {
     DocstoreTest::SetUp();
-    ui::UseToolkit("headless");
-    agent_ = std::make_shared<ui::ScriptedAgent>();
-    ui::SetUserAgent(agent_);
-    ui::SetObserver([this](const Json& r) { records_.push_back(r); });
+    ScriptForms();
     jones_ = InSales("jones", "CORP", "secret");
-  }
-  void TearDown() override {
-    ui::SetUserAgent(nullptr);
-    ui::SetObserver(nullptr);
-    DocstoreTest::TearDown();
   }
 
   static int32_t Code(automation::ConnectOrvex& obj) { return obj.GetLastError(); }
@@ -86,8 +75,6 @@ class CheckinUploadHttpTest : public DocstoreTest {
     return out;
   }
 
-  std::shared_ptr<ui::ScriptedAgent> agent_;
-  std::vector<Json> records_;
   TempDir dir_{"upload"};
   std::unique_ptr<automation::ConnectOrvex> jones_;
 };

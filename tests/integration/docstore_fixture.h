@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,9 @@
 #include "automation/connect_orvex.h"
 #include "docstore/server.h"
 #include "platform/host_map.h"
+#include "platform/ui/scripted_agent.h"
+#include "platform/ui/session.h"
+#include "platform/ui/toolkit.h"
 
 namespace orvex::testing {
 
@@ -29,6 +33,8 @@ class DocstoreTest : public ::testing::Test {
   }
   void SetUp() override { StartStore(); }
   void TearDown() override {
+    ui::SetObserver(nullptr);
+    ui::SetUserAgent(nullptr);
     if (store_) {
       for (const std::string& host : store_->host_names()) platform::UnmapHost(host);
       store_->Stop();
@@ -71,7 +77,33 @@ class DocstoreTest : public ::testing::Test {
     return obj;
   }
 
+  // Shows forms on the headless toolkit, answered by agent_ as the test
+  // plans, and keeps in records_ what the toolkit reports, until the test
+  // ends.
+  void ScriptForms() {
+    ui::UseToolkit("headless");
+    agent_ = std::make_shared<ui::ScriptedAgent>();
+    ui::SetUserAgent(agent_);
+    ui::SetObserver([this](const nlohmann::json& r) { records_.push_back(r); });
+  }
+  // The forms among the records, in the order they were shown.
+  std::vector<nlohmann::json> Forms() const {
+    std::vector<nlohmann::json> forms;
+    for (const auto& r : records_)
+      if (r.contains("form")) forms.push_back(r["form"]);
+    return forms;
+  }
+  // Control `name` of a shown form; null when it has none.
+  static const nlohmann::json& Control(const nlohmann::json& form, const std::string& name) {
+    for (const auto& c : form["controls"])
+      if (c["name"] == name) return c;
+    static const nlohmann::json none;
+    return none;
+  }
+
   std::unique_ptr<docstore::Server> store_;
+  std::shared_ptr<ui::ScriptedAgent> agent_;
+  std::vector<nlohmann::json> records_;
 };
 
 }  // namespace orvex::testing

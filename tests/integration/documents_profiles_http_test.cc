@@ -114,6 +114,9 @@ std::string Seed() {
                    Document("top-portal.txt", {{"hidden_in_portal", true}})});
   Json sales =
       seed::Workspace("Sales", {{"CORP\\jones", "author"}, {"CORP\\smith", "author"}}, items);
+  // The schema folder is not called Schema: readers must go where the
+  // workspace's schema location points.
+  sales["schema_folder"] = "Definitions";
   sales["categories"] = {{{"name", "Europe"}, {"children", {{{"name", "France"}}}}}};
   return seed::Store(Json::array({sales}), Schema());
 }
@@ -163,7 +166,7 @@ class DocumentsProfilesHttpTest : public DocstoreTest {
   }
 };
 
-TEST_F(DocumentsProfilesHttpTest, WorkspaceAndFolderProfilesAndPropertyDefinitions) {
+TEST_F(DocumentsProfilesHttpTest, WorkspaceAndFolderProfiles) {
   auto obj = InSales("jones", "CORP", "secret");
   EXPECT_EQ(
       Titles(*obj, "GetDocProfileInfo", "GetDocProfile", {}),
@@ -181,7 +184,12 @@ TEST_F(DocumentsProfilesHttpTest, WorkspaceAndFolderProfilesAndPropertyDefinitio
   EXPECT_EQ(obj->GetLastError(), engine::kCodeBadName);
   EXPECT_EQ(Call(*obj, "GetDefaultProfile", {Variant("Missing")}), Variant(""));
   EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
+}
 
+TEST_F(DocumentsProfilesHttpTest, PropertyDefinitionsAreReadAtTheWorkspacesSchemaLocation) {
+  auto obj = InSales("jones", "CORP", "secret");
+  // Profiles are named by the titles of the workspace's list.
+  ASSERT_EQ(Call(*obj, "GetDocProfileInfo"), Variant(int16_t{9}));
   ASSERT_EQ(Call(*obj, "GetPropertyInfo", {Variant("Wide")}), Variant(int16_t{12}));
   EXPECT_EQ(obj->DefaultServer().property_list().upper_bound(), 20);
   auto row = [&](int16_t i) {

@@ -5,8 +5,6 @@
 // family of operations. Both runs must read the same (once the twin's names
 // are read back as the sample's), with the same error codes and the same
 // requests.
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +16,7 @@
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
+#include "support/temp_dir.h"
 
 namespace orvex::testing {
 namespace {
@@ -104,13 +103,10 @@ class NamesHttpTest : public DocstoreTest {
     ui::SetObserver([this](const Json& r) {
       if (r.contains("form")) Log("form " + r["form"].dump());
     });
-    dir_ = std::filesystem::temp_directory_path() / ("orvex-names-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
   }
   void TearDown() override {
     ui::SetObserver(nullptr);
     ui::SetUserAgent(nullptr);
-    std::filesystem::remove_all(dir_);
     DocstoreTest::TearDown();
   }
 
@@ -269,7 +265,8 @@ class NamesHttpTest : public DocstoreTest {
   }
 
   std::shared_ptr<ui::ScriptedAgent> agent_;
-  std::filesystem::path dir_;
+  TempDir temp_{"names"};
+  std::filesystem::path dir_ = temp_.path();
   Names names_;
   std::vector<std::string> log_;
   std::unique_ptr<CountingProxy> proxy_;

@@ -5,9 +5,6 @@
 // property.
 #include "fakes/variant_list.h"
 #include "integration/docstore_fixture.h"
-#include "platform/ui/scripted_agent.h"
-#include "platform/ui/session.h"
-#include "platform/ui/toolkit.h"
 #include "server/names.h"
 #include "support/seed.h"
 
@@ -76,12 +73,7 @@ class ProfileAssignmentHttpTest : public DocstoreTest {
                                                         Json::array({reports}))}),
                            schema));
 
-    ui::UseToolkit("headless");
-    agent_ = std::make_shared<ui::ScriptedAgent>();
-    ui::SetUserAgent(agent_);
-    ui::SetObserver([this](const nlohmann::json& r) {
-      if (r.contains("form")) forms_.push_back(r["form"]);
-    });
+    ScriptForms();
     obj_ = NewObject();
     ASSERT_TRUE(obj_->ConnectOpen("docs", "jones", "CORP", "secret"));
     std::vector<Variant> args{Variant("Sales")};
@@ -89,8 +81,6 @@ class ProfileAssignmentHttpTest : public DocstoreTest {
               Variant(true));
   }
   void TearDown() override {
-    ui::SetUserAgent(nullptr);
-    ui::SetObserver(nullptr);
     obj_.reset();
     DocstoreTest::TearDown();
   }
@@ -106,17 +96,8 @@ class ProfileAssignmentHttpTest : public DocstoreTest {
     document->Open(args);
     return document;
   }
-  static const Json& Control(const Json& form, const std::string& name) {
-    for (const auto& c : form["controls"]) {
-      if (c["name"] == name) return c;
-    }
-    static const Json none;
-    return none;
-  }
 
   std::unique_ptr<automation::ConnectOrvex> obj_;
-  std::shared_ptr<ui::ScriptedAgent> agent_;
-  std::vector<Json> forms_;
 };
 
 TEST_F(ProfileAssignmentHttpTest, ExistingDocumentKeepsOrChangesItsProfile) {
@@ -125,9 +106,10 @@ TEST_F(ProfileAssignmentHttpTest, ExistingDocumentKeepsOrChangesItsProfile) {
   agent_->Plan("PropertyListDlg", "toggle List1 c; press OKButton");
   agent_->Plan("PropertyCommentDlg", "clear Text1; type Text1 second; press OKButton");
   ASSERT_TRUE(engine().ChangeProfile("Reports", *document, false)) << engine().ErrorCode;
-  ASSERT_FALSE(forms_.empty());
-  EXPECT_EQ(Control(forms_[0], "ComboProfile")["items"], Json({"Memo", "Contract"}));
-  EXPECT_EQ(Control(forms_[0], "ComboProfile")["text"], "Memo");
+  const std::vector<Json> forms = Forms();
+  ASSERT_FALSE(forms.empty());
+  EXPECT_EQ(Control(forms[0], "ComboProfile")["items"], Json({"Memo", "Contract"}));
+  EXPECT_EQ(Control(forms[0], "ComboProfile")["text"], "Memo");
 
   const auto look = Open("plan.txt");
   const server::Fields& held = look->GetFields();
@@ -142,7 +124,8 @@ TEST_F(ProfileAssignmentHttpTest, ExistingDocumentKeepsOrChangesItsProfile) {
   agent_->Plan("ProfileDlg", "choose Contract; dblclick Status; press OKButton");
   agent_->Plan("PropertyCmbDlg", "choose Final; press OKButton");
   ASSERT_TRUE(engine().ChangeProfile("Reports", *document, false)) << engine().ErrorCode;
-  const Json& rows = Control(forms_[forms_.size() - 2], "ListView1")["rows"];
+  const std::vector<Json> shown = Forms();
+  const Json& rows = Control(shown[shown.size() - 2], "ListView1")["rows"];
   ASSERT_EQ(rows.size(), 3u);  // as the second showing opened: Memo's rows
   const auto again = Open("plan.txt");
   const server::Fields& now = again->GetFields();
@@ -167,7 +150,7 @@ TEST_F(ProfileAssignmentHttpTest, NewDocumentTakesTheFolderDefaultAndTheObjectsV
 
   agent_->Plan("ProfileDlg", "press OKButton");
   ASSERT_TRUE(engine().ChangeProfile("Reports", *document, true)) << engine().ErrorCode;
-  EXPECT_EQ(Control(forms_.back(), "ComboProfile")["text"], "Contract");
+  EXPECT_EQ(Control(Forms().back(), "ComboProfile")["text"], "Contract");
   const auto look = Open("blank.txt");
   const server::Fields& held = look->GetFields();
   EXPECT_EQ(held.Value(server::kPropContentClass), Variant(kContract));

@@ -4,9 +4,6 @@
 #include "engine/error_codes.h"
 #include "integration/counting_proxy.h"
 #include "integration/docstore_fixture.h"
-#include "platform/ui/scripted_agent.h"
-#include "platform/ui/session.h"
-#include "platform/ui/toolkit.h"
 
 namespace orvex::testing {
 namespace {
@@ -15,30 +12,18 @@ class SelectionDialogsHttpTest : public DocstoreTest {
  protected:
   void SetUp() override {
     DocstoreTest::SetUp();
-    ui::UseToolkit("headless");
-    agent_ = std::make_shared<ui::ScriptedAgent>();
-    ui::SetUserAgent(agent_);
-    ui::SetObserver([this](const nlohmann::json& r) {
-      if (r.contains("form")) shown_.push_back(r["form"]);
-    });
-  }
-  void TearDown() override {
-    ui::SetObserver(nullptr);
-    ui::SetUserAgent(nullptr);
-    DocstoreTest::TearDown();
+    ScriptForms();
   }
 
   // The keys of the tree nodes of shown form `i`.
   std::vector<std::string> Keys(size_t i) const {
     std::vector<std::string> keys;
-    for (const auto& c : shown_.at(i)["controls"])
+    const nlohmann::json form = Forms().at(i);
+    for (const auto& c : form["controls"])
       if (c["kind"] == "treeview")
         for (const auto& n : c["nodes"]) keys.push_back(n["key"]);
     return keys;
   }
-
-  std::shared_ptr<ui::ScriptedAgent> agent_;
-  std::vector<nlohmann::json> shown_;
 };
 
 TEST_F(SelectionDialogsHttpTest, TreesCostOneListingPerFolderWithSubfoldersOverOneConnection) {

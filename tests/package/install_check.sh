@@ -55,9 +55,9 @@ done
 soname=$(objdump -p "$root/$libdir/libqzorvex.so.0" | awk '/SONAME/ {print $2}')
 [[ $soname == libqzorvex.so.0 ]] || fail "SONAME is '$soname'"
 if [[ $with_python == 1 ]]; then
-  module=$(ls "$root"/lib/python3*/dist-packages/qzorvex*.so) || fail "no Python module"
-  # It finds the installed libqzorvex beside it, wherever the prefix is.
-  PYTHONPATH=$(dirname "$module") /usr/bin/python3 -c \
+  module=$(ls "$root"/lib/python3*/dist-packages/qzorvex/_qzorvex*.so) || fail "no Python module"
+  # It finds the installed libqzorvex below the prefix, wherever that is.
+  PYTHONPATH=$(dirname "$(dirname "$module")") /usr/bin/python3 -c \
     'import qzorvex; qzorvex.CreateObject("Linkora.ConnectOrvex")' ||
     fail "the installed Python module does not load"
 fi
@@ -109,4 +109,21 @@ g++ -std=c++20 -o "$work/consumer-static" "$source_dir/examples/consumer/main.cc
   $(pkg-config --cflags qzorvex) "$root/$libdir/libqzorvex.a" \
   $(pkg-config --libs libcurl expat) -lpthread -ldl
 check_listing "$work/consumer-static"
+if [[ -e $root/$libdir/libqzorvex_qt.so.0 ]]; then
+  echo "== Qt consumer linked with QzOrvex::qt alone"
+  cmake -S "$source_dir/tests/package/qt_consumer" -B "$work/qt_consumer" -G Ninja \
+    -DCMAKE_PREFIX_PATH="$root" -DCMAKE_BUILD_TYPE=Release > /dev/null
+  cmake --build "$work/qt_consumer" > /dev/null
+  env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen \
+    "$work/qt_consumer/qt_consumer" docs "$address" jones CORP secret ||
+    fail "the Qt consumer showed no dialog with Qt"
+  # The six tree pictures are inside the toolkit library.
+  pictures=$(LC_ALL=C grep -ao $'\x89PNG' "$root/$libdir/libqzorvex_qt.so.0" | wc -l)
+  (( pictures >= 6 )) || fail "libqzorvex_qt holds $pictures pictures, not the trees' 6"
+fi
+# Linking the shared library needs none of its private dependencies' -dev
+# packages: the exported link interface names none of them.
+if grep -qE 'CURL::|EXPAT::' "$root/$libdir/cmake/QzOrvex/QzOrvexTargets.cmake"; then
+  fail "QzOrvex::qzorvex asks for libcurl or expat to link"
+fi
 echo "package check passed"

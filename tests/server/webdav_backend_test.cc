@@ -4,11 +4,9 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <mutex>
 
 #include "platform/host_map.h"
-#include "server/backend.h"
-#include "server/canned_http_server.h"
+#include "server/canned_webdav.h"
 #include "server/connection.h"
 #include "server/error.h"
 #include "server/names.h"
@@ -24,47 +22,23 @@ namespace {
 
 using orvex::testing::CannedHttpServer;
 using orvex::testing::CannedReply;
+using orvex::testing::Collection;
 using orvex::testing::ErrorOf;
+using orvex::testing::Multistatus;
 using orvex::testing::RecordedRequest;
+using orvex::testing::Response;
 
 constexpr char kJonesAuth[] = "Basic Q09SUFxqb25lczpzZWNyZXQ=";  // CORP\jones:secret
 constexpr char kOtherAuth[] = "Basic b3RoZXI6cHcy";              // other:pw2
 
-std::string Response(const std::string& href, const std::string& props) {
-  return "<D:response><D:href>" + href + "</D:href><D:propstat><D:prop>" + props +
-         "</D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>";
-}
-
 std::string Folder(const std::string& href, const std::string& name,
                    const std::string& content_class) {
-  return Response(href, "<D:displayname>" + name + "</D:displayname><D:contentclass>" +
-                            content_class +
-                            "</D:contentclass><D:resourcetype><D:collection/></D:resourcetype>");
+  return Collection(href, "<D:displayname>" + name + "</D:displayname><D:contentclass>" +
+                              content_class + "</D:contentclass>");
 }
 
-std::string Multistatus(const std::string& responses) {
-  return "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:multistatus xmlns:D=\"DAV:\" "
-         "xmlns:b=\"urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/\" xmlns:x=\"xml:\">" +
-         responses + "</D:multistatus>";
-}
-
-class WebDavBackendTest : public ::testing::Test {
+class WebDavBackendTest : public orvex::testing::CannedWebDavTest {
  protected:
-  WebDavBackendTest()
-      : server_([this](const RecordedRequest& r) {
-          std::lock_guard<std::mutex> lock(mu_);
-          if (handler_) return handler_(r);
-          return CannedReply::Multistatus(Multistatus(Folder(r.target + "/", "Folder", "")));
-        }) {
-    platform::MapHost("docs", {"127.0.0.1", server_.port()});
-  }
-  ~WebDavBackendTest() override { platform::UnmapHost("docs"); }
-
-  void Answer(std::function<CannedReply(const RecordedRequest&)> handler) {
-    std::lock_guard<std::mutex> lock(mu_);
-    handler_ = std::move(handler);
-  }
-
   // A connection set up the way the engine sets it up.
   std::unique_ptr<Connection> NewConnection() {
     auto c = std::make_unique<Connection>(backend_);
@@ -87,13 +61,6 @@ class WebDavBackendTest : public ::testing::Test {
     a.active_connection = active;
     return a;
   }
-
-  std::vector<RecordedRequest> Requests() const { return server_.requests(); }
-
-  std::mutex mu_;
-  std::function<CannedReply(const RecordedRequest&)> handler_;
-  CannedHttpServer server_;
-  std::shared_ptr<Backend> backend_ = WebDavBackend();
 };
 
 TEST_F(WebDavBackendTest, OpenConnectionSendsAnAuthenticatedPropfindToTheBareHostName) {

@@ -4,11 +4,8 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 
-#include "platform/host_map.h"
-#include "server/backend.h"
-#include "server/canned_http_server.h"
+#include "server/canned_webdav.h"
 #include "server/connection.h"
 #include "server/error.h"
 #include "server/names.h"
@@ -19,25 +16,12 @@
 namespace orvex::server {
 namespace {
 
-using orvex::testing::CannedHttpServer;
 using orvex::testing::CannedReply;
+using orvex::testing::Collection;
 using orvex::testing::ErrorOf;
+using orvex::testing::Multistatus;
 using orvex::testing::RecordedRequest;
-
-std::string Response(const std::string& href, const std::string& props) {
-  return "<D:response><D:href>" + href + "</D:href><D:propstat><D:prop>" + props +
-         "</D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>";
-}
-
-std::string Collection(const std::string& href, const std::string& props = "") {
-  return Response(href, "<D:resourcetype><D:collection/></D:resourcetype>" + props);
-}
-
-std::string Multistatus(const std::string& responses) {
-  return "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:multistatus xmlns:D=\"DAV:\" "
-         "xmlns:b=\"urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/\" xmlns:x=\"xml:\">" +
-         responses + "</D:multistatus>";
-}
+using orvex::testing::Response;
 
 std::string Profiles(const std::vector<std::string>& ids) {
   std::string out =
@@ -50,30 +34,15 @@ constexpr char kSchemaRef[] =
     "<E:schema-collection-ref xmlns:E=\"urn:schemas-microsoft-com:exch-data:\">"
     "http://docs/Sales/Schema</E:schema-collection-ref>";
 
-class WebDavDocumentsTest : public ::testing::Test {
+class WebDavDocumentsTest : public orvex::testing::CannedWebDavTest {
  protected:
-  WebDavDocumentsTest()
-      : server_([this](const RecordedRequest& r) {
-          std::lock_guard<std::mutex> lock(mu_);
-          return handler_(r);
-        }) {
-    platform::MapHost("docs", {"127.0.0.1", server_.port()});
+  WebDavDocumentsTest() {
     connection_ = std::make_unique<Connection>(backend_);
     connection_->SetProvider("MSDAIPP.DSO");
     connection_->SetProperty("Url Encoding", int16_t{1});
-    Answer([](const RecordedRequest& r) {
-      return CannedReply::Multistatus(Multistatus(Collection(r.target + "/")));
-    });
     connection_->Open("http://docs/Sales", "CORP\\jones", "secret", -1);
     server_.ClearRequests();
   }
-  ~WebDavDocumentsTest() override { platform::UnmapHost("docs"); }
-
-  void Answer(std::function<CannedReply(const RecordedRequest&)> handler) {
-    std::lock_guard<std::mutex> lock(mu_);
-    handler_ = std::move(handler);
-  }
-
   std::unique_ptr<Item> Open(ItemKind kind, const std::string& url) {
     auto item = backend_->CreateItem(kind);
     BindArgs args;
@@ -84,12 +53,6 @@ class WebDavDocumentsTest : public ::testing::Test {
     return item;
   }
 
-  std::vector<RecordedRequest> Requests() const { return server_.requests(); }
-
-  std::mutex mu_;
-  std::function<CannedReply(const RecordedRequest&)> handler_;
-  CannedHttpServer server_;
-  std::shared_ptr<Backend> backend_ = WebDavBackend();
   std::unique_ptr<Connection> connection_;
 };
 
@@ -207,49 +170,57 @@ TEST_F(WebDavDocumentsTest, AWorkspaceFolderAnswersTheWorkspacesProfilesWherever
   EXPECT_EQ(workspace_reads, 3);  // a new binding asks again
 }
 
-TEST_F(WebDavDocumentsTest, SchemaObjectsAreReadByIdFromTheSchemaLocation) {
-  Answer([](const RecordedRequest& r) {
-    const std::string& t = r.target;
-    if (t == "/Sales" || t == "/Sales/Schema")
-      return CannedReply::Multistatus(Multistatus(Collection(t + "/", kSchemaRef)));
-    if (t == "/Sales/Schema/urn%3Acontent-classes%3Amemo")
-      return CannedReply::Multistatus(Multistatus(
-          Response(t,
-                   "<D:displayname>Memo</D:displayname>"
-                   "<P:propertyorder xmlns:P=\"urn:schemas-microsoft-com:publishing:\" "
-                   "b:dt=\"mv.string\"><x:v>urn:schemas-microsoft-com:office:office#Title</x:v>"
-                   "<x:v>DAV:getcontentlength</x:v></P:propertyorder>")));
-    if (t == "/Sales/Schema/urn%3Aschemas-microsoft-com%3Aoffice%3Aoffice%23Department")
-      return CannedReply::Multistatus(Multistatus(Response(
-          t,
-          "<D:displayname>Department</D:displayname>"
-          "<O:Description xmlns:O=\"urn:schemas-microsoft-com:office:office\">Who</O:Description>"
-          "<E:isrequired xmlns:E=\"urn:schemas-microsoft-com:exch-data:\" "
-          "b:dt=\"boolean\">1</E:isrequired>"
-          "<E:ismultivalued xmlns:E=\"urn:schemas-microsoft-com:exch-data:\" "
-          "b:dt=\"boolean\">0</E:ismultivalued>"
-          "<E:isretrieved xmlns:E=\"urn:schemas-microsoft-com:exch-data:\" "
-          "b:dt=\"boolean\">1</E:isretrieved>"
-          "<E:dictionary xmlns:E=\"urn:schemas-microsoft-com:exch-data:\">dict:Departments"
-          "</E:dictionary>"
-          "<P:extended-type xmlns:P=\"urn:schemas-microsoft-com:publishing:\">List"
-          "</P:extended-type><D:isreadonly b:dt=\"boolean\">1</D:isreadonly>")));
-    if (t == "/Sales/Schema/dict%3ADepartments")
-      return CannedReply::Multistatus(Multistatus(
-          Response(t,
-                   "<P:dictionaryvalues xmlns:P=\"urn:schemas-microsoft-com:publishing:\" "
-                   "b:dt=\"mv.string\"><x:v>Sales</x:v><x:v>Legal</x:v></P:dictionaryvalues>"
-                   "<P:isrestricted xmlns:P=\"urn:schemas-microsoft-com:publishing:\" "
-                   "b:dt=\"boolean\">1</P:isrestricted>")));
-    if (t == "/Sales/Schema/urn%3Abroken")
-      return CannedReply::Multistatus("<D:multistatus xmlns:D=\"DAV:\"><D:response>");
-    return CannedReply::Status(404);
-  });
+// A schema location holding the profile Memo, the property Department and
+// its dictionary; the folder is opened on it, the way property definitions
+// are listed.
+class SchemaLookUpTest : public WebDavDocumentsTest {
+ protected:
+  SchemaLookUpTest() {
+    Answer([](const RecordedRequest& r) {
+      const std::string& t = r.target;
+      if (t == "/Sales" || t == "/Sales/Schema")
+        return CannedReply::Multistatus(Multistatus(Collection(t + "/", kSchemaRef)));
+      if (t == "/Sales/Schema/urn%3Acontent-classes%3Amemo")
+        return CannedReply::Multistatus(Multistatus(
+            Response(t,
+                     "<D:displayname>Memo</D:displayname>"
+                     "<P:propertyorder xmlns:P=\"urn:schemas-microsoft-com:publishing:\" "
+                     "b:dt=\"mv.string\"><x:v>urn:schemas-microsoft-com:office:office#Title</x:v>"
+                     "<x:v>DAV:getcontentlength</x:v></P:propertyorder>")));
+      if (t == "/Sales/Schema/urn%3Aschemas-microsoft-com%3Aoffice%3Aoffice%23Department")
+        return CannedReply::Multistatus(Multistatus(Response(
+            t,
+            "<D:displayname>Department</D:displayname>"
+            "<O:Description xmlns:O=\"urn:schemas-microsoft-com:office:office\">Who</O:Description>"
+            "<E:isrequired xmlns:E=\"urn:schemas-microsoft-com:exch-data:\" "
+            "b:dt=\"boolean\">1</E:isrequired>"
+            "<E:ismultivalued xmlns:E=\"urn:schemas-microsoft-com:exch-data:\" "
+            "b:dt=\"boolean\">0</E:ismultivalued>"
+            "<E:isretrieved xmlns:E=\"urn:schemas-microsoft-com:exch-data:\" "
+            "b:dt=\"boolean\">1</E:isretrieved>"
+            "<E:dictionary xmlns:E=\"urn:schemas-microsoft-com:exch-data:\">dict:Departments"
+            "</E:dictionary>"
+            "<P:extended-type xmlns:P=\"urn:schemas-microsoft-com:publishing:\">List"
+            "</P:extended-type><D:isreadonly b:dt=\"boolean\">1</D:isreadonly>")));
+      if (t == "/Sales/Schema/dict%3ADepartments")
+        return CannedReply::Multistatus(Multistatus(
+            Response(t,
+                     "<P:dictionaryvalues xmlns:P=\"urn:schemas-microsoft-com:publishing:\" "
+                     "b:dt=\"mv.string\"><x:v>Sales</x:v><x:v>Legal</x:v></P:dictionaryvalues>"
+                     "<P:isrestricted xmlns:P=\"urn:schemas-microsoft-com:publishing:\" "
+                     "b:dt=\"boolean\">1</P:isrestricted>")));
+      if (t == "/Sales/Schema/urn%3Abroken")
+        return CannedReply::Multistatus("<D:multistatus xmlns:D=\"DAV:\"><D:response>");
+      return CannedReply::Status(404);
+    });
+    schema_ = Open(ItemKind::kWorkspaceFolder, "http://docs/Sales/Schema");
+    server_.ClearRequests();
+  }
+  std::unique_ptr<Item> schema_;
+};
 
-  // Opened on the schema location, the way property definitions are listed.
-  auto schema = Open(ItemKind::kWorkspaceFolder, "http://docs/Sales/Schema");
-  server_.ClearRequests();
-  auto memo = schema->ContentClassDefinition("urn:content-classes:memo");
+TEST_F(SchemaLookUpTest, AProfileIsOneReadOfItsIdInTheSchemaLocation) {
+  auto memo = schema_->ContentClassDefinition("urn:content-classes:memo");
   ASSERT_EQ(Requests().size(), 1u);
   EXPECT_EQ(Requests()[0].method, "PROPFIND");
   EXPECT_EQ(Requests()[0].Header("depth"), "0");
@@ -259,7 +230,10 @@ TEST_F(WebDavDocumentsTest, SchemaObjectsAreReadByIdFromTheSchemaLocation) {
   EXPECT_EQ(StringList(memo->GetFields().Value(kPropPropertyOrder), "order"),
             (std::vector<std::string>{"urn:schemas-microsoft-com:office:office#Title",
                                       "DAV:getcontentlength"}));
+}
 
+TEST_F(SchemaLookUpTest, PropertyDefinitionsAndTheirDictionariesAreReadBesideIt) {
+  auto memo = schema_->ContentClassDefinition("urn:content-classes:memo");
   auto department = memo->PropertyDefinition("urn:schemas-microsoft-com:office:office#Department");
   EXPECT_EQ(department->Title(), "Department");
   EXPECT_EQ(department->Description(), "Who");
@@ -270,19 +244,20 @@ TEST_F(WebDavDocumentsTest, SchemaObjectsAreReadByIdFromTheSchemaLocation) {
   EXPECT_EQ(ErrorOf<Error>([&] { department->PropertyDefinition("x"); }), kErrNotSupported);
 
   auto dictionary =
-      schema->DictionaryObject(department->GetFields().Value(kPropDictionary).ToString());
+      schema_->DictionaryObject(department->GetFields().Value(kPropDictionary).ToString());
   EXPECT_EQ(dictionary->Values(), (std::vector<std::string>{"Sales", "Legal"}));
   EXPECT_TRUE(dictionary->IsRestricted());
   EXPECT_TRUE(dictionary->Title().empty());  // no display name reported
+}
 
-  // Unknown ids, ids that cannot be one segment, broken answers.
-  server_.ClearRequests();
-  EXPECT_EQ(ErrorOf<Error>([&] { schema->ContentClassDefinition("urn:content-classes:none"); }),
+// Ids that cannot be one segment are refused without a request.
+TEST_F(SchemaLookUpTest, UnknownIdsAreNotFoundAndBrokenAnswersFailures) {
+  EXPECT_EQ(ErrorOf<Error>([&] { schema_->ContentClassDefinition("urn:content-classes:none"); }),
             kErrObjectNotFound);
-  EXPECT_EQ(ErrorOf<Error>([&] { schema->ContentClassDefinition("a/b"); }), kErrObjectNotFound);
-  EXPECT_EQ(ErrorOf<Error>([&] { schema->ContentClassDefinition(""); }), kErrObjectNotFound);
+  EXPECT_EQ(ErrorOf<Error>([&] { schema_->ContentClassDefinition("a/b"); }), kErrObjectNotFound);
+  EXPECT_EQ(ErrorOf<Error>([&] { schema_->ContentClassDefinition(""); }), kErrObjectNotFound);
   EXPECT_EQ(Requests().size(), 1u);
-  EXPECT_EQ(ErrorOf<Error>([&] { schema->ContentClassDefinition("urn:broken"); }),
+  EXPECT_EQ(ErrorOf<Error>([&] { schema_->ContentClassDefinition("urn:broken"); }),
             kErrGenericFailure);
 }
 

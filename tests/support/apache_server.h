@@ -23,13 +23,25 @@ class ApacheServer {
   ~ApacheServer();  // stops the server; the directory goes with it
 
   const std::filesystem::path& root() const { return root_; }
+  // Before Start: serve TLS only, with this PEM certificate and key
+  // (mod_ssl); an empty `cert` goes back to clear text.
+  void UseTls(const std::string& cert, const std::string& key);
+  // Before Start: every request must authenticate with HTTP Digest
+  // (mod_auth_digest) as `user` with `password`, in realm "docs".
+  void RequireDigest(const std::string& user, const std::string& password);
+  // Before Start: every request must authenticate with Negotiate
+  // (mod_auth_gssapi, Kerberos), the service's key in `keytab`.
+  void RequireNegotiate(const std::string& keytab);
+  // Why mod_auth_gssapi cannot be used here, or "".
+  static std::string NegotiateUnavailable();
   // Starts httpd in the foreground as a child (it dies with the test) and
   // waits, bounded, until it answers. False when it did not come up.
   bool Start();
   void Stop();
   int port() const { return port_; }
   // Sends `method` with an XML body to `path` (for setting dead properties
-  // up); the HTTP status, or 0 when nothing answered.
+  // up), over TLS and with Digest when the server wants them; the HTTP
+  // status, or 0 when nothing answered.
   int Send(const std::string& method, const std::string& path, const std::string& body);
 
  private:
@@ -38,6 +50,9 @@ class ApacheServer {
   std::filesystem::path root_;
   int port_ = 0;
   pid_t pid_ = -1;
+  std::string tls_cert_, tls_key_;
+  std::string digest_user_, digest_password_;
+  std::string keytab_;
 };
 
 }  // namespace orvex::testing

@@ -9,7 +9,6 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <cctype>
-#include <filesystem>
 #include <stdexcept>
 
 #include "docstore/xml_reader.h"
@@ -193,17 +192,6 @@ std::string SendRaw(uint16_t port, const std::string& bytes, int timeout_ms) {
     out.append(buf, n);
   }
   return out;
-}
-
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "docstore-test-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary directory");
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
 }
 
 std::unique_ptr<Server> StartServer(const std::string& seed_json, const std::string& store_dir) {

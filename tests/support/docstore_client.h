@@ -81,19 +81,6 @@ class Client {
 // answers before it closes the connection (or after `timeout_ms` idle).
 std::string SendRaw(uint16_t port, const std::string& bytes, int timeout_ms = 5000);
 
-// A fresh temporary directory, removed with everything in it at the end.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 // Starts a server on an ephemeral port with the built-in sample store (or
 // the given seed text).
 std::unique_ptr<Server> StartServer(const std::string& seed_json = "",

@@ -16,8 +16,12 @@ namespace orvex::docstore::testing {
 
 class SampleStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    server_ = StartServer();
+  void SetUp() override { Start(); }
+
+  // (Re)starts the server, on the store kept in `store_dir` when given, and
+  // makes the three clients anew.
+  void Start(const std::string& store_dir = "") {
+    server_ = StartServer("", store_dir);
     jones_ = std::make_unique<Client>(server_->port(), "CORP\\jones", "secret");
     smith_ = std::make_unique<Client>(server_->port(), "CORP\\smith", "secret");
     guest_ = std::make_unique<Client>(server_->port(), "guest", "guest");

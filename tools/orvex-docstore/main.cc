@@ -11,6 +11,7 @@
 #include <string>
 
 #include "docstore/server.h"
+#include "qzorvex/version.h"
 
 namespace {
 
@@ -71,6 +72,9 @@ int main(int argc, char** argv) {
       options.tls_key_file = value();
     } else if (arg == "--help" || arg == "-h") {
       Usage(stdout);
+      return 0;
+    } else if (arg == "--version") {
+      std::printf("orvex-docstore %s\n", QZORVEX_VERSION_STRING);
       return 0;
     } else {
       std::fprintf(stderr, "orvex-docstore: unknown argument %s\n", arg.c_str());

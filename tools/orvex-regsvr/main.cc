@@ -11,12 +11,16 @@
 #include "automation/registration.h"
 #include "module/prerequisite.h"
 #include "platform/registry.h"
+#include "qzorvex/version.h"
 
 namespace {
 
+constexpr char kUsage[] =
+    "usage: orvex-regsvr [--file PATH] install-client | register MODULE | unregister\n"
+    "       orvex-regsvr --version | --help\n";
+
 int Usage() {
-  std::fprintf(stderr,
-               "usage: orvex-regsvr [--file PATH] install-client | register MODULE | unregister\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
@@ -24,6 +28,14 @@ int Usage() {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    std::printf("orvex-regsvr %s\n", QZORVEX_VERSION_STRING);
+    return 0;
+  }
   std::string file = orvex::platform::RegistryFilePath();
   if (args.size() >= 2 && args[0] == "--file") {
     file = args[1];

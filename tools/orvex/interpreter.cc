@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "interrupt.h"
+#include "platform/failure_source.h"
 #include "platform/text.h"
 #include "values.h"
 
@@ -389,6 +390,11 @@ Variant Interpreter::CallMember(const Expr& member, InvokeKind kind, const Varia
   if (new_value) args.push_back(*new_value);
 
   bool reported = !IsBuiltinObject(&target);
+  // An object that keeps its failures has the one this call leaves shown
+  // beside the call.
+  const auto* failures = reported ? dynamic_cast<const FailureSource*>(&target) : nullptr;
+  const std::optional<qzorvex::Failure> failure_before =
+      failures ? failures->FailureOf(member.name) : std::nullopt;
   Variant result;
   try {
     std::optional<int32_t> id = target.GetIdOfName(member.name);
@@ -411,7 +417,11 @@ Variant Interpreter::CallMember(const Expr& member, InvokeKind kind, const Varia
   for (size_t i = 0; i < by_reference.size(); ++i) {
     if (by_reference[i]) variables_.insert_or_assign(*by_reference[i], args[i]);
   }
-  if (reported) reporter_.MemberCall(line_, member.name, args, result, nullptr);
+  std::optional<qzorvex::Failure> failure =
+      failures ? failures->FailureOf(member.name) : std::nullopt;
+  if (failure && failure_before && failure->sequence == failure_before->sequence) failure.reset();
+  if (reported)
+    reporter_.MemberCall(line_, member.name, args, result, nullptr, failure ? &*failure : nullptr);
   return result;
 }
 

@@ -25,6 +25,7 @@
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
 #include "qzorvex/version.h"
+#include "qzorvex/wire_trace.h"
 #include "reporter.h"
 #include "server/webdav/transfer_interrupt.h"
 #include "ui_object.h"
@@ -115,7 +116,8 @@ int Main(std::span<const std::string_view> args) {
     for (const std::string& file : options.hosts_files) orvex::platform::LoadHostsFile(file);
     for (const auto& [host, url] : options.host_map)
       orvex::platform::SetHostSetting(host, "url", url);
-  } catch (const orvex::platform::HostSettingsError& e) {
+    if (!options.trace_file.empty()) qzorvex::SetWireTrace(options.trace_file);
+  } catch (const std::invalid_argument& e) {  // settings or trace file that cannot be used
     std::cerr << "orvex: " << e.what() << "\n";
     return kExitSyntaxError;
   }

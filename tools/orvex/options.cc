@@ -80,6 +80,9 @@ Options ParseOptions(std::span<const std::string_view> args) {
     } else if (auto v = reader.Value("--hosts")) {
       if (v->empty()) throw UsageError("--hosts needs a settings file");
       options.hosts_files.push_back(*v);
+    } else if (auto v = reader.Value("--trace")) {
+      if (v->empty()) throw UsageError("--trace needs a file");
+      options.trace_file = *v;
     } else if (auto v = reader.Value("--map-host")) {
       options.host_map.push_back(ParseMapping(*v));
     } else if (auto v = reader.Value("--ui")) {
@@ -111,7 +114,7 @@ Options ParseOptions(std::span<const std::string_view> args) {
 
 std::string UsageText() {
   return "usage: orvex [--embedded] [--seed FILE] [--store DIR] [--hosts FILE]...\n"
-         "             [--map-host NAME=URL|NAME=ADDR:PORT]...\n"
+         "             [--map-host NAME=URL|NAME=ADDR:PORT]... [--trace FILE]\n"
          "             [--ui headless|qt] [--lang en|ja] [--screenshots DIR] [--json]\n"
          "             [SCRIPT | -]\n"
          "       orvex --version | --help\n"
@@ -124,6 +127,7 @@ std::string UsageText() {
          "  --store DIR             keep the embedded docstore's store in DIR\n"
          "  --hosts FILE            per-host connection settings (repeatable)\n"
          "  --map-host NAME=URL     reach server NAME at URL, or at ADDR:PORT (repeatable)\n"
+         "  --trace FILE            append every HTTP exchange to FILE, credentials masked\n"
          "  --ui headless|qt        toolkit for the dialogs (default: qt with a display)\n"
          "  --lang en|ja            language of the dialogs (default: from the locale)\n"
          "  --screenshots DIR       save a PNG of every dialog shown\n"

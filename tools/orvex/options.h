@@ -1,6 +1,6 @@
 // The console's command line:
 //   orvex [--embedded] [--seed FILE] [--store DIR] [--hosts FILE]...
-//         [--map-host NAME=URL|NAME=ADDR:PORT]...
+//         [--map-host NAME=URL|NAME=ADDR:PORT]... [--trace FILE]
 //         [--ui headless|qt] [--lang en|ja] [--screenshots DIR] [--json]
 //         [SCRIPT | -]
 #ifndef ORVEX_TOOLS_ORVEX_OPTIONS_H_
@@ -23,6 +23,7 @@ struct Options {
   std::vector<std::string> hosts_files;  // --hosts: settings files, applied in order
   // --map-host, in order, after the files: each host's `url` setting.
   std::vector<std::pair<std::string, std::string>> host_map;
+  std::string trace_file;  // --trace: the wire trace (empty: QZORVEX_TRACE or none)
   std::string toolkit;          // --ui: the dialogs' toolkit (empty: chosen at first use)
   std::optional<int> language;  // --lang: 1033 or 1041 (none: from the locale)
   std::string screenshots;      // --screenshots: folder for a PNG of every shown dialog

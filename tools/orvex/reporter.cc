@@ -29,7 +29,8 @@ void Reporter::Print(int line, const std::string& text) {
 }
 
 void Reporter::MemberCall(int line, std::string_view member, std::span<const Variant> args,
-                          const Variant& result, const AutomationError* error) {
+                          const Variant& result, const AutomationError* error,
+                          const qzorvex::Failure* failure) {
   if (!json_) return;
   nlohmann::ordered_json record;
   record["line"] = line;
@@ -49,6 +50,14 @@ void Reporter::MemberCall(int line, std::string_view member, std::span<const Var
     record["error"] = std::move(e);
   } else {
     record["error"] = nullptr;
+  }
+  if (failure) {
+    nlohmann::ordered_json f;
+    f["code"] = failure->code;
+    f["text"] = failure->text;
+    f["number"] = failure->number;
+    f["detail"] = failure->detail;
+    record["failure"] = std::move(f);
   }
   Record(record);
 }

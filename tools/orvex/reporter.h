@@ -16,6 +16,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/dispatch.h"
+#include "qzorvex/errors.h"
 
 namespace orvex::console {
 
@@ -39,8 +40,12 @@ class Reporter {
   //   {"line":N,"member":"...","args":[...],"result":...,"error":null}
   //   {"line":N,"member":"...","args":[...],"result":null,
   //    "error":{"number":E,"description":"..."}}
+  // A call that left an error code on its connection also has
+  //    "failure":{"code":C,"text":"...","number":N,"detail":"..."}
+  // (the code's words, and what the provider said, when it said anything).
   void MemberCall(int line, std::string_view member, std::span<const Variant> args,
-                  const Variant& result, const AutomationError* error);
+                  const Variant& result, const AutomationError* error,
+                  const qzorvex::Failure* failure = nullptr);
 
   // The value of a call typed at the interactive prompt (text mode only).
   void Echo(const std::string& text);

@@ -1,7 +1,10 @@
 // Toolkit choice: which backend shows the calling thread's forms.
 //
 // "headless" always exists. Other toolkits register themselves when their
-// library is linked (the Qt one does). A thread that has not chosen gets,
+// library is loaded (the Qt one does); a shared libqzorvex loads the Qt
+// toolkit library beside it when ToolkitNames is asked, or when a thread
+// that may want Qt (a display, or Qt already in the process) first shows a
+// form, so Qt is loaded only when a dialog can use it. A thread that has not chosen gets,
 // at first use, the first registered toolkit that wants to run there (Qt:
 // a QApplication exists on this thread, or DISPLAY or WAYLAND_DISPLAY is
 // set), else headless. Hosts and tests choose with UseToolkit.

@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <mutex>
 
 #include "server/error.h"
+#include "server/webdav/http_auth.h"
 #include "server/webdav/origin.h"
 #include "server/webdav/transfer_interrupt.h"
+#include "server/webdav/wire_trace.h"
 
 namespace orvex::server::webdav {
 namespace {
@@ -27,6 +30,10 @@ struct Transfer {
   bool sink_refused = false;
   TransferInterruptCheck interrupt_check = nullptr;
   bool interrupted = false;
+  // Every WWW-Authenticate value of every response in the transfer,
+  // joined by ", ": libcurl may answer a challenge itself.
+  std::string challenges = {};
+  ExchangeTrace* trace = nullptr;
 };
 
 // libcurl's progress callback, set only while an interrupt check is
@@ -104,27 +111,31 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   std::string_view line(data, n);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
   if (line.substr(0, 5) == "HTTP/") {
-    // A new response begins (after an interim 100 Continue, say).
+    // A new response begins (after an interim 100 Continue, or a challenge
+    // libcurl answers itself): nothing of the one before it counts.
     t->response->headers.clear();
+    t->response->status = 0;
+    if (!t->request->body_sink) t->response->body.clear();
     return n;
   }
   size_t colon = line.find(':');
   if (colon == std::string_view::npos) return n;
   std::string_view value = line.substr(colon + 1);
   while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-  t->response->headers[Lower(std::string(line.substr(0, colon)))] = std::string(value);
+  std::string name = Lower(std::string(line.substr(0, colon)));
+  if (name == "www-authenticate")
+    t->challenges += (t->challenges.empty() ? "" : ", ") + std::string(value);
+  t->response->headers[name] = std::string(value);
   return n;
 }
 
-// Where the request goes and how: the host's proxy, timeouts and TLS
-// checks. A host given a `url` is reached directly unless its settings name
-// a proxy, as mapped hosts always were; others follow the environment's
-// proxy variables unless theirs say otherwise.
+// Where the request goes and how: the host's proxy, timeouts (the stall
+// limit is RunTransfer's) and TLS checks. A host given a `url` is reached directly unless its
+// settings name a proxy, as mapped hosts always were; others follow the environment's proxy
+// variables unless theirs say otherwise.
 void ApplyHostSettings(CURL* curl, const Route& route, const HttpRequest& request) {
   const platform::HostSettings& s = route.settings;
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, s.connect_timeout);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, s.stall_timeout);
   curl_easy_setopt(curl, CURLOPT_TIMEOUT, request.timeout_seconds.value_or(s.request_timeout));
   if (s.proxy)
     curl_easy_setopt(curl, CURLOPT_PROXY, s.proxy->c_str());
@@ -137,6 +148,80 @@ void ApplyHostSettings(CURL* curl, const Route& route, const HttpRequest& reques
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, s.verify ? 1L : 0L);
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, s.verify ? 2L : 0L);
   if (!s.ca_file.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, s.ca_file.c_str());
+}
+
+// libcurl's debug callback, set only while the wire trace is on.
+int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
+  auto* t = static_cast<Transfer*>(user);
+  std::string_view text(data, size);
+  switch (type) {
+    case CURLINFO_TEXT:
+      t->trace->Add(ExchangeTrace::Kind::kText, text);
+      break;
+    case CURLINFO_HEADER_OUT:
+      t->trace->Add(ExchangeTrace::Kind::kHeaderOut, text);
+      break;
+    case CURLINFO_HEADER_IN:
+      t->trace->Add(ExchangeTrace::Kind::kHeaderIn, text);
+      break;
+    case CURLINFO_DATA_OUT:
+      t->trace->Add(ExchangeTrace::Kind::kBodyOut, text);
+      break;
+    case CURLINFO_DATA_IN:
+      t->trace->Add(ExchangeTrace::Kind::kBodyIn, text);
+      break;
+    default:  // TLS records
+      break;
+  }
+  return 0;
+}
+
+// Runs the transfer set up on `curl` within `multi`, which keeps the
+// connections for the next one. A transfer that moves no byte either way
+// for `stall_seconds` is abandoned (`stalled`): checked every 100 ms, so the
+// limit holds to a fraction of a second even right after a burst, where an
+// average speed would still look healthy.
+CURLcode RunTransfer(CURLM* multi, CURL* curl, long stall_seconds, bool& stalled) {
+  using Clock = std::chrono::steady_clock;
+  if (curl_multi_add_handle(multi, curl) != CURLM_OK) return CURLE_FAILED_INIT;
+  CURLcode result = CURLE_OK;
+  curl_off_t moved = -1;
+  Clock::time_point last_move = Clock::now();
+  const auto stall = std::chrono::seconds(stall_seconds);
+  for (;;) {
+    int running = 0;
+    if (curl_multi_perform(multi, &running) != CURLM_OK) {
+      result = CURLE_FAILED_INIT;
+      break;
+    }
+    int queued = 0;
+    bool done = false;
+    while (CURLMsg* m = curl_multi_info_read(multi, &queued)) {
+      if (m->msg == CURLMSG_DONE && m->easy_handle == curl) {
+        result = m->data.result;
+        done = true;
+      }
+    }
+    if (done || running == 0) break;
+    curl_off_t up = 0, down = 0;
+    long header_bytes = 0;
+    curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &up);
+    curl_easy_getinfo(curl, CURLINFO_SIZE_DOWNLOAD_T, &down);
+    curl_easy_getinfo(curl, CURLINFO_HEADER_SIZE, &header_bytes);
+    const curl_off_t now_moved = up + down + header_bytes;
+    const Clock::time_point now = Clock::now();
+    if (now_moved != moved) {
+      moved = now_moved;
+      last_move = now;
+    } else if (now - last_move >= stall) {
+      stalled = true;
+      result = CURLE_OPERATION_TIMEDOUT;
+      break;
+    }
+    curl_multi_poll(multi, nullptr, 0, 100, nullptr);
+  }
+  curl_multi_remove_handle(multi, curl);
+  return result;
 }
 
 class SList {
@@ -166,15 +251,64 @@ std::string HttpResponse::Header(const std::string& lower_name) const {
 HttpClient::HttpClient() {
   GlobalInit();
   curl_ = curl_easy_init();
+  multi_ = curl_multi_init();
 }
 
 HttpClient::~HttpClient() {
   if (curl_ != nullptr) curl_easy_cleanup(static_cast<CURL*>(curl_));
+  if (multi_ != nullptr) curl_multi_cleanup(static_cast<CURLM*>(multi_));
 }
 
 HttpResponse HttpClient::Send(const HttpRequest& request) {
+  if (curl_ == nullptr || multi_ == nullptr)
+    throw Error(kErrGenericFailure, "HTTP client could not be created");
+  const Route route = RouteOf(request.url, request.encode_path);
+  std::optional<ExchangeTrace> trace;
+  if (WireTraceOn())
+    trace.emplace(request.method, WireUrl(request.url, request.encode_path), route.wire_url);
+  if (!request.credentials) {
+    HttpResponse response = Attempt(request, route, 0, nullptr, trace);
+    return Finished(response, trace);
+  }
+
+  // The methods this request may use, and the one to try first.
+  const unsigned allowed =
+      platform::AllowedAuth(route.settings, route.origin.scheme, route.origin.host) &
+      AvailableAuthMethods();
+  const std::string origin_key =
+      route.origin.scheme + "://" + route.origin.host + ":" + std::to_string(route.origin.port);
+  unsigned methods = allowed;
+  if (auto it = auth_learned_.find(origin_key); it != auth_learned_.end() && (it->second & allowed))
+    methods = it->second;
+  else if (allowed & platform::kAuthBasic)
+    methods = platform::kAuthBasic;
+  std::string challenges;
+  HttpResponse response = Attempt(request, route, methods, &challenges, trace);
+  const unsigned offered = OfferedAuthMethods(challenges);
+  if (response.status == 401) {
+    // Answer a challenge naming an allowed method not tried yet, once.
+    const unsigned next = StrongestAuthMethod(offered & allowed & ~methods);
+    if (next == 0) return Finished(response, trace);
+    methods = next;
+    challenges.clear();
+    response = Attempt(request, route, methods, &challenges, trace);
+    if (response.status == 401) return Finished(response, trace);
+  }
+  // What worked: the one method tried, or the one libcurl answered with.
+  unsigned used = (methods & (methods - 1)) == 0 ? methods : StrongestAuthMethod(offered & methods);
+  if (used != 0) auth_learned_[origin_key] = used;
+  return Finished(response, trace);
+}
+
+HttpResponse HttpClient::Finished(HttpResponse& response, std::optional<ExchangeTrace>& trace) {
+  if (trace) trace->Finish(response.status, {});
+  return std::move(response);
+}
+
+HttpResponse HttpClient::Attempt(const HttpRequest& request, const Route& route,
+                                 unsigned auth_methods, std::string* challenges,
+                                 std::optional<ExchangeTrace>& trace) {
   CURL* curl = static_cast<CURL*>(curl_);
-  if (curl == nullptr) throw Error(kErrGenericFailure, "HTTP client could not be created");
 
   // Reset clears the previous request's options but keeps the connection
   // cache, so the next request reuses the open connection.
@@ -182,8 +316,8 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
 
   HttpResponse response;
   Transfer transfer{&response, &request, curl};
+  transfer.trace = trace ? &*trace : nullptr;
   const std::string url = WireUrl(request.url, request.encode_path);
-  const Route route = RouteOf(request.url, request.encode_path);
   char error[CURL_ERROR_SIZE] = {0};
 
   SList headers;
@@ -200,10 +334,18 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
   curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
   ApplyHostSettings(curl, route, request);
-  if (request.credentials) {
-    curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+  if (request.credentials && auth_methods != 0) {
+    // "DOMAIN\user" goes as it is: Basic and Digest servers take it so,
+    // libcurl splits it for NTLM, and Negotiate uses the Kerberos ticket
+    // cache instead (the name and password are not sent).
+    curl_easy_setopt(curl, CURLOPT_HTTPAUTH, CurlAuthBits(auth_methods));
     curl_easy_setopt(curl, CURLOPT_USERNAME, request.credentials->user.c_str());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, request.credentials->password.c_str());
+  }
+  if (transfer.trace != nullptr) {
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &OnDebug);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
   }
   FileSource source;
   if (request.file_body) {
@@ -231,7 +373,10 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   }
 
-  CURLcode rc = curl_easy_perform(curl);
+  bool stalled = false;
+  CURLcode rc =
+      RunTransfer(static_cast<CURLM*>(multi_), curl, route.settings.stall_timeout, stalled);
+  if (challenges != nullptr) *challenges = std::move(transfer.challenges);
   // Nothing of this request may outlive it in the reused handle.
   curl_easy_setopt(curl, CURLOPT_USERNAME, nullptr);
   curl_easy_setopt(curl, CURLOPT_PASSWORD, nullptr);
@@ -242,20 +387,28 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
   curl_easy_setopt(curl, CURLOPT_SEEKDATA, nullptr);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, nullptr);
-  if (source.failed)
-    throw Error(kErrFileRead,
-                request.method + " " + url + " failed: the file to send could not be read whole");
+  curl_easy_setopt(curl, CURLOPT_VERBOSE, 0L);
+  curl_easy_setopt(curl, CURLOPT_DEBUGDATA, nullptr);
+  if (source.failed) {
+    std::string what = "the file to send could not be read whole";
+    if (trace) trace->Finish(0, what);
+    throw Error(kErrFileRead, request.method + " " + url + " failed: " + what);
+  }
   if (rc != CURLE_OK) {
-    std::string what = request.method + " " + url + " failed: ";
+    std::string what;
     if (transfer.too_large)
-      what += "response body larger than " + std::to_string(request.max_body) + " bytes";
+      what = "response body larger than " + std::to_string(request.max_body) + " bytes";
     else if (transfer.sink_refused)
-      what += "the response body was refused while it arrived";
+      what = "the response body was refused while it arrived";
     else if (transfer.interrupted)
-      what += "interrupted";
+      what = "interrupted";
+    else if (stalled)
+      what = "nothing moved for " + std::to_string(route.settings.stall_timeout) +
+             " s (stall-timeout)";
     else
-      what += error[0] != '\0' ? error : curl_easy_strerror(rc);
-    throw Error(kErrGenericFailure, what);
+      what = error[0] != '\0' ? error : curl_easy_strerror(rc);
+    if (trace) trace->Finish(0, what);
+    throw Error(kErrGenericFailure, request.method + " " + url + " failed: " + what);
   }
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
   return response;

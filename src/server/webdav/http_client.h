@@ -18,7 +18,9 @@
 #include <string_view>
 #include <vector>
 
+#include "server/webdav/origin.h"
 #include "server/webdav/url.h"
+#include "server/webdav/wire_trace.h"
 
 namespace orvex::server::webdav {
 
@@ -84,7 +86,18 @@ class HttpClient {
   HttpResponse Send(const HttpRequest& request);
 
  private:
-  void* curl_;  // CURL*
+  // One transfer with `auth_methods` allowed (http_auth.h; none: the
+  // credentials stay home), the response's challenges going to
+  // `challenges`. Throws as Send does.
+  HttpResponse Attempt(const HttpRequest& request, const Route& route, unsigned auth_methods,
+                       std::string* challenges, std::optional<ExchangeTrace>& trace);
+  static HttpResponse Finished(HttpResponse& response, std::optional<ExchangeTrace>& trace);
+
+  void* curl_;   // CURL*: one handle, reset for each request
+  void* multi_;  // CURLM*: runs it, and keeps its connections between requests
+  // The method each origin ("https://host:port") answered, tried first
+  // next time.
+  std::map<std::string, unsigned> auth_learned_;
 };
 
 }  // namespace orvex::server::webdav

@@ -1,0 +1,56 @@
+// FakeEngineTest: the engine against the recording fake, logged on as
+// CORP\jones (password "secret") to host "docs", whose workspace list is at
+// /Public/Workspaces. Tests add the workspaces and items they need.
+#ifndef ORVEX_TESTS_FAKES_FAKE_ENGINE_TEST_H_
+#define ORVEX_TESTS_FAKES_FAKE_ENGINE_TEST_H_
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "engine/server_class1.h"
+#include "fakes/fake_backend.h"
+#include "server/names.h"
+
+namespace orvex::testing {
+
+class FakeEngineTest : public ::testing::Test {
+ protected:
+  static constexpr char kRoot[] = "http://docs/Public/Workspaces";
+
+  FakeEngineTest() : backend_(std::make_shared<FakeBackend>()), engine_(backend_) {
+    backend_->AddItem(kRoot, {}, false);
+    engine_.HostName = "docs";
+    engine_.WorkPub = "/Public/Workspaces";
+    engine_.LoginUser = "CORP\\jones";
+    engine_.Password = "secret";
+  }
+
+  // Workspace http://docs/<name>, with `more` over its categories folder
+  // "Categories" and its schema location <url>/Schema.
+  void AddWorkspace(const std::string& name, server::Fields::Map more = {}) {
+    const std::string url = "http://docs/" + name;
+    more.emplace(server::kPropCategoriesFolder, Variant("Categories"));
+    more.emplace(server::kPropSchemaCollectionRef, Variant(url + "/Schema"));
+    backend_->AddItem(url, std::move(more), false);
+  }
+
+  // Connects and makes Sales current; the calls that took are forgotten.
+  void OpenSales() {
+    ASSERT_TRUE(engine_.ConnectOpen());
+    ASSERT_TRUE(engine_.SetWorkspace("Sales"));
+    backend_->calls.clear();
+  }
+
+  size_t Count(const std::string& prefix) const {
+    return backend_->CallsStartingWith(prefix).size();
+  }
+
+  std::shared_ptr<FakeBackend> backend_;
+  engine::ServerClass1 engine_;
+};
+
+}  // namespace orvex::testing
+
+#endif  // ORVEX_TESTS_FAKES_FAKE_ENGINE_TEST_H_
