@@ -2,6 +2,7 @@
 
 #include <crypt.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <memory>
 #include <stdexcept>
@@ -45,6 +46,8 @@ std::optional<Credentials> ParseBasicAuth(std::string_view header) {
   if (!decoded) return std::nullopt;
   auto colon = decoded->find(':');
   if (colon == std::string::npos) return std::nullopt;
+  // The password check stops at a NUL: what follows one would be ignored.
+  if (decoded->find('\0') != std::string::npos) return std::nullopt;
   return Credentials{decoded->substr(0, colon), decoded->substr(colon + 1)};
 }
 
@@ -57,6 +60,15 @@ std::string HashPassword(const std::string& password) {
   const char* hash = crypt_r(password.c_str(), salt, data.get());
   if (!hash || hash[0] != '$') throw std::runtime_error("cannot hash a password");
   return hash;
+}
+
+std::string RandomPassword() {
+  unsigned char bytes[18];
+  if (::getentropy(bytes, sizeof bytes) != 0) throw std::runtime_error("no random bytes");
+  static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (unsigned char b : bytes) out += alphabet[b % 64];
+  return out;
 }
 
 bool IsPasswordHash(std::string_view text) { return text.rfind("$6$", 0) == 0; }

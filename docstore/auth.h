@@ -18,7 +18,8 @@ struct Credentials {
 std::optional<std::string> DecodeBase64(std::string_view text);
 
 // Parses an Authorization header value "Basic <base64(user:password)>".
-// The user name ends at the first colon.
+// The user name ends at the first colon. Credentials holding a NUL are
+// refused (nullopt).
 std::optional<Credentials> ParseBasicAuth(std::string_view header);
 
 // The stored form of a password: SHA-512 crypt ("$6$rounds=N$salt$hash")
@@ -26,6 +27,8 @@ std::optional<Credentials> ParseBasicAuth(std::string_view header);
 // the store does not give away the passwords and each guess costs time.
 inline constexpr unsigned long kPasswordRounds = 20000;
 std::string HashPassword(const std::string& password);
+// A fresh random password (from the kernel), for hashes nobody may match.
+std::string RandomPassword();
 
 // Does `password` match the stored form `hash`? Compares every byte, so the
 // time taken does not tell how much of it matched. False for anything that

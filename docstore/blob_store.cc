@@ -9,8 +9,18 @@
 #include <random>
 #include <stdexcept>
 
+#include "docstore/sqlite_db.h"
+
 namespace orvex::docstore {
 namespace {
+
+// Throws for a failed write: StoreFullError when the disk is full.
+[[noreturn]] void FailWrite(const std::string& what) {
+  int error = errno;
+  std::string message = what + ": " + strerror(error);
+  if (error == ENOSPC || error == EDQUOT || error == EFBIG) throw StoreFullError(message);
+  throw std::runtime_error(message);
+}
 
 namespace fs = std::filesystem;
 
@@ -29,7 +39,7 @@ std::string RandomToken() {
 }
 
 void SyncFd(int fd, const std::string& what) {
-  if (::fsync(fd) != 0) throw std::runtime_error("cannot flush " + what + ": " + strerror(errno));
+  if (::fsync(fd) != 0) FailWrite("cannot flush " + what);
 }
 
 void SyncPath(const std::string& path, int flags) {
@@ -48,8 +58,25 @@ void SyncPath(const std::string& path, int flags) {
 
 BlobStore::BlobStore(const std::string& dir, bool durable) : dir_(dir), durable_(durable) {
   std::error_code ec;
-  if (fs::create_directories(dir_, ec)) fs::permissions(dir_, fs::perms::owner_all, ec);
+  fs::create_directories(dir_, ec);
   if (ec) throw std::runtime_error("cannot create " + dir_ + ": " + ec.message());
+  // Folders 0700 and files 0600, also those an older version left readable
+  // to others.
+  auto keep_private = [](const fs::path& path, fs::perms wanted) {
+    std::error_code ignored;
+    auto perms = fs::symlink_status(path, ignored).permissions();
+    if ((perms & (fs::perms::group_all | fs::perms::others_all)) != fs::perms::none)
+      fs::permissions(path, wanted, ignored);
+  };
+  keep_private(dir_, fs::perms::owner_all);
+  for (auto it = fs::recursive_directory_iterator(dir_, ec); !ec && it != fs::end(it);
+       it.increment(ec)) {
+    if (it->is_symlink(ec)) continue;
+    if (it->is_directory(ec))
+      keep_private(it->path(), fs::perms::owner_all);
+    else if (it->is_regular_file(ec))
+      keep_private(it->path(), fs::perms::owner_read | fs::perms::owner_write);
+  }
 }
 
 std::string BlobStore::NewTempPath() {
@@ -124,8 +151,7 @@ std::string BlobStore::Commit(const std::string& temp_path) {
   // A private temporary store dies with the process: flushing buys nothing.
   if (durable_) SyncPath(temp_path, O_RDONLY);
   std::string blob = RandomToken();
-  if (::rename(temp_path.c_str(), PathOf(blob).c_str()) != 0)
-    throw std::runtime_error("cannot store content: " + std::string(strerror(errno)));
+  if (::rename(temp_path.c_str(), PathOf(blob).c_str()) != 0) FailWrite("cannot store content");
   if (durable_) SyncPath(dir_, O_RDONLY | O_DIRECTORY);
   return blob;
 }
@@ -134,15 +160,17 @@ std::string BlobStore::PutUnsynced(const std::string& bytes) {
   std::string blob = RandomToken();
   std::string path = PathOf(blob);
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) throw std::runtime_error("cannot write content: " + std::string(strerror(errno)));
+  if (fd < 0) FailWrite("cannot write content");
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
+      int error = errno;
       ::close(fd);
       ::unlink(path.c_str());
-      throw std::runtime_error("cannot write content: " + std::string(strerror(errno)));
+      errno = error;
+      FailWrite("cannot write content");
     }
     done += static_cast<size_t>(n);
   }

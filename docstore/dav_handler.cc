@@ -5,6 +5,7 @@
 #include "docstore/auth.h"
 #include "docstore/dav_common.h"
 #include "docstore/names.h"
+#include "docstore/sqlite_db.h"
 #include "docstore/url.h"
 #include "docstore/xml_writer.h"
 
@@ -145,7 +146,26 @@ DavHandler::BodyKind DavHandler::BodyFor(const std::string& method) {
   return BodyKind::kSmall;
 }
 
-std::optional<std::string> DavHandler::Authenticate(const std::string& authorization) {
+std::optional<std::string> DavHandler::Authenticate(const std::string& authorization,
+                                                    const std::string& method,
+                                                    const std::string& target, bool& stale) {
+  stale = false;
+  if (auto digest = DigestAuth::Parse(authorization)) {
+    std::optional<Store::DigestRecord> user;
+    {
+      Store::Txn txn(store_, Store::Txn::kRead);
+      user = store_.FindDigest(digest->user);
+      txn.Commit();
+    }
+    // The stored form was computed from the stored spelling of the name.
+    if (!user || user->name != digest->user) return std::nullopt;
+    const std::string& ha1 =
+        digest->algorithm == DigestAuth::Algorithm::kMd5 ? user->md5 : user->sha256;
+    auto verdict = digest_.Check(*digest, method, target, ha1);
+    stale = verdict == DigestAuth::Verdict::kStale;
+    if (verdict != DigestAuth::Verdict::kRight) return std::nullopt;
+    return user->name;
+  }
   auto credentials = ParseBasicAuth(authorization);
   if (!credentials) return std::nullopt;
   std::optional<Store::UserRecord> user;
@@ -154,14 +174,35 @@ std::optional<std::string> DavHandler::Authenticate(const std::string& authoriza
     user = store_.FindUser(credentials->user);
     txn.Commit();
   }
-  // The slow hash runs outside the transaction: nobody waits for it.
-  if (!user || !VerifyPassword(credentials->password, user->password_hash)) return std::nullopt;
+  // The slow hash runs outside the transaction: nobody waits for it. An
+  // unknown user's password is checked against a hash of nothing anybody
+  // knows, so the answer takes as long as for a known user and does not
+  // tell which names exist.
+  static const std::string unknown = HashPassword(RandomPassword());
+  bool right = VerifyPassword(credentials->password, user ? user->password_hash : unknown);
+  if (!user || !right) return std::nullopt;
   return user->name;
+}
+
+std::vector<std::string> DavHandler::Challenges(bool stale) {
+  auto challenges = digest_.Challenges(stale);
+  challenges.push_back(std::string("Basic realm=\"") + DigestAuth::kRealm + "\"");
+  return challenges;
 }
 
 DavResponse DavHandler::Handle(DavRequest& request) {
   try {
-    return Dispatch(request);
+    try {
+      return Dispatch(request);
+    } catch (const StoreFullError&) {
+      // The first request to find the disk full gives up the store's
+      // reserve, so that deleting, which frees space, still works; a DELETE
+      // is then tried once more.
+      if (!store_.ReleaseReserve() || request.method != "DELETE") throw;
+      return Dispatch(request);
+    }
+  } catch (const StoreFullError&) {
+    return Status(507, "the store's disk is full");
   } catch (const std::exception& e) {
     return Status(500, std::string("internal error: ") + e.what());
   }

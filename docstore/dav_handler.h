@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "docstore/digest_auth.h"
 #include "docstore/permissions.h"
 #include "docstore/store.h"
 
@@ -61,8 +62,14 @@ class DavHandler {
   enum class BodyKind { kNone, kSmall, kFile };
   static BodyKind BodyFor(const std::string& method);
 
-  // Checks the Authorization header; the stored user name, or nullopt.
-  std::optional<std::string> Authenticate(const std::string& authorization);
+  // Checks the Authorization header (Basic or Digest) of a request of
+  // `method` for `target`: the stored user name, or nullopt. `stale` is set
+  // when Digest credentials were right but their nonce has expired.
+  std::optional<std::string> Authenticate(const std::string& authorization,
+                                          const std::string& method, const std::string& target,
+                                          bool& stale);
+  // The WWW-Authenticate values of a 401: Digest (SHA-256, MD5) and Basic.
+  std::vector<std::string> Challenges(bool stale);
 
   // Checks a request before its body is read, so a refused body is not
   // transferred or parsed first: a user without a role in the workspace is
@@ -113,12 +120,19 @@ class DavHandler {
   DavResponse UnlockRequest(const DavRequest& request);
 
   Store& store_;
+  DigestAuth digest_;
 };
 
 // What one request may ask of the store's memory: the properties a PROPFIND
 // or REPORT may name, and the properties a resource may keep (413 past
 // either).
 inline constexpr size_t kMaxNamedProperties = 1000;
+// Each row of an answer echoes the names a PROPFIND or REPORT asks for, so
+// their size is bounded too: a local name, a namespace, and the local names
+// with each distinct namespace counted once (413 past any).
+inline constexpr size_t kMaxNamedLocalName = 256;
+inline constexpr size_t kMaxNamedNamespace = 1024;
+inline constexpr size_t kMaxNamedBytes = 64 * 1024;
 inline constexpr size_t kMaxKeptProperties = 1000;
 inline constexpr size_t kMaxKeptPropertyBytes = 256 * 1024;  // names and values
 

@@ -1,6 +1,9 @@
 // OPTIONS, PROPFIND, GET, HEAD and REPORT.
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <set>
 
 #include "docstore/dav_common.h"
@@ -18,57 +21,126 @@ struct PropRequest {
   std::vector<PropName> names;  // kSome: the requested names, in order
 };
 
-// nullopt also when DAV:prop names more than kMaxNamedProperties (the caller
-// tells the two apart).
-std::optional<PropRequest> ReadPropRequest(const XmlElement& root) {
-  PropRequest req;
+// Reads what a DAV:propfind (or DAV:version-tree) body asks for into `req`.
+// A name asked for twice is answered once. The answer, when the body is
+// refused: 400 without allprop, propname or prop; 413 when DAV:prop names
+// more properties, longer names or more name bytes than the limits allow
+// (each answer row echoes the names, so they bound its size).
+std::optional<DavResponse> ReadPropRequest(const XmlElement& root, PropRequest& req) {
   for (const auto& child : root.children) {
     if (child.Is(kDav, "allprop")) {
       req.mode = PropRequest::kAll;
-      return req;
+      return std::nullopt;
     }
     if (child.Is(kDav, "propname")) {
       req.mode = PropRequest::kNames;
-      return req;
+      return std::nullopt;
     }
-    if (child.Is(kDav, "prop")) {
-      req.mode = PropRequest::kSome;
-      for (const auto& p : child.children) req.names.push_back({p.ns, p.name});
-      if (req.names.size() > kMaxNamedProperties) return std::nullopt;
-      return req;
+    if (!child.Is(kDav, "prop")) continue;
+    req.mode = PropRequest::kSome;
+    if (child.children.size() > kMaxNamedProperties)
+      return Status(413, "too many properties named");
+    std::set<PropName> seen;
+    std::set<std::string_view> namespaces;
+    size_t bytes = 0;
+    for (const auto& p : child.children) {
+      if (p.name.size() > kMaxNamedLocalName || p.ns.size() > kMaxNamedNamespace)
+        return Status(413, "property name too long");
+      if (!seen.insert({p.ns, p.name}).second) continue;
+      bytes += p.name.size();
+      if (namespaces.insert(p.ns).second) bytes += p.ns.size();
+      if (bytes > kMaxNamedBytes) return Status(413, "property names too long together");
+      req.names.push_back({p.ns, p.name});
     }
+    return std::nullopt;
   }
-  return std::nullopt;
+  return Status(400, "DAV:propfind needs allprop, propname or prop");
 }
 
-bool NamesTooMany(const XmlElement& root) {
-  auto* prop = root.Child(kDav, "prop");
-  return prop && prop->children.size() > kMaxNamedProperties;
-}
-
-void WriteResponse(MultistatusWriter& w, const std::string& href, std::vector<PropOut> props,
-                   const PropRequest& req) {
-  w.BeginResponse(href);
-  if (req.mode == PropRequest::kSome) {
-    std::vector<PropOut> found;
-    std::vector<PropOut> missing;
+// One <D:response> of an answer, written a property at a time so that a
+// resource with large values goes out in pieces instead of being built
+// whole. The properties asked for and found go in a 200 propstat, the ones
+// missing in a 404 one by name.
+class Row {
+ public:
+  Row(std::string href, std::vector<PropOut> props, const PropRequest& req)
+      : href_(std::move(href)) {
+    if (req.mode != PropRequest::kSome) {
+      found_ = std::move(props);
+      names_only_ = req.mode == PropRequest::kNames;
+      return;
+    }
     for (const auto& name : req.names) {
-      bool hit = false;
-      for (auto& p : props)
-        if (p.name == name) {
-          found.push_back(p);
-          hit = true;
-          break;
-        }
-      if (!hit) missing.push_back({name, {}});
+      auto hit = std::find_if(props.begin(), props.end(),
+                              [&](const PropOut& p) { return p.name == name; });
+      if (hit != props.end())
+        found_.push_back(std::move(*hit));
+      else
+        missing_.push_back({name, {}});
     }
-    if (!found.empty()) w.PropStat(found, StatusLine(200));
-    if (!missing.empty()) w.PropStat(missing, StatusLine(404), true);
-    if (found.empty() && missing.empty()) w.PropStat({}, StatusLine(200));
-  } else {
-    w.PropStat(props, StatusLine(200), req.mode == PropRequest::kNames);
   }
-  w.EndResponse();
+
+  // Writes into `w` until the row is complete (true) or `w` holds `budget`
+  // bytes (false: call again once they are taken).
+  bool Write(MultistatusWriter& w, size_t budget) {
+    if (stage_ == kStart) {
+      std::vector<std::string> namespaces;
+      for (const auto* list : {&found_, &missing_})
+        for (const auto& p : *list) namespaces.push_back(p.name.ns);
+      std::sort(namespaces.begin(), namespaces.end());
+      namespaces.erase(std::unique(namespaces.begin(), namespaces.end()), namespaces.end());
+      w.BeginResponse(href_, namespaces);
+      stage_ = kFound;
+      // A row asking for nothing found nothing missing still has a propstat.
+      if (found_.empty() && missing_.empty()) {
+        w.PropStat({}, StatusLine(200));
+        stage_ = kEnd;
+      }
+    }
+    if (stage_ == kFound) {
+      if (!WriteList(w, budget, found_, 200, names_only_)) return false;
+      stage_ = kMissing;
+    }
+    if (stage_ == kMissing && !WriteList(w, budget, missing_, 404, true)) return false;
+    w.EndResponse();
+    stage_ = kEnd;
+    return true;
+  }
+
+ private:
+  enum Stage { kStart, kFound, kMissing, kEnd };
+
+  // Writes the rest of one propstat; false when the budget ran out first.
+  bool WriteList(MultistatusWriter& w, size_t budget, std::vector<PropOut>& list, int status,
+                 bool names_only) {
+    if (list.empty()) return true;
+    if (!open_) w.BeginPropStat();
+    open_ = true;
+    while (next_ < list.size()) {
+      if (w.size() >= budget) return false;
+      w.Prop(list[next_], names_only);
+      list[next_] = {};  // written: its value is not held any longer
+      ++next_;
+    }
+    w.EndPropStat(StatusLine(status));
+    open_ = false;
+    next_ = 0;
+    return true;
+  }
+
+  std::string href_;
+  std::vector<PropOut> found_;
+  std::vector<PropOut> missing_;
+  bool names_only_ = false;
+  Stage stage_ = kStart;
+  bool open_ = false;  // a propstat is started and not ended
+  size_t next_ = 0;    // the next property of the current propstat
+};
+
+// Writes a whole response (a row that is not part of a long answer).
+void WriteResponse(MultistatusWriter& w, std::string href, std::vector<PropOut> props,
+                   const PropRequest& req) {
+  Row(std::move(href), std::move(props), req).Write(w, SIZE_MAX);
 }
 
 PropFilter FilterOf(const PropRequest& req) {
@@ -99,6 +171,7 @@ struct Listing {
   std::vector<Resource> batch;  // children read and not all written yet
   size_t next = 0;              // the next of them to write
   bool read_all = false;        // no children after `batch`
+  std::optional<Row> row;       // the child being written
 
   // Appends the next piece to `out`; false once the document is complete.
   bool Next(Store& store, std::string& out) {
@@ -107,29 +180,32 @@ struct Listing {
     // categories, schema). Deeper down they share the folder's access.
     bool own_access = folder.id == 1 || folder.content_class == kClassWorkspace;
     PropContext ctx{store, host, access};
-    // A piece ends as soon as it is full, even inside a batch: with many
-    // properties named a batch of rows could be megabytes, and a piece is
-    // what the server holds while a slow client takes the one before. The
-    // rest of the batch waits for the next piece.
+    // A piece ends as soon as it is full, even inside a row: with many
+    // properties named or large values kept a row could be megabytes, and a
+    // piece is what the server holds while a slow client takes the one
+    // before. The rest of the row and of the batch waits for the next piece.
     while (out.size() + writer.size() < kListingPiece) {
-      if (next == batch.size()) {
+      if (!row && next == batch.size()) {
         if (read_all) break;
         batch = store.ChildrenAfter(folder.id, after, kBatch);
         next = 0;
         read_all = batch.size() < static_cast<size_t>(kBatch);
         if (batch.empty()) break;
       }
-      const Resource& child = batch[next++];
-      after = child.id;
-      if (own_access) {
-        Access ca = AccessFor(store, child.path, user);
-        PropContext cctx{store, host, ca};
-        WriteResponse(writer, HrefOf(child), ResourceProps(cctx, child, filter), req);
-      } else {
-        WriteResponse(writer, HrefOf(child), ResourceProps(ctx, child, filter), req);
+      if (!row) {
+        const Resource& child = batch[next++];
+        after = child.id;
+        if (own_access) {
+          Access ca = AccessFor(store, child.path, user);
+          PropContext cctx{store, host, ca};
+          row.emplace(HrefOf(child), ResourceProps(cctx, child, filter), req);
+        } else {
+          row.emplace(HrefOf(child), ResourceProps(ctx, child, filter), req);
+        }
       }
+      if (row->Write(writer, kListingPiece - std::min(kListingPiece, out.size()))) row.reset();
     }
-    if (next < batch.size() || !read_all) {
+    if (row || next < batch.size() || !read_all) {
       out += writer.Take();
       return true;
     }
@@ -150,15 +226,20 @@ struct VersionTree {
   Access access;
   std::string host;
   PropRequest req;
+  std::optional<Row> row;  // the version being written
 
   // Appends the next piece to `out`; false once the document is complete.
   bool Next(Store& store, std::string& out) {
     PropContext ctx{store, host, access};
-    while (next < versions.size() && out.size() + writer.size() < Listing::kListingPiece) {
-      const Version& v = versions[next++];
-      WriteResponse(writer, VersionHref(doc, v), VersionProps(ctx, doc, v), req);
+    const size_t piece = Listing::kListingPiece;
+    while ((row || next < versions.size()) && out.size() + writer.size() < piece) {
+      if (!row) {
+        const Version& v = versions[next++];
+        row.emplace(VersionHref(doc, v), VersionProps(ctx, doc, v), req);
+      }
+      if (row->Write(writer, piece - std::min(piece, out.size()))) row.reset();
     }
-    if (next < versions.size()) {
+    if (row || next < versions.size()) {
       out += writer.Take();
       return true;
     }
@@ -186,10 +267,7 @@ DavResponse DavHandler::Propfind(const DavRequest& request) {
     auto root = ParseBody(request.body, error);
     if (!root) return error;
     if (!root->Is(kDav, "propfind")) return Status(400, "expected a DAV:propfind body");
-    auto parsed = ReadPropRequest(*root);
-    if (!parsed && NamesTooMany(*root)) return Status(413, "too many properties named");
-    if (!parsed) return Status(400, "DAV:propfind needs allprop, propname or prop");
-    req = *parsed;
+    if (auto refused = ReadPropRequest(*root, req)) return *refused;
   }
   PropFilter filter = FilterOf(req);
 
@@ -282,9 +360,10 @@ DavResponse DavHandler::Report(const DavRequest& request) {
   auto root = ParseBody(request.body, error);
   if (!root) return error;
   if (!root->Is(kDav, "version-tree")) return Precondition(403, "supported-report");
-  if (NamesTooMany(*root)) return Status(413, "too many properties named");
+  // Without DAV:prop a version tree gives every property.
   PropRequest req;
-  if (auto parsed = ReadPropRequest(*root)) req = *parsed;
+  if (auto refused = ReadPropRequest(*root, req); refused && refused->status == 413)
+    return *refused;
 
   Store::Txn txn(store_, Store::Txn::kRead);
   Access access = AccessFor(store_, request.path, request.user);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <boost/asio/ssl.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -94,6 +95,7 @@ struct UploadBody {
   struct value_type {
     BlobStore::Writer* writer = nullptr;
     bool failed = false;  // the file could not be written
+    int error = 0;        // why (errno)
   };
   class reader {
    public:
@@ -106,6 +108,7 @@ struct UploadBody {
       for (auto piece : beast::buffers_range_ref(buffers)) {
         if (!body_.writer->Append(static_cast<const char*>(piece.data()), piece.size())) {
           body_.failed = true;
+          body_.error = errno;
           ec = beast::error_code(errno, boost::system::system_category());
           return n;
         }
@@ -127,7 +130,7 @@ class HttpSession::Stream {
  public:
   using executor_type = asio::ip::tcp::socket::executor_type;
   Stream(asio::ip::tcp::socket& socket, HttpSession& session)
-      : socket_(socket), session_(session) {}
+      : socket_(socket), tls_(session.tls_.get()), session_(session) {}
   executor_type get_executor() { return socket_.get_executor(); }
 
   template <class Buffers>
@@ -139,7 +142,7 @@ class HttpSession::Stream {
   }
   template <class Buffers>
   size_t read_some(const Buffers& buffers, beast::error_code& ec) {
-    size_t n = socket_.read_some(buffers, ec);
+    size_t n = tls_ ? tls_->read_some(buffers, ec) : socket_.read_some(buffers, ec);
     // The first bytes of a kept-alive connection's next request start the
     // deadline for its header.
     if (n > 0 && session_.phase_ == Phase::kIdle) session_.Enter(Phase::kHeader);
@@ -155,14 +158,29 @@ class HttpSession::Stream {
   }
   template <class Buffers>
   size_t write_some(const Buffers& buffers, beast::error_code& ec) {
-    size_t n = socket_.write_some(buffers, ec);
+    size_t n = tls_ ? tls_->write_some(buffers, ec) : socket_.write_some(buffers, ec);
     session_.moved_ += n;
     return n;
   }
 
   // Sends up to `count` bytes of `fd` from `*offset` (at most 1 MiB at a
-  // time, so progress keeps being recorded).
+  // time, so progress keeps being recorded). In clear straight from the
+  // file to the socket; over TLS through a buffer of 64 KiB, encrypted.
   ssize_t SendFile(int fd, off_t* offset, size_t count) {
+    if (tls_) {
+      if (buffer_.empty()) buffer_.resize(64 * 1024);
+      ssize_t n = ::pread(fd, buffer_.data(), std::min(count, buffer_.size()), *offset);
+      if (n <= 0) return n;
+      beast::error_code ec;
+      asio::write(*tls_, asio::buffer(buffer_.data(), static_cast<size_t>(n)), ec);
+      if (ec) {
+        errno = EPIPE;
+        return -1;
+      }
+      *offset += n;
+      session_.moved_ += static_cast<uint64_t>(n);
+      return n;
+    }
     ssize_t n = ::sendfile(socket_.native_handle(), fd, offset, std::min<size_t>(count, 1 << 20));
     if (n > 0) session_.moved_ += static_cast<uint64_t>(n);
     return n;
@@ -172,11 +190,14 @@ class HttpSession::Stream {
 
  private:
   asio::ip::tcp::socket& socket_;
+  TlsStream* tls_;
   HttpSession& session_;
+  std::vector<char> buffer_;  // a file's bytes on their way into TLS
 };
 
 HttpSession::HttpSession(asio::ip::tcp::socket socket, std::string address, DavHandler& handler,
-                         const ConnectionLimits& limits, LoginThrottle& throttle)
+                         const ConnectionLimits& limits, LoginThrottle& throttle,
+                         asio::ssl::context* tls)
     : socket_(std::move(socket)),
       address_(std::move(address)),
       handler_(handler),
@@ -187,6 +208,9 @@ HttpSession::HttpSession(asio::ip::tcp::socket socket, std::string address, DavH
   // the peer's delayed acknowledgement between them would stall each one.
   beast::error_code ec;
   socket_.set_option(asio::ip::tcp::no_delay(true), ec);
+  if (limits_.send_buffer_bytes > 0)
+    socket_.set_option(asio::socket_base::send_buffer_size(limits_.send_buffer_bytes), ec);
+  if (tls) tls_ = std::make_unique<TlsStream>(socket_, *tls);
 }
 
 HttpSession::~HttpSession() {
@@ -206,11 +230,25 @@ void HttpSession::Enter(Phase phase) {
   phase_ = phase;
 }
 
+int HttpSession::Sheddable() const {
+  switch (phase_.load()) {
+    case Phase::kIdle:
+      return 3;
+    case Phase::kThrottled:
+      return 2;
+    case Phase::kHeader:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
 bool HttpSession::Overdue(int64_t now_ms) {
   Phase phase = phase_;
   int64_t start = phase_start_ms_;
   switch (phase) {
     case Phase::kHandling:
+    case Phase::kThrottled:  // bounded by the throttle; shed first when slots run short
       return false;
     case Phase::kIdle:
       return now_ms - start > limits_.idle_timeout_ms;
@@ -266,7 +304,12 @@ void SetCommon(http::response<Body>& res, const DavResponse& r, bool keep_alive)
   res.keep_alive(keep_alive);
 }
 
-bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive) {
+// Writes one answer. A produced body goes out chunked to a client that can
+// take it (`chunked`); an HTTP/1.0 client gets it piece by piece as well,
+// without a length, and the end of the connection ends the body, so no
+// answer is ever gathered whole.
+bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive,
+                   bool chunked = true) {
   stream.Enter(HttpSession::Phase::kWriting);
   beast::error_code ec;
   if (r.file_fd >= 0) {
@@ -290,11 +333,11 @@ bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive)
     return complete;
   }
   if (r.produce) {
-    // Chunked: the header, then each piece as it is produced. A failure
-    // half way cannot change the status any more; it ends the connection.
+    // The header, then each piece as it is produced. A failure half way
+    // cannot change the status any more; it ends the connection.
     http::response<http::empty_body> res{http::status::ok, 11};
-    SetCommon(res, r, keep_alive);
-    res.chunked(true);
+    SetCommon(res, r, chunked && keep_alive);
+    if (chunked) res.chunked(true);
     http::response_serializer<http::empty_body> header{res};
     http::write_header(stream, header, ec);
     std::string piece = std::move(r.body);
@@ -302,7 +345,10 @@ bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive)
     try {
       while (!ec) {
         if (more) more = r.produce(piece);
-        if (!piece.empty()) asio::write(stream, http::make_chunk(asio::buffer(piece)), ec);
+        if (!piece.empty() && chunked)
+          asio::write(stream, http::make_chunk(asio::buffer(piece)), ec);
+        else if (!piece.empty())
+          asio::write(stream, asio::buffer(piece), ec);
         piece.clear();
         if (!more) break;
       }
@@ -310,8 +356,8 @@ bool WriteResponse(HttpSession::Stream& stream, DavResponse& r, bool keep_alive)
       ec = asio::error::operation_aborted;
     }
     r.produce = nullptr;  // ends the store transaction it held
-    if (!ec) asio::write(stream, http::make_chunk_last(), ec);
-    return !ec;
+    if (!ec && chunked) asio::write(stream, http::make_chunk_last(), ec);
+    return !ec && chunked;
   }
   if (r.head) {
     http::response<http::empty_body> res{http::status::ok, 11};
@@ -400,6 +446,22 @@ class HttpSession::Exchange {
   // precheck. Sets `early` to the answer of a refused request; false when
   // the session was shut while the log-in waited.
   bool Admit(std::optional<DavResponse>& early) {
+    // One Host, required from HTTP/1.1 on, and at most one Authorization:
+    // two readers must not disagree about which one counts.
+    size_t hosts = 0;
+    size_t authorizations = 0;
+    for (const auto& field : header_.get()) {
+      hosts += field.name() == http::field::host;
+      authorizations += field.name() == http::field::authorization;
+    }
+    if (hosts > 1 || (hosts == 0 && header_.get().version() >= 11)) {
+      early = Status(400, hosts ? "more than one Host header" : "Host header required");
+      return true;
+    }
+    if (authorizations > 1) {
+      early = Status(400, "more than one Authorization header");
+      return true;
+    }
     auto path = ParseRequestPath(request_.target);
     if (!path) {
       early = Status(400, "bad request path");
@@ -416,7 +478,8 @@ class HttpSession::Exchange {
     if (!Authenticate(user)) return false;
     if (!user) {
       early = Status(401, "authentication required");
-      early->headers.emplace_back("WWW-Authenticate", "Basic realm=\"docstore\"");
+      for (auto& challenge : session_.handler_.Challenges(stale_))
+        early->headers.emplace_back("WWW-Authenticate", std::move(challenge));
       return true;
     }
     request_.user = *user;
@@ -436,13 +499,22 @@ class HttpSession::Exchange {
     // No credentials yet (clients often ask first without): not a failed
     // log-in.
     if (authorization.empty()) return true;
-    if (!session_.WaitUntil(session_.throttle_.Admit(session_.address_))) return false;
-    user = session_.handler_.Authenticate(authorization);
-    if (user) {
+    auto until = session_.throttle_.Admit(session_.address_);
+    if (until > LoginThrottle::Clock::now()) session_.Enter(Phase::kThrottled);
+    bool waited = session_.WaitUntil(until);
+    session_.Enter(Phase::kHandling);
+    if (!waited) {
+      session_.throttle_.Done(session_.address_, false);
+      return false;
+    }
+    user = session_.handler_.Authenticate(authorization, request_.method, request_.target, stale_);
+    // An expired nonce with the right response is no guess.
+    session_.throttle_.Done(session_.address_, !user && !stale_);
+    // Basic credentials are the same on every request and are checked once
+    // per connection; Digest ones change with every request.
+    if (user && !DigestAuth::Parse(authorization)) {
       session_.verified_authorization_ = authorization;
       session_.verified_user_ = *user;
-    } else {
-      session_.throttle_.Failed(session_.address_);
     }
     return true;
   }
@@ -507,7 +579,8 @@ class HttpSession::Exchange {
       if (ec == http::error::body_limit) {
         body_error = 413;
       } else if (file_parser.get().body().failed) {
-        body_error = 500;
+        int error = file_parser.get().body().error;
+        body_error = error == ENOSPC || error == EDQUOT ? 507 : 500;
       } else if (ec) {
         read_ok = false;
       }
@@ -536,8 +609,9 @@ class HttpSession::Exchange {
       DavResponse r = Status(400, "malformed request body: " + ec.message());
       WriteResponse(stream_, r, false);
     } else if (body_error) {
-      DavResponse r = Status(body_error, body_error == 413 ? "request body too large"
-                                                           : "cannot store the request body");
+      DavResponse r = Status(body_error, body_error == 413   ? "request body too large"
+                                         : body_error == 507 ? "the store's disk is full"
+                                                             : "cannot store the request body");
       WriteResponse(stream_, r, false);
     }
     return false;
@@ -547,17 +621,7 @@ class HttpSession::Exchange {
   bool Answer() {
     DavResponse response = session_.handler_.Handle(request_);
     if (!request_.body_file.empty()) session_.handler_.DiscardUpload(request_.body_file);
-    if (response.produce && !chunked_ok_) {
-      // An HTTP/1.0 client cannot take a chunked body: gather it first.
-      try {
-        while (response.produce(response.body)) {
-        }
-      } catch (const std::exception& e) {
-        response = Status(500, std::string("internal error: ") + e.what());
-      }
-      response.produce = nullptr;
-    }
-    return WriteResponse(stream_, response, keep_alive_) && keep_alive_;
+    return WriteResponse(stream_, response, keep_alive_, chunked_ok_) && keep_alive_;
   }
 
   bool ExpectsContinue() const {
@@ -575,6 +639,7 @@ class HttpSession::Exchange {
   DavRequest request_;
   bool keep_alive_ = false;
   bool chunked_ok_ = false;
+  bool stale_ = false;  // Digest credentials right but their nonce expired
 };
 
 void HttpSession::Run() {
@@ -585,6 +650,16 @@ void HttpSession::Run() {
   sigemptyset(&pipe);
   sigaddset(&pipe, SIGPIPE);
   pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+  // The TLS handshake is part of the first request's header: it has the
+  // same deadline.
+  if (tls_) {
+    beast::error_code ec;
+    tls_->handshake(asio::ssl::stream_base::server, ec);
+    if (ec) {
+      finished_ = true;
+      return;
+    }
+  }
   Stream stream(socket_, *this);
   beast::flat_buffer buffer;
   // Reads fill what the buffer can hold; a roomy buffer moves a large body in
@@ -606,6 +681,12 @@ void HttpSession::LingeringClose() {
   // moment, so a refused request's unread body does not turn the close into
   // a reset that destroys the answer before the peer reads it.
   beast::error_code ec;
+  if (tls_) {
+    // Tells the peer the answer ended where it did (close_notify), without
+    // waiting for its own: a peer that does not read cannot hold this up.
+    socket_.non_blocking(true, ec);
+    ::SSL_shutdown(tls_->native_handle());
+  }
   socket_.shutdown(asio::ip::tcp::socket::shutdown_send, ec);
   int fd = socket_.native_handle();
   int64_t deadline = NowMillis() + 2000;

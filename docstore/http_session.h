@@ -7,7 +7,10 @@
 
 #include <atomic>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ssl/context.hpp>
+#include <boost/asio/ssl/stream.hpp>
 #include <cstdint>
+#include <memory>
 
 #include "docstore/dav_handler.h"
 #include "docstore/login_throttle.h"
@@ -22,8 +25,10 @@ inline constexpr uint64_t kMaxUploadBody = 64ull << 30;  // 413 past this (PUT)
 
 class HttpSession {
  public:
+  // With `tls`, the connection speaks TLS: its handshake comes first.
   HttpSession(boost::asio::ip::tcp::socket socket, std::string address, DavHandler& handler,
-              const ConnectionLimits& limits, LoginThrottle& throttle);
+              const ConnectionLimits& limits, LoginThrottle& throttle,
+              boost::asio::ssl::context* tls = nullptr);
   ~HttpSession();
 
   // Serves requests until the peer closes, an error, or Shutdown.
@@ -37,11 +42,20 @@ class HttpSession {
   // by one watching thread only.
   bool Overdue(int64_t now_ms);
   bool Finished() const { return finished_; }
+  // Has Shutdown been called (the connection is ending)?
+  bool Shut() const { return shut_; }
+  // How readily the connection may be ended when the server runs short of
+  // connections: 0 never (a request is being read or served), then the
+  // higher the sooner: 3 an idle kept-alive connection, 2 a log-in waiting
+  // for the throttle, 1 a request header still arriving. The server ends the
+  // highest, the longest in its phase first (PhaseStart).
+  int Sheddable() const;
+  int64_t PhaseStart() const { return phase_start_ms_; }
   // The client's address, as the limits per address count it.
   const std::string& address() const { return address_; }
 
   // What the connection is doing, for the limits.
-  enum class Phase { kHeader, kIdle, kBody, kHandling, kWriting };
+  enum class Phase { kHeader, kIdle, kThrottled, kBody, kHandling, kWriting };
 
   // Read and write calls of the connection that record progress (the
   // SyncReadStream / SyncWriteStream the HTTP parser needs).
@@ -56,7 +70,10 @@ class HttpSession {
   // Stops sending and drops what the peer still sends for a moment.
   void LingeringClose();
 
+  using TlsStream = boost::asio::ssl::stream<boost::asio::ip::tcp::socket&>;
+
   boost::asio::ip::tcp::socket socket_;
+  std::unique_ptr<TlsStream> tls_;  // over socket_, when the server speaks TLS
   std::string address_;
   DavHandler& handler_;
   const ConnectionLimits& limits_;

@@ -6,6 +6,7 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
+#include <boost/asio/ssl.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <chrono>
 #include <condition_variable>
@@ -39,6 +40,8 @@ constexpr auto kLockSweepInterval = std::chrono::seconds(1);
 // dropped) before it closes, so the 503 is not destroyed by a reset.
 constexpr int64_t kRefusedLingerMs = 1000;
 constexpr size_t kMaxRefusedLingering = 1024;
+// How long accepting pauses when the process is out of descriptors.
+constexpr auto kAcceptBackoff = std::chrono::milliseconds(100);
 
 const std::string& BusyAnswer() {
   static const std::string body = "too many connections; retry later\n";
@@ -63,14 +66,38 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
+// The TLS context of a server given a certificate and key, or null.
+std::unique_ptr<asio::ssl::context> MakeTlsContext(const ServerOptions& options) {
+  if (options.tls_cert_file.empty() && options.tls_key_file.empty()) return nullptr;
+  if (options.tls_cert_file.empty() || options.tls_key_file.empty())
+    throw std::runtime_error("TLS needs both a certificate and its key");
+  auto tls = std::make_unique<asio::ssl::context>(asio::ssl::context::tls_server);
+  // TLS 1.2 and later only.
+  tls->set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
+                   asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
+                   asio::ssl::context::no_tlsv1_1 | asio::ssl::context::single_dh_use);
+  boost::system::error_code ec;
+  tls->use_certificate_chain_file(options.tls_cert_file, ec);
+  if (ec)
+    throw std::runtime_error("cannot use TLS certificate " + options.tls_cert_file + ": " +
+                             ec.message());
+  // Also refuses a key that is not the certificate's.
+  tls->use_private_key_file(options.tls_key_file, asio::ssl::context::pem, ec);
+  if (ec)
+    throw std::runtime_error("cannot use TLS key " + options.tls_key_file + ": " + ec.message());
+  return tls;
+}
+
 }  // namespace
 
 class Server::Impl {
  public:
-  explicit Impl(ServerOptions options) : options_(std::move(options)), timer_(io_) {}
+  explicit Impl(ServerOptions options)
+      : options_(std::move(options)), timer_(io_), accept_timer_(io_) {}
 
   void Start() {
     if (started_) return;
+    tls_ = MakeTlsContext(options_);
     store_ = std::make_unique<Store>(options_.store_dir);
     if (store_->IsEmpty()) {
       std::string seed = !options_.seed_json.empty()   ? options_.seed_json
@@ -124,6 +151,7 @@ class Server::Impl {
       boost::system::error_code ec;
       acceptor_->close(ec);
       timer_.cancel();
+      accept_timer_.cancel();
     });
     thread_.join();
     {
@@ -141,7 +169,6 @@ class Server::Impl {
     for (auto& s : sessions) s.thread.join();
     {
       std::lock_guard lock(mutex_);
-      per_address_.clear();
       refused_.clear();
     }
     acceptor_.reset();
@@ -166,9 +193,44 @@ class Server::Impl {
   void Accept() {
     acceptor_->async_accept([this](boost::system::error_code ec, tcp::socket socket) {
       if (ec == asio::error::operation_aborted || !acceptor_->is_open()) return;
+      if (ec == asio::error::no_descriptors || ec.value() == ENFILE || ec.value() == ENOMEM ||
+          ec.value() == ENOBUFS) {
+        // Out of descriptors (or kernel memory): retrying at once would spin
+        // on the same error. Give one up if a connection may be shed, and
+        // try again in a moment; the waiting peers stay in the backlog.
+        {
+          std::lock_guard lock(mutex_);
+          refused_.clear();
+          Shed(nullptr);
+        }
+        accept_timer_.expires_after(kAcceptBackoff);
+        accept_timer_.async_wait([this](boost::system::error_code wait) {
+          if (!wait && acceptor_->is_open()) Accept();
+        });
+        return;
+      }
       if (!ec) Serve(std::move(socket));
       Accept();
     });
+  }
+
+  // Ends the connection that costs most and does least (see
+  // HttpSession::Sheddable), among those from `address` when it is given.
+  // False when none may be ended. Called with mutex_ held.
+  bool Shed(const std::string* address) {
+    HttpSession* pick = nullptr;
+    for (auto& s : sessions_) {
+      HttpSession& c = *s.session;
+      if (c.Shut() || (address && c.address() != *address)) continue;
+      int rank = c.Sheddable();
+      if (rank == 0) continue;
+      if (!pick || rank > pick->Sheddable() ||
+          (rank == pick->Sheddable() && c.PhaseStart() < pick->PhaseStart()))
+        pick = &c;
+    }
+    if (!pick) return false;
+    pick->Shutdown();
+    return true;
   }
 
   void Serve(tcp::socket socket) {
@@ -178,15 +240,31 @@ class Server::Impl {
     std::string address = peer.address().to_string();
     std::lock_guard lock(mutex_);
     Reap();
+    // Connections being shut still finish on their threads; they no longer
+    // count against the limits.
+    size_t active = 0;
+    size_t from_address = 0;
+    for (const auto& s : sessions_) {
+      if (s.session->Shut()) continue;
+      ++active;
+      from_address += s.session->address() == address;
+    }
     const ConnectionLimits& limits = options_.limits;
-    if (sessions_.size() >= limits.max_connections ||
-        per_address_[address] >= limits.max_per_address) {
+    // Past a limit, a connection that holds a slot doing nothing gives way
+    // to the new one; only when none may, the new one is refused.
+    if (from_address >= limits.max_per_address) {
+      if (!Shed(&address)) {
+        Refuse(std::move(socket));
+        return;
+      }
+      --active;
+    }
+    if (active >= limits.max_connections && !Shed(nullptr)) {
       Refuse(std::move(socket));
       return;
     }
-    ++per_address_[address];
     auto session = std::make_shared<HttpSession>(std::move(socket), std::move(address), *handler_,
-                                                 limits, throttle_);
+                                                 limits, throttle_, tls_.get());
     sessions_.push_back({session, std::thread([session] { session->Run(); })});
   }
 
@@ -207,7 +285,6 @@ class Server::Impl {
     for (auto it = sessions_.begin(); it != sessions_.end();) {
       if (it->session->Finished()) {
         it->thread.join();
-        if (--per_address_[it->session->address()] == 0) per_address_.erase(it->session->address());
         it = sessions_.erase(it);
       } else {
         ++it;
@@ -260,8 +337,10 @@ class Server::Impl {
   }
 
   ServerOptions options_;
+  std::unique_ptr<asio::ssl::context> tls_;
   asio::io_context io_;
   asio::steady_timer timer_;
+  asio::steady_timer accept_timer_;
   std::optional<tcp::acceptor> acceptor_;
   std::thread thread_;
   std::thread sweeper_;
@@ -272,7 +351,6 @@ class Server::Impl {
   std::unique_ptr<DavHandler> handler_;
   std::mutex mutex_;
   std::list<Entry> sessions_;
-  std::map<std::string, size_t> per_address_;
   std::list<Refused> refused_;
   LoginThrottle throttle_;
   std::vector<std::string> hosts_;

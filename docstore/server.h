@@ -27,6 +27,11 @@ struct ConnectionLimits {
   // min_bytes_per_second, measured over each rate_window_ms.
   uint64_t min_bytes_per_second = 1024;
   int64_t rate_window_ms = 10000;
+  // Each connection's socket send buffer: what an answer the client does not
+  // read can hold in the kernel, beside the one piece the server holds (the
+  // kernel counts twice this for its bookkeeping). 0 leaves it to the
+  // kernel, which grows it up to several MiB.
+  int send_buffer_bytes = 256 * 1024;
 };
 
 struct ServerOptions {
@@ -35,6 +40,10 @@ struct ServerOptions {
   std::string seed_file;  // JSON seed; empty: the built-in sample store
   std::string seed_json;  // the seed text itself; wins over seed_file
   std::string store_dir;  // SQLite store on disk; empty: in memory
+  // TLS: the certificate chain (PEM, the server's certificate first) and its
+  // private key (PEM). Both empty: the server speaks in clear.
+  std::string tls_cert_file;
+  std::string tls_key_file;
   ConnectionLimits limits;
 };
 
@@ -47,8 +56,8 @@ class Server {
 
   // Opens the store (seeding it when it is new), binds and serves on
   // background threads. Throws std::runtime_error with a clear message when
-  // the seed is unusable, the store cannot be opened or the address cannot
-  // be bound. Calling it on a started server does nothing.
+  // the seed is unusable, the store cannot be opened, the TLS certificate or
+  // key cannot be used or the address cannot be bound. Calling it on a started server does nothing.
   void Start();
   // Stops accepting, ends every connection and closes the store. Idempotent.
   void Stop();

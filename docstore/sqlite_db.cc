@@ -20,16 +20,19 @@ SqliteDb::SqliteDb(const std::string& file) {
 SqliteDb::~SqliteDb() { sqlite3_close(db_); }
 
 void SqliteDb::Fail(const char* what) const {
-  throw std::runtime_error(std::string("store database: ") + what + ": " + sqlite3_errmsg(db_));
+  std::string message = std::string("store database: ") + what + ": " + sqlite3_errmsg(db_);
+  if ((sqlite3_extended_errcode(db_) & 0xff) == SQLITE_FULL) throw StoreFullError(message);
+  throw std::runtime_error(message);
 }
 
 void SqliteDb::Exec(std::string_view sql) {
   std::string text(sql);
   char* error = nullptr;
   if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    std::string message = error ? error : "unknown error";
+    std::string message = "store database: " + std::string(error ? error : "unknown error");
     sqlite3_free(error);
-    throw std::runtime_error("store database: " + message);
+    if ((sqlite3_extended_errcode(db_) & 0xff) == SQLITE_FULL) throw StoreFullError(message);
+    throw std::runtime_error(message);
   }
 }
 

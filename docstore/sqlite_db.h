@@ -5,6 +5,7 @@
 #define ORVEX_DOCSTORE_SQLITE_DB_H_
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,13 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace orvex::docstore {
+
+// The disk (or the file-size limit) under the store is full: a change could
+// not be written. Thrown by the database layer and the content files.
+class StoreFullError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class SqliteDb;
 

@@ -15,6 +15,7 @@
 #include <stdexcept>
 
 #include "docstore/auth.h"
+#include "docstore/digest_auth.h"
 #include "docstore/sqlite_db.h"
 #include "docstore/url.h"
 
@@ -123,6 +124,7 @@ Store::Store(const std::string& dir) {
     if (ec) throw std::runtime_error("cannot create store directory " + dir + ": " + ec.message());
     dir_ = dir;
     durable_ = true;
+    MakeReserve();
   }
   KeepPrivate(dir_ + "/docstore.db");
   try {
@@ -176,6 +178,19 @@ void Store::KeepPrivate(const std::string& db_path) {
   for (const char* suffix : {"", "-wal", "-shm"}) ::chmod((db_path + suffix).c_str(), 0600);
 }
 
+void Store::MakeReserve() {
+  std::string path = dir_ + "/reserve";
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return;
+  // Real blocks (not a sparse file): giving them up must free space. A
+  // disk too full for them leaves no reserve until a later start.
+  bool made = ::posix_fallocate(fd, 0, static_cast<off_t>(kReserveBytes)) == 0;
+  ::close(fd);
+  if (!made) ::unlink(path.c_str());
+}
+
+bool Store::ReleaseReserve() { return durable_ && ::unlink((dir_ + "/reserve").c_str()) == 0; }
+
 std::unique_ptr<StoreConnection> Store::OpenConnection() {
   auto c = std::make_unique<StoreConnection>(dir_ + "/docstore.db");
   // NORMAL in WAL mode: a commit appends to the log without flushing it
@@ -190,6 +205,8 @@ void Store::CreateSchema() {
   db.Exec(R"sql(
     CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value TEXT);
     CREATE TABLE IF NOT EXISTS users(name TEXT PRIMARY KEY COLLATE NOCASE, password TEXT NOT NULL);
+    CREATE TABLE IF NOT EXISTS digests(
+      name TEXT PRIMARY KEY COLLATE NOCASE, md5 TEXT NOT NULL, sha256 TEXT NOT NULL);
     CREATE TABLE IF NOT EXISTS hosts(name TEXT PRIMARY KEY);
     CREATE TABLE IF NOT EXISTS workspaces(
       ord INTEGER PRIMARY KEY, name TEXT UNIQUE NOT NULL, categories TEXT NOT NULL,
@@ -254,7 +271,12 @@ std::unique_ptr<StoreConnection> Store::TakeReader() {
       return c;
     }
   }
-  return OpenConnection();
+  auto c = OpenConnection();
+  // A reader may be held for as long as a client takes to read a listing:
+  // its page cache stays small (the system's file cache has the pages too),
+  // so many unread answers do not hold the default 2 MiB each.
+  c->db.Exec("PRAGMA cache_size=-" + std::to_string(kReaderCacheKiB) + ";");
+  return c;
 }
 
 void Store::ReturnReader(std::unique_ptr<StoreConnection> c) {
@@ -416,6 +438,19 @@ bool Store::BlobReferenced(const std::string& blob) {
 void Store::AddUser(const std::string& name, const std::string& password) {
   Statement& s = Sql("INSERT OR REPLACE INTO users(name, password) VALUES(?1, ?2)");
   s.Bind(1, name).Bind(2, HashPassword(password)).Run();
+  using Algorithm = DigestAuth::Algorithm;
+  Statement& d = Sql("INSERT OR REPLACE INTO digests(name, md5, sha256) VALUES(?1, ?2, ?3)");
+  d.Bind(1, name)
+      .Bind(2, DigestAuth::Ha1(Algorithm::kMd5, name, DigestAuth::kRealm, password))
+      .Bind(3, DigestAuth::Ha1(Algorithm::kSha256, name, DigestAuth::kRealm, password))
+      .Run();
+}
+
+std::optional<Store::DigestRecord> Store::FindDigest(const std::string& name) {
+  Statement& s = Sql("SELECT name, md5, sha256 FROM digests WHERE name = ?1");
+  s.Bind(1, name);
+  if (!s.Step()) return std::nullopt;
+  return DigestRecord{s.Text(0), s.Text(1), s.Text(2)};
 }
 
 std::optional<Store::UserRecord> Store::FindUser(const std::string& name) {

@@ -139,6 +139,16 @@ class Store {
     std::string password_hash;  // HashPassword's form
   };
   std::optional<UserRecord> FindUser(const std::string& name);
+  // What Digest authentication checks against: H(user:realm:password) of
+  // the stored spelling, for MD5 and SHA-256 (DigestAuth::Ha1). Kept for the
+  // users whose password the store was given in plain (a seed); a user
+  // hashed by an older version has none until the password is set again.
+  struct DigestRecord {
+    std::string name;
+    std::string md5;
+    std::string sha256;
+  };
+  std::optional<DigestRecord> FindDigest(const std::string& name);
   // Replaces passwords kept in plain text (by stores made before passwords
   // were hashed) with their hashed form.
   void HashPlainPasswords();
@@ -186,6 +196,14 @@ class Store {
   // own flush and its directory's, and a flush may have to wait for whatever
   // else is being written to the disk at the time.
   static constexpr size_t kInlineContentLimit = 64 * 1024;
+  // A store on disk keeps a file of kReserveBytes (dir/reserve, made at
+  // open) to give up when the disk is full, so that a DELETE, which frees
+  // space, can still be written. True when it was there to give up.
+  static constexpr size_t kReserveBytes = 1 << 20;
+  bool ReleaseReserve();
+
+  // The database pages a reading connection keeps cached, in KiB.
+  static constexpr int kReaderCacheKiB = 512;
   // Stores `bytes` in the database; returns its blob name. Released like
   // any blob (ReleaseBlobLater).
   std::string AddInlineContent(const std::string& bytes);
@@ -226,6 +244,8 @@ class Store {
   // Creates the database file with mode 0600 and gives existing database
   // files that mode.
   static void KeepPrivate(const std::string& db_path);
+  // Makes dir/reserve (see ReleaseReserve), when there is room for it.
+  void MakeReserve();
   std::unique_ptr<StoreConnection> OpenConnection();
   std::unique_ptr<StoreConnection> TakeReader();
   void ReturnReader(std::unique_ptr<StoreConnection> c);

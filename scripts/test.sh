@@ -35,7 +35,7 @@ echo "== fuzzing (each target for a bounded time, from its seed inputs)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${cache_flags[@]}" \
   -DORVEX_BUILD_FUZZ=ON -DORVEX_BUILD_TESTS=OFF -DORVEX_BUILD_BENCH=OFF -DORVEX_WITH_QT=OFF \
   -DORVEX_WERROR=ON
-fuzzers=(multistatus request_body request_path seed console)
+fuzzers=(multistatus request_body request_path seed console session)
 cmake --build build-fuzz -j"$(nproc)" --target "${fuzzers[@]/#/fuzz_}"
 fuzz_seconds=${ORVEX_FUZZ_SECONDS:-20}
 for name in "${fuzzers[@]}"; do

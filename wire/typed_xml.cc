@@ -28,7 +28,11 @@ void AppendType(std::string& out, std::string_view dt) {
 
 void AppendTypedProperty(std::string& out, const PropertyName& name, std::string_view dt,
                          std::string_view text) {
-  PropertyTags tags = TagsOf(name);
+  AppendTypedProperty(out, TagsOf(name), dt, text);
+}
+
+void AppendTypedProperty(std::string& out, const PropertyTags& tags, std::string_view dt,
+                         std::string_view text) {
   out += tags.open;
   AppendType(out, dt);
   if (text.empty()) {
@@ -42,7 +46,11 @@ void AppendTypedProperty(std::string& out, const PropertyName& name, std::string
 
 void AppendMultiValuedProperty(std::string& out, const PropertyName& name, std::string_view dt,
                                const std::vector<std::string>& values) {
-  PropertyTags tags = TagsOf(name);
+  AppendMultiValuedProperty(out, TagsOf(name), dt, values);
+}
+
+void AppendMultiValuedProperty(std::string& out, const PropertyTags& tags, std::string_view dt,
+                               const std::vector<std::string>& values) {
   out += tags.open;
   AppendType(out, dt);
   out += '>';

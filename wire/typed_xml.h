@@ -43,6 +43,13 @@ void AppendTypedProperty(std::string& out, const PropertyName& name, std::string
 void AppendMultiValuedProperty(std::string& out, const PropertyName& name, std::string_view dt,
                                const std::vector<std::string>& values);
 
+// The same with tags of the writer's own (a prefix it declared for the
+// property's namespace).
+void AppendTypedProperty(std::string& out, const PropertyTags& tags, std::string_view dt,
+                         std::string_view text);
+void AppendMultiValuedProperty(std::string& out, const PropertyTags& tags, std::string_view dt,
+                               const std::vector<std::string>& values);
+
 // The property's empty element: a name without a value (PROPFIND propname,
 // a DAV:remove, a failed propstat).
 void AppendPropertyName(std::string& out, const PropertyName& name);

@@ -28,6 +28,10 @@ TEST_F(AccessTest, BasicCredentialsAreCheckedOnEveryRequestButOptions) {
     EXPECT_EQ(bad.Send("GET", "/Sales/readme.txt").status, 401);
   }
 
+  // A password followed by a NUL and anything is not the password.
+  Client nul(server_->port(), "CORP\\jones", std::string("secret\0more", 11));
+  EXPECT_EQ(nul.Send("PROPFIND", "/Sales/", {{"Depth", "0"}}).status, 401);
+
   // A malformed Authorization header is a refusal too, not a crash.
   Client anonymous(server_->port(), "", "");
   EXPECT_EQ(

@@ -239,6 +239,62 @@ TEST_F(HostileTest, AUserWithoutARoleIsRefusedBeforeTheBodyIsRead) {
   ExpectStillServing();
 }
 
+TEST_F(HostileTest, AmbiguousHostAndCredentialsAreRefused) {
+  EXPECT_EQ(Raw("PROPFIND /Sales/ HTTP/1.1", "Depth: 0\r\nHost: elsewhere\r\n"), 400);
+  EXPECT_EQ(Raw("PROPFIND /Sales/ HTTP/1.1", std::string("Depth: 0\r\n") + kSmithAuth), 400);
+  // base64("guest:guest") beside smith's: neither may be picked.
+  EXPECT_EQ(
+      Raw("PROPFIND /Sales/ HTTP/1.1", "Depth: 0\r\nAuthorization: Basic Z3Vlc3Q6Z3Vlc3Q=\r\n"),
+      400);
+  std::string without_host = "PROPFIND /Sales/ HTTP/1.1\r\n" + std::string(kSmithAuth) +
+                             "Depth: 0\r\nConnection: close\r\n\r\n";
+  EXPECT_EQ(StatusOf(SendRaw(server_->port(), without_host)), 400);
+  // HTTP/1.0 had no Host: such a request is still served.
+  std::string old = "PROPFIND /Sales/ HTTP/1.0\r\n" + std::string(kSmithAuth) + "Depth: 0\r\n\r\n";
+  EXPECT_EQ(StatusOf(SendRaw(server_->port(), old)), 207);
+  ExpectStillServing();
+}
+
+TEST_F(HostileTest, NamesClientsCannotAddressAreRefused) {
+  for (const char* name : {"a%3Fb.txt", "a%23b.txt", "a%3Ab.txt", "a%2Ab.txt", "a%7Cb.txt",
+                           "a%3Cb%3E.txt", "a%22b.txt"}) {
+    EXPECT_EQ(jones_->Send("PUT", std::string("/Sales/Archive/") + name, {}, "x").status, 400)
+        << name;
+    EXPECT_EQ(jones_->Send("MKCOL", std::string("/Sales/Archive/") + name).status, 400) << name;
+    for (const char* method : {"COPY", "MOVE"})
+      EXPECT_EQ(jones_
+                    ->Send(method, "/Sales/readme.txt",
+                           {{"Destination", std::string("http://docs/Sales/Archive/") + name}})
+                    .status,
+                400)
+          << method << " " << name;
+  }
+  EXPECT_EQ(jones_->Send("GET", "/Sales/readme.txt").status, 200);
+  // Display names are names too; the flags are booleans whatever type a
+  // request gives them.
+  auto set = [&](const std::string& prop) {
+    return jones_->Send("PROPPATCH", "/Sales/Archive/", {},
+                        "<D:propertyupdate xmlns:D=\"DAV:\" "
+                        "xmlns:b=\"urn:uuid:c2f41010-65b3-11d1-a29f-00aa00c14882/\"><D:set>"
+                        "<D:prop>" +
+                            prop + "</D:prop></D:set></D:propertyupdate>");
+  };
+  for (const char* refused :
+       {"<D:displayname></D:displayname>", "<D:displayname>../../x</D:displayname>",
+        "<D:displayname>a/b</D:displayname>", "<D:ishidden b:dt=\"int\">1</D:ishidden>",
+        "<D:ishidden b:dt=\"string\">1</D:ishidden>", "<D:ishidden>yes</D:ishidden>"}) {
+    auto r = set(refused);
+    EXPECT_EQ(r.status, 207) << refused;
+    EXPECT_NE(r.body.find("409"), std::string::npos) << refused;
+  }
+  auto r =
+      set("<D:ishidden b:dt=\"boolean\">1</D:ishidden><D:displayname>Old things</D:displayname>");
+  EXPECT_EQ(r.body.find("409"), std::string::npos) << r.body;
+  auto row = One(*jones_, "/Sales/Archive/");
+  EXPECT_TRUE(row.Flag("DAV:ishidden"));
+  EXPECT_EQ(row.Text("DAV:displayname"), "Old things");
+}
+
 TEST_F(HostileTest, RequestsAskNoMoreMemoryThanTheLimitsAllow) {
   // A guest (a reader) naming more properties than a listing may ask for.
   auto named = [](size_t count) {

@@ -45,15 +45,26 @@ TEST(StoreFilesTest, EveryFileIsTheOwnersAlone) {
     ASSERT_EQ(::stat(dir.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 077, 0u);
   }
-  // A store written before, with files anyone could read: its database files
+  // A store written before, with files and folders anyone could read: they
   // are made private when it is opened again.
-  fs::permissions(dir + "/docstore.db", fs::perms::owner_read | fs::perms::owner_write |
-                                            fs::perms::group_read | fs::perms::others_read);
+  const auto readable = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                        fs::perms::others_read;
+  fs::permissions(dir + "/docstore.db", readable);
+  fs::permissions(dir + "/content", fs::perms::owner_all | fs::perms::group_read |
+                                        fs::perms::group_exec | fs::perms::others_read |
+                                        fs::perms::others_exec);
+  for (const auto& entry : fs::directory_iterator(dir + "/content"))
+    if (entry.is_regular_file()) fs::permissions(entry.path(), readable);
   {
     auto server = StartServer("", dir);
-    struct stat st {};
-    ASSERT_EQ(::stat((dir + "/docstore.db").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 077, 0u);
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+      struct stat st {};
+      ASSERT_EQ(::stat(entry.path().c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 077, 0u) << entry.path() << " mode " << std::oct << st.st_mode;
+    }
+    // And the content is still served.
+    Client jones(server->port(), "CORP\\jones", "secret");
+    EXPECT_EQ(jones.Send("GET", "/Sales/Archive/new.txt").body.size(), 200000u);
   }
   ::umask(old_umask);
 }

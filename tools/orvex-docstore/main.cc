@@ -1,6 +1,7 @@
 // orvex-docstore: serves a document store over WebDAV until SIGINT/SIGTERM.
 //
 //   orvex-docstore [--listen ADDR:PORT] [--seed FILE] [--store DIR]
+//                  [--tls-cert FILE --tls-key FILE]
 #include <signal.h>
 
 #include <cstdio>
@@ -17,9 +18,12 @@ namespace {
 void Usage(std::FILE* out) {
   std::fputs(
       "usage: orvex-docstore [--listen ADDR:PORT] [--seed FILE] [--store DIR]\n"
+      "                      [--tls-cert FILE --tls-key FILE]\n"
       "  --listen ADDR:PORT  address to serve on (default 127.0.0.1:0, an ephemeral port)\n"
       "  --seed FILE         JSON seed for a new store (default: the built-in sample store)\n"
-      "  --store DIR         keep the store in DIR (default: in memory)\n",
+      "  --store DIR         keep the store in DIR (default: in memory)\n"
+      "  --tls-cert FILE     serve HTTPS with this certificate chain (PEM)\n"
+      "  --tls-key FILE      and this private key (PEM)\n",
       out);
 }
 
@@ -62,6 +66,10 @@ int main(int argc, char** argv) {
       options.seed_file = value();
     } else if (arg == "--store") {
       options.store_dir = value();
+    } else if (arg == "--tls-cert") {
+      options.tls_cert_file = value();
+    } else if (arg == "--tls-key") {
+      options.tls_key_file = value();
     } else if (arg == "--help" || arg == "-h") {
       Usage(stdout);
       return 0;
