@@ -66,8 +66,7 @@ bool KerberosRealm::Start() {
                                   << "\n dns_lookup_realm = false\n dns_lookup_kdc = false\n"
                                   << " dns_canonicalize_hostname = false\n rdns = false\n"
                                   << " udp_preference_limit = 1\n"
-                                  << "[realms]\n " << kRealm
-                                  << " = {\n  kdc = 127.0.0.1:" << port_
+                                  << "[realms]\n " << kRealm << " = {\n  kdc = 127.0.0.1:" << port_
                                   << "\n }\n[domain_realm]\n localhost = " << kRealm << "\n";
   std::ofstream(d + "/kdc.conf") << "[kdcdefaults]\n kdc_ports = " << port_
                                  << "\n kdc_tcp_ports = " << port_ << "\n[realms]\n " << kRealm

@@ -23,7 +23,7 @@ struct Options {
   std::vector<std::string> hosts_files;  // --hosts: settings files, applied in order
   // --map-host, in order, after the files: each host's `url` setting.
   std::vector<std::pair<std::string, std::string>> host_map;
-  std::string trace_file;  // --trace: the wire trace (empty: QZORVEX_TRACE or none)
+  std::string trace_file;       // --trace: the wire trace (empty: QZORVEX_TRACE or none)
   std::string toolkit;          // --ui: the dialogs' toolkit (empty: chosen at first use)
   std::optional<int> language;  // --lang: 1033 or 1041 (none: from the locale)
   std::string screenshots;      // --screenshots: folder for a PNG of every shown dialog
