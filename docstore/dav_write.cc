@@ -200,7 +200,7 @@ std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequ
   auto parent = store_.Find(ParentPath(request.path));
   if (!parent || !parent->IsCollection()) return Status(409, "the parent folder does not exist");
   if (!access.CanWrite()) return Status(403, "not allowed to write here");
-  if (!IsAddressableName(LastSegment(request.path))) return Status(400, "bad document name");
+  if (!IsValidSegment(LastSegment(request.path))) return Status(400, "bad document name");
   return CheckConditions(store_, request, {{parent->path}, {}});
 }
 
@@ -320,7 +320,7 @@ DavResponse DavHandler::Mkcol(const DavRequest& request) {
   auto parent = store_.Find(ParentPath(request.path));
   if (!parent || !parent->IsCollection()) return Status(409, "the parent does not exist");
   if (!access.CanWrite()) return Status(403, "not allowed to create folders here");
-  if (!IsAddressableName(LastSegment(request.path))) return Status(400, "bad folder name");
+  if (!IsValidSegment(LastSegment(request.path))) return Status(400, "bad folder name");
   if (access.area == Area::kCategories && parent->content_class != kClassCategoryFolder)
     return Status(409, "the parent is not a category");
   if (auto refused = CheckConditions(store_, request, {{parent->path}, {}})) return *refused;
@@ -431,7 +431,7 @@ DavResponse DavHandler::CopyMove(const DavRequest& request, bool move) {
   bool same_kind = (src_access.area == Area::kDocuments && dst_access.area == Area::kDocuments) ||
                    (src_access.area == Area::kCategories && dst_access.area == Area::kCategories);
   if (!same_kind) return Status(403, "items stay in their kind of tree");
-  if (!IsAddressableName(LastSegment(*dest))) return Status(400, "bad destination name");
+  if (!IsValidSegment(LastSegment(*dest))) return Status(400, "bad destination name");
   auto parent = store_.Find(ParentPath(*dest));
   if (!parent || !parent->IsCollection()) return Status(409, "the destination's parent is missing");
   if (move && HoldsOthersCheckout(store_, src, request.user))

@@ -9,10 +9,6 @@ bool IsValidSegment(std::string_view name) {
   return wire::IsXmlText(name);
 }
 
-bool IsAddressableName(std::string_view name) {
-  return IsValidSegment(name) && name.find_first_of(":*?\"|<>#") == std::string_view::npos;
-}
-
 std::optional<std::string> ParseRequestPath(std::string_view target) {
   // An absolute URL: drop the scheme and authority.
   if (auto scheme = target.find("://"); scheme != std::string_view::npos && target[0] != '/') {

@@ -47,13 +47,6 @@ std::string EncodeHref(std::string_view path, bool collection);
 // "\", and not "." or "..".
 bool IsValidSegment(std::string_view name);
 
-// A name a client can give back: a valid segment without the characters
-// clients refuse in names or cannot send unencoded in a path (: * ? " | < >
-// and #). New documents and folders, and the targets of COPY and MOVE, must
-// have one; stored items named by the layout (schema items named by their
-// id, "urn:...") are found by any valid segment.
-bool IsAddressableName(std::string_view name);
-
 }  // namespace orvex::docstore
 
 #endif  // ORVEX_DOCSTORE_URL_H_

@@ -205,10 +205,10 @@ TEST(AnswerBoundsTest, UnreadAnswersHoldOnePieceAndTheSocketBuffer) {
     quiet = moved ? 0 : quiet + 1;
   }
   const long send_buffer = ConnectionLimits{}.send_buffer_bytes;
-  for (long q : queued) {
-    EXPECT_GT(q, 0);
-    EXPECT_LE(q, 2 * send_buffer);
-  }
+  // A connection still waiting for a worker holds nothing yet; at least one
+  // must be held up by its reader for the bound to mean anything.
+  EXPECT_GT(*std::max_element(queued.begin(), queued.end()), 0);
+  for (long q : queued) EXPECT_LE(q, 2 * send_buffer);
   // The server holds a piece, the row being written and a reading
   // connection's page cache for each.
   EXPECT_LT(peak - std::min(peak, before), size_t{kUnread} * (3u << 19));
