@@ -13,6 +13,7 @@ packages=(
   qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic
   libedit-dev python3-dev pybind11-dev python3-pytest
   apache2 litmus cadaver davfs2 curl
+  tmux xvfb xauth libxcb1-dev
   clang libclang-rt-14-dev ccache
 )
 missing=()

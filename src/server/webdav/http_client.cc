@@ -10,6 +10,7 @@
 #include "platform/host_map.h"
 #include "server/error.h"
 #include "server/webdav/transfer_interrupt.h"
+#include "server/webdav/transfer_progress.h"
 
 namespace orvex::server::webdav {
 namespace {
@@ -26,14 +27,17 @@ struct Transfer {
   bool too_large = false;
   bool sink_refused = false;
   TransferInterruptCheck interrupt_check = nullptr;
+  TransferProgressHook progress_hook = nullptr;
   bool interrupted = false;
 };
 
-// libcurl's progress callback, set only while an interrupt check is
-// installed: a non-zero answer abandons the transfer.
+// libcurl's progress callback, set only while an interrupt check or the
+// thread's progress hook is installed: the hook runs first; a non-zero
+// answer abandons the transfer.
 int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   auto* t = static_cast<Transfer*>(user);
-  if (!t->interrupt_check()) return 0;
+  if (t->progress_hook) t->progress_hook();
+  if (!t->interrupt_check || !t->interrupt_check()) return 0;
   t->interrupted = true;
   return 1;
 }
@@ -218,7 +222,8 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
   curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
   curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
   transfer.interrupt_check = CurrentTransferInterruptCheck();
-  if (transfer.interrupt_check) {
+  transfer.progress_hook = CurrentThreadTransferProgressHook();
+  if (transfer.interrupt_check || transfer.progress_hook) {
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
