@@ -365,7 +365,14 @@ class MemberNotFoundError(AutomationError, AttributeError):
       "CreateObject", [](const std::string& name) { return Object(qzorvex::CreateObject(name)); },
       py::arg("name"), "A new object of the class a ProgID or CLSID names.");
   m.def("MapHost", &qzorvex::MapHost, py::arg("host"), py::arg("address"),
-        "Reach server `host` at \"ADDR:PORT\" (the Host header keeps the bare name).");
+        "Reach server `host` at a URL or \"ADDR:PORT\" (the Host header keeps the bare name).");
+  m.def("SetHostSetting", &qzorvex::SetHostSetting, py::arg("host"), py::arg("key"),
+        py::arg("value"), "Set one connection setting of server `host` (ValueError if bad).");
+  m.def("HostSetting", &qzorvex::HostSetting, py::arg("host"), py::arg("key"),
+        "The value set for `key` of server `host`, or None.");
+  m.def("LoadHostSettings", &qzorvex::LoadHostSettings, py::arg("path"),
+        "Apply a hosts.conf file over the current settings (ValueError: file, line, reason).");
+  m.def("ClearHostSettings", &qzorvex::ClearHostSettings);
   m.def("UnmapHost", &qzorvex::UnmapHost, py::arg("host"));
   m.def("ClearHostMap", &qzorvex::ClearHostMap);
   m.def("ToolkitNames", &qzorvex::ToolkitNames, "The dialogs' toolkits this process has.");

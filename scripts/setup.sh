@@ -27,12 +27,14 @@ if ((${#missing[@]})); then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# Tests and benchmarks are built unless the caller turns them off; the values
-# are passed every time so an earlier run's choice does not stick.
+# Tests and benchmarks are built unless the caller turns them off, warnings
+# are errors only when the caller asks (CI does); the values are passed every
+# time so an earlier run's choice does not stick.
 build_dir=${ORVEX_BUILD_DIR:-build}
 source scripts/compiler_cache.sh
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${cache_flags[@]}" \
-  -DORVEX_BUILD_TESTS="${ORVEX_BUILD_TESTS:-ON}" -DORVEX_BUILD_BENCH="${ORVEX_BUILD_BENCH:-ON}"
+  -DORVEX_BUILD_TESTS="${ORVEX_BUILD_TESTS:-ON}" -DORVEX_BUILD_BENCH="${ORVEX_BUILD_BENCH:-ON}" \
+  -DORVEX_WERROR="${ORVEX_WERROR:-OFF}"
 cmake --build "$build_dir" -j"$(nproc)"
 prefix=${ORVEX_PREFIX:-/usr/local}
 cmake --install "$build_dir" --prefix "$prefix" > /dev/null

@@ -4,11 +4,18 @@
 # module's pytest suite, and the package check: a staged install with a host
 # program built against it), then the same tests built with AddressSanitizer
 # and UndefinedBehaviorSanitizer (without the Python module and the package
-# check, which a plain host cannot load or link).
+# check, which a plain host cannot load or link). Warnings are errors in
+# every build here, and the library and the programs are also built as a
+# plain Release.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+ORVEX_WERROR=ON scripts/setup.sh
 source scripts/compiler_cache.sh
+
+echo "== Release build (library and programs)"
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release "${cache_flags[@]}" -DORVEX_WERROR=ON \
+  -DORVEX_BUILD_TESTS=OFF -DORVEX_BUILD_BENCH=OFF -DORVEX_BUILD_PYTHON=OFF
+cmake --build build-release -j"$(nproc)"
 
 echo "== format"
 git ls-files '*.h' '*.cc' | xargs clang-format --dry-run --Werror
@@ -19,14 +26,15 @@ ctest --test-dir build --output-on-failure --no-tests=error -j2 --timeout 300
 
 echo "== tests under ASan+UBSan"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON "${cache_flags[@]}" \
-  -DORVEX_BUILD_BENCH=OFF
+  -DORVEX_BUILD_BENCH=OFF -DORVEX_WERROR=ON
 cmake --build build-asan -j"$(nproc)"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure --no-tests=error -j2 --timeout 600
 
 echo "== fuzzing (each target for a bounded time, from its seed inputs)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${cache_flags[@]}" \
-  -DORVEX_BUILD_FUZZ=ON -DORVEX_BUILD_TESTS=OFF -DORVEX_BUILD_BENCH=OFF -DORVEX_WITH_QT=OFF
+  -DORVEX_BUILD_FUZZ=ON -DORVEX_BUILD_TESTS=OFF -DORVEX_BUILD_BENCH=OFF -DORVEX_WITH_QT=OFF \
+  -DORVEX_WERROR=ON
 fuzzers=(multistatus request_body request_path seed console)
 cmake --build build-fuzz -j"$(nproc)" --target "${fuzzers[@]/#/fuzz_}"
 fuzz_seconds=${ORVEX_FUZZ_SECONDS:-20}

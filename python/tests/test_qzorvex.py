@@ -115,3 +115,26 @@ def test_dialogs_under_qt(docstore):
         assert qzorvex.CurrentToolkitName() == "qt"
     finally:
         qzorvex.UseToolkit("headless")
+
+
+def test_host_settings_are_set_checked_and_read_from_files(tmp_path):
+    qzorvex.SetHostSetting("Intranet", "connect-timeout", "5")
+    qzorvex.MapHost("intranet", "https://dms.example.com:8443/")
+    assert qzorvex.HostSetting("INTRANET", "connect-timeout") == "5"
+    assert qzorvex.HostSetting("intranet", "url") == "https://dms.example.com:8443/"
+    assert qzorvex.HostSetting("intranet", "proxy") is None
+    with pytest.raises(ValueError, match="unknown key 'colour'"):
+        qzorvex.SetHostSetting("intranet", "colour", "blue")
+    with pytest.raises(ValueError, match="verify"):
+        qzorvex.SetHostSetting("intranet", "verify", "maybe")
+    good = tmp_path / "hosts.conf"
+    good.write_text("[intranet]\nauth = digest\n")
+    qzorvex.LoadHostSettings(str(good))
+    assert qzorvex.HostSetting("intranet", "auth") == "digest"
+    bad = tmp_path / "bad.conf"
+    bad.write_text("[intranet]\nverify = no\nstall-timeout = soon\n")
+    with pytest.raises(ValueError, match=r"bad\.conf:3: bad value 'soon'"):
+        qzorvex.LoadHostSettings(str(bad))
+    assert qzorvex.HostSetting("intranet", "verify") is None
+    qzorvex.UnmapHost("intranet")
+    assert qzorvex.HostSetting("intranet", "url") is None

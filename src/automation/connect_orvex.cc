@@ -1,9 +1,11 @@
 #include "automation/connect_orvex.h"
 
 #include "automation/connect_orvex_members.h"
+#include "dialogs/engine_forms.h"
 #include "dialogs/progress.h"
 #include "engine/error_codes.h"
 #include "module/prerequisite.h"
+#include "server/webdav/webdav_backend.h"
 
 namespace orvex::automation {
 namespace {
@@ -29,6 +31,8 @@ ConnectOrvex::~ConnectOrvex() {
   default_server_.reset();
   server_table_[0].reset();
 }
+
+engine::Forms& ConnectOrvex::forms() { return dialogs::EngineForms(); }
 
 std::shared_ptr<engine::ServerClass1> ConnectOrvex::NewEngine() {
   return std::make_shared<engine::ServerClass1>(backend_);

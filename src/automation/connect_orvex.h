@@ -41,6 +41,8 @@ class ConnectOrvex : public Dispatch, public engine::Owner {
   bool DeleteFolder(const std::string& Folder) override;
   bool CreateCategory(const std::string& Category) override;
   bool DeleteCategory(const std::string& Category) override;
+  // The dialogs (dialogs/engine_forms.h).
+  engine::Forms& forms() override;
 
   bool ConnectOpen(const std::string& HostName, const std::string& UserName,
                    const std::string& Domain, const std::string& Password);

@@ -4,6 +4,8 @@
 
 #include "automation/create_object.h"
 #include "platform/host_map.h"
+#include "platform/host_settings.h"
+#include "platform/hosts_file.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
@@ -20,12 +22,20 @@ std::shared_ptr<Dispatch> CreateObject(std::string_view name) {
   return orvex::automation::CreateObject(name);
 }
 
+void SetHostSetting(std::string_view host, std::string_view key, std::string_view value) {
+  orvex::platform::SetHostSetting(host, key, value);
+}
+
+std::optional<std::string> HostSetting(std::string_view host, std::string_view key) {
+  return orvex::platform::HostSetting(host, key);
+}
+
+void LoadHostSettings(const std::string& path) { orvex::platform::LoadHostsFile(path); }
+
+void ClearHostSettings() { orvex::platform::ClearHostSettings(); }
+
 void MapHost(std::string_view host, std::string_view address) {
-  auto parsed = orvex::platform::ParseHostAddress(address);
-  if (!parsed)
-    throw std::invalid_argument("host address must be ADDR:PORT, not '" + std::string(address) +
-                                "'");
-  orvex::platform::MapHost(host, *parsed);
+  orvex::platform::SetHostSetting(host, "url", orvex::platform::HostUrlFor(address));
 }
 
 void UnmapHost(std::string_view host) { orvex::platform::UnmapHost(host); }

@@ -1,14 +1,12 @@
 // The selection dialogs: the engine fills each form from the server, shows
 // it modally and topmost, and returns the form's verdict (SelectFlag). Also
-// the node builder the tree dialogs share.
+// the node builder the tree dialogs share. The forms are the owner's
+// (engine/forms.h).
 #include <limits>
 #include <stdexcept>
 
-#include "dialogs/category_dlg_a.h"
-#include "dialogs/folder_dlg_a.h"
-#include "dialogs/folder_dlg_b.h"
-#include "dialogs/workspace_dlg_a.h"
 #include "engine/error_codes.h"
+#include "engine/forms.h"
 #include "engine/listing_columns.h"
 #include "engine/server_class1.h"
 #include "module/top_most.h"
@@ -69,11 +67,13 @@ bool ServerClass1::FolderDialogA() {
   try {
     ErrorCode = kCodeNone;
     TreeEntries.assign(kTreeRoom, TreeEntry{});
-    dialogs::FolderDlgA& dialog = dialogs::FolderDlgA::Get();
+    Owner& owner = ConnectOf(Connect);
+    Forms& forms = owner.forms();
+    SelectionForm& dialog = forms.Folders();
     ui::NodeRef node;
-    dialog.SetData(ConnectOf(Connect), *this, CurrentWorkspace, node);
-    ui::TreeView& tree = dialog.TreeView1();
-    tree.SetImageList(&dialog.ImageList1());
+    dialog.SetData(owner, *this, CurrentWorkspace, node);
+    ui::TreeView& tree = dialog.tree();
+    tree.SetImageList(&forms.TreeImages());
     if (tree.Count() > 0) tree.Clear();
     node = tree.AddRoot(CurrentWorkspace, CurrentWorkspace, kImageWorkspace);
 
@@ -97,10 +97,12 @@ bool ServerClass1::FolderDialogA() {
 
 bool ServerClass1::WorkspaceDialogA() {
   ErrorCode = kCodeNone;
-  dialogs::WorkspaceDlgA& dialog = dialogs::WorkspaceDlgA::Get();
-  dialog.SetData(ConnectOf(Connect), *this, ui::NodeRef());
-  ui::TreeView& tree = dialog.TreeView1();
-  tree.SetImageList(&dialogs::FolderDlgA::Get().ImageList1());
+  Owner& owner = ConnectOf(Connect);
+  Forms& forms = owner.forms();
+  SelectionForm& dialog = forms.Workspaces();
+  dialog.SetData(owner, *this, CurrentWorkspace, ui::NodeRef());
+  ui::TreeView& tree = dialog.tree();
+  tree.SetImageList(&forms.TreeImages());
   if (tree.Count() > 0) tree.Clear();
   ui::NodeRef root = tree.AddRoot(HostName, HostName, kImageServer);
   try {
@@ -126,15 +128,17 @@ bool ServerClass1::FolderDialogB() {
   bool restored = true;  // nothing has been made current yet
   try {
     ErrorCode = kCodeNone;
-    dialogs::FolderDlgB& dialog = dialogs::FolderDlgB::Get();
-    ui::TreeView& tree = dialog.TreeView1();
+    saved = CurrentWorkspace;
+    Owner& owner = ConnectOf(Connect);
+    Forms& forms = owner.forms();
+    SelectionForm& dialog = forms.WorkspaceFolders();
+    ui::TreeView& tree = dialog.tree();
     tree.Clear();
-    tree.SetImageList(&dialogs::FolderDlgA::Get().ImageList1());
+    tree.SetImageList(&forms.TreeImages());
     tree.SetVisible(false);
     if (tree.Count() > 0) tree.Clear();
     ui::NodeRef node = tree.AddRoot("", HostName, kImageServer);
 
-    saved = CurrentWorkspace;
     if (!ServerRoot) throw server::Error(server::kErrGenericFailure, "not connected");
     int16_t count = 0;
     {
@@ -181,7 +185,7 @@ bool ServerClass1::FolderDialogB() {
     TreeEntries.clear();
     CurrentWorkspace = saved;
 
-    dialog.SetData(ConnectOf(Connect), *this, CurrentWorkspace, node);
+    dialog.SetData(owner, *this, CurrentWorkspace, node);
     tree.SetVisible(true);
     ShowTopMost(dialog.form());
     return SelectFlag;
@@ -202,15 +206,17 @@ void ServerClass1::RestoreWorkspace(const std::string& saved) {
 }
 
 bool ServerClass1::CategoryDialogA() {
-  dialogs::CategoryDlgA* dialog = nullptr;
+  SelectionForm* dialog = nullptr;
   try {
     ErrorCode = kCodeNone;
-    dialog = &dialogs::CategoryDlgA::Get();
-    ui::TreeView& tree = dialog->TreeView1();
+    Owner& owner = ConnectOf(Connect);
+    Forms& forms = owner.forms();
+    dialog = &forms.Categories();
+    ui::TreeView& tree = dialog->tree();
     tree.Clear();
     ui::NodeRef node;
-    dialog->SetData(ConnectOf(Connect), *this, CurrentWorkspace, node);
-    tree.SetImageList(&dialogs::FolderDlgA::Get().ImageList1());
+    dialog->SetData(owner, *this, CurrentWorkspace, node);
+    tree.SetImageList(&forms.TreeImages());
     const std::string root_key = CurrentWorkspace + "/" + RootCategory;
     node = tree.AddRoot(root_key, RootCategory, kImageCategoryRoot);
     ui::TreeNode* root = node.get();
@@ -234,7 +240,7 @@ bool ServerClass1::CategoryDialogA() {
   } catch (...) {
     TreeEntries.clear();
     SetErrorCode();
-    if (dialog != nullptr) dialog->TreeView1().Clear();
+    if (dialog != nullptr) dialog->tree().Clear();
     return false;
   }
 }

@@ -1,13 +1,16 @@
 // What an engine sees of the automation object that owns it: the object's
 // properties, which operations read at the moment they need them and the
-// selection dialogs write, and the object's own folder and category
-// members, which the selection dialogs call back when the person creates or
-// deletes a folder or a category.
+// selection dialogs write; the object's own folder and category members,
+// which the selection dialogs call back when the person creates or deletes
+// a folder or a category; and the forms shown on the object's behalf.
 #ifndef ORVEX_ENGINE_OWNER_H_
 #define ORVEX_ENGINE_OWNER_H_
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
+
+#include "engine/forms.h"
 
 namespace orvex::engine {
 
@@ -40,6 +43,11 @@ class Owner {
   virtual bool DeleteFolder(const std::string& Folder) = 0;
   virtual bool CreateCategory(const std::string& Category) = 0;
   virtual bool DeleteCategory(const std::string& Category) = 0;
+
+  // The forms the engine shows for this object. An owner that never lets
+  // the engine show one keeps this default, which throws std::logic_error;
+  // the operations trap it as any other failure.
+  virtual Forms& forms() { throw std::logic_error("the owning object shows no forms"); }
 };
 
 }  // namespace orvex::engine

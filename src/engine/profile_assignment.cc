@@ -4,11 +4,12 @@
 #include <algorithm>
 #include <optional>
 
-#include "dialogs/profile_dlg.h"
+#include "engine/forms.h"
 #include "engine/server_class1.h"
 #include "module/field_access.h"
 #include "module/top_most.h"
 #include "platform/text.h"
+#include "platform/ui/form.h"
 #include "server/error.h"
 #include "server/names.h"
 #include "server/schema.h"
@@ -67,7 +68,7 @@ bool ServerClass1::ChangeProfile(const std::string& Folder, server::Item& Docume
   }
 
   try {
-    dialogs::ProfileDlg& dialog = dialogs::ProfileDlg::Get();
+    ProfileForm& dialog = OwnerForms().Profile();
     dialog.SetData(*this, CurrentWorkspace, profile_records_, property_records_, NewDocument);
     int32_t handle = dialog.form().hWnd();
     module::SetTopMost(handle);

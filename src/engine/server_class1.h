@@ -418,6 +418,9 @@ class ServerClass1 {
   // The owning object's properties; throws std::logic_error for an engine
   // without one.
   ConnectProperties& OwnerProperties() const;
+  // The owning object's forms; throws std::logic_error for an engine
+  // without an owner, or an owner that shows none.
+  Forms& OwnerForms() const;
   // The engine's own user name and password, for opens that pass them.
   server::BindArgs Bind(const std::string& url, const server::Connection* active, bool credentials,
                         int32_t create_option = server::kCreateFailIfNotExists) const;

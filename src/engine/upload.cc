@@ -3,8 +3,8 @@
 // check-in and publishing that follow.
 #include <stdexcept>
 
-#include "dialogs/progress.h"
 #include "engine/error_codes.h"
+#include "engine/forms.h"
 #include "engine/server_class1.h"
 #include "module/comma_split.h"
 #include "module/field_access.h"
@@ -126,7 +126,7 @@ bool ServerClass1::Save(const std::string& Folder, const std::string& LocalFolde
     content.SetEOS();
     content.LoadFromFile(platform::LocalFilePath(LocalFolder, File));
     content.Flush();
-    if (p->ShowDialog) dialogs::ShowProgressText(kTextUploading);
+    if (p->ShowDialog) OwnerForms().ShowProgressText(kTextUploading);
   } catch (...) {
     SetErrorCode();
     return false;
@@ -138,10 +138,10 @@ bool ServerClass1::Save(const std::string& Folder, const std::string& LocalFolde
     server::BindArgs args = Bind(target, &cnx1(), true, UploadCreateOption);
     document->SaveTo(args);
     if (SelectFlag && p->AddCheckIn && IsVersionFolder(Folder)) {
-      if (p->ShowDialog) dialogs::ShowProgressText(kTextCheckingIn);
+      if (p->ShowDialog) OwnerForms().ShowProgressText(kTextCheckingIn);
       CheckIn(Folder, File);
       if (p->AddPublish) {
-        if (p->ShowDialog) dialogs::ShowProgressText(kTextPublishing);
+        if (p->ShowDialog) OwnerForms().ShowProgressText(kTextPublishing);
         Publish(Folder, File);
       }
     }
@@ -184,6 +184,11 @@ std::string ServerClass1::UploadDefaultProfile(const std::string& Folder) {
 ConnectProperties& ServerClass1::OwnerProperties() const {
   if (Connect == nullptr) throw std::logic_error("the engine has no owning object");
   return Connect->Properties();
+}
+
+Forms& ServerClass1::OwnerForms() const {
+  if (Connect == nullptr) throw std::logic_error("the engine has no owning object");
+  return Connect->forms();
 }
 
 }  // namespace orvex::engine

@@ -1,24 +1,11 @@
 #include "platform/host_map.h"
 
 #include <charconv>
-#include <map>
 
+#include "platform/host_settings.h"
 #include "platform/text.h"
 
 namespace orvex::platform {
-namespace {
-
-struct NoCaseLess {
-  using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const { return CompareNoCase(a, b) < 0; }
-};
-
-std::map<std::string, HostAddress, NoCaseLess>& Table() {
-  static std::map<std::string, HostAddress, NoCaseLess> table;
-  return table;
-}
-
-}  // namespace
 
 std::optional<HostAddress> ParseHostAddress(std::string_view text) {
   size_t colon = text.rfind(':');
@@ -38,21 +25,30 @@ std::optional<HostAddress> ParseHostAddress(std::string_view text) {
   return HostAddress{std::string(addr), p};
 }
 
+std::string HostUrlFor(std::string_view target) {
+  if (StartsWithNoCase(target, "http://") || StartsWithNoCase(target, "https://")) {
+    HostSettings check;
+    ApplyHostSetting(check, "url", target);
+    return std::string(target);
+  }
+  std::optional<HostAddress> address = ParseHostAddress(target);
+  if (!address)
+    throw HostSettingsError("'" + std::string(target) + "' is neither a URL nor ADDR:PORT");
+  return HostBase{"http", address->address, address->port}.Text() + "/";
+}
+
 void MapHost(std::string_view host, HostAddress to) {
-  Table().insert_or_assign(std::string(host), std::move(to));
+  SetHostSetting(host, "url", HostBase{"http", to.address, to.port}.Text() + "/");
 }
 
-void UnmapHost(std::string_view host) {
-  auto it = Table().find(host);
-  if (it != Table().end()) Table().erase(it);
-}
+void UnmapHost(std::string_view host) { RemoveHostSetting(host, "url"); }
 
-void ClearHostMap() { Table().clear(); }
+void ClearHostMap() { ClearHostSettings(); }
 
 std::optional<HostAddress> LookupHost(std::string_view host) {
-  auto it = Table().find(host);
-  if (it == Table().end()) return std::nullopt;
-  return it->second;
+  HostSettings settings = LookupHostSettings(host);
+  if (!settings.url) return std::nullopt;
+  return HostAddress{settings.url->host, settings.url->port};
 }
 
 }  // namespace orvex::platform

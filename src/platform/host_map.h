@@ -1,8 +1,9 @@
-// The host map: routes a bare server host name to a network address.
+// The host map: the `url` of the per-host settings (host_settings.h) in the
+// older ADDR:PORT form.
 //
-// Server URLs carry bare host names ("http://docs/..."). A host listed here is
-// reached at the mapped address and port while requests keep the bare name
-// in their Host header; a host not listed is resolved normally on port 80.
+// A host mapped to ADDR:PORT is reached at http://ADDR:PORT/ while requests
+// keep the bare name in their Host header; a host not mapped is resolved
+// normally on port 80.
 #ifndef ORVEX_PLATFORM_HOST_MAP_H_
 #define ORVEX_PLATFORM_HOST_MAP_H_
 
@@ -20,10 +21,18 @@ struct HostAddress {
 // Parses "ADDR:PORT" (or "[v6]:PORT"); nullopt when malformed.
 std::optional<HostAddress> ParseHostAddress(std::string_view text);
 
-// Maps `host` (compared case-insensitively) to `to`, replacing any earlier mapping.
+// The `url` setting `target` stands for: an http:// or https:// URL as it
+// is, "ADDR:PORT" as http://ADDR:PORT/. Throws HostSettingsError for
+// anything else.
+std::string HostUrlFor(std::string_view target);
+
+// Sets the `url` of `host` (compared case-insensitively) to http://ADDR:PORT/.
 void MapHost(std::string_view host, HostAddress to);
+// Removes the `url` of `host`; its other settings stay.
 void UnmapHost(std::string_view host);
+// Forgets every host's settings (ClearHostSettings).
 void ClearHostMap();
+// Where `host`'s `url` points, whatever its scheme; nullopt without one.
 std::optional<HostAddress> LookupHost(std::string_view host);
 
 }  // namespace orvex::platform

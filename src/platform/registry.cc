@@ -16,11 +16,6 @@ namespace {
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 
-std::string& PathOverride() {
-  static std::string path;
-  return path;
-}
-
 std::string_view HiveName(Hive hive) {
   switch (hive) {
     case Hive::kClassesRoot:
@@ -76,11 +71,7 @@ std::string Quote(std::string_view s) {
 
 }  // namespace
 
-std::string RegistryFilePath() {
-  return PathOverride().empty() ? std::string(ORVEX_REGISTRY_FILE) : PathOverride();
-}
-
-void SetRegistryFilePath(std::string path) { PathOverride() = std::move(path); }
+std::string RegistryFilePath() { return ORVEX_REGISTRY_FILE; }
 
 bool Registry::NoCaseLess::operator()(std::string_view a, std::string_view b) const {
   return CompareNoCase(a, b) < 0;

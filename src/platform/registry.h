@@ -21,10 +21,8 @@ namespace orvex::platform {
 
 enum class Hive { kClassesRoot, kCurrentUser, kLocalMachine };
 
-// The registry file used when none is given: fixed at build time, and
-// replaceable for the process (hosts, tests).
+// The registry file used when none is given, fixed at build time.
 std::string RegistryFilePath();
-void SetRegistryFilePath(std::string path);
 
 class Registry {
  public:

@@ -1,8 +1,9 @@
 // The seam between the engine's server objects and whatever serves them.
 //
 // A Backend opens connections and creates the server's item objects. The
-// WebDAV provider (server/webdav) is the real one; tests put a recording
-// fake in its place and assert the exact values each call passes.
+// WebDAV provider (server/webdav/webdav_backend.h, a library above this
+// one) is the real one; tests put a recording fake in its place and assert
+// the exact values each call passes.
 #ifndef ORVEX_SERVER_BACKEND_H_
 #define ORVEX_SERVER_BACKEND_H_
 
@@ -34,9 +35,6 @@ class Backend {
   // A new version object (check-out, check-in, publish, history).
   virtual std::unique_ptr<Version> CreateVersion() = 0;
 };
-
-// The process's WebDAV backend (libcurl and expat underneath).
-std::shared_ptr<Backend> WebDavBackend();
 
 }  // namespace orvex::server
 

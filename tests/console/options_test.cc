@@ -9,18 +9,20 @@ Options Parse(std::vector<std::string_view> args) { return ParseOptions(args); }
 
 TEST(OptionsTest, ReadsEveryOptionInEitherSpelling) {
   Options o = Parse({"--json", "--embedded", "--seed", "s.json", "--store=/tmp/st", "--map-host",
-                     "docs=127.0.0.1:8080", "--map-host=Other=[::1]:81", "--ui", "qt", "--lang=ja",
-                     "--screenshots", "shots", "demo.vbs"});
+                     "docs=127.0.0.1:8080", "--map-host=Other=[::1]:81", "--hosts", "a.conf",
+                     "--map-host", "tls=https://dms.example.com:8443/", "--hosts=b.conf", "--ui",
+                     "qt", "--lang=ja", "--screenshots", "shots", "demo.vbs"});
   EXPECT_TRUE(o.json);
   EXPECT_TRUE(o.embedded);
   EXPECT_EQ(o.seed_file, "s.json");
   EXPECT_EQ(o.store_dir, "/tmp/st");
-  ASSERT_EQ(o.host_map.size(), 2u);
+  ASSERT_EQ(o.host_map.size(), 3u);
   EXPECT_EQ(o.host_map[0].first, "docs");
-  EXPECT_EQ(o.host_map[0].second.address, "127.0.0.1");
-  EXPECT_EQ(o.host_map[0].second.port, 8080);
+  EXPECT_EQ(o.host_map[0].second, "http://127.0.0.1:8080/");
   EXPECT_EQ(o.host_map[1].first, "Other");
-  EXPECT_EQ(o.host_map[1].second.address, "::1");
+  EXPECT_EQ(o.host_map[1].second, "http://[::1]:81/");
+  EXPECT_EQ(o.host_map[2].second, "https://dms.example.com:8443/");
+  EXPECT_EQ(o.hosts_files, (std::vector<std::string>{"a.conf", "b.conf"}));
   EXPECT_EQ(o.toolkit, "qt");
   EXPECT_EQ(o.language, 1041);
   EXPECT_EQ(o.screenshots, "shots");
@@ -41,6 +43,10 @@ TEST(OptionsTest, RejectsUnusableCommandLines) {
       {"--map-host", "=127.0.0.1:80"},
       {"--map-host", "do/cs=127.0.0.1:80"},
       {"--map-host", "docs=127.0.0.1:99999"},
+      {"--map-host", "docs=ftp://127.0.0.1:80/"},
+      {"--map-host", "docs=https://dms.example.com/dav/"},
+      {"--map-host", "docs:80=https://dms.example.com/"},
+      {"--hosts="},
       {"--seed"},
       {"--seed", "s.json", "a.vbs"},
       {"--store", "/tmp/x", "--json"},

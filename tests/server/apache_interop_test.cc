@@ -17,6 +17,7 @@
 #include "server/error.h"
 #include "server/names.h"
 #include "server/stream.h"
+#include "server/webdav/webdav_backend.h"
 #include "support/apache_server.h"
 #include "support/error_of.h"
 

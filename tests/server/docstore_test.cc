@@ -23,6 +23,7 @@
 #include "server/schema.h"
 #include "server/stream.h"
 #include "server/webdav/multistatus.h"
+#include "server/webdav/webdav_backend.h"
 #include "support/docstore_client.h"
 #include "support/error_of.h"
 #include "support/temp_dir.h"

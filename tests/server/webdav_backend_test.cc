@@ -14,6 +14,7 @@
 #include "server/names.h"
 #include "server/stream.h"
 #include "server/webdav/multistatus.h"
+#include "server/webdav/webdav_backend.h"
 #include "support/error_of.h"
 #include "support/ports.h"
 #include "support/temp_dir.h"

@@ -13,6 +13,7 @@
 #include "server/error.h"
 #include "server/names.h"
 #include "server/schema.h"
+#include "server/webdav/webdav_backend.h"
 #include "support/error_of.h"
 
 namespace orvex::server {

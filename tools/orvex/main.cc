@@ -19,7 +19,8 @@
 #include "interrupt.h"
 #include "line_editor.h"
 #include "options.h"
-#include "platform/host_map.h"
+#include "platform/host_settings.h"
+#include "platform/hosts_file.h"
 #include "platform/language.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
@@ -110,7 +111,14 @@ int Main(std::span<const std::string_view> args) {
   }
 
   if (!SetUpDialogs(options)) return kExitSyntaxError;
-  for (const auto& [host, address] : options.host_map) orvex::platform::MapHost(host, address);
+  try {
+    for (const std::string& file : options.hosts_files) orvex::platform::LoadHostsFile(file);
+    for (const auto& [host, url] : options.host_map)
+      orvex::platform::SetHostSetting(host, "url", url);
+  } catch (const orvex::platform::HostSettingsError& e) {
+    std::cerr << "orvex: " << e.what() << "\n";
+    return kExitSyntaxError;
+  }
   std::unique_ptr<EmbeddedStore> store;
   if (options.embedded) {
     try {

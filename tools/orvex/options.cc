@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "platform/host_map.h"
+#include "platform/host_settings.h"
 #include "platform/language.h"
 
 namespace orvex::console {
@@ -35,16 +37,18 @@ class ArgReader {
   size_t i_ = 0;
 };
 
-std::pair<std::string, platform::HostAddress> ParseMapping(const std::string& text) {
+std::pair<std::string, std::string> ParseMapping(const std::string& text) {
   size_t eq = text.find('=');
   if (eq == std::string::npos || eq == 0)
-    throw UsageError("--map-host wants NAME=ADDR:PORT, got '" + text + "'");
+    throw UsageError("--map-host wants NAME=URL or NAME=ADDR:PORT, got '" + text + "'");
   std::string name = text.substr(0, eq);
-  if (name.find_first_of("/:@ ") != std::string::npos)
+  if (!platform::IsBareHostName(name))
     throw UsageError("--map-host: '" + name + "' is not a bare host name");
-  std::optional<platform::HostAddress> address = platform::ParseHostAddress(text.substr(eq + 1));
-  if (!address) throw UsageError("--map-host wants NAME=ADDR:PORT, got '" + text + "'");
-  return {std::move(name), std::move(*address)};
+  try {
+    return {std::move(name), platform::HostUrlFor(text.substr(eq + 1))};
+  } catch (const platform::HostSettingsError& e) {
+    throw UsageError("--map-host " + text + ": " + e.what());
+  }
 }
 
 }  // namespace
@@ -73,6 +77,9 @@ Options ParseOptions(std::span<const std::string_view> args) {
       options.seed_file = *v;
     } else if (auto v = reader.Value("--store")) {
       options.store_dir = *v;
+    } else if (auto v = reader.Value("--hosts")) {
+      if (v->empty()) throw UsageError("--hosts needs a settings file");
+      options.hosts_files.push_back(*v);
     } else if (auto v = reader.Value("--map-host")) {
       options.host_map.push_back(ParseMapping(*v));
     } else if (auto v = reader.Value("--ui")) {
@@ -103,7 +110,8 @@ Options ParseOptions(std::span<const std::string_view> args) {
 }
 
 std::string UsageText() {
-  return "usage: orvex [--embedded] [--seed FILE] [--store DIR] [--map-host NAME=ADDR:PORT]...\n"
+  return "usage: orvex [--embedded] [--seed FILE] [--store DIR] [--hosts FILE]...\n"
+         "             [--map-host NAME=URL|NAME=ADDR:PORT]...\n"
          "             [--ui headless|qt] [--lang en|ja] [--screenshots DIR] [--json]\n"
          "             [SCRIPT | -]\n"
          "       orvex --version | --help\n"
@@ -114,7 +122,8 @@ std::string UsageText() {
          "  --embedded              start a docstore in this process and map its host names\n"
          "  --seed FILE             seed the embedded docstore from FILE (default: sample store)\n"
          "  --store DIR             keep the embedded docstore's store in DIR\n"
-         "  --map-host NAME=ADDR:PORT  reach server NAME at ADDR:PORT (repeatable)\n"
+         "  --hosts FILE            per-host connection settings (repeatable)\n"
+         "  --map-host NAME=URL     reach server NAME at URL, or at ADDR:PORT (repeatable)\n"
          "  --ui headless|qt        toolkit for the dialogs (default: qt with a display)\n"
          "  --lang en|ja            language of the dialogs (default: from the locale)\n"
          "  --screenshots DIR       save a PNG of every dialog shown\n"

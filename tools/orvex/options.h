@@ -1,5 +1,6 @@
 // The console's command line:
-//   orvex [--embedded] [--seed FILE] [--store DIR] [--map-host NAME=ADDR:PORT]...
+//   orvex [--embedded] [--seed FILE] [--store DIR] [--hosts FILE]...
+//         [--map-host NAME=URL|NAME=ADDR:PORT]...
 //         [--ui headless|qt] [--lang en|ja] [--screenshots DIR] [--json]
 //         [SCRIPT | -]
 #ifndef ORVEX_TOOLS_ORVEX_OPTIONS_H_
@@ -13,15 +14,15 @@
 #include <utility>
 #include <vector>
 
-#include "platform/host_map.h"
-
 namespace orvex::console {
 
 struct Options {
-  bool embedded = false;  // run a docstore in-process and map its host names to it
-  std::string seed_file;  // its seed (empty: the built-in sample store)
-  std::string store_dir;  // keep its store on disk here (empty: in memory)
-  std::vector<std::pair<std::string, platform::HostAddress>> host_map;  // --map-host, in order
+  bool embedded = false;                 // run a docstore in-process and map its host names to it
+  std::string seed_file;                 // its seed (empty: the built-in sample store)
+  std::string store_dir;                 // keep its store on disk here (empty: in memory)
+  std::vector<std::string> hosts_files;  // --hosts: settings files, applied in order
+  // --map-host, in order, after the files: each host's `url` setting.
+  std::vector<std::pair<std::string, std::string>> host_map;
   std::string toolkit;          // --ui: the dialogs' toolkit (empty: chosen at first use)
   std::optional<int> language;  // --lang: 1033 or 1041 (none: from the locale)
   std::string screenshots;      // --screenshots: folder for a PNG of every shown dialog

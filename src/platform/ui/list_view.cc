@@ -51,12 +51,6 @@ ListView::ListView(Form& form, std::string name, std::vector<std::string> column
 
 ListView::~ListView() = default;
 
-const std::string& ListView::ColumnHeader(int index) const {
-  if (index < 0 || index >= ColumnCount())
-    ThrowUiError(kErrIndexOutOfBounds, std::to_string(index));
-  return headers_[static_cast<size_t>(index)];
-}
-
 void ListView::SetColumnHeader(int index, std::string text) {
   if (index < 0 || index >= ColumnCount())
     ThrowUiError(kErrIndexOutOfBounds, std::to_string(index));

@@ -46,7 +46,6 @@ class ListView : public Control {
   ~ListView() override;
 
   int ColumnCount() const { return static_cast<int>(headers_.size()); }
-  const std::string& ColumnHeader(int index) const;
   void SetColumnHeader(int index, std::string text);
   const std::vector<std::string>& ColumnHeaders() const { return headers_; }
 

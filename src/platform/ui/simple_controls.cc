@@ -24,12 +24,6 @@ bool Button::UserPress() {
   return true;
 }
 
-void Timer::SetInterval(int interval_ms) {
-  if (interval_ == interval_ms) return;
-  interval_ = interval_ms;
-  Notify();
-}
-
 void Timer::Fire() {
   if (Enabled() && on_timer_) on_timer_();
 }

@@ -22,7 +22,6 @@ class Timer : public Control {
   }
 
   int Interval() const { return interval_; }
-  void SetInterval(int interval_ms);
 
   void OnTimer(std::function<void()> handler) { on_timer_ = std::move(handler); }
 

@@ -13,12 +13,6 @@ void TreeNode::SetText(std::string text) {
   if (tree_ != nullptr) tree_->NodeChanged(*this);
 }
 
-void TreeNode::SetImage(std::string image) {
-  if (image_ == image) return;
-  image_ = std::move(image);
-  if (tree_ != nullptr) tree_->NodeChanged(*this);
-}
-
 void TreeNode::SetExpanded(bool expanded) {
   if (expanded_ == expanded) return;
   expanded_ = expanded;
@@ -136,25 +130,10 @@ TreeNode& TreeView::Node(int index) const {
   return *nodes_[static_cast<size_t>(index)];
 }
 
-NodeRef TreeView::Share(const TreeNode& node) const {
-  for (const auto& n : nodes_) {
-    if (n.get() == &node) return n;
-  }
-  return nullptr;
-}
-
 TreeNode* TreeView::Find(std::string_view key) const {
   if (key.empty()) return nullptr;
   auto it = by_key_.find(std::string(key));
   return it == by_key_.end() ? nullptr : it->second;
-}
-
-std::vector<TreeNode*> TreeView::TopLevel() const {
-  std::vector<TreeNode*> top;
-  for (const auto& n : nodes_) {
-    if (n->parent_ == nullptr) top.push_back(n.get());
-  }
-  return top;
 }
 
 void TreeView::SetSelectedItem(TreeNode* node) {

@@ -31,7 +31,6 @@ class TreeNode {
   const std::string& Text() const { return text_; }
   void SetText(std::string text);
   const std::string& Image() const { return image_; }
-  void SetImage(std::string image);
 
   // nullptr for a top-level node and for a detached one.
   TreeNode* Parent() const { return parent_; }
@@ -94,10 +93,8 @@ class TreeView : public Control {
   const std::vector<NodeRef>& Nodes() const { return nodes_; }
   // Node `index` (0-based); error 35600 outside the tree.
   TreeNode& Node(int index) const;
-  NodeRef Share(const TreeNode& node) const;
   // The node with `key`, or nullptr (an empty key finds nothing).
   TreeNode* Find(std::string_view key) const;
-  std::vector<TreeNode*> TopLevel() const;
 
   TreeNode* SelectedItem() const { return selected_; }
   // Selects `node` (nullptr: none). Form logic selecting fires no event.

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <mutex>
 
-#include "platform/host_map.h"
 #include "server/error.h"
+#include "server/webdav/origin.h"
 #include "server/webdav/transfer_interrupt.h"
 #include "server/webdav/transfer_progress.h"
 
@@ -120,12 +120,27 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   return n;
 }
 
-// "host:port:addr:port" for CURLOPT_CONNECT_TO, IPv6 addresses bracketed.
-std::string ConnectTo(const Url& url, const platform::HostAddress& to) {
-  std::string host = url.host.find(':') != std::string::npos ? "[" + url.host + "]" : url.host;
-  std::string addr =
-      to.address.find(':') != std::string::npos ? "[" + to.address + "]" : to.address;
-  return host + ":" + std::to_string(url.port) + ":" + addr + ":" + std::to_string(to.port);
+// Where the request goes and how: the host's proxy, timeouts and TLS
+// checks. A host given a `url` is reached directly unless its settings name
+// a proxy, as mapped hosts always were; others follow the environment's
+// proxy variables unless theirs say otherwise.
+void ApplyHostSettings(CURL* curl, const Route& route, const HttpRequest& request) {
+  const platform::HostSettings& s = route.settings;
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, s.connect_timeout);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, s.stall_timeout);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, request.timeout_seconds.value_or(s.request_timeout));
+  if (s.proxy)
+    curl_easy_setopt(curl, CURLOPT_PROXY, s.proxy->c_str());
+  else if (s.url)
+    curl_easy_setopt(curl, CURLOPT_PROXY, "");
+  if (!s.proxy_user.empty()) {
+    curl_easy_setopt(curl, CURLOPT_PROXYUSERPWD, s.proxy_user.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY));
+  }
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, s.verify ? 1L : 0L);
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, s.verify ? 2L : 0L);
+  if (!s.ca_file.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, s.ca_file.c_str());
 }
 
 class SList {
@@ -171,32 +186,24 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
 
   HttpResponse response;
   Transfer transfer{&response, &request, curl};
-  std::string url = WireUrl(request.url, request.encode_path);
+  const std::string url = WireUrl(request.url, request.encode_path);
+  const Route route = RouteOf(request.url, request.encode_path);
   char error[CURL_ERROR_SIZE] = {0};
 
   SList headers;
   headers.Append(request.expect_continue ? "Expect: 100-continue" : "Expect:");
+  if (route.host_header) headers.Append(*route.host_header);
   for (const std::string& h : request.headers) headers.Append(h);
-  SList connect_to;
-  std::optional<platform::HostAddress> mapped = platform::LookupHost(request.url.host);
-  if (mapped) connect_to.Append(ConnectTo(request.url, *mapped));
 
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_URL, route.wire_url.c_str());
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
   curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
   curl_easy_setopt(curl, CURLOPT_USERAGENT, "QzOrvex/0.1");
   curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, request.timeout_seconds);
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
-  if (mapped) {
-    curl_easy_setopt(curl, CURLOPT_CONNECT_TO, connect_to.get());
-    curl_easy_setopt(curl, CURLOPT_PROXY, "");
-  }
+  ApplyHostSettings(curl, route, request);
   if (request.credentials) {
     curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
     curl_easy_setopt(curl, CURLOPT_USERNAME, request.credentials->user.c_str());
@@ -235,7 +242,7 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
   curl_easy_setopt(curl, CURLOPT_PASSWORD, nullptr);
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
-  curl_easy_setopt(curl, CURLOPT_CONNECT_TO, nullptr);
+  curl_easy_setopt(curl, CURLOPT_PROXYUSERPWD, nullptr);
   curl_easy_setopt(curl, CURLOPT_READDATA, nullptr);
   curl_easy_setopt(curl, CURLOPT_SEEKDATA, nullptr);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);

@@ -1,11 +1,11 @@
 // HTTP/1.1 requests over one reused libcurl handle.
 //
 // One client keeps one easy handle, so consecutive requests to the same
-// server share a kept-alive connection. A host listed in the platform host
-// map is reached at its mapped address through CURLOPT_CONNECT_TO, with the
-// bare name left in the Host header and no proxy; other hosts resolve
-// normally and honour the usual proxy environment variables. Credentials go
-// out preemptively as HTTP Basic and are never written anywhere else.
+// server share a kept-alive connection. Each request goes where its host's
+// settings send it (origin.h: the `url`, with the bare name left in the Host
+// header), with that host's proxy, timeouts and certificate checks.
+// Credentials go out preemptively as HTTP Basic and are never written
+// anywhere else.
 #ifndef ORVEX_SERVER_WEBDAV_HTTP_CLIENT_H_
 #define ORVEX_SERVER_WEBDAV_HTTP_CLIENT_H_
 
@@ -50,7 +50,8 @@ struct HttpRequest {
   bool expect_continue = false;
   std::optional<Credentials> credentials;
   size_t max_body = size_t{64} << 20;  // a longer response body fails the request
-  long timeout_seconds = 120;          // the whole exchange; 0: no limit
+  // The whole exchange; 0: no limit; none: the host's request-timeout.
+  std::optional<long> timeout_seconds;
   // When set, the response body goes here piece by piece as it arrives
   // (with the status and headers already in the response) instead of into
   // HttpResponse::body, and max_body does not apply. Returning false stops
@@ -70,11 +71,6 @@ struct HttpResponse {
 
 class HttpClient {
  public:
-  // Connections are attempted for at most this long.
-  static constexpr long kConnectTimeoutSeconds = 10;
-  // A transfer slower than one byte per second for this long is abandoned.
-  static constexpr long kLowSpeedSeconds = 30;
-
   HttpClient();
   ~HttpClient();
   HttpClient(const HttpClient&) = delete;

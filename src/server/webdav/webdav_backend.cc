@@ -1,7 +1,8 @@
 // The WebDAV backend: connections and items over one shared session.
+#include "server/webdav/webdav_backend.h"
+
 #include <memory>
 
-#include "server/backend.h"
 #include "server/webdav/session.h"
 #include "server/webdav/webdav_item.h"
 #include "server/webdav/webdav_version.h"
