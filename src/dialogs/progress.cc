@@ -3,11 +3,11 @@
 #include <chrono>
 
 #include "dialogs/connect_dialog.h"
+#include "platform/transfer_progress.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
 #include "platform/ui/top_most.h"
 #include "resources/strings.h"
-#include "server/webdav/transfer_progress.h"
 
 namespace orvex::dialogs {
 namespace {
@@ -32,9 +32,9 @@ bool ShowAndWait(ConnectDialog& dialog, engine::ServerClass1& server) {
   // Only while this form is up; a showing inside another keeps the outer
   // hook when it ends.
   struct Hook {
-    server::webdav::TransferProgressHook outer =
-        server::webdav::SetThreadTransferProgressHook(&KeepWindowsAlive);
-    ~Hook() { server::webdav::SetThreadTransferProgressHook(outer); }
+    platform::TransferProgressHook outer =
+        platform::SetThreadTransferProgressHook(&KeepWindowsAlive);
+    ~Hook() { platform::SetThreadTransferProgressHook(outer); }
   } hook;
   dialog.form().ShowModal();
   return server.TimerResult;

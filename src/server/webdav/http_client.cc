@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <mutex>
 
+#include "platform/transfer_progress.h"
 #include "server/error.h"
 #include "server/webdav/origin.h"
 #include "server/webdav/transfer_interrupt.h"
-#include "server/webdav/transfer_progress.h"
 
 namespace orvex::server::webdav {
 namespace {
@@ -27,7 +27,7 @@ struct Transfer {
   bool too_large = false;
   bool sink_refused = false;
   TransferInterruptCheck interrupt_check = nullptr;
-  TransferProgressHook progress_hook = nullptr;
+  platform::TransferProgressHook progress_hook = nullptr;
   bool interrupted = false;
 };
 
@@ -229,7 +229,7 @@ HttpResponse HttpClient::Send(const HttpRequest& request) {
   curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
   curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
   transfer.interrupt_check = CurrentTransferInterruptCheck();
-  transfer.progress_hook = CurrentThreadTransferProgressHook();
+  transfer.progress_hook = platform::CurrentThreadTransferProgressHook();
   if (transfer.interrupt_check || transfer.progress_hook) {
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);

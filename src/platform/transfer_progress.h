@@ -6,10 +6,10 @@
 // waits for the peer, so the hook can repaint and answer the window system.
 // The hook runs on the transferring thread, inside the request; it must not
 // start requests of its own. Transfers of other threads do not call it.
-#ifndef ORVEX_SERVER_WEBDAV_TRANSFER_PROGRESS_H_
-#define ORVEX_SERVER_WEBDAV_TRANSFER_PROGRESS_H_
+#ifndef ORVEX_PLATFORM_TRANSFER_PROGRESS_H_
+#define ORVEX_PLATFORM_TRANSFER_PROGRESS_H_
 
-namespace orvex::server::webdav {
+namespace orvex::platform {
 
 using TransferProgressHook = void (*)();
 
@@ -20,6 +20,6 @@ TransferProgressHook SetThreadTransferProgressHook(TransferProgressHook hook);
 // The calling thread's hook, or nullptr.
 TransferProgressHook CurrentThreadTransferProgressHook();
 
-}  // namespace orvex::server::webdav
+}  // namespace orvex::platform
 
-#endif  // ORVEX_SERVER_WEBDAV_TRANSFER_PROGRESS_H_
+#endif  // ORVEX_PLATFORM_TRANSFER_PROGRESS_H_

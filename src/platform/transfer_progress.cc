@@ -1,8 +1,8 @@
-#include "server/webdav/transfer_progress.h"
+#include "platform/transfer_progress.h"
 
 #include <utility>
 
-namespace orvex::server::webdav {
+namespace orvex::platform {
 namespace {
 
 thread_local TransferProgressHook t_hook = nullptr;
@@ -15,4 +15,4 @@ TransferProgressHook SetThreadTransferProgressHook(TransferProgressHook hook) {
 
 TransferProgressHook CurrentThreadTransferProgressHook() { return t_hook; }
 
-}  // namespace orvex::server::webdav
+}  // namespace orvex::platform
