@@ -26,6 +26,7 @@ ui::FormDeclaration CategoryDeclaration() {
   d.TreeView("TreeView1")
       .Size(340, 320)
       .Button("OKButton")
+      .Default()
       .Button("CancelButton")
       .Button("CreateButton")
       .Button("DeleteButton");

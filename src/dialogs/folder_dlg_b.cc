@@ -14,7 +14,7 @@ constexpr char kImageWorkspace[] = "work";
 
 ui::FormDeclaration Declaration() {
   ui::FormDeclaration d(kFolderDlgBName);
-  d.TreeView("TreeView1").Size(340, 360).Button("OKButton").Button("CancelButton");
+  d.TreeView("TreeView1").Size(340, 360).Button("OKButton").Default().Button("CancelButton");
   return d;
 }
 

@@ -26,10 +26,12 @@ constexpr int kColumnValue = 2;
 ui::FormDeclaration Declaration() {
   ui::FormDeclaration d(kProfileDlgName);
   d.ComboBox("ComboProfile")
+      .PickOnly()
       .ListView("ListView1", {"", "", ""})
       .Size(520, 240)
       .Button("ChangeButton")
       .Button("OKButton")
+      .Default()
       .Button("CancelButton");
   return d;
 }

@@ -1,7 +1,11 @@
 #include "dialogs/progress.h"
 
+#include <chrono>
+
 #include "dialogs/connect_dialog.h"
+#include "platform/transfer_progress.h"
 #include "platform/ui/session.h"
+#include "platform/ui/toolkit.h"
 #include "platform/ui/top_most.h"
 #include "resources/strings.h"
 
@@ -10,9 +14,28 @@ namespace {
 
 constexpr int kTextConnect = 101;
 
+// Called by the operation's transfers as they go: the form stays painted
+// and the window system gets its answers while the thread waits for the
+// server. At most every 20 ms, so a fast upload is not slowed down.
+void KeepWindowsAlive() {
+  using Clock = std::chrono::steady_clock;
+  thread_local Clock::time_point last;
+  const Clock::time_point now = Clock::now();
+  if (now - last < std::chrono::milliseconds(20)) return;
+  last = now;
+  ui::ProcessWindowEvents();
+}
+
 bool ShowAndWait(ConnectDialog& dialog, engine::ServerClass1& server) {
   dialog.Timer1().SetEnabled(true);
   ui::SetTopMost(dialog.form().hWnd());
+  // Only while this form is up; a showing inside another keeps the outer
+  // hook when it ends.
+  struct Hook {
+    platform::TransferProgressHook outer =
+        platform::SetThreadTransferProgressHook(&KeepWindowsAlive);
+    ~Hook() { platform::SetThreadTransferProgressHook(outer); }
+  } hook;
   dialog.form().ShowModal();
   return server.TimerResult;
 }

@@ -76,7 +76,7 @@ void ValueEditor::CancelButton_Click() {
 PropertyEditDlg::PropertyEditDlg()
     : ValueEditor([] {
         ui::FormDeclaration d(kPropertyEditDlgName);
-        d.TextBox("Text1").Size(360, 0).Button("OKButton").Button("CancelButton");
+        d.TextBox("Text1").Size(360, 0).Button("OKButton").Default().Button("CancelButton");
         return d;
       }()) {}
 
@@ -94,7 +94,7 @@ void PropertyEditDlg::OKButton_Click() { Confirm(Text1().Text()); }
 PropertyCmbDlg::PropertyCmbDlg()
     : ValueEditor([] {
         ui::FormDeclaration d(kPropertyCmbDlgName);
-        d.ComboBox("ComboBox1").Size(320, 0).Button("OKButton").Button("CancelButton");
+        d.ComboBox("ComboBox1").Size(320, 0).Button("OKButton").Default().Button("CancelButton");
         return d;
       }()) {
   ComboBox1().OnKeyPress([this](int& key) { ComboBox1_KeyPress(key); });
@@ -142,6 +142,7 @@ PropertyListDlg::PropertyListDlg()
             .ListBox("List1")
             .Size(320, 180)
             .Button("OKButton")
+            .Default()
             .Button("CancelButton");
         return d;
       }()) {
@@ -202,6 +203,7 @@ void PropertyListDlg::Text1_KeyPress(int& KeyAscii) {
     return;
   }
   if (KeyAscii != ui::kKeyEnter) return;
+  // Enter adds the value: it never confirms the form from here.
   KeyAscii = 0;
   const std::string text = Text1().Text();
   if (text.empty()) return;
@@ -243,7 +245,7 @@ void PropertyListDlg::OKButton_Click() {
 PropertyCommentDlg::PropertyCommentDlg()
     : ValueEditor([] {
         ui::FormDeclaration d(kPropertyCommentDlgName);
-        d.TextBox("Text1", true).Size(380, 140).Button("OKButton").Button("CancelButton");
+        d.TextBox("Text1", true).Size(380, 140).Button("OKButton").Default().Button("CancelButton");
         return d;
       }()) {}
 

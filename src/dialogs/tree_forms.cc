@@ -136,7 +136,12 @@ NameEntryForm::NameEntryForm(const char* form_name, const char* label, const cha
                              const NameEntryTexts& texts)
     : form_([&] {
         ui::FormDeclaration d(form_name);
-        d.Label(label).TextBox(name_box).Size(300, 0).Button("OKButton").Button("CancelButton");
+        d.Label(label)
+            .TextBox(name_box)
+            .Size(300, 0)
+            .Button("OKButton")
+            .Default()
+            .Button("CancelButton");
         return d;
       }()),
       label_(label),
@@ -171,7 +176,10 @@ void NameEntryForm::Name_Change() {
 }
 
 void NameEntryForm::Name_KeyPress(int& KeyAscii) {
-  if (KeyAscii == ui::kKeyEnter && OKButton().Enabled()) OKButton_Click();
+  if (KeyAscii != ui::kKeyEnter) return;
+  // Handled here; the key must not press OK a second time.
+  KeyAscii = 0;
+  if (OKButton().Enabled()) OKButton_Click();
 }
 
 void NameEntryForm::OKButton_Click() {

@@ -13,7 +13,7 @@ constexpr char kImageServer[] = "server";
 
 ui::FormDeclaration Declaration() {
   ui::FormDeclaration d(kWorkspaceDlgAName);
-  d.TreeView("TreeView1").Size(300, 280).Button("OKButton").Button("CancelButton");
+  d.TreeView("TreeView1").Size(300, 280).Button("OKButton").Default().Button("CancelButton");
   return d;
 }
 

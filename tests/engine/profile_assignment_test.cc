@@ -258,14 +258,13 @@ TEST_F(ProfileAssignmentTest, FailuresEndBeforeTheDialogAndAnEmptySelectionWrite
   EXPECT_FALSE(engine_.ChangeProfile("Reports", *document, false));
   EXPECT_TRUE(forms_.empty());
 
-  // A profile title typed that matches no profile: OK, but no identifier.
+  // A folder that offers nothing the workspace has: an empty dialog. OK on
+  // it names no profile, so nothing is written; closed, it is a Cancel.
   auto fresh = backend_->CreateItem(server::ItemKind::kDocument);
-  agent_->Plan("ProfileDlg", "type ComboProfile X; press OKButton");
+  backend_->items[kFolder][server::kPropDocumentProfiles] = List({"urn:content-classes:stray"});
+  agent_->Plan("ProfileDlg", "press OKButton");
   EXPECT_FALSE(engine_.ChangeProfile("Reports", *fresh, true));
   EXPECT_TRUE(fresh->GetFields().pending().empty());
-
-  // A folder that offers nothing the workspace has: an empty dialog.
-  backend_->items[kFolder][server::kPropDocumentProfiles] = List({"urn:content-classes:stray"});
   EXPECT_TRUE(engine_.ChangeProfile("Reports", *fresh, true));
   EXPECT_TRUE(engine_.profile_records().empty());
   EXPECT_EQ(Control(forms_.back(), "ComboProfile")["items"], json::array());

@@ -155,9 +155,31 @@ TEST_F(ControlsTest, ListViewRowsKeysSubItemsAndClicks) {
   EXPECT_TRUE(list.Item(2).Selected());
   EXPECT_FALSE(author.Selected());
 
+  // Enter on the selected row opens it as a double click does.
+  EXPECT_TRUE(list.UserActivateSelected());
+  EXPECT_EQ(events.back(), "dblclick");
+  EXPECT_EQ(events.size(), 3u);
+
   list.Clear();
   EXPECT_EQ(list.SelectedItem(), nullptr);
   EXPECT_FALSE(list.UserClickRow(0));
+  EXPECT_FALSE(list.UserActivateSelected());  // nothing selected: nothing opens
+  EXPECT_EQ(events.size(), 3u);
+}
+
+TEST_F(ControlsTest, DefaultAndPickOnlyBelongToButtonsAndComboBoxes) {
+  FormDeclaration d("Marks");
+  d.TextBox("Text1");
+  EXPECT_THROW(d.Default(), std::logic_error);
+  EXPECT_THROW(d.PickOnly(), std::logic_error);
+  d.Button("OKButton").Default().Button("CancelButton").Default().ComboBox("Kind").PickOnly();
+  Form form(d);
+  // A later Default() takes the mark over: one default per form.
+  EXPECT_EQ(form.DefaultButton(), &form.button("CancelButton"));
+  EXPECT_TRUE(form.combo_box("Kind").pick_only());
+  EXPECT_FALSE(form.combo_box("Kind").UserType("x"));
+  EXPECT_FALSE(form.UserEnter());  // not shown: Enter reaches no one
+  EXPECT_EQ(Form(FormDeclaration("Bare")).DefaultButton(), nullptr);
 }
 
 TEST_F(ControlsTest, DisabledButtonsCannotBePressed) {

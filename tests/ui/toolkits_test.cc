@@ -3,6 +3,10 @@
 // deletes; the records of what was shown must be the same everywhere.
 #include <gtest/gtest.h>
 
+#include "platform/ui/button.h"
+#include "platform/ui/combo_box.h"
+#include "platform/ui/form.h"
+#include "platform/ui/text_box.h"
 #include "ui/form_test_base.h"
 #include "ui/sample_forms.h"
 
@@ -137,6 +141,57 @@ TEST_P(ToolkitTest, ComboListViewListBoxAndMultiLineBoxRespondAsTheyShould) {
   const json shown = Of("form").at(1);
   EXPECT_EQ(Control(shown, "ListView1")["rows"], json::array());
   EXPECT_EQ(Control(shown, "List1")["items"][0], json({{"text", "red"}, {"selected", false}}));
+}
+
+// A form with a default button: Enter in a one-line entry presses it
+// unless the entry's KeyPress takes the key, never in a multi-line box, and
+// never while the button is disabled; Escape closes from the frame; a
+// pick-only combo box takes no typing.
+TEST_P(ToolkitTest, EnterPressesTheDefaultButtonWhereNoControlTakesItAndEscapeCancels) {
+  ui::FormDeclaration d("Confirm");
+  d.TextBox("Text1")
+      .TextBox("Memo", true)
+      .ComboBox("Kind")
+      .PickOnly()
+      .Button("OKButton")
+      .Default()
+      .Button("CancelButton");
+  ui::Form form(d);
+  int oks = 0, closes = 0, refused = 0;
+  form.button("OKButton").OnClick([&] {
+    ++oks;
+    form.Hide();
+  });
+  form.OnFrameClose([&] { ++closes; });
+  ui::TextBox& text = form.text_box("Text1");
+  text.OnChange([&] { form.button("OKButton").SetEnabled(text.Text() != "no"); });
+  text.OnKeyPress([&](int& key) {
+    // "keep" holds Enter back, as an entry that handles it itself does.
+    if (key == ui::kKeyEnter && text.Text() == "keep") {
+      ++refused;
+      key = 0;
+    }
+  });
+  form.combo_box("Kind").AddItem("Memo");
+
+  agent_->Plan("Confirm",
+               "key Memo enter; type Memo x; type Text1 keep; key Text1 enter; clear; "
+               "type Text1 ok; key Text1 enter");
+  form.ShowModal();
+  EXPECT_EQ(oks, 1);
+  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(form.text_box("Memo").Text(), "\nx");
+  EXPECT_EQ(closes, 0);
+  EXPECT_TRUE(agent_->problems().empty()) << agent_->problems().front();
+
+  agent_->Plan("Confirm",
+               "clear Text1; type Text1 no; key Text1 enter; type Kind M; key Text1 escape");
+  form.ShowModal();
+  EXPECT_EQ(oks, 1);  // the default button is disabled
+  EXPECT_EQ(closes, 1);
+  EXPECT_EQ(form.combo_box("Kind").Text(), "");
+  ASSERT_EQ(agent_->problems().size(), 1u);
+  EXPECT_EQ(Of("ui_problem").at(0)["problem"], "Kind takes no typing: its items are picked");
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, ToolkitTest, ::testing::Values("headless", "qt"),

@@ -1,6 +1,9 @@
 #include "platform/qt/qt_backend.h"
 
+#include <errno.h>
+
 #include <QApplication>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QThread>
 #include <cstdio>
@@ -24,6 +27,9 @@ class QtBackend : public ui::Backend {
   int32_t ShowMessageBox(const ui::MessageBoxRequest& request, ui::UserAgent* agent,
                          const std::string& screenshot_path) override {
     return ShowQtMessageBox(request, agent, screenshot_path);
+  }
+  void ProcessWindowEvents() override {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
 };
 
@@ -74,9 +80,10 @@ void EnsureApplication() {
   // Without a display, Qt still draws (for screenshots) on its offscreen
   // platform instead of failing to start.
   if (!HasDisplay()) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // The windows are the host program's: Qt names the X window class and
+  // the application after argv[0], so it is the host's own name.
   static int argc = 1;
-  static char name[] = "orvex";
-  static char* argv[] = {name, nullptr};
+  static char* argv[] = {program_invocation_short_name, nullptr};
   g_previous_handler = qInstallMessageHandler(&FilterMessages);
   new QApplication(argc, argv);
 }

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -110,9 +111,14 @@ QIcon ImageIcon(const std::string& key) {
   return *it;
 }
 
+bool IsEnterKey(const QKeyEvent& e) {
+  return e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter;
+}
+
 // The dialog window: its frame's close box and Escape go to the form as a
-// close from the frame; Enter never presses a default button behind the
-// form logic's back.
+// close from the frame. Enter that no control took presses the focused
+// button, or else the form's default button (Form::UserEnter), through the
+// form's own Click handlers.
 class FormDialog : public QDialog {
  public:
   explicit FormDialog(QtFormView& view) : view_(view) {}
@@ -124,11 +130,21 @@ class FormDialog : public QDialog {
   }
   void reject() override { view_.FrameClose(); }
   void keyPressEvent(QKeyEvent* e) override {
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+    if (IsEnterKey(*e)) {
       e->accept();
+      auto* focused = qobject_cast<QPushButton*>(focusWidget());
+      if (focused != nullptr && focused->isEnabled() && focused->isVisible()) {
+        focused->click();
+      } else {
+        view_.Guard([this] { view_.form().UserEnter(); });
+      }
       return;
     }
     QDialog::keyPressEvent(e);
+  }
+  void paintEvent(QPaintEvent* e) override {
+    QDialog::paintEvent(e);
+    view_.Painted();
   }
 
  private:
@@ -143,12 +159,23 @@ class KeyFilter : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::KeyPress) return false;
-    const int code = KeyCodeOf(*static_cast<QKeyEvent*>(event));
+    const auto& key = *static_cast<QKeyEvent*>(event);
+    // Ctrl+Enter confirms the form from a multi-line entry too.
+    if (IsEnterKey(key) && (key.modifiers() & Qt::ControlModifier)) {
+      view_.Guard([this] { view_.form().UserEnter(); });
+      return true;
+    }
+    const int code = KeyCodeOf(key);
     if (code == 0) return false;
     int result = 0;
     view_.Guard([&] { result = edit_.FilterKey(code); });
     if (result == 0) return true;
-    if (code == ui::kKeyEnter && !edit_.multiline()) return true;
+    // Enter that the KeyPress handler left in a one-line entry confirms the
+    // form, as it does headless (EditableText::UserKey).
+    if (code == ui::kKeyEnter && !edit_.multiline()) {
+      view_.Guard([this] { view_.form().UserEnter(); });
+      return true;
+    }
     if (result != code) {
       const char32_t c = static_cast<char32_t>(result);
       if (auto* line = qobject_cast<QLineEdit*>(watched)) line->insert(QString::fromUcs4(&c, 1));
@@ -283,15 +310,17 @@ class ComboSync : public ControlSync {
  public:
   ComboSync(QtFormView& view, ui::ComboBox& combo) : ControlSync(view, combo), combo_(combo) {
     widget_ = new QComboBox(view.dialog());
+    widget_->setMinimumWidth(280);
+    // A pick, by mouse or by the arrow keys, is the control's Click.
+    QObject::connect(widget_, &QComboBox::activated,
+                     [this](int index) { view_.Guard([&] { combo_.UserChoose(index); }); });
+    if (combo.pick_only()) return;
     widget_->setEditable(true);
     widget_->setInsertPolicy(QComboBox::NoInsert);
     // The text is what the person typed: no item is completed behind the
     // form logic's back (its KeyPress handler sees every key).
     widget_->setCompleter(nullptr);
-    widget_->setMinimumWidth(280);
     widget_->lineEdit()->installEventFilter(new KeyFilter(view, combo, widget_));
-    QObject::connect(widget_, &QComboBox::activated,
-                     [this](int index) { view_.Guard([&] { combo_.UserChoose(index); }); });
     QObject::connect(widget_->lineEdit(), &QLineEdit::textEdited, [this](const QString& text) {
       view_.Guard([&] { combo_.ViewEdited(text.toStdString()); });
     });
@@ -309,7 +338,8 @@ class ComboSync : public ControlSync {
       widget_->addItems(items);
     }
     widget_->setCurrentIndex(combo_.ListIndex());
-    if (widget_->currentText() != Q(combo_.Text())) widget_->setEditText(Q(combo_.Text()));
+    if (widget_->isEditable() && widget_->currentText() != Q(combo_.Text()))
+      widget_->setEditText(Q(combo_.Text()));
   }
 
  private:
@@ -365,13 +395,17 @@ class ListViewSync : public ControlSync {
     QObject::connect(widget_, &QTreeWidget::itemDoubleClicked, [this](QTreeWidgetItem* item, int) {
       view_.Guard([&] { list_.ViewDoubleClicked(widget_->indexOfTopLevelItem(item)); });
     });
-    // Only a key moves the selection without a click; the current row also
-    // moves when the list merely gets the focus.
+    // A key that moves the selection is a click on the row it lands on (so
+    // a row picked with the arrows enables what a click enables); the
+    // current row also moves when the list merely gets the focus, which is
+    // no click.
     widget_->installEventFilter(&key_watch_);
+    widget_->installEventFilter(&open_keys_);
     QObject::connect(widget_, &QTreeWidget::currentItemChanged,
                      [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
                        if (!key_watch_.active) return;
-                       list_.ViewSelected(item ? widget_->indexOfTopLevelItem(item) : -1);
+                       const int index = item ? widget_->indexOfTopLevelItem(item) : -1;
+                       view_.Guard([&] { list_.ViewClicked(index); });
                      });
   }
   QWidget* widget() const override { return widget_; }
@@ -409,9 +443,33 @@ class ListViewSync : public ControlSync {
   }
 
  private:
+  // Enter, Space and F2 on the current row open it as a double click does;
+  // Enter with no current row goes on to the dialog (its default button).
+  struct OpenKeys : QObject {
+    explicit OpenKeys(ListViewSync& sync) : sync(sync) {}
+    ListViewSync& sync;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() != QEvent::KeyPress) return false;
+      const auto& key = *static_cast<QKeyEvent*>(e);
+      if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+      if (!IsEnterKey(key) && key.key() != Qt::Key_Space && key.key() != Qt::Key_F2) return false;
+      QTreeWidgetItem* item = sync.widget_->currentItem();
+      if (item == nullptr) return false;
+      const int index = sync.widget_->indexOfTopLevelItem(item);
+      sync.view_.Guard([&] {
+        const ui::ListItem* selected = sync.list_.SelectedItem();
+        if (selected == nullptr || selected->Index() != index) sync.list_.ViewClicked(index);
+        sync.list_.ViewDoubleClicked(index);
+      });
+      return true;
+    }
+  };
+
   ui::ListView& list_;
   QTreeWidget* widget_;
   EventWatch key_watch_{QEvent::KeyPress};
+  OpenKeys open_keys_{*this};
 };
 
 class TreeSync : public ControlSync {
@@ -546,10 +604,12 @@ class TimerSync : public ControlSync {
     QObject::connect(qtimer_, &QTimer::timeout, [this] { view_.Guard([this] { timer_.Fire(); }); });
   }
   QWidget* widget() const override { return nullptr; }
+  // An enabled timer of a shown form runs once the window is painted.
   void Sync(const ui::Change&) override {
     qtimer_->setInterval(timer_.Interval());
-    if (timer_.Enabled() && !qtimer_->isActive()) qtimer_->start();
-    if (!timer_.Enabled() && qtimer_->isActive()) qtimer_->stop();
+    const bool run = timer_.Enabled() && (!view_.dialog()->isVisible() || view_.painted());
+    if (run && !qtimer_->isActive()) qtimer_->start();
+    if (!run && qtimer_->isActive()) qtimer_->stop();
   }
 
  private:
@@ -593,6 +653,8 @@ void QtFormView::Build() {
   if (!side_buttons) buttons->addStretch(1);
   QHBoxLayout* row = nullptr;
   bool any_button = false;
+  // Tab goes through the content in layout order, then the button area.
+  std::vector<QWidget*> content_order, button_order;
 
   for (size_t i = 0; i < form_.controls().size(); ++i) {
     ui::Control& c = *form_.controls()[i];
@@ -633,12 +695,16 @@ void QtFormView::Build() {
         w->setMinimumSize(decl.width > 0 ? decl.width : w->minimumWidth(),
                           decl.height > 0 ? decl.height : w->minimumHeight());
       }
+      if (decl.is_default) static_cast<QPushButton*>(w)->setDefault(true);
       if (c.kind() == ui::ControlKind::kButton && !decl.beside_previous) {
         buttons->addWidget(w);
+        button_order.push_back(w);
         any_button = true;
       } else if (decl.beside_previous && row != nullptr) {
         row->addWidget(w);
+        content_order.push_back(w);
       } else {
+        content_order.push_back(w);
         row = new QHBoxLayout;
         row->addWidget(w, 1);
         content->addLayout(row, IsListKind(c.kind()) ? 1 : 0);
@@ -664,6 +730,9 @@ void QtFormView::Build() {
     }
   }
   main->setSizeConstraint(QLayout::SetMinimumSize);
+  content_order.insert(content_order.end(), button_order.begin(), button_order.end());
+  for (size_t i = 1; i < content_order.size(); ++i)
+    QWidget::setTabOrder(content_order[i - 1], content_order[i]);
   if (!any_button && !side_buttons) d->setMinimumWidth(380);
   d->setObjectName(Q(form_.name()));
   CaptionChanged();
@@ -691,6 +760,7 @@ QWidget* QtFormView::WidgetOf(const ui::Control& control) const {
 void QtFormView::Show() {
   pending_ = nullptr;
   timer_waits_ = 0;
+  painted_ = false;
   ApplyWindowFlags();
   dialog_->setWindowModality(Qt::ApplicationModal);
   dialog_->adjustSize();
@@ -705,6 +775,25 @@ void QtFormView::Show() {
     dialog_->activateWindow();
   }
   FocusChanged();
+  SyncTimers();
+  // A window system that never shows the window must not hold the timers
+  // for ever.
+  QTimer::singleShot(500, dialog_, [this] {
+    if (!painted_ && form_.IsShown()) Painted();
+  });
+}
+
+void QtFormView::Painted() {
+  if (painted_) return;
+  painted_ = true;
+  // Once this painting has reached the screen.
+  QTimer::singleShot(0, dialog_, [this] { SyncTimers(); });
+}
+
+void QtFormView::SyncTimers() {
+  for (const auto& s : syncs_) {
+    if (s->control().kind() == ui::ControlKind::kTimer) s->Changed({});
+  }
 }
 
 void QtFormView::RunModal() {
@@ -774,7 +863,7 @@ void QtFormView::AgentStep() {
   if (agent == nullptr) return;  // the person at the display acts
   // A form or box shown above this one is being dealt with first; timers
   // that are about to fire get their turn before the agent acts.
-  if (!ui::IsInnermostModal(&form_)) return ScheduleAgentStep(10);
+  if (!ui::IsInnermostModal(&form_) || logic_depth_ > 0) return ScheduleAgentStep(10);
   if (TimersWaiting() && ++timer_waits_ < 1000) return ScheduleAgentStep(2);
   timer_waits_ = 0;
 

@@ -51,13 +51,17 @@ class QtFormView : public ui::FormView {
 
   // For the widgets' signal handlers: runs form logic, keeping an exception
   // for RunModal and ending the showing when one is thrown.
+  // While it runs, the form's scripted person waits (the logic may let the
+  // toolkit handle window events, ui::ProcessWindowEvents).
   template <class F>
   void Guard(F&& logic) {
+    ++logic_depth_;
     try {
       logic();
     } catch (...) {
       Fail(std::current_exception());
     }
+    --logic_depth_;
   }
 
   // The person closes the window from its frame (or presses Escape).
@@ -66,9 +70,17 @@ class QtFormView : public ui::FormView {
   QWidget* WidgetOf(const ui::Control& control) const;
   ui::Form& form() const { return form_; }
 
+  // Whether the window has been painted since it was last shown. The
+  // form's timers wait for it, so work a timer starts (the operation behind
+  // the progress form) finds the window already on screen.
+  bool painted() const { return painted_; }
+  // The dialog painted itself.
+  void Painted();
+
  private:
   void Build();
   void ApplyWindowFlags();
+  void SyncTimers();
   void ScheduleAgentStep(int delay_ms);
   void AgentStep();
   bool TimersWaiting() const;
@@ -80,6 +92,8 @@ class QtFormView : public ui::FormView {
   QEventLoop* loop_ = nullptr;
   std::exception_ptr pending_;
   int timer_waits_ = 0;
+  int logic_depth_ = 0;
+  bool painted_ = false;
 };
 
 }  // namespace orvex::qt

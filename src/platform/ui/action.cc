@@ -245,6 +245,12 @@ Target Resolve(Form& form, const Action& action) {
         break;
     }
   }
+  const bool typing =
+      action.verb == Verb::kType || action.verb == Verb::kClear || action.verb == Verb::kKey;
+  if (t.problem.empty() && typing && t.control->kind() == ControlKind::kComboBox &&
+      static_cast<const ComboBox&>(*t.control).pick_only()) {
+    t.problem = t.control->name() + " takes no typing: its items are picked";
+  }
   if (t.problem.empty() && t.control != nullptr && !t.control->Usable()) {
     t.problem = t.control->name() + (t.control->Enabled() ? " is hidden" : " is disabled");
   }

@@ -54,6 +54,10 @@ class Backend {
   // save a picture of the box ("" for none).
   virtual int32_t ShowMessageBox(const MessageBoxRequest& request, UserAgent* agent,
                                  const std::string& screenshot_path) = 0;
+  // Handles what the window system has sent meanwhile (exposures to
+  // repaint, a window manager's pings), taking no input from the person.
+  // A backend without windows has nothing to do.
+  virtual void ProcessWindowEvents() {}
 };
 
 }  // namespace orvex::ui

@@ -1,4 +1,6 @@
 // ComboBox: a text part (typing as in a text box) over a list of items.
+// A pick-only combo box takes no typing: its text changes by picks and by
+// form logic only.
 //
 // Picking an item sets the text and fires Click; so does setting ListIndex
 // from form logic. Clear empties the list and the text.
@@ -15,8 +17,10 @@ namespace orvex::ui {
 
 class ComboBox : public EditableText {
  public:
-  ComboBox(Form& form, std::string name)
-      : EditableText(form, ControlKind::kComboBox, std::move(name), false) {}
+  ComboBox(Form& form, std::string name, bool pick_only = false)
+      : EditableText(form, ControlKind::kComboBox, std::move(name), false), pick_only_(pick_only) {}
+
+  bool pick_only() const { return pick_only_; }
 
   void AddItem(std::string item);
   // Empties the list and the text.
@@ -41,7 +45,9 @@ class ComboBox : public EditableText {
 
  private:
   void TextChanged() override;
+  bool TakesTyping() const override { return !pick_only_; }
 
+  bool pick_only_;
   std::vector<std::string> items_;
   int list_index_ = -1;
   std::function<void()> on_click_;

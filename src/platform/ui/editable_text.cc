@@ -1,5 +1,7 @@
 #include "platform/ui/editable_text.h"
 
+#include "platform/ui/form.h"
+
 namespace orvex::ui {
 
 void AppendCodePoint(std::string& text, int cp) {
@@ -63,16 +65,20 @@ int EditableText::FilterKey(int key_code) {
 void EditableText::ViewEdited(std::string text) { ApplyText(std::move(text), false); }
 
 bool EditableText::UserKey(int key_code) {
-  if (!Usable()) return false;
+  if (!Usable() || !TakesTyping()) return false;
   const int code = FilterKey(key_code);
   if (code == 0) return true;
   std::string text = text_;
   if (code == kKeyBackspace) {
     EraseLastCodePoint(text);
   } else if (code == kKeyEnter) {
-    if (!multiline_) return true;
+    if (!multiline_) {
+      form().UserEnter();
+      return true;
+    }
     text += "\n";
   } else if (code == kKeyEscape) {
+    form().UserCloseFrame();
     return true;
   } else {
     AppendCodePoint(text, code);
@@ -82,7 +88,7 @@ bool EditableText::UserKey(int key_code) {
 }
 
 bool EditableText::UserType(std::string_view text) {
-  if (!Usable()) return false;
+  if (!Usable() || !TakesTyping()) return false;
   for (char32_t c : CodePoints(text)) {
     if (!UserKey(static_cast<int>(c))) return false;
   }
@@ -90,7 +96,7 @@ bool EditableText::UserType(std::string_view text) {
 }
 
 bool EditableText::UserClear() {
-  if (!Usable()) return false;
+  if (!Usable() || !TakesTyping()) return false;
   if (FilterKey(kKeyBackspace) == 0) return true;
   ApplyText("", true);
   return true;

@@ -36,9 +36,10 @@ class EditableText : public Control {
 
   // A person types one key. KeyPress fires; unless a handler cancels it the
   // key edits the text: a character is appended, Backspace erases the last
-  // character, Enter starts a new line in a multi-line box (and edits
-  // nothing in a one-line box), Escape edits nothing. False when the control
-  // is not usable (nothing fires then).
+  // character, Enter starts a new line in a multi-line box; in a one-line
+  // box Enter presses the form's default button (Form::UserEnter) and
+  // Escape closes the form from its frame, as on a desktop. False when the
+  // control is not usable or takes no typing (nothing fires then).
   bool UserKey(int key_code);
   // Every character of `text` (UTF-8), in order, through UserKey.
   bool UserType(std::string_view text);
@@ -55,6 +56,8 @@ class EditableText : public Control {
  protected:
   // Called after every change of the text, before Change fires.
   virtual void TextChanged() {}
+  // False for a control whose text a person cannot type (a pick list).
+  virtual bool TakesTyping() const { return true; }
 
  private:
   void ApplyText(std::string text, bool echo_to_view);

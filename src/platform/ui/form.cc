@@ -44,7 +44,7 @@ std::unique_ptr<Control> Build(Form& form, const ControlDeclaration& d) {
     case ControlKind::kTextBox:
       return std::make_unique<TextBox>(form, d.name, d.multiline);
     case ControlKind::kComboBox:
-      return std::make_unique<ComboBox>(form, d.name);
+      return std::make_unique<ComboBox>(form, d.name, d.pick_only);
     case ControlKind::kListBox:
       return std::make_unique<ListBox>(form, d.name);
     case ControlKind::kListView:
@@ -175,6 +175,18 @@ void Form::SetTopMost(bool top_most) {
 void Form::SetFocusedControl(Control* control) {
   focused_ = control;
   if (view_) view_->FocusChanged();
+}
+
+Button* Form::DefaultButton() const {
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    if (declaration_.controls[i].is_default) return static_cast<Button*>(controls_[i].get());
+  }
+  return nullptr;
+}
+
+bool Form::UserEnter() {
+  Button* button = DefaultButton();
+  return shown_ && button != nullptr && button->UserPress();
 }
 
 bool Form::UserCloseFrame() {

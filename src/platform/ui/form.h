@@ -88,6 +88,14 @@ class Form {
   Control* FocusedControl() const { return focused_; }
   void SetFocusedControl(Control* control);
 
+  // The button declared Default(), or nullptr.
+  Button* DefaultButton() const;
+  // A person presses Enter where no control takes it (a one-line entry
+  // whose KeyPress left the key, a tree, a closed pick list): the default
+  // button is pressed when the form is shown and the button usable. False
+  // when nothing happened.
+  bool UserEnter();
+
   // A person closes the form from its frame: the FrameClose handler runs
   // and the form is hidden. False (and nothing happens) when the form is
   // not shown or has no close box.

@@ -78,6 +78,21 @@ FormDeclaration& FormDeclaration::Size(int width, int height) {
   return *this;
 }
 
+FormDeclaration& FormDeclaration::Default() {
+  if (controls.empty() || controls.back().kind != ControlKind::kButton)
+    throw std::logic_error("Default() after a control that is no button");
+  for (ControlDeclaration& c : controls) c.is_default = false;
+  controls.back().is_default = true;
+  return *this;
+}
+
+FormDeclaration& FormDeclaration::PickOnly() {
+  if (controls.empty() || controls.back().kind != ControlKind::kComboBox)
+    throw std::logic_error("PickOnly() after a control that is no combo box");
+  controls.back().pick_only = true;
+  return *this;
+}
+
 FormDeclaration& FormDeclaration::NotClosable() {
   closable = false;
   return *this;

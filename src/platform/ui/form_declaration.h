@@ -28,6 +28,8 @@ struct ControlDeclaration {
   int interval_ms = 0;               // timer
   std::vector<std::string> strings;  // list view column headers, image list keys
   bool beside_previous = false;
+  bool is_default = false;  // button: the one Enter presses
+  bool pick_only = false;   // combo box: items are picked, never typed
   int width = 0;
   int height = 0;
 };
@@ -48,6 +50,12 @@ struct FormDeclaration {
   // Modifiers of the control declared last.
   FormDeclaration& Beside();
   FormDeclaration& Size(int width, int height);
+  // The button Enter presses where no control takes the key itself; a
+  // backend marks it. One per form.
+  FormDeclaration& Default();
+  // A combo box whose text is always one of its items: a person picks,
+  // and cannot type.
+  FormDeclaration& PickOnly();
   // The form has no close box: a person cannot close it from its frame.
   FormDeclaration& NotClosable();
 

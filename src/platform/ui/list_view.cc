@@ -109,8 +109,10 @@ void ListView::ViewClicked(int index) {
   if (on_click_) on_click_();
 }
 
-void ListView::ViewSelected(int index) {
-  selected_ = index >= 0 && index < Count() ? items_[static_cast<size_t>(index)].get() : nullptr;
+bool ListView::UserActivateSelected() {
+  if (!Usable() || selected_ == nullptr) return false;
+  if (on_dbl_click_) on_dbl_click_();
+  return true;
 }
 
 void ListView::ViewDoubleClicked(int index) {

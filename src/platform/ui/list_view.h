@@ -70,11 +70,14 @@ class ListView : public Control {
   // no such row.
   bool UserClickRow(int index);
   bool UserDoubleClickRow(int index);
-  // Views: the person clicked row `index` (-1: none) in the widget, which
-  // selected it; fires Click.
+  // A person presses Enter (or Space, or F2) on the selected row: the row
+  // is opened as a double click opens it, and DblClick fires. False when
+  // not usable or no row is selected. (Moving the selection with the arrow
+  // keys is a click on the row it lands on.)
+  bool UserActivateSelected();
+  // Views: the person clicked row `index` (-1: none) in the widget, or
+  // moved the selection there with the keyboard; fires Click.
   void ViewClicked(int index);
-  // Views: the person moved the selection with the keyboard; no event.
-  void ViewSelected(int index);
   // Views: the person double-clicked row `index`; fires DblClick.
   void ViewDoubleClicked(int index);
 

@@ -155,4 +155,8 @@ std::string_view CurrentToolkitName() {
   return ThisThread().name;
 }
 
+void ProcessWindowEvents() {
+  if (Backend* backend = ThisThread().backend.get()) backend->ProcessWindowEvents();
+}
+
 }  // namespace orvex::ui

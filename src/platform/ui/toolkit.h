@@ -42,6 +42,13 @@ void UseToolkit(std::string_view name);
 Backend& CurrentBackend();
 std::string_view CurrentToolkitName();
 
+// For form logic that keeps the thread busy (an operation run behind the
+// progress form): lets the thread's toolkit repaint its windows and answer
+// the window system now. No person's input is taken, so nothing else of
+// the forms runs. Nothing happens on a thread whose toolkit is not chosen
+// yet, or on headless.
+void ProcessWindowEvents();
+
 }  // namespace orvex::ui
 
 #endif  // ORVEX_PLATFORM_UI_TOOLKIT_H_

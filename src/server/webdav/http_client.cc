@@ -8,6 +8,7 @@
 #include <chrono>
 #include <mutex>
 
+#include "platform/transfer_progress.h"
 #include "server/error.h"
 #include "server/webdav/http_auth.h"
 #include "server/webdav/origin.h"
@@ -29,6 +30,7 @@ struct Transfer {
   bool too_large = false;
   bool sink_refused = false;
   TransferInterruptCheck interrupt_check = nullptr;
+  platform::TransferProgressHook progress_hook = nullptr;
   bool interrupted = false;
   // Every WWW-Authenticate value of every response in the transfer,
   // joined by ", ": libcurl may answer a challenge itself.
@@ -36,11 +38,13 @@ struct Transfer {
   ExchangeTrace* trace = nullptr;
 };
 
-// libcurl's progress callback, set only while an interrupt check is
-// installed: a non-zero answer abandons the transfer.
+// libcurl's progress callback, set only while an interrupt check or the
+// thread's progress hook is installed: the hook runs first; a non-zero
+// answer abandons the transfer.
 int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   auto* t = static_cast<Transfer*>(user);
-  if (!t->interrupt_check()) return 0;
+  if (t->progress_hook) t->progress_hook();
+  if (!t->interrupt_check || !t->interrupt_check()) return 0;
   t->interrupted = true;
   return 1;
 }
@@ -367,7 +371,8 @@ HttpResponse HttpClient::Attempt(const HttpRequest& request, const Route& route,
   curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
   curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
   transfer.interrupt_check = CurrentTransferInterruptCheck();
-  if (transfer.interrupt_check) {
+  transfer.progress_hook = platform::CurrentThreadTransferProgressHook();
+  if (transfer.interrupt_check || transfer.progress_hook) {
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
