@@ -3,15 +3,10 @@
 #include <stdexcept>
 
 #include "platform/dispatch.h"
+#include "platform/text.h"
 
 namespace orvex::automation {
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
 
 ValueType ParseType(std::string_view t) {
   if (t == "s") return ValueType::kString;
@@ -26,9 +21,9 @@ ValueType ParseType(std::string_view t) {
 
 std::vector<ParamInfo> ParseParams(std::string_view text) {
   std::vector<ParamInfo> params;
-  while (!Trim(text).empty()) {
+  while (!platform::Trim(text, " ").empty()) {
     size_t comma = text.find(',');
-    std::string_view item = Trim(text.substr(0, comma));
+    std::string_view item = platform::Trim(text.substr(0, comma), " ");
     text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
     ParamInfo p;
     if (item.front() == '&') {

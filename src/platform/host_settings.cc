@@ -62,20 +62,6 @@ void EnsureLoaded() {
   });
 }
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
-std::string_view Trim(std::string_view s) {
-  size_t b = s.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(" \t");
-  return s.substr(b, e - b + 1);
-}
-
 [[noreturn]] void Bad(std::string_view key, std::string_view value, std::string_view why) {
   throw HostSettingsError("bad value '" + std::string(value) + "' for " + std::string(key) + ": " +
                           std::string(why));
@@ -138,7 +124,7 @@ HostBase ParseBase(std::string_view key, std::string_view value) {
 }
 
 bool ParseFlag(std::string_view key, std::string_view value) {
-  std::string v = Lower(value);
+  std::string v = LowerAscii(value);
   if (v == "yes" || v == "true" || v == "on" || v == "1") return true;
   if (v == "no" || v == "false" || v == "off" || v == "0") return false;
   Bad(key, value, "yes or no");
@@ -146,7 +132,7 @@ bool ParseFlag(std::string_view key, std::string_view value) {
 
 unsigned ParseAuth(std::string_view key, std::string_view value) {
   unsigned methods = 0;
-  std::string v = Lower(value);
+  std::string v = LowerAscii(value);
   size_t pos = 0;
   while (pos <= v.size()) {
     size_t end = v.find_first_of(", \t", pos);
@@ -246,7 +232,7 @@ void ApplyHostSetting(HostSettings& s, std::string_view key, std::string_view ra
   } else if (key == "dialect") {
     if (value.empty() || value.find_first_of(" \t") != std::string_view::npos)
       Bad(key, value, "one name");
-    s.dialect = Lower(value);
+    s.dialect = LowerAscii(value);
   } else {
     throw HostSettingsError("unknown key '" + std::string(key) + "'");
   }

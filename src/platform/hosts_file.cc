@@ -7,16 +7,13 @@
 #include <sstream>
 
 #include "platform/host_settings.h"
+#include "platform/text.h"
 
 namespace orvex::platform {
 namespace {
 
-std::string_view Trim(std::string_view s) {
-  size_t b = s.find_first_not_of(" \t\r");
-  if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(" \t\r");
-  return s.substr(b, e - b + 1);
-}
+// The blanks around a line's parts (a CR of a CRLF file included).
+constexpr std::string_view kBlanks = " \t\r";
 
 std::string Env(const char* name) {
   const char* v = std::getenv(name);
@@ -32,7 +29,7 @@ std::vector<HostsFileEntry> ParseHostsText(std::string_view text, const std::str
   while (!text.empty()) {
     ++line_number;
     size_t nl = text.find('\n');
-    std::string_view line = Trim(text.substr(0, nl));
+    std::string_view line = Trim(text.substr(0, nl), kBlanks);
     text = nl == std::string_view::npos ? std::string_view() : text.substr(nl + 1);
     auto fail = [&](const std::string& why) {
       throw HostSettingsError(name + ":" + std::to_string(line_number) + ": " + why);
@@ -48,8 +45,8 @@ std::vector<HostsFileEntry> ParseHostsText(std::string_view text, const std::str
     }
     size_t eq = line.find('=');
     if (eq == std::string_view::npos) fail("expected [hostname] or key = value");
-    std::string key(Trim(line.substr(0, eq)));
-    std::string value(Trim(line.substr(eq + 1)));
+    std::string key(Trim(line.substr(0, eq), kBlanks));
+    std::string value(Trim(line.substr(eq + 1), kBlanks));
     if (section.empty()) fail("'" + key + "' comes before any [hostname] section");
     try {
       HostSettings scratch;

@@ -23,4 +23,16 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && CompareNoCase(text.substr(0, prefix.size()), prefix) == 0;
 }
 
+std::string_view Trim(std::string_view text, std::string_view blanks) {
+  size_t b = text.find_first_not_of(blanks);
+  if (b == std::string_view::npos) return {};
+  return text.substr(b, text.find_last_not_of(blanks) - b + 1);
+}
+
+std::string LowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(Lower(c));
+  return out;
+}
+
 }  // namespace orvex::platform

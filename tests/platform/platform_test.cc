@@ -10,6 +10,7 @@
 #include "platform/host_map.h"
 #include "platform/language.h"
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "support/error_of.h"
 #include "support/temp_dir.h"
 
@@ -32,6 +33,14 @@ TEST(VariantTest, ConversionsFollowTheAutomationRules) {
   EXPECT_EQ(ErrorOf<AutomationError>([] { Variant("abc").ToInt32(); }), kErrTypeMismatch);
   EXPECT_EQ(ErrorOf<AutomationError>([] { Variant(int32_t{40000}).ToInt16(); }), kErrOverflow);
   EXPECT_EQ(ErrorOf<AutomationError>([] { Variant(VariantArray{}).ToString(); }), kErrTypeMismatch);
+}
+
+TEST(TextTest, TrimTakesOnlyTheGivenBlanksAndLowerAsciiLeavesOtherBytes) {
+  EXPECT_EQ(Trim(" \t a b \t"), "a b");
+  EXPECT_EQ(Trim(" \t "), "");
+  EXPECT_EQ(Trim("\r\nx\r\n"), "\r\nx\r\n");  // the default is spaces and tabs
+  EXPECT_EQ(Trim("\r\nx\r\n", " \r\n"), "x");
+  EXPECT_EQ(LowerAscii("WWW-Authenticate \xC3\x89T\xC3\x89"), "www-authenticate \xC3\x89t\xC3\x89");
 }
 
 TEST(RegistryTest, ReadsWritesAndDeletesKeysInRegFileFormat) {

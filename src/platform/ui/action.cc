@@ -17,6 +17,9 @@
 namespace orvex::ui {
 namespace {
 
+// The blanks around a plan's words and parts.
+constexpr std::string_view kBlanks = " \t\n\v\f\r";
+
 using Verb = Action::Verb;
 
 struct WordInfo {
@@ -34,18 +37,12 @@ constexpr WordInfo kWords[] = {
     {"answer", Verb::kAnswer, true},
 };
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-  return s;
-}
-
 // Splits "Word rest of it" at the first blank.
 std::pair<std::string_view, std::string_view> FirstWord(std::string_view s) {
-  s = Trim(s);
+  s = platform::Trim(s, kBlanks);
   size_t blank = 0;
   while (blank < s.size() && !std::isspace(static_cast<unsigned char>(s[blank]))) ++blank;
-  return {s.substr(0, blank), Trim(s.substr(blank))};
+  return {s.substr(0, blank), platform::Trim(s.substr(blank), kBlanks)};
 }
 
 bool KindFits(Verb verb, ControlKind kind) {
@@ -166,7 +163,7 @@ Action ParseAction(std::string_view text) {
     Action a;
     a.verb = w.verb;
     a.argument = std::string(rest);
-    a.text = std::string(Trim(text));
+    a.text = std::string(platform::Trim(text, kBlanks));
     if (a.verb == Verb::kAnswer && !ParseAnswer(a.argument))
       throw PlanError("unknown answer \"" + a.argument + "\" (yes, no or ok)");
     return a;
@@ -178,7 +175,7 @@ std::vector<Action> ParsePlan(std::string_view plan) {
   std::vector<Action> actions;
   while (!plan.empty()) {
     const size_t semi = plan.find(';');
-    std::string_view part = Trim(plan.substr(0, semi));
+    std::string_view part = platform::Trim(plan.substr(0, semi), kBlanks);
     if (!part.empty()) actions.push_back(ParseAction(part));
     if (semi == std::string_view::npos) break;
     plan.remove_prefix(semi + 1);

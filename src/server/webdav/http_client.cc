@@ -8,6 +8,7 @@
 #include <chrono>
 #include <mutex>
 
+#include "platform/text.h"
 #include "platform/transfer_progress.h"
 #include "server/error.h"
 #include "server/webdav/http_auth.h"
@@ -103,12 +104,6 @@ int OnSeek(void* user, curl_off_t offset, int origin) {
   return CURL_SEEKFUNC_OK;
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
-
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
   size_t n = size * count;
@@ -126,7 +121,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   if (colon == std::string_view::npos) return n;
   std::string_view value = line.substr(colon + 1);
   while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-  std::string name = Lower(std::string(line.substr(0, colon)));
+  std::string name = platform::LowerAscii(line.substr(0, colon));
   if (name == "www-authenticate")
     t->challenges += (t->challenges.empty() ? "" : ", ") + std::string(value);
   t->response->headers[name] = std::string(value);

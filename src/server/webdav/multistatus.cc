@@ -9,6 +9,7 @@
 #endif
 #include <expat.h>
 
+#include "platform/text.h"
 #include "server/error.h"
 #include "server/webdav/property_name.h"
 #include "server/webdav/status.h"
@@ -16,6 +17,9 @@
 
 namespace orvex::server::webdav {
 namespace {
+
+// The white space XML lets stand around a value.
+constexpr std::string_view kXmlBlanks = " \t\r\n";
 
 // Separates namespace URI and local name in the names expat reports. A
 // control character cannot occur in an XML name or namespace URI.
@@ -48,13 +52,6 @@ std::optional<int64_t> ParseInt(std::string_view s) {
   auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
   if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
   return v;
-}
-
-std::string_view Trim(std::string_view s) {
-  size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
 }
 
 // What the element at one level of the document is.
@@ -238,7 +235,7 @@ class MultistatusReader::Impl {
     stack_.pop_back();
     switch (f) {
       case Frame::kHref:
-        responses_.back().href = std::string(Trim(text_));
+        responses_.back().href = std::string(platform::Trim(text_, kXmlBlanks));
         has_href_ = true;
         break;
       case Frame::kStatus:
@@ -265,10 +262,10 @@ class MultistatusReader::Impl {
   void EndProperty() {
     PendingProperty p;
     p.name = JoinPropertyName(property_ns_, property_local_);
-    if (multi_ || (saw_value_ && !has_children_ && Trim(text_).empty()))
+    if (multi_ || (saw_value_ && !has_children_ && platform::Trim(text_, kXmlBlanks).empty()))
       p.value = Variant(std::move(values_));
     else if (has_children_)
-      p.value = Variant(std::string(Trim(text_)));
+      p.value = Variant(std::string(platform::Trim(text_, kXmlBlanks)));
     else
       p.value = TypedValue(dt_, text_);
     p.collection = collection_;
@@ -342,7 +339,7 @@ class MultistatusReader::Impl {
 Variant TypedValue(std::string_view dt, const std::string& text) {
   if (text.empty() || dt.empty()) return Variant(text);
   if (dt == "boolean") {
-    std::string_view t = Trim(text);
+    std::string_view t = platform::Trim(text, kXmlBlanks);
     if (t == "1" || t == "true") return Variant(true);
     if (t == "0" || t == "false") return Variant(false);
     return Variant(text);

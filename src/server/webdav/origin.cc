@@ -1,16 +1,10 @@
 #include "server/webdav/origin.h"
 
+#include "platform/text.h"
 #include "server/error.h"
 
 namespace orvex::server::webdav {
 namespace {
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
 
 std::string Bracketed(const std::string& host) {
   return host.find(':') != std::string::npos ? "[" + host + "]" : host;
@@ -33,7 +27,7 @@ Route RouteOf(const Url& url, bool encode_path) {
     // The engine's URLs are http: they take the base's scheme. One that
     // already says https keeps it and is never sent in clear.
     const std::string scheme = url.scheme == "https" ? url.scheme : base->scheme;
-    route.origin = {scheme, Lower(base->host), base->port};
+    route.origin = {scheme, platform::LowerAscii(base->host), base->port};
     Url wire = url;
     wire.scheme = scheme;
     wire.host = base->host;
@@ -42,7 +36,7 @@ Route RouteOf(const Url& url, bool encode_path) {
     route.wire_url = WireUrl(wire, encode_path);
     route.host_header = "Host: " + url.authority;
   } else {
-    route.origin = {url.scheme, Lower(url.host), url.port};
+    route.origin = {url.scheme, platform::LowerAscii(url.host), url.port};
     route.wire_url = WireUrl(url, encode_path);
   }
   return route;

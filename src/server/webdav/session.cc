@@ -49,13 +49,6 @@ HttpRequest RequestTo(const Target& target, std::string method, std::vector<std:
   return request;
 }
 
-std::string_view Trim(std::string_view s) {
-  size_t b = s.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(" \t");
-  return s.substr(b, e - b + 1);
-}
-
 }  // namespace
 
 void Session::OpenConnection(const Connection& connection, const std::string& url,
@@ -213,7 +206,8 @@ void RequireSuccess(const HttpResponse& response, std::string_view method) {
 
 std::string MultistatusCharset(const HttpResponse& response) {
   std::string content_type = response.Header("content-type");
-  std::string_view media = Trim(std::string_view(content_type).substr(0, content_type.find(';')));
+  std::string_view media =
+      platform::Trim(std::string_view(content_type).substr(0, content_type.find(';')));
   std::string lower(media);
   for (char& c : lower)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
@@ -226,7 +220,7 @@ std::string MultistatusCharset(const HttpResponse& response) {
   std::string charset;
   for (size_t pos = content_type.find(';'); pos != std::string::npos;
        pos = content_type.find(';', pos + 1)) {
-    std::string_view param = Trim(std::string_view(content_type).substr(pos + 1));
+    std::string_view param = platform::Trim(std::string_view(content_type).substr(pos + 1));
     param = param.substr(0, param.find(';'));
     if (platform::StartsWithNoCase(param, "charset=")) {
       param.remove_prefix(8);
