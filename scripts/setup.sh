@@ -14,7 +14,7 @@ packages=(
   libedit-dev python3-dev pybind11-dev python3-pytest python3-build python3-setuptools python3-wheel python3-venv
   apache2 litmus cadaver davfs2 curl libssl-dev openssl
   krb5-kdc krb5-admin-server krb5-user libapache2-mod-auth-gssapi
-  tmux xvfb xauth libxcb1-dev
+  tmux procps xvfb xauth libxcb1-dev
   clang libclang-rt-14-dev ccache
 )
 missing=()
