@@ -59,10 +59,7 @@ class ApacheDocumentsTest : public ApacheSalesTest {
     auto patch = [](const std::string& path, const std::string& body) {
       ASSERT_EQ(server_->Send("PROPPATCH", path, body), 207) << path;
     };
-    patch("/Sales/", SetProps("<w:CategoriesFolder>Categories</w:CategoriesFolder>"
-                              "<e:schema-collection-ref>http://docs/Sales/Schema"
-                              "</e:schema-collection-ref>" +
-                              List("p:DocumentProfiles", {kMemo})));
+    patch("/Sales/", SetProps(kSalesWorkspaceProps + List("p:DocumentProfiles", {kMemo})));
     patch(
         kFolderPath,
         SetProps("<D:contentclass>urn:content-classes:smartfolder</D:contentclass>" +

@@ -28,11 +28,7 @@ class ApacheFoldersTest : public ApacheSalesTest {
          {"Public/Workspaces", "Sales/Reports/2001", "Sales/Archive", "Sales/Categories/Europe"})
       std::filesystem::create_directories(server_->root() / dir);
     ASSERT_TRUE(server_->Start());
-    ASSERT_EQ(server_->Send("PROPPATCH", "/Sales/",
-                            SetProps("<w:CategoriesFolder>Categories</w:CategoriesFolder>"
-                                     "<e:schema-collection-ref>http://docs/Sales/Schema"
-                                     "</e:schema-collection-ref>")),
-              207);
+    ASSERT_EQ(server_->Send("PROPPATCH", "/Sales/", SetProps(kSalesWorkspaceProps)), 207);
     const char* smart = "urn:content-classes:smartfolder";
     ASSERT_EQ(server_->Send("PROPPATCH", "/Sales/Reports/", Folder(smart, true)), 207);
     ASSERT_EQ(server_->Send("PROPPATCH", "/Sales/Reports/2001/", Folder(smart, false)), 207);

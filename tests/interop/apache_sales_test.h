@@ -29,6 +29,12 @@ inline std::string SetProps(const std::string& props) {
          props + "</D:prop></D:set></D:propertyupdate>";
 }
 
+// The dead properties that make /Sales/ a workspace: where its categories
+// and its schema are.
+inline const std::string kSalesWorkspaceProps =
+    "<w:CategoriesFolder>Categories</w:CategoriesFolder>"
+    "<e:schema-collection-ref>http://docs/Sales/Schema</e:schema-collection-ref>";
+
 class ApacheSalesTest : public ::testing::Test {
  protected:
   static void TearDownTestSuite() {

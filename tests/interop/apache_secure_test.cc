@@ -42,11 +42,7 @@ class ApacheSecureTest : public ::testing::Test {
       fs::create_directories(server_->root() / d);
     std::ofstream(server_->root() / "Sales/Archive/minutes.txt") << "minutes";
     ASSERT_TRUE(server_->Start());
-    ASSERT_EQ(server_->Send("PROPPATCH", "/Sales/",
-                            SetProps("<w:CategoriesFolder>Categories</w:CategoriesFolder>"
-                                     "<e:schema-collection-ref>http://docs/Sales/Schema"
-                                     "</e:schema-collection-ref>")),
-              207);
+    ASSERT_EQ(server_->Send("PROPPATCH", "/Sales/", SetProps(kSalesWorkspaceProps)), 207);
     ASSERT_EQ(server_->Send("PROPPATCH", "/Sales/Archive/",
                             SetProps("<D:contentclass>urn:content-classes:knowledgefolder"
                                      "</D:contentclass>")),
