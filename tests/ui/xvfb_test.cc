@@ -14,8 +14,11 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWidget>
+#include <QWindow>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -189,6 +192,11 @@ class Keyboard {
   }
 
  private:
+  // A form by its name, a message box as "QMessageBox".
+  static std::string NameOf(const QWidget& window) {
+    return window.objectName().isEmpty() ? window.metaObject()->className()
+                                         : window.objectName().toStdString();
+  }
   static QString KeyText(int key) {
     if (key == Qt::Key_Return) return "\r";
     if (key == Qt::Key_Space) return " ";
@@ -199,7 +207,9 @@ class Keyboard {
     if (done()) return timer_.stop();
     QWidget* top = QApplication::activeModalWidget();
     const Step& step = steps_[next_];
-    if (top == nullptr || top->objectName().toStdString() != step.form || !top->isVisible()) {
+    // A person waits for the window to come up and take the keyboard.
+    if (top == nullptr || NameOf(*top) != step.form || !top->isVisible() ||
+        QGuiApplication::focusWindow() != top->windowHandle()) {
       // A minute: the steps are stuck. Whatever is up is closed, so the
       // call returns and the test reports where.
       if (++waits_ > 6000 && top != nullptr) top->close();
@@ -246,11 +256,23 @@ TEST_F(XvfbTest, TheProfileDialogAndItsEditorsWorkFromTheKeyboardAlone) {
   Open();
   obj_->Properties().ShowDialog = false;
   obj_->Properties().ShowProfileDialog = true;
+  // Checked in after the upload, so the listing shows the values (a
+  // checked-out document keeps them on its working copy); the check-in
+  // shows the dialog once more, with what the upload wrote.
+  obj_->Properties().AddCheckIn = true;
   const std::string local = LocalFile("memo.txt", 100);
   Keyboard keys;
   keys.Check("ProfileDlg", ExpectModalPickerHints)
-      // The pick list: Down picks the next profile, Memo, and lists its rows.
-      .On("ProfileDlg", {Qt::Key_Down, Qt::Key_Tab})
+      // The pick list: Down picks the next profile, Memo, and lists its
+      // rows. Enter there is OK, which names the required Department still
+      // empty; Enter closes the notice and the dialog stays, keys and all.
+      .On("ProfileDlg", {Qt::Key_Down, Qt::Key_Return})
+      .Check("QMessageBox",
+             [](QWidget& box) {
+               EXPECT_TRUE(static_cast<QMessageBox&>(box).text().contains("Department"));
+             })
+      .On("QMessageBox", {Qt::Key_Return})
+      .On("ProfileDlg", {Qt::Key_Tab})
       // In the list, Down selects the first row, Title; Enter opens it.
       .On("ProfileDlg", {Qt::Key_Down, Qt::Key_Return})
       .On("PropertyEditDlg", {Qt::Key_A}, Qt::ControlModifier)
@@ -276,6 +298,14 @@ TEST_F(XvfbTest, TheProfileDialogAndItsEditorsWorkFromTheKeyboardAlone) {
       .On("ProfileDlg", {Qt::Key_Tab, Qt::Key_Tab})
       .Check("ProfileDlg",
              [](QWidget& top) { EXPECT_EQ(top.focusWidget()->objectName(), "OKButton"); })
+      .On("ProfileDlg", {Qt::Key_Return})
+      .Check("ProfileDlg",
+             [](QWidget& top) {
+               const auto* list = top.findChild<QTreeWidget*>("ListView1");
+               ASSERT_NE(list, nullptr);
+               ASSERT_EQ(list->topLevelItemCount(), 7);
+               EXPECT_EQ(list->topLevelItem(0)->text(2), "Plan");
+             })
       .On("ProfileDlg", {Qt::Key_Return});
   keys.Start();
   const Variant ok =
