@@ -348,8 +348,11 @@ TEST_F(XvfbTest, TheSelectionDialogsAndNameEntriesWorkFromTheKeyboardAlone) {
   EXPECT_EQ(Call(*obj_, "WorkspaceDialogA"), Variant(false));
   ASSERT_TRUE(cancel.done()) << cancel.where();
 
+  // Shown again at once, the dialog is the active window once more (its
+  // focus marks and selection drawn as active), not only the keys' target.
   Keyboard workspaces;
-  workspaces.On("WorkspaceDlgA", {Qt::Key_End, Qt::Key_Up, Qt::Key_Return});
+  workspaces.Check("WorkspaceDlgA", [](QWidget& top) { EXPECT_TRUE(top.isActiveWindow()); })
+      .On("WorkspaceDlgA", {Qt::Key_End, Qt::Key_Up, Qt::Key_Return});
   workspaces.Start();
   EXPECT_EQ(Call(*obj_, "WorkspaceDialogA"), Variant(true));
   ASSERT_TRUE(workspaces.done()) << workspaces.where();
