@@ -68,6 +68,8 @@ class HttpSession {
   // highest, the longest in its phase first (PhaseStart).
   int Sheddable() const;
   int64_t PhaseStart() const { return phase_start_ms_; }
+  // Is a log-in waiting for the throttle?
+  bool Throttled() const { return phase_ == Phase::kThrottled; }
   // The client's address, as the limits per address count it.
   const std::string& address() const { return address_; }
 

@@ -230,13 +230,15 @@ class Server::Impl {
   }
 
   // Ends the connection that costs most and does least (see
-  // HttpSession::Sheddable), among those from `address` when it is given.
-  // False when none may be ended. Called with mutex_ held.
-  bool Shed(const std::string* address) {
+  // HttpSession::Sheddable), among those from `address` when it is given,
+  // and only among those holding one of the server's places (Placed) when
+  // `placed_only`. False when none may be ended. Called with mutex_ held.
+  bool Shed(const std::string* address, bool placed_only = false) {
     HttpSession* pick = nullptr;
     for (auto& s : sessions_) {
       HttpSession& c = *s.session;
-      if (c.Shut() || (address && c.address() != *address)) continue;
+      if (c.Shut() || (address && c.address() != *address) || (placed_only && c.Throttled()))
+        continue;
       int rank = c.Sheddable();
       if (rank == 0) continue;
       if (!pick || rank > pick->Sheddable() ||
@@ -257,24 +259,17 @@ class Server::Impl {
     Reap();
     // Connections being shut still finish on their threads; they no longer
     // count against the limits.
-    size_t active = 0;
     size_t from_address = 0;
-    for (const auto& s : sessions_) {
-      if (s.session->Shut()) continue;
-      ++active;
-      from_address += s.session->address() == address;
-    }
+    for (const auto& s : sessions_)
+      from_address += !s.session->Shut() && s.session->address() == address;
     const ConnectionLimits& limits = options_.limits;
     // Past a limit, a connection that holds a slot doing nothing gives way
     // to the new one; only when none may, the new one is refused.
-    if (from_address >= limits.max_per_address) {
-      if (!Shed(&address)) {
-        Refuse(std::move(socket));
-        return;
-      }
-      --active;
+    if (from_address >= limits.max_per_address && !Shed(&address)) {
+      Refuse(std::move(socket));
+      return;
     }
-    if (active >= limits.max_connections && !Shed(nullptr)) {
+    if (Placed() >= limits.max_connections && !Shed(nullptr, true)) {
       Refuse(std::move(socket));
       return;
     }
@@ -322,6 +317,16 @@ class Server::Impl {
       return;
     }
     it->thread = RunOnThread(session);
+  }
+
+  // Connections holding one of the server's places: all but those being
+  // shut and log-ins waiting for the throttle, which count only among their
+  // address's, so guesses on many connections keep nobody else out. Called
+  // with mutex_ held.
+  size_t Placed() const {
+    size_t placed = 0;
+    for (const auto& s : sessions_) placed += !s.session->Shut() && !s.session->Throttled();
+    return placed;
   }
 
   // Answers 503 on a connection the limits do not admit, without a thread:

@@ -437,6 +437,31 @@ TEST(ConnectionLimitsTest, SlotsHeldFromManyAddressesGiveWayToALegitimateClient)
   }
   std::this_thread::sleep_for(milliseconds(200));
   EXPECT_EQ(served_of_five(), 5);
+  held.clear();
+  // A waiting log-in holds none of the server's own places: with them all
+  // taken by such log-ins, a newcomer from elsewhere comes in beside them
+  // and ends none of them.
+  limits.max_connections = limits.max_per_address;
+  server = StartWith(limits);
+  {
+    Conn first(server->port(), "127.0.0.15");
+    for (int i = 0; i < 6; ++i) {
+      first.Send(guess);
+      first.ReadAnswer(5000);
+    }
+  }
+  for (size_t i = 0; i < limits.max_per_address; ++i) {
+    held.push_back(std::make_unique<Conn>(server->port(), "127.0.0.15"));
+    held.back()->Send(guess);
+  }
+  std::this_thread::sleep_for(milliseconds(200));
+  EXPECT_EQ(served_of_five(), 5);
+  int ended = 0;
+  for (auto& c : held) {
+    c->Read(0);
+    ended += c->closed();
+  }
+  EXPECT_EQ(ended, 0);
 }
 
 TEST(ConnectionLimitsTest, IdleKeptAliveConnectionsHoldNoThreadAndResumeWhenAsked) {
