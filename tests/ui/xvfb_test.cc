@@ -19,6 +19,7 @@
 #include <QTreeWidget>
 #include <QWidget>
 #include <QWindow>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -120,6 +121,8 @@ TEST_F(XvfbTest, TheProgressWindowStaysPaintedWhileAnUploadWaitsOnTheServer) {
   XScreen::Look first, repainted;
   bool found = false;
   std::string window_class;
+  std::atomic<bool> escaped{false};
+  bool up_after_escape = false;
   std::thread watcher([&] {
     XScreen screen;
     if (relay_->WaitHeld(60s)) {
@@ -135,6 +138,23 @@ TEST_F(XvfbTest, TheProgressWindowStaysPaintedWhileAnUploadWaitsOnTheServer) {
           repainted = screen.LookAt(area);
           return repainted.lit > 0.9 && repainted.dark > 0;
         });
+        // Escape, handled by the busy thread between two steps of the
+        // upload, closes nothing: the person cannot cancel.
+        QMetaObject::invokeMethod(
+            qApp,
+            [&] {
+              QWidget* top = QApplication::activeModalWidget();
+              if (top == nullptr) return;
+              QWidget* target = top->focusWidget() != nullptr ? top->focusWidget() : top;
+              QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+              QApplication::sendEvent(target, &press);
+              QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+              QApplication::sendEvent(target, &release);
+              up_after_escape = top->isVisible();
+              escaped = true;
+            },
+            Qt::QueuedConnection);
+        Eventually([&] { return escaped.load(); });
       }
     }
     relay_->Release();
@@ -148,6 +168,8 @@ TEST_F(XvfbTest, TheProgressWindowStaysPaintedWhileAnUploadWaitsOnTheServer) {
   EXPECT_GT(first.dark, 0) << "no message text in the progress window";
   EXPECT_GT(repainted.lit, 0.9) << "covered while the upload ran, the window stayed black";
   EXPECT_GT(repainted.dark, 0);
+  ASSERT_TRUE(escaped) << "the busy thread never handled the Escape key";
+  EXPECT_TRUE(up_after_escape) << "Escape closed the progress window";
   // The window class is the host program's (this test), not the library's.
   EXPECT_EQ(window_class.substr(0, window_class.find('\0')), program_invocation_short_name);
 }
