@@ -26,3 +26,15 @@ function(orvex_install_split target component destination)
   install(CODE "${common}set(ORVEX_STRIP \"\")\ninclude(\"${ORVEX_SPLIT_DEBUG_SCRIPT}\")"
           COMPONENT debug)
 endfunction()
+
+# orvex_install_strip_archive(TARGET COMPONENT DESTINATION): the installed
+# static library TARGET (installed before this call into DESTINATION)
+# loses its debug information; a program linked with it has none of ours.
+function(orvex_install_strip_archive target component destination)
+  if(NOT ORVEX_OBJCOPY OR ORVEX_SANITIZE OR ORVEX_BUILD_FUZZ)
+    return()
+  endif()
+  install(CODE "execute_process(COMMAND \"${ORVEX_OBJCOPY}\" --strip-debug
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${destination}/$<TARGET_FILE_NAME:${target}>\"
+    COMMAND_ERROR_IS_FATAL ANY)" COMPONENT ${component})
+endfunction()

@@ -27,6 +27,7 @@ orvex_install_split(qzorvex lib ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS qzorvex_static EXPORT QzOrvexStaticTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+orvex_install_strip_archive(qzorvex_static dev ${CMAKE_INSTALL_LIBDIR})
 install(EXPORT QzOrvexStaticTargets NAMESPACE QzOrvex:: DESTINATION ${ORVEX_CMAKE_DIR}
   COMPONENT dev)
 install(DIRECTORY ${ORVEX_ROOT}/include/qzorvex DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
