@@ -181,9 +181,17 @@ class HttpSession::Stream {
       session_.moved_ += static_cast<uint64_t>(n);
       return n;
     }
-    ssize_t n = ::sendfile(socket_.native_handle(), fd, offset, std::min<size_t>(count, 1 << 20));
-    if (n > 0) session_.moved_ += static_cast<uint64_t>(n);
-    return n;
+    // The socket is non-blocking once the server has waited on it for a
+    // request (asio sets it so for its waits): a full send buffer is waited
+    // out here, as a blocking socket would. Shutdown ends the wait.
+    int socket = socket_.native_handle();
+    for (;;) {
+      ssize_t n = ::sendfile(socket, fd, offset, std::min<size_t>(count, 1 << 20));
+      if (n > 0) session_.moved_ += static_cast<uint64_t>(n);
+      if (n >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return n;
+      pollfd pfd{socket, POLLOUT, 0};
+      if (::poll(&pfd, 1, -1) < 0 && errno != EINTR) return -1;
+    }
   }
 
   void Enter(Phase phase) { session_.Enter(phase); }
