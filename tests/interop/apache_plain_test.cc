@@ -138,8 +138,8 @@ TEST_F(ApachePlainTest, DocumentsWithTheBuiltInProfile) {
     ASSERT_TRUE(e.GetFileContent(j, property, multi, data));
     values.push_back(property + (multi ? "*=" : "=") + data);
   }
-  EXPECT_EQ(values, (std::vector<std::string>{"Title=Plan 2", "Author=Jones", "Description=",
-                                              "Keywords*=pricing,forecast"}));
+  EXPECT_EQ(values, (std::vector<std::string>{"Title=Plan 2", "Author=Jones",
+                                              "Description=", "Keywords*=pricing,forecast"}));
 
   // No version history here: the report is refused.
   EXPECT_EQ(e.GetHistoryInfo("Reports", file), -1);

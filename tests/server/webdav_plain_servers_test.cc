@@ -237,13 +237,15 @@ TEST_F(PlainServerTest, TheWebDavDialectPresentsAPlainServerInThePortalsTerms) {
       if (exists) return CannedReply::Multistatus(Multistatus(Response(r.target, "")));
       return CannedReply::Status(404);
     }
-    return CannedReply::Multistatus(Multistatus(
-        Collection("/Sales/R/") +
-        Collection("/Sales/R/Sub/", "<D:contentclass>urn:content-classes:smartfolder"
-                                    "</D:contentclass>") +
-        Response("/Sales/R/a%20b.txt", "") +
-        Response("/Sales/R/c.txt", "<D:displayname>Shown</D:displayname>"
-                                   "<D:isreadonly>1</D:isreadonly>")));
+    return CannedReply::Multistatus(
+        Multistatus(Collection("/Sales/R/") +
+                    Collection("/Sales/R/Sub/",
+                               "<D:contentclass>urn:content-classes:smartfolder"
+                               "</D:contentclass>") +
+                    Response("/Sales/R/a%20b.txt", "") +
+                    Response("/Sales/R/c.txt",
+                             "<D:displayname>Shown</D:displayname>"
+                             "<D:isreadonly>1</D:isreadonly>")));
   });
   auto folder = backend_->CreateItem(ItemKind::kWorkspaceFolder);
   Recordset rows = folder->OpenAndListSubfolders(Args("http://docs/Sales/R"), {});
@@ -255,13 +257,14 @@ TEST_F(PlainServerTest, TheWebDavDialectPresentsAPlainServerInThePortalsTerms) {
                                 ? f.Value(kPropOperationsAllowed).array()
                                 : VariantArray{})
       allowed += v.ToString() + ",";
-    seen.push_back(f.Value(kPropDisplayName).ToString() + "|" +
+    const Variant& name = f.Value(kPropDisplayName);
+    seen.push_back((name.IsNull() ? "-" : name.ToString()) + "|" +
                    f.Value(kColContentClass).ToString() + "|" + allowed);
   }
-  EXPECT_EQ(seen, (std::vector<std::string>{
-                      "|urn:content-classes:knowledgefolder|",
-                      "a b.txt|urn:content-classes:document|read,edit,move,delete,",
-                      "Shown|urn:content-classes:document|read,"}));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"-|urn:content-classes:knowledgefolder|",
+                                      "a b.txt|urn:content-classes:document|read,edit,move,delete,",
+                                      "Shown|urn:content-classes:document|read,"}));
   EXPECT_EQ(folder->DocumentProfiles(), (std::vector<std::string>{"urn:content-classes:document"}));
   EXPECT_EQ(folder->ContentClassDefinition("urn:content-classes:document")->Title(), "Document");
   EXPECT_EQ(ErrorOf<Error>([&] { folder->ContentClassDefinition("urn:content-classes:memo"); }),
@@ -280,7 +283,8 @@ TEST_F(PlainServerTest, TheWebDavDialectPresentsAPlainServerInThePortalsTerms) {
   exists = false;
   server_.ClearRequests();
   document->SaveTo(Args("http://docs/Sales/R/new.txt"));
-  EXPECT_EQ(Sent(), (std::vector<std::string>{"PROPFIND /Sales/R/new.txt", "PUT /Sales/R/new.txt"}));
+  EXPECT_EQ(Sent(),
+            (std::vector<std::string>{"PROPFIND /Sales/R/new.txt", "PUT /Sales/R/new.txt"}));
   EXPECT_EQ(Requests()[1].Header("if-none-match"), "*");
 
   // A dialect nobody knows talks to no server.
