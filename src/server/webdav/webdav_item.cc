@@ -72,8 +72,29 @@ const ResourceResponse& SelfResponse(const std::vector<ResourceResponse>& respon
   throw Error(ErrorForStatus(status, "PROPFIND"), "PROPFIND reported nothing for " + url);
 }
 
+// Every property a schema object of any kind is read for (docs/protocol.md,
+// "Schema"): a server whose allprop leaves dead properties out still
+// answers them when named.
+const std::vector<std::string>& SchemaObjectProperties() {
+  static const std::vector<std::string> names = {kPropDisplayName,
+                                                 kPropContentClass,
+                                                 kPropDescription,
+                                                 kPropPropertyOrder,
+                                                 kPropIsRequired,
+                                                 kPropExtendedType,
+                                                 kPropIsMultivalued,
+                                                 kPropDictionary,
+                                                 kPropIsRetrieved,
+                                                 kPropIsReadOnly,
+                                                 kPropDictionaryValues,
+                                                 kPropIsRestricted,
+                                                 "urn:schemas-microsoft-com:exch-data:type"};
+  return names;
+}
+
 // Reads the schema object `id` in the schema folder `folder`: PROPFIND
-// Depth 0 on the folder's URL with the id appended as one segment.
+// Depth 0 on the folder's URL with the id appended as one segment, naming
+// the schema's properties.
 Fields::Map ReadSchemaObject(Session& session, const Target& folder, const std::string& id) {
   // An id is one path segment; one that cannot be names nothing.
   if (id.empty() || id.find('/') != std::string::npos)
@@ -82,7 +103,8 @@ Fields::Map ReadSchemaObject(Session& session, const Target& folder, const std::
   target.collection = false;
   std::string base(TrimTrailingSlashes(target.url.path));
   target.url.path = base + "/" + (target.encode_path ? id : PercentEncodePath(id));
-  std::vector<ResourceResponse> responses = session.Propfind(target, 0);
+  std::vector<ResourceResponse> responses =
+      session.SendForMultistatus(target, "PROPFIND", 0, PropBody(SchemaObjectProperties()));
   return ResourceRow(SelfResponse(responses, id), target.url);
 }
 
@@ -381,7 +403,8 @@ const WebDavItem::Workspace& WebDavItem::WorkspaceOf() {
   workspace.url.path = path.substr(0, end);
   if (workspace.url.path.empty())
     throw Error(kErrObjectNotFound, "no workspace above " + WireUrl(target.url, false));
-  std::vector<ResourceResponse> responses = session_->Propfind(workspace, 0);
+  std::vector<ResourceResponse> responses = session_->SendForMultistatus(
+      workspace, "PROPFIND", 0, PropBody({kPropDocumentProfiles, kPropSchemaCollectionRef}));
   Fields f(ResourceRow(SelfResponse(responses, workspace.url.path), workspace.url));
   const Variant& location = f.Value(kPropSchemaCollectionRef);
   workspace_ = Workspace{f.Value(kPropDocumentProfiles),
