@@ -642,7 +642,7 @@ class HttpSession::Exchange {
   bool stale_ = false;  // Digest credentials right but their nonce expired
 };
 
-void HttpSession::Run() {
+bool HttpSession::Run() {
   // sendfile(2) to a connection the peer or the watcher has shut raises
   // SIGPIPE; blocked on this thread, it leaves an EPIPE error instead of
   // ending the process.
@@ -652,28 +652,56 @@ void HttpSession::Run() {
   pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
   // The TLS handshake is part of the first request's header: it has the
   // same deadline.
-  if (tls_) {
+  if (tls_ && !handshaken_) {
     beast::error_code ec;
     tls_->handshake(asio::ssl::stream_base::server, ec);
     if (ec) {
       finished_ = true;
-      return;
+      return false;
     }
   }
+  handshaken_ = true;
   Stream stream(socket_, *this);
-  beast::flat_buffer buffer;
   // Reads fill what the buffer can hold; a roomy buffer moves a large body in
   // 256 KiB reads instead of a few hundred bytes each.
-  buffer.reserve(256 * 1024);
-  for (bool first = true;; first = false) {
+  buffer_.reserve(256 * 1024);
+  for (;;) {
     // A new connection's first request is due at once; later ones may wait
-    // for the idle timeout before their first byte.
-    if (!first) Enter(buffer.size() > 0 ? Phase::kHeader : Phase::kIdle);
-    if (!Exchange(*this, stream, buffer).Run()) break;
+    // for the idle timeout before their first byte, parked after a moment.
+    if (served_) {
+      Enter(buffer_.size() > 0 ? Phase::kHeader : Phase::kIdle);
+      if (buffer_.size() == 0 && !NextRequestWithin(limits_.park_after_ms)) {
+        buffer_ = beast::flat_buffer();
+        return true;
+      }
+    }
+    if (!Exchange(*this, stream, buffer_).Run()) break;
+    served_ = true;
   }
   Enter(Phase::kHandling);  // the lingering close has its own deadline
   LingeringClose();
   finished_ = true;
+  return false;
+}
+
+bool HttpSession::NextRequestWithin(int64_t ms) {
+  if (tls_) {
+    // Bytes TLS has decrypted or received but not yet handed out are not
+    // seen by poll(2).
+    SSL* ssl = tls_->native_handle();
+    if (::SSL_has_pending(ssl) || ::BIO_ctrl_pending(::SSL_get_rbio(ssl)) > 0) return true;
+  }
+  pollfd pfd{socket_.native_handle(), POLLIN, 0};
+  for (;;) {
+    int ready = ::poll(&pfd, 1, static_cast<int>(std::max<int64_t>(ms, 0)));
+    if (ready < 0 && errno == EINTR) continue;
+    return ready != 0;
+  }
+}
+
+void HttpSession::CancelWait() {
+  beast::error_code ec;
+  socket_.cancel(ec);
 }
 
 void HttpSession::LingeringClose() {

@@ -1,7 +1,9 @@
 // One client connection: reads HTTP/1.1 requests (keep-alive), authenticates
 // them, reads their bodies within limits, hands them to the DavHandler and
-// writes the responses. Runs on its own thread with blocking I/O; the server
-// watches its progress (Overdue) and unblocks it with Shutdown.
+// writes the responses. Runs on a thread with blocking I/O while it has work;
+// idle between requests it parks, giving up its thread and buffers until the
+// socket is readable again. The server watches its progress (Overdue) and
+// unblocks it with Shutdown.
 #ifndef ORVEX_DOCSTORE_HTTP_SESSION_H_
 #define ORVEX_DOCSTORE_HTTP_SESSION_H_
 
@@ -9,8 +11,10 @@
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl/context.hpp>
 #include <boost/asio/ssl/stream.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "docstore/dav_handler.h"
 #include "docstore/login_throttle.h"
@@ -31,8 +35,21 @@ class HttpSession {
               boost::asio::ssl::context* tls = nullptr);
   ~HttpSession();
 
-  // Serves requests until the peer closes, an error, or Shutdown.
-  void Run();
+  // Serves requests until the peer closes, an error, or Shutdown: false.
+  // True when the connection went idle between requests for
+  // `ConnectionLimits::park_after_ms` with nothing of a next request read:
+  // it is parked, holding no buffers, and the caller runs it again (on any
+  // thread) once the socket is readable (AwaitReadable).
+  bool Run();
+  // Calls `handler(error_code)` on the socket's executor once the socket is
+  // readable, or with an error when the wait is cancelled (CancelWait). Only
+  // for a parked session.
+  template <class Handler>
+  void AwaitReadable(Handler&& handler) {
+    socket_.async_wait(boost::asio::socket_base::wait_read, std::forward<Handler>(handler));
+  }
+  // Cancels AwaitReadable's wait; call on the socket's executor.
+  void CancelWait();
   // Callable from any thread: ends Run as soon as possible.
   void Shutdown();
 
@@ -51,6 +68,8 @@ class HttpSession {
   // highest, the longest in its phase first (PhaseStart).
   int Sheddable() const;
   int64_t PhaseStart() const { return phase_start_ms_; }
+  // Is a log-in waiting for the throttle?
+  bool Throttled() const { return phase_ == Phase::kThrottled; }
   // The client's address, as the limits per address count it.
   const std::string& address() const { return address_; }
 
@@ -69,6 +88,9 @@ class HttpSession {
   bool WaitUntil(LoginThrottle::Clock::time_point until);
   // Stops sending and drops what the peer still sends for a moment.
   void LingeringClose();
+  // Has the next request started to arrive within `ms`? True as well when
+  // the connection ended or failed, which the next read then finds.
+  bool NextRequestWithin(int64_t ms);
 
   using TlsStream = boost::asio::ssl::stream<boost::asio::ip::tcp::socket&>;
 
@@ -83,6 +105,10 @@ class HttpSession {
   std::atomic<uint64_t> moved_{0};  // bytes read and written so far
   std::atomic<bool> shut_{false};
   std::atomic<bool> finished_{false};
+  bool handshaken_ = false;  // the TLS handshake is done (or not needed)
+  bool served_ = false;      // at least one request was answered
+  // What was read of the next request; released while parked.
+  boost::beast::flat_buffer buffer_;
   // The credentials this connection last proved: a kept-alive client pays
   // for the password hash once, not on every request.
   std::string verified_authorization_;

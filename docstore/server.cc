@@ -3,6 +3,7 @@
 #include <malloc.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
@@ -76,6 +77,8 @@ std::unique_ptr<asio::ssl::context> MakeTlsContext(const ServerOptions& options)
   tls->set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
                    asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
                    asio::ssl::context::no_tlsv1_1 | asio::ssl::context::single_dh_use);
+  // Idle connections hold no TLS read and write buffers.
+  ::SSL_CTX_set_mode(tls->native_handle(), SSL_MODE_RELEASE_BUFFERS);
   boost::system::error_code ec;
   tls->use_certificate_chain_file(options.tls_cert_file, ec);
   if (ec)
@@ -136,6 +139,7 @@ class Server::Impl {
     }
     port_ = acceptor_->local_endpoint().port();
     io_.restart();
+    stopping_ = false;
     Accept();
     Watch();
     started_ = true;
@@ -152,6 +156,11 @@ class Server::Impl {
       acceptor_->close(ec);
       timer_.cancel();
       accept_timer_.cancel();
+      // Parked connections end as their waits are cancelled (Wake).
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+      for (auto& s : sessions_)
+        if (s.parked) s.session->CancelWait();
     });
     thread_.join();
     {
@@ -166,7 +175,12 @@ class Server::Impl {
       sessions.swap(sessions_);
     }
     for (auto& s : sessions) s.session->Shutdown();
-    for (auto& s : sessions) s.thread.join();
+    for (auto& s : sessions)
+      if (s.thread.joinable()) s.thread.join();
+    // Connections that parked after the loop ended left their Park behind;
+    // it finds the server stopping and lets them go.
+    io_.restart();
+    io_.poll();
     {
       std::lock_guard lock(mutex_);
       refused_.clear();
@@ -183,7 +197,8 @@ class Server::Impl {
  private:
   struct Entry {
     std::shared_ptr<HttpSession> session;
-    std::thread thread;
+    std::thread thread;   // while the connection has work
+    bool parked = false;  // idle without a thread, waiting to be readable
   };
   struct Refused {
     tcp::socket socket;
@@ -215,13 +230,15 @@ class Server::Impl {
   }
 
   // Ends the connection that costs most and does least (see
-  // HttpSession::Sheddable), among those from `address` when it is given.
-  // False when none may be ended. Called with mutex_ held.
-  bool Shed(const std::string* address) {
+  // HttpSession::Sheddable), among those from `address` when it is given,
+  // and only among those holding one of the server's places (Placed) when
+  // `placed_only`. False when none may be ended. Called with mutex_ held.
+  bool Shed(const std::string* address, bool placed_only = false) {
     HttpSession* pick = nullptr;
     for (auto& s : sessions_) {
       HttpSession& c = *s.session;
-      if (c.Shut() || (address && c.address() != *address)) continue;
+      if (c.Shut() || (address && c.address() != *address) || (placed_only && c.Throttled()))
+        continue;
       int rank = c.Sheddable();
       if (rank == 0) continue;
       if (!pick || rank > pick->Sheddable() ||
@@ -242,30 +259,74 @@ class Server::Impl {
     Reap();
     // Connections being shut still finish on their threads; they no longer
     // count against the limits.
-    size_t active = 0;
     size_t from_address = 0;
-    for (const auto& s : sessions_) {
-      if (s.session->Shut()) continue;
-      ++active;
-      from_address += s.session->address() == address;
-    }
+    for (const auto& s : sessions_)
+      from_address += !s.session->Shut() && s.session->address() == address;
     const ConnectionLimits& limits = options_.limits;
     // Past a limit, a connection that holds a slot doing nothing gives way
     // to the new one; only when none may, the new one is refused.
-    if (from_address >= limits.max_per_address) {
-      if (!Shed(&address)) {
-        Refuse(std::move(socket));
-        return;
-      }
-      --active;
+    if (from_address >= limits.max_per_address && !Shed(&address)) {
+      Refuse(std::move(socket));
+      return;
     }
-    if (active >= limits.max_connections && !Shed(nullptr)) {
+    if (Placed() >= limits.max_connections && !Shed(nullptr, true)) {
       Refuse(std::move(socket));
       return;
     }
     auto session = std::make_shared<HttpSession>(std::move(socket), std::move(address), *handler_,
                                                  limits, throttle_, tls_.get());
-    sessions_.push_back({session, std::thread([session] { session->Run(); })});
+    sessions_.push_back({session, RunOnThread(session)});
+  }
+
+  // A thread that serves `session` until it ends or parks; a parked one is
+  // handed to the server's loop to wait for its next request.
+  std::thread RunOnThread(const std::shared_ptr<HttpSession>& session) {
+    return std::thread([this, session] {
+      if (session->Run()) asio::post(io_, [this, session] { Park(session); });
+    });
+  }
+
+  std::list<Entry>::iterator Find(const HttpSession* session) {
+    return std::find_if(sessions_.begin(), sessions_.end(),
+                        [session](const Entry& e) { return e.session.get() == session; });
+  }
+
+  // Runs on the server's loop once a connection has parked: its thread is
+  // joined when it wakes.
+  void Park(const std::shared_ptr<HttpSession>& session) {
+    std::lock_guard lock(mutex_);
+    auto it = Find(session.get());
+    if (it == sessions_.end() || stopping_) return;
+    it->parked = true;
+    session->AwaitReadable([this, session](boost::system::error_code ec) { Wake(session, ec); });
+  }
+
+  // A parked connection became readable (its next request, its end, or a
+  // Shutdown) or its wait was cancelled: it gets a thread again, or is let
+  // go when it is ending.
+  void Wake(const std::shared_ptr<HttpSession>& session, boost::system::error_code ec) {
+    std::lock_guard lock(mutex_);
+    auto it = Find(session.get());
+    if (it == sessions_.end()) return;
+    // The old thread only posted Park after its Run; it has ended or is
+    // about to.
+    if (it->thread.joinable()) it->thread.join();
+    it->parked = false;
+    if (ec || stopping_ || session->Shut()) {
+      sessions_.erase(it);
+      return;
+    }
+    it->thread = RunOnThread(session);
+  }
+
+  // Connections holding one of the server's places: all but those being
+  // shut and log-ins waiting for the throttle, which count only among their
+  // address's, so guesses on many connections keep nobody else out. Called
+  // with mutex_ held.
+  size_t Placed() const {
+    size_t placed = 0;
+    for (const auto& s : sessions_) placed += !s.session->Shut() && !s.session->Throttled();
+    return placed;
   }
 
   // Answers 503 on a connection the limits do not admit, without a thread:
@@ -351,6 +412,7 @@ class Server::Impl {
   std::unique_ptr<DavHandler> handler_;
   std::mutex mutex_;
   std::list<Entry> sessions_;
+  bool stopping_ = false;  // Stop has begun; guarded by mutex_
   std::list<Refused> refused_;
   LoginThrottle throttle_;
   std::vector<std::string> hosts_;

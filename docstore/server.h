@@ -32,6 +32,10 @@ struct ConnectionLimits {
   // kernel counts twice this for its bookkeeping). 0 leaves it to the
   // kernel, which grows it up to several MiB.
   int send_buffer_bytes = 256 * 1024;
+  // A kept-alive connection idle this long between requests gives up its
+  // thread and buffers (it is parked) until its next request arrives; the
+  // idle timeout still ends it.
+  int64_t park_after_ms = 50;
 };
 
 struct ServerOptions {

@@ -65,7 +65,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LoginThrottle throttle;
   ConnectionLimits limits;
   HttpSession session(std::move(socket), "127.0.0.1", *world.handler, limits, throttle);
-  std::thread server([&] { session.Run(); });
+  // A parked session is run again at once: its next read finds the input.
+  std::thread server([&] {
+    while (session.Run()) {
+    }
+  });
 
   std::string answers;
   std::thread reader([&] {

@@ -2,15 +2,19 @@
 // SIGKILL in the middle of uploads loses nothing it acknowledged and shows
 // nothing half-written.
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -24,10 +28,45 @@ namespace {
 namespace fs = std::filesystem;
 using orvex::testing::TempDir;
 
+// Mounts a file system of `bytes` over `dir`, seen by this process alone (a
+// mount namespace of its own; a user namespace too when not run as root).
+// Only async-signal-safe calls: it runs in a child forked from a process
+// with threads.
+bool MountPrivateDisk(const char* dir, const char* options) {
+  uid_t uid = ::geteuid();
+  gid_t gid = ::getegid();
+  if (::unshare(CLONE_NEWNS | (uid == 0 ? 0 : CLONE_NEWUSER)) != 0) return false;
+  if (uid != 0) {
+    char map[64];
+    auto write_file = [](const char* path, const char* text, size_t size) {
+      int fd = ::open(path, O_WRONLY);
+      bool ok = fd >= 0 && ::write(fd, text, size) == static_cast<ssize_t>(size);
+      if (fd >= 0) ::close(fd);
+      return ok;
+    };
+    int n = std::snprintf(map, sizeof map, "0 %u 1", static_cast<unsigned>(uid));
+    if (!write_file("/proc/self/setgroups", "deny", 4) ||
+        !write_file("/proc/self/uid_map", map, static_cast<size_t>(n)))
+      return false;
+    n = std::snprintf(map, sizeof map, "0 %u 1", static_cast<unsigned>(gid));
+    if (!write_file("/proc/self/gid_map", map, static_cast<size_t>(n))) return false;
+  }
+  return ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+         ::mount("tmpfs", dir, "tmpfs", 0, options) == 0;
+}
+
+constexpr char kNoPrivateDisk[] = "no private disk";
+
 // The orvex-docstore executable, run as a child process so it can be killed.
 class ServerProcess {
  public:
-  explicit ServerProcess(const std::string& store_dir) {
+  // With `disk_bytes`, the store is kept on a file system of that size of
+  // its own, mounted over the store's parent folder, so a test can fill it;
+  // where the machine does not allow that, the constructor throws with
+  // kNoPrivateDisk in its message.
+  explicit ServerProcess(const std::string& store_dir, size_t disk_bytes = 0) {
+    const std::string parent = fs::path(store_dir).parent_path().string();
+    const std::string disk = "size=" + std::to_string(disk_bytes) + ",mode=0700";
     int out[2];
     if (::pipe(out) != 0) throw std::runtime_error("pipe");
     pid_ = ::fork();
@@ -35,6 +74,10 @@ class ServerProcess {
       ::dup2(out[1], 1);
       ::close(out[0]);
       ::close(out[1]);
+      if (disk_bytes > 0 && !MountPrivateDisk(parent.c_str(), disk.c_str())) {
+        (void)!::write(1, kNoPrivateDisk, sizeof kNoPrivateDisk - 1);
+        ::_exit(77);
+      }
       ::execl(ORVEX_DOCSTORE_BINARY, ORVEX_DOCSTORE_BINARY, "--listen", "127.0.0.1:0", "--store",
               store_dir.c_str(), static_cast<char*>(nullptr));
       ::_exit(127);
@@ -109,6 +152,34 @@ TEST(PersistenceTest, ExecutableAnnouncesItsAddressAndStopsCleanlyOnSignals) {
     Client reader(again.port(), "CORP\\jones", "secret");
     EXPECT_EQ(reader.Send("GET", "/Sales/Archive/kept.txt").body, "kept");
   }
+}
+
+TEST(PersistenceTest, AFullDiskAnswers507ChangesNothingAndStillLetsDocumentsBeDeleted) {
+  TempDir dir;
+  std::unique_ptr<ServerProcess> server;
+  try {
+    server = std::make_unique<ServerProcess>(dir.path() + "/store", 3u << 20);
+  } catch (const std::runtime_error& e) {
+    if (std::string(e.what()).find(kNoPrivateDisk) == std::string::npos) throw;
+    GTEST_SKIP() << "this machine allows no file system of a test's own";
+  }
+  Client jones(server->port(), "CORP\\jones", "secret");
+  auto name = [](int n) { return "/Sales/Archive/fill" + std::to_string(n) + ".txt"; };
+  int stored = 0;
+  int status = 0;
+  while (stored < 40 &&
+         (status = jones.Send("PUT", name(stored), {}, Body(stored, 200000)).status) == 201)
+    ++stored;
+  ASSERT_EQ(status, 507) << "after " << stored << " uploads";
+  ASSERT_GE(stored, 2);
+  // The refused upload left nothing.
+  EXPECT_EQ(jones.Send("GET", name(stored)).status, 404);
+  // Deleting, which frees space, still goes through, and then uploads do.
+  EXPECT_EQ(jones.Send("DELETE", name(0)).status, 204);
+  EXPECT_EQ(jones.Send("DELETE", name(1)).status, 204);
+  EXPECT_EQ(jones.Send("PUT", name(stored), {}, Body(stored, 200000)).status, 201);
+  for (int n = 2; n <= stored; ++n)
+    EXPECT_EQ(jones.Send("GET", name(n)).body, Body(n, 200000)) << n;
 }
 
 TEST(PersistenceTest, ChangesSurviveARestart) {

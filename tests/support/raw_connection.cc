@@ -81,7 +81,8 @@ std::string RawConnection::ReadAnswer(int timeout_ms) {
   std::string out;
   auto deadline = Clock::now() + milliseconds(timeout_ms);
   while (Clock::now() < deadline && !closed_) {
-    out += Read(50);
+    // Short reads, so a whole answer is seen as soon as it has arrived.
+    out += Read(5);
     auto end = out.find("\r\n\r\n");
     if (end == std::string::npos) continue;
     auto cl = out.find("Content-Length: ");

@@ -69,8 +69,10 @@ LineEditor::LineEditor(std::string history_file, int interrupt_fd, Completer com
   el_set(el_, EL_HIST, history, history_);
   el_set(el_, EL_PROMPT, &LineEditor::Prompt);
   el_set(el_, EL_GETCFN, &LineEditor::ReadChar);
-  el_set(el_, EL_ADDFN, "orvex-complete", "Complete the name before the cursor",
-         &LineEditor::OnTab);
+  // The wide form keeps these names as given; the narrow form copies them
+  // and never frees the copies.
+  el_wset(el_, EL_ADDFN, L"orvex-complete", L"Complete the name before the cursor",
+          &LineEditor::OnTab);
   el_set(el_, EL_BIND, "^I", "orvex-complete", nullptr);
   // The user's ~/.editrc still has the last word, as in other libedit
   // programs.
