@@ -7,6 +7,7 @@
 #include "server/names.h"
 #include "server/webdav/multistatus.h"
 #include "server/webdav/origin.h"
+#include "server/webdav/request_body.h"
 #include "server/webdav/resource_row.h"
 
 namespace orvex::server::webdav {
@@ -71,6 +72,15 @@ Dialect DialectOf(const Url& url) {
   if (name == "webdav") return Dialect::kWebDav;
   throw Error(kErrGenericFailure,
               "host " + url.host + ": unknown dialect \"" + name + "\" (portal or webdav)");
+}
+
+std::string EverythingBody(Dialect dialect) {
+  if (dialect == Dialect::kPortal) return AllPropBody();
+  static const std::string body = PropBody(
+      {kPropResourceType, kPropDisplayName, kPropIsReadOnly, kPropIsHidden, kPropIsCollection,
+       "DAV:getcontentlength", "DAV:getcontenttype", "DAV:getlastmodified", "DAV:getetag",
+       "DAV:creationdate", kPropTitle, kPropAuthor, kPropDescription, kPropKeywords});
+  return body;
 }
 
 void DressPlainRow(Fields::Map& row, bool workspace) {

@@ -42,6 +42,12 @@ inline constexpr char kBuiltInProfile[] = "urn:content-classes:document";
 // The name the webdav dialect gives each workspace's categories folder.
 inline constexpr char kCategoriesFolder[] = ".categories";
 
+// The PROPFIND body that asks a server of `dialect` for everything an open
+// or a full listing reads: allprop for the portal; for a plain server the
+// properties this dialect reads, named, since some plain servers leave dead
+// properties out of allprop (SabreDAV 1.8).
+std::string EverythingBody(Dialect dialect);
+
 // What the row needs for its kind beyond what a plain server reports:
 // `workspace` for a collection listed as a workspace (the rule above
 // applies otherwise). Properties the server did report stay, but for the

@@ -82,7 +82,7 @@ void Session::OpenConnection(const Connection& connection, const std::string& ur
   target.dialect = DialectOf(target.url);
   HttpRequest request = RequestTo(target, "PROPFIND",
                                   {"Depth: 0", "Content-Type: application/xml; charset=\"utf-8\""});
-  request.body = AllPropBody();
+  request.body = EverythingBody(target.dialect);
   // The open itself is what makes its origin home to its credentials.
   HttpResponse response = Exchange(request, /*opening=*/true);
   if (response.status != 207)
@@ -189,7 +189,7 @@ HttpResponse Session::Exchange(const HttpRequest& request, bool opening) {
 }
 
 std::vector<ResourceResponse> Session::Propfind(const Target& target, int depth) {
-  return SendForMultistatus(target, "PROPFIND", depth, AllPropBody());
+  return SendForMultistatus(target, "PROPFIND", depth, EverythingBody(target.dialect));
 }
 
 std::vector<ResourceResponse> Session::SendForMultistatus(const Target& target, std::string method,

@@ -75,7 +75,7 @@ class Session {
   HttpResponse SendFile(const Target& target, std::string method, std::vector<std::string> headers,
                         FileBody body);
 
-  // PROPFIND (allprop) at `depth`; throws server::Error with the status's
+  // PROPFIND of everything (EverythingBody) at `depth`; throws server::Error with the status's
   // error number unless the answer is a well-formed 207 multistatus in XML.
   std::vector<ResourceResponse> Propfind(const Target& target, int depth);
 

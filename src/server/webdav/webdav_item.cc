@@ -49,6 +49,11 @@ std::string ComparablePath(const Target& target) {
 
 bool Plain(const Target& target) { return target.dialect == Dialect::kWebDav; }
 
+// A listing's body: the properties behind `columns`, or everything.
+std::string ListingBodyFor(const Target& target, Item::Columns columns) {
+  return columns.empty() ? EverythingBody(target.dialect) : ListingBody(columns);
+}
+
 // Where a target of a plain server lies relative to its workspace's
 // categories folder, which only the provider answers.
 CategoryPlace CategoryPlaceOf(const Target& target) {
@@ -303,7 +308,7 @@ Recordset WebDavItem::ListWorkspaces(Columns columns) {
   // On a plain server the workspaces are the collections listed here.
   std::vector<Fields> rows;
   for (ResourceResponse& r :
-       session_->SendForMultistatus(target, "PROPFIND", 1, ListingBody(columns))) {
+       session_->SendForMultistatus(target, "PROPFIND", 1, ListingBodyFor(target, columns))) {
     if (!Succeeded(r.status) || !r.is_collection) continue;
     if (CanonicalPath(PercentDecode(HrefPath(r.href))) == ComparablePath(target)) continue;
     rows.emplace_back(Row(std::move(r), target, /*workspace=*/true));
@@ -325,8 +330,9 @@ Recordset WebDavItem::ListItems() {
 Recordset WebDavItem::ListChildren(bool documents_only, Columns columns) {
   const Target& target = Bound();
   if (CategoryPlaceOf(target) != CategoryPlace::kOutside) return Recordset();
-  return RowsOf(session_->SendForMultistatus(target, "PROPFIND", 1, ListingBody(columns)), target,
-                documents_only);
+  return RowsOf(
+      session_->SendForMultistatus(target, "PROPFIND", 1, ListingBodyFor(target, columns)), target,
+      documents_only);
 }
 
 Recordset WebDavItem::OpenAndListSubfolders(const BindArgs& args, Columns columns) {
@@ -349,7 +355,7 @@ Recordset WebDavItem::OpenAndList(const BindArgs& args, bool documents_only, Col
     return Recordset();
   }
   std::vector<ResourceResponse> responses =
-      session_->SendForMultistatus(target, "PROPFIND", 1, ListingBody(columns));
+      session_->SendForMultistatus(target, "PROPFIND", 1, ListingBodyFor(target, columns));
   const std::string self_path = ComparablePath(target);
   const ResourceResponse* self = nullptr;
   for (const ResourceResponse& r : responses) {
