@@ -1,5 +1,6 @@
 #include "server/webdav/dialect.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -83,6 +84,20 @@ std::string EverythingBody(Dialect dialect) {
   return body;
 }
 
+void PlainChanges(Fields::Changes& changes) {
+  std::erase_if(changes, [](const auto& c) { return c.first == kPropContentClass; });
+  for (auto& [name, value] : changes) {
+    if (!value.IsArray()) continue;
+    std::string joined;
+    const VariantArray& values = value.array();
+    for (size_t i = 0; i < values.size(); ++i) {
+      if (i > 0) joined += ',';
+      if (!values[i].IsNull()) joined += values[i].ToString();
+    }
+    value = Variant(std::move(joined));
+  }
+}
+
 void DressPlainRow(Fields::Map& row, bool workspace) {
   auto text = [&](const char* name) {
     auto it = row.find(name);
@@ -98,6 +113,17 @@ void DressPlainRow(Fields::Map& row, bool workspace) {
     if (!FlagValue(row[kColIsReadOnly]))
       allowed.insert(allowed.end(), {Variant("edit"), Variant("move"), Variant("delete")});
     SetDefault(row, kPropOperationsAllowed, std::move(allowed));
+    // The list kept as one text (PlainChanges) reads as its values again.
+    if (auto it = row.find(kPropKeywords); it != row.end() && !it->second.IsArray()) {
+      VariantArray values;
+      const std::string text = it->second.IsNull() ? std::string() : it->second.ToString();
+      for (size_t pos = 0; !text.empty() && pos <= text.size();) {
+        size_t comma = std::min(text.find(',', pos), text.size());
+        values.emplace_back(text.substr(pos, comma - pos));
+        pos = comma + 1;
+      }
+      it->second = std::move(values);
+    }
     return;
   }
   const std::string url = text(kColAbsoluteParseName);

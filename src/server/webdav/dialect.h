@@ -10,7 +10,8 @@
 //     standard folder; descriptions are empty;
 //   - a document is named by its DAV:displayname or, absent that, by its
 //     last path segment, carries the built-in profile and may be read,
-//     edited, moved and deleted unless the server marks it read-only;
+//     edited, moved and deleted unless the server marks it read-only; its
+//     Keywords are kept as one text, the values separated by ",";
 //   - the one profile, kBuiltInProfile ("Document"), lists Title, Author,
 //     Description and Keywords, kept as dead properties under their usual
 //     names; it and its property definitions are answered here, never asked;
@@ -47,6 +48,11 @@ inline constexpr char kCategoriesFolder[] = ".categories";
 // properties this dialect reads, named, since some plain servers leave dead
 // properties out of allprop (SabreDAV 1.8).
 std::string EverythingBody(Dialect dialect);
+
+// `changes` as a plain server is sent them: without the content class
+// (every document has the built-in profile), a list as its values joined
+// by "," (plain servers keep a property's text, not always its elements).
+void PlainChanges(Fields::Changes& changes);
 
 // What the row needs for its kind beyond what a plain server reports:
 // `workspace` for a collection listed as a workspace (the rule above

@@ -464,10 +464,7 @@ void WebDavItem::WriteFields(const Fields::Changes& changes) {
 }
 
 void WebDavItem::Proppatch(const Target& target, Fields::Changes changes) {
-  // A plain server's documents all have the built-in profile: their class
-  // is not kept there.
-  if (Plain(target))
-    std::erase_if(changes, [](const auto& c) { return c.first == kPropContentClass; });
+  if (Plain(target)) PlainChanges(changes);
   if (changes.empty()) return;
   HttpResponse response =
       session_->Send(target, "PROPPATCH", {kXmlContentType}, PropertyUpdateBody(changes));
@@ -483,8 +480,11 @@ void WebDavItem::Proppatch(const Target& target, Fields::Changes changes) {
   std::vector<ResourceResponse> responses =
       session_->SendForMultistatus(target, "PROPFIND", 0, PropBody(names));
   const ResourceResponse& self = SelfResponse(responses, WireUrl(target.url, false));
+  // Some servers keep no empty value: an empty text that reads back absent
+  // reads as empty all the same.
   for (const auto& [name, value] : changes)
-    if (self.properties.contains(name) == value.IsNull())
+    if (self.properties.contains(name) == value.IsNull() &&
+        !(value.type() == VariantType::kString && value.ToString().empty()))
       throw Error(kErrGenericFailure, "PROPPATCH answered " + std::to_string(response.status) +
                                           " but the server did not " +
                                           (value.IsNull() ? "remove " : "keep ") + name);

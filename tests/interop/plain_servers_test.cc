@@ -1,5 +1,6 @@
-// The host script against Apache mod_dav as it comes, with no property set
-// by hand, and the host's dialect set to webdav: the workspaces are the
+// The host script against plain WebDAV servers as they come (Apache mod_dav,
+// lighttpd mod_webdav), with no property set by hand, and the host's
+// dialect set to webdav: the workspaces are the
 // collections of the workspace list, every folder is a standard one, and
 // documents keep their office values as dead properties.
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,33 +18,37 @@
 #include "platform/host_map.h"
 #include "platform/host_settings.h"
 #include "support/apache_server.h"
+#include "support/lighttpd_server.h"
 #include "support/temp_dir.h"
 
 namespace orvex::automation {
 namespace {
 
-class ApachePlainTest : public ::testing::Test {
+// Each test runs on a fresh tree of the server its parameter names.
+class PlainServerTest : public ::testing::TestWithParam<std::string> {
  protected:
-  static void SetUpTestSuite() {
-    if (!testing::ApacheServer::Unavailable().empty()) return;
-    server_ = new testing::ApacheServer();
-    for (const char* dir : {"Public/Workspaces/Sales", "Sales/Reports", "Sales/Archive/2001"})
-      std::filesystem::create_directories(server_->root() / dir);
-    ASSERT_TRUE(server_->Start());
-  }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
-
   void SetUp() override {
-    if (server_ == nullptr) GTEST_SKIP() << testing::ApacheServer::Unavailable();
-    platform::MapHost("docs", {"127.0.0.1", server_->port()});
+    const bool apache = GetParam() == "apache";
+    const std::string unavailable =
+        apache ? testing::ApacheServer::Unavailable() : testing::LighttpdServer::Unavailable();
+    if (!unavailable.empty()) GTEST_SKIP() << unavailable;
+    if (apache)
+      apache_ = std::make_unique<testing::ApacheServer>();
+    else
+      lighttpd_ = std::make_unique<testing::LighttpdServer>();
+    for (const char* dir : {"Public/Workspaces/Sales", "Sales/Reports", "Sales/Archive/2001"})
+      std::filesystem::create_directories(root() / dir);
+    ASSERT_TRUE(apache ? apache_->Start() : lighttpd_->Start());
+    platform::MapHost("docs", {"127.0.0.1", apache ? apache_->port() : lighttpd_->port()});
     platform::SetHostSetting("docs", "dialect", "webdav");
     docs_.Properties().ShowDialog = false;
     ASSERT_TRUE(docs_.ConnectOpen("docs", "jones", "CORP", "secret")) << docs_.GetLastError();
   }
   void TearDown() override { platform::RemoveHostSetting("docs", ""); }
+
+  const std::filesystem::path& root() const {
+    return apache_ ? apache_->root() : lighttpd_->root();
+  }
 
   std::vector<std::string> Folders(const std::string& path) {
     engine::ServerClass1& e = docs_.DefaultServer();
@@ -58,11 +64,12 @@ class ApachePlainTest : public ::testing::Test {
     return out;
   }
 
-  inline static testing::ApacheServer* server_ = nullptr;
+  std::unique_ptr<testing::ApacheServer> apache_;
+  std::unique_ptr<testing::LighttpdServer> lighttpd_;
   ConnectOrvex docs_;
 };
 
-TEST_F(ApachePlainTest, WorkspacesFoldersAndCategories) {
+TEST_P(PlainServerTest, WorkspacesFoldersAndCategories) {
   engine::ServerClass1& e = docs_.DefaultServer();
   ASSERT_EQ(e.GetWorkspaceInfo(), 1) << e.ErrorCode;
   std::string workspace, description = "x";
@@ -81,10 +88,10 @@ TEST_F(ApachePlainTest, WorkspacesFoldersAndCategories) {
   EXPECT_FALSE(e.CreateFolder("Archive", false));
   EXPECT_EQ(e.ErrorCode, engine::kCodeAlreadyExists);
   ASSERT_TRUE(e.ChangeFolderName("Reports", "Berichte")) << e.ErrorCode;
-  EXPECT_TRUE(std::filesystem::is_directory(server_->root() / "Sales/Berichte"));
+  EXPECT_TRUE(std::filesystem::is_directory(root() / "Sales/Berichte"));
   ASSERT_TRUE(e.ChangeFolderName("Berichte", "Reports")) << e.ErrorCode;
   ASSERT_TRUE(e.DeleteFolder("Archive/New")) << e.ErrorCode;
-  EXPECT_FALSE(std::filesystem::exists(server_->root() / "Sales/Archive/New"));
+  EXPECT_FALSE(std::filesystem::exists(root() / "Sales/Archive/New"));
 
   // The server keeps no categories: an empty list, and none can be made.
   EXPECT_EQ(e.GetCategoryInfo(""), 0) << e.ErrorCode;
@@ -94,7 +101,7 @@ TEST_F(ApachePlainTest, WorkspacesFoldersAndCategories) {
   EXPECT_EQ(e.ErrorCode, engine::kCodeNotFound);
 }
 
-TEST_F(ApachePlainTest, DocumentsWithTheBuiltInProfile) {
+TEST_P(PlainServerTest, DocumentsWithTheBuiltInProfile) {
   engine::ServerClass1& e = docs_.DefaultServer();
   ASSERT_TRUE(e.SetWorkspace("Sales")) << e.ErrorCode;
   ASSERT_EQ(e.GetDocProfileInfo(), 1) << e.ErrorCode;
@@ -114,7 +121,7 @@ TEST_F(ApachePlainTest, DocumentsWithTheBuiltInProfile) {
   std::ofstream(local.path() + "/" + file) << "second\n";
   EXPECT_FALSE(e.SaveFile("Reports", local.path(), file));
   EXPECT_EQ(e.ErrorCode, engine::kCodeAlreadyExists);
-  const std::filesystem::path stored = server_->root() / "Sales/Reports" / file;
+  const std::filesystem::path stored = root() / "Sales/Reports" / file;
   EXPECT_EQ(std::filesystem::file_size(stored), 6u);
   p.OverWrite = 3;
   p.Title = "Plan 2";
@@ -149,6 +156,9 @@ TEST_F(ApachePlainTest, DocumentsWithTheBuiltInProfile) {
   ASSERT_TRUE(e.DeleteFile("Reports", "plan.txt")) << e.ErrorCode;
   EXPECT_EQ(e.GetFileInfo("Reports"), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, PlainServerTest, ::testing::Values("apache", "lighttpd"),
+                         [](const auto& info) { return info.param; });
 
 }  // namespace
 }  // namespace orvex::automation
