@@ -699,6 +699,12 @@ bool HttpSession::NextRequestWithin(int64_t ms) {
   }
 }
 
+bool HttpSession::PeerClosed() {
+  char byte;
+  ssize_t n = ::recv(socket_.native_handle(), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+}
+
 void HttpSession::CancelWait() {
   beast::error_code ec;
   socket_.cancel(ec);

@@ -39,17 +39,21 @@ class HttpSession {
   // True when the connection went idle between requests for
   // `ConnectionLimits::park_after_ms` with nothing of a next request read:
   // it is parked, holding no buffers, and the caller runs it again (on any
-  // thread) once the socket is readable (AwaitReadable).
+  // thread) once the socket is readable (AwaitReadable). The server first
+  // runs a new connection once its first bytes have arrived.
   bool Run();
   // Calls `handler(error_code)` on the socket's executor once the socket is
   // readable, or with an error when the wait is cancelled (CancelWait). Only
-  // for a parked session.
+  // while Run is not running.
   template <class Handler>
   void AwaitReadable(Handler&& handler) {
     socket_.async_wait(boost::asio::socket_base::wait_read, std::forward<Handler>(handler));
   }
   // Cancels AwaitReadable's wait; call on the socket's executor.
   void CancelWait();
+  // Has the peer closed (or reset) the connection with nothing left to
+  // read? Looks without reading; for a parked session.
+  bool PeerClosed();
   // Callable from any thread: ends Run as soon as possible.
   void Shutdown();
 

@@ -275,7 +275,10 @@ class Server::Impl {
     }
     auto session = std::make_shared<HttpSession>(std::move(socket), std::move(address), *handler_,
                                                  limits, throttle_, tls_.get());
-    sessions_.push_back({session, RunOnThread(session)});
+    // It gets a thread once its first bytes arrive: a connection that never
+    // sends, or closes at once, costs the server no thread.
+    sessions_.push_back({session, std::thread(), false});
+    Await(session);
   }
 
   // A thread that serves `session` until it ends or parks; a parked one is
@@ -297,7 +300,13 @@ class Server::Impl {
     std::lock_guard lock(mutex_);
     auto it = Find(session.get());
     if (it == sessions_.end() || stopping_) return;
-    it->parked = true;
+    Await(session);
+  }
+
+  // Waits on the server's loop for `session` to become readable. Called
+  // with mutex_ held.
+  void Await(const std::shared_ptr<HttpSession>& session) {
+    Find(session.get())->parked = true;
     session->AwaitReadable([this, session](boost::system::error_code ec) { Wake(session, ec); });
   }
 
@@ -312,7 +321,7 @@ class Server::Impl {
     // about to.
     if (it->thread.joinable()) it->thread.join();
     it->parked = false;
-    if (ec || stopping_ || session->Shut()) {
+    if (ec || stopping_ || session->Shut() || session->PeerClosed()) {
       sessions_.erase(it);
       return;
     }

@@ -10,7 +10,6 @@
 #include "engine/error_codes.h"
 #include "integration/counting_proxy.h"
 #include "integration/docstore_fixture.h"
-#include "platform/host_map.h"
 #include "server/names.h"
 #include "support/docstore_client.h"
 #include "support/temp_dir.h"
@@ -338,8 +337,8 @@ TEST_F(ProfileDialogUploadTest, ACheckInWhoseDialogIsCancelledLeavesTheDocumentO
 // takes from its own answers what it would otherwise ask again. The
 // results and codes are those the other tests check; here only the wire.
 TEST_F(CheckinUploadHttpTest, EachStepAsksTheServerOnce) {
-  CountingProxy proxy(store_->port());
-  platform::MapHost("docs", {"127.0.0.1", proxy.port()});
+  CountingProxy proxy(store_->port(), TlsCertificate());
+  Reach("docs", proxy.port());
   // Connected through the relay: the mapped address is the connection's
   // origin, the only one its requests may go to.
   jones_ = InSales("jones", "CORP", "secret");
@@ -409,7 +408,7 @@ TEST_F(CheckinUploadHttpTest, AReaderReplacingADocumentIsRefusedPermission) {
 TEST_F(CheckinUploadHttpTest, LocksOfDesktopClientsRefuseAsCheckOutsDo) {
   auto& o = *jones_;
   auto lock = [&](const std::string& user, const std::string& path) {
-    docstore::testing::Client desktop(store_->port(), user, "secret");
+    docstore::testing::Client desktop(store_->port(), user, "secret", "docs", OverTls());
     auto r = desktop.Send("LOCK", path, {{"Content-Type", "application/xml"}},
                           "<D:lockinfo xmlns:D=\"DAV:\"><D:lockscope><D:exclusive/></D:lockscope>"
                           "<D:locktype><D:write/></D:locktype></D:lockinfo>");

@@ -44,12 +44,12 @@ TEST_F(ConnectHttpTest, SecondOpenFailsAndTheFirstStaysOpen) {
 
 TEST_F(ConnectHttpTest, ServerNotListeningGivesAFailureAndTheObjectStaysUsable) {
   auto obj = NewObject();
-  platform::MapHost("docs", {"127.0.0.1", FreeLoopbackPort()});
+  Reach("docs", FreeLoopbackPort());
   EXPECT_FALSE(obj->ConnectOpen("docs", "jones", "CORP", "secret"));
   EXPECT_EQ(obj->GetLastError(), engine::kCodeFailure);
   EXPECT_EQ(obj->ConnectOpenEx("docs", "jones", "CORP", "secret"), -1);
   EXPECT_EQ(obj->GetLastErrorEx(0), engine::kCodeFailure);
-  platform::MapHost("docs", {"127.0.0.1", store_->port()});
+  Reach("docs", store_->port());
   EXPECT_TRUE(obj->ConnectOpen("docs", "jones", "CORP", "secret"));
   EXPECT_EQ(obj->ConnectOpenEx("docs", "jones", "CORP", "secret"), 0);
 }

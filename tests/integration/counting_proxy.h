@@ -2,11 +2,16 @@
 // connections clients open and the HTTP requests they send. Tests put it
 // between the library and the docstore to see how many requests an
 // operation costs and whether they share one kept-alive connection.
+//
+// In front of a store serving TLS, the relay ends the clients' TLS with a
+// certificate of its own and speaks TLS to the store, so that it still sees
+// the requests.
 #ifndef ORVEX_TESTS_INTEGRATION_COUNTING_PROXY_H_
 #define ORVEX_TESTS_INTEGRATION_COUNTING_PROXY_H_
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -14,11 +19,17 @@
 
 namespace orvex::testing {
 
+struct CertificateFiles;
+
 class CountingProxy {
  public:
-  // Relays 127.0.0.1:port() to 127.0.0.1:target_port.
-  explicit CountingProxy(uint16_t target_port);
+  // Relays 127.0.0.1:port() to 127.0.0.1:target_port; over TLS at both ends
+  // when `tls` names the certificate to serve. Throws std::runtime_error
+  // when that certificate cannot be used.
+  explicit CountingProxy(uint16_t target_port, const CertificateFiles* tls = nullptr);
   ~CountingProxy();
+  CountingProxy(const CountingProxy&) = delete;
+  CountingProxy& operator=(const CountingProxy&) = delete;
 
   uint16_t port() const { return port_; }
   int connections() const { return connections_.load(); }
@@ -33,7 +44,9 @@ class CountingProxy {
   void Accept();
   void Relay(int client);
 
+  struct Tls;
   uint16_t target_;
+  std::unique_ptr<Tls> tls_;  // null in clear
   uint16_t port_ = 0;
   int listener_ = -1;
   std::atomic<bool> stopping_{false};

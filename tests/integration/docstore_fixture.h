@@ -1,10 +1,19 @@
 // An in-process docstore on an ephemeral loopback port, with its host names
 // mapped to it, for tests of the library over real HTTP.
+//
+// The transport is the run's: in clear by default; over TLS when the
+// environment has ORVEX_TEST_TLS=1 (the suite's "tls." entries in CTest).
+// Then every store the fixture starts serves a certificate of an authority
+// made for the run, and hosts are reached over https trusting that
+// authority alone, so the same tests show the library behaves over TLS as
+// it does in clear.
 #ifndef ORVEX_TESTS_INTEGRATION_DOCSTORE_FIXTURE_H_
 #define ORVEX_TESTS_INTEGRATION_DOCSTORE_FIXTURE_H_
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -14,31 +23,88 @@
 #include "automation/connect_orvex.h"
 #include "docstore/server.h"
 #include "platform/host_map.h"
+#include "platform/host_settings.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
+#include "support/temp_dir.h"
+#include "support/test_certificates.h"
 
 namespace orvex::testing {
+
+// The run's TLS material: an authority and the certificate it issued for
+// 127.0.0.1 and localhost, made once per process; none in clear.
+struct TlsRun {
+  std::unique_ptr<TempDir> dir;
+  std::unique_ptr<TestAuthority> authority;
+  CertificateFiles certificate;
+};
+inline const TlsRun* TheTlsRun() {
+  static const std::unique_ptr<TlsRun> run = []() -> std::unique_ptr<TlsRun> {
+    const char* tls = std::getenv("ORVEX_TEST_TLS");
+    if (tls == nullptr || std::string(tls) != "1") return nullptr;
+    auto made = std::make_unique<TlsRun>();
+    made->dir = std::make_unique<TempDir>("tls-run");
+    made->authority = std::make_unique<TestAuthority>(made->dir->path(), "run");
+    made->certificate = made->authority->Issue("store", {"127.0.0.1", "localhost"});
+    return made;
+  }();
+  return run.get();
+}
 
 class DocstoreTest : public ::testing::Test {
  protected:
   // Starts the sample store, or the store of `seed_json` when given.
   void StartStore(const std::string& seed_json = "") {
-    docstore::ServerOptions options;
+    docstore::ServerOptions options = StoreOptions();
     options.seed_json = seed_json;
+    StartStore(options);
+  }
+  // Starts a store with `options` (from StoreOptions()) and reaches its
+  // host names.
+  void StartStore(const docstore::ServerOptions& options) {
     store_ = std::make_unique<docstore::Server>(options);
     store_->Start();
-    for (const std::string& host : store_->host_names())
-      platform::MapHost(host, {"127.0.0.1", store_->port()});
+    for (const std::string& host : store_->host_names()) Reach(host, store_->port());
   }
   void SetUp() override { StartStore(); }
   void TearDown() override {
     ui::SetObserver(nullptr);
     ui::SetUserAgent(nullptr);
     if (store_) {
-      for (const std::string& host : store_->host_names()) platform::UnmapHost(host);
+      for (const std::string& host : store_->host_names()) platform::RemoveHostSetting(host, "");
       store_->Stop();
     }
+  }
+
+  // Whether this run reaches the store over TLS.
+  static bool OverTls() { return TheTlsRun() != nullptr; }
+  // The certificate a TLS end in front of the store serves; null in clear.
+  static const CertificateFiles* TlsCertificate() {
+    return OverTls() ? &TheTlsRun()->certificate : nullptr;
+  }
+  // Options for a store in this run's transport.
+  static docstore::ServerOptions StoreOptions() {
+    docstore::ServerOptions options;
+    if (const CertificateFiles* c = TlsCertificate()) {
+      options.tls_cert_file = c->cert;
+      options.tls_key_file = c->key;
+    }
+    return options;
+  }
+  // The settings that reach `host` at 127.0.0.1:`port` in this run's
+  // transport, as a settings-file section.
+  static std::string HostSection(const std::string& host, uint16_t port) {
+    std::string section = "[" + host + "]\nurl = " + (OverTls() ? "https" : "http") +
+                          "://127.0.0.1:" + std::to_string(port) + "/\n";
+    if (OverTls()) section += "ca-file = " + TheTlsRun()->authority->ca_file() + "\n";
+    return section;
+  }
+  // Reaches `host` at 127.0.0.1:`port` from now on.
+  static void Reach(const std::string& host, uint16_t port) {
+    if (!OverTls()) return platform::MapHost(host, {"127.0.0.1", port});
+    platform::SetHostSetting(host, "url", "https://127.0.0.1:" + std::to_string(port) + "/");
+    platform::SetHostSetting(host, "ca-file", TheTlsRun()->authority->ca_file());
   }
 
   // A new automation object that connects without the progress window.

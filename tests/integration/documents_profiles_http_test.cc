@@ -251,8 +251,8 @@ TEST_F(DocumentsProfilesHttpTest, EveryStatusForBothUsersWithValues) {
 }
 
 TEST_F(DocumentsProfilesHttpTest, TwelveDocumentsGrowBothListsInTenRequestsOverOneConnection) {
-  CountingProxy proxy(store_->port());
-  platform::MapHost("docs", {"127.0.0.1", proxy.port()});
+  CountingProxy proxy(store_->port(), TlsCertificate());
+  Reach("docs", proxy.port());
   auto obj = InSales("jones", "CORP", "secret");
   proxy.Reset();
   ASSERT_EQ(Call(*obj, "GetFileInfo", {Variant("Many")}), Variant(int16_t{12}));

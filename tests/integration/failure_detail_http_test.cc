@@ -25,7 +25,7 @@ class FailureDetailHttpTest : public DocstoreTest {
 
 TEST_F(FailureDetailHttpTest, AFailedOpenKeepsTheTransportsAndTheServersWords) {
   // Nobody listens: the transport's message, with the request it was for.
-  platform::MapHost("docs", {"127.0.0.1", FreeLoopbackPort()});
+  Reach("docs", FreeLoopbackPort());
   EXPECT_FALSE(docs_.ConnectOpen("docs", "jones", "CORP", "secret"));
   std::optional<qzorvex::Failure> down = docs_.LastFailure();
   ASSERT_TRUE(down);
@@ -41,7 +41,7 @@ TEST_F(FailureDetailHttpTest, AFailedOpenKeepsTheTransportsAndTheServersWords) {
 
   // A wrong password on entry 0: its own slot, the status the server gave,
   // and never the password itself.
-  platform::MapHost("docs", {"127.0.0.1", store_->port()});
+  Reach("docs", store_->port());
   EXPECT_EQ(docs_.ConnectOpenEx("docs", "jones", "CORP", "wrong-one"), -1);
   std::optional<qzorvex::Failure> refused = docs_.LastFailureEx(0);
   ASSERT_TRUE(refused);

@@ -53,8 +53,8 @@ class HistoryHttpTest : public DocstoreTest {
 };
 
 TEST_F(HistoryHttpTest, SevenVersionsComeBackAsTheServerWroteThemInOneRequest) {
-  CountingProxy proxy(store_->port());
-  platform::MapHost("docs", {"127.0.0.1", proxy.port()});
+  CountingProxy proxy(store_->port(), TlsCertificate());
+  Reach("docs", proxy.port());
   auto obj = InSales("jones", "CORP", "secret");
   proxy.Reset();
   ASSERT_EQ(Call(*obj, "GetHistoryInfo", {Variant("Reports"), Variant("plan.txt")}),

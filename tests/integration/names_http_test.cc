@@ -160,8 +160,8 @@ class NamesHttpTest : public DocstoreTest {
     names_ = names;
     log_.clear();
     StartStore(Seed());
-    proxy_ = std::make_unique<CountingProxy>(store_->port());
-    platform::MapHost("docs", {"127.0.0.1", proxy_->port()});
+    proxy_ = std::make_unique<CountingProxy>(store_->port(), TlsCertificate());
+    Reach("docs", proxy_->port());
     obj_ = NewObject();
     auto& p = obj_->Properties();
     const std::string sales = N("Sales"), reports = N("Reports");
@@ -259,7 +259,7 @@ class NamesHttpTest : public DocstoreTest {
     for (const std::string& problem : agent_->problems()) Log("problem " + problem);
 
     obj_.reset();
-    platform::MapHost("docs", {"127.0.0.1", store_->port()});
+    Reach("docs", store_->port());
     proxy_.reset();
     return log_;
   }

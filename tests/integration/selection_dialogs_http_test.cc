@@ -27,8 +27,8 @@ class SelectionDialogsHttpTest : public DocstoreTest {
 };
 
 TEST_F(SelectionDialogsHttpTest, TreesCostOneListingPerFolderWithSubfoldersOverOneConnection) {
-  CountingProxy proxy(store_->port());
-  platform::MapHost("docs", {"127.0.0.1", proxy.port()});
+  CountingProxy proxy(store_->port(), TlsCertificate());
+  Reach("docs", proxy.port());
   auto obj = NewObject();
   ASSERT_TRUE(obj->ConnectOpen("docs", "jones", "CORP", "secret"));
   ASSERT_TRUE(Call(*obj, "SetWorkspace", {Variant("Sales")}).ToBool());

@@ -22,7 +22,6 @@
 
 #include "engine/error_codes.h"
 #include "integration/docstore_fixture.h"
-#include "platform/host_map.h"
 #include "server/names.h"
 #include "support/temp_dir.h"
 
@@ -159,12 +158,9 @@ class HoldingRelay {
 class UploadCrashHttpTest : public DocstoreTest {
  protected:
   void SetUp() override {
-    docstore::ServerOptions options;
+    docstore::ServerOptions options = StoreOptions();
     options.store_dir = dir_ + "/store";
-    store_ = std::make_unique<docstore::Server>(options);
-    store_->Start();
-    for (const std::string& host : store_->host_names())
-      platform::MapHost(host, {"127.0.0.1", store_->port()});
+    StartStore(options);
     std::ofstream out(dir_ + "/big.txt", std::ios::binary);
     const std::string block(1 << 20, 'x');
     for (size_t i = 0; i < kFileSize / block.size(); ++i) out << block;
@@ -195,13 +191,14 @@ class UploadCrashHttpTest : public DocstoreTest {
                              "cx.AddPublish = True\n"
                           << "cx.SaveFile \"Reports\", \"" << dir_ << "\", \"" << name << "\"\n";
     HoldingRelay relay(store_->port(), kHoldAfter);
-    const std::string map = "docs=127.0.0.1:" + std::to_string(relay.port());
+    const std::string hosts = dir_ + "/hosts.conf";
+    std::ofstream(hosts) << HostSection("docs", relay.port());
     const pid_t child = ::fork();
     if (child == 0) {
       const int null = ::open("/dev/null", O_WRONLY);
       ::dup2(null, 1);
       ::dup2(null, 2);
-      ::execl(ORVEX_CONSOLE, ORVEX_CONSOLE, "--ui", "headless", "--map-host", map.c_str(),
+      ::execl(ORVEX_CONSOLE, ORVEX_CONSOLE, "--ui", "headless", "--hosts", hosts.c_str(),
               script.c_str(), static_cast<char*>(nullptr));
       ::_exit(127);
     }

@@ -80,8 +80,8 @@ TEST_F(WorkspacesFoldersHttpTest, SampleStoreWorkspacesAndFolders) {
 
 TEST_F(WorkspacesFoldersHttpTest, EachOperationSendsOnlyTheRequestsItNeedsOverOneConnection) {
   StartStore();
-  CountingProxy proxy(store_->port());
-  platform::MapHost("docs", {"127.0.0.1", proxy.port()});
+  CountingProxy proxy(store_->port(), TlsCertificate());
+  Reach("docs", proxy.port());
   auto obj = NewObject();
   auto cost = [&](auto&& operation) {
     proxy.Reset();

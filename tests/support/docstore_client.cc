@@ -8,7 +8,9 @@
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
 #include <cctype>
+#include <optional>
 #include <stdexcept>
 
 #include "docstore/xml_reader.h"
@@ -101,14 +103,27 @@ std::vector<WireResponse> ParseMultistatus(const std::string& body) {
 
 struct Client::Connection {
   asio::io_context io;
+  asio::ssl::context tls_context{asio::ssl::context::tls_client};
   beast::tcp_stream stream{io};
+  std::optional<beast::ssl_stream<beast::tcp_stream>> tls;  // over TLS
   beast::flat_buffer buffer;
   bool open = false;
+
+  void Close() {
+    if (tls) {
+      beast::get_lowest_layer(*tls).close();
+      tls.reset();
+    } else {
+      stream.close();
+    }
+    open = false;
+  }
 };
 
-Client::Client(uint16_t port, std::string user, std::string password, std::string host)
+Client::Client(uint16_t port, std::string user, std::string password, std::string host, bool tls)
     : conn_(std::make_unique<Connection>()),
       port_(port),
+      tls_(tls),
       user_(std::move(user)),
       password_(std::move(password)),
       host_(std::move(host)) {}
@@ -120,7 +135,14 @@ HttpResult Client::Send(const std::string& method, const std::string& target,
                         const std::string& body) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (!conn_->open) {
-      conn_->stream.connect(tcp::endpoint(asio::ip::make_address("127.0.0.1"), port_));
+      const tcp::endpoint server(asio::ip::make_address("127.0.0.1"), port_);
+      if (tls_) {
+        conn_->tls.emplace(conn_->io, conn_->tls_context);
+        beast::get_lowest_layer(*conn_->tls).connect(server);
+        conn_->tls->handshake(asio::ssl::stream_base::client);
+      } else {
+        conn_->stream.connect(server);
+      }
       conn_->buffer.clear();
       conn_->open = true;
     }
@@ -135,16 +157,21 @@ HttpResult Client::Send(const std::string& method, const std::string& target,
     req.body() = body;
     req.prepare_payload();
     beast::error_code ec;
-    http::write(conn_->stream, req, ec);
     http::response_parser<http::string_body> parser;
     parser.body_limit(256 * 1024 * 1024);
     if (method == "HEAD") parser.skip(true);
-    if (!ec) http::read(conn_->stream, conn_->buffer, parser, ec);
+    auto exchange = [&](auto& stream) {
+      http::write(stream, req, ec);
+      if (!ec) http::read(stream, conn_->buffer, parser, ec);
+    };
+    if (conn_->tls)
+      exchange(*conn_->tls);
+    else
+      exchange(conn_->stream);
     if (ec) {
       // The server may have closed an idle keep-alive connection: retry once
       // on a fresh one.
-      conn_->stream.close();
-      conn_->open = false;
+      conn_->Close();
       if (attempt == 0) continue;
       throw std::runtime_error("request failed: " + ec.message());
     }
@@ -157,10 +184,7 @@ HttpResult Client::Send(const std::string& method, const std::string& target,
       result.headers[name] = std::string(field.value());
     }
     result.body = std::move(res.body());
-    if (!res.keep_alive()) {
-      conn_->stream.close();
-      conn_->open = false;
-    }
+    if (!res.keep_alive()) conn_->Close();
     return result;
   }
   throw std::runtime_error("unreachable");

@@ -1,5 +1,5 @@
 // A small HTTP client for the docstore tests: one keep-alive connection to
-// an in-process server, Basic credentials, and a reader for multistatus
+// an in-process server, in clear or over TLS, Basic credentials, and a reader for multistatus
 // answers (namespaces matched by URI).
 #ifndef ORVEX_TESTS_SUPPORT_DOCSTORE_CLIENT_H_
 #define ORVEX_TESTS_SUPPORT_DOCSTORE_CLIENT_H_
@@ -49,7 +49,11 @@ std::vector<WireResponse> ParseMultistatus(const std::string& body);
 
 class Client {
  public:
-  Client(uint16_t port, std::string user, std::string password, std::string host = "docs");
+  // With `tls`, the client speaks TLS to the server and takes any
+  // certificate: the tests that use it check the server's answers, not its
+  // identity.
+  Client(uint16_t port, std::string user, std::string password, std::string host = "docs",
+         bool tls = false);
   ~Client();
 
   HttpResult Send(const std::string& method, const std::string& target,
@@ -71,6 +75,7 @@ class Client {
   struct Connection;
   std::unique_ptr<Connection> conn_;
   uint16_t port_;
+  bool tls_;
   std::string user_;
   std::string password_;
   std::string host_;
