@@ -30,6 +30,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -258,6 +259,63 @@ Variant EmptyOutput(Kind kind) {
       return Variant();
   }
   return Variant();
+}
+
+// A Python callable as the calling thread's upload progress. It is called
+// on the uploading thread while the member call that uploads has released
+// the GIL, so it takes the GIL for the call only. A false result stops the
+// upload (None goes on), and so does an exception raised in it, whose type
+// and message the failure's detail keeps.
+class PythonProgress {
+ public:
+  explicit PythonProgress(py::object callable)
+      : callable_(new py::object(std::move(callable)), &Release) {}
+
+  bool operator()(uint64_t sent, uint64_t total) const {
+    std::string raised;
+    {
+      py::gil_scoped_acquire gil;
+      try {
+        py::object answer = (*callable_)(sent, total);
+        if (answer.is_none()) return true;
+        const int truth = PyObject_IsTrue(answer.ptr());
+        if (truth < 0) throw py::error_already_set();
+        return truth != 0;
+      } catch (py::error_already_set& e) {
+        raised = py::str(e.type().attr("__name__")).cast<std::string>() + ": " +
+                 py::str(e.value()).cast<std::string>();
+      }
+    }
+    throw std::runtime_error(raised);
+  }
+
+  const py::object& callable() const { return *callable_; }
+
+ private:
+  // The last copy may go on any thread, also when that thread ends and its
+  // progress with it: the reference is dropped under the GIL, or left to
+  // the process's end once the interpreter has gone.
+  static void Release(py::object* callable) {
+    if (!Py_IsInitialized()) {
+      callable->release();
+      delete callable;
+      return;
+    }
+    PyGILState_STATE state = PyGILState_Ensure();
+    delete callable;
+    PyGILState_Release(state);
+  }
+
+  std::shared_ptr<py::object> callable_;
+};
+
+py::object SetUploadProgress(const py::object& callback) {
+  if (!callback.is_none() && !PyCallable_Check(callback.ptr()))
+    throw py::type_error("the upload progress must be callable or None");
+  qzorvex::UploadProgress previous = qzorvex::SetUploadProgress(
+      callback.is_none() ? qzorvex::UploadProgress() : PythonProgress(callback));
+  if (const auto* from_python = previous.target<PythonProgress>()) return from_python->callable();
+  return py::none();
 }
 
 // A method of an object, ready to be called.
@@ -506,6 +564,11 @@ class MemberNotFoundError(AutomationError, AttributeError):
   m.def("ClearHostSettings", &qzorvex::ClearHostSettings);
   m.def("SetWireTrace", &qzorvex::SetWireTrace, py::arg("path"),
         "Append every HTTP exchange, credentials masked, to `path` (\"\": stop).");
+  m.attr("UPLOAD_CANCELLED") = qzorvex::kUploadCancelled;
+  m.def("SetUploadProgress", &SetUploadProgress, py::arg("callback"),
+        "Call callback(sent, total) as this thread's uploads send a document's content; "
+        "False or an exception stops the upload (None: no progress). Returns the callback "
+        "it replaces.");
   m.def("UnmapHost", &qzorvex::UnmapHost, py::arg("host"));
   m.def("ClearHostMap", &qzorvex::ClearHostMap);
   m.def("ToolkitNames", &qzorvex::ToolkitNames, "The dialogs' toolkits this process has.");

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
+  build-essential cmake ninja-build pkg-config clang-format dpkg-dev binutils
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcurl4-openssl-dev libexpat1-dev libsqlite3-dev libcrypt-dev libboost-dev nlohmann-json3-dev
   qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic

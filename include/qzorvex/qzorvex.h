@@ -10,6 +10,7 @@
 #include "qzorvex/property_class1.h"
 #include "qzorvex/reference.h"
 #include "qzorvex/ui.h"
+#include "qzorvex/upload_progress.h"
 #include "qzorvex/variant.h"
 #include "qzorvex/version.h"
 #include "qzorvex/wire_trace.h"

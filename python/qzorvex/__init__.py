@@ -20,12 +20,19 @@ code a connection holds, and with raise_on_failure=True a CallFailed
 exception for every call that leaves an error code. Leaving a `with` block
 closes both connections.
 
+SetUploadProgress(callback), or `with upload_progress(callback):`, has
+callback(sent, total) called as this thread's uploads send a document's
+content; returning False or raising stops the upload, which then fails
+with code 1000 and a failure numbered UPLOAD_CANCELLED, and the server
+keeps nothing of it.
+
 The Qt toolkit is loaded only when a dialog can use it (a display, or
 UseToolkit("qt")); importing the package loads no Qt.
 """
 
 from __future__ import annotations
 
+import contextlib
 import inspect
 import os
 from dataclasses import dataclass
@@ -48,6 +55,7 @@ from ._qzorvex import (  # noqa: F401  (re-exported)
     Object,
     ScriptedUser,
     SetHostSetting,
+    SetUploadProgress,
     SetWireTrace,
     ToolkitNames,
     UninstallUser,
@@ -59,6 +67,22 @@ __version__ = _qzorvex.__version__
 
 CONNECT_ORVEX = "Linkora.ConnectOrvex"
 PROPERTY_CLASS1 = "Linkora.PropertyClass1"
+# The failure number of an upload its progress stopped.
+UPLOAD_CANCELLED = _qzorvex.UPLOAD_CANCELLED
+
+
+@contextlib.contextmanager
+def upload_progress(callback):
+    """Uploads of this thread call callback(sent, total) inside the block.
+
+    Returning False or raising stops the upload; the progress installed
+    before the block is back after it.
+    """
+    previous = SetUploadProgress(callback)
+    try:
+        yield
+    finally:
+        SetUploadProgress(previous)
 
 
 @dataclass(frozen=True)

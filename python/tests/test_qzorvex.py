@@ -238,3 +238,44 @@ def test_the_wire_trace_holds_every_exchange_and_no_password(docstore, tmp_path)
     text = named.read_text()
     assert "= 401 in " in text
     assert "wrong" not in text
+
+
+def test_an_upload_reports_its_progress_and_stops_when_told(docs, tmp_path):
+    size = 6 << 20
+    (tmp_path / "progress.bin").write_bytes(b"x" * size)
+    assert docs.SetWorkspace("Sales") is True
+
+    def listed():
+        return "progress.bin" in [d.name for d in docs.documents("Reports")]
+
+    def upload():
+        return docs.SaveFile("Reports", tmp_path, "progress.bin")
+
+    seen = []
+
+    def raise_halfway(sent, total):
+        seen.append((sent, total))
+        if sent >= total // 2:
+            raise ValueError("enough")
+
+    # An exception raised in the callback stops the upload: the call fails
+    # with its words in the detail, and the server keeps nothing.
+    with qzorvex.upload_progress(raise_halfway):
+        assert upload() is False
+    failure = docs.last_failure()
+    assert (failure.code, failure.number) == (1000, qzorvex.UPLOAD_CANCELLED)
+    assert "ValueError: enough" in failure.detail
+    assert size // 2 <= seen[-1][0] < size and {t for _, t in seen} == {size}
+    assert not listed()
+    # So does a False answer; None goes on to the last byte.
+    with qzorvex.upload_progress(lambda sent, total: sent < total // 2):
+        assert upload() is False
+    assert docs.last_failure().number == qzorvex.UPLOAD_CANCELLED and not listed()
+    seen.clear()
+    with qzorvex.upload_progress(lambda sent, total: seen.append(sent)):
+        assert upload() is True
+    assert seen[-1] == size and seen == sorted(seen) and listed()
+    # Outside the blocks no progress is installed any more.
+    assert qzorvex.SetUploadProgress(None) is None
+    with pytest.raises(TypeError):
+        qzorvex.SetUploadProgress(42)

@@ -1,6 +1,8 @@
 // The free functions of the public interface: object creation, the host
-// map, the dialogs' toolkit and scripted user, the library's version.
+// map, the upload progress, the dialogs' toolkit and scripted user, the
+// library's version.
 #include <stdexcept>
+#include <utility>
 
 #include "automation/create_object.h"
 #include "automation/member_reference.h"
@@ -9,6 +11,7 @@
 #include "platform/host_settings.h"
 #include "platform/hosts_file.h"
 #include "platform/language.h"
+#include "platform/transfer_progress.h"
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
@@ -17,8 +20,10 @@
 #include "qzorvex/host_map.h"
 #include "qzorvex/reference.h"
 #include "qzorvex/ui.h"
+#include "qzorvex/upload_progress.h"
 #include "qzorvex/version.h"
 #include "qzorvex/wire_trace.h"
+#include "server/error.h"
 #include "server/webdav/wire_trace.h"
 
 namespace qzorvex {
@@ -52,6 +57,12 @@ void LoadHostSettings(const std::string& path) { orvex::platform::LoadHostsFile(
 void ClearHostSettings() { orvex::platform::ClearHostSettings(); }
 
 void SetWireTrace(const std::string& path) { orvex::server::webdav::SetWireTraceFile(path); }
+
+static_assert(kUploadCancelled == orvex::server::kErrCancelled);
+
+UploadProgress SetUploadProgress(UploadProgress progress) {
+  return orvex::platform::SetThreadUploadProgress(std::move(progress));
+}
 
 void MapHost(std::string_view host, std::string_view address) {
   orvex::platform::SetHostSetting(host, "url", orvex::platform::HostUrlFor(address));

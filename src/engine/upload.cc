@@ -10,6 +10,7 @@
 #include "module/field_access.h"
 #include "platform/local_files.h"
 #include "platform/ui/message_box.h"
+#include "server/error.h"
 #include "server/names.h"
 
 namespace orvex::engine {
@@ -29,6 +30,18 @@ constexpr char kOverwriteTitle[] = "ファイル上書きの確認";
 constexpr char kOverwriteBefore[] = "このフォルダには既に\"";
 constexpr char kOverwriteAfter[] = "\"ファイルが存在します。このファイルを上書きしますか？";
 constexpr int32_t kOverwriteStyle = ui::kMbYesNo | ui::kMbQuestion;
+
+// Called from a catch block: whether the failure being handled is an
+// upload the host stopped through its upload progress.
+bool HandlingCancel() {
+  try {
+    throw;
+  } catch (const server::Error& e) {
+    return e.number() == server::kErrCancelled;
+  } catch (...) {
+    return false;
+  }
+}
 
 }  // namespace
 
@@ -56,6 +69,10 @@ bool ServerClass1::SaveFile(const std::string& Folder, const std::string& LocalF
   } forget{upload_reads_};
   UploadCreateOption = 0;
   if (Save(Folder, LocalFolder, File)) return true;
+  // The host stopped the upload: it is not tried again as a replacement.
+  if (provider_failure_.number == server::kErrCancelled &&
+      provider_failure_.failure_set == ErrorCode.sets())
+    return false;
   // The first write failed, typically because the document exists.
   if (p->OverWrite == kOverWriteNever) {
     if (ErrorCode == kCodePermissionDenied) ErrorCode = kCodeAccessDenied;
@@ -133,7 +150,9 @@ bool ServerClass1::Save(const std::string& Folder, const std::string& LocalFolde
   }
 
   // From the write on, a failure replacing an existing document still counts
-  // as done; only a new document's failure is reported.
+  // as done; only a new document's failure is reported, and an upload the
+  // host stopped through its upload progress, which left the document as
+  // it was.
   try {
     server::BindArgs args = Bind(target, &cnx1(), true, UploadCreateOption);
     document->SaveTo(args);
@@ -147,7 +166,7 @@ bool ServerClass1::Save(const std::string& Folder, const std::string& LocalFolde
     }
     return true;
   } catch (...) {
-    if (status != kStatusNone && status != kStatusUnknown) return true;
+    if (status != kStatusNone && status != kStatusUnknown && !HandlingCancel()) return true;
     SetErrorCode();
     return false;
   }

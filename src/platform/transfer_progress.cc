@@ -6,6 +6,7 @@ namespace orvex::platform {
 namespace {
 
 thread_local TransferProgressHook t_hook = nullptr;
+thread_local UploadProgress t_upload_progress;
 
 }  // namespace
 
@@ -14,5 +15,11 @@ TransferProgressHook SetThreadTransferProgressHook(TransferProgressHook hook) {
 }
 
 TransferProgressHook CurrentThreadTransferProgressHook() { return t_hook; }
+
+UploadProgress SetThreadUploadProgress(UploadProgress progress) {
+  return std::exchange(t_upload_progress, std::move(progress));
+}
+
+UploadProgress CurrentThreadUploadProgress() { return t_upload_progress; }
 
 }  // namespace orvex::platform

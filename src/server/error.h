@@ -23,6 +23,8 @@ inline constexpr int32_t kErrObjectNotFound = static_cast<int32_t>(0x80040E19);
 inline constexpr int32_t kErrAlreadyExists = static_cast<int32_t>(0x80040E98);
 // Access denied: bad credentials, or the item is locked.
 inline constexpr int32_t kErrAccessDenied = static_cast<int32_t>(0x80070005);
+// The caller stopped the operation: its upload progress answered stop.
+inline constexpr int32_t kErrCancelled = 3712;
 // Any other failure, including no connection to the server at all.
 inline constexpr int32_t kErrGenericFailure = static_cast<int32_t>(0x80004005);
 // A call this kind of object does not offer.

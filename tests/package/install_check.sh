@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# install_check.sh BUILD_DIR SOURCE_DIR LIBDIR REGISTRY_FILE WITH_PYTHON
+# install_check.sh BUILD_DIR SOURCE_DIR LIBDIR REGISTRY_FILE WITH_PYTHON [DEB_DIR PREFIX]
 #
-# Installs BUILD_DIR into a stage with DESTDIR and a prefix of its own, and
-# checks that
+# Installs BUILD_DIR into a stage with DESTDIR and a prefix of its own (or,
+# given DEB_DIR, unpacks every .deb there into the stage, their files below
+# PREFIX), and checks that
 #   - the library, headers, CMake package, pkg-config file, programs, man
 #     pages and Python module are in place, with the shared library's SONAME;
+#   - the shared library and the programs are stripped, their debug files
+#     installed apart;
 #   - nothing was written outside the stage (the prefix itself, and the
 #     platform registry file, stay untouched) and every installed file lies
 #     in the stage;
@@ -18,6 +21,7 @@ source_dir=$(cd "$2" && pwd)
 libdir=$3
 registry=$4
 with_python=$5
+deb_dir=${6:-}
 
 work=$(mktemp -d)
 docstore_pid=
@@ -28,21 +32,28 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-prefix=/opt/qzorvex-stage-check-$$
 stage=$work/stage
-root=$stage$prefix
-registry_before=$(stat -c %Y "$registry" 2>/dev/null || echo absent)
+if [[ -n $deb_dir ]]; then
+  prefix=$7
+  root=$stage$prefix
+  echo "== packages of $deb_dir unpacked into $stage (prefix $prefix)"
+  for deb in "$deb_dir"/*.deb; do dpkg-deb -x "$deb" "$stage"; done
+else
+  prefix=/opt/qzorvex-stage-check-$$
+  root=$stage$prefix
+  registry_before=$(stat -c %Y "$registry" 2>/dev/null || echo absent)
 
-echo "== staged install into $stage (prefix $prefix)"
-DESTDIR=$stage cmake --install "$build" --prefix "$prefix" > "$work/install.log"
-[[ ! -e $prefix ]] || fail "install wrote into $prefix outside the stage"
-registry_after=$(stat -c %Y "$registry" 2>/dev/null || echo absent)
-[[ $registry_before == "$registry_after" ]] || fail "install touched $registry"
-while read -r line; do
-  [[ $line == *"Installing: "* || $line == *"Up-to-date: "* ]] || continue
-  path=${line#*: }
-  [[ $path == "$stage"/* ]] || fail "installed outside the stage: $path"
-done < "$work/install.log"
+  echo "== staged install into $stage (prefix $prefix)"
+  DESTDIR=$stage cmake --install "$build" --prefix "$prefix" > "$work/install.log"
+  [[ ! -e $prefix ]] || fail "install wrote into $prefix outside the stage"
+  registry_after=$(stat -c %Y "$registry" 2>/dev/null || echo absent)
+  [[ $registry_before == "$registry_after" ]] || fail "install touched $registry"
+  while read -r line; do
+    [[ $line == *"Installing: "* || $line == *"Up-to-date: "* ]] || continue
+    path=${line#*: }
+    [[ $path == "$stage"/* ]] || fail "installed outside the stage: $path"
+  done < "$work/install.log"
+fi
 
 for f in \
   "$libdir/libqzorvex.so.0" "$libdir/libqzorvex.a" "$libdir/pkgconfig/qzorvex.pc" \
@@ -61,6 +72,17 @@ if [[ $with_python == 1 ]]; then
     'import qzorvex; qzorvex.CreateObject("Linkora.ConnectOrvex")' ||
     fail "the installed Python module does not load"
 fi
+# Installed libraries and programs are stripped; each names its debug
+# file, which lies apart under lib/debug, found by build ID.
+for f in "$libdir/libqzorvex.so.0" bin/orvex; do
+  readelf -S "$root/$f" | grep -q '\.debug_info' && fail "$f is not stripped"
+  id=$(readelf -n "$root/$f" | sed -n 's/.*Build ID: //p')
+  debug=lib/debug/.build-id/${id:0:2}/${id:2}.debug
+  readelf -S "$root/$debug" 2>/dev/null | grep -q '\.debug_info' ||
+    fail "$f has no debug file $debug"
+  readelf -p .gnu_debuglink "$root/$f" | grep -qF "${id:2}.debug" ||
+    fail "$f does not name its debug file"
+done
 version=$("$root/bin/orvex" --version)
 [[ $version == "orvex "[0-9]* ]] || fail "orvex --version said '$version'"
 # The public headers need nothing of the source tree.

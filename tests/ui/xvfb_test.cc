@@ -14,8 +14,12 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWidget>
+#include <QWindow>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -117,6 +121,8 @@ TEST_F(XvfbTest, TheProgressWindowStaysPaintedWhileAnUploadWaitsOnTheServer) {
   XScreen::Look first, repainted;
   bool found = false;
   std::string window_class;
+  std::atomic<bool> escaped{false};
+  bool up_after_escape = false;
   std::thread watcher([&] {
     XScreen screen;
     if (relay_->WaitHeld(60s)) {
@@ -132,6 +138,23 @@ TEST_F(XvfbTest, TheProgressWindowStaysPaintedWhileAnUploadWaitsOnTheServer) {
           repainted = screen.LookAt(area);
           return repainted.lit > 0.9 && repainted.dark > 0;
         });
+        // Escape, handled by the busy thread between two steps of the
+        // upload, closes nothing: the person cannot cancel.
+        QMetaObject::invokeMethod(
+            qApp,
+            [&] {
+              QWidget* top = QApplication::activeModalWidget();
+              if (top == nullptr) return;
+              QWidget* target = top->focusWidget() != nullptr ? top->focusWidget() : top;
+              QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+              QApplication::sendEvent(target, &press);
+              QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+              QApplication::sendEvent(target, &release);
+              up_after_escape = top->isVisible();
+              escaped = true;
+            },
+            Qt::QueuedConnection);
+        Eventually([&] { return escaped.load(); });
       }
     }
     relay_->Release();
@@ -145,6 +168,8 @@ TEST_F(XvfbTest, TheProgressWindowStaysPaintedWhileAnUploadWaitsOnTheServer) {
   EXPECT_GT(first.dark, 0) << "no message text in the progress window";
   EXPECT_GT(repainted.lit, 0.9) << "covered while the upload ran, the window stayed black";
   EXPECT_GT(repainted.dark, 0);
+  ASSERT_TRUE(escaped) << "the busy thread never handled the Escape key";
+  EXPECT_TRUE(up_after_escape) << "Escape closed the progress window";
   // The window class is the host program's (this test), not the library's.
   EXPECT_EQ(window_class.substr(0, window_class.find('\0')), program_invocation_short_name);
 }
@@ -189,6 +214,11 @@ class Keyboard {
   }
 
  private:
+  // A form by its name, a message box as "QMessageBox".
+  static std::string NameOf(const QWidget& window) {
+    return window.objectName().isEmpty() ? window.metaObject()->className()
+                                         : window.objectName().toStdString();
+  }
   static QString KeyText(int key) {
     if (key == Qt::Key_Return) return "\r";
     if (key == Qt::Key_Space) return " ";
@@ -199,7 +229,9 @@ class Keyboard {
     if (done()) return timer_.stop();
     QWidget* top = QApplication::activeModalWidget();
     const Step& step = steps_[next_];
-    if (top == nullptr || top->objectName().toStdString() != step.form || !top->isVisible()) {
+    // A person waits for the window to come up and take the keyboard.
+    if (top == nullptr || NameOf(*top) != step.form || !top->isVisible() ||
+        QGuiApplication::focusWindow() != top->windowHandle()) {
       // A minute: the steps are stuck. Whatever is up is closed, so the
       // call returns and the test reports where.
       if (++waits_ > 6000 && top != nullptr) top->close();
@@ -246,11 +278,23 @@ TEST_F(XvfbTest, TheProfileDialogAndItsEditorsWorkFromTheKeyboardAlone) {
   Open();
   obj_->Properties().ShowDialog = false;
   obj_->Properties().ShowProfileDialog = true;
+  // Checked in after the upload, so the listing shows the values (a
+  // checked-out document keeps them on its working copy); the check-in
+  // shows the dialog once more, with what the upload wrote.
+  obj_->Properties().AddCheckIn = true;
   const std::string local = LocalFile("memo.txt", 100);
   Keyboard keys;
   keys.Check("ProfileDlg", ExpectModalPickerHints)
-      // The pick list: Down picks the next profile, Memo, and lists its rows.
-      .On("ProfileDlg", {Qt::Key_Down, Qt::Key_Tab})
+      // The pick list: Down picks the next profile, Memo, and lists its
+      // rows. Enter there is OK, which names the required Department still
+      // empty; Enter closes the notice and the dialog stays, keys and all.
+      .On("ProfileDlg", {Qt::Key_Down, Qt::Key_Return})
+      .Check("QMessageBox",
+             [](QWidget& box) {
+               EXPECT_TRUE(static_cast<QMessageBox&>(box).text().contains("Department"));
+             })
+      .On("QMessageBox", {Qt::Key_Return})
+      .On("ProfileDlg", {Qt::Key_Tab})
       // In the list, Down selects the first row, Title; Enter opens it.
       .On("ProfileDlg", {Qt::Key_Down, Qt::Key_Return})
       .On("PropertyEditDlg", {Qt::Key_A}, Qt::ControlModifier)
@@ -276,6 +320,14 @@ TEST_F(XvfbTest, TheProfileDialogAndItsEditorsWorkFromTheKeyboardAlone) {
       .On("ProfileDlg", {Qt::Key_Tab, Qt::Key_Tab})
       .Check("ProfileDlg",
              [](QWidget& top) { EXPECT_EQ(top.focusWidget()->objectName(), "OKButton"); })
+      .On("ProfileDlg", {Qt::Key_Return})
+      .Check("ProfileDlg",
+             [](QWidget& top) {
+               const auto* list = top.findChild<QTreeWidget*>("ListView1");
+               ASSERT_NE(list, nullptr);
+               ASSERT_EQ(list->topLevelItemCount(), 7);
+               EXPECT_EQ(list->topLevelItem(0)->text(2), "Plan");
+             })
       .On("ProfileDlg", {Qt::Key_Return});
   keys.Start();
   const Variant ok =
@@ -318,8 +370,11 @@ TEST_F(XvfbTest, TheSelectionDialogsAndNameEntriesWorkFromTheKeyboardAlone) {
   EXPECT_EQ(Call(*obj_, "WorkspaceDialogA"), Variant(false));
   ASSERT_TRUE(cancel.done()) << cancel.where();
 
+  // Shown again at once, the dialog is the active window once more (its
+  // focus marks and selection drawn as active), not only the keys' target.
   Keyboard workspaces;
-  workspaces.On("WorkspaceDlgA", {Qt::Key_End, Qt::Key_Up, Qt::Key_Return});
+  workspaces.Check("WorkspaceDlgA", [](QWidget& top) { EXPECT_TRUE(top.isActiveWindow()); })
+      .On("WorkspaceDlgA", {Qt::Key_End, Qt::Key_Up, Qt::Key_Return});
   workspaces.Start();
   EXPECT_EQ(Call(*obj_, "WorkspaceDialogA"), Variant(true));
   ASSERT_TRUE(workspaces.done()) << workspaces.where();

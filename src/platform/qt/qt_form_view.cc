@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QHash>
 #include <QHeaderView>
 #include <QIcon>
@@ -773,6 +774,17 @@ void QtFormView::Show() {
   if (!NoPersonPresent()) {
     dialog_->raise();
     dialog_->activateWindow();
+    // Shown again before the toolkit heard that it lost the keyboard, the
+    // window is still the toolkit's focus window, so the window system's
+    // focus coming back is no change and the dialog would stay drawn and
+    // treated as inactive.
+    if (QGuiApplication::focusWindow() == dialog_->windowHandle() &&
+        QApplication::activeWindow() != dialog_) {
+      QT_WARNING_PUSH
+      QT_WARNING_DISABLE_DEPRECATED
+      QApplication::setActiveWindow(dialog_);
+      QT_WARNING_POP
+    }
   }
   FocusChanged();
   SyncTimers();

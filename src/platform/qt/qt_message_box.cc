@@ -101,6 +101,9 @@ int32_t ShowQtMessageBox(const ui::MessageBoxRequest& request, ui::UserAgent* ag
     });
   }
   box.exec();
+  // The keyboard goes back to the form the box stood over; a window
+  // manager would see to it, a bare X server leaves the focus nowhere.
+  if (owner != nullptr && owner->isVisible() && !NoPersonPresent()) owner->activateWindow();
   return answers.value(box.clickedButton(), request.safe_answer());
 }
 

@@ -33,18 +33,48 @@ struct Transfer {
   TransferInterruptCheck interrupt_check = nullptr;
   platform::TransferProgressHook progress_hook = nullptr;
   bool interrupted = false;
+  // A content upload's progress, asked until the last byte has gone out;
+  // `cancelled` when it answered stop (`cancel_reason`: what it threw).
+  platform::UploadProgress upload_progress = {};
+  uint64_t upload_total = 0;
+  bool upload_sent = false;
+  bool cancelled = false;
+  std::string cancel_reason = {};
   // Every WWW-Authenticate value of every response in the transfer,
   // joined by ", ": libcurl may answer a challenge itself.
   std::string challenges = {};
   ExchangeTrace* trace = nullptr;
 };
 
-// libcurl's progress callback, set only while an interrupt check or the
-// thread's progress hook is installed: the hook runs first; a non-zero
-// answer abandons the transfer.
-int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+// Asks the upload progress about `sent` bytes; false when it answers stop
+// (or throws) before the whole content has gone out. Once it has, the last
+// answer no longer matters: the server may be storing it already.
+bool UploadGoesOn(Transfer& t, uint64_t sent) {
+  if (t.upload_sent) return true;
+  sent = std::min(sent, t.upload_total);
+  bool go_on = false;
+  try {
+    go_on = t.upload_progress(sent, t.upload_total);
+  } catch (const std::exception& e) {
+    t.cancel_reason = e.what();
+  } catch (...) {
+    t.cancel_reason = "unknown exception";
+  }
+  if (sent == t.upload_total) {
+    t.upload_sent = true;
+    return true;
+  }
+  t.cancelled = !go_on;
+  return go_on;
+}
+
+// libcurl's progress callback, set only while an interrupt check, the
+// thread's progress hook or an upload progress is installed: the hook runs
+// first; a non-zero answer abandons the transfer.
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t ulnow) {
   auto* t = static_cast<Transfer*>(user);
   if (t->progress_hook) t->progress_hook();
+  if (t->upload_progress && !UploadGoesOn(*t, static_cast<uint64_t>(ulnow))) return 1;
   if (!t->interrupt_check || !t->interrupt_check()) return 0;
   t->interrupted = true;
   return 1;
@@ -367,7 +397,11 @@ HttpResponse HttpClient::Attempt(const HttpRequest& request, const Route& route,
   curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
   transfer.interrupt_check = CurrentTransferInterruptCheck();
   transfer.progress_hook = platform::CurrentThreadTransferProgressHook();
-  if (transfer.interrupt_check || transfer.progress_hook) {
+  if (request.file_body) {
+    transfer.upload_progress = platform::CurrentThreadUploadProgress();
+    transfer.upload_total = request.file_body->size;
+  }
+  if (transfer.interrupt_check || transfer.progress_hook || transfer.upload_progress) {
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
@@ -393,6 +427,12 @@ HttpResponse HttpClient::Attempt(const HttpRequest& request, const Route& route,
     std::string what = "the file to send could not be read whole";
     if (trace) trace->Finish(0, what);
     throw Error(kErrFileRead, request.method + " " + url + " failed: " + what);
+  }
+  if (rc != CURLE_OK && transfer.cancelled) {
+    std::string what = "cancelled by the upload progress";
+    if (!transfer.cancel_reason.empty()) what += ": " + transfer.cancel_reason;
+    if (trace) trace->Finish(0, what);
+    throw Error(kErrCancelled, request.method + " " + url + " " + what);
   }
   if (rc != CURLE_OK) {
     std::string what;
