@@ -26,7 +26,15 @@ struct PropChange {
   PropName name;
   bool remove = false;
   PropValue value;
+  // A DAV:resourcetype set to a plain collection, the only type an
+  // extended MKCOL may ask for here.
+  bool plain_collection = false;
 };
+
+bool IsPlainCollectionType(const XmlElement& e) {
+  return e.Is(kDav, "resourcetype") && e.children.size() == 1 &&
+         e.children[0].Is(kDav, "collection") && e.children[0].children.empty();
+}
 
 // Reads the value of a property element: typed by its dt attribute,
 // multi-valued through its v children, an XML fragment when it holds
@@ -65,6 +73,7 @@ std::optional<std::vector<PropChange>> ReadChanges(const XmlElement& parent) {
         c.name = {p.ns, p.name};
         c.remove = remove;
         if (!remove) c.value = ReadValue(p);
+        c.plain_collection = !remove && IsPlainCollectionType(p);
         changes.push_back(std::move(c));
       }
     }
@@ -308,6 +317,9 @@ DavResponse DavHandler::Mkcol(const DavRequest& request) {
     if (!root->Is(kDav, "mkcol")) return Status(415, "expected a DAV:mkcol body");
     auto read = ReadChanges(*root);
     if (!read) return Status(400, "properties in a reserved namespace cannot be stored");
+    // Asking for a collection is what MKCOL does anyway: that resource
+    // type is no property to keep. Any other type is refused below.
+    std::erase_if(*read, [](const PropChange& c) { return c.plain_collection; });
     changes = std::move(*read);
   }
 

@@ -15,7 +15,8 @@
 //   connect-timeout  seconds to wait for a connection (default 10)
 //   stall-timeout    seconds a transfer may run below 1 byte/s (default 30)
 //   request-timeout  seconds one exchange may take (default 120; 0: none)
-//   dialect          the kind of server at the other end, a name
+//   dialect          the kind of server at the other end, a name: portal
+//                    (the default) or webdav (server/webdav/dialect.h)
 //
 // The settings are process-wide and safe to read and change from any thread.
 // The first use loads the settings files (hosts_file.h).

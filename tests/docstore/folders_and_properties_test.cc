@@ -64,6 +64,25 @@ TEST_F(FoldersTest, ExtendedMkcolCreatesAFolderWithItsClassAndProperties) {
             415);
   EXPECT_EQ(guest_->Send("MKCOL", "/Sales/Mine").status, 403);
   EXPECT_EQ(smith_->Send("MKCOL", "/NewWorkspace").status, 403);
+
+  // The resource type says what to make: a collection is what MKCOL makes
+  // and keeps no property; any other type is refused like a bad class.
+  ASSERT_EQ(jones_
+                ->Send("MKCOL", "/Sales/Typed/", {{"Content-Type", "application/xml"}},
+                       Mkcol("<D:resourcetype><D:collection/></D:resourcetype>"
+                             "<D:contentclass>urn:content-classes:smartfolder</D:contentclass>"))
+                .status,
+            201);
+  auto typed = One(*jones_, "/Sales/Typed/");
+  EXPECT_EQ(typed.Text("DAV:contentclass"), "urn:content-classes:smartfolder");
+  EXPECT_EQ(typed.href, "/Sales/Typed/");
+  auto calendar =
+      jones_->Send("MKCOL", "/Sales/Cal", {{"Content-Type", "application/xml"}},
+                   Mkcol("<D:resourcetype><D:collection/><C:calendar xmlns:C=\"urn:ietf:params:"
+                         "xml:ns:caldav\"/></D:resourcetype>"));
+  EXPECT_EQ(calendar.status, 403);
+  EXPECT_EQ(ParseMultistatus(calendar.body)[0].props.at("DAV:resourcetype").status, 403);
+  EXPECT_EQ(jones_->Send("PROPFIND", "/Sales/Cal/", {{"Depth", "0"}}).status, 404);
 }
 
 TEST_F(FoldersTest, CategoriesLiveUnderTheCategoriesFolder) {

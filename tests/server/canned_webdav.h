@@ -17,6 +17,14 @@
 
 namespace orvex::testing {
 
+// The path a request named, without the final '/' collections are sent
+// with: what handlers that serve folders and documents alike look at.
+inline std::string PathOf(const RecordedRequest& r) {
+  std::string path = r.target;
+  if (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
 // One response whose properties all answered 200.
 inline std::string Response(const std::string& href, const std::string& props) {
   return "<D:response><D:href>" + href + "</D:href><D:propstat><D:prop>" + props +
@@ -42,7 +50,7 @@ class CannedWebDavTest : public ::testing::Test {
       : server_([this](const RecordedRequest& r) {
           std::lock_guard<std::mutex> lock(mu_);
           if (handler_) return handler_(r);
-          return CannedReply::Multistatus(Multistatus(Collection(r.target + "/")));
+          return CannedReply::Multistatus(Multistatus(Collection(PathOf(r) + "/")));
         }) {
     platform::MapHost("docs", {"127.0.0.1", server_.port()});
   }

@@ -25,6 +25,7 @@ using orvex::testing::CannedReply;
 using orvex::testing::Collection;
 using orvex::testing::ErrorOf;
 using orvex::testing::Multistatus;
+using orvex::testing::PathOf;
 using orvex::testing::RecordedRequest;
 using orvex::testing::Response;
 
@@ -70,7 +71,7 @@ TEST_F(WebDavBackendTest, OpenConnectionSendsAnAuthenticatedPropfindToTheBareHos
   ASSERT_EQ(requests.size(), 1u);
   const RecordedRequest& r = requests[0];
   EXPECT_EQ(r.method, "PROPFIND");
-  EXPECT_EQ(r.target, "/Public/Workspaces");
+  EXPECT_EQ(r.target, "/Public/Workspaces/");
   EXPECT_EQ(r.Header("host"), "docs");
   EXPECT_EQ(r.Header("depth"), "0");
   EXPECT_EQ(r.Header("authorization"), kJonesAuth);
@@ -112,8 +113,8 @@ TEST_F(WebDavBackendTest, EncodesPathsOnlyWhenTheConnectionAsks) {
   plain->Open("http://docs/Sales/Already%20Encoded", "", "", -1);
   auto requests = Requests();
   ASSERT_EQ(requests.size(), 2u);
-  EXPECT_EQ(requests[0].target, "/Sales/My%20Reports/K%C3%B6ln%20100%25");
-  EXPECT_EQ(requests[1].target, "/Sales/Already%20Encoded");
+  EXPECT_EQ(requests[0].target, "/Sales/My%20Reports/K%C3%B6ln%20100%25/");
+  EXPECT_EQ(requests[1].target, "/Sales/Already%20Encoded/");
   EXPECT_EQ(requests[1].Header("authorization"), "");
 }
 
@@ -137,7 +138,7 @@ TEST_F(WebDavBackendTest, OpenReadsTypedPropertiesAndDerivesTheResourceColumns) 
   auto item = backend_->CreateItem(ItemKind::kWorkspaceFolder);
   item->Open(Args("http://docs/Sales/My Reports", c.get()));
 
-  EXPECT_EQ(Requests().back().target, "/Sales/My%20Reports");
+  EXPECT_EQ(Requests().back().target, "/Sales/My%20Reports/");
   const Fields& f = item->GetFields();
   EXPECT_EQ(f.Value(kPropCategoriesFolder), Variant("Categories"));
   EXPECT_EQ(f.Value("urn:p:count"), Variant(int32_t{3}));
@@ -188,27 +189,27 @@ TEST_F(WebDavBackendTest, RequestsGoOnlyToTheOriginsConnectionsWereOpenedOn) {
   // Another server: whatever docs hands out, it must hear nothing from a
   // connection opened on docs.
   CannedHttpServer elsewhere([](const RecordedRequest& r) {
-    return CannedReply::Multistatus(Multistatus(Folder(r.target + "/", "x", "")));
+    return CannedReply::Multistatus(Multistatus(Folder(PathOf(r) + "/", "x", "")));
   });
   platform::MapHost("elsewhere", {"127.0.0.1", elsewhere.port()});
   Answer([](const RecordedRequest& r) {
-    if (r.target == "/Sales")
+    if (PathOf(r) == "/Sales")
       return CannedReply::Multistatus(
           Multistatus(Response("/Sales/",
                                "<D:resourcetype><D:collection/></D:resourcetype>"
                                "<E:schema-collection-ref xmlns:E=\"urn:schemas-microsoft-com:"
                                "exch-data:\">http://elsewhere/Schema</E:schema-collection-ref>")));
-    if (r.target == "/Sales/Reports")
+    if (PathOf(r) == "/Sales/Reports")
       return CannedReply::Multistatus(
           Multistatus(Folder("/Sales/Reports/", "Reports", "") +
                       Response("http://elsewhere/Sales/Reports/a.txt",
                                "<D:parentname>http://elsewhere/Sales/Reports</D:parentname>")));
-    if (r.target == "/Sales/Moved") {
+    if (PathOf(r) == "/Sales/Moved") {
       CannedReply moved = CannedReply::Status(302);
       moved.headers.emplace_back("Location", "http://elsewhere/Sales/Moved");
       return moved;
     }
-    return CannedReply::Multistatus(Multistatus(Folder(r.target + "/", "Folder", "")));
+    return CannedReply::Multistatus(Multistatus(Folder(PathOf(r) + "/", "Folder", "")));
   });
   auto c = OpenConnection();
   auto workspace = backend_->CreateItem(ItemKind::kWorkspaceFolder);
@@ -266,8 +267,8 @@ TEST_F(WebDavBackendTest, ListsChildrenInServerOrderWithoutTheListedFolder) {
   auto c = OpenConnection();
   Answer([](const RecordedRequest& r) {
     if (r.Header("depth") == "0")
-      return CannedReply::Multistatus(Multistatus(Folder(r.target + "/", "x", "")));
-    if (r.target == "/Public/Workspaces")
+      return CannedReply::Multistatus(Multistatus(Folder(PathOf(r) + "/", "x", "")));
+    if (PathOf(r) == "/Public/Workspaces")
       return CannedReply::Multistatus(Multistatus(
           Folder("/Public/Workspaces/", "Workspaces", "") +
           Folder("/Sales/", "Sales", kClassWorkspace) +
@@ -285,7 +286,7 @@ TEST_F(WebDavBackendTest, ListsChildrenInServerOrderWithoutTheListedFolder) {
   root->Open(Args("http://docs/Public/Workspaces", c.get()));
   Recordset workspaces = root->ListWorkspaces({});
   EXPECT_EQ(Requests().back().Header("depth"), "1");
-  EXPECT_EQ(Requests().back().target, "/Public/Workspaces");
+  EXPECT_EQ(Requests().back().target, "/Public/Workspaces/");
   ASSERT_EQ(workspaces.size(), 3u);
   std::vector<std::string> names;
   for (; !workspaces.Eof(); workspaces.MoveNext()) {
@@ -316,9 +317,9 @@ TEST_F(WebDavBackendTest, ListsChildrenInServerOrderWithoutTheListedFolder) {
 TEST_F(WebDavBackendTest, OpeningToListIsOneListingThatAlsoBindsTheFolder) {
   bool report_self = true;
   Answer([&report_self](const RecordedRequest& r) {
-    if (r.target == "/Sales/Missing") return CannedReply::Status(404);
+    if (PathOf(r) == "/Sales/Missing") return CannedReply::Status(404);
     if (r.Header("depth") == "0")
-      return CannedReply::Multistatus(Multistatus(Folder(r.target + "/", "Sales", "")));
+      return CannedReply::Multistatus(Multistatus(Folder(PathOf(r) + "/", "Sales", "")));
     return CannedReply::Multistatus(
         Multistatus((report_self ? Folder("/Sales/", "Sales", kClassWorkspace) : "") +
                     Folder("/Sales/Reports/", "Reports", kClassSmartFolder) +
@@ -455,14 +456,15 @@ TEST_F(WebDavBackendTest, SaveToCreatesTheFolderWithItsContentClassThenWritesUpd
   auto requests = Requests();
   ASSERT_EQ(requests.size(), 4u);
   EXPECT_EQ(requests[2].method, "MKCOL");
-  EXPECT_EQ(requests[2].target, "/Sales/New%20Folder");
+  EXPECT_EQ(requests[2].target, "/Sales/New%20Folder/");
   EXPECT_EQ(requests[2].Header("authorization"), kOtherAuth);
   EXPECT_NE(requests[2].Header("content-type").find("application/xml"), std::string::npos);
-  EXPECT_NE(requests[2].body.find("<D:set><D:prop><D:contentclass>urn:content-classes:"
-                                  "smartfolder</D:contentclass></D:prop></D:set>"),
+  EXPECT_NE(requests[2].body.find("<D:set><D:prop><D:resourcetype><D:collection/></D:resourcetype>"
+                                  "<D:contentclass>urn:content-classes:smartfolder"
+                                  "</D:contentclass></D:prop></D:set>"),
             std::string::npos);
   EXPECT_EQ(requests[3].method, "PROPPATCH");
-  EXPECT_EQ(requests[3].target, "/Sales/New%20Folder");
+  EXPECT_EQ(requests[3].target, "/Sales/New%20Folder/");
   EXPECT_EQ(requests[3].Header("authorization"), kOtherAuth);
   EXPECT_NE(requests[3].body.find(">Plans &amp; budgets</Description>"), std::string::npos);
   EXPECT_EQ(requests[3].body.find("RESOURCE_"), std::string::npos);
@@ -552,16 +554,16 @@ TEST_F(WebDavBackendTest, MoveSendsAnEncodedDestinationWithoutOverwriteAndRebind
   auto requests = Requests();
   ASSERT_EQ(requests.size(), 7u);
   EXPECT_EQ(requests[2].method, "MOVE");
-  EXPECT_EQ(requests[2].target, "/Sales/Old");
-  EXPECT_EQ(requests[2].Header("destination"), "http://docs/Sales/New%20Name");
+  EXPECT_EQ(requests[2].target, "/Sales/Old/");
+  EXPECT_EQ(requests[2].Header("destination"), "http://docs/Sales/New%20Name/");
   EXPECT_EQ(requests[2].Header("overwrite"), "F");
   EXPECT_EQ(requests[2].Header("authorization"), kJonesAuth);
   EXPECT_EQ(requests[3].method, "PROPPATCH");
-  EXPECT_EQ(requests[3].target, "/Sales/New%20Name");
+  EXPECT_EQ(requests[3].target, "/Sales/New%20Name/");
   EXPECT_EQ(requests[4].method, "DELETE");
-  EXPECT_EQ(requests[4].target, "/Sales/New%20Name");
+  EXPECT_EQ(requests[4].target, "/Sales/New%20Name/");
   EXPECT_EQ(requests[6].method, "DELETE");
-  EXPECT_EQ(requests[6].target, "/Sales/Other%20One");
+  EXPECT_EQ(requests[6].target, "/Sales/Other%20One/");
   EXPECT_EQ(requests[6].Header("authorization"), kJonesAuth);
 }
 

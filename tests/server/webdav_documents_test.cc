@@ -20,6 +20,7 @@ using orvex::testing::CannedReply;
 using orvex::testing::Collection;
 using orvex::testing::ErrorOf;
 using orvex::testing::Multistatus;
+using orvex::testing::PathOf;
 using orvex::testing::RecordedRequest;
 using orvex::testing::Response;
 
@@ -91,24 +92,24 @@ TEST_F(WebDavDocumentsTest, ListingsDropTheFolderItselfHoweverItsPathWasSpelled)
   plain->Open("http://docs/Sales/My%20Reports", "CORP\\jones", "secret", -1);
   auto folder = Open(ItemKind::kDocumentFolder, "http://docs/Sales/My%20Reports//2001");
   EXPECT_EQ(folder->ListItems().size(), 2u);
-  EXPECT_EQ(Requests().back().target, "/Sales/My%20Reports//2001");
+  EXPECT_EQ(Requests().back().target, "/Sales/My%20Reports//2001/");
 }
 
 TEST_F(WebDavDocumentsTest, FoldersAnswerTheirOfferedAndDefaultProfiles) {
   Answer([](const RecordedRequest& r) {
-    if (r.target == "/Sales/Reports")
+    if (PathOf(r) == "/Sales/Reports")
       return CannedReply::Multistatus(Multistatus(
           Collection("/Sales/Reports/",
                      Profiles({"urn:content-classes:document", "urn:content-classes:memo"}) +
                          "<P:DefaultDocumentProfile "
                          "xmlns:P=\"urn:schemas-microsoft-com:publishing:\">"
                          "urn:content-classes:memo</P:DefaultDocumentProfile>")));
-    if (r.target == "/Sales/Odd")
+    if (PathOf(r) == "/Sales/Odd")
       return CannedReply::Multistatus(Multistatus(
           Collection("/Sales/Odd/",
                      "<P:DocumentProfiles xmlns:P=\"urn:schemas-microsoft-com:publishing:\">"
                      "urn:content-classes:memo</P:DocumentProfiles>")));
-    return CannedReply::Multistatus(Multistatus(Collection(r.target + "/")));
+    return CannedReply::Multistatus(Multistatus(Collection(PathOf(r) + "/")));
   });
   auto reports = Open(ItemKind::kDocumentFolder, "http://docs/Sales/Reports");
   server_.ClearRequests();
@@ -137,7 +138,7 @@ TEST_F(WebDavDocumentsTest, FoldersAnswerTheirOfferedAndDefaultProfiles) {
 TEST_F(WebDavDocumentsTest, AWorkspaceFolderAnswersTheWorkspacesProfilesWhereverItIsBound) {
   int workspace_reads = 0;
   Answer([&](const RecordedRequest& r) {
-    if (r.target == "/Sales") {
+    if (PathOf(r) == "/Sales") {
       ++workspace_reads;
       return CannedReply::Multistatus(Multistatus(
           Collection("/Sales/", Profiles({"urn:content-classes:document",
@@ -146,7 +147,7 @@ TEST_F(WebDavDocumentsTest, AWorkspaceFolderAnswersTheWorkspacesProfilesWherever
     }
     // A folder offering a subset, which the workspace folder object ignores.
     return CannedReply::Multistatus(
-        Multistatus(Collection(r.target + "/", Profiles({"urn:content-classes:memo"}))));
+        Multistatus(Collection(PathOf(r) + "/", Profiles({"urn:content-classes:memo"}))));
   });
   const std::vector<std::string> all = {"urn:content-classes:document", "urn:content-classes:memo",
                                         "urn:content-classes:plan"};
@@ -177,7 +178,7 @@ class SchemaLookUpTest : public WebDavDocumentsTest {
  protected:
   SchemaLookUpTest() {
     Answer([](const RecordedRequest& r) {
-      const std::string& t = r.target;
+      const std::string t = PathOf(r);
       if (t == "/Sales" || t == "/Sales/Schema")
         return CannedReply::Multistatus(Multistatus(Collection(t + "/", kSchemaRef)));
       if (t == "/Sales/Schema/urn%3Acontent-classes%3Amemo")
@@ -265,7 +266,7 @@ TEST_F(WebDavDocumentsTest, UrlValuesAreReadDecodedOnceAndEscapedOnceWhenSent) {
   // The server writes URL values like hrefs, percent-encoded; a value that
   // names no URL is the name itself.
   Answer([](const RecordedRequest& r) {
-    const std::string& t = r.target;
+    const std::string t = PathOf(r);
     if (t == "/Intl%20Work")
       return CannedReply::Multistatus(Multistatus(Collection(
           "/Intl%20Work/",
@@ -307,7 +308,7 @@ TEST_F(WebDavDocumentsTest, UrlValuesAreReadDecodedOnceAndEscapedOnceWhenSent) {
 
 TEST_F(WebDavDocumentsTest, SchemaLookUpsFailCleanlyWithoutASchemaLocation) {
   Answer([](const RecordedRequest& r) {
-    return CannedReply::Multistatus(Multistatus(Collection(r.target + "/")));
+    return CannedReply::Multistatus(Multistatus(Collection(PathOf(r) + "/")));
   });
   auto folder = Open(ItemKind::kWorkspaceFolder, "http://docs/Sales/Reports");
   EXPECT_EQ(ErrorOf<Error>([&] { folder->ContentClassDefinition("urn:content-classes:memo"); }),
@@ -318,7 +319,7 @@ TEST_F(WebDavDocumentsTest, SchemaLookUpsFailCleanlyWithoutASchemaLocation) {
 TEST_F(WebDavDocumentsTest, AnItemOpenedRightAfterItsConnectionReusesTheConnectionsAnswer) {
   Answer([](const RecordedRequest& r) {
     return CannedReply::Multistatus(
-        Multistatus(Collection(r.target + "/", "<D:displayname>Sales</D:displayname>")));
+        Multistatus(Collection(PathOf(r) + "/", "<D:displayname>Sales</D:displayname>")));
   });
   auto open_item = [&](const Connection* active, const std::string& user) {
     auto item = backend_->CreateItem(ItemKind::kWorkspaceFolder);
@@ -377,7 +378,7 @@ TEST_F(WebDavDocumentsTest, AnItemOpenedRightAfterItsConnectionReusesTheConnecti
   server_.ClearRequests();
   auto other = backend_->CreateItem(ItemKind::kWorkspaceFolder);
   BindArgs args;
-  args.url = "http://docs/Sales/";
+  args.url = "http://docs/Sales/Reports";
   args.active_connection = connection_.get();
   other->Open(args);
   EXPECT_EQ(Requests().size(), 1u);
@@ -385,8 +386,8 @@ TEST_F(WebDavDocumentsTest, AnItemOpenedRightAfterItsConnectionReusesTheConnecti
 
 TEST_F(WebDavDocumentsTest, OpeningAndListingTakeOneExchange) {
   Answer([](const RecordedRequest& r) {
-    if (r.target == "/Sales/Missing") return CannedReply::Status(404);
-    if (r.target == "/Sales/Elsewhere" && r.Header("depth") == "1")
+    if (PathOf(r) == "/Sales/Missing") return CannedReply::Status(404);
+    if (PathOf(r) == "/Sales/Elsewhere" && r.Header("depth") == "1")
       return CannedReply::Multistatus(Multistatus(Response("/Sales/Elsewhere/a.txt", "")));
     return CannedReply::Multistatus(
         Multistatus(Collection("/Sales/Reports/",

@@ -141,28 +141,24 @@ Fields::Changes ServerChanges(const Fields::Changes& changes) {
 std::string PropertyUpdateBody(const Fields::Changes& changes) {
   std::string out = kXmlDecl;
   out += "<D:propertyupdate" + wire::PropertyNamespaces() + ">";
-  // The block being written: 0 none, 1 DAV:set, 2 DAV:remove.
-  int open_block = 0;
-  auto close_block = [&] {
-    if (open_block != 0) out += open_block == 1 ? "</D:prop></D:set>" : "</D:prop></D:remove>";
-  };
+  // One block per property: a server that keeps only the first property of
+  // a block (while answering success for all) then loses none of them.
   for (const auto& [name, value] : changes) {
-    int block = value.IsNull() ? 2 : 1;
-    if (block != open_block) {
-      close_block();
-      out += block == 1 ? "<D:set><D:prop>" : "<D:remove><D:prop>";
-      open_block = block;
-    }
+    const bool remove = value.IsNull();
+    out += remove ? "<D:remove><D:prop>" : "<D:set><D:prop>";
     AppendProperty(out, name, value);
+    out += remove ? "</D:prop></D:remove>" : "</D:prop></D:set>";
   }
-  close_block();
   out += "</D:propertyupdate>";
   return out;
 }
 
 std::string MkcolBody(const Fields::Changes& changes) {
   std::string out = kXmlDecl;
-  out += "<D:mkcol" + wire::PropertyNamespaces() + "><D:set><D:prop>";
+  // The resource type says what to make; servers that take extended MKCOL
+  // may refuse a body without it.
+  out += "<D:mkcol" + wire::PropertyNamespaces() +
+         "><D:set><D:prop><D:resourcetype><D:collection/></D:resourcetype>";
   for (const auto& [name, value] : changes) {
     if (!value.IsNull()) AppendProperty(out, name, value);
   }

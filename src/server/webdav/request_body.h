@@ -40,14 +40,14 @@ std::string VersionTreeBody();
 // columns (RESOURCE_*) are dropped, since the provider derives them.
 Fields::Changes ServerChanges(const Fields::Changes& changes);
 
-// PROPPATCH body for `changes` (already passed through ServerChanges):
-// consecutive values form one DAV:set, consecutive Nulls one DAV:remove.
+// PROPPATCH body for `changes` (already passed through ServerChanges), in
+// their order: one DAV:set per value, one DAV:remove per Null.
 // Throws server::Error(kErrGenericFailure) for a name that cannot be an XML
 // element or a value that cannot be written.
 std::string PropertyUpdateBody(const Fields::Changes& changes);
 
-// Extended MKCOL body setting `changes` (Nulls are skipped) on the new
-// collection.
+// Extended MKCOL body making a collection (DAV:resourcetype) and setting
+// `changes` (Nulls are skipped) on it.
 std::string MkcolBody(const Fields::Changes& changes);
 
 // `text` with the characters XML reserves escaped; throws

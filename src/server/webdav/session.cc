@@ -42,23 +42,47 @@ bool EncodesPaths(const Connection& connection) {
 HttpRequest RequestTo(const Target& target, std::string method, std::vector<std::string> headers) {
   HttpRequest request;
   request.method = std::move(method);
-  request.url = target.url;
+  request.url = SentUrl(target);
   request.encode_path = target.encode_path;
   request.headers = std::move(headers);
   request.credentials = target.credentials;
   return request;
 }
 
+bool IsFollowedRedirect(long status) {
+  return status == 301 || status == 302 || status == 307 || status == 308;
+}
+
+// The path of a Location that IsOnOrigin accepted: an absolute URL, a
+// network-path reference or an absolute path; still percent-encoded.
+std::string LocationPath(std::string_view location) {
+  if (location.substr(0, 2) == "//") {
+    size_t slash = location.find('/', 2);
+    location = slash == std::string_view::npos ? std::string_view("/") : location.substr(slash);
+  }
+  std::string path = HrefPath(location);
+  return path.empty() ? "/" : path;
+}
+
 }  // namespace
+
+Url SentUrl(const Target& target) {
+  Url url = target.url;
+  if (target.collection && (url.path.empty() || url.path.back() != '/')) url.path += '/';
+  return url;
+}
 
 void Session::OpenConnection(const Connection& connection, const std::string& url,
                              const std::string& user, const std::string& password) {
   if (platform::CompareNoCase(connection.Provider(), kProvider) != 0)
     throw Error(kErrGenericFailure, "provider not supported: " + connection.Provider());
-  Target target{ParseOrThrow(url), EncodesPaths(connection), CredentialsOf(user, password)};
+  // A connection opens on the workspace list or on a workspace: collections.
+  Target target{ParseOrThrow(url), EncodesPaths(connection), CredentialsOf(user, password),
+                /*collection=*/true};
+  target.dialect = DialectOf(target.url);
   HttpRequest request = RequestTo(target, "PROPFIND",
                                   {"Depth: 0", "Content-Type: application/xml; charset=\"utf-8\""});
-  request.body = AllPropBody();
+  request.body = EverythingBody(target.dialect);
   // The open itself is what makes its origin home to its credentials.
   HttpResponse response = Exchange(request, /*opening=*/true);
   if (response.status != 207)
@@ -72,7 +96,7 @@ void Session::OpenConnection(const Connection& connection, const std::string& ur
   // An answer the item open could not read either is not kept: that open
   // then asks again and fails the way it always has.
   try {
-    open_answer_ = OpenAnswer{&connection, WireUrl(target.url, target.encode_path),
+    open_answer_ = OpenAnswer{&connection, WireUrl(SentUrl(target), target.encode_path),
                               target.credentials, ReadMultistatus(response)};
   } catch (const Error&) {
   }
@@ -88,13 +112,14 @@ std::optional<std::vector<ResourceResponse>> Session::TakeOpenAnswer(const Conne
   std::optional<OpenAnswer> answer = std::move(open_answer_);
   open_answer_.reset();
   if (!answer || active == nullptr || answer->connection != active) return std::nullopt;
-  if (answer->wire_url != WireUrl(target.url, target.encode_path)) return std::nullopt;
+  if (answer->wire_url != WireUrl(SentUrl(target), target.encode_path)) return std::nullopt;
   if (answer->credentials != target.credentials) return std::nullopt;
   return std::move(answer->responses);
 }
 
 Target Session::Resolve(const BindArgs& args) const {
   Target target{ParseOrThrow(args.url), true, CredentialsOf(args.user, args.password)};
+  target.dialect = DialectOf(target.url);
   if (args.active_connection != nullptr) {
     const Connection& c = *args.active_connection;
     if (c.State() != kStateOpen)
@@ -144,20 +169,27 @@ HttpResponse Session::Exchange(const HttpRequest& request, bool opening) {
   if (!opening) RequireHome(request);
   // Whatever is sent now may change what the connection's open answered.
   open_answer_.reset();
-  HttpResponse response = http_.Send(request);
-  // Redirects are not followed; one that leads off the origin is refused
-  // like any other URL there, not reported as a plain failure.
-  if (response.status >= 300 && response.status < 400) {
+  std::optional<HttpRequest> redirected;
+  const HttpRequest* current = &request;
+  for (int followed = 0;; ++followed) {
+    HttpResponse response = http_.Send(*current);
+    if (response.status < 300 || response.status >= 400) return response;
     std::string location = response.Header("location");
-    if (!location.empty() && !IsOnOrigin(OriginOf(request.url), location))
+    if (location.empty()) return response;
+    // The credentials would follow the request: it goes nowhere else.
+    if (!IsOnOrigin(OriginOf(current->url), location))
       throw Error(kErrPermissionDenied,
                   request.method + " was redirected off its origin, to " + location);
+    if (!IsFollowedRedirect(response.status) || followed == kMaxRedirects) return response;
+    if (!redirected) redirected = request;
+    redirected->url.path = LocationPath(location);
+    redirected->encode_path = false;  // a Location is already in its wire form
+    current = &*redirected;
   }
-  return response;
 }
 
 std::vector<ResourceResponse> Session::Propfind(const Target& target, int depth) {
-  return SendForMultistatus(target, "PROPFIND", depth, AllPropBody());
+  return SendForMultistatus(target, "PROPFIND", depth, EverythingBody(target.dialect));
 }
 
 std::vector<ResourceResponse> Session::SendForMultistatus(const Target& target, std::string method,

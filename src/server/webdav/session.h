@@ -24,6 +24,7 @@
 
 #include "server/connection.h"
 #include "server/item.h"
+#include "server/webdav/dialect.h"
 #include "server/webdav/http_client.h"
 #include "server/webdav/multistatus.h"
 #include "server/webdav/origin.h"
@@ -36,7 +37,16 @@ struct Target {
   Url url;
   bool encode_path = true;
   std::optional<Credentials> credentials;
+  // A collection goes out with its final '/' (`url` keeps the engine's
+  // spelling): servers that answer a folder URL without it with a redirect
+  // or a refusal then take every request as meant.
+  bool collection = false;
+  Dialect dialect = Dialect::kPortal;  // of the URL's host
 };
+
+// The URL a request for `target` goes to: its URL, with a final '/' added
+// for a collection.
+Url SentUrl(const Target& target);
 
 class Session {
  public:
@@ -47,8 +57,8 @@ class Session {
   void CloseConnection(const Connection& connection);
 
   // The target for an item's open or save-to arguments. Throws
-  // server::Error(kErrGenericFailure) for a URL that is not http(s) or a
-  // closed active connection.
+  // server::Error(kErrGenericFailure) for a URL that is not http(s), a
+  // closed active connection or a host whose dialect is unknown.
   Target Resolve(const BindArgs& args) const;
 
   // Sends `method` to `target`; throws on transport failure, never for an
@@ -65,7 +75,7 @@ class Session {
   HttpResponse SendFile(const Target& target, std::string method, std::vector<std::string> headers,
                         FileBody body);
 
-  // PROPFIND (allprop) at `depth`; throws server::Error with the status's
+  // PROPFIND of everything (EverythingBody) at `depth`; throws server::Error with the status's
   // error number unless the answer is a well-formed 207 multistatus in XML.
   std::vector<ResourceResponse> Propfind(const Target& target, int depth);
 
@@ -110,9 +120,14 @@ class Session {
   void RequireHome(const HttpRequest& request) const;
 
   // Every request goes out here; it forgets the connection's open answer.
-  // Anything but a connection's own open must pass RequireHome first, and a
-  // redirect off the request's origin throws as RequireHome does.
+  // Anything but a connection's own open must pass RequireHome first. A
+  // redirect (301, 302, 307, 308) within the request's origin is followed,
+  // the same request going to the new path, at most kMaxRedirects times; a
+  // redirect off the origin throws as RequireHome does, since the request's
+  // credentials would follow it.
   HttpResponse Exchange(const HttpRequest& request, bool opening = false);
+
+  static constexpr int kMaxRedirects = 5;
 
   HttpClient http_;
   std::vector<Opened> opened_;  // oldest first

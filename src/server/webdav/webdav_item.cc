@@ -5,6 +5,7 @@
 #include "server/error.h"
 #include "server/names.h"
 #include "server/stream.h"
+#include "server/webdav/dialect.h"
 #include "server/webdav/request_body.h"
 #include "server/webdav/resource_row.h"
 #include "server/webdav/status.h"
@@ -20,6 +21,13 @@ bool IsFolderKind(ItemKind kind) {
 }
 
 bool Succeeded(int status) { return status == 0 || (status >= 200 && status < 300); }
+
+// The answers servers give an extended MKCOL they do not take: a malformed
+// or forbidden body, a method refused with a body, an unsupported media
+// type, an unimplemented extension.
+bool RefusesExtendedMkcol(long status) {
+  return status == 400 || status == 403 || status == 405 || status == 415 || status == 501;
+}
 
 // A decoded path in the one spelling a listing compares by: runs of '/'
 // read as one and trailing slashes are dropped, so "/Sales//Reports/" and
@@ -39,6 +47,26 @@ std::string ComparablePath(const Target& target) {
   return CanonicalPath(target.encode_path ? target.url.path : PercentDecode(target.url.path));
 }
 
+bool Plain(const Target& target) { return target.dialect == Dialect::kWebDav; }
+
+// A listing's body: the properties behind `columns`, or everything.
+std::string ListingBodyFor(const Target& target, Item::Columns columns) {
+  return columns.empty() ? EverythingBody(target.dialect) : ListingBody(columns);
+}
+
+// Where a target of a plain server lies relative to its workspace's
+// categories folder, which only the provider answers.
+CategoryPlace CategoryPlaceOf(const Target& target) {
+  if (!Plain(target)) return CategoryPlace::kOutside;
+  return webdav::CategoryPlaceOf(target.encode_path ? target.url.path
+                                                    : PercentDecode(target.url.path));
+}
+
+[[noreturn]] void NoCategories(const Target& target) {
+  throw Error(kErrPermissionDenied,
+              "this server keeps no categories: " + WireUrl(target.url, false) + " not made");
+}
+
 // The first 2xx response of a Depth 0 answer; throws the mapped error of the
 // first response when none succeeded.
 const ResourceResponse& SelfResponse(const std::vector<ResourceResponse>& responses,
@@ -49,16 +77,39 @@ const ResourceResponse& SelfResponse(const std::vector<ResourceResponse>& respon
   throw Error(ErrorForStatus(status, "PROPFIND"), "PROPFIND reported nothing for " + url);
 }
 
+// Every property a schema object of any kind is read for (docs/protocol.md,
+// "Schema"): a server whose allprop leaves dead properties out still
+// answers them when named.
+const std::vector<std::string>& SchemaObjectProperties() {
+  static const std::vector<std::string> names = {kPropDisplayName,
+                                                 kPropContentClass,
+                                                 kPropDescription,
+                                                 kPropPropertyOrder,
+                                                 kPropIsRequired,
+                                                 kPropExtendedType,
+                                                 kPropIsMultivalued,
+                                                 kPropDictionary,
+                                                 kPropIsRetrieved,
+                                                 kPropIsReadOnly,
+                                                 kPropDictionaryValues,
+                                                 kPropIsRestricted,
+                                                 "urn:schemas-microsoft-com:exch-data:type"};
+  return names;
+}
+
 // Reads the schema object `id` in the schema folder `folder`: PROPFIND
-// Depth 0 on the folder's URL with the id appended as one segment.
+// Depth 0 on the folder's URL with the id appended as one segment, naming
+// the schema's properties.
 Fields::Map ReadSchemaObject(Session& session, const Target& folder, const std::string& id) {
   // An id is one path segment; one that cannot be names nothing.
   if (id.empty() || id.find('/') != std::string::npos)
     throw Error(kErrObjectNotFound, "not a schema id: " + id);
   Target target = folder;
+  target.collection = false;
   std::string base(TrimTrailingSlashes(target.url.path));
   target.url.path = base + "/" + (target.encode_path ? id : PercentEncodePath(id));
-  std::vector<ResourceResponse> responses = session.Propfind(target, 0);
+  std::vector<ResourceResponse> responses =
+      session.SendForMultistatus(target, "PROPFIND", 0, PropBody(SchemaObjectProperties()));
   return ResourceRow(SelfResponse(responses, id), target.url);
 }
 
@@ -85,12 +136,24 @@ class WebDavSchemaDefinition : public SchemaDefinition {
 
 }  // namespace
 
+Fields::Map WebDavItem::Row(ResourceResponse response, const Target& target, bool workspace) {
+  Fields::Map row = ResourceRow(std::move(response), target.url);
+  if (Plain(target)) DressPlainRow(row, workspace);
+  return row;
+}
+
 void WebDavItem::NotSupported(const char* call) const {
   throw Error(kErrNotSupported, std::string(call) + " is not offered by a " + ItemKindName(kind()));
 }
 
 WebDavItem::WebDavItem(ItemKind kind, std::shared_ptr<Session> session)
     : Item(kind), session_(std::move(session)) {}
+
+Target WebDavItem::Resolve(const BindArgs& args) const {
+  Target target = session_->Resolve(args);
+  target.collection = kind() != ItemKind::kDocument;
+  return target;
+}
 
 const Target& WebDavItem::Bound() const {
   if (!bound_) throw Error(kErrGenericFailure, "the item is not open");
@@ -108,7 +171,7 @@ void WebDavItem::Open(const BindArgs& args) {
   bound_.reset();
   workspace_.reset();
   fields_.set_writer(nullptr);
-  OpenTarget(session_->Resolve(args), args.url, args.active_connection);
+  OpenTarget(Resolve(args), args.url, args.active_connection);
 }
 
 void WebDavItem::OpenDocument(const std::string& url, int32_t /*options*/) {
@@ -118,28 +181,44 @@ void WebDavItem::OpenDocument(const std::string& url, int32_t /*options*/) {
   fields_.set_writer(nullptr);
   BindArgs args;
   args.url = url;
-  OpenTarget(session_->Resolve(args), url, nullptr);
+  OpenTarget(Resolve(args), url, nullptr);
 }
 
 void WebDavItem::OpenTarget(Target target, const std::string& url, const Connection* active) {
+  switch (CategoryPlaceOf(target)) {
+    case CategoryPlace::kFolder:
+      fields_ = Fields(EmptyCategoriesFolder(target.url));
+      return Bind(std::move(target));
+    case CategoryPlace::kBelow:
+      throw Error(kErrObjectNotFound, "this server keeps no categories: " + url);
+    case CategoryPlace::kOutside:
+      break;
+  }
   std::optional<std::vector<ResourceResponse>> reused = session_->TakeOpenAnswer(active, target);
   std::vector<ResourceResponse> responses =
       reused ? std::move(*reused) : session_->Propfind(target, 0);
-  fields_ = Fields(ResourceRow(SelfResponse(responses, url), target.url));
+  fields_ = Fields(Row(SelfResponse(responses, url), target));
   Bind(std::move(target));
 }
 
 void WebDavItem::SaveTo(const BindArgs& args) {
   if (kind() == ItemKind::kDocument) return SaveDocument(args);
   if (!IsFolderKind(kind())) NotSupported("SaveTo");
-  Target target = session_->Resolve(args);
+  Target target = Resolve(args);
+  if (CategoryPlaceOf(target) != CategoryPlace::kOutside) NoCategories(target);
   Fields::Changes changes = ServerChanges(fields_.pending());
 
-  HttpResponse response = session_->Send(target, "MKCOL", {kXmlContentType}, MkcolBody(changes));
-  if (response.status == 415) {
-    // No extended MKCOL here: create the bare collection, then set the
-    // values. A collection whose values could not be set is removed again,
-    // so no folder without its content class is left behind.
+  // A plain server's folders are all standard: their class is not sent
+  // (Proppatch), and an extended MKCOL would be refused anyway.
+  std::optional<HttpResponse> extended;
+  if (!Plain(target))
+    extended = session_->Send(target, "MKCOL", {kXmlContentType}, MkcolBody(changes));
+  if (!extended || RefusesExtendedMkcol(extended->status)) {
+    // No extended MKCOL here (or not with these values): create the bare
+    // collection, then set the values. A collection whose values could not
+    // be set is removed again, so no folder without its content class is
+    // left behind. A refusal of the place itself (an existing folder, no
+    // right to write) refuses the plain MKCOL the same way.
     RequireSuccess(session_->Send(target, "MKCOL", {}, std::nullopt), "MKCOL");
     try {
       Proppatch(target, changes);
@@ -152,18 +231,28 @@ void WebDavItem::SaveTo(const BindArgs& args) {
       throw;
     }
   } else {
-    RequireSuccess(response, "MKCOL");
-    if (response.status == 207) RequireAllPropertiesSet(ReadMultistatus(response), "MKCOL");
+    RequireSuccess(*extended, "MKCOL");
+    if (extended->status == 207) RequireAllPropertiesSet(ReadMultistatus(*extended), "MKCOL");
   }
   fields_.ClearPending();
   Bind(std::move(target));
 }
 
 void WebDavItem::SaveDocument(const BindArgs& args) {
-  Target target = session_->Resolve(args);
+  Target target = Resolve(args);
   const Stream& content = ContentStream();
+  const bool create_only = args.create_option != kCreateOverwrite;
+  // Some plain servers ignore If-None-Match: a document there is looked
+  // for first, so it is never replaced unasked.
+  if (create_only && Plain(target)) {
+    HttpResponse found = session_->Send(target, "PROPFIND", {"Depth: 0", kXmlContentType},
+                                        PropBody({kPropResourceType}));
+    if (found.status == 207)
+      throw Error(kErrAlreadyExists, "a document exists at " + WireUrl(target.url, false));
+    if (found.status != 404) RequireSuccess(found, "PROPFIND");
+  }
   std::vector<std::string> headers = {"Content-Type: application/octet-stream"};
-  if (args.create_option != kCreateOverwrite) headers.emplace_back("If-None-Match: *");
+  if (create_only) headers.emplace_back("If-None-Match: *");
   HttpResponse response =
       session_->SendFile(target, "PUT", std::move(headers), FileBody{content.fd(), content.size()});
   RequireSuccess(response, "PUT");
@@ -184,9 +273,10 @@ void WebDavItem::Delete(const std::string& url) {
   if (!url.empty()) {
     BindArgs args;
     args.url = url;
-    Target named = session_->Resolve(args);
+    Target named = Resolve(args);
     target.url = named.url;
   }
+  if (CategoryPlaceOf(target) != CategoryPlace::kOutside) NoCategories(target);
   HttpResponse response = session_->Send(target, "DELETE", {}, std::nullopt);
   RequireSuccess(response, "DELETE");
   // 207: some members could not be deleted.
@@ -201,10 +291,10 @@ void WebDavItem::MoveTo(const std::string& url) {
   BindArgs args;
   args.url = url;
   Target destination = source;
-  destination.url = session_->Resolve(args).url;
+  destination.url = Resolve(args).url;
   HttpResponse response = session_->Send(
       source, "MOVE",
-      {"Destination: " + WireUrl(destination.url, destination.encode_path), "Overwrite: F"},
+      {"Destination: " + WireUrl(SentUrl(destination), destination.encode_path), "Overwrite: F"},
       std::nullopt);
   RequireSuccess(response, "MOVE");
   if (response.status == 207) RequireAllPropertiesSet(ReadMultistatus(response), "MOVE");
@@ -213,7 +303,17 @@ void WebDavItem::MoveTo(const std::string& url) {
 
 Recordset WebDavItem::ListWorkspaces(Columns columns) {
   if (kind() != ItemKind::kWorkspaceRoot) NotSupported("ListWorkspaces");
-  return ListChildren(false, columns);
+  const Target& target = Bound();
+  if (!Plain(target)) return ListChildren(false, columns);
+  // On a plain server the workspaces are the collections listed here.
+  std::vector<Fields> rows;
+  for (ResourceResponse& r :
+       session_->SendForMultistatus(target, "PROPFIND", 1, ListingBodyFor(target, columns))) {
+    if (!Succeeded(r.status) || !r.is_collection) continue;
+    if (CanonicalPath(PercentDecode(HrefPath(r.href))) == ComparablePath(target)) continue;
+    rows.emplace_back(Row(std::move(r), target, /*workspace=*/true));
+  }
+  return Recordset(std::move(rows));
 }
 
 Recordset WebDavItem::ListSubfolders(Columns columns) {
@@ -229,8 +329,10 @@ Recordset WebDavItem::ListItems() {
 
 Recordset WebDavItem::ListChildren(bool documents_only, Columns columns) {
   const Target& target = Bound();
-  return RowsOf(session_->SendForMultistatus(target, "PROPFIND", 1, ListingBody(columns)), target,
-                documents_only);
+  if (CategoryPlaceOf(target) != CategoryPlace::kOutside) return Recordset();
+  return RowsOf(
+      session_->SendForMultistatus(target, "PROPFIND", 1, ListingBodyFor(target, columns)), target,
+      documents_only);
 }
 
 Recordset WebDavItem::OpenAndListSubfolders(const BindArgs& args, Columns columns) {
@@ -247,9 +349,13 @@ Recordset WebDavItem::OpenAndListItems(const BindArgs& args) {
 Recordset WebDavItem::OpenAndList(const BindArgs& args, bool documents_only, Columns columns) {
   bound_.reset();
   fields_.set_writer(nullptr);
-  Target target = session_->Resolve(args);
+  Target target = Resolve(args);
+  if (CategoryPlaceOf(target) != CategoryPlace::kOutside) {
+    Open(args);
+    return Recordset();
+  }
   std::vector<ResourceResponse> responses =
-      session_->SendForMultistatus(target, "PROPFIND", 1, ListingBody(columns));
+      session_->SendForMultistatus(target, "PROPFIND", 1, ListingBodyFor(target, columns));
   const std::string self_path = ComparablePath(target);
   const ResourceResponse* self = nullptr;
   for (const ResourceResponse& r : responses) {
@@ -263,7 +369,7 @@ Recordset WebDavItem::OpenAndList(const BindArgs& args, bool documents_only, Col
     Open(args);
     return ListChildren(documents_only, columns);
   }
-  fields_ = Fields(ResourceRow(*self, target.url));
+  fields_ = Fields(Row(*self, target));
   Bind(target);
   return RowsOf(std::move(responses), target, documents_only);
 }
@@ -277,7 +383,7 @@ Recordset WebDavItem::RowsOf(std::vector<ResourceResponse> responses, const Targ
     if (!Succeeded(r.status)) continue;
     if (CanonicalPath(PercentDecode(HrefPath(r.href))) == self) continue;
     // Each response is read once: its row takes its properties over.
-    Fields::Map row = ResourceRow(std::move(r), target.url);
+    Fields::Map row = Row(std::move(r), target);
     if (documents_only && FlagValue(row[kColIsCollection])) continue;
     rows.emplace_back(std::move(row));
   }
@@ -287,6 +393,10 @@ Recordset WebDavItem::RowsOf(std::vector<ResourceResponse> responses, const Targ
 const WebDavItem::Workspace& WebDavItem::WorkspaceOf() {
   const Target& target = Bound();
   if (workspace_) return *workspace_;
+  if (Plain(target)) {
+    workspace_ = Workspace{VariantArray{Variant(kBuiltInProfile)}, std::string()};
+    return *workspace_;
+  }
   if (fields_.Contains(kPropSchemaCollectionRef)) {
     workspace_ = Workspace{fields_.Value(kPropDocumentProfiles),
                            fields_.Value(kPropSchemaCollectionRef).ToString()};
@@ -299,7 +409,8 @@ const WebDavItem::Workspace& WebDavItem::WorkspaceOf() {
   workspace.url.path = path.substr(0, end);
   if (workspace.url.path.empty())
     throw Error(kErrObjectNotFound, "no workspace above " + WireUrl(target.url, false));
-  std::vector<ResourceResponse> responses = session_->Propfind(workspace, 0);
+  std::vector<ResourceResponse> responses = session_->SendForMultistatus(
+      workspace, "PROPFIND", 0, PropBody({kPropDocumentProfiles, kPropSchemaCollectionRef}));
   Fields f(ResourceRow(SelfResponse(responses, workspace.url.path), workspace.url));
   const Variant& location = f.Value(kPropSchemaCollectionRef);
   workspace_ = Workspace{f.Value(kPropDocumentProfiles),
@@ -334,6 +445,7 @@ std::unique_ptr<SchemaDefinition> WebDavItem::DictionaryObject(const std::string
 
 std::unique_ptr<SchemaDefinition> WebDavItem::LookUp(SchemaKind kind, const std::string& id) {
   if (this->kind() != ItemKind::kWorkspaceFolder) NotSupported("schema look-ups");
+  if (Plain(Bound())) return BuiltInSchemaObject(kind, id);
   const Workspace& workspace = WorkspaceOf();
   std::optional<Url> location = ParseUrl(workspace.schema_location);
   if (!location) throw Error(kErrObjectNotFound, "the workspace names no schema location");
@@ -351,12 +463,31 @@ void WebDavItem::WriteFields(const Fields::Changes& changes) {
   Proppatch(Bound(), ServerChanges(changes));
 }
 
-void WebDavItem::Proppatch(const Target& target, const Fields::Changes& changes) {
+void WebDavItem::Proppatch(const Target& target, Fields::Changes changes) {
+  if (Plain(target)) PlainChanges(changes);
   if (changes.empty()) return;
   HttpResponse response =
       session_->Send(target, "PROPPATCH", {kXmlContentType}, PropertyUpdateBody(changes));
   RequireSuccess(response, "PROPPATCH");
-  if (response.status == 207) RequireAllPropertiesSet(ReadMultistatus(response), "PROPPATCH");
+  if (response.status == 207)
+    return RequireAllPropertiesSet(ReadMultistatus(response), "PROPPATCH");
+  if (!response.body.empty()) return;
+  // A success without a report of each property: read them back, since
+  // some servers answer so while keeping only part of what was sent.
+  std::vector<std::string> names;
+  names.reserve(changes.size());
+  for (const auto& [name, value] : changes) names.push_back(name);
+  std::vector<ResourceResponse> responses =
+      session_->SendForMultistatus(target, "PROPFIND", 0, PropBody(names));
+  const ResourceResponse& self = SelfResponse(responses, WireUrl(target.url, false));
+  // Some servers keep no empty value: an empty text that reads back absent
+  // reads as empty all the same.
+  for (const auto& [name, value] : changes)
+    if (self.properties.contains(name) == value.IsNull() &&
+        !(value.type() == VariantType::kString && value.ToString().empty()))
+      throw Error(kErrGenericFailure, "PROPPATCH answered " + std::to_string(response.status) +
+                                          " but the server did not " +
+                                          (value.IsNull() ? "remove " : "keep ") + name);
 }
 
 }  // namespace orvex::server::webdav

@@ -74,12 +74,18 @@ class WebDavItem : public Item {
     Variant profiles;
     std::string schema_location;
   };
+  // The session's target for `args`, a collection for every kind but
+  // documents.
+  Target Resolve(const BindArgs& args) const;
   const Target& Bound() const;
   void Bind(Target target);
   void OpenTarget(Target target, const std::string& url, const Connection* active);
   void SaveDocument(const BindArgs& args);
   void WriteFields(const Fields::Changes& changes);
-  void Proppatch(const Target& target, const Fields::Changes& changes);
+  void Proppatch(const Target& target, Fields::Changes changes);
+  // The row of `response`, which answered for `target`; on a plain server
+  // dressed for the engine (dialect.h), as a workspace when `workspace`.
+  static Fields::Map Row(ResourceResponse response, const Target& target, bool workspace = false);
   // The listing of the bound folder without its own response; `documents`
   // keeps only non-collections, otherwise every child is kept.
   Recordset ListChildren(bool documents_only, Columns columns);

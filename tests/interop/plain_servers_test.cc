@@ -1,0 +1,164 @@
+// The host script against plain WebDAV servers as they come (Apache mod_dav,
+// lighttpd mod_webdav), with no property set by hand, and the host's
+// dialect set to webdav: the workspaces are the
+// collections of the workspace list, every folder is a standard one, and
+// documents keep their office values as dead properties.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "automation/connect_orvex.h"
+#include "engine/error_codes.h"
+#include "platform/host_map.h"
+#include "platform/host_settings.h"
+#include "support/apache_server.h"
+#include "support/lighttpd_server.h"
+#include "support/temp_dir.h"
+
+namespace orvex::automation {
+namespace {
+
+// Each test runs on a fresh tree of the server its parameter names.
+class PlainServerTest : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    const bool apache = GetParam() == "apache";
+    const std::string unavailable =
+        apache ? testing::ApacheServer::Unavailable() : testing::LighttpdServer::Unavailable();
+    if (!unavailable.empty()) GTEST_SKIP() << unavailable;
+    if (apache)
+      apache_ = std::make_unique<testing::ApacheServer>();
+    else
+      lighttpd_ = std::make_unique<testing::LighttpdServer>();
+    for (const char* dir : {"Public/Workspaces/Sales", "Sales/Reports", "Sales/Archive/2001"})
+      std::filesystem::create_directories(root() / dir);
+    ASSERT_TRUE(apache ? apache_->Start() : lighttpd_->Start());
+    platform::MapHost("docs", {"127.0.0.1", apache ? apache_->port() : lighttpd_->port()});
+    platform::SetHostSetting("docs", "dialect", "webdav");
+    docs_.Properties().ShowDialog = false;
+    ASSERT_TRUE(docs_.ConnectOpen("docs", "jones", "CORP", "secret")) << docs_.GetLastError();
+  }
+  void TearDown() override { platform::RemoveHostSetting("docs", ""); }
+
+  const std::filesystem::path& root() const {
+    return apache_ ? apache_->root() : lighttpd_->root();
+  }
+
+  std::vector<std::string> Folders(const std::string& path) {
+    engine::ServerClass1& e = docs_.DefaultServer();
+    std::vector<std::string> out;
+    int16_t n = e.GetDocFolderInfo(path);
+    for (int16_t i = 0; i < n; ++i) {
+      std::string name;
+      bool version = true, read_only = true;
+      EXPECT_TRUE(e.GetDocFolder(i, name, version, read_only));
+      out.push_back(name + (version ? "+" : "") + (read_only ? "!" : ""));
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+
+  std::unique_ptr<testing::ApacheServer> apache_;
+  std::unique_ptr<testing::LighttpdServer> lighttpd_;
+  ConnectOrvex docs_;
+};
+
+TEST_P(PlainServerTest, WorkspacesFoldersAndCategories) {
+  engine::ServerClass1& e = docs_.DefaultServer();
+  ASSERT_EQ(e.GetWorkspaceInfo(), 1) << e.ErrorCode;
+  std::string workspace, description = "x";
+  ASSERT_TRUE(e.GetWorkspace(0, workspace, description));
+  EXPECT_EQ(workspace + "|" + description, "Sales|");
+  ASSERT_TRUE(e.SetWorkspace("Sales")) << e.ErrorCode;
+
+  EXPECT_EQ(Folders(""), (std::vector<std::string>{"Archive", "Reports"}));
+  EXPECT_EQ(Folders("Archive"), (std::vector<std::string>{"2001"}));
+  EXPECT_FALSE(e.IsVersionFolder("Archive/2001"));
+  EXPECT_EQ(e.ErrorCode, 0);
+
+  // Asked for an enhanced folder, the server makes a standard one.
+  ASSERT_TRUE(e.CreateFolder("Archive/New", true)) << e.ErrorCode;
+  EXPECT_EQ(Folders("Archive"), (std::vector<std::string>{"2001", "New"}));
+  EXPECT_FALSE(e.CreateFolder("Archive", false));
+  EXPECT_EQ(e.ErrorCode, engine::kCodeAlreadyExists);
+  ASSERT_TRUE(e.ChangeFolderName("Reports", "Berichte")) << e.ErrorCode;
+  EXPECT_TRUE(std::filesystem::is_directory(root() / "Sales/Berichte"));
+  ASSERT_TRUE(e.ChangeFolderName("Berichte", "Reports")) << e.ErrorCode;
+  ASSERT_TRUE(e.DeleteFolder("Archive/New")) << e.ErrorCode;
+  EXPECT_FALSE(std::filesystem::exists(root() / "Sales/Archive/New"));
+
+  // The server keeps no categories: an empty list, and none can be made.
+  EXPECT_EQ(e.GetCategoryInfo(""), 0) << e.ErrorCode;
+  EXPECT_FALSE(e.CreateCategory("Europe"));
+  EXPECT_EQ(e.ErrorCode, engine::kCodePermissionDenied);
+  EXPECT_EQ(e.GetCategoryInfo("Europe"), -1);
+  EXPECT_EQ(e.ErrorCode, engine::kCodeNotFound);
+}
+
+TEST_P(PlainServerTest, DocumentsWithTheBuiltInProfile) {
+  engine::ServerClass1& e = docs_.DefaultServer();
+  ASSERT_TRUE(e.SetWorkspace("Sales")) << e.ErrorCode;
+  ASSERT_EQ(e.GetDocProfileInfo(), 1) << e.ErrorCode;
+  ASSERT_EQ(e.GetPropertyInfo("Document"), 4) << e.ErrorCode;
+
+  orvex::testing::TempDir local("plain");
+  const std::string file = "計画 案.txt";
+  std::ofstream(local.path() + "/" + file) << "first\n";
+  engine::ConnectProperties& p = docs_.Properties();
+  p.Title = "Plan & budget";
+  p.Author = "Jones";
+  p.Keywords = "pricing,forecast";
+  p.AddCheckIn = true;  // a standard folder: nothing to check in
+  p.OverWrite = 1;
+  ASSERT_TRUE(e.SaveFile("Reports", local.path(), file)) << e.ErrorCode;
+  // OverWrite 1 never replaces; 3 does.
+  std::ofstream(local.path() + "/" + file) << "second\n";
+  EXPECT_FALSE(e.SaveFile("Reports", local.path(), file));
+  EXPECT_EQ(e.ErrorCode, engine::kCodeAlreadyExists);
+  const std::filesystem::path stored = root() / "Sales/Reports" / file;
+  EXPECT_EQ(std::filesystem::file_size(stored), 6u);
+  p.OverWrite = 3;
+  p.Title = "Plan 2";
+  ASSERT_TRUE(e.SaveFile("Reports", local.path(), file)) << e.ErrorCode;
+  EXPECT_EQ(std::filesystem::file_size(stored), 7u);
+
+  ASSERT_EQ(e.GetFileInfo("Reports"), 1) << e.ErrorCode;
+  std::string name, profile;
+  bool read_only = true;
+  int16_t status = -1;
+  ASSERT_TRUE(e.GetFileData(0, name, read_only, status));
+  EXPECT_EQ(name, file);
+  EXPECT_FALSE(read_only);
+  EXPECT_EQ(status, 0);
+  int16_t n = e.GetFileContentInfo(0, profile);
+  EXPECT_EQ(profile, "Document");
+  std::vector<std::string> values;
+  for (int16_t j = 0; j < n; ++j) {
+    std::string property, data;
+    bool multi = false;
+    ASSERT_TRUE(e.GetFileContent(j, property, multi, data));
+    values.push_back(property + (multi ? "*=" : "=") + data);
+  }
+  EXPECT_EQ(values, (std::vector<std::string>{"Title=Plan 2", "Author=Jones",
+                                              "Description=", "Keywords*=pricing,forecast"}));
+
+  // No version history here: the report is refused.
+  EXPECT_EQ(e.GetHistoryInfo("Reports", file), -1);
+  EXPECT_EQ(e.ErrorCode, engine::kCodeFailure);
+
+  ASSERT_TRUE(e.ChangeFileName("Reports", file, "plan.txt")) << e.ErrorCode;
+  ASSERT_TRUE(e.DeleteFile("Reports", "plan.txt")) << e.ErrorCode;
+  EXPECT_EQ(e.GetFileInfo("Reports"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, PlainServerTest, ::testing::Values("apache", "lighttpd"),
+                         [](const auto& info) { return info.param; });
+
+}  // namespace
+}  // namespace orvex::automation
