@@ -220,7 +220,7 @@ def test_the_wire_trace_holds_every_exchange_and_no_password(docstore, tmp_path)
         qzorvex.SetWireTrace("")
     text = trace.read_text()
     assert text.count("=== ") >= 2
-    assert "> PROPFIND /Sales HTTP/1.1" in text
+    assert "> PROPFIND /Sales/ HTTP/1.1" in text
     assert "> Authorization: Basic ***" in text
     assert "secret" not in text
     with pytest.raises(ValueError):
