@@ -1,5 +1,5 @@
 // The host script against plain WebDAV servers as they come (Apache mod_dav,
-// lighttpd mod_webdav), with no property set by hand, and the host's
+// lighttpd mod_webdav, nginx dav), with no property set by hand, and the host's
 // dialect set to webdav: the workspaces are the
 // collections of the workspace list, every folder is a standard one, and
 // documents keep their office values as dead properties.
@@ -19,6 +19,7 @@
 #include "platform/host_settings.h"
 #include "support/apache_server.h"
 #include "support/lighttpd_server.h"
+#include "support/nginx_server.h"
 #include "support/temp_dir.h"
 
 namespace orvex::automation {
@@ -28,27 +29,34 @@ namespace {
 class PlainServerTest : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    const bool apache = GetParam() == "apache";
-    const std::string unavailable =
-        apache ? testing::ApacheServer::Unavailable() : testing::LighttpdServer::Unavailable();
+    const std::string& server = GetParam();
+    const std::string unavailable = server == "apache"     ? testing::ApacheServer::Unavailable()
+                                    : server == "lighttpd" ? testing::LighttpdServer::Unavailable()
+                                                           : testing::NginxServer::Unavailable();
     if (!unavailable.empty()) GTEST_SKIP() << unavailable;
-    if (apache)
+    if (server == "apache") {
       apache_ = std::make_unique<testing::ApacheServer>();
-    else
+      root_ = apache_->root();
+    } else if (server == "lighttpd") {
       lighttpd_ = std::make_unique<testing::LighttpdServer>();
+      root_ = lighttpd_->root();
+    } else {
+      nginx_ = std::make_unique<testing::NginxServer>();
+      nginx_->RequireBasic("CORP\\jones", "secret");
+      root_ = nginx_->root();
+    }
     for (const char* dir : {"Public/Workspaces/Sales", "Sales/Reports", "Sales/Archive/2001"})
-      std::filesystem::create_directories(root() / dir);
-    ASSERT_TRUE(apache ? apache_->Start() : lighttpd_->Start());
-    platform::MapHost("docs", {"127.0.0.1", apache ? apache_->port() : lighttpd_->port()});
+      std::filesystem::create_directories(root_ / dir);
+    ASSERT_TRUE(apache_ ? apache_->Start() : lighttpd_ ? lighttpd_->Start() : nginx_->Start());
+    const int port = apache_ ? apache_->port() : lighttpd_ ? lighttpd_->port() : nginx_->port();
+    platform::MapHost("docs", {"127.0.0.1", port});
     platform::SetHostSetting("docs", "dialect", "webdav");
     docs_.Properties().ShowDialog = false;
     ASSERT_TRUE(docs_.ConnectOpen("docs", "jones", "CORP", "secret")) << docs_.GetLastError();
   }
   void TearDown() override { platform::RemoveHostSetting("docs", ""); }
 
-  const std::filesystem::path& root() const {
-    return apache_ ? apache_->root() : lighttpd_->root();
-  }
+  const std::filesystem::path& root() const { return root_; }
 
   std::vector<std::string> Folders(const std::string& path) {
     engine::ServerClass1& e = docs_.DefaultServer();
@@ -66,6 +74,8 @@ class PlainServerTest : public ::testing::TestWithParam<std::string> {
 
   std::unique_ptr<testing::ApacheServer> apache_;
   std::unique_ptr<testing::LighttpdServer> lighttpd_;
+  std::unique_ptr<testing::NginxServer> nginx_;
+  std::filesystem::path root_;
   ConnectOrvex docs_;
 };
 
@@ -157,7 +167,7 @@ TEST_P(PlainServerTest, DocumentsWithTheBuiltInProfile) {
   EXPECT_EQ(e.GetFileInfo("Reports"), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, PlainServerTest, ::testing::Values("apache", "lighttpd"),
+INSTANTIATE_TEST_SUITE_P(Servers, PlainServerTest, ::testing::Values("apache", "lighttpd", "nginx"),
                          [](const auto& info) { return info.param; });
 
 }  // namespace
