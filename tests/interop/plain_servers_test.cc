@@ -111,7 +111,10 @@ TEST_P(PlainServerTest, WorkspacesFoldersAndCategories) {
   EXPECT_EQ(e.ErrorCode, engine::kCodeNotFound);
 }
 
-TEST_P(PlainServerTest, DocumentsWithTheBuiltInProfile) {
+// The servers that keep dead properties.
+class PropertyServerTest : public PlainServerTest {};
+
+TEST_P(PropertyServerTest, DocumentsWithTheBuiltInProfile) {
   engine::ServerClass1& e = docs_.DefaultServer();
   ASSERT_TRUE(e.SetWorkspace("Sales")) << e.ErrorCode;
   ASSERT_EQ(e.GetDocProfileInfo(), 1) << e.ErrorCode;
@@ -167,8 +170,74 @@ TEST_P(PlainServerTest, DocumentsWithTheBuiltInProfile) {
   EXPECT_EQ(e.GetFileInfo("Reports"), 0);
 }
 
+// nginx keeps no properties: it refuses every PROPPATCH (405) and ignores
+// If-None-Match. An upload, which always sets values (Author is at least the
+// login user), fails with 1000 and leaves no new document behind; documents
+// put there otherwise list with empty values and are renamed and deleted.
+class NoPropertyServerTest : public PlainServerTest {};
+
+TEST_P(NoPropertyServerTest, DocumentsWithoutValues) {
+  engine::ServerClass1& e = docs_.DefaultServer();
+  ASSERT_TRUE(e.SetWorkspace("Sales")) << e.ErrorCode;
+  ASSERT_EQ(e.GetDocProfileInfo(), 1) << e.ErrorCode;
+  ASSERT_EQ(e.GetPropertyInfo("Document"), 4) << e.ErrorCode;
+  orvex::testing::TempDir local("plain");
+  const std::string file = "計画 案.txt";
+  std::ofstream(local.path() + "/" + file) << "second\n";
+  engine::ConnectProperties& p = docs_.Properties();
+  p.Title = "Plan";
+  const std::filesystem::path stored = root() / "Sales/Reports" / file;
+  for (int16_t overwrite : {1, 3}) {
+    p.OverWrite = overwrite;
+    EXPECT_FALSE(e.SaveFile("Reports", local.path(), file)) << overwrite;
+    EXPECT_EQ(e.ErrorCode, engine::kCodeFailure) << overwrite;
+    EXPECT_FALSE(std::filesystem::exists(stored)) << overwrite;
+  }
+
+  std::ofstream(stored) << "first\n";
+  // The check before the write keeps OverWrite 1 from replacing it.
+  p.OverWrite = 1;
+  EXPECT_FALSE(e.SaveFile("Reports", local.path(), file));
+  EXPECT_EQ(e.ErrorCode, engine::kCodeAlreadyExists);
+  EXPECT_EQ(std::filesystem::file_size(stored), 6u);
+  // OverWrite 3 replaces the content, but its values are refused: the
+  // document stays, with the new content, and the upload reports the failure.
+  p.OverWrite = 3;
+  EXPECT_FALSE(e.SaveFile("Reports", local.path(), file));
+  EXPECT_EQ(e.ErrorCode, engine::kCodeFailure);
+  EXPECT_EQ(std::filesystem::file_size(stored), 7u);
+
+  ASSERT_EQ(e.GetFileInfo("Reports"), 1) << e.ErrorCode;
+  std::string name, profile;
+  bool read_only = true;
+  int16_t status = -1;
+  ASSERT_TRUE(e.GetFileData(0, name, read_only, status));
+  EXPECT_EQ(name + "|" + std::to_string(read_only) + "|" + std::to_string(status), file + "|0|0");
+  int16_t n = e.GetFileContentInfo(0, profile);
+  EXPECT_EQ(profile, "Document");
+  std::vector<std::string> values;
+  for (int16_t j = 0; j < n; ++j) {
+    std::string property, data;
+    bool multi = false;
+    ASSERT_TRUE(e.GetFileContent(j, property, multi, data));
+    values.push_back(property + "=" + data);
+  }
+  EXPECT_EQ(values, (std::vector<std::string>{"Title=", "Author=", "Description=", "Keywords="}));
+
+  EXPECT_EQ(e.GetHistoryInfo("Reports", file), -1);
+  EXPECT_EQ(e.ErrorCode, engine::kCodeFailure);
+  ASSERT_TRUE(e.ChangeFileName("Reports", file, "plan.txt")) << e.ErrorCode;
+  EXPECT_TRUE(std::filesystem::exists(root() / "Sales/Reports/plan.txt"));
+  ASSERT_TRUE(e.DeleteFile("Reports", "plan.txt")) << e.ErrorCode;
+  EXPECT_EQ(e.GetFileInfo("Reports"), 0);
+}
+
+const auto kServerName = [](const auto& info) { return info.param; };
 INSTANTIATE_TEST_SUITE_P(Servers, PlainServerTest, ::testing::Values("apache", "lighttpd", "nginx"),
-                         [](const auto& info) { return info.param; });
+                         kServerName);
+INSTANTIATE_TEST_SUITE_P(Servers, PropertyServerTest, ::testing::Values("apache", "lighttpd"),
+                         kServerName);
+INSTANTIATE_TEST_SUITE_P(Servers, NoPropertyServerTest, ::testing::Values("nginx"), kServerName);
 
 }  // namespace
 }  // namespace orvex::automation

@@ -259,7 +259,23 @@ void WebDavItem::SaveDocument(const BindArgs& args) {
   Bind(target);
   Fields::Changes changes = ServerChanges(fields_.pending());
   fields_.ClearPending();
-  Proppatch(target, changes);
+  try {
+    Proppatch(target, changes);
+  } catch (const Error&) {
+    // The content and the values are one write: a document this PUT
+    // created whose values could not be set is removed again, so a failed
+    // upload leaves no new document behind (a server without properties,
+    // nginx, refuses every PROPPATCH). A replaced document keeps its new
+    // content: the old one is gone either way.
+    if (response.status == 201) {
+      try {
+        session_->Send(target, "DELETE", {}, std::nullopt);
+      } catch (const Error&) {
+        // The original failure is the one to report.
+      }
+    }
+    throw;
+  }
 }
 
 void WebDavItem::Save() {
