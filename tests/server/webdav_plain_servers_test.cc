@@ -227,6 +227,33 @@ TEST_F(PlainServerTest, ABareSuccessOfAPropertyUpdateIsCheckedByReadingTheProper
   EXPECT_EQ(Sent(), (std::vector<std::string>{"PROPPATCH /Sales/plan.txt"}));
 }
 
+TEST_F(PlainServerTest, ADocumentWhoseValuesAreRefusedIsRemovedOnlyWhenThePutCreatedIt) {
+  auto c = OpenConnection();
+  orvex::testing::TempDir dir("put");
+  const std::string path = dir.path() + "/plan.txt";
+  std::ofstream(path) << "plan\n";
+  int put = 201;
+  Answer([&](const RecordedRequest& r) {
+    if (r.method == "PUT") return CannedReply::Status(put);
+    if (r.method == "PROPPATCH") return CannedReply::Status(405);
+    return CannedReply::Status(r.method == "DELETE" ? 204 : 404);
+  });
+  for (int status : {201, 204}) {
+    put = status;
+    server_.ClearRequests();
+    auto doc = backend_->CreateItem(ItemKind::kDocument);
+    doc->ContentStream().LoadFromFile(path);
+    doc->GetFields().SetValue(kPropTitle, "Plan");
+    BindArgs a = Args("http://docs/Sales/plan.txt");
+    a.create_option = status == 201 ? 0 : kCreateOverwrite;
+    EXPECT_NE(ErrorOf<Error>([&] { doc->SaveTo(a); }), 0) << status;
+    std::vector<std::string> sent = {"PUT /Sales/plan.txt", "PROPPATCH /Sales/plan.txt"};
+    // A replaced document's old content is gone: it stays.
+    if (status == 201) sent.push_back("DELETE /Sales/plan.txt");
+    EXPECT_EQ(Sent(), sent) << status;
+  }
+}
+
 TEST_F(PlainServerTest, TheWebDavDialectPresentsAPlainServerInThePortalsTerms) {
   platform::SetHostSetting("docs", "dialect", "webdav");
   auto c = OpenConnection();
