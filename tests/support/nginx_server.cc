@@ -31,7 +31,6 @@ std::string NginxServer::Unavailable() {
 NginxServer::NginxServer() {
   root_ = dir_ / "dav";
   fs::create_directories(root_);
-  fs::create_directories(dir_ / "body");
 }
 
 NginxServer::~NginxServer() { Stop(); }
@@ -57,7 +56,13 @@ bool NginxServer::Start() {
   out << "events { worker_connections 64; }\n"
       << "http {\n"
       << "  access_log off;\n"
+      // Every temporary path of its own: the built-in ones are the system
+      // server's, which another user may not write.
       << "  client_body_temp_path " << (dir_ / "body").string() << ";\n"
+      << "  proxy_temp_path " << (dir_ / "proxy").string() << ";\n"
+      << "  fastcgi_temp_path " << (dir_ / "fastcgi").string() << ";\n"
+      << "  uwsgi_temp_path " << (dir_ / "uwsgi").string() << ";\n"
+      << "  scgi_temp_path " << (dir_ / "scgi").string() << ";\n"
       << "  client_max_body_size 0;\n"
       << "  server {\n"
       << "    listen 127.0.0.1:" << port_ << ";\n"
