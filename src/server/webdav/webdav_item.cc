@@ -262,12 +262,13 @@ void WebDavItem::SaveDocument(const BindArgs& args) {
   try {
     Proppatch(target, changes);
   } catch (const Error&) {
-    // The content and the values are one write: a document this PUT
-    // created whose values could not be set is removed again, so a failed
-    // upload leaves no new document behind (a server without properties,
-    // nginx, refuses every PROPPATCH). A replaced document keeps its new
-    // content: the old one is gone either way.
-    if (response.status == 201) {
+    // On a plain server the content and the values are one write: a
+    // document this PUT created whose values could not be set is removed
+    // again, so a failed upload leaves no new document behind (a server
+    // without properties, nginx, refuses every PROPPATCH). A replaced
+    // document keeps its new content: the old one is gone either way. The
+    // portal's writes stay as they were sent, as they always have.
+    if (response.status == 201 && Plain(target)) {
       try {
         session_->Send(target, "DELETE", {}, std::nullopt);
       } catch (const Error&) {
