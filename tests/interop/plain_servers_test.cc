@@ -72,6 +72,33 @@ class PlainServerTest : public ::testing::TestWithParam<std::string> {
     return out;
   }
 
+  // The one document of `folder` as listed: "name|read-only|status", its
+  // profile, and its values as "property=data" ("property*=data" for a
+  // multi-valued one).
+  struct Listed {
+    std::string row;
+    std::string profile;
+    std::vector<std::string> values;
+  };
+  Listed OnlyDocument(const std::string& folder) {
+    engine::ServerClass1& e = docs_.DefaultServer();
+    Listed listed;
+    EXPECT_EQ(e.GetFileInfo(folder), 1) << e.ErrorCode;
+    std::string name;
+    bool read_only = true;
+    int16_t status = -1;
+    EXPECT_TRUE(e.GetFileData(0, name, read_only, status));
+    listed.row = name + "|" + std::to_string(read_only) + "|" + std::to_string(status);
+    int16_t n = e.GetFileContentInfo(0, listed.profile);
+    for (int16_t j = 0; j < n; ++j) {
+      std::string property, data;
+      bool multi = false;
+      EXPECT_TRUE(e.GetFileContent(j, property, multi, data));
+      listed.values.push_back(property + (multi ? "*=" : "=") + data);
+    }
+    return listed;
+  }
+
   std::unique_ptr<testing::ApacheServer> apache_;
   std::unique_ptr<testing::LighttpdServer> lighttpd_;
   std::unique_ptr<testing::NginxServer> nginx_;
@@ -141,25 +168,11 @@ TEST_P(PropertyServerTest, DocumentsWithTheBuiltInProfile) {
   ASSERT_TRUE(e.SaveFile("Reports", local.path(), file)) << e.ErrorCode;
   EXPECT_EQ(std::filesystem::file_size(stored), 7u);
 
-  ASSERT_EQ(e.GetFileInfo("Reports"), 1) << e.ErrorCode;
-  std::string name, profile;
-  bool read_only = true;
-  int16_t status = -1;
-  ASSERT_TRUE(e.GetFileData(0, name, read_only, status));
-  EXPECT_EQ(name, file);
-  EXPECT_FALSE(read_only);
-  EXPECT_EQ(status, 0);
-  int16_t n = e.GetFileContentInfo(0, profile);
-  EXPECT_EQ(profile, "Document");
-  std::vector<std::string> values;
-  for (int16_t j = 0; j < n; ++j) {
-    std::string property, data;
-    bool multi = false;
-    ASSERT_TRUE(e.GetFileContent(j, property, multi, data));
-    values.push_back(property + (multi ? "*=" : "=") + data);
-  }
-  EXPECT_EQ(values, (std::vector<std::string>{"Title=Plan 2", "Author=Jones",
-                                              "Description=", "Keywords*=pricing,forecast"}));
+  Listed doc = OnlyDocument("Reports");
+  EXPECT_EQ(doc.row, file + "|0|0");
+  EXPECT_EQ(doc.profile, "Document");
+  EXPECT_EQ(doc.values, (std::vector<std::string>{"Title=Plan 2", "Author=Jones",
+                                                  "Description=", "Keywords*=pricing,forecast"}));
 
   // No version history here: the report is refused.
   EXPECT_EQ(e.GetHistoryInfo("Reports", file), -1);
@@ -207,22 +220,11 @@ TEST_P(NoPropertyServerTest, DocumentsWithoutValues) {
   EXPECT_EQ(e.ErrorCode, engine::kCodeFailure);
   EXPECT_EQ(std::filesystem::file_size(stored), 7u);
 
-  ASSERT_EQ(e.GetFileInfo("Reports"), 1) << e.ErrorCode;
-  std::string name, profile;
-  bool read_only = true;
-  int16_t status = -1;
-  ASSERT_TRUE(e.GetFileData(0, name, read_only, status));
-  EXPECT_EQ(name + "|" + std::to_string(read_only) + "|" + std::to_string(status), file + "|0|0");
-  int16_t n = e.GetFileContentInfo(0, profile);
-  EXPECT_EQ(profile, "Document");
-  std::vector<std::string> values;
-  for (int16_t j = 0; j < n; ++j) {
-    std::string property, data;
-    bool multi = false;
-    ASSERT_TRUE(e.GetFileContent(j, property, multi, data));
-    values.push_back(property + "=" + data);
-  }
-  EXPECT_EQ(values, (std::vector<std::string>{"Title=", "Author=", "Description=", "Keywords="}));
+  Listed doc = OnlyDocument("Reports");
+  EXPECT_EQ(doc.row, file + "|0|0");
+  EXPECT_EQ(doc.profile, "Document");
+  EXPECT_EQ(doc.values,
+            (std::vector<std::string>{"Title=", "Author=", "Description=", "Keywords*="}));
 
   EXPECT_EQ(e.GetHistoryInfo("Reports", file), -1);
   EXPECT_EQ(e.ErrorCode, engine::kCodeFailure);
