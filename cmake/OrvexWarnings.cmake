@@ -7,6 +7,6 @@
 # inlined code for overlapping ones (-Wrestrict; GCC bugs 105329 and 105651,
 # fixed in GCC 13). In a Release build with that compiler the warning is off.
 function(orvex_strict target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra $<$<BOOL:${ORVEX_WERROR}>:-Werror>
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wsign-conversion $<$<BOOL:${ORVEX_WERROR}>:-Werror>
     "$<$<AND:$<CXX_COMPILER_ID:GNU>,$<VERSION_LESS:$<CXX_COMPILER_VERSION>,13>,$<CONFIG:Release>>:-Wno-restrict>")
 endfunction()

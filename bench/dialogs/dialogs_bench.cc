@@ -119,7 +119,7 @@ std::string CategoriesSeed() {
 // A docstore and the counting relay in front of it, its host mapped to the
 // relay.
 struct Relayed {
-  Relayed(const std::string& host, const std::string& seed) : host(host) {
+  Relayed(const std::string& mapped_host, const std::string& seed) : host(mapped_host) {
     orvex::docstore::ServerOptions options;
     options.seed_json = seed;
     store = std::make_unique<orvex::docstore::Server>(options);

@@ -167,7 +167,7 @@ void BM_Upload(benchmark::State& state) {
         return state.SkipWithError("PUT failed");
     state.SetLabel("curl");
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kUploadBytes));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kUploadBytes));
 }
 BENCHMARK(BM_Upload)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

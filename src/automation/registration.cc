@@ -88,7 +88,7 @@ std::string ThisModulePath() {
   return {};
 }
 
-constexpr int kSelfRegError = 0x80040200;  // registration failed
+constexpr int kSelfRegError = static_cast<int>(0x80040200u);  // registration failed
 
 }  // namespace
 

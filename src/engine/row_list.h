@@ -29,7 +29,8 @@ class RowList {
   // Appends a row, growing the room by one step when needed.
   void Add(Row row) {
     if (count_ == std::numeric_limits<int16_t>::max()) throw std::overflow_error("row count");
-    if (static_cast<size_t>(count_) >= rows_.size()) rows_.resize(rows_.size() + step_);
+    if (static_cast<size_t>(count_) >= rows_.size())
+      rows_.resize(rows_.size() + static_cast<size_t>(step_));
     rows_[static_cast<size_t>(count_)] = std::move(row);
     ++count_;
   }

@@ -245,7 +245,7 @@ TEST(ConnectOrvexMembersTest, InterfaceOrderGivesTheDispatchIds) {
     EXPECT_TRUE(names.insert(m.name).second) << m.name;
   }
   EXPECT_EQ(properties, 13);
-  EXPECT_EQ(members.size() - properties, 83u);
+  EXPECT_EQ(members.size() - static_cast<size_t>(properties), 83u);
   EXPECT_EQ(members[0].name, "SelectFolder");
   EXPECT_EQ(members[10].name, "CheckInComment");
   EXPECT_EQ(members[11].name, "ConnectOpen");
@@ -258,7 +258,9 @@ TEST(ConnectOrvexMembersTest, InterfaceOrderGivesTheDispatchIds) {
     if (m.rule && m.ex) {
       ASSERT_FALSE(m.params.empty());
       EXPECT_EQ(m.params[0].name, "Handle");
-      EXPECT_EQ(m.params.size(), members[&m - &members[0] - 1].params.size() + 1) << m.name;
+      EXPECT_EQ(m.params.size(),
+                members[static_cast<size_t>(&m - &members[0]) - 1].params.size() + 1)
+          << m.name;
     }
   }
   EXPECT_TRUE(names.count("WorkspaceDialogExA") && names.count("FolderDialogExB") &&

@@ -33,7 +33,7 @@ class FakeObject : public Dispatch {
   }
 
   Variant Invoke(int32_t dispid, InvokeKind kind, std::span<Variant> args) override {
-    auto& [name, member] = members_.at(dispid);
+    auto& [name, member] = members_.at(static_cast<size_t>(dispid));
     calls.push_back({name, kind, std::vector<Variant>(args.begin(), args.end())});
     return member(kind, args);
   }

@@ -183,9 +183,9 @@ TEST(AnswerBoundsTest, UnreadAnswersHoldOnePieceAndTheSocketBuffer) {
     }
   }
   size_t before = HeapInUse();
-  constexpr int kUnread = 10;
+  constexpr size_t kUnread = 10;
   std::vector<std::unique_ptr<RawConnection>> unread;
-  for (int i = 0; i < kUnread; ++i) {
+  for (size_t i = 0; i < kUnread; ++i) {
     unread.push_back(std::make_unique<RawConnection>(server->port(), "127.0.0.1", 16 * 1024));
     ASSERT_TRUE(unread.back()->Send(request));
   }
@@ -197,7 +197,7 @@ TEST(AnswerBoundsTest, UnreadAnswersHoldOnePieceAndTheSocketBuffer) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     peak = std::max(peak, HeapInUse());
     bool moved = false;
-    for (int i = 0; i < kUnread; ++i) {
+    for (size_t i = 0; i < kUnread; ++i) {
       long now = ServerSendQueue(server->port(), unread[i]->local_port());
       moved |= now != queued[i];
       queued[i] = now;

@@ -262,7 +262,8 @@ TEST(VersionTreeTest, ALongHistoryArrivesInPiecesWholeAndInOrder) {
   auto rows = ParseMultistatus(r.body);
   ASSERT_EQ(rows.size(), static_cast<size_t>(kVersions));
   for (int i = 0; i < kVersions; ++i)
-    ASSERT_EQ(rows[i].Text(P("Comment")), "c" + std::to_string(i + 1)) << "version " << i + 1;
+    ASSERT_EQ(rows[static_cast<size_t>(i)].Text(P("Comment")), "c" + std::to_string(i + 1))
+        << "version " << i + 1;
 
   // The connection stays usable after the stream.
   EXPECT_EQ(ann.Send("GET", "/W/R/long.txt").status, 200);

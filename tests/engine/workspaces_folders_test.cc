@@ -166,7 +166,7 @@ TEST_F(WorkspacesFoldersTest, WalkListsChildrenInBlocksAndListsOnlyFoldersWithSu
   OpenSales();
   ASSERT_EQ(Walk(), 7);
   std::vector<std::string> paths;
-  for (int i = 0; i < 7; ++i) paths.push_back(entries()[i].Path + "<" + entries()[i].ParentPath);
+  for (size_t i = 0; i < 7; ++i) paths.push_back(entries()[i].Path + "<" + entries()[i].ParentPath);
   EXPECT_EQ(paths, (std::vector<std::string>{
                        "Sales/Reports<Sales", "Sales/Archive<Sales", "Sales/Documents<Sales",
                        "Sales/Reports/2001<Sales/Reports", "Sales/Reports/2002<Sales/Reports",

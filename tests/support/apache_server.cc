@@ -135,8 +135,8 @@ bool ApacheServer::Start() {
   pid_ = ::fork();
   if (pid_ == 0) {
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // no server outlives a crashed test
-    const std::string conf = (dir_ / "httpd.conf").string();
-    ::execl(kApache, kApache, "-f", conf.c_str(), "-D", "FOREGROUND", nullptr);
+    const std::string conf_path = (dir_ / "httpd.conf").string();
+    ::execl(kApache, kApache, "-f", conf_path.c_str(), "-D", "FOREGROUND", nullptr);
     ::_exit(127);
   }
   for (int i = 0; i < 200; ++i) {

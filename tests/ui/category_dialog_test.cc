@@ -249,7 +249,7 @@ TEST_P(CategoryDialogTest, JapaneseCaptionsAndMessages) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, CategoryDialogTest, ::testing::Values("headless", "qt"),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& toolkit) { return toolkit.param; });
 
 }  // namespace
 }  // namespace orvex::dialogs

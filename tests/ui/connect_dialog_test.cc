@@ -172,7 +172,7 @@ TEST_P(ConnectDialogTest, ConnectingBehindTheFormEndsExactlyAsConnectingDirectly
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, ConnectDialogTest, ::testing::Values("headless", "qt"),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& toolkit) { return toolkit.param; });
 
 }  // namespace
 }  // namespace orvex::dialogs

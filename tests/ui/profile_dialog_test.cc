@@ -377,7 +377,7 @@ TEST_P(ProfileDialogTest, ListEditorRebuildsTheValueAndGuardsItsEntries) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, ProfileDialogTest, ::testing::Values("headless", "qt"),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& toolkit) { return toolkit.param; });
 
 // Captions and notices come from the string table in the thread's language;
 // each thread has its own forms, loaded in its language.

@@ -401,7 +401,7 @@ TEST_P(SelectionDialogsTest, JapaneseCaptionsAndMessages) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, SelectionDialogsTest, ::testing::Values("headless", "qt"),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& toolkit) { return toolkit.param; });
 
 }  // namespace
 }  // namespace orvex::dialogs

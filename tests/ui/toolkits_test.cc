@@ -195,7 +195,7 @@ TEST_P(ToolkitTest, EnterPressesTheDefaultButtonWhereNoControlTakesItAndEscapeCa
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, ToolkitTest, ::testing::Values("headless", "qt"),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& toolkit) { return toolkit.param; });
 
 }  // namespace
 }  // namespace orvex::testing

@@ -73,32 +73,32 @@ Options ParseOptions(std::span<const std::string_view> args) {
     } else if (arg == "--version") {
       options.version = true;
       reader.Advance();
-    } else if (auto v = reader.Value("--seed")) {
-      options.seed_file = *v;
-    } else if (auto v = reader.Value("--store")) {
-      options.store_dir = *v;
-    } else if (auto v = reader.Value("--hosts")) {
-      if (v->empty()) throw UsageError("--hosts needs a settings file");
-      options.hosts_files.push_back(*v);
-    } else if (auto v = reader.Value("--trace")) {
-      if (v->empty()) throw UsageError("--trace needs a file");
-      options.trace_file = *v;
-    } else if (auto v = reader.Value("--map-host")) {
-      options.host_map.push_back(ParseMapping(*v));
-    } else if (auto v = reader.Value("--ui")) {
-      if (v->empty()) throw UsageError("--ui needs a toolkit name (headless or qt)");
-      options.toolkit = *v;
-    } else if (auto v = reader.Value("--lang")) {
-      if (*v == "en") {
+    } else if (auto seed = reader.Value("--seed")) {
+      options.seed_file = *seed;
+    } else if (auto store = reader.Value("--store")) {
+      options.store_dir = *store;
+    } else if (auto hosts = reader.Value("--hosts")) {
+      if (hosts->empty()) throw UsageError("--hosts needs a settings file");
+      options.hosts_files.push_back(*hosts);
+    } else if (auto trace = reader.Value("--trace")) {
+      if (trace->empty()) throw UsageError("--trace needs a file");
+      options.trace_file = *trace;
+    } else if (auto mapping = reader.Value("--map-host")) {
+      options.host_map.push_back(ParseMapping(*mapping));
+    } else if (auto toolkit = reader.Value("--ui")) {
+      if (toolkit->empty()) throw UsageError("--ui needs a toolkit name (headless or qt)");
+      options.toolkit = *toolkit;
+    } else if (auto lang = reader.Value("--lang")) {
+      if (*lang == "en") {
         options.language = platform::kLangEnglish;
-      } else if (*v == "ja") {
+      } else if (*lang == "ja") {
         options.language = platform::kLangJapanese;
       } else {
-        throw UsageError("--lang wants en or ja, got '" + *v + "'");
+        throw UsageError("--lang wants en or ja, got '" + *lang + "'");
       }
-    } else if (auto v = reader.Value("--screenshots")) {
-      if (v->empty()) throw UsageError("--screenshots needs a folder");
-      options.screenshots = *v;
+    } else if (auto shots = reader.Value("--screenshots")) {
+      if (shots->empty()) throw UsageError("--screenshots needs a folder");
+      options.screenshots = *shots;
     } else if (arg == "-" || arg.substr(0, 1) != "-") {
       options.script = std::string(arg);
       have_script = true;

@@ -195,7 +195,7 @@ class KeyFilter : public QObject {
 // Tells whether events of one kind are being handled right now: set when
 // such an event arrives, cleared once the event loop has dealt with it.
 struct EventWatch : QObject {
-  explicit EventWatch(std::initializer_list<QEvent::Type> types) : types(types) {}
+  explicit EventWatch(std::initializer_list<QEvent::Type> watched) : types(watched) {}
   std::vector<QEvent::Type> types;
   bool active = false;
   bool eventFilter(QObject*, QEvent* e) override {
@@ -447,7 +447,7 @@ class ListViewSync : public ControlSync {
   // Enter, Space and F2 on the current row open it as a double click does;
   // Enter with no current row goes on to the dialog (its default button).
   struct OpenKeys : QObject {
-    explicit OpenKeys(ListViewSync& sync) : sync(sync) {}
+    explicit OpenKeys(ListViewSync& owner) : sync(owner) {}
     ListViewSync& sync;
     bool eventFilter(QObject*, QEvent* e) override {
       if (e->type() != QEvent::KeyPress) return false;

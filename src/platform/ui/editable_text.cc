@@ -36,10 +36,10 @@ std::u32string CodePoints(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {
     const auto b = static_cast<unsigned char>(text[i]);
-    int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
+    size_t extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
     if (i + extra >= text.size()) extra = 0;  // truncated sequence: take the byte as it is
     char32_t c = extra == 0 ? b : b & (0x3F >> extra);
-    for (int k = 1; k <= extra; ++k)
+    for (size_t k = 1; k <= extra; ++k)
       c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     out += c;
     i += 1 + extra;

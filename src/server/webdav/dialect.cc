@@ -116,10 +116,10 @@ void DressPlainRow(Fields::Map& row, bool workspace) {
     // The list kept as one text (PlainChanges) reads as its values again.
     if (auto it = row.find(kPropKeywords); it != row.end() && !it->second.IsArray()) {
       VariantArray values;
-      const std::string text = it->second.IsNull() ? std::string() : it->second.ToString();
-      for (size_t pos = 0; !text.empty() && pos <= text.size();) {
-        size_t comma = std::min(text.find(',', pos), text.size());
-        values.emplace_back(text.substr(pos, comma - pos));
+      const std::string list = it->second.IsNull() ? std::string() : it->second.ToString();
+      for (size_t pos = 0; !list.empty() && pos <= list.size();) {
+        size_t comma = std::min(list.find(',', pos), list.size());
+        values.emplace_back(list.substr(pos, comma - pos));
         pos = comma + 1;
       }
       it->second = std::move(values);
