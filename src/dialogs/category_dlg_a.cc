@@ -7,16 +7,7 @@
 namespace orvex::dialogs {
 namespace {
 
-constexpr int kCaptionCancel = 107;
-constexpr int kCaptionOk = 108;
-constexpr int kCaptionCreate = 122;
-constexpr int kCaptionDelete = 123;
-constexpr int kCaptionNewCategory = 129;
-constexpr int kFieldCategoryName = 131;
-constexpr int kCaptionSelectCategory = 132;
-constexpr int kTitleDelete = 138;
-constexpr int kTitleCreate = 139;
-constexpr int kLabelNewCategory = 140;
+using resources::TextId;
 
 constexpr char kImageRoot[] = "rootcategory";
 constexpr char kImageCategory[] = "category";
@@ -38,7 +29,8 @@ ui::FormDeclaration CategoryDeclaration() {
 // The categories folder can be created under, not chosen or deleted; the
 // tree takes the focus back after every Create and Delete.
 CategoryDlgA::CategoryDlgA()
-    : EditableTreeForm(CategoryDeclaration(), {kImageRoot, kTitleCreate, kTitleDelete, true}) {}
+    : EditableTreeForm(CategoryDeclaration(), {kImageRoot, TextId::kCreatingCategoryTitle,
+                                               TextId::kConfirmCategoryDeleteTitle, true}) {}
 
 void CategoryDlgA::SetData(engine::Owner& Connect, engine::ServerClass1& Server,
                            const std::string& Worksapce, const ui::NodeRef& Treenodx) {
@@ -53,10 +45,10 @@ std::string CategoryDlgA::ToCategoryPath(const std::string& key) {
 }
 
 void CategoryDlgA::Form_Load() {
-  LoadCaptions(kCaptionSelectCategory, {{"CreateButton", kCaptionCreate},
-                                        {"OKButton", kCaptionOk},
-                                        {"CancelButton", kCaptionCancel},
-                                        {"DeleteButton", kCaptionDelete}});
+  LoadCaptions(TextId::kSelectCategoryCaption, {{"CreateButton", TextId::kCreate},
+                                                {"OKButton", TextId::kOk},
+                                                {"CancelButton", TextId::kCancel},
+                                                {"DeleteButton", TextId::kDelete}});
 }
 
 void CategoryDlgA::OKButton_Click() {
@@ -84,9 +76,9 @@ void CategoryDlgA::DeleteButton_Click() {
 }
 
 CatFolderDlgA::CatFolderDlgA()
-    : NameEntryForm(
-          kCatFolderDlgAName, "Label1", "CategoryName",
-          {kCaptionNewCategory, kLabelNewCategory, kFieldCategoryName, kFieldCategoryName}) {}
+    : NameEntryForm(kCatFolderDlgAName, "Label1", "CategoryName",
+                    {TextId::kCreateCategoryCaption, TextId::kNewCategoryName,
+                     TextId::kCategoryFolderName, TextId::kCategoryFolderName}) {}
 
 void CatFolderDlgA::SetData(engine::Owner& Connect, engine::ServerClass1& Server,
                             const std::string& Name) {

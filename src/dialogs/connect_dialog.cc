@@ -5,10 +5,7 @@
 namespace orvex::dialogs {
 namespace {
 
-constexpr int kCaptionConnect = 128;
-constexpr int kTextConnect = 101;
-constexpr int kCaptionUpload = 143;
-constexpr int kTextPreparing = 142;
+using resources::TextId;
 
 ui::FormDeclaration Declaration() {
   ui::FormDeclaration d(kConnectDialogName);
@@ -26,8 +23,8 @@ ConnectDialog::ConnectDialog() : form_(Declaration()) {
 void ConnectDialog::SetData(engine::ServerClass1& Server, const std::string& Mode) {
   server_ = &Server;
   mode_ = Mode;
-  form_.SetCaption(resources::LoadString(kCaptionConnect));
-  Label1().SetCaption(resources::LoadString(kTextConnect));
+  form_.SetCaption(resources::LoadString(TextId::kConnectingCaption));
+  Label1().SetCaption(resources::LoadString(TextId::kConnectingWait));
 }
 
 void ConnectDialog::SetData2(engine::ServerClass1& Server, const std::string& Mode,
@@ -38,8 +35,8 @@ void ConnectDialog::SetData2(engine::ServerClass1& Server, const std::string& Mo
   folder_ = Folder;
   local_folder_ = LocalFolder;
   file_ = File;
-  form_.SetCaption(resources::LoadString(kCaptionUpload));
-  Label1().SetCaption(resources::LoadString(kTextPreparing));
+  form_.SetCaption(resources::LoadString(TextId::kUploadCaption));
+  Label1().SetCaption(resources::LoadString(TextId::kPreparing));
 }
 
 void ConnectDialog::Timer1_Timer() {

@@ -31,10 +31,10 @@ class ConnectDialog {
   // This thread's form if it has been created, else nullptr.
   static ConnectDialog* IfCreated() { return FormInstances::IfCreated<ConnectDialog>(); }
 
-  // Keeps `Server` (which must outlive the run) and `Mode`; caption string
-  // 128, Label1 string 101.
+  // Keeps `Server` (which must outlive the run) and `Mode`; caption
+  // kConnectingCaption, Label1 kConnectingWait.
   void SetData(engine::ServerClass1& Server, const std::string& Mode);
-  // Keeps all five; caption string 143, Label1 string 142.
+  // Keeps all five; caption kUploadCaption, Label1 kPreparing.
   void SetData2(engine::ServerClass1& Server, const std::string& Mode, const std::string& Folder,
                 const std::string& LocalFolder, const std::string& File);
   // The run: Timer1 off; mode "open" runs ConnectOpen, mode "save" runs

@@ -62,7 +62,9 @@ class Dialogs final : public engine::Forms {
   engine::SelectionForm& Categories() override { return categories_.Ready(); }
   ui::ImageList& TreeImages() override { return FolderDlgA::Get().ImageList1(); }
   engine::ProfileForm& Profile() override { return profile_.Ready(); }
-  void ShowProgressText(int string_id) override { dialogs::ShowProgressText(string_id); }
+  void ShowProgressText(resources::TextId string_id) override {
+    dialogs::ShowProgressText(string_id);
+  }
 
  private:
   TreeSelection<WorkspaceDlgA> workspaces_;

@@ -5,17 +5,7 @@
 namespace orvex::dialogs {
 namespace {
 
-constexpr int kCaptionSelectFolder = 105;
-constexpr int kCaptionCancel = 107;
-constexpr int kCaptionOk = 108;
-constexpr int kCaptionCreate = 122;
-constexpr int kCaptionDelete = 123;
-constexpr int kCaptionCreateFolder = 125;
-constexpr int kTitleBadName = 126;
-constexpr int kFieldFolderName = 127;
-constexpr int kTitleDelete = 133;
-constexpr int kTitleCreate = 136;
-constexpr int kLabelNewFolder = 141;
+using resources::TextId;
 
 constexpr char kImageWorkspace[] = "work";
 constexpr char kImageEnhanced[] = "smart";
@@ -46,7 +36,8 @@ std::string AfterFirstSlash(const std::string& key) {
 // The workspace root can be created under, not chosen or deleted; the tree
 // takes the focus back only after a change.
 FolderDlgA::FolderDlgA()
-    : EditableTreeForm(FolderDeclaration(), {kImageWorkspace, kTitleCreate, kTitleDelete, false}) {}
+    : EditableTreeForm(FolderDeclaration(), {kImageWorkspace, TextId::kCreatingFolderTitle,
+                                             TextId::kConfirmFolderDeleteTitle, false}) {}
 
 void FolderDlgA::SetData(engine::Owner& Connect, engine::ServerClass1& Server,
                          const std::string& Worksapce, const ui::NodeRef& Treenodx) {
@@ -57,10 +48,10 @@ void FolderDlgA::SetData(engine::Owner& Connect, engine::ServerClass1& Server,
 
 void FolderDlgA::Form_Load() {
   current_ = TreeView1().SelectedItem();
-  LoadCaptions(kCaptionSelectFolder, {{"OKButton", kCaptionOk},
-                                      {"CancelButton", kCaptionCancel},
-                                      {"CreateButton", kCaptionCreate},
-                                      {"DeleteButton", kCaptionDelete}});
+  LoadCaptions(TextId::kSelectFolderCaption, {{"OKButton", TextId::kOk},
+                                              {"CancelButton", TextId::kCancel},
+                                              {"CreateButton", TextId::kCreate},
+                                              {"DeleteButton", TextId::kDelete}});
 }
 
 void FolderDlgA::OKButton_Click() {
@@ -98,7 +89,8 @@ void FolderDlgA::DeleteButton_Click() {
 
 DocFolderDlgA::DocFolderDlgA()
     : NameEntryForm(kDocFolderDlgAName, "FolderLabel1", "FolderName",
-                    {kCaptionCreateFolder, kLabelNewFolder, kFieldFolderName, kTitleBadName}) {}
+                    {TextId::kCreateFolderCaption, TextId::kNewFolderName, TextId::kFolderName,
+                     TextId::kConfirmFolderNameTitle}) {}
 
 void DocFolderDlgA::Answer(bool ok, const std::string& name) {
   FolderDlgA& owner = FolderDlgA::Get();

@@ -5,9 +5,7 @@
 namespace orvex::dialogs {
 namespace {
 
-constexpr int kCaptionSelectFolder = 105;
-constexpr int kCaptionSelection = 106;
-constexpr int kCaptionCancel = 107;
+using resources::TextId;
 
 constexpr char kImageServer[] = "server";
 constexpr char kImageWorkspace[] = "work";
@@ -29,8 +27,8 @@ void FolderDlgB::SetData(engine::Owner& Connect, engine::ServerClass1& Server,
 }
 
 void FolderDlgB::Form_Load() {
-  LoadCaptions(kCaptionSelectFolder,
-               {{"OKButton", kCaptionSelection}, {"CancelButton", kCaptionCancel}});
+  LoadCaptions(TextId::kSelectFolderCaption,
+               {{"OKButton", TextId::kSelection}, {"CancelButton", TextId::kCancel}});
 }
 
 void FolderDlgB::TreeView1_Click() {

@@ -8,16 +8,7 @@
 namespace orvex::dialogs {
 namespace {
 
-constexpr int kCaption = 110;
-constexpr int kOk = 108;
-constexpr int kChange = 109;
-constexpr int kCancel = 107;
-constexpr int kHeaderName = 118;
-constexpr int kHeaderRequired = 145;
-constexpr int kHeaderValue = 144;
-constexpr int kYes = 120;
-constexpr int kNo = 121;
-constexpr int kRequiredNotice = 119;
+using resources::TextId;
 
 // Columns of ListView1 after the first (the property name).
 constexpr int kColumnRequired = 1;
@@ -56,13 +47,13 @@ ProfileDlg::ProfileDlg() : form_(Declaration()) {
 }
 
 void ProfileDlg::Form_Load() {
-  ListView1().SetColumnHeader(0, resources::LoadString(kHeaderName));
-  ListView1().SetColumnHeader(1, resources::LoadString(kHeaderRequired));
-  ListView1().SetColumnHeader(2, resources::LoadString(kHeaderValue));
-  OKButton().SetCaption(resources::LoadString(kOk));
-  ChangeButton().SetCaption(resources::LoadString(kChange));
-  CancelButton().SetCaption(resources::LoadString(kCancel));
-  form_.SetCaption(resources::LoadString(kCaption));
+  ListView1().SetColumnHeader(0, resources::LoadString(TextId::kPropertyName));
+  ListView1().SetColumnHeader(1, resources::LoadString(TextId::kRequired));
+  ListView1().SetColumnHeader(2, resources::LoadString(TextId::kValue));
+  OKButton().SetCaption(resources::LoadString(TextId::kOk));
+  ChangeButton().SetCaption(resources::LoadString(TextId::kChange));
+  CancelButton().SetCaption(resources::LoadString(TextId::kCancel));
+  form_.SetCaption(resources::LoadString(TextId::kProfileCaption));
 }
 
 void ProfileDlg::SetData(engine::ServerClass1& Server, const std::string& Worksapce,
@@ -121,7 +112,8 @@ void ProfileDlg::ComboProfile_Click() {
     // A name without a record ends the list; its row stays, without values.
     if (!property) break;
     row.SetKey(property->URI);
-    row.SetSubItem(kColumnRequired, resources::LoadString(property->IsRequired ? kYes : kNo));
+    row.SetSubItem(kColumnRequired,
+                   resources::LoadString(property->IsRequired ? TextId::kYes : TextId::kNo));
     row.SetSubItem(kColumnValue, property->Value);
   }
 }
@@ -167,13 +159,14 @@ void ProfileDlg::ChangeButton_Click() {
 }
 
 void ProfileDlg::OKButton_Click() {
-  const std::string required = resources::LoadString(kYes);
+  const std::string required = resources::LoadString(TextId::kYes);
   for (int i = 0; i < ListView1().Count(); ++i) {
     ui::ListItem& row = ListView1().Item(i);
     const std::string& value = row.SubItem(kColumnValue);
     if (value.empty() && row.SubItem(kColumnRequired) == required) {
-      ui::MessageBox(resources::ReplacePercent(resources::LoadString(kRequiredNotice), row.Text()),
-                     ui::kMbExclamation, row.Text());
+      ui::MessageBox(
+          resources::ReplacePercent(resources::LoadString(TextId::kRequiredEnter), row.Text()),
+          ui::kMbExclamation, row.Text());
       return;  // the form stays open; rows before this one keep what they got
     }
     if (const auto property = FindProperty(row.Text())) {

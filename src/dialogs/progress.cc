@@ -12,7 +12,7 @@
 namespace orvex::dialogs {
 namespace {
 
-constexpr int kTextConnect = 101;
+using resources::TextId;
 
 // Called by the operation's transfers as they go: the form stays painted
 // and the window system gets its answers while the thread waits for the
@@ -44,7 +44,7 @@ bool ShowAndWait(ConnectDialog& dialog, engine::ServerClass1& server) {
 
 bool RunConnectProgress(engine::ServerClass1& server) {
   ConnectDialog& dialog = ConnectDialog::Get();
-  dialog.Label1().SetCaption(resources::LoadString(kTextConnect));
+  dialog.Label1().SetCaption(resources::LoadString(TextId::kConnectingWait));
   dialog.SetData(server, "open");
   return ShowAndWait(dialog, server);
 }
@@ -56,7 +56,7 @@ bool RunUploadProgress(engine::ServerClass1& server, const std::string& Folder,
   return ShowAndWait(dialog, server);
 }
 
-void ShowProgressText(int string_id) {
+void ShowProgressText(TextId string_id) {
   if (ConnectDialog* dialog = ConnectDialog::IfCreated()) {
     const std::string text = resources::LoadString(string_id);
     dialog->Label1().SetCaption(text);

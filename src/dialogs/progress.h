@@ -4,7 +4,7 @@
 // Each call: SetData/SetData2 on this thread's ConnectDialog, Timer1
 // enabled, the form made topmost through its native handle, a modal
 // showing; the result is then the engine's TimerResult. The connect also
-// sets Label1 to string 101 first. The operation's own failures are in the
+// sets Label1 to the connecting text first. The operation's own failures are in the
 // engine's ErrorCode, exactly as when it runs without the form.
 //
 // While an upload runs, the upload reports its steps on the form with
@@ -15,6 +15,7 @@
 #include <string>
 
 #include "engine/server_class1.h"
+#include "resources/text_id.h"
 
 namespace orvex::dialogs {
 
@@ -26,7 +27,7 @@ bool RunUploadProgress(engine::ServerClass1& server, const std::string& Folder,
 // Sets the progress form's Label1 to string `string_id`, repaints it and
 // records the new text for the thread's observer ({"progress": {"form",
 // "text"}}); nothing when this thread's progress form has not been created.
-void ShowProgressText(int string_id);
+void ShowProgressText(resources::TextId string_id);
 
 }  // namespace orvex::dialogs
 

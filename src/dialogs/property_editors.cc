@@ -9,18 +9,12 @@
 namespace orvex::dialogs {
 namespace {
 
-constexpr int kOk = 108;
-constexpr int kCancel = 107;
-constexpr int kAdd = 112;
-constexpr int kRequiredNotice = 115;
-constexpr int kConfirmTitle = 116;
-constexpr int kNotAcceptable = 117;
-constexpr int kPropertyNameWord = 118;
+using resources::TextId;
 
 void RequiredNotice(const records::PropertyClass1& property) {
-  ui::MessageBox(
-      resources::ReplacePercent(resources::LoadString(kRequiredNotice), property.PropertyName),
-      ui::kMbExclamation, property.PropertyName);
+  ui::MessageBox(resources::ReplacePercent(resources::LoadString(TextId::kRequiredChoose),
+                                           property.PropertyName),
+                 ui::kMbExclamation, property.PropertyName);
 }
 
 // The dictionary's values 0 .. DictionaryCount - 1 as text; fewer when the
@@ -46,8 +40,8 @@ ValueEditor::ValueEditor(ui::FormDeclaration declaration) : form_(std::move(decl
 }
 
 void ValueEditor::Form_Load() {
-  form_.button("OKButton").SetCaption(resources::LoadString(kOk));
-  form_.button("CancelButton").SetCaption(resources::LoadString(kCancel));
+  form_.button("OKButton").SetCaption(resources::LoadString(TextId::kOk));
+  form_.button("CancelButton").SetCaption(resources::LoadString(TextId::kCancel));
 }
 
 void ValueEditor::Keep(ProfileDlg& parent, std::shared_ptr<records::PropertyClass1> property,
@@ -153,7 +147,7 @@ PropertyListDlg::PropertyListDlg()
 
 void PropertyListDlg::Form_Load() {
   ValueEditor::Form_Load();
-  AddButton().SetCaption(resources::LoadString(kAdd));
+  AddButton().SetCaption(resources::LoadString(TextId::kAdd));
 }
 
 void PropertyListDlg::SetData(ProfileDlg& Parent, std::shared_ptr<records::PropertyClass1> Class,
@@ -217,9 +211,9 @@ void PropertyListDlg::AddButton_Click() {
     AppendSelected(text);
   } else if (!module::IsValidName(text)) {
     // Listed text is checked against the characters a name may not hold.
-    ui::MessageBox(resources::ReplacePercent(resources::LoadString(kNotAcceptable),
-                                             resources::LoadString(kPropertyNameWord)),
-                   ui::kMbOkOnly, resources::LoadString(kConfirmTitle));
+    ui::MessageBox(resources::ReplacePercent(resources::LoadString(TextId::kForbiddenCharacters),
+                                             resources::LoadString(TextId::kPropertyName)),
+                   ui::kMbOkOnly, resources::LoadString(TextId::kConfirmPropertyTitle));
   }
   Text1().SetText("");
 }

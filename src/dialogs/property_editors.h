@@ -102,7 +102,7 @@ class PropertyCmbDlg : public ValueEditor {
   // restricted to its dictionary, so an unrestricted one is only picked.
   void ComboBox1_KeyPress(int& KeyAscii);
   // A required property with an empty text gets the required-value notice
-  // (string 115) and the form stays open; otherwise the text is reported.
+  // (kRequiredChoose) and the form stays open; otherwise the text is reported.
   void OKButton_Click() override;
 
   ui::ComboBox& ComboBox1() { return form_.combo_box("ComboBox1"); }
@@ -128,7 +128,7 @@ class PropertyListDlg : public ValueEditor {
   // text as AddButton does (without its name check).
   void Text1_KeyPress(int& KeyAscii);
   // Appends Text1 to List1 and selects it unless it is listed already (a
-  // listed text failing the name check gets the string 117 notice), then
+  // listed text failing the name check gets the forbidden-characters notice), then
   // empties Text1.
   void AddButton_Click();
   // Reports the selected entries joined by ","; a required property with

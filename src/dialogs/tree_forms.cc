@@ -8,15 +8,10 @@
 namespace orvex::dialogs {
 namespace {
 
-constexpr int kCaptionCancel = 107;
-constexpr int kTextForbiddenCharacters = 117;
-constexpr int kCaptionCreate = 122;
-constexpr int kAskDelete = 134;
-constexpr int kDeleteFailed = 135;
-constexpr int kCreateFailed = 137;
+using resources::TextId;
 
 // A message box whose text is string `text` with "%" replaced by `name`.
-int32_t Notice(int text, const std::string& name, int32_t style, int title) {
+int32_t Notice(TextId text, const std::string& name, int32_t style, TextId title) {
   return ui::MessageBox(resources::ReplacePercent(resources::LoadString(text), name), style,
                         resources::LoadString(title));
 }
@@ -48,8 +43,8 @@ void TreeForm::Keep(engine::Owner& Connect, engine::ServerClass1& Server,
   Server.SelectFlag = false;
 }
 
-void TreeForm::LoadCaptions(int form_caption,
-                            std::initializer_list<std::pair<const char*, int>> buttons) {
+void TreeForm::LoadCaptions(TextId form_caption,
+                            std::initializer_list<std::pair<const char*, TextId>> buttons) {
   form_.SetCaption(resources::LoadString(form_caption));
   for (const auto& [button, id] : buttons)
     form_.button(button).SetCaption(resources::LoadString(id));
@@ -102,7 +97,8 @@ void EditableTreeForm::CreateUnderSelection(
       treenodx_->EnsureVisible();
       created = true;
     } else {
-      Notice(kCreateFailed, name, ui::kMbOkOnly | ui::kMbCritical, texts_.create_failed_title);
+      Notice(TextId::kCreateFailed, name, ui::kMbOkOnly | ui::kMbCritical,
+             texts_.create_failed_title);
       server_->ErrorCode = 0;
     }
   }
@@ -113,7 +109,7 @@ void EditableTreeForm::DeleteSelection(const std::function<bool(const ui::TreeNo
   if (!TakeSelectedNode()) return;
   const std::string text = current_->Text();
   const int32_t answer =
-      Notice(kAskDelete, text, ui::kMbYesNo | ui::kMbQuestion | ui::kMbDefaultButton2,
+      Notice(TextId::kAskDelete, text, ui::kMbYesNo | ui::kMbQuestion | ui::kMbDefaultButton2,
              texts_.delete_title);
   bool deleted = false;
   if (answer == ui::kAnswerYes) {
@@ -122,7 +118,7 @@ void EditableTreeForm::DeleteSelection(const std::function<bool(const ui::TreeNo
       TreeView1().Remove(key);
       deleted = true;
     } else {
-      Notice(kDeleteFailed, text, ui::kMbOkOnly | ui::kMbCritical, texts_.delete_title);
+      Notice(TextId::kDeleteFailed, text, ui::kMbOkOnly | ui::kMbCritical, texts_.delete_title);
       server_->ErrorCode = 0;
     }
   }
@@ -166,8 +162,8 @@ void NameEntryForm::SetData(engine::Owner& Connect, engine::ServerClass1& Server
 void NameEntryForm::Form_Load() {
   OKButton().SetEnabled(false);
   form_.SetCaption(resources::LoadString(texts_.caption));
-  OKButton().SetCaption(resources::LoadString(kCaptionCreate));
-  CancelButton().SetCaption(resources::LoadString(kCaptionCancel));
+  OKButton().SetCaption(resources::LoadString(TextId::kCreate));
+  CancelButton().SetCaption(resources::LoadString(TextId::kCancel));
   form_.label(label_).SetCaption(resources::LoadString(texts_.label));
 }
 
@@ -185,7 +181,7 @@ void NameEntryForm::Name_KeyPress(int& KeyAscii) {
 void NameEntryForm::OKButton_Click() {
   const std::string name = form_.text_box(name_box_).Text();
   if (!module::IsValidName(name)) {
-    Notice(kTextForbiddenCharacters, resources::LoadString(texts_.field),
+    Notice(TextId::kForbiddenCharacters, resources::LoadString(texts_.field),
            ui::kMbOkOnly | ui::kMbExclamation, texts_.bad_name_title);
     return;
   }

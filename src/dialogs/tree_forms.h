@@ -14,7 +14,7 @@
 //   NameEntryForm     the small form that asks an editable tree form for
 //                     the name of a new node: OK only while a name is typed,
 //                     Enter as OK, names with forbidden characters refused
-//                     with the string 117 box (DocFolderDlgA, CatFolderDlgA).
+//                     with the forbidden-characters box (DocFolderDlgA, CatFolderDlgA).
 //
 // Each form keeps its own strings, node keys and calls to the owner; the
 // handlers keep their names and are overridden where a form differs.
@@ -34,6 +34,7 @@
 #include "platform/ui/label.h"
 #include "platform/ui/text_box.h"
 #include "platform/ui/tree_view.h"
+#include "resources/text_id.h"
 
 namespace orvex::dialogs {
 
@@ -71,7 +72,8 @@ class TreeForm {
   void Keep(engine::Owner& Connect, engine::ServerClass1& Server, const std::string& Worksapce,
             const ui::NodeRef& Treenodx);
   // The form's caption and its buttons' captions, by string id.
-  void LoadCaptions(int form_caption, std::initializer_list<std::pair<const char*, int>> buttons);
+  void LoadCaptions(resources::TextId form_caption,
+                    std::initializer_list<std::pair<const char*, resources::TextId>> buttons);
   // Hides the form and clears the tree, as OK and Cancel end a showing.
   void Close();
 
@@ -87,9 +89,9 @@ class NameEntryForm;
 // The strings and the root's picture that tell one editable tree from
 // another.
 struct TreeEditTexts {
-  const char* root_image;   // the root: created under, never chosen or deleted
-  int create_failed_title;  // the box when the owner refuses a creation
-  int delete_title;         // the delete question and the box of a refusal
+  const char* root_image;                 // the root: created under, never chosen or deleted
+  resources::TextId create_failed_title;  // the box when the owner refuses a creation
+  resources::TextId delete_title;         // the delete question and the box of a refusal
   // Whether the tree takes the focus back after every Create and Delete,
   // or only after one that changed it.
   bool focus_after_every_edit;
@@ -123,13 +125,13 @@ class EditableTreeForm : public TreeForm {
   // Create under the selected node: shows `entry`, and when it ends with
   // `confirmed` True, calls `create` with the current node and `name`. It
   // gives the node to add, or nothing when the owner refused; a refusal
-  // shows string 137 and resets the engine's ErrorCode.
+  // shows kCreateFailed and resets the engine's ErrorCode.
   void CreateUnderSelection(
       NameEntryForm& entry, const bool& confirmed, const std::string& name,
       const std::function<std::optional<NewNode>(const ui::TreeNode&, const std::string&)>& create);
-  // Delete the selected node after a Yes to string 134: `remove` asks the
+  // Delete the selected node after a Yes to kAskDelete: `remove` asks the
   // owner to delete it; done, the node and its subtree leave the tree,
-  // refused, string 135 shows and the engine's ErrorCode is reset.
+  // refused, kDeleteFailed shows and the engine's ErrorCode is reset.
   void DeleteSelection(const std::function<bool(const ui::TreeNode&)>& remove);
 
   ui::TreeNode* current_ = nullptr;
@@ -140,10 +142,10 @@ class EditableTreeForm : public TreeForm {
 
 // The strings of a name entry.
 struct NameEntryTexts {
-  int caption;
-  int label;
-  int field;           // the name of the field in the string 117 box
-  int bad_name_title;  // that box's title
+  resources::TextId caption;
+  resources::TextId label;
+  resources::TextId field;           // the name of the field in the forbidden-characters box
+  resources::TextId bad_name_title;  // that box's title
 };
 
 class NameEntryForm {

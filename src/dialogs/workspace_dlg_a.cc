@@ -5,9 +5,7 @@
 namespace orvex::dialogs {
 namespace {
 
-constexpr int kCaptionWorkspace = 111;
-constexpr int kCaptionOk = 108;
-constexpr int kCaptionCancel = 107;
+using resources::TextId;
 
 constexpr char kImageServer[] = "server";
 
@@ -28,7 +26,8 @@ void WorkspaceDlgA::SetData(engine::Owner& Connect, engine::ServerClass1& Server
 }
 
 void WorkspaceDlgA::Form_Load() {
-  LoadCaptions(kCaptionWorkspace, {{"OKButton", kCaptionOk}, {"CancelButton", kCaptionCancel}});
+  LoadCaptions(TextId::kWorkspaceCaption,
+               {{"OKButton", TextId::kOk}, {"CancelButton", TextId::kCancel}});
 }
 
 void WorkspaceDlgA::TreeView1_Click() {

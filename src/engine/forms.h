@@ -18,6 +18,7 @@
 #include <string>
 
 #include "records/profile_class1.h"
+#include "resources/text_id.h"
 
 namespace orvex::ui {
 class Form;
@@ -80,7 +81,7 @@ class Forms {
   virtual ProfileForm& Profile() = 0;
   // Shows string `string_id` on the progress form; nothing when this
   // thread's progress form has not been created.
-  virtual void ShowProgressText(int string_id) = 0;
+  virtual void ShowProgressText(resources::TextId string_id) = 0;
 };
 
 }  // namespace orvex::engine

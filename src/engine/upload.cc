@@ -10,20 +10,18 @@
 #include "module/field_access.h"
 #include "platform/local_files.h"
 #include "platform/ui/message_box.h"
+#include "resources/text_id.h"
 #include "server/error.h"
 #include "server/names.h"
 
 namespace orvex::engine {
 namespace {
 
+using resources::TextId;
+
 constexpr int16_t kOverWriteNever = 1;
 constexpr int16_t kOverWriteAsk = 2;
 constexpr int16_t kOverWriteAlways = 3;
-
-// Progress texts of the upload's steps.
-constexpr int kTextUploading = 102;
-constexpr int kTextCheckingIn = 103;
-constexpr int kTextPublishing = 104;
 
 // The overwrite question: fixed texts, the same in every language.
 constexpr char kOverwriteTitle[] = "ファイル上書きの確認";
@@ -143,7 +141,7 @@ bool ServerClass1::Save(const std::string& Folder, const std::string& LocalFolde
     content.SetEOS();
     content.LoadFromFile(platform::LocalFilePath(LocalFolder, File));
     content.Flush();
-    if (p->ShowDialog) OwnerForms().ShowProgressText(kTextUploading);
+    if (p->ShowDialog) OwnerForms().ShowProgressText(TextId::kUploading);
   } catch (...) {
     SetErrorCode();
     return false;
@@ -157,10 +155,10 @@ bool ServerClass1::Save(const std::string& Folder, const std::string& LocalFolde
     server::BindArgs args = Bind(target, &cnx1(), true, UploadCreateOption);
     document->SaveTo(args);
     if (SelectFlag && p->AddCheckIn && IsVersionFolder(Folder)) {
-      if (p->ShowDialog) OwnerForms().ShowProgressText(kTextCheckingIn);
+      if (p->ShowDialog) OwnerForms().ShowProgressText(TextId::kCheckingIn);
       CheckIn(Folder, File);
       if (p->AddPublish) {
-        if (p->ShowDialog) OwnerForms().ShowProgressText(kTextPublishing);
+        if (p->ShowDialog) OwnerForms().ShowProgressText(TextId::kPublishing);
         Publish(Folder, File);
       }
     }

@@ -5,13 +5,15 @@
 
 #include <string>
 
+#include "resources/text_id.h"
+
 namespace orvex::resources {
 
 // The text of `id` in the calling thread's language (platform::ThreadLanguage);
 // the empty string for an id the table does not hold.
-std::string LoadString(int id);
+std::string LoadString(TextId id);
 // The text of `id` in `language` (1033 or 1041; any other gives English).
-std::string LoadString(int id, int language);
+std::string LoadString(TextId id, int language);
 
 // `text` with every "%" replaced by `name` (case-sensitive, all occurrences).
 std::string ReplacePercent(const std::string& text, const std::string& name);

@@ -128,24 +128,27 @@ TEST_F(PrerequisiteTest, BothRegistryViewsMustCarryTheProductName) {
 
 TEST(StringTableTest, BothLanguagesAndTheNameNotice) {
   using resources::LoadString;
+  using resources::TextId;
   int held = 0;
   for (int id = 100; id <= 146; ++id) {
-    bool en = !LoadString(id, platform::kLangEnglish).empty();
-    EXPECT_EQ(en, !LoadString(id, platform::kLangJapanese).empty()) << id;
+    bool en = !LoadString(static_cast<TextId>(id), platform::kLangEnglish).empty();
+    EXPECT_EQ(en, !LoadString(static_cast<TextId>(id), platform::kLangJapanese).empty()) << id;
     held += en;
   }
   EXPECT_EQ(held, 43);
-  EXPECT_EQ(LoadString(113, platform::kLangEnglish), "");
-  EXPECT_EQ(LoadString(117, platform::kLangEnglish),
+  EXPECT_EQ(LoadString(static_cast<TextId>(113), platform::kLangEnglish), "");
+  EXPECT_EQ(LoadString(TextId::kForbiddenCharacters, platform::kLangEnglish),
             ":*?<>\\|/\" is not acceptable for % field. Please change and try again.");
-  EXPECT_EQ(LoadString(117, platform::kLangJapanese),
+  EXPECT_EQ(LoadString(TextId::kForbiddenCharacters, platform::kLangJapanese),
             "%に:*?<>\\|/\" は使用できません。変更して下さい。");
-  EXPECT_EQ(LoadString(115, platform::kLangEnglish), LoadString(119, platform::kLangEnglish));
-  EXPECT_NE(LoadString(115, platform::kLangJapanese), LoadString(119, platform::kLangJapanese));
+  EXPECT_EQ(LoadString(TextId::kRequiredChoose, platform::kLangEnglish),
+            LoadString(TextId::kRequiredEnter, platform::kLangEnglish));
+  EXPECT_NE(LoadString(TextId::kRequiredChoose, platform::kLangJapanese),
+            LoadString(TextId::kRequiredEnter, platform::kLangJapanese));
   EXPECT_EQ(resources::ReplacePercent("% and %", "Topics"), "Topics and Topics");
 
   platform::SetThreadLanguage(platform::kLangJapanese);
-  EXPECT_EQ(LoadString(107), "キャンセル");
+  EXPECT_EQ(LoadString(TextId::kCancel), "キャンセル");
   platform::SetThreadLanguage(std::nullopt);
 }
 

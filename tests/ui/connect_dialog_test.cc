@@ -94,7 +94,7 @@ TEST_P(ConnectDialogTest, TheSharedFormShowsTheConnectTextsAgainAfterAnUpload) {
   const int shows = dialog.form().show_count();
 
   RunUploadProgress(engine_, "Reports", "/tmp", "a.txt");
-  ShowProgressText(102);  // what the upload reports while it runs
+  ShowProgressText(resources::TextId::kUploading);  // what the upload reports while it runs
   EXPECT_EQ(dialog.Label1().Caption(), "Now uploading...");
   EXPECT_EQ(dialog.mode(), "save");
   EXPECT_EQ(dialog.local_folder(), "/tmp");

@@ -152,11 +152,14 @@ TEST_F(QtBackendTest, LongTitlesAndTextsOfBoxesAndFormsAreShownWhole) {
   for (int language : {platform::kLangEnglish, platform::kLangJapanese}) {
     platform::SetThreadLanguage(language);
     // The category delete question: a short text under a long title.
-    ui::MessageBox(resources::ReplacePercent(resources::LoadString(134), "France"), 292,
-                   resources::LoadString(138));
+    ui::MessageBox(
+        resources::ReplacePercent(resources::LoadString(resources::TextId::kAskDelete), "France"),
+        292, resources::LoadString(resources::TextId::kConfirmCategoryDeleteTitle));
     // The bad-name notice: a long text under a long title.
-    ui::MessageBox(resources::ReplacePercent(resources::LoadString(117), "Category Folder Name"),
-                   48, resources::LoadString(131));
+    ui::MessageBox(
+        resources::ReplacePercent(resources::LoadString(resources::TextId::kForbiddenCharacters),
+                                  "Category Folder Name"),
+        48, resources::LoadString(resources::TextId::kCategoryFolderName));
   }
   ui::MessageBox("x", 16, std::string(400, 'W'));  // wider than any screen
 
@@ -174,7 +177,8 @@ TEST_F(QtBackendTest, LongTitlesAndTextsOfBoxesAndFormsAreShownWhole) {
 
   // A narrow form keeps a long caption whole too.
   NameEntryForm entry;
-  entry.form.SetCaption(resources::LoadString(138, platform::kLangEnglish));
+  entry.form.SetCaption(resources::LoadString(resources::TextId::kConfirmCategoryDeleteTitle,
+                                              platform::kLangEnglish));
   entry.Run();
   QWidget* window = Window("NameEntry");
   ASSERT_NE(window, nullptr);
