@@ -2,8 +2,10 @@
 
 #include <exception>
 #include <limits>
+#include <optional>
 
 #include "module/comma_split.h"
+#include "platform/flag.h"
 
 namespace orvex::module {
 namespace {
@@ -34,7 +36,12 @@ std::string RecordsetFieldText(const server::Recordset& rows, std::string_view n
   }
 }
 
-bool FlagValue(const Variant& value) { return !value.IsNull() && value.ToBool(); }
+bool FlagValue(const Variant& value) {
+  if (std::optional<bool> flag = platform::ParseFlag(value)) return *flag;
+  // Beyond the flags, the automation conversion: a text holding a number is
+  // True when the number is not 0; anything else is a type mismatch.
+  return value.ToBool();
+}
 
 int16_t ItemFieldCount(const server::Item& item, std::string_view name) {
   try {

@@ -19,8 +19,9 @@ int16_t RecordsetFieldCount(const server::Recordset& rows, std::string_view name
 // The current row's field as text; "" on any error (Null is an error).
 std::string RecordsetFieldText(const server::Recordset& rows, std::string_view name);
 
-// A flag property as a Boolean: a missing (Null) value is False. Throws
-// AutomationError for a value that is no Boolean at all.
+// A flag property as a Boolean (platform::ParseFlag), and beyond the flags
+// as the automation conversion reads it: a number's text is True unless 0.
+// Throws AutomationError for a value that is no Boolean at all.
 bool FlagValue(const Variant& value);
 
 // Number of values of an item's multi-valued field; 0 on any error.

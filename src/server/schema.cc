@@ -1,8 +1,9 @@
 #include "server/schema.h"
 
+#include <optional>
 #include <utility>
 
-#include "platform/text.h"
+#include "platform/flag.h"
 #include "server/error.h"
 #include "server/names.h"
 
@@ -59,24 +60,7 @@ std::vector<std::string> StringList(const Variant& value, const std::string& wha
 }
 
 bool FlagOf(const Variant& value) {
-  switch (value.type()) {
-    case VariantType::kEmpty:
-    case VariantType::kNull:
-      return false;
-    case VariantType::kBool:
-      return value.ToBool();
-    case VariantType::kI2:
-    case VariantType::kI4:
-      return value.ToInt32() != 0;
-    case VariantType::kString: {
-      const std::string s = value.ToString();
-      if (s == "1" || platform::CompareNoCase(s, "true") == 0) return true;
-      if (s == "0" || platform::CompareNoCase(s, "false") == 0) return false;
-      break;
-    }
-    default:
-      break;
-  }
+  if (std::optional<bool> flag = platform::ParseFlag(value)) return *flag;
   throw Error(kErrGenericFailure, "a value that is not a flag");
 }
 

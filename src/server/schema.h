@@ -78,9 +78,8 @@ class SchemaDefinition {
 // not a list throws server::Error(kErrGenericFailure) naming `what`.
 std::vector<std::string> StringList(const Variant& value, const std::string& what);
 
-// A flag value: Null and Empty are False, a Boolean is itself, an integer is
-// True when not 0, "1"/"0"/"true"/"false" (any case) read as such; anything
-// else throws server::Error(kErrGenericFailure).
+// A flag value as platform::ParseFlag reads it; a value that is no flag
+// throws server::Error(kErrGenericFailure): a schema's flags must be flags.
 bool FlagOf(const Variant& value);
 
 }  // namespace orvex::server

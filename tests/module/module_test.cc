@@ -84,6 +84,8 @@ TEST(FieldAccessTest, ReadersAnswerTheirFailureValuesInsteadOfRaising) {
   EXPECT_EQ(ArrayCount(Variant("a")), 0);
   EXPECT_FALSE(FlagValue(Variant(Null{})));
   EXPECT_TRUE(FlagValue(Variant("1")));
+  EXPECT_TRUE(FlagValue(Variant(" 2")));  // no flag, but a number's text
+  EXPECT_FALSE(FlagValue(Variant("-0")));
   EXPECT_THROW(FlagValue(Variant("maybe")), AutomationError);
   // Nothing is sent: the changes wait for the caller's update.
   EXPECT_EQ(item.GetFields().pending().size(), 2u);

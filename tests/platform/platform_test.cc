@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "platform/dispatch.h"
+#include "platform/flag.h"
 #include "platform/host_map.h"
 #include "platform/language.h"
 #include "platform/registry.h"
@@ -33,6 +34,23 @@ TEST(VariantTest, ConversionsFollowTheAutomationRules) {
   EXPECT_EQ(ErrorOf<AutomationError>([] { Variant("abc").ToInt32(); }), kErrTypeMismatch);
   EXPECT_EQ(ErrorOf<AutomationError>([] { Variant(int32_t{40000}).ToInt16(); }), kErrOverflow);
   EXPECT_EQ(ErrorOf<AutomationError>([] { Variant(VariantArray{}).ToString(); }), kErrTypeMismatch);
+}
+
+TEST(FlagTest, ReadsBooleansIntegersAndFourWordsAndNothingElse) {
+  EXPECT_EQ(ParseFlag(Variant()), false);
+  EXPECT_EQ(ParseFlag(Variant(Null{})), false);
+  EXPECT_EQ(ParseFlag(Variant(true)), true);
+  EXPECT_EQ(ParseFlag(Variant(false)), false);
+  EXPECT_EQ(ParseFlag(Variant(int16_t{-1})), true);
+  EXPECT_EQ(ParseFlag(Variant(int32_t{0})), false);
+  EXPECT_EQ(ParseFlag(Variant(int32_t{40000})), true);
+  EXPECT_EQ(ParseFlag(Variant("1")), true);
+  EXPECT_EQ(ParseFlag(Variant("0")), false);
+  EXPECT_EQ(ParseFlag(Variant("tRuE")), true);
+  EXPECT_EQ(ParseFlag(Variant("FALSE")), false);
+  for (const char* text : {"", "2", " 1", "01", "true ", "yes", "on"})
+    EXPECT_EQ(ParseFlag(Variant(text)), std::nullopt) << '"' << text << '"';
+  EXPECT_EQ(ParseFlag(Variant(VariantArray{Variant("1")})), std::nullopt);
 }
 
 TEST(TextTest, TrimTakesOnlyTheGivenBlanksAndLowerAsciiLeavesOtherBytes) {

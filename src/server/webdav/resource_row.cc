@@ -1,26 +1,12 @@
 #include "server/webdav/resource_row.h"
 
-#include "platform/text.h"
+#include "platform/flag.h"
 #include "server/names.h"
 #include "wire/url_value.h"
 
 namespace orvex::server::webdav {
 
-bool FlagValue(const Variant& value) {
-  switch (value.type()) {
-    case VariantType::kBool:
-      return value.ToBool();
-    case VariantType::kI2:
-    case VariantType::kI4:
-      return value.ToInt32() != 0;
-    case VariantType::kString: {
-      std::string s = value.ToString();
-      return s == "1" || platform::CompareNoCase(s, "true") == 0;
-    }
-    default:
-      return false;
-  }
-}
+bool FlagValue(const Variant& value) { return platform::ParseFlag(value).value_or(false); }
 
 Fields::Map ResourceRow(ResourceResponse response, const Url& request) {
   Fields::Map row = std::move(response.properties);

@@ -31,8 +31,8 @@ namespace orvex::server::webdav {
 // properties: pass an rvalue when the response is not needed afterwards.
 Fields::Map ResourceRow(ResourceResponse response, const Url& request);
 
-// A property value read as a flag: a Boolean, "1"/"true", or a non-zero
-// integer is True; anything else, Null included, is False.
+// A property value read as a flag (platform::ParseFlag); a value that is no
+// flag is False, as a listing's row is read whatever the server sent.
 bool FlagValue(const Variant& value);
 
 }  // namespace orvex::server::webdav
