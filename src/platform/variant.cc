@@ -2,21 +2,21 @@
 
 #include <charconv>
 #include <limits>
+#include <string_view>
 
 #include "platform/dispatch.h"
+#include "platform/text.h"
 
 namespace qzorvex {
 namespace {
 
 [[noreturn]] void Mismatch() { throw AutomationError(kErrTypeMismatch); }
 
-std::optional<int64_t> ParseInteger(const std::string& s) {
-  size_t b = s.find_first_not_of(' ');
-  size_t e = s.find_last_not_of(' ');
-  if (b == std::string::npos) return std::nullopt;
+std::optional<int64_t> ParseInteger(std::string_view s) {
+  s = orvex::platform::Trim(s, " ");
   int64_t out = 0;
-  auto [p, ec] = std::from_chars(s.data() + b, s.data() + e + 1, out);
-  if (ec != std::errc() || p != s.data() + e + 1) return std::nullopt;
+  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+  if (ec != std::errc() || p != s.data() + s.size()) return std::nullopt;
   return out;
 }
 
@@ -57,12 +57,8 @@ bool Variant::ToBool() const {
       return std::get<bool>(value_);
     case VariantType::kString: {
       const std::string& s = std::get<std::string>(value_);
-      if (s.size() == 4 && (s[0] | 0x20) == 't' && (s[1] | 0x20) == 'r' && (s[2] | 0x20) == 'u' &&
-          (s[3] | 0x20) == 'e')
-        return true;
-      if (s.size() == 5 && (s[0] | 0x20) == 'f' && (s[1] | 0x20) == 'a' && (s[2] | 0x20) == 'l' &&
-          (s[3] | 0x20) == 's' && (s[4] | 0x20) == 'e')
-        return false;
+      if (orvex::platform::CompareNoCase(s, "true") == 0) return true;
+      if (orvex::platform::CompareNoCase(s, "false") == 0) return false;
       return ToInt32() != 0;
     }
     default:

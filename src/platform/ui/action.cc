@@ -1,6 +1,5 @@
 #include "platform/ui/action.h"
 
-#include <algorithm>
 #include <cctype>
 #include <charconv>
 
@@ -121,9 +120,7 @@ int FindRow(const ListView& list, const std::string& what) {
 
 int ParseKeyCode(std::string_view text) {
   if (text.empty()) return 0;
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string lower = platform::LowerAscii(text);
   if (lower == "enter" || lower == "return") return kKeyEnter;
   if (lower == "backspace") return kKeyBackspace;
   if (lower == "escape" || lower == "esc") return kKeyEscape;

@@ -43,10 +43,7 @@ bool Is(QName q, std::string_view ns, std::string_view local) {
 }
 
 std::optional<int64_t> ParseInt(std::string_view s) {
-  size_t b = s.find_first_not_of(" \t\r\n");
-  size_t e = s.find_last_not_of(" \t\r\n");
-  if (b == std::string_view::npos) return std::nullopt;
-  s = s.substr(b, e - b + 1);
+  s = platform::Trim(s, " \t\r\n");
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
   int64_t v = 0;
   auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);

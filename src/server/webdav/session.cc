@@ -240,9 +240,7 @@ std::string MultistatusCharset(const HttpResponse& response) {
   std::string content_type = response.Header("content-type");
   std::string_view media =
       platform::Trim(std::string_view(content_type).substr(0, content_type.find(';')));
-  std::string lower(media);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  const std::string lower = platform::LowerAscii(media);
   bool xml = lower == "application/xml" || lower == "text/xml" ||
              (lower.size() > 4 && lower.compare(lower.size() - 4, 4, "+xml") == 0);
   if (!xml)
