@@ -16,6 +16,7 @@
 
 #include "docstore/auth.h"
 #include "docstore/digest_auth.h"
+#include "docstore/names.h"
 #include "docstore/sqlite_db.h"
 #include "docstore/url.h"
 
@@ -701,8 +702,8 @@ Resource Store::CopyTree(const Resource& r, const Resource& parent, const std::s
   copy.content_type = r.content_type;
   // A copy of a published or checked-in document starts its own life: it
   // takes over the content and properties but neither history nor check-out.
-  copy.state = r.state.empty() ? "" : "createdcheckedin";
-  if (r.state == "approved") copy.state = "approved";
+  copy.state = r.state.empty() ? "" : kStateCheckedIn;
+  if (r.state == kStateApproved) copy.state = kStateApproved;
   Update(copy);
   ReplaceProps(copy.id, Props(r.id));
   if (deep && r.IsCollection())

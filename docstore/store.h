@@ -54,8 +54,8 @@ struct Resource {
   int64_t length = 0;
   std::string content_type;
   // Publishing life cycle (documents of enhanced folders only): the state
-  // ("created", "createdcheckedin", "createdcheckedout", "approved") and the
-  // user holding the check-out.
+  // (kStateCreated, kStateCheckedIn, kStateCheckedOut or kStateApproved of
+  // wire/names.h; empty elsewhere) and the user holding the check-out.
   std::string state;
   std::string checked_out_by;
   int64_t doc = 0;  // working copy: the document it belongs to

@@ -51,6 +51,14 @@ inline constexpr char kIsRestricted[] = "isrestricted";
 inline constexpr char kDocumentProfiles[] = "DocumentProfiles";
 inline constexpr char kDefaultDocumentProfile[] = "DefaultDocumentProfile";
 
+// Publishing states: the values of kDocumentState. A document is created,
+// checked out of it or of a checked-in version, checked in, and approved
+// once published.
+inline constexpr char kStateCreated[] = "created";
+inline constexpr char kStateCheckedIn[] = "createdcheckedin";
+inline constexpr char kStateCheckedOut[] = "createdcheckedout";
+inline constexpr char kStateApproved[] = "approved";
+
 // Local names in kExchDataNs.
 inline constexpr char kSchemaCollectionRef[] = "schema-collection-ref";
 inline constexpr char kDefaultContentClass[] = "defaultContentClass";

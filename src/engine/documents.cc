@@ -101,12 +101,12 @@ int16_t ServerClass1::StatusOf(const server::Fields& document) const {
     return CompareUserName(TextOf(document, server::kPropCheckedOutBy)) ? kStatusCheckedOutByMe
                                                                         : kStatusCheckedOutByOther;
   const std::string state = TextOf(document, server::kPropDocumentState);
-  if (state == "createdcheckedin") return kStatusCheckedIn;
-  if (state == "createdcheckedout")
+  if (state == server::kStateCheckedIn) return kStatusCheckedIn;
+  if (state == server::kStateCheckedOut)
     return CompareUserName(TextOf(document, server::kPropCheckedOutBy)) ? kStatusCheckedOutByMe
                                                                         : kStatusCheckedOutByOther;
-  if (state == "approved") return kStatusApproved;
-  if (state == "created") return kStatusCreated;
+  if (state == server::kStateApproved) return kStatusApproved;
+  if (state == server::kStateCreated) return kStatusCreated;
   return kStatusNone;
 }
 
