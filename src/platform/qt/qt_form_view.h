@@ -3,9 +3,10 @@
 // Each control gets a widget (QLabel, QPushButton, QLineEdit or
 // QPlainTextEdit, an editable QComboBox, a multi-selection QListWidget, a
 // QTreeWidget in report view for a list view, a QTreeWidget for a tree
-// view) and a QTimer for a timer. Changes made by form logic are copied to
-// the widgets without echo; what the person does in a widget becomes the
-// control's User/View calls, which fire the control's events. Tree node
+// view) and a QTimer for a timer, kept in step by its mirror
+// (control_sync.h). Changes made by form logic are copied to the widgets
+// without echo; what the person does in a widget becomes the control's
+// User/View calls, which fire the control's events. Tree node
 // pictures come from the attached image list: key K is the picture
 // ":/orvex/images/K.png".
 //
