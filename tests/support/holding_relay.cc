@@ -1,4 +1,4 @@
-#include "ui/holding_relay.h"
+#include "support/holding_relay.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
