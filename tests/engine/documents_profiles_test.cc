@@ -269,22 +269,21 @@ TEST_F(DocumentsProfilesTest, PropertyDefinitionsWithDictionariesAndListKinds) {
   EXPECT_FALSE(row(4).require);
   EXPECT_EQ(row(4).type, "");
 
+  // Past the rows, nothing is answered and nothing written.
   Row untouched{"t", "d", true, "x", "l", 9};
-  int16_t past = 6;
-  EXPECT_FALSE(engine_.GetProperty(past, untouched.title, untouched.description, untouched.require,
-                                   untouched.type, untouched.list, untouched.kind));
-  past = -1;
-  EXPECT_FALSE(engine_.GetProperty(past, untouched.title, untouched.description, untouched.require,
-                                   untouched.type, untouched.list, untouched.kind));
+  auto past = [&](int16_t index) {
+    return engine_.GetProperty(index, untouched.title, untouched.description, untouched.require,
+                               untouched.type, untouched.list, untouched.kind);
+  };
+  EXPECT_FALSE(past(6));
+  EXPECT_FALSE(past(-1));
   EXPECT_EQ(untouched.title, "t");
   EXPECT_EQ(untouched.kind, 9);
 
   // A second listing replaces the rows of the first.
   ASSERT_EQ(engine_.GetPropertyInfo("Document"), 2);
   EXPECT_EQ(row(0).title, "Title");
-  EXPECT_FALSE(engine_.GetProperty(past = 2, untouched.title, untouched.description,
-                                   untouched.require, untouched.type, untouched.list,
-                                   untouched.kind));
+  EXPECT_FALSE(past(2));
 }
 
 TEST_F(DocumentsProfilesTest, PropertyListsGrowAndTolerateLateFailuresOnly) {
