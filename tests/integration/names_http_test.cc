@@ -97,17 +97,10 @@ std::string Text(const Variant& v) {
 class NamesHttpTest : public DocstoreTest {
  protected:
   void SetUp() override {
-    ui::UseToolkit("headless");
-    agent_ = std::make_shared<ui::ScriptedAgent>();
-    ui::SetUserAgent(agent_);
+    ScriptForms();
     ui::SetObserver([this](const Json& r) {
       if (r.contains("form")) Log("form " + r["form"].dump());
     });
-  }
-  void TearDown() override {
-    ui::SetObserver(nullptr);
-    ui::SetUserAgent(nullptr);
-    DocstoreTest::TearDown();
   }
 
   // The sample store with each name replaced by names_'s, its schema and
