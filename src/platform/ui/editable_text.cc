@@ -38,7 +38,7 @@ std::u32string CodePoints(std::string_view text) {
     const auto b = static_cast<unsigned char>(text[i]);
     size_t extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
     if (i + extra >= text.size()) extra = 0;  // truncated sequence: take the byte as it is
-    char32_t c = extra == 0 ? b : b & (0x3F >> extra);
+    char32_t c = extra == 0 ? b : b & (0x3Fu >> extra);
     for (size_t k = 1; k <= extra; ++k)
       c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     out += c;
