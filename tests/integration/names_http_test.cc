@@ -257,7 +257,6 @@ class NamesHttpTest : public DocstoreTest {
     return log_;
   }
 
-  std::shared_ptr<ui::ScriptedAgent> agent_;
   TempDir temp_{"names"};
   std::filesystem::path dir_ = temp_.path();
   Names names_;
