@@ -528,12 +528,6 @@ TEST(InterpreterTest, PromptTakesCtrlCAndHelpForAMember) {
             "orvex> orvex> ");
 }
 
-}  // namespace
-}  // namespace orvex::console
-
-namespace orvex::console {
-namespace {
-
 TEST(InterpreterTest, ErrorsNameTheScriptFileAndThePromptTakesHelpAndExit) {
   Session script;
   script.reporter.set_source_name("demo.vbs");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "lexer.h"
+#include "support/error_of.h"
 #include "syntax_error.h"
 
 namespace orvex::console {
@@ -147,13 +148,10 @@ TEST(ParserTest, SyntaxErrorsNameTheirLine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.source);
-    try {
-      Parse(c.source);
-      ADD_FAILURE() << "no syntax error";
-    } catch (const SyntaxError& e) {
-      EXPECT_EQ(e.line(), c.line);
-      EXPECT_NE(std::string(e.what()).find(c.message_part), std::string::npos) << e.what();
-    }
+    auto e = orvex::testing::Caught<SyntaxError>([&] { Parse(c.source); });
+    ASSERT_TRUE(e) << "no syntax error";
+    EXPECT_EQ(e->line(), c.line);
+    EXPECT_NE(std::string(e->what()).find(c.message_part), std::string::npos) << e->what();
   }
 }
 
@@ -203,18 +201,13 @@ TEST(ParserTest, ReadsBlocksAndOneLineIfs) {
 
 TEST(ParserTest, UnclosedBlocksAreIncomplete) {
   for (const char* source : {"For i = 1 To 2\nPrint i\n", "If a Then\nPrint 1\nElse\n"}) {
-    try {
-      Parse(source);
-      ADD_FAILURE() << source;
-    } catch (const SyntaxError& e) {
-      EXPECT_TRUE(e.incomplete()) << source;
-    }
+    auto e = orvex::testing::Caught<SyntaxError>([&] { Parse(source); });
+    ASSERT_TRUE(e) << source;
+    EXPECT_TRUE(e->incomplete()) << source;
   }
-  try {
-    Parse("x = (1\n");
-  } catch (const SyntaxError& e) {
-    EXPECT_FALSE(e.incomplete());
-  }
+  auto e = orvex::testing::Caught<SyntaxError>([] { Parse("x = (1\n"); });
+  ASSERT_TRUE(e);
+  EXPECT_FALSE(e->incomplete());
 }
 
 TEST(ParserTest, RefusesNestingThatWouldExhaustTheStack) {
@@ -232,13 +225,10 @@ TEST(ParserTest, RefusesNestingThatWouldExhaustTheStack) {
       repeat("If a Then ", 100000) + "x = 1\n",
   };
   for (const std::string& source : hostile) {
-    try {
-      Parse(source);
-      ADD_FAILURE() << source.substr(0, 40);
-    } catch (const SyntaxError& e) {
-      EXPECT_EQ(e.line(), source.rfind("If a Then\n", 0) == 0 ? 200 : 1) << e.what();
-      EXPECT_FALSE(e.incomplete());
-    }
+    auto e = orvex::testing::Caught<SyntaxError>([&] { Parse(source); });
+    ASSERT_TRUE(e) << source.substr(0, 40);
+    EXPECT_EQ(e->line(), source.rfind("If a Then\n", 0) == 0 ? 200 : 1) << e->what();
+    EXPECT_FALSE(e->incomplete());
   }
 }
 

@@ -23,7 +23,6 @@ namespace {
 namespace seed = orvex::testing::seed;
 using seed::Json;
 
-constexpr char kGuestAuth[] = "Authorization: Basic Z3Vlc3Q6Z3Vlc3Q=\r\n";
 constexpr int kDocuments = 800;
 constexpr int kVersions = 300;
 

@@ -10,6 +10,7 @@
 #include "docstore/seed.h"
 #include "docstore/store.h"
 #include "support/docstore_client.h"
+#include "support/error_of.h"
 #include "support/temp_dir.h"
 
 namespace orvex::docstore::testing {
@@ -19,12 +20,8 @@ std::string StartError(const std::string& seed) {
   ServerOptions options;
   options.seed_json = seed;
   Server server(options);
-  try {
-    server.Start();
-  } catch (const std::runtime_error& e) {
-    return e.what();
-  }
-  return "";
+  auto e = orvex::testing::Caught<std::runtime_error>([&] { server.Start(); });
+  return e ? e->what() : "";
 }
 
 TEST(SeedTest, MalformedSeedsAreRefusedWithTheirReason) {
@@ -171,15 +168,12 @@ TEST(SeedTest, StartReportsAnAddressInUse) {
   ServerOptions options;
   options.port = first->port();
   Server second(options);
-  try {
-    second.Start();
-    FAIL() << "bound a port that is taken";
-  } catch (const std::runtime_error& e) {
-    EXPECT_NE(
-        std::string(e.what()).find("cannot listen on 127.0.0.1:" + std::to_string(first->port())),
-        std::string::npos)
-        << e.what();
-  }
+  auto e = orvex::testing::Caught<std::runtime_error>([&] { second.Start(); });
+  ASSERT_TRUE(e) << "bound a port that is taken";
+  EXPECT_NE(
+      std::string(e->what()).find("cannot listen on 127.0.0.1:" + std::to_string(first->port())),
+      std::string::npos)
+      << e->what();
   second.Stop();  // harmless after a failed start
   options.address = "not-an-address";
   options.port = 0;

@@ -13,6 +13,7 @@
 
 #include "docstore/digest_auth.h"
 #include "support/docstore_client.h"
+#include "support/error_of.h"
 #include "support/raw_connection.h"
 #include "support/temp_dir.h"
 
@@ -119,12 +120,9 @@ TEST(TlsTest, ABadCertificateOrKeyStopsTheStart) {
     options.tls_cert_file = c.cert;
     options.tls_key_file = c.key;
     Server server(options);
-    try {
-      server.Start();
-      ADD_FAILURE() << "started with " << c.cert << " / " << c.key;
-    } catch (const std::runtime_error& e) {
-      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
-    }
+    auto e = orvex::testing::Caught<std::runtime_error>([&] { server.Start(); });
+    ASSERT_TRUE(e) << "started with " << c.cert << " / " << c.key;
+    EXPECT_NE(std::string(e->what()).find(c.says), std::string::npos) << e->what();
   }
 }
 

@@ -98,8 +98,7 @@ TEST_F(CategoriesTest, ListingFailuresAreMappedAndLeaveOnlyWhatWasRead) {
 
   // A flag whose text is no Boolean fails the listing; the rows read before
   // it stay counted and readable.
-  EXPECT_EQ(engine_.GetCategoryInfo(""), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeFailure);
+  EXPECT_EQ(Refused(engine_.GetCategoryInfo("")), kCodeFailure);
   EXPECT_EQ(engine_.category_list().count(), 2);
   EXPECT_TRUE(Category(1)->read_only);
   EXPECT_FALSE(Category(2));
@@ -112,12 +111,10 @@ TEST_F(CategoriesTest, ListingFailuresAreMappedAndLeaveOnlyWhatWasRead) {
 
   // A folder that cannot be opened: the mapped code, and no row of the
   // previous listing stays readable.
-  EXPECT_EQ(engine_.GetCategoryInfo("Nowhere"), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.GetCategoryInfo("Nowhere")), kCodeNotFound);
   EXPECT_FALSE(Category(0));
   backend_->failures["ListSubfolders"] = server::kErrPermissionDenied;
-  EXPECT_EQ(engine_.GetCategoryInfo(""), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodePermissionDenied);
+  EXPECT_EQ(Refused(engine_.GetCategoryInfo("")), kCodePermissionDenied);
 }
 
 // Nested paths are created one level per call, below an existing parent.
@@ -132,13 +129,10 @@ TEST_F(CategoriesTest, CreatePassesTheEngineCredentialsOneLevelAtATime) {
                 "create=0 options=0 user=CORP\\jones password=secret "
                 "DAV:contentclass=urn:content-classes:categoryfolder",
             }));
-  EXPECT_FALSE(engine_.CreateCategory("Asia/Japan"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
-  EXPECT_FALSE(engine_.CreateCategory("Europe"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeAlreadyExists);
+  EXPECT_EQ(Refused(engine_.CreateCategory("Asia/Japan")), kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.CreateCategory("Europe")), kCodeAlreadyExists);
   backend_->failures["SaveTo CategoryFolder"] = server::kErrPermissionDenied;
-  EXPECT_FALSE(engine_.CreateCategory("Asia"));
-  EXPECT_EQ(engine_.ErrorCode, kCodePermissionDenied);
+  EXPECT_EQ(Refused(engine_.CreateCategory("Asia")), kCodePermissionDenied);
 }
 
 TEST_F(CategoriesTest, DeleteOpensTheCategoryWithTheEngineCredentials) {
@@ -152,8 +146,7 @@ TEST_F(CategoriesTest, DeleteOpensTheCategoryWithTheEngineCredentials) {
                 "create=-1 options=0 user=CORP\\jones password=secret",
                 "Delete http://docs/Sales/Topics/Europe/France (bound)",
             }));
-  EXPECT_FALSE(engine_.DeleteCategory("Europe/France"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.DeleteCategory("Europe/France")), kCodeNotFound);
 }
 
 // Renaming opens the category the same way and moves it at its level.
@@ -171,22 +164,18 @@ TEST_F(CategoriesTest, RenameOpensTheCategoryAndMovesItAtItsLevel) {
   ASSERT_TRUE(engine_.ChangeCategoryName("Europa", "Europa"));
   EXPECT_TRUE(backend_->CallsStartingWith("MoveTo").empty());
   EXPECT_EQ(backend_->CallsStartingWith("Open CategoryFolder").size(), 1u);
-  EXPECT_FALSE(engine_.ChangeCategoryName("Europe", "Europe"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.ChangeCategoryName("Europe", "Europe")), kCodeNotFound);
   backend_->failures["MoveTo"] = server::kErrAccessDenied;
-  EXPECT_FALSE(engine_.ChangeCategoryName("Europa", "Europe"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
+  EXPECT_EQ(Refused(engine_.ChangeCategoryName("Europa", "Europe")), kCodeAccessDenied);
 }
 
 TEST_F(CategoriesTest, BadPathsAndNamesAreRefusedBeforeAnythingIsSent) {
   OpenSales();
   for (const char* bad : {"", "Europe\\France", "Europe:France", "a*b", "a|b"}) {
     engine_.ErrorCode = 0;
-    EXPECT_FALSE(engine_.CreateCategory(bad)) << bad;
-    EXPECT_EQ(engine_.ErrorCode, kCodeBadPath) << bad;
+    EXPECT_EQ(Refused(engine_.CreateCategory(bad)), kCodeBadPath) << bad;
     engine_.ErrorCode = 0;
-    EXPECT_FALSE(engine_.DeleteCategory(bad)) << bad;
-    EXPECT_EQ(engine_.ErrorCode, kCodeBadPath) << bad;
+    EXPECT_EQ(Refused(engine_.DeleteCategory(bad)), kCodeBadPath) << bad;
   }
   // The rename allows no level separator in either name.
   for (auto [from, to] : {std::pair{"Europe/France", "Gaul"},
@@ -195,8 +184,7 @@ TEST_F(CategoriesTest, BadPathsAndNamesAreRefusedBeforeAnythingIsSent) {
                           {"Asia", ""},
                           {"A?", "B"}}) {
     engine_.ErrorCode = 0;
-    EXPECT_FALSE(engine_.ChangeCategoryName(from, to));
-    EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
+    EXPECT_EQ(Refused(engine_.ChangeCategoryName(from, to)), kCodeBadName);
   }
   EXPECT_TRUE(backend_->calls.empty());
 }

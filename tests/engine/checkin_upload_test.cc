@@ -159,8 +159,7 @@ TEST_F(CheckInTest, TheStateAloneMarksADocumentCheckedOutWhenTheFlagIsAbsent) {
 
 TEST_F(CheckInTest, AServerRefusalIsMapped) {
   backend_->failures["CheckIn"] = server::kErrAccessDenied;
-  EXPECT_FALSE(engine_.CheckIn("Reports", "plan.doc"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
+  EXPECT_EQ(Refused(engine_.CheckIn("Reports", "plan.doc")), kCodeAccessDenied);
 }
 
 // A folder given as a URL: the status check reads another URL than the one
@@ -171,8 +170,7 @@ TEST_F(CheckInTest, AFolderGivenAsAUrlHasTheDocumentAskedForItsState) {
   const std::string odd = std::string(kWs) + "/" + kPlan;
   const std::string ask =
       "Open Document " + odd + " cnx=open mode=16 create=0 options=0 user= password=";
-  EXPECT_FALSE(engine_.CheckIn(kReports, "plan.doc"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
+  EXPECT_EQ(Refused(engine_.CheckIn(kReports, "plan.doc")), kCodeAccessDenied);
   EXPECT_EQ(Count(ask), 1u);
   EXPECT_EQ(Count("CheckIn"), 0u);
 
@@ -214,8 +212,7 @@ TEST_F(CheckinUploadTest, StatusTestsRefuseCheckInAndCheckOutBeforeAnythingIsSen
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     backend_->calls.clear();
-    EXPECT_FALSE(engine_.CheckIn(c.folder, c.file));
-    EXPECT_EQ(engine_.ErrorCode, c.check_in_code);
+    EXPECT_EQ(Refused(engine_.CheckIn(c.folder, c.file)), c.check_in_code);
     EXPECT_EQ(Count("CheckIn"), 0u);
     EXPECT_EQ(Count("Update"), 0u);
     EXPECT_EQ(Count("OpenDocument"), 0u);
@@ -236,11 +233,9 @@ TEST_F(CheckinUploadTest, StatusTestsRefuseCheckInAndCheckOutBeforeAnythingIsSen
 // A missing document is refused by the status check for check-in, but a
 // check-out goes to the server, whose refusal is reported.
 TEST_F(CheckinUploadTest, AMissingDocumentIsRefusedAtCheckInAndByTheServerAtCheckOut) {
-  EXPECT_FALSE(engine_.CheckIn("Reports", "none.doc"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
+  EXPECT_EQ(Refused(engine_.CheckIn("Reports", "none.doc")), kCodeAccessDenied);
   backend_->failures["CheckOut"] = server::kErrObjectNotFound;
-  EXPECT_FALSE(engine_.CheckOut("Reports", "none.doc"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.CheckOut("Reports", "none.doc")), kCodeNotFound);
 }
 
 TEST_F(CheckinUploadTest, PublishSendsTheDocumentUrlAndMapsARefusal) {
@@ -249,8 +244,7 @@ TEST_F(CheckinUploadTest, PublishSendsTheDocumentUrlAndMapsARefusal) {
   EXPECT_EQ(CallsFrom("Create Version"),
             (std::vector<std::string>{"Create Version", std::string("Publish ") + kPlan}));
   backend_->failures["Publish"] = server::kErrObjectNotFound;
-  EXPECT_FALSE(engine_.Publish("Reports", "plan.doc"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.Publish("Reports", "plan.doc")), kCodeNotFound);
 }
 
 TEST_F(CheckinUploadTest, DeleteTestsTheNamesThenTheAllowedOperations) {
@@ -260,15 +254,13 @@ TEST_F(CheckinUploadTest, DeleteTestsTheNamesThenTheAllowedOperations) {
   for (auto [folder, file] : std::vector<std::pair<std::string, std::string>>{
            {"", "plan.doc"}, {"Reports", "a/b.doc"}, {"Reports", ""}, {"Rep|orts", "plan.doc"}}) {
     engine_.ErrorCode = 0;
-    EXPECT_FALSE(engine_.DeleteFile(folder, file));
-    EXPECT_EQ(engine_.ErrorCode, kCodeBadPath);
+    EXPECT_EQ(Refused(engine_.DeleteFile(folder, file)), kCodeBadPath);
   }
   EXPECT_TRUE(backend_->calls.empty());
 
   // "deleter" only starts with the name: not allowed, and no code of its own.
   engine_.ErrorCode = 77;
-  EXPECT_FALSE(engine_.DeleteFile("Reports", "keep.doc"));
-  EXPECT_EQ(engine_.ErrorCode, 77);
+  EXPECT_EQ(Refused(engine_.DeleteFile("Reports", "keep.doc")), 77);
   EXPECT_EQ(Count("Delete"), 0u);
   // "undelete" ends with it: allowed.
   backend_->calls.clear();
@@ -281,17 +273,14 @@ TEST_F(CheckinUploadTest, DeleteTestsTheNamesThenTheAllowedOperations) {
                                       std::string("OpenDocument ") + kPlan + " options=268435456",
                                       std::string("Delete ") + kPlan}));
   // A vanished document: the allowed-operations read fails and is mapped.
-  EXPECT_FALSE(engine_.DeleteFile("Reports", "plan.doc"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.DeleteFile("Reports", "plan.doc")), kCodeNotFound);
 }
 
 TEST_F(CheckinUploadTest, RenameTestsBothNamesThenMovesWithTheConnectionAndCredentials) {
   AddDocument("keep.doc", "createdcheckedin", "");
   for (const char* bad : {"", "a/b.doc", "a:b"}) {
-    EXPECT_FALSE(engine_.ChangeFileName("Reports", "keep.doc", bad));
-    EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
-    EXPECT_FALSE(engine_.ChangeFileName("Reports", bad, "keep.doc"));
-    EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
+    EXPECT_EQ(Refused(engine_.ChangeFileName("Reports", "keep.doc", bad)), kCodeBadName);
+    EXPECT_EQ(Refused(engine_.ChangeFileName("Reports", bad, "keep.doc")), kCodeBadName);
   }
   EXPECT_TRUE(backend_->calls.empty());
   EXPECT_TRUE(engine_.ChangeFileName("Reports", "keep.doc", "keep.doc"));
@@ -303,8 +292,7 @@ TEST_F(CheckinUploadTest, RenameTestsBothNamesThenMovesWithTheConnectionAndCrede
                   "/keep.doc cnx=open mode=0 create=-1 options=0 user=CORP\\jones "
                   "password=secret"),
             2u);
-  EXPECT_FALSE(engine_.ChangeFileName("Reports", "keep.doc", "x.doc"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.ChangeFileName("Reports", "keep.doc", "x.doc")), kCodeNotFound);
 }
 
 TEST_F(CheckinUploadTest, UploadSetsValuesStreamsTheFileThenChecksInAndPublishes) {
@@ -346,12 +334,10 @@ TEST_F(CheckinUploadTest, UploadToAStandardFolderNeitherChecksInNorPublishes) {
 // An empty file name sends nothing; an unreadable local file stops before
 // the write.
 TEST_F(CheckinUploadTest, UploadInputFailuresStopBeforeTheWrite) {
-  EXPECT_FALSE(engine_.SaveFile("Reports", "/home/jones", ""));
-  EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
+  EXPECT_EQ(Refused(engine_.SaveFile("Reports", "/home/jones", "")), kCodeBadName);
   EXPECT_TRUE(backend_->calls.empty());
   backend_->failures["Stream LoadFromFile"] = server::kErrFileRead;
-  EXPECT_FALSE(engine_.SaveFile("Reports", "/home/jones", "new.doc"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeFileRead);
+  EXPECT_EQ(Refused(engine_.SaveFile("Reports", "/home/jones", "new.doc")), kCodeFileRead);
   EXPECT_EQ(Count("SaveTo"), 0u);
 }
 

@@ -186,8 +186,7 @@ TEST_F(ProfileListsTest, BadPathsAreRefusedBeforeAnythingIsAsked) {
   backend_->calls.clear();
   for (const char* bad : {"Re:ports", "a\\b", "a|b", "a*b", "a?b", "a\"b", "a<b", "a>b"}) {
     engine_.ErrorCode = 0;
-    EXPECT_EQ(engine_.GetProfileInfo(bad), -1) << bad;
-    EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
+    EXPECT_EQ(Refused(engine_.GetProfileInfo(bad)), kCodeBadName) << bad;
     engine_.ErrorCode = 0;
     EXPECT_EQ(engine_.GetDefaultProfile(bad), "") << bad;
     EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
@@ -199,18 +198,15 @@ TEST_F(ProfileListsTest, BadPathsAreRefusedBeforeAnythingIsAsked) {
 // A missing folder, a profile that cannot be looked up (the rows read
 // before it stay), a profile list that is not a list.
 TEST_F(ProfileListsTest, ServerFailuresAreMapped) {
-  EXPECT_EQ(engine_.GetProfileInfo("Missing"), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.GetProfileInfo("Missing")), kCodeNotFound);
   EXPECT_EQ(engine_.GetDefaultProfile("Missing"), "");
   EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
   backend_->failures["ContentClassDefinition http://docs/Sales/Schema/urn:content-classes:p1"] =
       server::kErrPermissionDenied;
-  EXPECT_EQ(engine_.GetDocProfileInfo(), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodePermissionDenied);
+  EXPECT_EQ(Refused(engine_.GetDocProfileInfo()), kCodePermissionDenied);
   EXPECT_EQ(engine_.workspace_profiles().count(), 3);
   backend_->items[kWs][server::kPropDocumentProfiles] = Variant(kMemo);
-  EXPECT_EQ(engine_.GetDocProfileInfo(), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeFailure);
+  EXPECT_EQ(Refused(engine_.GetDocProfileInfo()), kCodeFailure);
 }
 
 TEST_F(DocumentsProfilesTest, PropertyDefinitionsWithDictionariesAndListKinds) {
@@ -232,8 +228,7 @@ TEST_F(DocumentsProfilesTest, PropertyDefinitionsWithDictionariesAndListKinds) {
   EXPECT_EQ(engine_.ErrorCode, kCodeProfileNotFound);
   EXPECT_TRUE(backend_->calls.empty());
   ASSERT_EQ(engine_.GetDocProfileInfo(), 3);
-  EXPECT_EQ(engine_.GetPropertyInfo(""), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeProfileNotFound);
+  EXPECT_EQ(Refused(engine_.GetPropertyInfo("")), kCodeProfileNotFound);
 
   backend_->calls.clear();
   ASSERT_EQ(engine_.GetPropertyInfo("Wide"), 6);
@@ -274,22 +269,21 @@ TEST_F(DocumentsProfilesTest, PropertyDefinitionsWithDictionariesAndListKinds) {
   EXPECT_FALSE(row(4).require);
   EXPECT_EQ(row(4).type, "");
 
+  // Past the rows, nothing is answered and nothing written.
   Row untouched{"t", "d", true, "x", "l", 9};
-  int16_t past = 6;
-  EXPECT_FALSE(engine_.GetProperty(past, untouched.title, untouched.description, untouched.require,
-                                   untouched.type, untouched.list, untouched.kind));
-  past = -1;
-  EXPECT_FALSE(engine_.GetProperty(past, untouched.title, untouched.description, untouched.require,
-                                   untouched.type, untouched.list, untouched.kind));
+  auto past = [&](int16_t index) {
+    return engine_.GetProperty(index, untouched.title, untouched.description, untouched.require,
+                               untouched.type, untouched.list, untouched.kind);
+  };
+  EXPECT_FALSE(past(6));
+  EXPECT_FALSE(past(-1));
   EXPECT_EQ(untouched.title, "t");
   EXPECT_EQ(untouched.kind, 9);
 
   // A second listing replaces the rows of the first.
   ASSERT_EQ(engine_.GetPropertyInfo("Document"), 2);
   EXPECT_EQ(row(0).title, "Title");
-  EXPECT_FALSE(engine_.GetProperty(past = 2, untouched.title, untouched.description,
-                                   untouched.require, untouched.type, untouched.list,
-                                   untouched.kind));
+  EXPECT_FALSE(past(2));
 }
 
 TEST_F(DocumentsProfilesTest, PropertyListsGrowAndTolerateLateFailuresOnly) {
@@ -308,11 +302,9 @@ TEST_F(DocumentsProfilesTest, PropertyListsGrowAndTolerateLateFailuresOnly) {
   // Before any dictionary a failure ends the listing with its code.
   backend_->failures["PropertyDefinition http://docs/Sales/Schema/" + std::string(kTitle)] =
       server::kErrAccessDenied;
-  EXPECT_EQ(engine_.GetPropertyInfo("Memo"), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
+  EXPECT_EQ(Refused(engine_.GetPropertyInfo("Memo")), kCodeAccessDenied);
   backend_->failures["ContentClassDefinition"] = server::kErrObjectNotFound;
-  EXPECT_EQ(engine_.GetPropertyInfo("Memo"), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.GetPropertyInfo("Memo")), kCodeNotFound);
 
   // After the first dictionary, failures only leave fields unset: the Topics
   // definition cannot be read, yet its row is counted, empty.
@@ -417,8 +409,7 @@ TEST_F(DocumentsProfilesTest, ListsAnEnhancedFolderWithStatusAndValuesAskingOnce
   ASSERT_TRUE(engine_.GetFileContent(2, property, multi, data));
   EXPECT_EQ(property, "Title");
   EXPECT_FALSE(engine_.GetFileContent(-1, property, multi, data));
-  EXPECT_EQ(engine_.GetFileContentInfo(9, profile), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeFailure);
+  EXPECT_EQ(Refused(engine_.GetFileContentInfo(9, profile)), kCodeFailure);
   EXPECT_EQ(engine_.GetFileContentInfo(-1, profile), -1);
   Listed untouched{"x", true, 7};
   EXPECT_FALSE(engine_.GetFileData(9, untouched.name, untouched.read_only, untouched.status));
@@ -486,13 +477,11 @@ TEST_F(DocumentsProfilesTest, ListingFailuresAndDocumentsWhoseValuesCannotBeRead
            {"ListItems", server::kErrPermissionDenied, kCodePermissionDenied},
            {"Open DocumentFolder", server::kErrGenericFailure, kCodeFailure}}) {
     backend_->failures[key] = number;
-    EXPECT_EQ(engine_.GetFileInfo("Reports"), -1) << key;
-    EXPECT_EQ(engine_.ErrorCode, code);
+    EXPECT_EQ(Refused(engine_.GetFileInfo("Reports")), code) << key;
   }
   // A flag of the wrong type is a clear failure, not a crash.
   AddDocument("Reports", "d.txt", {{server::kPropIsReadOnly, Variant(List({"1"}))}});
-  EXPECT_EQ(engine_.GetFileInfo("Reports"), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeFailure);
+  EXPECT_EQ(Refused(engine_.GetFileInfo("Reports")), kCodeFailure);
 }
 
 TEST_F(DocumentsProfilesTest, FileStatusOfOneDocument) {
@@ -528,17 +517,14 @@ TEST_F(DocumentsProfilesTest, FileStatusOfOneDocument) {
             "options=0 user= password=");
 
   engine_.ErrorCode = 42;
-  EXPECT_EQ(engine_.IsFileStatus("Reports", "nothing.txt"), -1);
-  EXPECT_EQ(engine_.ErrorCode, 0);
+  EXPECT_EQ(Refused(engine_.IsFileStatus("Reports", "nothing.txt")), 0);
   EXPECT_EQ(engine_.IsFileStatus("Reports", "x:y.txt"), -1);  // invalid, and not there
   EXPECT_EQ(engine_.ErrorCode, 0);
   EXPECT_EQ(engine_.IsFileStatus("Reports", "a:b.txt"), -1);  // invalid, and there
   EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
-  EXPECT_EQ(engine_.IsFileStatus("Missing", "mine.txt"), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.IsFileStatus("Missing", "mine.txt")), kCodeNotFound);
   backend_->failures["Open Document"] = server::kErrAccessDenied;
-  EXPECT_EQ(engine_.IsFileStatus("Reports", "Shown.txt"), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
+  EXPECT_EQ(Refused(engine_.IsFileStatus("Reports", "Shown.txt")), kCodeAccessDenied);
 }
 
 TEST_F(DocumentsProfilesTest, UserNamesCompareWithAndWithoutDomains) {

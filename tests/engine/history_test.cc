@@ -85,8 +85,7 @@ TEST_F(HistoryTest, BadArgumentsEmptyTheListAndServerErrorsAreMapped) {
   AddHistory("http://docs/Sales/readme.txt", 2);
   // Without a current workspace no URL can be built.
   ASSERT_TRUE(engine_.ConnectOpen());
-  EXPECT_EQ(engine_.GetHistoryInfo("", "readme.txt"), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
+  EXPECT_EQ(Refused(engine_.GetHistoryInfo("", "readme.txt")), kCodeBadName);
   ASSERT_TRUE(engine_.SetWorkspace("Sales"));
   backend_->calls.clear();
 
@@ -97,20 +96,16 @@ TEST_F(HistoryTest, BadArgumentsEmptyTheListAndServerErrorsAreMapped) {
                               {"Re*", "plan.doc"}}) {
     ASSERT_EQ(engine_.GetHistoryInfo("", "readme.txt"), 2);
     engine_.ErrorCode = 0;
-    EXPECT_EQ(engine_.GetHistoryInfo(folder, file), -1) << folder << " " << file;
-    EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
+    EXPECT_EQ(Refused(engine_.GetHistoryInfo(folder, file)), kCodeBadName) << folder << " " << file;
     EXPECT_FALSE(Row(0));
   }
   EXPECT_EQ(backend_->CallsStartingWith("History").size(), 5u);
 
-  EXPECT_EQ(engine_.GetHistoryInfo("", "missing.txt"), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.GetHistoryInfo("", "missing.txt")), kCodeNotFound);
   backend_->failures["History"] = server::kErrGenericFailure;
-  EXPECT_EQ(engine_.GetHistoryInfo("", "readme.txt"), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeFailure);
+  EXPECT_EQ(Refused(engine_.GetHistoryInfo("", "readme.txt")), kCodeFailure);
   backend_->failures["History"] = server::kErrPermissionDenied;
-  EXPECT_EQ(engine_.GetHistoryInfo("", "readme.txt"), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodePermissionDenied);
+  EXPECT_EQ(Refused(engine_.GetHistoryInfo("", "readme.txt")), kCodePermissionDenied);
 }
 
 }  // namespace

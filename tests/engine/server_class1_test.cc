@@ -31,16 +31,14 @@ TEST_F(ServerClass1Test, ConnectOpenPassesProviderSettingsAndOpensTheRootWithout
                                  "create=-1 options=0 user= password=",
                              }));
   // Connected, but no workspace yet.
-  EXPECT_FALSE(engine_.ConnectWorkspace());
-  EXPECT_EQ(engine_.ErrorCode, kCodeNoWorkspace);
+  EXPECT_EQ(Refused(engine_.ConnectWorkspace()), kCodeNoWorkspace);
 }
 
 TEST_F(ServerClass1Test, HostNamesFailingTheNameCheckOpenNothing) {
   for (const char* host : {"", "docs/x", "docs:8080", "a*b", "a\\b", "a|b", "a<b", "a\"b"}) {
     engine_.HostName = host;
     engine_.ErrorCode = 0;
-    EXPECT_FALSE(engine_.ConnectOpen()) << host;
-    EXPECT_EQ(engine_.ErrorCode, kCodeBadHostName) << host;
+    EXPECT_EQ(Refused(engine_.ConnectOpen()), kCodeBadHostName) << host;
   }
   EXPECT_TRUE(backend_->calls.empty());
 }
@@ -58,16 +56,14 @@ TEST_F(ServerClass1Test, EveryServerErrorNumberMapsToItsCode) {
   };
   for (auto [number, code] : mapping) {
     backend_->failures["OpenConnection"] = number;
-    EXPECT_FALSE(engine_.ConnectOpen());
-    EXPECT_EQ(engine_.ErrorCode, code) << number;
+    EXPECT_EQ(Refused(engine_.ConnectOpen()), code) << number;
     EXPECT_EQ(engine_.cnx1().State(), server::kStateClosed);
   }
 }
 
 TEST_F(ServerClass1Test, FailedRootOpenClosesTheConnectionAndLeavesTheEngineUsable) {
   backend_->failures["Open WorkspaceRoot"] = server::kErrPermissionDenied;
-  EXPECT_FALSE(engine_.ConnectOpen());
-  EXPECT_EQ(engine_.ErrorCode, kCodePermissionDenied);
+  EXPECT_EQ(Refused(engine_.ConnectOpen()), kCodePermissionDenied);
   EXPECT_EQ(engine_.cnx1().State(), server::kStateClosed);
   EXPECT_EQ(backend_->CallsStartingWith("CloseConnection").size(), 1u);
   // The same engine opens once the server answers.
@@ -77,8 +73,7 @@ TEST_F(ServerClass1Test, FailedRootOpenClosesTheConnectionAndLeavesTheEngineUsab
 TEST_F(ServerClass1Test, SecondOpenFailsWithCodeTwoAndKeepsTheFirstConnection) {
   ASSERT_TRUE(engine_.ConnectOpen());
   engine_.HostName = "other";
-  EXPECT_FALSE(engine_.ConnectOpen());
-  EXPECT_EQ(engine_.ErrorCode, kCodeAlreadyOpen);
+  EXPECT_EQ(Refused(engine_.ConnectOpen()), kCodeAlreadyOpen);
   EXPECT_EQ(engine_.cnx1().State(), server::kStateOpen);
   EXPECT_EQ(backend_->CallsStartingWith("OpenConnection").size(), 1u);
   EXPECT_TRUE(backend_->CallsStartingWith("CloseConnection").empty());

@@ -70,8 +70,7 @@ TEST_F(WorkspacesFoldersTest, SetWorkspaceReopensTheConnectionOnTheWorkspace) {
   EXPECT_EQ(engine_.current_workspace(), "Legal");
   for (const char* bad : {"", "Sales/Reports", "a:b"}) {
     ASSERT_TRUE(engine_.SetWorkspace("Sales"));
-    EXPECT_FALSE(engine_.SetWorkspace(bad));
-    EXPECT_EQ(engine_.ErrorCode, kCodeWorkspaceFailed);
+    EXPECT_EQ(Refused(engine_.SetWorkspace(bad)), kCodeWorkspaceFailed);
     EXPECT_EQ(engine_.current_workspace(), "");
     EXPECT_FALSE(engine_.ConnectWorkspace());
   }
@@ -81,18 +80,15 @@ TEST_F(WorkspacesFoldersTest, SetWorkspaceFailuresAreMappedAndLeaveNoWorkspace) 
   ASSERT_TRUE(engine_.ConnectOpen());
   // Refused at the connection: nothing else is opened.
   backend_->failures["OpenConnection http://docs/Board"] = server::kErrPermissionDenied;
-  EXPECT_FALSE(engine_.SetWorkspace("Board"));
-  EXPECT_EQ(engine_.ErrorCode, kCodePermissionDenied);
+  EXPECT_EQ(Refused(engine_.SetWorkspace("Board")), kCodePermissionDenied);
   EXPECT_TRUE(backend_->CallsStartingWith("Open WorkspaceFolder").empty());
   EXPECT_EQ(engine_.current_workspace(), "");
   // Refused at the workspace folder: the connection is closed again.
-  EXPECT_FALSE(engine_.SetWorkspace("Missing"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.SetWorkspace("Missing")), kCodeNotFound);
   EXPECT_EQ(engine_.cnx1().State(), server::kStateClosed);
   // A workspace without its settings cannot be made current.
   backend_->items["http://docs/Legal"].erase(server::kPropCategoriesFolder);
-  EXPECT_FALSE(engine_.SetWorkspace("Legal"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeFailure);
+  EXPECT_EQ(Refused(engine_.SetWorkspace("Legal")), kCodeFailure);
   EXPECT_EQ(engine_.current_workspace(), "");
 }
 
@@ -115,8 +111,7 @@ TEST_F(WorkspacesFoldersTest, WorkspaceListGrowsByFiveAndKeepsRowsReadBeforeAFai
   // A row whose name is not text: -1 and 1000, the rows before it stay.
   backend_->listings[kRoot][2] = server::Fields({{server::kColParseName, Variant(Null{})}});
   engine_.ErrorCode = 0;
-  EXPECT_EQ(engine_.GetWorkspaceInfo(), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeFailure);
+  EXPECT_EQ(Refused(engine_.GetWorkspaceInfo()), kCodeFailure);
   EXPECT_TRUE(engine_.GetWorkspace(1, name, description));
   EXPECT_EQ(name, "Legal");
   EXPECT_FALSE(engine_.GetWorkspace(2, name, description));
@@ -147,11 +142,9 @@ TEST_F(WorkspacesFoldersTest, FolderListingKeepsOnlyDocumentFoldersAndGrowsByTen
 
   EXPECT_EQ(engine_.GetDocFolderInfo(""), 1);
   backend_->calls.clear();
-  EXPECT_EQ(engine_.GetDocFolderInfo("a:b"), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeBadPath);
+  EXPECT_EQ(Refused(engine_.GetDocFolderInfo("a:b")), kCodeBadPath);
   EXPECT_TRUE(backend_->calls.empty());
-  EXPECT_EQ(engine_.GetDocFolderInfo("Nowhere"), -1);
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.GetDocFolderInfo("Nowhere")), kCodeNotFound);
 }
 
 TEST_F(WorkspacesFoldersTest, WalkListsChildrenInBlocksAndListsOnlyFoldersWithSubfolders) {
@@ -202,12 +195,9 @@ TEST_F(WorkspacesFoldersTest, VersionFolderTestLooksUpTheTreeBeforeTheName) {
   OpenSales();
   EXPECT_TRUE(engine_.IsVersionFolder("Reports/2001"));
   EXPECT_EQ(engine_.ErrorCode, 0);
-  EXPECT_FALSE(engine_.IsVersionFolder("Archive"));
-  EXPECT_EQ(engine_.ErrorCode, 0);
-  EXPECT_FALSE(engine_.IsVersionFolder("Nowhere:x"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
-  EXPECT_FALSE(engine_.IsVersionFolder("reports"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.IsVersionFolder("Archive")), 0);
+  EXPECT_EQ(Refused(engine_.IsVersionFolder("Nowhere:x")), kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.IsVersionFolder("reports")), kCodeNotFound);
   // The walk's row of the folder is the resource the open would read: it
   // answers, and the folder is not opened again.
   EXPECT_TRUE(backend_->CallsStartingWith("Open DocumentFolder").empty());
@@ -218,14 +208,12 @@ TEST_F(WorkspacesFoldersTest, VersionFolderTestLooksUpTheTreeBeforeTheName) {
   backend_->AddItem("http://docs/Sales/min",
                     {{server::kColDisplayName, Variant("Minutes")},
                      {server::kColContentClass, Variant(server::kClassSmartFolder)}});
-  EXPECT_FALSE(engine_.IsVersionFolder("Minutes"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.IsVersionFolder("Minutes")), kCodeNotFound);
   EXPECT_EQ(backend_->CallsStartingWith("Open DocumentFolder").back(),
             "Open DocumentFolder http://docs/Sales/Minutes cnx=none mode=0 create=-1 options=0 "
             "user=CORP\\jones password=secret");
   backend_->AddItem("http://docs/Sales/Minutes", {{server::kColContentClass, Variant("")}});
-  EXPECT_FALSE(engine_.IsVersionFolder("Minutes"));
-  EXPECT_EQ(engine_.ErrorCode, 0);
+  EXPECT_EQ(Refused(engine_.IsVersionFolder("Minutes")), 0);
 }
 
 TEST_F(WorkspacesFoldersTest, CreateDeleteAndRenamePassTheirValuesAndMapRefusals) {
@@ -240,13 +228,10 @@ TEST_F(WorkspacesFoldersTest, CreateDeleteAndRenamePassTheirValuesAndMapRefusals
   EXPECT_TRUE(engine_.CreateFolder("Archive/Old", false));
   EXPECT_NE(backend_->calls.back().find("knowledgefolder"), std::string::npos);
   backend_->calls.clear();
-  EXPECT_FALSE(engine_.CreateFolder("a:b", true));
-  EXPECT_EQ(engine_.ErrorCode, kCodeBadPath);
+  EXPECT_EQ(Refused(engine_.CreateFolder("a:b", true)), kCodeBadPath);
   EXPECT_TRUE(backend_->calls.empty());
-  EXPECT_FALSE(engine_.CreateFolder("Missing/Child", true));
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
-  EXPECT_FALSE(engine_.CreateFolder("Reports", true));
-  EXPECT_EQ(engine_.ErrorCode, kCodeAlreadyExists);
+  EXPECT_EQ(Refused(engine_.CreateFolder("Missing/Child", true)), kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.CreateFolder("Reports", true)), kCodeAlreadyExists);
 
   backend_->calls.clear();
   EXPECT_TRUE(engine_.ChangeFolderName("Archive", "Archive"));
@@ -254,19 +239,14 @@ TEST_F(WorkspacesFoldersTest, CreateDeleteAndRenamePassTheirValuesAndMapRefusals
   EXPECT_TRUE(engine_.ChangeFolderName("Archive", "Old Archive"));
   EXPECT_EQ(backend_->calls.back(),
             "MoveTo http://docs/Sales/Archive -> http://docs/Sales/Old Archive");
-  EXPECT_FALSE(engine_.ChangeFolderName("Old Archive", "Reports"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeAlreadyExists);
-  EXPECT_FALSE(engine_.ChangeFolderName("Reports/Minutes", "M"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
-  EXPECT_FALSE(engine_.ChangeFolderName("Reports", ""));
-  EXPECT_EQ(engine_.ErrorCode, kCodeBadName);
+  EXPECT_EQ(Refused(engine_.ChangeFolderName("Old Archive", "Reports")), kCodeAlreadyExists);
+  EXPECT_EQ(Refused(engine_.ChangeFolderName("Reports/Minutes", "M")), kCodeBadName);
+  EXPECT_EQ(Refused(engine_.ChangeFolderName("Reports", "")), kCodeBadName);
 
   EXPECT_TRUE(engine_.DeleteFolder("Reports/Minutes"));
   EXPECT_EQ(backend_->calls.back(), "Delete http://docs/Sales/Reports/Minutes");
-  EXPECT_FALSE(engine_.DeleteFolder("Reports/Minutes"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeNotFound);
-  EXPECT_FALSE(engine_.DeleteFolder(""));
-  EXPECT_EQ(engine_.ErrorCode, kCodeBadPath);
+  EXPECT_EQ(Refused(engine_.DeleteFolder("Reports/Minutes")), kCodeNotFound);
+  EXPECT_EQ(Refused(engine_.DeleteFolder("")), kCodeBadPath);
 }
 
 }  // namespace orvex::engine

@@ -47,6 +47,15 @@ class FakeEngineTest : public ::testing::Test {
     return backend_->CallsStartingWith(prefix).size();
   }
 
+  // The code a call left in ErrorCode when its answer is a refusal (False,
+  // or a count of -1); -1 when the call was not refused.
+  int32_t Refused(bool answer) const {
+    return answer ? -1 : static_cast<int32_t>(engine_.ErrorCode);
+  }
+  int32_t Refused(int16_t count) const {
+    return count != -1 ? -1 : static_cast<int32_t>(engine_.ErrorCode);
+  }
+
   std::shared_ptr<FakeBackend> backend_;
   engine::ServerClass1 engine_;
 };

@@ -12,6 +12,7 @@
 #include "platform/host_map.h"
 #include "platform/host_settings.h"
 #include "platform/hosts_file.h"
+#include "support/error_of.h"
 #include "support/temp_dir.h"
 
 namespace orvex::platform {
@@ -127,17 +128,14 @@ TEST_F(HostSettingsTest, BadFilesAreRefusedWithTheirLineAndReasonAndChangeNothin
     const bool prefixed = c.text[0] == '[';
     std::string path =
         Write("bad.conf", std::string(prefixed ? "[docs]\nverify = no\n" : "") + c.text);
-    try {
-      LoadHostsFile(path);
-      ADD_FAILURE() << "accepted";
-    } catch (const HostSettingsError& e) {
-      std::string what = e.what();
-      EXPECT_EQ(what.rfind(path + ":", 0), 0u) << what;
-      std::string expected = c.error;
-      if (prefixed && expected[0] >= '0' && expected[0] <= '9')
-        expected = std::to_string(std::stoi(expected) + 2) + expected.substr(expected.find(':'));
-      EXPECT_NE(what.find(expected), std::string::npos) << what;
-    }
+    auto e = orvex::testing::Caught<HostSettingsError>([&] { LoadHostsFile(path); });
+    ASSERT_TRUE(e) << "accepted";
+    const std::string what = e->what();
+    EXPECT_EQ(what.rfind(path + ":", 0), 0u) << what;
+    std::string expected = c.error;
+    if (prefixed && expected[0] >= '0' && expected[0] <= '9')
+      expected = std::to_string(std::stoi(expected) + 2) + expected.substr(expected.find(':'));
+    EXPECT_NE(what.find(expected), std::string::npos) << what;
     // Nothing of a refused file is used, not even its good lines.
     EXPECT_TRUE(LookupHostSettings("docs").verify);
     EXPECT_EQ(LookupHostSettings("docs").url->port, 8080);

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "support/ports.h"
+
 namespace orvex::testing {
 namespace {
 
@@ -72,19 +74,10 @@ CannedReply CannedReply::Status(int status) {
 }
 
 CannedHttpServer::CannedHttpServer(Handler handler) : handler_(std::move(handler)) {
-  listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (listen_fd_ < 0) throw std::runtime_error("socket failed");
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
-  socklen_t len = sizeof addr;
-  if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      ::listen(listen_fd_, 16) != 0 ||
-      ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0 ||
-      ::pipe2(wake_, O_CLOEXEC) != 0)
-    throw std::runtime_error("cannot listen on 127.0.0.1");
-  port_ = ntohs(addr.sin_port);
+  uint16_t port = 0;
+  listen_fd_ = ListenOnLoopback(port);
+  port_ = port;
+  if (::pipe2(wake_, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
   acceptor_ = std::thread([this] { AcceptLoop(); });
 }
 

@@ -13,6 +13,7 @@
 
 #include "platform/host_map.h"
 #include "server/canned_http_server.h"
+#include "server/connection.h"
 #include "server/webdav/webdav_backend.h"
 
 namespace orvex::testing {
@@ -61,6 +62,28 @@ class CannedWebDavTest : public ::testing::Test {
     handler_ = std::move(handler);
   }
   std::vector<RecordedRequest> Requests() const { return server_.requests(); }
+
+  // A connection set up the way the engine sets it up.
+  std::unique_ptr<server::Connection> NewConnection() {
+    auto c = std::make_unique<server::Connection>(backend_);
+    c->SetProvider("MSDAIPP.DSO");
+    c->SetProperty("Prompt", int32_t{4});
+    c->SetProperty("Url Encoding", int16_t{1});
+    return c;
+  }
+  // One of those, opened on the workspace list.
+  std::unique_ptr<server::Connection> OpenConnection(const std::string& user = "CORP\\jones",
+                                                     const std::string& password = "secret") {
+    auto c = NewConnection();
+    c->Open("http://docs/Public/Workspaces", user, password, -1);
+    return c;
+  }
+  static server::BindArgs Args(const std::string& url, const server::Connection* active = nullptr) {
+    server::BindArgs a;
+    a.url = url;
+    a.active_connection = active;
+    return a;
+  }
 
   std::mutex mu_;
   std::function<CannedReply(const RecordedRequest&)> handler_;

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <utility>
 
+#include "support/ports.h"
+
 namespace orvex::testing {
 namespace {
 
@@ -26,16 +28,11 @@ sockaddr_in Loopback(int port) {
 }  // namespace
 
 StubbornServer::StubbornServer(Mode mode) : mode_(mode) {
-  listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in addr = Loopback(0);
-  socklen_t len = sizeof addr;
   // A backlog of 0 queues one connection; the ones after it never complete
   // their handshake while nobody accepts.
-  if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      ::listen(listen_fd_, mode == Mode::kNoAccept ? 0 : 8) != 0 ||
-      ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-    throw std::runtime_error("stubborn server: cannot listen");
-  port_ = ntohs(addr.sin_port);
+  uint16_t port = 0;
+  listen_fd_ = ListenOnLoopback(port, mode == Mode::kNoAccept ? 0 : 8);
+  port_ = port;
   if (mode == Mode::kNoAccept) {
     for (int i = 0; i < 3; ++i) {
       int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);

@@ -38,31 +38,7 @@ std::string Folder(const std::string& href, const std::string& name,
                               content_class + "</D:contentclass>");
 }
 
-class WebDavBackendTest : public orvex::testing::CannedWebDavTest {
- protected:
-  // A connection set up the way the engine sets it up.
-  std::unique_ptr<Connection> NewConnection() {
-    auto c = std::make_unique<Connection>(backend_);
-    c->SetProvider("MSDAIPP.DSO");
-    c->SetProperty("Prompt", int32_t{4});
-    c->SetProperty("Url Encoding", int16_t{1});
-    return c;
-  }
-
-  std::unique_ptr<Connection> OpenConnection(const std::string& user = "CORP\\jones",
-                                             const std::string& password = "secret") {
-    auto c = NewConnection();
-    c->Open("http://docs/Public/Workspaces", user, password, -1);
-    return c;
-  }
-
-  static BindArgs Args(const std::string& url, const Connection* active = nullptr) {
-    BindArgs a;
-    a.url = url;
-    a.active_connection = active;
-    return a;
-  }
-};
+using WebDavBackendTest = orvex::testing::CannedWebDavTest;
 
 TEST_F(WebDavBackendTest, OpenConnectionSendsAnAuthenticatedPropfindToTheBareHostName) {
   auto c = OpenConnection();

@@ -38,9 +38,7 @@ constexpr char kSchemaRef[] =
 class WebDavDocumentsTest : public orvex::testing::CannedWebDavTest {
  protected:
   WebDavDocumentsTest() {
-    connection_ = std::make_unique<Connection>(backend_);
-    connection_->SetProvider("MSDAIPP.DSO");
-    connection_->SetProperty("Url Encoding", int16_t{1});
+    connection_ = NewConnection();
     connection_->Open("http://docs/Sales", "CORP\\jones", "secret", -1);
     server_.ClearRequests();
   }

@@ -31,20 +31,6 @@ using orvex::testing::Response;
 
 class PlainServerTest : public orvex::testing::CannedWebDavTest {
  protected:
-  std::unique_ptr<Connection> OpenConnection() {
-    auto c = std::make_unique<Connection>(backend_);
-    c->SetProvider("MSDAIPP.DSO");
-    c->SetProperty("Url Encoding", int16_t{1});
-    c->Open("http://docs/Public/Workspaces", "CORP\\jones", "secret", -1);
-    return c;
-  }
-
-  static BindArgs Args(const std::string& url) {
-    BindArgs a;
-    a.url = url;
-    return a;
-  }
-
   std::vector<std::string> Sent() const {
     std::vector<std::string> out;
     for (const RecordedRequest& r : Requests()) out.push_back(r.method + " " + r.target);

@@ -3,14 +3,9 @@
 #include <curl/curl.h>
 #include <openssl/evp.h>
 #include <pwd.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
-#include <thread>
 
 #include "support/ports.h"
 
@@ -84,8 +79,6 @@ ApacheServer::ApacheServer() {
   fs::create_directories(dir_ / "lock");
 }
 
-ApacheServer::~ApacheServer() { Stop(); }
-
 bool ApacheServer::Start() {
   if (!GiveToServer(root_) || !GiveToServer(dir_ / "lock")) return false;
   port_ = FreeLoopbackPort();
@@ -132,25 +125,8 @@ bool ApacheServer::Start() {
   }
   conf << "</Directory>\n";
   conf.close();
-  pid_ = ::fork();
-  if (pid_ == 0) {
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // no server outlives a crashed test
-    const std::string conf_path = (dir_ / "httpd.conf").string();
-    ::execl(kApache, kApache, "-f", conf_path.c_str(), "-D", "FOREGROUND", nullptr);
-    ::_exit(127);
-  }
-  for (int i = 0; i < 200; ++i) {
-    if (LoopbackAccepts(port_)) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
-
-void ApacheServer::Stop() {
-  if (pid_ <= 0) return;
-  ::kill(pid_, SIGTERM);
-  ::waitpid(pid_, nullptr, 0);
-  pid_ = -1;
+  return child_.Start(kApache, {kApache, "-f", (dir_ / "httpd.conf").string(), "-D", "FOREGROUND"},
+                      port_);
 }
 
 int ApacheServer::Send(const std::string& method, const std::string& path,

@@ -4,11 +4,10 @@
 #ifndef ORVEX_TESTS_SUPPORT_APACHE_SERVER_H_
 #define ORVEX_TESTS_SUPPORT_APACHE_SERVER_H_
 
-#include <sys/types.h>
-
 #include <filesystem>
 #include <string>
 
+#include "support/child_server.h"
 #include "support/temp_dir.h"
 
 namespace orvex::testing {
@@ -18,9 +17,9 @@ class ApacheServer {
   // Why Apache with mod_dav cannot run here, or "" when it can.
   static std::string Unavailable();
 
-  // Creates a fresh, empty document root under a temporary directory.
+  // Creates a fresh, empty document root under a temporary directory; the
+  // server and the directory go with the object.
   ApacheServer();
-  ~ApacheServer();  // stops the server; the directory goes with it
 
   const std::filesystem::path& root() const { return root_; }
   // Before Start: serve TLS only, with this PEM certificate and key
@@ -37,7 +36,6 @@ class ApacheServer {
   // Starts httpd in the foreground as a child (it dies with the test) and
   // waits, bounded, until it answers. False when it did not come up.
   bool Start();
-  void Stop();
   int port() const { return port_; }
   // Sends `method` with an XML body to `path` (for setting dead properties
   // up), over TLS and with Digest when the server wants them; the HTTP
@@ -49,7 +47,7 @@ class ApacheServer {
   std::filesystem::path dir_ = temp_.path();
   std::filesystem::path root_;
   int port_ = 0;
-  pid_t pid_ = -1;
+  ChildServer child_;
   std::string tls_cert_, tls_key_;
   std::string digest_user_, digest_password_;
   std::string keytab_;

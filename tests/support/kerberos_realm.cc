@@ -1,15 +1,10 @@
 #include "support/kerberos_realm.h"
 
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "support/ports.h"
 
@@ -34,10 +29,6 @@ KerberosRealm::KerberosRealm() {
 }
 
 KerberosRealm::~KerberosRealm() {
-  if (kdc_ > 0) {
-    ::kill(kdc_, SIGTERM);
-    ::waitpid(kdc_, nullptr, 0);
-  }
   auto restore = [](const char* name, bool had, const std::string& value) {
     if (had)
       ::setenv(name, value.c_str(), 1);
@@ -79,16 +70,7 @@ bool KerberosRealm::Start() {
   ::setenv("KRB5CCNAME", ("FILE:" + d + "/ccache").c_str(), 1);
   ::setenv("KRB5RCACHETYPE", "none", 1);  // no replay cache for the services either
   if (!Run(std::string("/usr/sbin/kdb5_util -r ") + kRealm + " -P master create -s")) return false;
-  kdc_ = ::fork();
-  if (kdc_ == 0) {
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    ::execl("/usr/sbin/krb5kdc", "krb5kdc", "-n", nullptr);
-    ::_exit(127);
-  }
-  for (int i = 0; i < 100; ++i) {
-    if (LoopbackAccepts(port_)) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
+  if (kdc_.Start("/usr/sbin/krb5kdc", {"krb5kdc", "-n"}, port_, 100)) return true;
   error_ = "the KDC did not start";
   return false;
 }

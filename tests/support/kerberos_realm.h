@@ -6,10 +6,9 @@
 #ifndef ORVEX_TESTS_SUPPORT_KERBEROS_REALM_H_
 #define ORVEX_TESTS_SUPPORT_KERBEROS_REALM_H_
 
-#include <sys/types.h>
-
 #include <string>
 
+#include "support/child_server.h"
 #include "support/temp_dir.h"
 
 namespace orvex::testing {
@@ -49,7 +48,7 @@ class KerberosRealm {
   std::string old_config_, old_cache_;
   bool had_config_ = false, had_cache_ = false;
   int port_ = 0;
-  pid_t kdc_ = -1;
+  ChildServer kdc_;
 };
 
 }  // namespace orvex::testing

@@ -1,13 +1,8 @@
 #include "support/lighttpd_server.h"
 
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
-#include <thread>
 
 #include "support/ports.h"
 
@@ -32,8 +27,6 @@ LighttpdServer::LighttpdServer() {
   fs::create_directories(root_);
 }
 
-LighttpdServer::~LighttpdServer() { Stop(); }
-
 bool LighttpdServer::Start() {
   port_ = FreeLoopbackPort();
   const fs::path conf = dir_ / "lighttpd.conf";
@@ -45,24 +38,7 @@ bool LighttpdServer::Start() {
                       << "webdav.activate = \"enable\"\n"
                       << "webdav.is-readonly = \"disable\"\n"
                       << "webdav.sqlite-db-name = \"" << (dir_ / "props.db").string() << "\"\n";
-  pid_ = ::fork();
-  if (pid_ == 0) {
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // no server outlives a crashed test
-    ::execl(kLighttpd, kLighttpd, "-D", "-f", conf.c_str(), nullptr);
-    ::_exit(127);
-  }
-  for (int i = 0; i < 200; ++i) {
-    if (LoopbackAccepts(port_)) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
-
-void LighttpdServer::Stop() {
-  if (pid_ <= 0) return;
-  ::kill(pid_, SIGTERM);
-  ::waitpid(pid_, nullptr, 0);
-  pid_ = -1;
+  return child_.Start(kLighttpd, {kLighttpd, "-D", "-f", conf.string()}, port_);
 }
 
 }  // namespace orvex::testing

@@ -5,11 +5,10 @@
 #ifndef ORVEX_TESTS_SUPPORT_LIGHTTPD_SERVER_H_
 #define ORVEX_TESTS_SUPPORT_LIGHTTPD_SERVER_H_
 
-#include <sys/types.h>
-
 #include <filesystem>
 #include <string>
 
+#include "support/child_server.h"
 #include "support/temp_dir.h"
 
 namespace orvex::testing {
@@ -19,14 +18,12 @@ class LighttpdServer {
   // Why lighttpd with mod_webdav cannot run here, or "" when it can.
   static std::string Unavailable();
 
-  LighttpdServer();   // a fresh, empty document root
-  ~LighttpdServer();  // stops the server; the directory goes with it
+  LighttpdServer();  // a fresh, empty document root; both go with the object
 
   const std::filesystem::path& root() const { return root_; }
   // Starts lighttpd in the foreground as a child (it dies with the test)
   // and waits, bounded, until it answers. False when it did not come up.
   bool Start();
-  void Stop();
   int port() const { return port_; }
 
  private:
@@ -34,7 +31,7 @@ class LighttpdServer {
   std::filesystem::path dir_ = temp_.path();
   std::filesystem::path root_;
   int port_ = 0;
-  pid_t pid_ = -1;
+  ChildServer child_;
 };
 
 }  // namespace orvex::testing

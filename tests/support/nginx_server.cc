@@ -1,14 +1,9 @@
 #include "support/nginx_server.h"
 
 #include <pwd.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
-#include <thread>
 
 #include "support/ports.h"
 
@@ -32,8 +27,6 @@ NginxServer::NginxServer() {
   root_ = dir_ / "dav";
   fs::create_directories(root_);
 }
-
-NginxServer::~NginxServer() { Stop(); }
 
 void NginxServer::RequireBasic(const std::string& user, const std::string& password) {
   user_ = user;
@@ -81,29 +74,12 @@ bool NginxServer::Start() {
   }
   out << "    }\n  }\n}\n";
   out.close();
-  pid_ = ::fork();
-  if (pid_ == 0) {
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // no server outlives a crashed test
-    // -p and -e keep nginx off /etc/nginx and /var/log/nginx even before it
-    // has read the configuration.
-    const std::string prefix = dir_.string() + "/";
-    const std::string log = (dir_ / "error.log").string();
-    ::execl(kNginx, kNginx, "-p", prefix.c_str(), "-e", log.c_str(), "-c", conf.c_str(), nullptr);
-    ::_exit(127);
-  }
-  for (int i = 0; i < 200; ++i) {
-    if (LoopbackAccepts(port_)) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
-
-void NginxServer::Stop() {
-  if (pid_ <= 0) return;
-  // SIGTERM is nginx's fast shutdown: the master stops its worker and exits.
-  ::kill(pid_, SIGTERM);
-  ::waitpid(pid_, nullptr, 0);
-  pid_ = -1;
+  // -p and -e keep nginx off /etc/nginx and /var/log/nginx even before it
+  // has read the configuration; SIGTERM, at the end, is its fast shutdown.
+  return child_.Start(
+      kNginx,
+      {kNginx, "-p", dir_.string() + "/", "-e", (dir_ / "error.log").string(), "-c", conf.string()},
+      port_);
 }
 
 }  // namespace orvex::testing

@@ -5,11 +5,10 @@
 #ifndef ORVEX_TESTS_SUPPORT_NGINX_SERVER_H_
 #define ORVEX_TESTS_SUPPORT_NGINX_SERVER_H_
 
-#include <sys/types.h>
-
 #include <filesystem>
 #include <string>
 
+#include "support/child_server.h"
 #include "support/temp_dir.h"
 
 namespace orvex::testing {
@@ -19,8 +18,7 @@ class NginxServer {
   // Why nginx with dav-ext cannot run here, or "" when it can.
   static std::string Unavailable();
 
-  NginxServer();   // a fresh, empty document root
-  ~NginxServer();  // stops the server; the directory goes with it
+  NginxServer();  // a fresh, empty document root; both go with the object
 
   const std::filesystem::path& root() const { return root_; }
   // Before Start: every request must authenticate with HTTP Basic as `user`
@@ -29,7 +27,6 @@ class NginxServer {
   // Starts nginx in the foreground as a child (it dies with the test) and
   // waits, bounded, until it answers. False when it did not come up.
   bool Start();
-  void Stop();
   int port() const { return port_; }
 
  private:
@@ -37,7 +34,7 @@ class NginxServer {
   std::filesystem::path dir_ = temp_.path();
   std::filesystem::path root_;
   int port_ = 0;
-  pid_t pid_ = -1;
+  ChildServer child_;
   std::string user_, password_;
 };
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <stdexcept>
 
 namespace orvex::testing {
 namespace {
@@ -33,11 +34,31 @@ int FreeLoopbackPort() {
 }
 
 bool LoopbackAccepts(int port) {
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  const int fd = ConnectToLoopback(static_cast<uint16_t>(port));
+  if (fd >= 0) ::close(fd);
+  return fd >= 0;
+}
+
+int ListenOnLoopback(uint16_t& port, int backlog) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in addr = Loopback(0);
+  socklen_t len = sizeof addr;
+  if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      ::listen(fd, backlog) != 0 ||
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+    if (fd >= 0) ::close(fd);
+    throw std::runtime_error("cannot listen on 127.0.0.1");
+  }
+  port = ntohs(addr.sin_port);
+  return fd;
+}
+
+int ConnectToLoopback(uint16_t port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in addr = Loopback(port);
-  bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-  ::close(fd);
-  return ok;
+  if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return fd;
+  if (fd >= 0) ::close(fd);
+  return -1;
 }
 
 }  // namespace orvex::testing

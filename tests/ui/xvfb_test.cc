@@ -34,8 +34,8 @@
 #include "platform/host_map.h"
 #include "platform/language.h"
 #include "platform/ui/toolkit.h"
+#include "support/holding_relay.h"
 #include "support/temp_dir.h"
-#include "ui/holding_relay.h"
 #include "ui/x_screen.h"
 
 namespace orvex::testing {

@@ -2,8 +2,8 @@
 // passing on what clients send once a number of bytes has gone through, and
 // go on when told: a server that stops reading in the middle of an upload.
 // Answers always flow.
-#ifndef ORVEX_TESTS_UI_HOLDING_RELAY_H_
-#define ORVEX_TESTS_UI_HOLDING_RELAY_H_
+#ifndef ORVEX_TESTS_SUPPORT_HOLDING_RELAY_H_
+#define ORVEX_TESTS_SUPPORT_HOLDING_RELAY_H_
 
 #include <chrono>
 #include <condition_variable>
@@ -51,4 +51,4 @@ class HoldingRelay {
 
 }  // namespace orvex::testing
 
-#endif  // ORVEX_TESTS_UI_HOLDING_RELAY_H_
+#endif  // ORVEX_TESTS_SUPPORT_HOLDING_RELAY_H_

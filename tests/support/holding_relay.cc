@@ -1,25 +1,16 @@
-#include "ui/holding_relay.h"
+#include "support/holding_relay.h"
 
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <stdexcept>
+
+#include "support/ports.h"
 
 namespace orvex::testing {
 
-HoldingRelay::HoldingRelay(uint16_t target_port) : target_(target_port) {
-  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&a), len) != 0 ||
-      ::listen(listener_, 16) != 0 ||
-      ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
-    throw std::runtime_error("relay: cannot listen on the loopback");
-  port_ = ntohs(a.sin_port);
+HoldingRelay::HoldingRelay(uint16_t target_port)
+    : target_(target_port), listener_(ListenOnLoopback(port_)) {
   acceptor_ = std::thread([this] { Accept(); });
 }
 
@@ -60,15 +51,11 @@ void HoldingRelay::Accept() {
   for (;;) {
     const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     if (client < 0) return;
-    const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(target_);
+    const int server = ConnectToLoopback(target_);
     std::lock_guard lock(mutex_);
     sockets_.push_back(client);
-    sockets_.push_back(server);
-    if (stopping_ || ::connect(server, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    if (server >= 0) sockets_.push_back(server);
+    if (stopping_ || server < 0) {
       ::shutdown(client, SHUT_RDWR);
       continue;
     }
