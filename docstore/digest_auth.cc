@@ -188,7 +188,7 @@ DigestAuth::Verdict DigestAuth::Check(const Credentials& c, std::string_view met
   int64_t now = NowSeconds();
   if (now - made > kNonceLifetime.count() || made > now) return Verdict::kStale;
   uint64_t count = std::stoull(c.nc, nullptr, 16);
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   // Counts of nonces past their lifetime are no longer needed: those nonces
   // are refused as stale before their count is looked at.
   if (counts_.size() > 100000) {

@@ -13,11 +13,12 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "docstore/mutex.h"
 
 namespace orvex::docstore {
 
@@ -71,8 +72,8 @@ class DigestAuth {
   std::string Sign(const std::string& stamp) const;
 
   std::string key_;
-  std::mutex mutex_;
-  std::map<std::string, uint64_t> counts_;  // nonce: the last nc taken
+  Mutex mutex_;
+  std::map<std::string, uint64_t> counts_ ORVEX_GUARDED_BY(mutex_);  // nonce: the last nc taken
 };
 
 }  // namespace orvex::docstore

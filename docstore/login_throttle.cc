@@ -6,7 +6,7 @@ namespace orvex::docstore {
 
 LoginThrottle::Clock::time_point LoginThrottle::Admit(const std::string& address) {
   auto now = Clock::now();
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   // Memory stays small under a flood of addresses: what no longer slows
   // anybody down goes first.
   if (records_.size() > 10000) Forget(now);
@@ -24,7 +24,7 @@ LoginThrottle::Clock::time_point LoginThrottle::Admit(const std::string& address
 
 void LoginThrottle::Done(const std::string& address, bool failed) {
   auto now = Clock::now();
-  std::lock_guard lock(mutex_);
+  MutexLock lock(mutex_);
   auto it = records_.find(address);
   if (it == records_.end()) return;
   Record& r = it->second;

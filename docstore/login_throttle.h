@@ -15,8 +15,9 @@
 
 #include <chrono>
 #include <map>
-#include <mutex>
 #include <string>
+
+#include "docstore/mutex.h"
 
 namespace orvex::docstore {
 
@@ -43,10 +44,10 @@ class LoginThrottle {
     Clock::time_point last_failure;
     Clock::time_point next_slot;  // when the next waiting attempt may go
   };
-  void Forget(Clock::time_point now);
+  void Forget(Clock::time_point now) ORVEX_REQUIRES(mutex_);
 
-  std::mutex mutex_;
-  std::map<std::string, Record> records_;
+  Mutex mutex_;
+  std::map<std::string, Record> records_ ORVEX_GUARDED_BY(mutex_);
 };
 
 }  // namespace orvex::docstore

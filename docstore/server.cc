@@ -22,6 +22,7 @@
 #include "docstore/dav_handler.h"
 #include "docstore/http_session.h"
 #include "docstore/login_throttle.h"
+#include "docstore/mutex.h"
 #include "docstore/sample_store.h"
 #include "docstore/seed.h"
 #include "docstore/store.h"
@@ -139,12 +140,19 @@ class Server::Impl {
     }
     port_ = acceptor_->local_endpoint().port();
     io_.restart();
-    stopping_ = false;
+    {
+      // No other thread runs yet; the locks only say so to the analysis.
+      MutexLock lock(mutex_);
+      stopping_ = false;
+    }
     Accept();
     Watch();
     started_ = true;
     thread_ = std::thread([this] { io_.run(); });
-    stop_sweeping_ = false;
+    {
+      MutexLock lock(sweep_mutex_);
+      stop_sweeping_ = false;
+    }
     sweeper_ = std::thread([this] { SweepLocks(); });
   }
 
@@ -157,21 +165,21 @@ class Server::Impl {
       timer_.cancel();
       accept_timer_.cancel();
       // Parked connections end as their waits are cancelled (Wake).
-      std::lock_guard lock(mutex_);
+      MutexLock lock(mutex_);
       stopping_ = true;
       for (auto& s : sessions_)
         if (s.parked) s.session->CancelWait();
     });
     thread_.join();
     {
-      std::lock_guard lock(sweep_mutex_);
+      MutexLock lock(sweep_mutex_);
       stop_sweeping_ = true;
     }
     sweep_wake_.notify_all();
     sweeper_.join();
     std::list<Entry> sessions;
     {
-      std::lock_guard lock(mutex_);
+      MutexLock lock(mutex_);
       sessions.swap(sessions_);
     }
     for (auto& s : sessions) s.session->Shutdown();
@@ -182,7 +190,7 @@ class Server::Impl {
     io_.restart();
     io_.poll();
     {
-      std::lock_guard lock(mutex_);
+      MutexLock lock(mutex_);
       refused_.clear();
     }
     acceptor_.reset();
@@ -214,7 +222,7 @@ class Server::Impl {
         // on the same error. Give one up if a connection may be shed, and
         // try again in a moment; the waiting peers stay in the backlog.
         {
-          std::lock_guard lock(mutex_);
+          MutexLock lock(mutex_);
           refused_.clear();
           Shed(nullptr);
         }
@@ -232,8 +240,8 @@ class Server::Impl {
   // Ends the connection that costs most and does least (see
   // HttpSession::Sheddable), among those from `address` when it is given,
   // and only among those holding one of the server's places (Placed) when
-  // `placed_only`. False when none may be ended. Called with mutex_ held.
-  bool Shed(const std::string* address, bool placed_only = false) {
+  // `placed_only`. False when none may be ended.
+  bool Shed(const std::string* address, bool placed_only = false) ORVEX_REQUIRES(mutex_) {
     HttpSession* pick = nullptr;
     for (auto& s : sessions_) {
       HttpSession& c = *s.session;
@@ -255,7 +263,7 @@ class Server::Impl {
     auto peer = socket.remote_endpoint(ec);
     if (ec) return;  // already gone
     std::string address = peer.address().to_string();
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     Reap();
     // Connections being shut still finish on their threads; they no longer
     // count against the limits.
@@ -289,7 +297,7 @@ class Server::Impl {
     });
   }
 
-  std::list<Entry>::iterator Find(const HttpSession* session) {
+  std::list<Entry>::iterator Find(const HttpSession* session) ORVEX_REQUIRES(mutex_) {
     return std::find_if(sessions_.begin(), sessions_.end(),
                         [session](const Entry& e) { return e.session.get() == session; });
   }
@@ -297,15 +305,14 @@ class Server::Impl {
   // Runs on the server's loop once a connection has parked: its thread is
   // joined when it wakes.
   void Park(const std::shared_ptr<HttpSession>& session) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     auto it = Find(session.get());
     if (it == sessions_.end() || stopping_) return;
     Await(session);
   }
 
-  // Waits on the server's loop for `session` to become readable. Called
-  // with mutex_ held.
-  void Await(const std::shared_ptr<HttpSession>& session) {
+  // Waits on the server's loop for `session` to become readable.
+  void Await(const std::shared_ptr<HttpSession>& session) ORVEX_REQUIRES(mutex_) {
     Find(session.get())->parked = true;
     session->AwaitReadable([this, session](boost::system::error_code ec) { Wake(session, ec); });
   }
@@ -314,7 +321,7 @@ class Server::Impl {
   // Shutdown) or its wait was cancelled: it gets a thread again, or is let
   // go when it is ending.
   void Wake(const std::shared_ptr<HttpSession>& session, boost::system::error_code ec) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     auto it = Find(session.get());
     if (it == sessions_.end()) return;
     // The old thread only posted Park after its Run; it has ended or is
@@ -330,9 +337,8 @@ class Server::Impl {
 
   // Connections holding one of the server's places: all but those being
   // shut and log-ins waiting for the throttle, which count only among their
-  // address's, so guesses on many connections keep nobody else out. Called
-  // with mutex_ held.
-  size_t Placed() const {
+  // address's, so guesses on many connections keep nobody else out.
+  size_t Placed() const ORVEX_REQUIRES(mutex_) {
     size_t placed = 0;
     for (const auto& s : sessions_) placed += !s.session->Shut() && !s.session->Throttled();
     return placed;
@@ -341,7 +347,7 @@ class Server::Impl {
   // Answers 503 on a connection the limits do not admit, without a thread:
   // the answer fits any socket buffer, and the socket lingers a moment,
   // reading and dropping the request, before it closes.
-  void Refuse(tcp::socket socket) {
+  void Refuse(tcp::socket socket) ORVEX_REQUIRES(mutex_) {
     int fd = socket.native_handle();
     const std::string& answer = BusyAnswer();
     (void)!::send(fd, answer.data(), answer.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
@@ -350,8 +356,8 @@ class Server::Impl {
     refused_.push_back({std::move(socket), SteadyMillis() + kRefusedLingerMs});
   }
 
-  // Joins the threads of finished connections. Called with mutex_ held.
-  void Reap() {
+  // Joins the threads of finished connections.
+  void Reap() ORVEX_REQUIRES(mutex_) {
     for (auto it = sessions_.begin(); it != sessions_.end();) {
       if (it->session->Finished()) {
         it->thread.join();
@@ -366,14 +372,15 @@ class Server::Impl {
   // and may wait for the writers' turn. A failing store is tried again at
   // the next round.
   void SweepLocks() {
-    std::unique_lock lock(sweep_mutex_);
-    while (!sweep_wake_.wait_for(lock, kLockSweepInterval, [this] { return stop_sweeping_; })) {
-      lock.unlock();
+    MutexLock lock(sweep_mutex_);
+    while (!stop_sweeping_) {
+      if (lock.WaitFor(sweep_wake_, kLockSweepInterval) == std::cv_status::no_timeout) continue;
+      lock.Unlock();
       try {
         handler_->ExpireLocks();
       } catch (const std::exception&) {
       }
-      lock.lock();
+      lock.Lock();
     }
   }
 
@@ -388,7 +395,7 @@ class Server::Impl {
       if (ec || !acceptor_->is_open()) return;
       int64_t now = SteadyMillis();
       {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         Reap();
         for (auto& s : sessions_)
           if (s.session->Overdue(now)) s.session->Shutdown();
@@ -414,15 +421,15 @@ class Server::Impl {
   std::optional<tcp::acceptor> acceptor_;
   std::thread thread_;
   std::thread sweeper_;
-  std::mutex sweep_mutex_;
-  std::condition_variable sweep_wake_;
-  bool stop_sweeping_ = false;
+  Mutex sweep_mutex_;
+  std::condition_variable_any sweep_wake_;
+  bool stop_sweeping_ ORVEX_GUARDED_BY(sweep_mutex_) = false;
   std::unique_ptr<Store> store_;
   std::unique_ptr<DavHandler> handler_;
-  std::mutex mutex_;
-  std::list<Entry> sessions_;
-  bool stopping_ = false;  // Stop has begun; guarded by mutex_
-  std::list<Refused> refused_;
+  Mutex mutex_;
+  std::list<Entry> sessions_ ORVEX_GUARDED_BY(mutex_);
+  bool stopping_ ORVEX_GUARDED_BY(mutex_) = false;  // Stop has begun
+  std::list<Refused> refused_ ORVEX_GUARDED_BY(mutex_);
   LoginThrottle throttle_;
   std::vector<std::string> hosts_;
   uint16_t port_ = 0;

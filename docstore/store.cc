@@ -264,7 +264,7 @@ Statement& Store::Sql(const std::string& sql) {
 
 std::unique_ptr<StoreConnection> Store::TakeReader() {
   {
-    std::lock_guard lock(readers_mutex_);
+    MutexLock lock(readers_mutex_);
     if (!idle_readers_.empty()) {
       auto c = std::move(idle_readers_.back());
       idle_readers_.pop_back();
@@ -280,7 +280,7 @@ std::unique_ptr<StoreConnection> Store::TakeReader() {
 }
 
 void Store::ReturnReader(std::unique_ptr<StoreConnection> c) {
-  std::lock_guard lock(readers_mutex_);
+  MutexLock lock(readers_mutex_);
   idle_readers_.push_back(std::move(c));
 }
 
@@ -307,25 +307,25 @@ void Store::FlushLog() {
 }
 
 void Store::MakeDurable(uint64_t seq) {
-  std::unique_lock lock(sync_mutex_);
+  MutexLock lock(sync_mutex_);
   while (synced_ < seq) {
     if (syncing_) {
-      sync_done_.wait(lock);
+      lock.Wait(sync_done_);
       continue;
     }
     // This thread flushes for everybody who committed so far.
     syncing_ = true;
     uint64_t target = committed_.load();
-    lock.unlock();
+    lock.Unlock();
     try {
       FlushLog();
     } catch (...) {
-      lock.lock();
+      lock.Lock();
       syncing_ = false;
       sync_done_.notify_all();
       throw;
     }
-    lock.lock();
+    lock.Lock();
     syncing_ = false;
     if (target > synced_) synced_ = target;
     sync_done_.notify_all();

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "docstore/blob_store.h"
+#include "docstore/mutex.h"
 #include "docstore/prop_name.h"
 #include "docstore/prop_value.h"
 
@@ -247,11 +248,11 @@ class Store {
   // Makes dir/reserve (see ReleaseReserve), when there is room for it.
   void MakeReserve();
   std::unique_ptr<StoreConnection> OpenConnection();
-  std::unique_ptr<StoreConnection> TakeReader();
-  void ReturnReader(std::unique_ptr<StoreConnection> c);
+  std::unique_ptr<StoreConnection> TakeReader() ORVEX_EXCLUDES(readers_mutex_);
+  void ReturnReader(std::unique_ptr<StoreConnection> c) ORVEX_EXCLUDES(readers_mutex_);
   // Waits until every commit up to `seq` is on disk, flushing the log itself
   // when no other thread is doing so.
-  void MakeDurable(uint64_t seq);
+  void MakeDurable(uint64_t seq) ORVEX_EXCLUDES(sync_mutex_);
   void FlushLog();
 
   std::string dir_;       // the store's directory
@@ -259,19 +260,22 @@ class Store {
   bool durable_ = false;  // flush to disk (a store on disk)
   std::unique_ptr<BlobStore> blobs_;
 
-  std::mutex writer_mutex_;  // the writers' turn
+  // The writers' turn, held by a writing Txn for its life; the writer
+  // connection is used only under it (a hold the analysis cannot follow
+  // through the Txn object, so writer_ carries no annotation).
+  std::mutex writer_mutex_;
   std::unique_ptr<StoreConnection> writer_;
-  std::mutex readers_mutex_;
-  std::vector<std::unique_ptr<StoreConnection>> idle_readers_;
+  Mutex readers_mutex_;
+  std::vector<std::unique_ptr<StoreConnection>> idle_readers_ ORVEX_GUARDED_BY(readers_mutex_);
 
   // Group commit: commits are numbered; `synced_` is the last one known to
   // be on disk.
   std::atomic<uint64_t> committed_{0};
   std::atomic<int> log_frames_{0};  // frames in the log since the last checkpoint
-  std::mutex sync_mutex_;
-  std::condition_variable sync_done_;
-  uint64_t synced_ = 0;
-  bool syncing_ = false;
+  Mutex sync_mutex_;
+  std::condition_variable_any sync_done_;
+  uint64_t synced_ ORVEX_GUARDED_BY(sync_mutex_) = 0;
+  bool syncing_ ORVEX_GUARDED_BY(sync_mutex_) = false;
   std::unique_ptr<StoreConnection> checkpointer_;  // used by the flushing thread only
   int log_fd_ = -1;
 };

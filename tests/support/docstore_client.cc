@@ -30,14 +30,15 @@ std::string Base64(const std::string& in) {
   std::string out;
   size_t i = 0;
   for (; i + 2 < in.size(); i += 3) {
-    uint32_t v = (uint8_t(in[i]) << 16) | (uint8_t(in[i + 1]) << 8) | uint8_t(in[i + 2]);
+    uint32_t v = (uint32_t{uint8_t(in[i])} << 16) | (uint32_t{uint8_t(in[i + 1])} << 8) |
+                 uint32_t{uint8_t(in[i + 2])};
     out += {kChars[v >> 18], kChars[(v >> 12) & 63], kChars[(v >> 6) & 63], kChars[v & 63]};
   }
   if (i + 1 == in.size()) {
-    uint32_t v = uint8_t(in[i]) << 16;
+    uint32_t v = uint32_t{uint8_t(in[i])} << 16;
     out += {kChars[v >> 18], kChars[(v >> 12) & 63], '=', '='};
   } else if (i + 2 == in.size()) {
-    uint32_t v = (uint8_t(in[i]) << 16) | (uint8_t(in[i + 1]) << 8);
+    uint32_t v = (uint32_t{uint8_t(in[i])} << 16) | (uint32_t{uint8_t(in[i + 1])} << 8);
     out += {kChars[v >> 18], kChars[(v >> 12) & 63], kChars[(v >> 6) & 63], '='};
   }
   return out;
