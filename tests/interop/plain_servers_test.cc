@@ -1,6 +1,6 @@
-// The host script against plain WebDAV servers as they come (Apache mod_dav,
-// lighttpd mod_webdav, nginx dav, SabreDAV), with no property set by hand,
-// and the host's dialect set to webdav: the workspaces are the collections of
+// The host script against plain WebDAV servers as they come (Apache mod_dav
+// and mod_dav_svn, lighttpd mod_webdav, nginx dav, SabreDAV), with no
+// property set by hand, and the host's dialect set to webdav: the workspaces are the collections of
 // the workspace list, every folder is a standard one, and documents keep
 // their office values as dead properties where the server keeps any.
 #include <gtest/gtest.h>
