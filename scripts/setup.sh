@@ -13,7 +13,7 @@ packages=(
   qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic
   libedit-dev python3-dev pybind11-dev python3-pytest python3-build python3-setuptools python3-wheel python3-venv
   apache2 litmus cadaver davfs2 curl libssl-dev openssl lighttpd lighttpd-mod-webdav
-  nginx libnginx-mod-http-dav-ext
+  nginx libnginx-mod-http-dav-ext php-cli php-sabre-dav libapache2-mod-svn subversion
   krb5-kdc krb5-admin-server krb5-user libapache2-mod-auth-gssapi
   tmux procps xvfb xauth libxcb1-dev
   clang libclang-rt-14-dev ccache

@@ -1,0 +1,178 @@
+#include "support/svn_server.h"
+
+#include <fcntl.h>
+#include <openssl/evp.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "support/ports.h"
+
+namespace orvex::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kApache[] = "/usr/sbin/apache2";
+constexpr char kModules[] = "/usr/lib/apache2/modules";
+constexpr char kSvnadmin[] = "/usr/bin/svnadmin";
+constexpr char kSvnlook[] = "/usr/bin/svnlook";
+constexpr char kSvn[] = "/usr/bin/svn";
+
+// Runs `args` (the program first) and keeps what it wrote to its standard
+// output in `output`; whether it exited with 0.
+bool Run(const std::vector<std::string>& args, std::string* output = nullptr) {
+  int pipe_fds[2];
+  if (::pipe(pipe_fds) != 0) return false;
+  const pid_t pid = ::fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    // What the tools say of a path that is not there is not the test's.
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (null >= 0) ::dup2(null, STDERR_FILENO);
+    ::dup2(pipe_fds[1], STDOUT_FILENO);
+    ::close(pipe_fds[0]);
+    ::close(pipe_fds[1]);
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(pipe_fds[1]);
+  char buffer[4096];
+  ssize_t n;
+  while ((n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0)
+    if (output != nullptr) output->append(buffer, static_cast<size_t>(n));
+  ::close(pipe_fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Hands `dir` and everything below it to www-data, which the server runs as.
+bool GiveToServer(const fs::path& dir) {
+  if (::geteuid() != 0) return true;
+  passwd* pw = ::getpwnam("www-data");
+  if (pw == nullptr) return false;
+  if (::chown(dir.c_str(), pw->pw_uid, pw->pw_gid) != 0) return false;
+  for (const auto& entry : fs::recursive_directory_iterator(dir))
+    if (::lchown(entry.path().c_str(), pw->pw_uid, pw->pw_gid) != 0) return false;
+  return true;
+}
+
+// Apache's "{SHA}" password form: the base64 of the password's SHA-1.
+std::string ShaPassword(const std::string& password) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int n = 0;
+  EVP_Digest(password.data(), password.size(), digest, &n, EVP_sha1(), nullptr);
+  unsigned char encoded[2 * EVP_MAX_MD_SIZE];
+  const int length = EVP_EncodeBlock(encoded, digest, static_cast<int>(n));
+  return "{SHA}" + std::string(reinterpret_cast<char*>(encoded), static_cast<size_t>(length));
+}
+
+}  // namespace
+
+std::string SvnServer::Unavailable() {
+  if (::access(kApache, X_OK) != 0) return "apache2 is not installed";
+  if (!fs::exists(fs::path(kModules) / "mod_dav_svn.so"))
+    return "mod_dav_svn is not installed (libapache2-mod-svn)";
+  if (::access(kSvnadmin, X_OK) != 0 || ::access(kSvn, X_OK) != 0)
+    return "the Subversion tools are not installed (subversion)";
+  return {};
+}
+
+SvnServer::SvnServer() {
+  // The server's own user must be able to pass through to the repository.
+  fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  repo_ = dir_ / "repo";
+  Run({kSvnadmin, "create", repo_.string()});
+}
+
+SvnServer::~SvnServer() { Stop(); }
+
+void SvnServer::RequireBasic(const std::string& user, const std::string& password) {
+  user_ = user;
+  password_ = password;
+}
+
+bool SvnServer::MakeFolders(const std::vector<std::string>& paths) {
+  std::vector<std::string> args = {kSvn, "mkdir", "--quiet", "--parents", "-m", "folders"};
+  for (const std::string& path : paths) args.push_back("file://" + repo_.string() + "/" + path);
+  return Run(args);
+}
+
+bool SvnServer::Start() {
+  if (!GiveToServer(repo_)) return false;
+  port_ = FreeLoopbackPort();
+  const std::string m = kModules;
+  std::ofstream conf(dir_ / "httpd.conf");
+  conf << "ServerRoot \"" << dir_.string() << "\"\n"
+       << "ServerName docs\n"
+       << "Listen 127.0.0.1:" << port_ << "\n"
+       << "PidFile " << (dir_ / "httpd.pid").string() << "\n"
+       << "ErrorLog " << (dir_ / "error.log").string() << "\n"
+       << "LoadModule mpm_event_module " << m << "/mod_mpm_event.so\n"
+       << "LoadModule authz_core_module " << m << "/mod_authz_core.so\n"
+       << "LoadModule dav_module " << m << "/mod_dav.so\n"
+       << "LoadModule dav_svn_module " << m << "/mod_dav_svn.so\n";
+  if (!user_.empty())
+    conf << "LoadModule authn_core_module " << m << "/mod_authn_core.so\n"
+         << "LoadModule authn_file_module " << m << "/mod_authn_file.so\n"
+         << "LoadModule authz_user_module " << m << "/mod_authz_user.so\n"
+         << "LoadModule auth_basic_module " << m << "/mod_auth_basic.so\n";
+  conf << "User www-data\nGroup www-data\n"
+       << "<Location />\n  DAV svn\n  SVNPath " << repo_.string() << "\n"
+       << "  SVNAutoversioning on\n";
+  if (!user_.empty()) {
+    const fs::path users = dir_ / "users";
+    std::ofstream(users) << user_ << ":" << ShaPassword(password_) << "\n";
+    conf << "  AuthType Basic\n  AuthName docs\n  AuthBasicProvider file\n"
+         << "  AuthUserFile " << users.string() << "\n  Require valid-user\n";
+  } else {
+    conf << "  Require all granted\n";
+  }
+  conf << "</Location>\n";
+  conf.close();
+  pid_ = ::fork();
+  if (pid_ == 0) {
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // no server outlives a crashed test
+    const std::string conf_path = (dir_ / "httpd.conf").string();
+    ::execl(kApache, kApache, "-f", conf_path.c_str(), "-D", "FOREGROUND", nullptr);
+    ::_exit(127);
+  }
+  for (int i = 0; i < 200; ++i) {
+    if (LoopbackAccepts(port_)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+void SvnServer::Stop() {
+  if (pid_ <= 0) return;
+  ::kill(pid_, SIGTERM);
+  ::waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
+std::optional<std::uintmax_t> SvnServer::FileSize(const std::string& path) const {
+  std::string size;
+  if (!Run({kSvnlook, "filesize", repo_.string(), path}, &size)) return std::nullopt;
+  return std::stoull(size);
+}
+
+bool SvnServer::IsFolder(const std::string& path) const {
+  std::string tree;
+  // The tree's first line is the name, with a final "/" for a folder.
+  if (!Run({kSvnlook, "tree", "--non-recursive", repo_.string(), path}, &tree)) return false;
+  const size_t end = tree.find('\n');
+  return end != std::string::npos && end > 0 && tree[end - 1] == '/';
+}
+
+}  // namespace orvex::testing
