@@ -86,6 +86,9 @@ class FieldMap {
   // Sets `name`, adding it when absent; a present name keeps its spelling.
   std::pair<iterator, bool> insert_or_assign(std::string_view name, Variant value);
   size_t erase(std::string_view name);
+  // The value of `name`, added as Empty when absent. The reference holds
+  // until a name is next added: copy a value before adding another name.
+  Variant& operator[](std::string_view name) { return try_emplace(name, Variant()).first->second; }
 
   iterator begin() { return entries_.begin(); }
   iterator end() { return entries_.end(); }
