@@ -18,11 +18,8 @@ std::string TextOf(const Variant& value) {
 
 Fields WithReadOnlyAlias(Fields fields) {
   const Variant& read_only = fields.Value(kPropIsReadOnly);
-  if (!fields.Contains(kFieldPropertyReadOnly) && !read_only.IsNull()) {
-    Fields::Map values = fields.values();
-    values.emplace(kFieldPropertyReadOnly, read_only);
-    return Fields(std::move(values));
-  }
+  if (!fields.Contains(kFieldPropertyReadOnly) && !read_only.IsNull())
+    fields.Assign(kFieldPropertyReadOnly, read_only);
   return fields;
 }
 

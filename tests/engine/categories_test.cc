@@ -30,11 +30,11 @@ class CategoriesTest : public testing::FakeEngineTest {
                    Variant has_children = false) {
     const std::string url =
         std::string(kCategories) + (parent.empty() ? "" : "/" + parent) + "/" + name;
-    server::Fields::Map props{{server::kColParseName, Variant(name)},
-                              {server::kPropDescription, Variant("About " + name)},
-                              {server::kColContentClass, Variant(server::kClassCategoryFolder)}};
-    if (!read_only.IsEmpty()) props[server::kColIsReadOnly] = read_only;
-    if (!has_children.IsEmpty()) props[server::kPropHasChildren] = has_children;
+    server::FieldMap props{{server::kColParseName, Variant(name)},
+                           {server::kPropDescription, Variant("About " + name)},
+                           {server::kColContentClass, Variant(server::kClassCategoryFolder)}};
+    if (!read_only.IsEmpty()) props.insert_or_assign(server::kColIsReadOnly, read_only);
+    if (!has_children.IsEmpty()) props.insert_or_assign(server::kPropHasChildren, has_children);
     backend_->AddItem(url, props);
   }
 

@@ -74,11 +74,11 @@ class CheckinUploadTest : public testing::FakeEngineTest {
   void AddDocument(const std::string& name, const std::string& state, const std::string& holder,
                    const std::vector<std::string>& allowed = {"read"},
                    const std::string& folder = kReports) {
-    server::Fields::Map props = {
+    server::FieldMap props = {
         {server::kPropDisplayName, Variant(name)},       {server::kPropParentName, Variant(folder)},
         {server::kPropOperationsAllowed, List(allowed)}, {kState, Variant(state)},
         {kIsCheckedOut, Variant(!holder.empty())},       {kCheckedOutBy, Variant(holder)}};
-    if (!holder.empty()) props[server::kPropWorkingCopy] = Variant(kWorking);
+    if (!holder.empty()) props.insert_or_assign(server::kPropWorkingCopy, Variant(kWorking));
     backend_->AddItem(folder + "/" + name, props);
   }
   void AddWorkingCopy() { backend_->AddItem(kWorking, {}, false); }
@@ -89,8 +89,8 @@ class CheckinUploadTest : public testing::FakeEngineTest {
     for (auto& [folder, rows] : backend_->listings)
       for (server::Fields& row : rows)
         if (row.Value("DAV:href").ToString() == url) {
-          server::Fields::Map values = row.values();
-          values[name] = value;
+          server::FieldMap values = row.values();
+          values.insert_or_assign(name, value);
           row = server::Fields(values);
         }
   }

@@ -66,9 +66,9 @@ class DocumentsProfilesTest : public testing::FakeEngineTest {
     if (listed) workspace_profiles_.push_back(id);
     backend_->items[kWs][server::kPropDocumentProfiles] = List(workspace_profiles_);
   }
-  void AddProperty(const std::string& id, const std::string& title, server::Fields::Map more) {
-    more[server::kPropDisplayName] = Variant(title);
-    more[server::kPropDescription] = Variant("About " + title);
+  void AddProperty(const std::string& id, const std::string& title, server::FieldMap more) {
+    more.insert_or_assign(server::kPropDisplayName, Variant(title));
+    more.insert_or_assign(server::kPropDescription, Variant("About " + title));
     backend_->AddSchemaObject(kSchema, id, std::move(more));
   }
   void AddDictionary(const std::string& id, const std::vector<std::string>& values,
@@ -87,11 +87,12 @@ class DocumentsProfilesTest : public testing::FakeEngineTest {
                        {server::kPropDefaultDocumentProfile, Variant(fallback)}});
   }
   // A document in `folder` ("" for the top of Sales), as a listing row.
-  void AddDocument(const std::string& folder, const std::string& name, server::Fields::Map props) {
+  void AddDocument(const std::string& folder, const std::string& name, server::FieldMap props) {
     const std::string parent = folder.empty() ? kWs : std::string(kWs) + "/" + folder;
-    props[server::kPropDisplayName] = Variant(name);
-    props[server::kPropParentName] = Variant(parent);
-    if (!props.count(server::kPropContentClass)) props[server::kPropContentClass] = kDocument;
+    props.insert_or_assign(server::kPropDisplayName, Variant(name));
+    props.insert_or_assign(server::kPropParentName, Variant(parent));
+    if (!props.count(server::kPropContentClass))
+      props.insert_or_assign(server::kPropContentClass, kDocument);
     backend_->AddItem(parent + "/" + name, std::move(props));
   }
 
@@ -336,9 +337,9 @@ TEST_F(DocumentsProfilesTest, PropertyListsGrowAndTolerateLateFailuresOnly) {
 TEST_F(DocumentsProfilesTest, ListsAnEnhancedFolderWithStatusAndValuesAskingOnce) {
   AddFolder("Reports", server::kClassSmartFolder, {kDocument, kMemo}, kDocument);
   auto doc = [](const char* state, const char* holder, bool out) {
-    return server::Fields::Map{{server::kPropDocumentState, Variant(state)},
-                               {server::kPropCheckedOutBy, Variant(holder)},
-                               {server::kPropIsCheckedOut, Variant(out)}};
+    return server::FieldMap{{server::kPropDocumentState, Variant(state)},
+                            {server::kPropCheckedOutBy, Variant(holder)},
+                            {server::kPropIsCheckedOut, Variant(out)}};
   };
   AddDocument("Reports", "none.txt", doc("", "", false));
   AddDocument("Reports", "in.txt", doc("createdcheckedin", "", false));

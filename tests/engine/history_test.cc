@@ -25,7 +25,7 @@ class HistoryTest : public testing::FakeEngineTest {
   void AddHistory(const std::string& url, int n) {
     auto& rows = backend_->histories[url];
     for (int i = 1; i <= n; ++i) {
-      server::Fields::Map f{
+      server::FieldMap f{
           {server::kPropHref, Variant("http://docs/.versions/7/" + std::to_string(i))},
           {server::kPropFriendlyVersionID, Variant("0." + std::to_string(i))},
           {server::kPropVersionComment,

@@ -91,10 +91,10 @@ class ProfileAssignmentTest : public testing::FakeEngineTest {
                                {server::kPropPropertyOrder, List(std::move(order))}});
   }
   void Property(const std::string& id, const std::string& title, const std::string& kind,
-                server::Fields::Map more) {
-    more["DAV:displayname"] = Variant(title);
-    more[server::kPropExtendedType] = Variant(kind);
-    more[server::kPropDescription] = Variant(title + " of the document");
+                server::FieldMap more) {
+    more.insert_or_assign("DAV:displayname", Variant(title));
+    more.insert_or_assign(server::kPropExtendedType, Variant(kind));
+    more.insert_or_assign(server::kPropDescription, Variant(title + " of the document"));
     backend_->AddSchemaObject(kSchema, id, std::move(more));
   }
   const records::PropertyClass1* Record(const std::string& name) const {

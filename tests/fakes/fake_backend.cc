@@ -157,7 +157,7 @@ class FakeItem : public server::Item {
     if (kind() != server::ItemKind::kWorkspaceFolder)
       return server::StringList(fields_.Value(server::kPropDocumentProfiles),
                                 server::kPropDocumentProfiles);
-    const server::Fields::Map& workspace = Workspace();
+    const server::FieldMap& workspace = Workspace();
     auto it = workspace.find(server::kPropDocumentProfiles);
     return server::StringList(it == workspace.end() ? Variant(Null{}) : it->second,
                               server::kPropDocumentProfiles);
@@ -182,7 +182,7 @@ class FakeItem : public server::Item {
  private:
   // The properties of the workspace the item is bound in: the nearest item
   // at or above its URL that names a schema location.
-  const server::Fields::Map& Workspace() const {
+  const server::FieldMap& Workspace() const {
     for (std::string url = url_; !url.empty(); url = ParentOf(url)) {
       auto it = backend_.items.find(url);
       if (it != backend_.items.end() && it->second.count(server::kPropSchemaCollectionRef))
@@ -203,7 +203,7 @@ class FakeItem : public server::Item {
     fields_.set_writer([this](const server::Fields::Changes& changes) {
       for (const auto& [name, value] : changes) {
         backend_.Record("Update " + url_ + " " + name + "=" + Show(value));
-        backend_.items[url_][name] = value;
+        backend_.items[url_].insert_or_assign(name, value);
       }
     });
   }
@@ -217,7 +217,7 @@ class FakeItem : public server::Item {
     if (columns.empty()) return server::Recordset(it->second);
     std::vector<server::Fields> rows;
     for (const server::Fields& f : it->second) {
-      server::Fields::Map kept;
+      server::FieldMap kept;
       for (const char* column : columns)
         if (f.Contains(column)) kept.emplace(column, f.Value(column));
       rows.emplace_back(std::move(kept));
@@ -265,7 +265,7 @@ std::unique_ptr<server::SchemaDefinition> FakeBackend::LookUpSchema(const std::s
 }
 
 void FakeBackend::AddSchemaObject(const std::string& location, const std::string& id,
-                                  server::Fields::Map props) {
+                                  server::FieldMap props) {
   items[location + "/" + id] = std::move(props);
 }
 
@@ -276,9 +276,8 @@ std::vector<std::string> FakeBackend::CallsStartingWith(const std::string& prefi
   return out;
 }
 
-void FakeBackend::AddItem(const std::string& url, server::Fields::Map props,
-                          bool list_under_parent) {
-  props["DAV:href"] = url;
+void FakeBackend::AddItem(const std::string& url, server::FieldMap props, bool list_under_parent) {
+  props.insert_or_assign("DAV:href", url);
   items[url] = props;
   if (list_under_parent) listings[ParentOf(url)].push_back(server::Fields(props));
 }

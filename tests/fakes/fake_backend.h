@@ -31,7 +31,7 @@ class FakeBackend : public server::Backend {
 
   // Server state: properties of existing items by URL, and the rows a
   // listing of a URL answers.
-  std::map<std::string, server::Fields::Map> items;
+  std::map<std::string, server::FieldMap> items;
   std::map<std::string, std::vector<server::Fields>> listings;
   // The rows a version object's history of a document URL answers.
   std::map<std::string, std::vector<server::Fields>> histories;
@@ -44,7 +44,7 @@ class FakeBackend : public server::Backend {
   std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
 
   // Adds an item (and makes it listable under its parent URL's listing).
-  void AddItem(const std::string& url, server::Fields::Map props, bool list_under_parent = true);
+  void AddItem(const std::string& url, server::FieldMap props, bool list_under_parent = true);
 
   void OpenConnection(const server::Connection& connection, const std::string& url,
                       const std::string& user, const std::string& password,
@@ -59,8 +59,7 @@ class FakeBackend : public server::Backend {
   // in the schema location `location` (a workspace's schema-collection-ref).
   // Look-ups log "ContentClassDefinition <location>/<id>",
   // "PropertyDefinition ..." and "DictionaryObject ...".
-  void AddSchemaObject(const std::string& location, const std::string& id,
-                       server::Fields::Map props);
+  void AddSchemaObject(const std::string& location, const std::string& id, server::FieldMap props);
   std::unique_ptr<server::SchemaDefinition> LookUpSchema(const std::string& call,
                                                          server::SchemaKind kind,
                                                          const std::string& location,

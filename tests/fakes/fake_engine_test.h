@@ -29,7 +29,7 @@ class FakeEngineTest : public ::testing::Test {
 
   // Workspace http://docs/<name>, with `more` over its categories folder
   // "Categories" and its schema location <url>/Schema.
-  void AddWorkspace(const std::string& name, server::Fields::Map more = {}) {
+  void AddWorkspace(const std::string& name, server::FieldMap more = {}) {
     const std::string url = "http://docs/" + name;
     more.emplace(server::kPropCategoriesFolder, Variant("Categories"));
     more.emplace(server::kPropSchemaCollectionRef, Variant(url + "/Schema"));

@@ -230,12 +230,12 @@ TEST(WireVocabularyTest, WhatTheServerWritesTheProviderReadsTyped) {
   ASSERT_EQ(rows.size(), 1u);
   const auto& p = rows[0].properties;
   EXPECT_EQ(rows[0].href, "/Sales/a%20b.txt");
-  EXPECT_EQ(p.at(kPropIsHidden), Variant(true));
-  EXPECT_EQ(p.at("urn:example:x#Count"), Variant(int32_t{-42}));
-  EXPECT_EQ(p.at(kPropKeywords), Variant(VariantArray{"a & b", "<c>", "line\r\nbreak"}));
-  EXPECT_EQ(p.at(kPropTitle), Variant("\"Q\" \xC3\xA9t\xC3\xA9"));
-  EXPECT_EQ(p.at("urn:example:y/Empty"), Variant(""));
-  EXPECT_EQ(p.at("urn:example:x#When"), Variant("2001-05-10T09:30:00Z"));
+  EXPECT_EQ(p.Value(kPropIsHidden), Variant(true));
+  EXPECT_EQ(p.Value("urn:example:x#Count"), Variant(int32_t{-42}));
+  EXPECT_EQ(p.Value(kPropKeywords), Variant(VariantArray{"a & b", "<c>", "line\r\nbreak"}));
+  EXPECT_EQ(p.Value(kPropTitle), Variant("\"Q\" \xC3\xA9t\xC3\xA9"));
+  EXPECT_EQ(p.Value("urn:example:y/Empty"), Variant(""));
+  EXPECT_EQ(p.Value("urn:example:x#When"), Variant("2001-05-10T09:30:00Z"));
   ASSERT_EQ(rows[0].failed.size(), 1u);
   EXPECT_EQ(rows[0].failed[0], (std::pair<std::string, int>{"urn:example:x#Missing", 404}));
 }

@@ -35,13 +35,15 @@ TEST(MultistatusTest, MatchesNamespacesByUriWhateverThePrefix) {
   std::vector<ResourceResponse> r = ParseMultistatus(body);
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].href, "/Sales/Reports/");
-  EXPECT_EQ(r[0].properties.at("DAV:displayname"), Variant("Reports"));
-  EXPECT_EQ(r[0].properties.at("urn:schemas-microsoft-com:office:office#Author"), Variant("Jones"));
-  EXPECT_EQ(r[0].properties.at("urn:schemas-microsoft-com:workspace#CategoriesFolder"),
+  EXPECT_EQ(r[0].properties.Value("DAV:displayname"), Variant("Reports"));
+  EXPECT_EQ(r[0].properties.Value("urn:schemas-microsoft-com:office:office#Author"),
+            Variant("Jones"));
+  EXPECT_EQ(r[0].properties.Value("urn:schemas-microsoft-com:workspace#CategoriesFolder"),
             Variant("Categories"));
-  EXPECT_EQ(r[0].properties.at("urn:schemas-microsoft-com:publishing:IsCheckedOut"), Variant("x"));
+  EXPECT_EQ(r[0].properties.Value("urn:schemas-microsoft-com:publishing:IsCheckedOut"),
+            Variant("x"));
   EXPECT_TRUE(r[0].is_collection);
-  EXPECT_FALSE(r[0].properties.contains("DAV:collection"));
+  EXPECT_FALSE(r[0].properties.Contains("DAV:collection"));
 }
 
 TEST(MultistatusTest, TypedValuesBecomeTypedVariants) {
@@ -67,23 +69,23 @@ TEST(MultistatusTest, TypedValuesBecomeTypedVariants) {
   </D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>
 </D:multistatus>)";
   auto props = ParseMultistatus(body).at(0).properties;
-  EXPECT_EQ(props.at("urn:p:yes"), Variant(true));
-  EXPECT_EQ(props.at("urn:p:no"), Variant(false));
-  EXPECT_EQ(props.at("urn:p:int"), Variant(int32_t{-42}));
-  EXPECT_EQ(props.at("urn:p:i4"), Variant(int32_t{2147483647}));
-  EXPECT_EQ(props.at("urn:p:i2"), Variant(int16_t{7}));
-  EXPECT_EQ(props.at("urn:p:big"), Variant("40000"));  // does not fit: kept as text
-  EXPECT_EQ(props.at("urn:p:when"), Variant("2001-05-10T09:30:00Z"));
-  EXPECT_EQ(props.at("urn:p:plain"), Variant("  spaced text  "));
-  EXPECT_EQ(props.at("urn:p:str"), Variant("<a & b>"));
-  EXPECT_EQ(props.at("urn:p:empty"), Variant(""));
-  EXPECT_EQ(props.at("urn:p:mv"), Variant(VariantArray{"a", "", "c, d"}));
-  EXPECT_EQ(props.at("urn:p:mvint"), Variant(VariantArray{"1"}));
-  EXPECT_EQ(props.at("urn:p:mvnone"), Variant(VariantArray{}));
+  EXPECT_EQ(props.Value("urn:p:yes"), Variant(true));
+  EXPECT_EQ(props.Value("urn:p:no"), Variant(false));
+  EXPECT_EQ(props.Value("urn:p:int"), Variant(int32_t{-42}));
+  EXPECT_EQ(props.Value("urn:p:i4"), Variant(int32_t{2147483647}));
+  EXPECT_EQ(props.Value("urn:p:i2"), Variant(int16_t{7}));
+  EXPECT_EQ(props.Value("urn:p:big"), Variant("40000"));  // does not fit: kept as text
+  EXPECT_EQ(props.Value("urn:p:when"), Variant("2001-05-10T09:30:00Z"));
+  EXPECT_EQ(props.Value("urn:p:plain"), Variant("  spaced text  "));
+  EXPECT_EQ(props.Value("urn:p:str"), Variant("<a & b>"));
+  EXPECT_EQ(props.Value("urn:p:empty"), Variant(""));
+  EXPECT_EQ(props.Value("urn:p:mv"), Variant(VariantArray{"a", "", "c, d"}));
+  EXPECT_EQ(props.Value("urn:p:mvint"), Variant(VariantArray{"1"}));
+  EXPECT_EQ(props.Value("urn:p:mvnone"), Variant(VariantArray{}));
   // Kept without its type attribute, a multi-valued property is still one.
-  EXPECT_EQ(props.at("urn:p:mvbare"), Variant(VariantArray{"x", "y"}));
-  EXPECT_EQ(props.at("urn:p:mixed"), Variant("text"));
-  EXPECT_EQ(props.at("urn:p:wrongns"), Variant("5"));  // dt in another namespace: untyped
+  EXPECT_EQ(props.Value("urn:p:mvbare"), Variant(VariantArray{"x", "y"}));
+  EXPECT_EQ(props.Value("urn:p:mixed"), Variant("text"));
+  EXPECT_EQ(props.Value("urn:p:wrongns"), Variant("5"));  // dt in another namespace: untyped
 }
 
 TEST(MultistatusTest, StatusLinesDecideWhichPropertiesExist) {
@@ -101,7 +103,7 @@ TEST(MultistatusTest, StatusLinesDecideWhichPropertiesExist) {
   ASSERT_EQ(r.size(), 2u);
   EXPECT_EQ(r[0].status, 0);
   EXPECT_EQ(r[0].properties.size(), 1u);
-  EXPECT_TRUE(r[0].properties.contains("urn:p:here"));
+  EXPECT_TRUE(r[0].properties.Contains("urn:p:here"));
   EXPECT_FALSE(r[0].is_collection);  // reported only under 404
   ASSERT_EQ(r[0].failed.size(), 3u);
   EXPECT_EQ(r[0].failed[0], (std::pair<std::string, int>("urn:p:missing", 404)));
@@ -117,7 +119,7 @@ TEST(MultistatusTest, HonoursTheCharsetOfTheHeaders) {
       "<D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>"
       "</D:multistatus>";
   auto r = ParseMultistatus(body, "ISO-8859-1");
-  EXPECT_EQ(r.at(0).properties.at("DAV:displayname"), Variant("K\xC3\xB6ln"));
+  EXPECT_EQ(r.at(0).properties.Value("DAV:displayname"), Variant("K\xC3\xB6ln"));
   // The same bytes read as UTF-8 are not well-formed.
   EXPECT_EQ(ErrorNumberOf(body), kErrGenericFailure);
   EXPECT_EQ(ErrorNumberOf(body, "x-no-such-charset"), kErrGenericFailure);
@@ -163,7 +165,7 @@ TEST(MultistatusTest, ReadsAnEmptyMultistatusAndDeeplyNestedValues) {
       "</D:lockdiscovery></D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat>"
       "</D:response></D:multistatus>";
   auto r = ParseMultistatus(deep);
-  EXPECT_EQ(r.at(0).properties.at("DAV:lockdiscovery"), Variant("text"));
+  EXPECT_EQ(r.at(0).properties.Value("DAV:lockdiscovery"), Variant("text"));
 }
 
 // Reads `body` fed in pieces cut at `cuts` (ascending offsets).
@@ -188,8 +190,8 @@ void ExpectSame(const std::vector<ResourceResponse>& a, const std::vector<Resour
     EXPECT_EQ(a[i].is_collection, b[i].is_collection) << where;
     EXPECT_EQ(a[i].failed, b[i].failed) << where;
     ASSERT_EQ(a[i].properties.size(), b[i].properties.size()) << where;
-    for (const auto& [name, value] : a[i].properties)
-      EXPECT_EQ(b[i].properties.at(name), value) << where << " " << name;
+    for (const auto& [name, value] : a[i].properties.values())
+      EXPECT_EQ(b[i].properties.Value(name), value) << where << " " << name;
   }
 }
 
@@ -211,7 +213,7 @@ TEST(MultistatusTest, ReadsAnAnswerFedInPiecesAsItReadsItWhole) {
 </D:multistatus>)";
   std::vector<ResourceResponse> whole = ParseMultistatus(body);
   ASSERT_EQ(whole.size(), 2u);
-  EXPECT_EQ(whole[0].properties.at("DAV:displayname"), Variant("Rep&orts \u00e9t\u00e9"));
+  EXPECT_EQ(whole[0].properties.Value("DAV:displayname"), Variant("Rep&orts \u00e9t\u00e9"));
   // Every single cut (inside names, entities, character references and
   // multi-byte characters), and one byte at a time.
   for (size_t cut = 0; cut <= body.size(); ++cut)

@@ -443,8 +443,8 @@ TEST(SchemaValuesTest, FlagsAndListsAcceptTheirTypesAndRefuseOthers) {
     }
   };
   Plain odd(SchemaKind::kProperty, "p",
-            Fields(Fields::Map{{kPropIsRequired, Variant("perhaps")},
-                               {kPropDisplayName, Variant(VariantArray{Variant("a")})}}));
+            Fields(FieldMap{{kPropIsRequired, Variant("perhaps")},
+                            {kPropDisplayName, Variant(VariantArray{Variant("a")})}}));
   EXPECT_EQ(ErrorOf<Error>([&] { odd.IsRequired(); }), kErrGenericFailure);
   EXPECT_EQ(ErrorOf<Error>([&] { odd.Title(); }), kErrGenericFailure);
   EXPECT_TRUE(odd.GetFields().Value(kFieldPropertyReadOnly).IsNull());

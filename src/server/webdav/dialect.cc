@@ -31,10 +31,6 @@ std::vector<std::string_view> Segments(std::string_view path) {
 // A property definition's value type.
 constexpr char kPropValueType[] = "urn:schemas-microsoft-com:exch-data:type";
 
-void SetDefault(Fields::Map& row, const char* name, Variant value) {
-  row.try_emplace(name, std::move(value));
-}
-
 // The built-in profile's properties: name, title, multi-valued, kind.
 struct BuiltInProperty {
   const char* name;
@@ -98,31 +94,30 @@ void PlainChanges(Fields::Changes& changes) {
   }
 }
 
-void DressPlainRow(Fields::Map& row, bool workspace) {
+void DressPlainRow(Fields& row, bool workspace) {
   auto text = [&](const char* name) {
-    auto it = row.find(name);
-    return it == row.end() || it->second.IsArray() || it->second.IsNull() ? std::string()
-                                                                          : it->second.ToString();
+    const Variant& v = row.Value(name);
+    return v.IsArray() || v.IsNull() ? std::string() : v.ToString();
   };
-  const bool collection = FlagValue(row[kColIsCollection]);
+  const bool collection = FlagValue(row.Value(kColIsCollection));
   if (!collection) {
-    if (text(kPropDisplayName).empty()) row[kPropDisplayName] = row[kColParseName];
-    row[kPropContentClass] = kBuiltInProfile;
-    row[kColContentClass] = kBuiltInProfile;
+    if (text(kPropDisplayName).empty()) row.Assign(kPropDisplayName, row.Value(kColParseName));
+    row.Assign(kPropContentClass, kBuiltInProfile);
+    row.Assign(kColContentClass, kBuiltInProfile);
     VariantArray allowed{"read"};
-    if (!FlagValue(row[kColIsReadOnly]))
+    if (!FlagValue(row.Value(kColIsReadOnly)))
       allowed.insert(allowed.end(), {Variant("edit"), Variant("move"), Variant("delete")});
-    SetDefault(row, kPropOperationsAllowed, std::move(allowed));
+    row.AssignDefault(kPropOperationsAllowed, std::move(allowed));
     // The list kept as one text (PlainChanges) reads as its values again.
-    if (auto it = row.find(kPropKeywords); it != row.end() && !it->second.IsArray()) {
+    if (Variant* keywords = row.Find(kPropKeywords); keywords != nullptr && !keywords->IsArray()) {
       VariantArray values;
-      const std::string list = it->second.IsNull() ? std::string() : it->second.ToString();
+      const std::string list = keywords->IsNull() ? std::string() : keywords->ToString();
       for (size_t pos = 0; !list.empty() && pos <= list.size();) {
         size_t comma = std::min(list.find(',', pos), list.size());
         values.emplace_back(list.substr(pos, comma - pos));
         pos = comma + 1;
       }
-      it->second = std::move(values);
+      *keywords = std::move(values);
     }
     return;
   }
@@ -130,20 +125,20 @@ void DressPlainRow(Fields::Map& row, bool workspace) {
   const size_t depth = Segments(HrefPath(url)).size();
   const bool is_workspace = workspace || depth == 1;
   const char* content_class = is_workspace ? kClassWorkspace : kClassKnowledgeFolder;
-  row[kPropContentClass] = content_class;
-  row[kColContentClass] = content_class;
-  SetDefault(row, kPropDescription, "");
-  SetDefault(row, kPropDocumentProfiles, VariantArray{Variant(kBuiltInProfile)});
-  SetDefault(row, kPropDefaultDocumentProfile, kBuiltInProfile);
+  row.Assign(kPropContentClass, content_class);
+  row.Assign(kColContentClass, content_class);
+  row.AssignDefault(kPropDescription, "");
+  row.AssignDefault(kPropDocumentProfiles, VariantArray{Variant(kBuiltInProfile)});
+  row.AssignDefault(kPropDefaultDocumentProfile, kBuiltInProfile);
   // A plain server does not say whether a folder has subfolders: every one
   // may have, so a walk looks into each.
-  SetDefault(row, kPropHasSubs, true);
+  row.AssignDefault(kPropHasSubs, true);
   if (!is_workspace) return;
-  SetDefault(row, kPropDefaultContentClass, kBuiltInProfile);
-  SetDefault(row, kPropCategoriesFolder, kCategoriesFolder);
+  row.AssignDefault(kPropDefaultContentClass, kBuiltInProfile);
+  row.AssignDefault(kPropCategoriesFolder, kCategoriesFolder);
   // The schema lives nowhere on the server: the workspace itself stands
   // for its location, so an open there opens the workspace.
-  SetDefault(row, kPropSchemaCollectionRef, url);
+  row.AssignDefault(kPropSchemaCollectionRef, url);
 }
 
 CategoryPlace CategoryPlaceOf(std::string_view path) {
@@ -152,39 +147,39 @@ CategoryPlace CategoryPlaceOf(std::string_view path) {
   return segments.size() == 2 ? CategoryPlace::kFolder : CategoryPlace::kBelow;
 }
 
-Fields::Map EmptyCategoriesFolder(const Url& url) {
+Fields EmptyCategoriesFolder(const Url& url) {
   ResourceResponse self;
   self.href = PercentEncodePath(std::string(TrimTrailingSlashes(PercentDecode(url.path)))) + "/";
   self.is_collection = true;
-  self.properties[kPropContentClass] = kClassCategoryFolder;
-  self.properties[kPropDescription] = "";
-  self.properties[kPropHasSubs] = false;
-  self.properties[kPropHasChildren] = false;
+  self.properties = Fields(FieldMap{{kPropContentClass, kClassCategoryFolder},
+                                    {kPropDescription, ""},
+                                    {kPropHasSubs, false},
+                                    {kPropHasChildren, false}});
   return ResourceRow(std::move(self), url);
 }
 
 std::unique_ptr<SchemaDefinition> BuiltInSchemaObject(SchemaKind kind, const std::string& id) {
-  Fields::Map fields;
+  FieldMap fields;
   if (kind == SchemaKind::kContentClass && id == kBuiltInProfile) {
     VariantArray order;
     for (const BuiltInProperty& p : kBuiltInProperties) order.emplace_back(p.name);
-    fields[kPropDisplayName] = "Document";
-    fields[kPropDescription] = "";
-    fields[kPropPropertyOrder] = std::move(order);
+    fields.insert_or_assign(kPropDisplayName, "Document");
+    fields.insert_or_assign(kPropDescription, "");
+    fields.insert_or_assign(kPropPropertyOrder, std::move(order));
     return std::make_unique<BuiltInDefinition>(kind, id, Fields(std::move(fields)));
   }
   if (kind == SchemaKind::kProperty) {
     for (const BuiltInProperty& p : kBuiltInProperties) {
       if (id != p.name) continue;
-      fields[kPropDisplayName] = p.title;
-      fields[kPropDescription] = "";
-      fields[kPropIsRequired] = false;
-      fields[kPropExtendedType] = p.extended_type;
-      fields[kPropIsMultivalued] = p.multivalued;
-      fields[kPropDictionary] = "";
-      fields[kPropIsRetrieved] = false;
-      fields[kPropValueType] = p.multivalued ? "mv.string" : "string";
-      fields[kPropIsReadOnly] = false;
+      fields.insert_or_assign(kPropDisplayName, p.title);
+      fields.insert_or_assign(kPropDescription, "");
+      fields.insert_or_assign(kPropIsRequired, false);
+      fields.insert_or_assign(kPropExtendedType, p.extended_type);
+      fields.insert_or_assign(kPropIsMultivalued, p.multivalued);
+      fields.insert_or_assign(kPropDictionary, "");
+      fields.insert_or_assign(kPropIsRetrieved, false);
+      fields.insert_or_assign(kPropValueType, p.multivalued ? "mv.string" : "string");
+      fields.insert_or_assign(kPropIsReadOnly, false);
       return std::make_unique<BuiltInDefinition>(kind, id, Fields(std::move(fields)));
     }
   }

@@ -58,7 +58,7 @@ void PlainChanges(Fields::Changes& changes);
 // `workspace` for a collection listed as a workspace (the rule above
 // applies otherwise). Properties the server did report stay, but for the
 // content class, which the dialect fixes.
-void DressPlainRow(Fields::Map& row, bool workspace);
+void DressPlainRow(Fields& row, bool workspace);
 
 // Where `path` (decoded, as the engine builds it) lies relative to its
 // workspace's categories folder.
@@ -66,7 +66,7 @@ enum class CategoryPlace { kOutside, kFolder, kBelow };
 CategoryPlace CategoryPlaceOf(std::string_view path);
 
 // The fields of a categories folder at `url`, which holds nothing.
-Fields::Map EmptyCategoriesFolder(const Url& url);
+Fields EmptyCategoriesFolder(const Url& url);
 
 // The built-in profile (kind kContentClass, id kBuiltInProfile) and its
 // property definitions; throws server::Error(kErrObjectNotFound) for any

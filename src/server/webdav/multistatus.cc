@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "server/error.h"
 #include "server/webdav/property_name.h"
+#include "server/webdav/resource_row.h"
 #include "server/webdav/status.h"
 #include "wire/names.h"
 
@@ -69,7 +70,8 @@ enum class Frame {
 
 class MultistatusReader::Impl {
  public:
-  Impl(const std::string& encoding, MultistatusLimits limits) : limits_(limits) {
+  Impl(const std::string& encoding, MultistatusLimits limits)
+      : limits_(limits), index_(std::make_shared<FieldIndex>(RowColumns())) {
     parser_ = XML_ParserCreateNS(encoding.empty() ? nullptr : encoding.c_str(), kNsSep);
     if (parser_ == nullptr) throw Error(kErrGenericFailure, "out of memory for the XML parser");
     XML_SetUserData(parser_, this);
@@ -152,7 +154,7 @@ class MultistatusReader::Impl {
             Refuse("multistatus response lists more items than the limit allows");
             return Frame::kIgnored;
           }
-          responses_.emplace_back();
+          responses_.emplace_back().properties = Fields(index_);
           has_href_ = false;
           return Frame::kResponse;
         }
@@ -276,7 +278,7 @@ class MultistatusReader::Impl {
     for (PendingProperty& p : pending_) {
       if (ok) {
         if (p.collection) r.is_collection = true;
-        r.properties.insert_or_assign(std::move(p.name), std::move(p.value));
+        r.properties.AssignColumn(index_->Add(p.name), std::move(p.value));
       } else {
         r.failed.emplace_back(std::move(p.name), propstat_status_);
       }
@@ -316,6 +318,8 @@ class MultistatusReader::Impl {
   bool saw_root_ = false;
   std::vector<Frame> stack_;
   std::vector<ResourceResponse> responses_;
+  // The index of every response's properties: it grows as names are read.
+  std::shared_ptr<FieldIndex> index_;
   bool has_href_ = false;
   std::vector<PendingProperty> pending_;
   int propstat_status_ = 0;

@@ -33,9 +33,10 @@ struct ResourceResponse {
   // The response's own status when it has one instead of propstats; else 0.
   int status = 0;
   // Properties reported with a 2xx status, by full name ("DAV:displayname"),
-  // kept the way field look-ups read them (names ignoring case) so a row
-  // can take them over without copying.
-  Fields::Map properties;
+  // as a row over the index every response of one answer shares, so a
+  // listing's rows take them over without copying. That index holds the
+  // columns a row is given (RowColumns) before any property read.
+  Fields properties;
   // True when a 2xx DAV:resourcetype holds DAV:collection.
   bool is_collection = false;
   // Properties reported with any other status, with that status, in order.

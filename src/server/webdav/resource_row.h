@@ -29,7 +29,12 @@ namespace orvex::server::webdav {
 // `request` is the URL the response answered; it supplies scheme and host
 // when the href is a bare path. The row takes over the response's
 // properties: pass an rvalue when the response is not needed afterwards.
-Fields::Map ResourceRow(ResourceResponse response, const Url& request);
+Fields ResourceRow(ResourceResponse response, const Url& request);
+
+// The names ResourceRow and DressPlainRow (dialect.h) give a row. A listing's
+// index holds them from the start, so that giving them to each of its rows
+// finds their columns in the shared index rather than copying it per row.
+const FieldIndex& RowColumns();
 
 // A property value read as a flag (platform::ParseFlag); a value that is no
 // flag is False, as a listing's row is read whatever the server sent.

@@ -100,7 +100,7 @@ const std::vector<std::string>& SchemaObjectProperties() {
 // Reads the schema object `id` in the schema folder `folder`: PROPFIND
 // Depth 0 on the folder's URL with the id appended as one segment, naming
 // the schema's properties.
-Fields::Map ReadSchemaObject(Session& session, const Target& folder, const std::string& id) {
+Fields ReadSchemaObject(Session& session, const Target& folder, const std::string& id) {
   // An id is one path segment; one that cannot be names nothing.
   if (id.empty() || id.find('/') != std::string::npos)
     throw Error(kErrObjectNotFound, "not a schema id: " + id);
@@ -125,8 +125,7 @@ class WebDavSchemaDefinition : public SchemaDefinition {
     if (kind() != SchemaKind::kContentClass)
       throw Error(kErrNotSupported, "only a content class definition lists properties");
     return std::make_unique<WebDavSchemaDefinition>(
-        SchemaKind::kProperty, id, Fields(ReadSchemaObject(*session_, folder_, id)), session_,
-        folder_);
+        SchemaKind::kProperty, id, ReadSchemaObject(*session_, folder_, id), session_, folder_);
   }
 
  private:
@@ -136,8 +135,8 @@ class WebDavSchemaDefinition : public SchemaDefinition {
 
 }  // namespace
 
-Fields::Map WebDavItem::Row(ResourceResponse response, const Target& target, bool workspace) {
-  Fields::Map row = ResourceRow(std::move(response), target.url);
+Fields WebDavItem::Row(ResourceResponse response, const Target& target, bool workspace) {
+  Fields row = ResourceRow(std::move(response), target.url);
   if (Plain(target)) DressPlainRow(row, workspace);
   return row;
 }
@@ -187,7 +186,7 @@ void WebDavItem::OpenDocument(const std::string& url, int32_t /*options*/) {
 void WebDavItem::OpenTarget(Target target, const std::string& url, const Connection* active) {
   switch (CategoryPlaceOf(target)) {
     case CategoryPlace::kFolder:
-      fields_ = Fields(EmptyCategoriesFolder(target.url));
+      fields_ = EmptyCategoriesFolder(target.url);
       return Bind(std::move(target));
     case CategoryPlace::kBelow:
       throw Error(kErrObjectNotFound, "this server keeps no categories: " + url);
@@ -197,7 +196,7 @@ void WebDavItem::OpenTarget(Target target, const std::string& url, const Connect
   std::optional<std::vector<ResourceResponse>> reused = session_->TakeOpenAnswer(active, target);
   std::vector<ResourceResponse> responses =
       reused ? std::move(*reused) : session_->Propfind(target, 0);
-  fields_ = Fields(Row(SelfResponse(responses, url), target));
+  fields_ = Row(SelfResponse(responses, url), target);
   Bind(std::move(target));
 }
 
@@ -386,7 +385,7 @@ Recordset WebDavItem::OpenAndList(const BindArgs& args, bool documents_only, Col
     Open(args);
     return ListChildren(documents_only, columns);
   }
-  fields_ = Fields(Row(*self, target));
+  fields_ = Row(*self, target);
   Bind(target);
   return RowsOf(std::move(responses), target, documents_only);
 }
@@ -400,8 +399,8 @@ Recordset WebDavItem::RowsOf(std::vector<ResourceResponse> responses, const Targ
     if (!Succeeded(r.status)) continue;
     if (CanonicalPath(PercentDecode(HrefPath(r.href))) == self) continue;
     // Each response is read once: its row takes its properties over.
-    Fields::Map row = Row(std::move(r), target);
-    if (documents_only && FlagValue(row[kColIsCollection])) continue;
+    Fields row = Row(std::move(r), target);
+    if (documents_only && FlagValue(row.Value(kColIsCollection))) continue;
     rows.emplace_back(std::move(row));
   }
   return Recordset(std::move(rows));
@@ -500,7 +499,7 @@ void WebDavItem::Proppatch(const Target& target, Fields::Changes changes) {
   // Some servers keep no empty value: an empty text that reads back absent
   // reads as empty all the same.
   for (const auto& [name, value] : changes)
-    if (self.properties.contains(name) == value.IsNull() &&
+    if (self.properties.Contains(name) == value.IsNull() &&
         !(value.type() == VariantType::kString && value.ToString().empty()))
       throw Error(kErrGenericFailure, "PROPPATCH answered " + std::to_string(response.status) +
                                           " but the server did not " +

@@ -85,7 +85,7 @@ class WebDavItem : public Item {
   void Proppatch(const Target& target, Fields::Changes changes);
   // The row of `response`, which answered for `target`; on a plain server
   // dressed for the engine (dialect.h), as a workspace when `workspace`.
-  static Fields::Map Row(ResourceResponse response, const Target& target, bool workspace = false);
+  static Fields Row(ResourceResponse response, const Target& target, bool workspace = false);
   // The listing of the bound folder without its own response; `documents`
   // keeps only non-collections, otherwise every child is kept.
   Recordset ListChildren(bool documents_only, Columns columns);
