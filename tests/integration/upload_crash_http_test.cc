@@ -159,7 +159,7 @@ class UploadCrashHttpTest : public DocstoreTest {
  protected:
   void SetUp() override {
     docstore::ServerOptions options = StoreOptions();
-    options.store_dir = dir_ + "/store";
+    options.store_dir = docstore::testing::StoreLocation(dir_ + "/store");
     StartStore(options);
     std::ofstream out(dir_ + "/big.txt", std::ios::binary);
     const std::string block(1 << 20, 'x');
