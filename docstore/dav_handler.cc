@@ -3,9 +3,9 @@
 #include <exception>
 
 #include "docstore/auth.h"
+#include "docstore/database.h"
 #include "docstore/dav_common.h"
 #include "docstore/names.h"
-#include "docstore/database.h"
 #include "docstore/url.h"
 #include "docstore/xml_writer.h"
 

@@ -122,7 +122,8 @@ PgDb::PgDb(const std::string& conninfo) {
     throw StoreUnavailableError("cannot reach the store database: " + message);
   }
   // The server's notices (a table that already exists, say) are not errors.
-  PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
+  PQsetNoticeProcessor(
+      conn_, [](void*, const char*) {}, nullptr);
 }
 
 PgDb::~PgDb() { PQfinish(conn_); }

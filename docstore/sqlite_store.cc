@@ -48,9 +48,7 @@ class SqliteBackend : public StoreBackend {
   void BeginRead(Database& db) override { db.Exec("BEGIN"); }
   uint64_t Committed() override { return ++committed_; }
   void MakeDurable(uint64_t ticket) override ORVEX_EXCLUDES(sync_mutex_);
-  bool ReleaseReserve() override {
-    return durable_ && ::unlink((dir_ + "/reserve").c_str()) == 0;
-  }
+  bool ReleaseReserve() override { return durable_ && ::unlink((dir_ + "/reserve").c_str()) == 0; }
   std::string ContentDir() const override { return dir_ + "/content"; }
   bool Durable() const override { return durable_; }
 
@@ -216,8 +214,8 @@ void SqliteBackend::FlushLog() {
     // for readers or writers (and flushes both files when durable).
     int log = 0;
     int copied = 0;
-    if (sqlite3_wal_checkpoint_v2(checkpointer_->handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE,
-                                  &log, &copied) == SQLITE_OK &&
+    if (sqlite3_wal_checkpoint_v2(checkpointer_->handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, &log,
+                                  &copied) == SQLITE_OK &&
         copied == log)
       log_frames_ = 0;
   }

@@ -409,12 +409,14 @@ bool Store::BlobReferenced(const std::string& blob) {
 }
 
 void Store::AddUser(const std::string& name, const std::string& password) {
-  Statement& s = Sql("INSERT INTO users(name, password) VALUES(?1, ?2) ON CONFLICT(name) DO UPDATE SET "
-                     "name = excluded.name, password = excluded.password");
+  Statement& s =
+      Sql("INSERT INTO users(name, password) VALUES(?1, ?2) ON CONFLICT(name) DO UPDATE SET "
+          "name = excluded.name, password = excluded.password");
   s.Bind(1, name).Bind(2, HashPassword(password)).Run();
   using Algorithm = DigestAuth::Algorithm;
-  Statement& d = Sql("INSERT INTO digests(name, md5, sha256) VALUES(?1, ?2, ?3) ON CONFLICT(name) DO "
-                     "UPDATE SET name = excluded.name, md5 = excluded.md5, sha256 = excluded.sha256");
+  Statement& d =
+      Sql("INSERT INTO digests(name, md5, sha256) VALUES(?1, ?2, ?3) ON CONFLICT(name) DO "
+          "UPDATE SET name = excluded.name, md5 = excluded.md5, sha256 = excluded.sha256");
   d.Bind(1, name)
       .Bind(2, DigestAuth::Ha1(Algorithm::kMd5, name, DigestAuth::kRealm, password))
       .Bind(3, DigestAuth::Ha1(Algorithm::kSha256, name, DigestAuth::kRealm, password))
@@ -444,7 +446,8 @@ void Store::HashPlainPasswords() {
 }
 
 void Store::SetRole(const std::string& workspace, const std::string& user, Role role) {
-  Statement& s = Sql("INSERT INTO roles(workspace, \"user\", role) VALUES(?1, ?2, ?3) ON CONFLICT(workspace, "
+  Statement& s =
+      Sql("INSERT INTO roles(workspace, \"user\", role) VALUES(?1, ?2, ?3) ON CONFLICT(workspace, "
           "\"user\") DO UPDATE SET \"user\" = excluded.\"user\", role = excluded.role");
   s.Bind(1, workspace).Bind(2, user).Bind(3, static_cast<int64_t>(role)).Run();
 }

@@ -33,11 +33,11 @@ std::string BenchSeed() {
   namespace seed = orvex::testing::seed;
   seed::Json docs = seed::Json::array();
   for (int i = 0; i < 100; ++i)
-    docs.push_back(seed::Document("doc-" + std::to_string(i) + ".txt",
-                                  {{"content", std::string(4096, 'c')}}));
-  return seed::Store(seed::Json::array({seed::Workspace("bench", {{"bench", "coordinator"}},
-                                                        {seed::Folder("docs", false, docs),
-                                                         seed::Folder("work", false)})}),
+    docs.push_back(
+        seed::Document("doc-" + std::to_string(i) + ".txt", {{"content", std::string(4096, 'c')}}));
+  return seed::Store(seed::Json::array({seed::Workspace(
+                         "bench", {{"bench", "coordinator"}},
+                         {seed::Folder("docs", false, docs), seed::Folder("work", false)})}),
                      nullptr, seed::Json::array({seed::User("bench", "bench")}));
 }
 
@@ -74,7 +74,8 @@ void Client(uint16_t port, int id, Clock::time_point end, std::vector<double>& t
     }
     auto start = Clock::now();
     long status = 0;
-    if (curl_easy_perform(curl) == CURLE_OK) curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    if (curl_easy_perform(curl) == CURLE_OK)
+      curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     took.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     if (status < 200 || status >= 300) ++failures;
   }
@@ -120,11 +121,14 @@ int main(int argc, char** argv) {
   for (const auto& t : took) all.insert(all.end(), t.begin(), t.end());
   std::sort(all.begin(), all.end());
   if (all.empty()) return 1;
-  auto at = [&](double q) { return all[static_cast<size_t>(q * static_cast<double>(all.size() - 1))]; };
-  std::printf("%-10s nodes %d clients %3d  %8.0f req/s  median %6.2f ms  p99 %7.2f ms  slowest %7.2f ms  failed %d\n",
-              store.rfind("postgres", 0) == 0 ? "postgresql" : "sqlite", nodes, clients,
-              static_cast<double>(all.size()) / elapsed, at(0.5), at(0.99), all.back(),
-              failures.load());
+  auto at = [&](double q) {
+    return all[static_cast<size_t>(q * static_cast<double>(all.size() - 1))];
+  };
+  std::printf(
+      "%-10s nodes %d clients %3d  %8.0f req/s  median %6.2f ms  p99 %7.2f ms  slowest %7.2f ms  "
+      "failed %d\n",
+      store.rfind("postgres", 0) == 0 ? "postgresql" : "sqlite", nodes, clients,
+      static_cast<double>(all.size()) / elapsed, at(0.5), at(0.99), all.back(), failures.load());
   for (auto& s : servers) s->Stop();
   curl_global_cleanup();
   return failures.load() == 0 ? 0 : 1;

@@ -400,7 +400,9 @@ TEST(PersistenceTest, KillDuringConcurrentUploadsLosesNothingAcknowledgedAndShow
   }
   EXPECT_GE(checked, 40);
   EXPECT_EQ(smith.Send("GET", "/Sales/Archive/partial.bin").status, 404);
-  // Temporary files of the interrupted uploads were cleared at start.
+  // Temporary files of the interrupted uploads were cleared at start (a
+  // PostgreSQL store keeps none in the folder).
+  if (StoreInPostgres()) return;
   for (const auto& entry : fs::directory_iterator(dir.path() + "/content")) {
     EXPECT_NE(entry.path().filename().string().rfind("tmp-", 0), 0u) << entry.path();
   }

@@ -100,7 +100,8 @@ TEST_F(TwoNodesTest, VersionNumbersNeitherRepeatNorSkipAcrossNodes) {
   // The sample document had three versions; every check-in added one.
   ASSERT_EQ(versions.size(), 3u + static_cast<size_t>(checked_in.load()));
   std::set<std::string> labels;
-  for (const auto& v : versions) labels.insert(v.Text(std::string(kPub) + "FriendlyVersionID").value_or(""));
+  for (const auto& v : versions)
+    labels.insert(v.Text(std::string(kPub) + "FriendlyVersionID").value_or(""));
   EXPECT_EQ(labels.size(), versions.size());
   EXPECT_EQ(versions.back().Text(std::string(kPub) + "FriendlyVersionID"),
             "0." + std::to_string(versions.size()));

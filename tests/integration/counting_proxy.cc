@@ -13,6 +13,7 @@
 #include <regex>
 #include <stdexcept>
 
+#include "support/ports.h"
 #include "support/test_certificates.h"
 
 namespace orvex::testing {
@@ -37,16 +38,8 @@ void NoDelay(int fd) {
 }
 
 int Connect(uint16_t port) {
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(port);
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  NoDelay(fd);
+  const int fd = ConnectToLoopback(port);
+  if (fd >= 0) NoDelay(fd);
   return fd;
 }
 
@@ -158,15 +151,7 @@ CountingProxy::CountingProxy(uint16_t target_port, const CertificateFiles* tls)
       throw std::runtime_error("counting proxy: cannot serve " + tls->cert);
     SSL_CTX_set_verify(tls_->reach, SSL_VERIFY_NONE, nullptr);
   }
-  listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  ::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  ::listen(listener_, 16);
-  ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
-  port_ = ntohs(addr.sin_port);
+  listener_ = ListenOnLoopback(port_);
   acceptor_ = std::thread([this] { Accept(); });
 }
 

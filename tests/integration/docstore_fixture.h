@@ -27,7 +27,6 @@
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
-#include "support/docstore_client.h"
 #include "support/temp_dir.h"
 #include "support/test_certificates.h"
 
@@ -87,7 +86,6 @@ class DocstoreTest : public ::testing::Test {
   // Options for a store in this run's transport.
   static docstore::ServerOptions StoreOptions() {
     docstore::ServerOptions options;
-    options.store_dir = docstore::testing::StoreLocation();
     if (const CertificateFiles* c = TlsCertificate()) {
       options.tls_cert_file = c->cert;
       options.tls_key_file = c->key;

@@ -291,10 +291,9 @@ TEST_F(DocumentsProfilesHttpTest, BadInputGivesClearCodes) {
   EXPECT_EQ(Call(*obj, "GetFileContent", {Variant(int16_t{-1}), Variant(), Variant(), Variant()}),
             Variant(false));
   // The Ex form of GetFileData tests the connection's state: none is open.
-  EXPECT_EQ(Call(*obj, "GetFileDataEx",
-                 {Variant(int16_t{0}), Variant(int16_t{0}), Variant(), Variant(), Variant()}),
-            Variant(false));
-  EXPECT_EQ(obj->GetLastErrorEx(0), 1);
+  EXPECT_EQ(Refusal(*obj, "GetFileDataEx",
+                    {Variant(int16_t{0}), Variant(int16_t{0}), Variant(), Variant(), Variant()}),
+            1);
 }
 
 TEST_F(DocumentsProfilesHttpTest, ListingsIgnoreDoubledAndTrailingSeparators) {

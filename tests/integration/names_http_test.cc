@@ -97,17 +97,10 @@ std::string Text(const Variant& v) {
 class NamesHttpTest : public DocstoreTest {
  protected:
   void SetUp() override {
-    ui::UseToolkit("headless");
-    agent_ = std::make_shared<ui::ScriptedAgent>();
-    ui::SetUserAgent(agent_);
+    ScriptForms();
     ui::SetObserver([this](const Json& r) {
       if (r.contains("form")) Log("form " + r["form"].dump());
     });
-  }
-  void TearDown() override {
-    ui::SetObserver(nullptr);
-    ui::SetUserAgent(nullptr);
-    DocstoreTest::TearDown();
   }
 
   // The sample store with each name replaced by names_'s, its schema and
@@ -264,7 +257,6 @@ class NamesHttpTest : public DocstoreTest {
     return log_;
   }
 
-  std::shared_ptr<ui::ScriptedAgent> agent_;
   TempDir temp_{"names"};
   std::filesystem::path dir_ = temp_.path();
   Names names_;

@@ -5,24 +5,20 @@
 // piece of the interrupted body, no check-out may be left behind, and the
 // next upload must work.
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
-#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "engine/error_codes.h"
 #include "integration/docstore_fixture.h"
 #include "server/names.h"
+#include "support/holding_relay.h"
 #include "support/temp_dir.h"
 
 namespace orvex::testing {
@@ -34,132 +30,11 @@ using namespace std::chrono_literals;
 constexpr size_t kFileSize = 24u << 20;  // a PUT body of 24 MiB
 constexpr size_t kHoldAfter = 6u << 20;  // the server receives 6 MiB of it
 
-// A loopback relay to the docstore that forwards what clients send until a
-// total of `limit` bytes has passed, then holds every further byte until
-// Drop() closes all its connections. Answers flow freely.
-class HoldingRelay {
- public:
-  HoldingRelay(uint16_t target, size_t limit) : target_(target), limit_(limit) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&a), len) != 0 ||
-        ::listen(listener_, 8) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
-      throw std::runtime_error("relay: cannot listen");
-    port_ = ntohs(a.sin_port);
-    acceptor_ = std::thread([this] { Accept(); });
-  }
-  ~HoldingRelay() {
-    Drop();
-    ::shutdown(listener_, SHUT_RDWR);
-    ::close(listener_);
-    acceptor_.join();
-    for (std::thread& t : pumps_) t.join();
-    for (int fd : sockets_) ::close(fd);
-  }
-
-  uint16_t port() const { return port_; }
-  // Waits until the limit has been forwarded; false on timeout.
-  bool WaitHolding(std::chrono::seconds timeout) {
-    std::unique_lock lock(mutex_);
-    return cv_.wait_for(lock, timeout, [&] { return forwarded_ == limit_; });
-  }
-  // Closes every relayed connection at both ends.
-  void Drop() {
-    std::lock_guard lock(mutex_);
-    dropped_ = true;
-    for (int fd : sockets_) ::shutdown(fd, SHUT_RDWR);
-    cv_.notify_all();
-  }
-
- private:
-  void Accept() {
-    for (;;) {
-      int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (client < 0) return;
-      int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      sockaddr_in a{};
-      a.sin_family = AF_INET;
-      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      a.sin_port = htons(target_);
-      if (::connect(server, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(client);
-        ::close(server);
-        continue;
-      }
-      std::lock_guard lock(mutex_);
-      if (dropped_) {
-        ::close(client);
-        ::close(server);
-        return;
-      }
-      sockets_.insert(sockets_.end(), {client, server});
-      pumps_.emplace_back([this, client, server] { Forward(client, server); });
-      pumps_.emplace_back([this, client, server] { Answer(server, client); });
-    }
-  }
-  // Client to server, counted, up to the limit.
-  void Forward(int from, int to) {
-    std::vector<char> buffer(64 * 1024);
-    for (;;) {
-      size_t room;
-      {
-        std::unique_lock lock(mutex_);
-        cv_.wait(lock, [&] { return dropped_ || forwarded_ < limit_; });
-        if (dropped_) return;
-        room = std::min(buffer.size(), limit_ - forwarded_);
-      }
-      const ssize_t n = ::recv(from, buffer.data(), room, 0);
-      if (n <= 0 || !SendAll(to, buffer.data(), static_cast<size_t>(n))) {
-        ::shutdown(to, SHUT_WR);
-        return;
-      }
-      std::lock_guard lock(mutex_);
-      forwarded_ += static_cast<size_t>(n);
-      cv_.notify_all();
-    }
-  }
-  static void Answer(int from, int to) {
-    std::vector<char> buffer(64 * 1024);
-    for (;;) {
-      const ssize_t n = ::recv(from, buffer.data(), buffer.size(), 0);
-      if (n <= 0 || !SendAll(to, buffer.data(), static_cast<size_t>(n))) {
-        ::shutdown(to, SHUT_WR);
-        return;
-      }
-    }
-  }
-  static bool SendAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-      const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
-      if (n <= 0) return false;
-      data += n;
-      size -= static_cast<size_t>(n);
-    }
-    return true;
-  }
-
-  uint16_t target_;
-  size_t limit_;
-  uint16_t port_ = 0;
-  int listener_ = -1;
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  size_t forwarded_ = 0;
-  bool dropped_ = false;
-  std::vector<int> sockets_;
-  std::thread acceptor_;
-  std::vector<std::thread> pumps_;
-};
-
 class UploadCrashHttpTest : public DocstoreTest {
  protected:
   void SetUp() override {
     docstore::ServerOptions options = StoreOptions();
-    options.store_dir = docstore::testing::StoreLocation(dir_ + "/store");
+    options.store_dir = dir_ + "/store";
     StartStore(options);
     std::ofstream out(dir_ + "/big.txt", std::ios::binary);
     const std::string block(1 << 20, 'x');
@@ -190,7 +65,8 @@ class UploadCrashHttpTest : public DocstoreTest {
                              "cx.AddCheckIn = True\n"
                              "cx.AddPublish = True\n"
                           << "cx.SaveFile \"Reports\", \"" << dir_ << "\", \"" << name << "\"\n";
-    HoldingRelay relay(store_->port(), kHoldAfter);
+    HoldingRelay relay(store_->port());
+    relay.HoldAfter(kHoldAfter);
     const std::string hosts = dir_ + "/hosts.conf";
     std::ofstream(hosts) << HostSection("docs", relay.port());
     const pid_t child = ::fork();
@@ -202,13 +78,12 @@ class UploadCrashHttpTest : public DocstoreTest {
               script.c_str(), static_cast<char*>(nullptr));
       ::_exit(127);
     }
-    const bool holding = relay.WaitHolding(60s);
+    const bool holding = relay.WaitHeld(60s);
     // Mid-upload, as another user sees it.
     if (holding) Midway(name);
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
-    relay.Drop();
     return holding && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
   }
 
