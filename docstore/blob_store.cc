@@ -9,7 +9,7 @@
 #include <random>
 #include <stdexcept>
 
-#include "docstore/sqlite_db.h"
+#include "docstore/database.h"
 
 namespace orvex::docstore {
 namespace {

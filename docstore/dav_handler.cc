@@ -3,9 +3,9 @@
 #include <exception>
 
 #include "docstore/auth.h"
+#include "docstore/database.h"
 #include "docstore/dav_common.h"
 #include "docstore/names.h"
-#include "docstore/sqlite_db.h"
 #include "docstore/url.h"
 #include "docstore/xml_writer.h"
 
@@ -203,6 +203,10 @@ DavResponse DavHandler::Handle(DavRequest& request) {
     }
   } catch (const StoreFullError&) {
     return Status(507, "the store's disk is full");
+  } catch (const StoreUnavailableError&) {
+    // The database server went away: nothing was changed, and the next
+    // request connects again.
+    return Status(503, "the store's database cannot be reached");
   } catch (const std::exception& e) {
     return Status(500, std::string("internal error: ") + e.what());
   }

@@ -348,7 +348,7 @@ DavResponse DavHandler::Get(const DavRequest& request, bool head) {
   } else if (!head && length > 0) {
     // Opened inside the read transaction: the file stays readable through this
     // descriptor even if a later request replaces or deletes the document.
-    r.file_fd = store_.blobs().Open(blob);
+    r.file_fd = store_.OpenContent(blob);
     if (r.file_fd < 0) return Status(500, "content missing");
   }
   txn.Commit();

@@ -230,13 +230,13 @@ DavResponse DavHandler::Put(DavRequest& request) {
   // If the request is refused or anything below fails, the orphaned file
   // goes. A small body goes into the database with the transaction.
   std::string blob;
-  if (!request.body_file.empty()) blob = store_.blobs().Commit(request.body_file);
+  if (!request.body_file.empty()) blob = store_.CommitContent(request.body_file);
   struct Orphan {
     Store& store;
     std::string blob;
     bool keep = false;
     ~Orphan() {
-      if (!keep && !blob.empty()) store.blobs().Remove(blob);
+      if (!keep && !blob.empty()) store.RemoveContent(blob);
     }
   } orphan{store_, blob};
   Store::Txn txn(store_);

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <random>
 
-#include "docstore/sqlite_db.h"
+#include "docstore/database.h"
 
 namespace orvex::docstore {
 namespace {

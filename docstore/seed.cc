@@ -376,7 +376,7 @@ class Loader {
     if (content.size() <= Store::kInlineContentLimit) {
       r.blob = content.empty() ? std::string() : store_.AddInlineContent(content);
     } else {
-      r.blob = store_.blobs().PutUnsynced(content);
+      r.blob = store_.PutContent(content);
       written_.push_back(r.blob);
     }
     r.length = static_cast<int64_t>(content.size());
@@ -405,13 +405,14 @@ void LoadSeed(Store& store, const std::string& json_text) {
   // together (syncfs) just before the commit that refers to them, which
   // itself flushes the database log once.
   Store::Txn txn(store);
+  if (!store.IsEmpty()) return;
   Loader loader(store, txn);
   try {
     loader.Load(seed);
-    if (!loader.written_.empty()) store.blobs().SyncAll();
+    if (!loader.written_.empty()) store.SyncContent();
     txn.Commit();
   } catch (...) {
-    for (const auto& blob : loader.written_) store.blobs().Remove(blob);
+    for (const auto& blob : loader.written_) store.RemoveContent(blob);
     throw;
   }
 }

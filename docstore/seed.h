@@ -10,7 +10,9 @@ namespace orvex::docstore {
 
 // Fills `store` from the seed text in one transaction. Throws
 // std::runtime_error naming the offending entry when the seed is malformed;
-// nothing is stored then.
+// nothing is stored then. A store that is no longer empty when the seed's
+// transaction starts (another node on the same database seeded it first) is
+// left as it is.
 void LoadSeed(Store& store, const std::string& json_text);
 
 }  // namespace orvex::docstore

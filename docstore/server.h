@@ -43,7 +43,8 @@ struct ServerOptions {
   uint16_t port = 0;      // 0: an ephemeral port
   std::string seed_file;  // JSON seed; empty: the built-in sample store
   std::string seed_json;  // the seed text itself; wins over seed_file
-  std::string store_dir;  // SQLite store on disk; empty: in memory
+  // A folder (SQLite), a postgresql:// URL, or empty: in memory.
+  std::string store_dir;
   // TLS: the certificate chain (PEM, the server's certificate first) and its
   // private key (PEM). Both empty: the server speaks in clear.
   std::string tls_cert_file;

@@ -36,68 +36,88 @@ void SqliteDb::Exec(std::string_view sql) {
   }
 }
 
-int64_t SqliteDb::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
-int SqliteDb::Changes() const { return sqlite3_changes(db_); }
+int64_t SqliteDb::LastInsertId() { return sqlite3_last_insert_rowid(db_); }
 
-Statement::Statement(SqliteDb& db, std::string_view sql) : db_(db) {
-  if (sqlite3_prepare_v2(db.handle(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
-      SQLITE_OK)
-    db_.Fail("prepare");
-}
+namespace {
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+class SqliteStatement : public Statement {
+ public:
+  SqliteStatement(SqliteDb& db, std::string_view sql) : db_(db) {
+    if (sqlite3_prepare_v2(db.handle(), sql.data(), static_cast<int>(sql.size()), &stmt_,
+                           nullptr) != SQLITE_OK)
+      db_.Fail("prepare");
+  }
+  ~SqliteStatement() override { sqlite3_finalize(stmt_); }
+  SqliteStatement(const SqliteStatement&) = delete;
+  SqliteStatement& operator=(const SqliteStatement&) = delete;
 
-Statement& Statement::Bind(int index, int64_t value) {
+  Statement& Bind(int index, int64_t value) override;
+  Statement& Bind(int index, std::string_view value) override;
+  Statement& BindBlob(int index, std::string_view bytes) override;
+  bool Step() override;
+  void Reset() override;
+  int64_t Int(int column) const override;
+  std::string Text(int column) const override;
+  std::string Blob(int column) const override;
+  bool IsNull(int column) const override;
+
+ private:
+  SqliteDb& db_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+Statement& SqliteStatement::Bind(int index, int64_t value) {
   if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) db_.Fail("bind");
   return *this;
 }
 
-Statement& Statement::Bind(int index, std::string_view value) {
+Statement& SqliteStatement::Bind(int index, std::string_view value) {
   if (sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()),
                         SQLITE_TRANSIENT) != SQLITE_OK)
     db_.Fail("bind");
   return *this;
 }
 
-Statement& Statement::BindBlob(int index, std::string_view bytes) {
+Statement& SqliteStatement::BindBlob(int index, std::string_view bytes) {
   if (sqlite3_bind_blob64(stmt_, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT) != SQLITE_OK)
     db_.Fail("bind");
   return *this;
 }
 
-bool Statement::Step() {
+bool SqliteStatement::Step() {
   int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
   db_.Fail("step");
 }
 
-void Statement::Run() {
-  while (Step()) {
-  }
-}
-
-void Statement::Reset() {
+void SqliteStatement::Reset() {
   sqlite3_reset(stmt_);
   sqlite3_clear_bindings(stmt_);
 }
 
-int64_t Statement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+int64_t SqliteStatement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
 
-std::string Statement::Text(int column) const {
+std::string SqliteStatement::Text(int column) const {
   auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
   if (!text) return {};
   return std::string(text, static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
-std::string Statement::Blob(int column) const {
+std::string SqliteStatement::Blob(int column) const {
   const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
   if (!bytes) return {};
   return std::string(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
-bool Statement::IsNull(int column) const {
+bool SqliteStatement::IsNull(int column) const {
   return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+}  // namespace
+
+std::unique_ptr<Statement> SqliteDb::Prepare(std::string_view sql) {
+  return std::make_unique<SqliteStatement>(*this, sql);
 }
 
 }  // namespace orvex::docstore

@@ -1,23 +1,20 @@
 #include "docstore/store.h"
 
-#include <sys/stat.h>
-
 #include <fcntl.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
 #include "docstore/auth.h"
+#include "docstore/database.h"
 #include "docstore/digest_auth.h"
 #include "docstore/names.h"
-#include "docstore/sqlite_db.h"
+#include "docstore/store_backend.h"
 #include "docstore/url.h"
 
 namespace orvex::docstore {
@@ -82,9 +79,9 @@ int64_t Store::Now() {
 }
 
 struct StoreConnection {
-  explicit StoreConnection(const std::string& file) : db(file) {}
+  explicit StoreConnection(std::unique_ptr<Database> database) : db(std::move(database)) {}
   ~StoreConnection() { statements.clear(); }  // finalized before the database closes
-  SqliteDb db;
+  std::unique_ptr<Database> db;
   std::map<std::string, std::unique_ptr<Statement>> statements;
 };
 
@@ -97,157 +94,57 @@ thread_local StoreConnection* current_connection = nullptr;
 // Inline content's blob names: this prefix and the row id in `contents`
 // (content files are named by 32 hexadecimal digits).
 constexpr char kInlinePrefix[] = "db-";
+// Content kept in the database in parts: this prefix and its content id in
+// `content_parts`.
+constexpr char kPartsPrefix[] = "parts-";
 
 int64_t InlineId(const std::string& blob) {
   return std::strtoll(blob.c_str() + sizeof kInlinePrefix - 1, nullptr, 10);
 }
 
-// Commits beyond this many log frames (about 4 MiB) ask for a checkpoint.
-constexpr int kCheckpointFrames = 1000;
+bool InParts(const std::string& blob) { return blob.rfind(kPartsPrefix, 0) == 0; }
+
+int64_t PartsId(const std::string& blob) {
+  return std::strtoll(blob.c_str() + sizeof kPartsPrefix - 1, nullptr, 10);
+}
+
+std::unique_ptr<StoreBackend> OpenBackend(const std::string& location) {
+  if (location.rfind("postgresql://", 0) == 0 || location.rfind("postgres://", 0) == 0)
+    return OpenPgBackend(location);
+  return OpenSqliteBackend(location);
+}
+
+[[noreturn]] void FailContent(const std::string& what) {
+  int error = errno;
+  throw std::runtime_error(what + ": " + strerror(error));
+}
 
 }  // namespace
 
-Store::Store(const std::string& dir) {
-  if (dir.empty()) {
-    // A store "in memory" is a database in a private temporary directory,
-    // never flushed: it dies with the process, and its readers still get
-    // connections of their own.
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "orvex-docstore-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-      throw std::runtime_error(std::string("cannot create a store directory: ") + strerror(errno));
-    temp_dir_ = dir_ = pattern;
-  } else {
-    std::error_code ec;
-    // A directory the store creates is its owner's alone.
-    if (std::filesystem::create_directories(dir, ec))
-      std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ec);
-    if (ec) throw std::runtime_error("cannot create store directory " + dir + ": " + ec.message());
-    dir_ = dir;
-    durable_ = true;
-    MakeReserve();
-  }
-  KeepPrivate(dir_ + "/docstore.db");
+Store::Store(const std::string& location) : backend_(OpenBackend(location)) {
+  writer_ = std::make_unique<StoreConnection>(backend_->Connect(true));
+  blobs_ = std::make_unique<BlobStore>(backend_->ContentDir(), backend_->Durable());
+  backend_->CreateSchema(*writer_->db);
+  current_store = this;
+  current_connection = writer_.get();
   try {
-    writer_ = OpenConnection();
-    writer_->db.Exec("PRAGMA journal_mode=WAL;");
-    // Checkpoints run on the flushing thread, outside the writers' turn.
-    writer_->db.Exec("PRAGMA wal_autocheckpoint=0;");
-    sqlite3_wal_hook(
-        writer_->db.handle(),
-        [](void* frames, sqlite3*, const char*, int count) {
-          static_cast<std::atomic<int>*>(frames)->store(count);
-          return SQLITE_OK;
-        },
-        &log_frames_);
-    checkpointer_ = OpenConnection();
-    blobs_ = std::make_unique<BlobStore>(dir_ + "/content", durable_);
-    current_store = this;
-    current_connection = writer_.get();
-    CreateSchema();
-    current_store = nullptr;
-    current_connection = nullptr;
+    Sql("INSERT INTO resources(id, parent, path, name, kind, content_class, created, modified) "
+        "VALUES(1, 0, '/', '', 1, '', ?1, ?1) ON CONFLICT DO NOTHING")
+        .Bind(1, Now())
+        .Run();
   } catch (...) {
     current_store = nullptr;
     current_connection = nullptr;
-    idle_readers_.clear();
-    checkpointer_.reset();
-    writer_.reset();
-    if (!temp_dir_.empty()) std::filesystem::remove_all(temp_dir_);
     throw;
   }
+  current_store = nullptr;
+  current_connection = nullptr;
 }
 
-Store::~Store() {
-  idle_readers_.clear();
-  checkpointer_.reset();
-  writer_.reset();
-  if (log_fd_ >= 0) ::close(log_fd_);
-  blobs_.reset();
-  if (!temp_dir_.empty()) {
-    std::error_code ec;
-    std::filesystem::remove_all(temp_dir_, ec);
-  }
-}
+// Members go in reverse order: connections close before the backend.
+Store::~Store() = default;
 
-// The database holds users and their password hashes: it is created
-// readable by its owner only (SQLite gives its log and shared-memory files
-// the database file's mode), and an older store's files are made so.
-void Store::KeepPrivate(const std::string& db_path) {
-  int fd = ::open(db_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd >= 0) ::close(fd);
-  for (const char* suffix : {"", "-wal", "-shm"}) ::chmod((db_path + suffix).c_str(), 0600);
-}
-
-void Store::MakeReserve() {
-  std::string path = dir_ + "/reserve";
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return;
-  // Real blocks (not a sparse file): giving them up must free space. A
-  // disk too full for them leaves no reserve until a later start.
-  bool made = ::posix_fallocate(fd, 0, static_cast<off_t>(kReserveBytes)) == 0;
-  ::close(fd);
-  if (!made) ::unlink(path.c_str());
-}
-
-bool Store::ReleaseReserve() { return durable_ && ::unlink((dir_ + "/reserve").c_str()) == 0; }
-
-std::unique_ptr<StoreConnection> Store::OpenConnection() {
-  auto c = std::make_unique<StoreConnection>(dir_ + "/docstore.db");
-  // NORMAL in WAL mode: a commit appends to the log without flushing it
-  // (MakeDurable flushes, once for many commits); checkpoints still flush.
-  c->db.Exec(durable_ ? "PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=OFF;"
-                      : "PRAGMA synchronous=OFF; PRAGMA foreign_keys=OFF;");
-  return c;
-}
-
-void Store::CreateSchema() {
-  SqliteDb& db = Current().db;
-  db.Exec(R"sql(
-    CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value TEXT);
-    CREATE TABLE IF NOT EXISTS users(name TEXT PRIMARY KEY COLLATE NOCASE, password TEXT NOT NULL);
-    CREATE TABLE IF NOT EXISTS digests(
-      name TEXT PRIMARY KEY COLLATE NOCASE, md5 TEXT NOT NULL, sha256 TEXT NOT NULL);
-    CREATE TABLE IF NOT EXISTS hosts(name TEXT PRIMARY KEY);
-    CREATE TABLE IF NOT EXISTS workspaces(
-      ord INTEGER PRIMARY KEY, name TEXT UNIQUE NOT NULL, categories TEXT NOT NULL,
-      schema TEXT NOT NULL);
-    CREATE TABLE IF NOT EXISTS roles(
-      workspace TEXT NOT NULL, user TEXT NOT NULL COLLATE NOCASE, role INTEGER NOT NULL,
-      PRIMARY KEY(workspace, user));
-    CREATE TABLE IF NOT EXISTS resources(
-      id INTEGER PRIMARY KEY, parent INTEGER NOT NULL, path TEXT UNIQUE NOT NULL,
-      name TEXT NOT NULL, kind INTEGER NOT NULL, content_class TEXT NOT NULL DEFAULT '',
-      created INTEGER NOT NULL, modified INTEGER NOT NULL, etag INTEGER NOT NULL DEFAULT 1,
-      blob TEXT NOT NULL DEFAULT '', length INTEGER NOT NULL DEFAULT 0,
-      content_type TEXT NOT NULL DEFAULT '', state TEXT NOT NULL DEFAULT '',
-      checked_out_by TEXT NOT NULL DEFAULT '', doc INTEGER NOT NULL DEFAULT 0,
-      vmajor INTEGER NOT NULL DEFAULT 0, vminor INTEGER NOT NULL DEFAULT 0);
-    CREATE INDEX IF NOT EXISTS resources_parent ON resources(parent, id);
-    CREATE INDEX IF NOT EXISTS resources_doc ON resources(doc);
-    CREATE INDEX IF NOT EXISTS resources_blob ON resources(blob);
-    CREATE TABLE IF NOT EXISTS props(
-      resource INTEGER NOT NULL, ns TEXT NOT NULL, name TEXT NOT NULL, type TEXT NOT NULL,
-      value TEXT NOT NULL, UNIQUE(resource, ns, name));
-    CREATE TABLE IF NOT EXISTS versions(
-      id INTEGER PRIMARY KEY, doc INTEGER NOT NULL, seq INTEGER NOT NULL, label TEXT NOT NULL,
-      comment TEXT NOT NULL, created INTEGER NOT NULL, user TEXT NOT NULL, blob TEXT NOT NULL,
-      length INTEGER NOT NULL, content_type TEXT NOT NULL, props TEXT NOT NULL);
-    CREATE INDEX IF NOT EXISTS versions_doc ON versions(doc, seq);
-    CREATE INDEX IF NOT EXISTS versions_blob ON versions(blob);
-    CREATE TABLE IF NOT EXISTS contents(id INTEGER PRIMARY KEY AUTOINCREMENT, data BLOB NOT NULL);
-    CREATE TABLE IF NOT EXISTS locks(
-      token TEXT PRIMARY KEY, root TEXT NOT NULL, infinite INTEGER NOT NULL,
-      exclusive INTEGER NOT NULL, owner TEXT NOT NULL, principal TEXT NOT NULL,
-      timeout INTEGER NOT NULL, expires INTEGER NOT NULL, checkout_etag INTEGER NOT NULL);
-    CREATE INDEX IF NOT EXISTS locks_root ON locks(root);
-    CREATE INDEX IF NOT EXISTS locks_expires ON locks(expires);
-  )sql");
-  Statement root(db,
-                 "INSERT OR IGNORE INTO resources(id, parent, path, name, kind, content_class, "
-                 "created, modified) VALUES(1, 0, '/', '', 1, '', ?1, ?1)");
-  root.Bind(1, Now()).Run();
-}
+bool Store::ReleaseReserve() { return backend_->ReleaseReserve(); }
 
 StoreConnection& Store::Current() {
   if (current_store != this || !current_connection)
@@ -258,7 +155,7 @@ StoreConnection& Store::Current() {
 Statement& Store::Sql(const std::string& sql) {
   StoreConnection& c = Current();
   auto& slot = c.statements[sql];
-  if (!slot) slot = std::make_unique<Statement>(c.db, sql);
+  if (!slot) slot = c.db->Prepare(sql);
   slot->Reset();
   return *slot;
 }
@@ -272,65 +169,12 @@ std::unique_ptr<StoreConnection> Store::TakeReader() {
       return c;
     }
   }
-  auto c = OpenConnection();
-  // A reader may be held for as long as a client takes to read a listing:
-  // its page cache stays small (the system's file cache has the pages too),
-  // so many unread answers do not hold the default 2 MiB each.
-  c->db.Exec("PRAGMA cache_size=-" + std::to_string(kReaderCacheKiB) + ";");
-  return c;
+  return std::make_unique<StoreConnection>(backend_->Connect(false));
 }
 
 void Store::ReturnReader(std::unique_ptr<StoreConnection> c) {
   MutexLock lock(readers_mutex_);
   idle_readers_.push_back(std::move(c));
-}
-
-void Store::FlushLog() {
-  if (durable_) {
-    if (log_fd_ < 0) {
-      log_fd_ = ::open((dir_ + "/docstore.db-wal").c_str(), O_RDONLY | O_CLOEXEC);
-      if (log_fd_ < 0)
-        throw std::runtime_error(std::string("cannot open the database log: ") + strerror(errno));
-    }
-    if (::fsync(log_fd_) != 0)
-      throw std::runtime_error(std::string("cannot flush the database log: ") + strerror(errno));
-  }
-  if (log_frames_.load() > kCheckpointFrames) {
-    // A passive checkpoint copies the log into the database without waiting
-    // for readers or writers (and flushes both files when durable).
-    int log = 0;
-    int copied = 0;
-    if (sqlite3_wal_checkpoint_v2(checkpointer_->db.handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE,
-                                  &log, &copied) == SQLITE_OK &&
-        copied == log)
-      log_frames_ = 0;
-  }
-}
-
-void Store::MakeDurable(uint64_t seq) {
-  MutexLock lock(sync_mutex_);
-  while (synced_ < seq) {
-    if (syncing_) {
-      lock.Wait(sync_done_);
-      continue;
-    }
-    // This thread flushes for everybody who committed so far.
-    syncing_ = true;
-    uint64_t target = committed_.load();
-    lock.Unlock();
-    try {
-      FlushLog();
-    } catch (...) {
-      lock.Lock();
-      syncing_ = false;
-      sync_done_.notify_all();
-      throw;
-    }
-    lock.Lock();
-    syncing_ = false;
-    if (target > synced_) synced_ = target;
-    sync_done_.notify_all();
-  }
 }
 
 Store::Txn::Txn(Store& store, Mode mode)
@@ -340,15 +184,35 @@ Store::Txn::Txn(Store& store, Mode mode)
       outer_store_(current_store) {
   if (mode_ == kWrite) {
     writer_lock_ = std::unique_lock(store_.writer_mutex_);
+    // A connection the database server dropped is replaced; so is one that
+    // fails to begin because it was dropped while idle (nothing has been
+    // done on it yet).
+    for (int attempt = 0;; ++attempt) {
+      if (store_.writer_->db->Broken())
+        store_.writer_ = std::make_unique<StoreConnection>(store_.backend_->Connect(true));
+      try {
+        store_.backend_->BeginWrite(*store_.writer_->db);
+        break;
+      } catch (const StoreUnavailableError&) {
+        if (attempt > 0 || !store_.writer_->db->Broken()) throw;
+      }
+    }
     connection_ = store_.writer_.get();
-    connection_->db.Exec("BEGIN IMMEDIATE");
   } else {
-    connection_ = store_.TakeReader().release();
-    try {
-      connection_->db.Exec("BEGIN");
-    } catch (...) {
-      store_.ReturnReader(std::unique_ptr<StoreConnection>(connection_));
-      throw;
+    for (int attempt = 0;; ++attempt) {
+      connection_ = store_.TakeReader().release();
+      try {
+        store_.backend_->BeginRead(*connection_->db);
+        break;
+      } catch (const StoreUnavailableError&) {
+        bool broken = connection_->db->Broken();
+        delete connection_;
+        connection_ = nullptr;
+        if (attempt > 0 || !broken) throw;
+      } catch (...) {
+        store_.ReturnReader(std::unique_ptr<StoreConnection>(connection_));
+        throw;
+      }
     }
   }
   current_store = &store_;
@@ -359,13 +223,16 @@ Store::Txn::~Txn() {
   if (!done_) {
     try {
       for (auto& [sql, statement] : connection_->statements) statement->Reset();
-      connection_->db.Exec("ROLLBACK");
+      connection_->db->Exec("ROLLBACK");
     } catch (...) {
     }
   }
   current_store = outer_store_;
   current_connection = outer_connection_;
-  if (mode_ == kRead) store_.ReturnReader(std::unique_ptr<StoreConnection>(connection_));
+  if (mode_ == kRead) {
+    std::unique_ptr<StoreConnection> connection(connection_);
+    if (!connection->db->Broken()) store_.ReturnReader(std::move(connection));
+  }
 }
 
 void Store::Txn::Commit() {
@@ -376,20 +243,126 @@ void Store::Txn::Commit() {
     // transaction is on disk.
     if (IsInline(blob))
       store_.Sql("DELETE FROM contents WHERE id = ?1").Bind(1, InlineId(blob)).Run();
+    else if (InParts(blob))
+      store_.Sql("DELETE FROM content_parts WHERE content = ?1").Bind(1, PartsId(blob)).Run();
     else
       unused.push_back(blob);
   }
   // Statements left mid-result would keep a read snapshot open past the
   // transaction.
   for (auto& [sql, statement] : connection_->statements) statement->Reset();
-  connection_->db.Exec("COMMIT");
+  connection_->db->Exec("COMMIT");
   done_ = true;
   if (mode_ == kRead) return;
-  uint64_t seq = ++store_.committed_;
+  uint64_t ticket = store_.backend_->Committed();
   writer_lock_.unlock();
-  store_.MakeDurable(seq);
+  store_.backend_->MakeDurable(ticket);
   // Content no row refers to any more goes only once that is on disk.
   for (const auto& blob : unused) store_.blobs_->Remove(blob);
+}
+
+std::string Store::CommitContent(const std::string& temp_path) {
+  if (!backend_->ContentInDatabase()) return blobs_->Commit(temp_path);
+  // Its own transaction on a connection of its own, taking no writers'
+  // turn: the parts are new rows nobody else touches until a writing
+  // transaction refers to them.
+  int fd = ::open(temp_path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) FailContent("cannot read an upload");
+  struct Closer {
+    int fd;
+    const std::string& path;
+    ~Closer() {
+      ::close(fd);
+      ::unlink(path.c_str());
+    }
+  } closer{fd, temp_path};
+  auto connection = TakeReader();
+  Database& db = *connection->db;
+  db.Exec("BEGIN");
+  auto next = db.Prepare("SELECT nextval('content_ids')");
+  next->Step();
+  int64_t id = next->Int(0);
+  auto insert = db.Prepare("INSERT INTO content_parts(content, part, data) VALUES(?1, ?2, ?3)");
+  std::string part(kContentPartBytes, '\0');
+  for (int64_t n = 0;; ++n) {
+    size_t filled = 0;
+    while (filled < part.size()) {
+      ssize_t got = ::read(fd, part.data() + filled, part.size() - filled);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) FailContent("cannot read an upload");
+      if (got == 0) break;
+      filled += static_cast<size_t>(got);
+    }
+    if (filled == 0 && n > 0) break;
+    insert->Reset();
+    insert->Bind(1, id).Bind(2, n).BindBlob(3, std::string_view(part.data(), filled)).Run();
+    if (filled < part.size()) break;
+  }
+  db.Exec("COMMIT");
+  ReturnReader(std::move(connection));
+  return kPartsPrefix + std::to_string(id);
+}
+
+std::string Store::PutContent(const std::string& bytes) {
+  if (!backend_->ContentInDatabase()) return blobs_->PutUnsynced(bytes);
+  Statement& next = Sql("SELECT nextval('content_ids')");
+  next.Step();
+  int64_t id = next.Int(0);
+  for (size_t at = 0, n = 0; at < bytes.size() || n == 0; at += kContentPartBytes, ++n) {
+    Sql("INSERT INTO content_parts(content, part, data) VALUES(?1, ?2, ?3)")
+        .Bind(1, id)
+        .Bind(2, static_cast<int64_t>(n))
+        .BindBlob(3, std::string_view(bytes).substr(at, kContentPartBytes))
+        .Run();
+  }
+  return kPartsPrefix + std::to_string(id);
+}
+
+void Store::SyncContent() {
+  if (!backend_->ContentInDatabase()) blobs_->SyncAll();
+}
+
+void Store::RemoveContent(const std::string& blob) {
+  if (!InParts(blob)) {
+    blobs_->Remove(blob);
+    return;
+  }
+  auto connection = TakeReader();
+  auto remove = connection->db->Prepare("DELETE FROM content_parts WHERE content = ?1");
+  remove->Bind(1, PartsId(blob)).Run();
+  ReturnReader(std::move(connection));
+}
+
+int Store::OpenContent(const std::string& blob) {
+  if (!InParts(blob)) return blobs_->Open(blob);
+  // The parts go into a file of no name, read part by part, so that the
+  // node holds one part in memory at a time; the file goes when its
+  // descriptor closes.
+  int fd = ::open(backend_->ContentDir().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0) return -1;
+  Statement& s = Sql("SELECT data FROM content_parts WHERE content = ?1 AND part = ?2");
+  bool any = false;
+  for (int64_t n = 0;; ++n) {
+    s.Reset();
+    if (!s.Bind(1, PartsId(blob)).Bind(2, n).Step()) break;
+    any = true;
+    std::string part = s.Blob(0);
+    for (size_t done = 0; done < part.size();) {
+      ssize_t put = ::write(fd, part.data() + done, part.size() - done);
+      if (put < 0 && errno == EINTR) continue;
+      if (put < 0) {
+        ::close(fd);
+        return -1;
+      }
+      done += static_cast<size_t>(put);
+    }
+  }
+  s.Reset();
+  if (!any || ::lseek(fd, 0, SEEK_SET) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 void Store::Txn::ReleaseBlobLater(const std::string& blob) {
@@ -416,7 +389,7 @@ void Store::CollectGarbage() {
 std::string Store::AddInlineContent(const std::string& bytes) {
   Statement& s = Sql("INSERT INTO contents(data) VALUES(?1)");
   s.BindBlob(1, bytes).Run();
-  return kInlinePrefix + std::to_string(Current().db.LastInsertId());
+  return kInlinePrefix + std::to_string(Current().db->LastInsertId());
 }
 
 bool Store::IsInline(const std::string& blob) { return blob.rfind(kInlinePrefix, 0) == 0; }
@@ -437,10 +410,14 @@ bool Store::BlobReferenced(const std::string& blob) {
 }
 
 void Store::AddUser(const std::string& name, const std::string& password) {
-  Statement& s = Sql("INSERT OR REPLACE INTO users(name, password) VALUES(?1, ?2)");
+  Statement& s =
+      Sql("INSERT INTO users(name, password) VALUES(?1, ?2) ON CONFLICT(name) DO UPDATE SET "
+          "name = excluded.name, password = excluded.password");
   s.Bind(1, name).Bind(2, HashPassword(password)).Run();
   using Algorithm = DigestAuth::Algorithm;
-  Statement& d = Sql("INSERT OR REPLACE INTO digests(name, md5, sha256) VALUES(?1, ?2, ?3)");
+  Statement& d =
+      Sql("INSERT INTO digests(name, md5, sha256) VALUES(?1, ?2, ?3) ON CONFLICT(name) DO "
+          "UPDATE SET name = excluded.name, md5 = excluded.md5, sha256 = excluded.sha256");
   d.Bind(1, name)
       .Bind(2, DigestAuth::Ha1(Algorithm::kMd5, name, DigestAuth::kRealm, password))
       .Bind(3, DigestAuth::Ha1(Algorithm::kSha256, name, DigestAuth::kRealm, password))
@@ -470,12 +447,14 @@ void Store::HashPlainPasswords() {
 }
 
 void Store::SetRole(const std::string& workspace, const std::string& user, Role role) {
-  Statement& s = Sql("INSERT OR REPLACE INTO roles(workspace, user, role) VALUES(?1, ?2, ?3)");
+  Statement& s =
+      Sql("INSERT INTO roles(workspace, \"user\", role) VALUES(?1, ?2, ?3) ON CONFLICT(workspace, "
+          "\"user\") DO UPDATE SET \"user\" = excluded.\"user\", role = excluded.role");
   s.Bind(1, workspace).Bind(2, user).Bind(3, static_cast<int64_t>(role)).Run();
 }
 
 Role Store::RoleOf(const std::string& workspace, const std::string& user) {
-  Statement& s = Sql("SELECT role FROM roles WHERE workspace = ?1 AND user = ?2");
+  Statement& s = Sql("SELECT role FROM roles WHERE workspace = ?1 AND \"user\" = ?2");
   s.Bind(1, workspace).Bind(2, user);
   if (!s.Step()) return Role::kNone;
   auto value = s.Int(0);
@@ -484,7 +463,7 @@ Role Store::RoleOf(const std::string& workspace, const std::string& user) {
 }
 
 void Store::AddHost(const std::string& host) {
-  Statement& s = Sql("INSERT OR IGNORE INTO hosts(name) VALUES(?1)");
+  Statement& s = Sql("INSERT INTO hosts(name) VALUES(?1) ON CONFLICT DO NOTHING");
   s.Bind(1, host).Run();
 }
 
@@ -598,7 +577,7 @@ Resource Store::Create(const Resource& parent, const std::string& name, Kind kin
       .Bind(5, content_class)
       .Bind(6, r.created)
       .Run();
-  r.id = Current().db.LastInsertId();
+  r.id = Current().db->LastInsertId();
   return r;
 }
 
@@ -624,7 +603,7 @@ Resource Store::CreateWorkingCopy(const Resource& doc, const std::string& path) 
       .Bind(7, r.content_type)
       .Bind(8, r.doc)
       .Run();
-  r.id = Current().db.LastInsertId();
+  r.id = Current().db->LastInsertId();
   ReplaceProps(r.id, Props(doc.id));
   return r;
 }
@@ -752,7 +731,7 @@ void Store::ReplaceProps(int64_t id, const PropMap& props) {
 namespace {
 
 constexpr char kVersionColumns[] =
-    "id, doc, seq, label, comment, created, user, blob, length, content_type, props";
+    "id, doc, seq, label, comment, created, \"user\", blob, length, content_type, props";
 
 Version ReadVersion(Statement& s) {
   Version v;
@@ -805,7 +784,7 @@ int64_t Store::NextVersionSeq(int64_t doc) {
 
 void Store::AddVersion(Version& v) {
   Statement& s =
-      Sql("INSERT INTO versions(doc, seq, label, comment, created, user, blob, length, "
+      Sql("INSERT INTO versions(doc, seq, label, comment, created, \"user\", blob, length, "
           "content_type, props) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
   s.Bind(1, v.doc)
       .Bind(2, v.seq)
@@ -818,7 +797,7 @@ void Store::AddVersion(Version& v) {
       .Bind(9, v.content_type)
       .Bind(10, EncodeProps(v.props))
       .Run();
-  v.id = Current().db.LastInsertId();
+  v.id = Current().db->LastInsertId();
 }
 
 void Store::SetVersionLabel(int64_t version_id, const std::string& label) {

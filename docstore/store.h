@@ -1,21 +1,17 @@
 // The document store: users, roles, workspaces, the resource tree with its
-// properties, document versions and content, kept in SQLite with WAL
-// journaling (under the store directory, or in a private temporary directory
-// for a store "in memory").
+// properties, document versions and content, kept in a SQL database (SQLite
+// under the store directory, see store_backend.h).
 //
 // Every access happens inside a Store::Txn. A reading transaction runs on a
 // connection of its own and sees one consistent snapshot; it never waits for
 // writers, nor they for it. Writing transactions take turns on the one
-// writing connection. A write is durable before Commit returns: the commit
-// appends to the database log without flushing, leaves the writers' turn,
-// and then waits for one flush of the log that serves every commit made up
-// to then (group commit), so concurrent writers share their fsyncs and no
-// flush happens while anybody waits for the writers' turn.
+// writing connection. A write is durable before Commit returns; the commit
+// leaves the writers' turn before it waits for that, so a database that
+// flushes many commits at once (SQLite's group commit) serves concurrent
+// writers with one flush.
 #ifndef ORVEX_DOCSTORE_STORE_H_
 #define ORVEX_DOCSTORE_STORE_H_
 
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -31,9 +27,9 @@
 
 namespace orvex::docstore {
 
-class SqliteDb;
 class Statement;
-struct StoreConnection;  // one SQLite connection with its prepared statements
+class StoreBackend;
+struct StoreConnection;  // one database connection with its prepared statements
 
 enum class Kind { kCollection = 1, kDocument = 2, kWorkingCopy = 3 };
 enum class Role { kNone = 0, kReader = 1, kAuthor = 2, kCoordinator = 3 };
@@ -90,10 +86,13 @@ using PropMap = std::map<PropName, PropValue>;
 
 class Store {
  public:
-  // `dir` empty: in memory, content in a private temporary directory.
-  // Otherwise the database is dir/docstore.db and content lives in
-  // dir/content. Throws std::runtime_error when the store cannot be opened.
-  explicit Store(const std::string& dir);
+  // `location` empty: in memory, content in a private temporary directory.
+  // A postgresql:// (or postgres://) URL: that PostgreSQL database, shared
+  // with every other node opened on it. Otherwise a folder: the database is
+  // location/docstore.db and content lives in location/content. Throws
+  // std::runtime_error when the store cannot be opened
+  // (StoreUnavailableError when its database server cannot be reached).
+  explicit Store(const std::string& location);
   ~Store();
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
@@ -124,7 +123,25 @@ class Store {
     std::vector<std::string> release_;
   };
 
+  // Uploads in progress stream into temporary files here.
   BlobStore& blobs() { return *blobs_; }
+
+  // Large content (above kInlineContentLimit): content files, or parts of
+  // kContentPartBytes in the database when the backend keeps it there.
+  static constexpr size_t kContentPartBytes = 1 << 20;
+  // Takes an upload's temporary file into the store before the writing
+  // transaction that refers to it starts (so no writer waits for it);
+  // returns its blob name.
+  std::string CommitContent(const std::string& temp_path);
+  // Stores `bytes` within the current writing transaction (a seed); content
+  // files are written unflushed: SyncContent flushes them all at once.
+  std::string PutContent(const std::string& bytes);
+  void SyncContent();
+  // Removes content that no committed row refers to (a refused upload's).
+  void RemoveContent(const std::string& blob);
+  // Opens content for reading, within a transaction: a descriptor that stays
+  // readable whatever later requests do to the document; -1 when missing.
+  int OpenContent(const std::string& blob);
 
   // True until something has been seeded.
   bool IsEmpty();
@@ -197,14 +214,11 @@ class Store {
   // own flush and its directory's, and a flush may have to wait for whatever
   // else is being written to the disk at the time.
   static constexpr size_t kInlineContentLimit = 64 * 1024;
-  // A store on disk keeps a file of kReserveBytes (dir/reserve, made at
-  // open) to give up when the disk is full, so that a DELETE, which frees
-  // space, can still be written. True when it was there to give up.
-  static constexpr size_t kReserveBytes = 1 << 20;
+  // A store on disk keeps a reserve of disk space to give up when the disk
+  // is full, so that a DELETE, which frees space, can still be written.
+  // True when it was there to give up.
   bool ReleaseReserve();
 
-  // The database pages a reading connection keeps cached, in KiB.
-  static constexpr int kReaderCacheKiB = 512;
   // Stores `bytes` in the database; returns its blob name. Released like
   // any blob (ReleaseBlobLater).
   std::string AddInlineContent(const std::string& bytes);
@@ -236,28 +250,17 @@ class Store {
   friend class Txn;
   friend class LockStore;  // keeps its table through the same connections
   Resource ReadResource(Statement& s);
-  void CreateSchema();
   // A prepared statement of the current transaction's connection for `sql`,
   // kept for reuse and reset for this use. A caller finishes stepping it
   // before calling anything that may use the same statement.
   Statement& Sql(const std::string& sql);
   StoreConnection& Current();
-  // Creates the database file with mode 0600 and gives existing database
-  // files that mode.
-  static void KeepPrivate(const std::string& db_path);
-  // Makes dir/reserve (see ReleaseReserve), when there is room for it.
-  void MakeReserve();
-  std::unique_ptr<StoreConnection> OpenConnection();
+  // A connection for a reading transaction (or for work outside any),
+  // reused when one is idle.
   std::unique_ptr<StoreConnection> TakeReader() ORVEX_EXCLUDES(readers_mutex_);
   void ReturnReader(std::unique_ptr<StoreConnection> c) ORVEX_EXCLUDES(readers_mutex_);
-  // Waits until every commit up to `seq` is on disk, flushing the log itself
-  // when no other thread is doing so.
-  void MakeDurable(uint64_t seq) ORVEX_EXCLUDES(sync_mutex_);
-  void FlushLog();
 
-  std::string dir_;       // the store's directory
-  std::string temp_dir_;  // a store "in memory": its private directory
-  bool durable_ = false;  // flush to disk (a store on disk)
+  std::unique_ptr<StoreBackend> backend_;
   std::unique_ptr<BlobStore> blobs_;
 
   // The writers' turn, held by a writing Txn for its life; the writer
@@ -267,17 +270,6 @@ class Store {
   std::unique_ptr<StoreConnection> writer_;
   Mutex readers_mutex_;
   std::vector<std::unique_ptr<StoreConnection>> idle_readers_ ORVEX_GUARDED_BY(readers_mutex_);
-
-  // Group commit: commits are numbered; `synced_` is the last one known to
-  // be on disk.
-  std::atomic<uint64_t> committed_{0};
-  std::atomic<int> log_frames_{0};  // frames in the log since the last checkpoint
-  Mutex sync_mutex_;
-  std::condition_variable_any sync_done_;
-  uint64_t synced_ ORVEX_GUARDED_BY(sync_mutex_) = 0;
-  bool syncing_ ORVEX_GUARDED_BY(sync_mutex_) = false;
-  std::unique_ptr<StoreConnection> checkpointer_;  // used by the flushing thread only
-  int log_fd_ = -1;
 };
 
 }  // namespace orvex::docstore

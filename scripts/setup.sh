@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ninja-build pkg-config clang-format dpkg-dev binutils
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libcurl4-openssl-dev libexpat1-dev libsqlite3-dev libcrypt-dev libboost-dev nlohmann-json3-dev
+  libcurl4-openssl-dev libexpat1-dev libsqlite3-dev libpq-dev postgresql libcrypt-dev libboost-dev nlohmann-json3-dev
   qt6-base-dev fonts-dejavu-core fonts-ipafont-gothic
   libedit-dev python3-dev pybind11-dev python3-pytest python3-build python3-setuptools python3-wheel python3-venv
   apache2 litmus cadaver davfs2 curl libssl-dev openssl lighttpd lighttpd-mod-webdav

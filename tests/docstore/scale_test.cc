@@ -38,7 +38,7 @@ constexpr char kSmallSeed[] = R"({"users": [{"name": "ann", "password": "pw"}],
 TEST(StoreConcurrencyTest, ReadersSeeCommittedStatesWhileAWriterHoldsItsTransaction) {
   TempDir disk("scale");
   for (const std::string& dir : {std::string(), disk.path()}) {
-    Store store(dir);
+    Store store(StoreLocation(dir));
     LoadSeed(store, kSmallSeed);
     std::mutex mutex;
     std::condition_variable changed;
@@ -87,7 +87,7 @@ TEST(StoreConcurrencyTest, ConcurrentWritersAllCommitAndSurviveReopening) {
   constexpr int kThreads = 8;
   constexpr int kEach = 25;
   {
-    Store store(dir.path());
+    Store store(StoreLocation(dir.path()));
     LoadSeed(store, kSmallSeed);
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
@@ -105,7 +105,7 @@ TEST(StoreConcurrencyTest, ConcurrentWritersAllCommitAndSurviveReopening) {
       });
     for (auto& t : threads) t.join();
   }
-  Store store(dir.path());
+  Store store(StoreLocation(dir.path()));
   Store::Txn read(store, Store::Txn::kRead);
   EXPECT_EQ(store.Children(store.Find("/W/F")->id).size(), size_t{kThreads * kEach});
 }
@@ -154,7 +154,7 @@ TEST(ListingAtScaleTest, PropfindOfAHundredThousandDocumentsArrivesAsAStream) {
   constexpr int kDocuments = 100000;
   TempDir dir;
   {
-    Store store(dir.path());
+    Store store(StoreLocation(dir.path()));
     LoadSeed(store, kSmallSeed);
     Store::Txn txn(store);
     Resource folder = *store.Find("/W/F");

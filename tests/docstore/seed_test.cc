@@ -70,7 +70,7 @@ TEST(SeedTest, MalformedSeedsAreRefusedWithTheirReason) {
   }
 
   // A failed seed leaves the store as empty as it was.
-  Store store("");
+  Store store(StoreLocation());
   EXPECT_THROW(LoadSeed(store, R"({"users": [{"name": "a", "password": "b"}],
                                    "workspaces": [{"name": "W", "roles": {"x": "reader"}}]})"),
                std::runtime_error);
@@ -149,7 +149,7 @@ TEST(SeedTest, SeedPasswordsAreKeptOnlyHashed) {
   }
   EXPECT_EQ(StoreBytes(dir).find("Plain-Pw-4711"), std::string::npos);
   {
-    Store store(dir);
+    Store store(StoreLocation(dir));
     Store::Txn txn(store);
     auto ann = store.FindUser("DOM\\ann");
     auto bob = store.FindUser("bob");

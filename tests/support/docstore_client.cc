@@ -4,15 +4,19 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <boost/asio/connect.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/ssl.hpp>
 #include <cctype>
+#include <cstdlib>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
+#include "docstore/pg_db.h"
 #include "docstore/xml_reader.h"
 
 namespace orvex::docstore::testing {
@@ -219,10 +223,27 @@ std::string SendRaw(uint16_t port, const std::string& bytes, int timeout_ms) {
   return out;
 }
 
+bool StoreInPostgres() {
+  const char* cluster = std::getenv("ORVEX_TEST_POSTGRES");
+  return cluster && *cluster;
+}
+
+std::string StoreLocation(const std::string& store_dir) {
+  if (!StoreInPostgres()) return store_dir;
+  const std::string cluster = std::getenv("ORVEX_TEST_POSTGRES");
+  static std::atomic<int> made{0};
+  std::string name = "orvex_" + std::to_string(::getpid()) + "_" + std::to_string(++made);
+  if (!store_dir.empty()) name = "orvex_dir_" + std::to_string(std::hash<std::string>()(store_dir));
+  PgDb admin("postgresql:///postgres?" + cluster);
+  auto exists = admin.Prepare("SELECT 1 FROM pg_database WHERE datname = ?1");
+  if (!exists->Bind(1, name).Step()) admin.Exec("CREATE DATABASE " + name);
+  return "postgresql:///" + name + "?" + cluster;
+}
+
 std::unique_ptr<Server> StartServer(const std::string& seed_json, const std::string& store_dir) {
   ServerOptions options;
   options.seed_json = seed_json;
-  options.store_dir = store_dir;
+  options.store_dir = StoreLocation(store_dir);
   auto server = std::make_unique<Server>(options);
   server->Start();
   return server;

@@ -86,8 +86,18 @@ class Client {
 // answers before it closes the connection (or after `timeout_ms` idle).
 std::string SendRaw(uint16_t port, const std::string& bytes, int timeout_ms = 5000);
 
+// Where a test's store lives: `store_dir` itself (SQLite; empty: in
+// memory), or, in the suite's PostgreSQL run (ORVEX_TEST_POSTGRES holds the
+// cluster's connection parameters), a database of that cluster: a new one
+// for a store in memory, one named after the folder for a store on disk, so
+// that a restart on the same folder finds the same store.
+std::string StoreLocation(const std::string& store_dir = "");
+// True in the PostgreSQL run: tests of what a SQLite store keeps in its
+// folder skip.
+bool StoreInPostgres();
+
 // Starts a server on an ephemeral port with the built-in sample store (or
-// the given seed text).
+// the given seed text), kept where StoreLocation(store_dir) says.
 std::unique_ptr<Server> StartServer(const std::string& seed_json = "",
                                     const std::string& store_dir = "");
 

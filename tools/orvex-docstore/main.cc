@@ -1,6 +1,6 @@
 // orvex-docstore: serves a document store over WebDAV until SIGINT/SIGTERM.
 //
-//   orvex-docstore [--listen ADDR:PORT] [--seed FILE] [--store DIR]
+//   orvex-docstore [--listen ADDR:PORT] [--seed FILE] [--store DIR|URL]
 //                  [--tls-cert FILE --tls-key FILE]
 #include <signal.h>
 
@@ -17,11 +17,13 @@ namespace {
 
 void Usage(std::FILE* out) {
   std::fputs(
-      "usage: orvex-docstore [--listen ADDR:PORT] [--seed FILE] [--store DIR]\n"
+      "usage: orvex-docstore [--listen ADDR:PORT] [--seed FILE] [--store DIR|URL]\n"
       "                      [--tls-cert FILE --tls-key FILE]\n"
       "  --listen ADDR:PORT  address to serve on (default 127.0.0.1:0, an ephemeral port)\n"
       "  --seed FILE         JSON seed for a new store (default: the built-in sample store)\n"
       "  --store DIR         keep the store in DIR (default: in memory)\n"
+      "  --store URL         keep it in the PostgreSQL database at URL\n"
+      "                      (postgresql://USER@HOST:PORT/DB), shared with other nodes\n"
       "  --tls-cert FILE     serve HTTPS with this certificate chain (PEM)\n"
       "  --tls-key FILE      and this private key (PEM)\n",
       out);

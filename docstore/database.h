@@ -1,0 +1,71 @@
+// The store's view of a SQL database: a connection that runs statements and
+// prepares them, and prepared statements with typed binds and reads. SQLite
+// (sqlite_db.h) and PostgreSQL (pg_db.h) stand behind it; the store writes
+// its statements once, in the SQL both understand (numbered parameters
+// `?1`, `?2`, ...). Errors throw std::runtime_error carrying the database's
+// message; a full disk throws StoreFullError, a database that cannot be
+// reached StoreUnavailableError.
+#ifndef ORVEX_DOCSTORE_DATABASE_H_
+#define ORVEX_DOCSTORE_DATABASE_H_
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace orvex::docstore {
+
+// The disk (or the file-size limit) under the store is full: a change could
+// not be written. Thrown by the database layer and the content files.
+class StoreFullError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The database server cannot be reached (or went away mid-transaction): the
+// request fails without having changed anything, and the next transaction
+// opens a new connection.
+class StoreUnavailableError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One prepared statement. Bind parameters are 1-based, columns 0-based.
+// Step reads the next row (true) or ends the statement (false).
+class Statement {
+ public:
+  virtual ~Statement() = default;
+  virtual Statement& Bind(int index, int64_t value) = 0;
+  virtual Statement& Bind(int index, std::string_view value) = 0;
+  virtual Statement& BindBlob(int index, std::string_view bytes) = 0;
+  virtual bool Step() = 0;
+  // Steps to completion (for statements that return no rows).
+  void Run() {
+    while (Step()) {
+    }
+  }
+  // Clears bindings and rewinds, so the statement can run again.
+  virtual void Reset() = 0;
+  virtual int64_t Int(int column) const = 0;
+  virtual std::string Text(int column) const = 0;
+  virtual std::string Blob(int column) const = 0;
+  virtual bool IsNull(int column) const = 0;
+};
+
+class Database {
+ public:
+  virtual ~Database() = default;
+  // Runs one or more statements that return no rows.
+  virtual void Exec(std::string_view sql) = 0;
+  virtual std::unique_ptr<Statement> Prepare(std::string_view sql) = 0;
+  // The id the last INSERT gave its row (an integer primary key).
+  virtual int64_t LastInsertId() = 0;
+  // The connection is lost for good (the server went away): the store
+  // opens a new one instead of using it again.
+  virtual bool Broken() const { return false; }
+};
+
+}  // namespace orvex::docstore
+
+#endif  // ORVEX_DOCSTORE_DATABASE_H_

@@ -1,0 +1,193 @@
+#include "docstore/pg_db.h"
+
+#include <libpq-fe.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace orvex::docstore {
+namespace {
+
+// SQLSTATE classes and codes that mean the server or the connection is gone
+// rather than the statement wrong: connection exceptions (08), operator
+// intervention (57P01 admin shutdown, 57P02 crash shutdown, 57P03 cannot
+// connect now).
+bool Unreachable(const char* state) {
+  if (!state) return false;
+  return std::strncmp(state, "08", 2) == 0 || std::strncmp(state, "57P0", 4) == 0;
+}
+
+class PgStatement : public Statement {
+ public:
+  PgStatement(PgDb& db, std::string name, int params)
+      : db_(db),
+        name_(std::move(name)),
+        values_(static_cast<size_t>(params)),
+        binary_(static_cast<size_t>(params), 0) {}
+  ~PgStatement() override { PQclear(result_); }
+  PgStatement(const PgStatement&) = delete;
+  PgStatement& operator=(const PgStatement&) = delete;
+
+  Statement& Bind(int index, int64_t value) override {
+    return Set(index, std::to_string(value), false);
+  }
+  Statement& Bind(int index, std::string_view value) override {
+    return Set(index, std::string(value), false);
+  }
+  Statement& BindBlob(int index, std::string_view bytes) override {
+    return Set(index, std::string(bytes), true);
+  }
+
+  bool Step() override {
+    if (!result_) {
+      std::vector<const char*> values;
+      std::vector<int> lengths;
+      for (const auto& v : values_) {
+        values.push_back(v.data());
+        lengths.push_back(static_cast<int>(v.size()));
+      }
+      result_ = PQexecPrepared(db_.handle(), name_.c_str(), static_cast<int>(values.size()),
+                               values.data(), lengths.data(), binary_.data(), 0);
+      ExecStatusType status = PQresultStatus(result_);
+      if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+        PGresult* failed = result_;
+        result_ = nullptr;
+        db_.Fail("step", failed);
+      }
+      rows_ = PQntuples(result_);
+      row_ = -1;
+    }
+    if (row_ < rows_) ++row_;
+    return row_ < rows_;
+  }
+
+  void Reset() override {
+    PQclear(result_);
+    result_ = nullptr;
+    for (auto& v : values_) v.clear();
+    std::fill(binary_.begin(), binary_.end(), 0);
+  }
+
+  int64_t Int(int column) const override {
+    const char* v = PQgetvalue(result_, row_, column);
+    // Booleans (EXISTS) come as "t" and "f".
+    if (v[0] == 't') return 1;
+    if (v[0] == 'f') return 0;
+    return std::strtoll(v, nullptr, 10);
+  }
+  std::string Text(int column) const override {
+    return std::string(PQgetvalue(result_, row_, column),
+                       static_cast<size_t>(PQgetlength(result_, row_, column)));
+  }
+  std::string Blob(int column) const override {
+    size_t size = 0;
+    unsigned char* bytes = PQunescapeBytea(
+        reinterpret_cast<const unsigned char*>(PQgetvalue(result_, row_, column)), &size);
+    if (!bytes) throw std::runtime_error("store database: out of memory");
+    std::string out(reinterpret_cast<const char*>(bytes), size);
+    PQfreemem(bytes);
+    return out;
+  }
+  bool IsNull(int column) const override { return PQgetisnull(result_, row_, column) != 0; }
+
+ private:
+  Statement& Set(int index, std::string value, bool binary) {
+    if (index < 1 || static_cast<size_t>(index) > values_.size())
+      throw std::logic_error("store database: no parameter " + std::to_string(index));
+    values_[static_cast<size_t>(index - 1)] = std::move(value);
+    binary_[static_cast<size_t>(index - 1)] = binary ? 1 : 0;
+    return *this;
+  }
+
+  PgDb& db_;
+  std::string name_;
+  std::vector<std::string> values_;
+  std::vector<int> binary_;
+  PGresult* result_ = nullptr;
+  int rows_ = 0;
+  int row_ = -1;
+};
+
+}  // namespace
+
+PgDb::PgDb(const std::string& conninfo) {
+  conn_ = PQconnectdb(conninfo.c_str());
+  if (PQstatus(conn_) != CONNECTION_OK) {
+    std::string message = conn_ ? PQerrorMessage(conn_) : "out of memory";
+    PQfinish(conn_);
+    conn_ = nullptr;
+    while (!message.empty() && message.back() == '\n') message.pop_back();
+    throw StoreUnavailableError("cannot reach the store database: " + message);
+  }
+  // The server's notices (a table that already exists, say) are not errors.
+  PQsetNoticeProcessor(
+      conn_, [](void*, const char*) {}, nullptr);
+}
+
+PgDb::~PgDb() { PQfinish(conn_); }
+
+bool PgDb::Broken() const { return PQstatus(conn_) != CONNECTION_OK; }
+
+void PgDb::Fail(const char* what, PGresult* result) {
+  std::string message = result ? PQresultErrorMessage(result) : "";
+  if (message.empty()) message = PQerrorMessage(conn_);
+  while (!message.empty() && message.back() == '\n') message.pop_back();
+  const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+  bool unreachable = Unreachable(state) || PQstatus(conn_) != CONNECTION_OK;
+  bool full = state && std::strcmp(state, "53100") == 0;
+  PQclear(result);
+  message = std::string("store database: ") + what + ": " + message;
+  if (unreachable) throw StoreUnavailableError(message);
+  if (full) throw StoreFullError(message);
+  throw std::runtime_error(message);
+}
+
+void PgDb::Exec(std::string_view sql) {
+  PGresult* result = PQexec(conn_, std::string(sql).c_str());
+  ExecStatusType status = PQresultStatus(result);
+  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) Fail("exec", result);
+  PQclear(result);
+}
+
+std::string PgDb::Translate(std::string_view sql) {
+  std::string out;
+  out.reserve(sql.size());
+  char quote = 0;
+  for (char c : sql) {
+    if (quote) {
+      if (c == quote) quote = 0;
+      out += c;
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+      out += c;
+    } else {
+      out += c == '?' ? '$' : c;
+    }
+  }
+  return out;
+}
+
+std::unique_ptr<Statement> PgDb::Prepare(std::string_view sql) {
+  std::string text = Translate(sql);
+  // The highest parameter number is how many the statement takes.
+  int params = 0;
+  for (size_t i = text.find('$'); i != std::string::npos; i = text.find('$', i + 1))
+    params = std::max(params, std::atoi(text.c_str() + i + 1));
+  std::string name = "orvex_" + std::to_string(++prepared_);
+  PGresult* result = PQprepare(conn_, name.c_str(), text.c_str(), 0, nullptr);
+  if (PQresultStatus(result) != PGRES_COMMAND_OK) Fail("prepare", result);
+  PQclear(result);
+  return std::make_unique<PgStatement>(*this, std::move(name), params);
+}
+
+int64_t PgDb::LastInsertId() {
+  PGresult* result = PQexec(conn_, "SELECT lastval()");
+  if (PQresultStatus(result) != PGRES_TUPLES_OK) Fail("last insert id", result);
+  int64_t id = std::strtoll(PQgetvalue(result, 0, 0), nullptr, 10);
+  PQclear(result);
+  return id;
+}
+
+}  // namespace orvex::docstore

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# A PostgreSQL cluster of the tests' own, in a folder of the build tree:
+#   postgres_cluster.sh start DIR PORT   initdb (when new) and start it
+#   postgres_cluster.sh stop DIR         stop it and remove the folder
+# It listens on a socket in DIR/socket only (no TCP), trusts local users,
+# and runs as the postgres user when started by root (the server refuses to
+# run as root). Tests reach it with
+#   postgresql:///DB?host=DIR/socket&port=PORT&user=postgres
+set -euo pipefail
+action=$1
+dir=$2
+bin=$(ls -d /usr/lib/postgresql/*/bin 2> /dev/null | sort -V | tail -1)
+if [[ -z $bin ]]; then
+  echo "postgres_cluster: PostgreSQL is not installed (package postgresql)" >&2
+  exit 1
+fi
+as_owner() {
+  if [[ $(id -u) == 0 ]]; then runuser -u postgres -- "$@"; else "$@"; fi
+}
+case $action in
+  start)
+    port=$3
+    "$0" stop "$dir" 2> /dev/null || true
+    mkdir -p "$dir/socket"
+    if [[ $(id -u) == 0 ]]; then chown -R postgres "$dir"; fi
+    as_owner "$bin/initdb" -D "$dir/data" -U postgres -A trust -E UTF8 --no-sync > "$dir/initdb.log"
+    # Durable commits as a deployment has them (fsync on), small buffers.
+    as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 start \
+      -o "-c listen_addresses='' -k $dir/socket -p $port -c shared_buffers=32MB -c max_connections=200" \
+      > /dev/null
+    ;;
+  stop)
+    if [[ -f $dir/data/postmaster.pid ]]; then
+      as_owner "$bin/pg_ctl" -D "$dir/data" -m immediate -w stop > /dev/null || true
+    fi
+    rm -rf "$dir"
+    ;;
+  *)
+    echo "usage: $0 start DIR PORT | stop DIR" >&2
+    exit 2
+    ;;
+esac
