@@ -19,17 +19,6 @@ constexpr char kModules[] = "/usr/lib/apache2/modules";
 
 size_t Discard(char*, size_t size, size_t n, void*) { return size * n; }
 
-// Hands `dir` and everything below it to www-data, which the server runs as.
-bool GiveToServer(const fs::path& dir) {
-  if (::geteuid() != 0) return true;
-  passwd* pw = ::getpwnam("www-data");
-  if (pw == nullptr) return false;
-  if (::chown(dir.c_str(), pw->pw_uid, pw->pw_gid) != 0) return false;
-  for (const auto& entry : fs::recursive_directory_iterator(dir))
-    if (::lchown(entry.path().c_str(), pw->pw_uid, pw->pw_gid) != 0) return false;
-  return true;
-}
-
 std::string Md5Hex(const std::string& text) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int n = 0;
@@ -46,6 +35,16 @@ std::string Md5Hex(const std::string& text) {
 constexpr char kRealm[] = "docs";
 
 }  // namespace
+
+bool GiveToServer(const fs::path& dir) {
+  if (::geteuid() != 0) return true;
+  passwd* pw = ::getpwnam("www-data");
+  if (pw == nullptr) return false;
+  if (::chown(dir.c_str(), pw->pw_uid, pw->pw_gid) != 0) return false;
+  for (const auto& entry : fs::recursive_directory_iterator(dir))
+    if (::lchown(entry.path().c_str(), pw->pw_uid, pw->pw_gid) != 0) return false;
+  return true;
+}
 
 void ApacheServer::UseTls(const std::string& cert, const std::string& key) {
   tls_cert_ = cert;

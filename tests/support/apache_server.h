@@ -12,6 +12,11 @@
 
 namespace orvex::testing {
 
+// Hands `dir` and everything below it to www-data, which Apache runs as when
+// started by root (Apache with mod_dav_fs and with mod_dav_svn both need it);
+// false when that fails.
+bool GiveToServer(const std::filesystem::path& dir);
+
 class ApacheServer {
  public:
   // Why Apache with mod_dav cannot run here, or "" when it can.

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <openssl/evp.h>
-#include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -12,6 +11,7 @@
 #include <fstream>
 #include <thread>
 
+#include "support/apache_server.h"
 #include "support/ports.h"
 
 namespace orvex::testing {
@@ -54,17 +54,6 @@ bool Run(const std::vector<std::string>& args, std::string* output = nullptr) {
   int status = 0;
   ::waitpid(pid, &status, 0);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// Hands `dir` and everything below it to www-data, which the server runs as.
-bool GiveToServer(const fs::path& dir) {
-  if (::geteuid() != 0) return true;
-  passwd* pw = ::getpwnam("www-data");
-  if (pw == nullptr) return false;
-  if (::chown(dir.c_str(), pw->pw_uid, pw->pw_gid) != 0) return false;
-  for (const auto& entry : fs::recursive_directory_iterator(dir))
-    if (::lchown(entry.path().c_str(), pw->pw_uid, pw->pw_gid) != 0) return false;
-  return true;
 }
 
 // Apache's "{SHA}" password form: the base64 of the password's SHA-1.
