@@ -14,7 +14,6 @@
 #include "server/webdav/multistatus.h"
 #include "server/webdav/webdav_backend.h"
 #include "support/error_of.h"
-#include "support/ports.h"
 #include "support/temp_dir.h"
 
 namespace orvex::server {
@@ -589,17 +588,6 @@ TEST_F(WebDavBackendTest, BadResponsesAreGenericFailuresAndLeaveTheBackendUsable
   Answer([good](const RecordedRequest&) { return CannedReply::Multistatus(good); });
   item->Open(Args("http://docs/Sales", c.get()));
   EXPECT_EQ(item->GetFields().Value(kColDisplayName), Variant("Sales"));
-}
-
-TEST_F(WebDavBackendTest, AnUnreachableHostIsAGenericFailure) {
-  platform::MapHost("nowhere",
-                    {"127.0.0.1", static_cast<uint16_t>(orvex::testing::FreeLoopbackPort())});
-
-  auto c = NewConnection();
-  EXPECT_EQ(ErrorOf<Error>([&] { c->Open("http://nowhere/Public/Workspaces", "u", "p", -1); }),
-            kErrGenericFailure);
-  EXPECT_EQ(c->State(), kStateClosed);
-  platform::UnmapHost("nowhere");
 }
 
 TEST_F(WebDavBackendTest, ReusesOneConnectionForConsecutiveRequests) {
