@@ -84,6 +84,8 @@ TEST_F(ConnectOrvexTest, SecondOpenFailsWithCodeTwoAndKeepsTheFirstConnectionWit
   EXPECT_EQ(engine.HostName, "docs2");
   EXPECT_EQ(engine.LoginUser, "smith");
   EXPECT_EQ(obj_.GetLastError(), engine::kCodeAlreadyOpen);
+  EXPECT_EQ(backend_->CallsStartingWith("OpenConnection").size(), 1u);
+  EXPECT_TRUE(backend_->CallsStartingWith("CloseConnection").empty());
   obj_.ConnectClose();
   EXPECT_FALSE(obj_.has_default_server());
   EXPECT_EQ(backend_->CallsStartingWith("CloseConnection").size(), 1u);

@@ -70,17 +70,6 @@ TEST_F(ServerClass1Test, FailedRootOpenClosesTheConnectionAndLeavesTheEngineUsab
   EXPECT_TRUE(engine_.ConnectOpen());
 }
 
-TEST_F(ServerClass1Test, SecondOpenFailsWithCodeTwoAndKeepsTheFirstConnection) {
-  ASSERT_TRUE(engine_.ConnectOpen());
-  engine_.HostName = "other";
-  EXPECT_EQ(Refused(engine_.ConnectOpen()), kCodeAlreadyOpen);
-  EXPECT_EQ(engine_.cnx1().State(), server::kStateOpen);
-  EXPECT_EQ(backend_->CallsStartingWith("OpenConnection").size(), 1u);
-  EXPECT_TRUE(backend_->CallsStartingWith("CloseConnection").empty());
-  engine_.ConnectClose();
-  EXPECT_EQ(engine_.cnx1().State(), server::kStateClosed);
-}
-
 TEST_F(ServerClass1Test, CloseOfANeverOpenedEngineDoesNothing) {
   engine_.ConnectClose();
   EXPECT_TRUE(backend_->calls.empty());
