@@ -124,20 +124,29 @@ TEST(InterpreterTest, PassesIntegersBooleansAndPropertyAssignments) {
   EXPECT_EQ(s.out.str(), "Plan2001 0 0\n");
 }
 
-TEST(InterpreterTest, PrintFormatsValuesLikeAScriptHost) {
-  Session s;
-  ASSERT_EQ(s.Run("Print True, False, 12, -3, \"text\", Empty, \"end\"\n"
-                  "Print\n"
-                  "Print Null, \"a\" & Null & \"b\", Empty & Empty\n"
-                  "n = Null & Null\n"
-                  "Print n\n"),
-            kExitOk)
-      << s.err.str();
-  EXPECT_EQ(s.out.str(), "True False 12 -3 text  end\n\nNull ab \nNull\n");
-
-  Session object_print;
-  EXPECT_EQ(object_print.Run(std::string(kCreate) + "Print o\n"), kExitRuntimeError);
-  EXPECT_EQ(object_print.err.str(), "line 2: error 13: Type mismatch\n");
+// Each line printed as a script host prints it.
+TEST(InterpreterTest, PrintAndOperatorsFollowScriptHostRules) {
+  const struct {
+    const char* script;
+    const char* out;
+  } cases[] = {
+      {"Print True, False, 12, -3, \"text\", Empty, \"end\"", "True False 12 -3 text  end"},
+      {"Print", ""},
+      {"Print Null, \"a\" & Null & \"b\", Empty & Empty", "Null ab "},
+      {"n = Null & Null: Print n", "Null"},
+      {"Print 1 + 2, 30000 + 30000, \"a\" + \"b\", \"4\" + 1, 5 - 7, 2 & 3 + 4",
+       "3 60000 ab 5 -2 27"},
+      {"Print 1 = 1, 2 <> 2, \"abc\" < \"abd\", \"B\" > \"a\", 10 >= \"9\", 3 <= 2",
+       "True False True False True False"},
+      {"Print True And False, True Or False, Not True, Not 0, 6 And 3, 6 Or 3",
+       "False True False -1 2 7"},
+      {"Print Null = 1, Null + 1, Empty = 0, Empty = \"\", \"x\" = 1", "Null Null True True False"},
+  };
+  for (const auto& c : cases) {
+    Session s;
+    EXPECT_EQ(s.Run(std::string(c.script) + "\n"), kExitOk) << c.script << ": " << s.err.str();
+    EXPECT_EQ(s.out.str(), std::string(c.out) + "\n") << c.script;
+  }
 }
 
 TEST(InterpreterTest, SetOnAPropertyPassesTheObjectByReference) {
@@ -202,6 +211,8 @@ TEST(InterpreterTest, UnhandledErrorStopsTheScriptWithItsLine) {
       {"o.Fill 1, 2\n",
        "line 2: error 450: Wrong number of arguments or invalid property "
        "assignment\n"},
+      {"Print o\n", "line 2: error 13: Type mismatch\n"},
+      {"x = 2147483647 + 1\n", "line 2: error 6: Overflow\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.script);
@@ -210,25 +221,6 @@ TEST(InterpreterTest, UnhandledErrorStopsTheScriptWithItsLine) {
     EXPECT_EQ(t.Run(std::string(kCreate) + c.script), fails ? kExitRuntimeError : kExitOk);
     EXPECT_EQ(t.err.str(), c.error);
   }
-}
-
-TEST(InterpreterTest, OperatorsFollowScriptHostRules) {
-  Session s;
-  ASSERT_EQ(s.Run("Print 1 + 2, 30000 + 30000, \"a\" + \"b\", \"4\" + 1, 5 - 7, 2 & 3 + 4\n"
-                  "Print 1 = 1, 2 <> 2, \"abc\" < \"abd\", \"B\" > \"a\", 10 >= \"9\", 3 <= 2\n"
-                  "Print True And False, True Or False, Not True, Not 0, 6 And 3, 6 Or 3\n"
-                  "Print Null = 1, Null + 1, Empty = 0, Empty = \"\", \"x\" = 1\n"),
-            kExitOk)
-      << s.err.str();
-  EXPECT_EQ(s.out.str(),
-            "3 60000 ab 5 -2 27\n"
-            "True False True False True False\n"
-            "False True False -1 2 7\n"
-            "Null Null True True False\n");
-
-  Session overflow;
-  EXPECT_EQ(overflow.Run("x = 2147483647 + 1\n"), kExitRuntimeError);
-  EXPECT_EQ(overflow.err.str(), "line 1: error 6: Overflow\n");
 }
 
 TEST(InterpreterTest, JsonLinesNeverShowAPassword) {

@@ -169,18 +169,26 @@ TEST_F(HostSettingsTest, TheSystemFileComesFirstThenTheUsersThenTheNamedOne) {
 }
 
 TEST_F(HostSettingsTest, BasicIsLeftOutOnlyInClearToAHostThatIsNotLoopback) {
-  HostSettings defaults;
-  EXPECT_EQ(AllowedAuth(defaults, "http", "dms.example.com"), kAuthAll & ~kAuthBasic);
-  EXPECT_EQ(AllowedAuth(defaults, "http", "10.0.0.7"), kAuthAll & ~kAuthBasic);
-  EXPECT_EQ(AllowedAuth(defaults, "http", "127.0.0.1"), kAuthAll);
-  EXPECT_EQ(AllowedAuth(defaults, "http", "127.1.2.3"), kAuthAll);
-  EXPECT_EQ(AllowedAuth(defaults, "http", "LocalHost"), kAuthAll);
-  EXPECT_EQ(AllowedAuth(defaults, "http", "::1"), kAuthAll);
-  EXPECT_EQ(AllowedAuth(defaults, "http", "127.0.0.1.example.com"), kAuthAll & ~kAuthBasic);
-  EXPECT_EQ(AllowedAuth(defaults, "https", "dms.example.com"), kAuthAll);
   HostSettings explicit_basic;
   explicit_basic.auth = kAuthBasic;
-  EXPECT_EQ(AllowedAuth(explicit_basic, "http", "dms.example.com"), kAuthBasic);
+  const struct {
+    const HostSettings settings;
+    const char* scheme;
+    const char* host;
+    unsigned allowed;
+  } cases[] = {
+      {{}, "http", "dms.example.com", kAuthAll & ~kAuthBasic},
+      {{}, "http", "10.0.0.7", kAuthAll & ~kAuthBasic},
+      {{}, "http", "127.0.0.1", kAuthAll},
+      {{}, "http", "127.1.2.3", kAuthAll},
+      {{}, "http", "LocalHost", kAuthAll},
+      {{}, "http", "::1", kAuthAll},
+      {{}, "http", "127.0.0.1.example.com", kAuthAll & ~kAuthBasic},
+      {{}, "https", "dms.example.com", kAuthAll},
+      {explicit_basic, "http", "dms.example.com", kAuthBasic},  // asked for by name
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(AllowedAuth(c.settings, c.scheme, c.host), c.allowed) << c.scheme << "://" << c.host;
 }
 
 TEST_F(HostSettingsTest, TheHostMapIsTheUrlSettingAndKeepsItsOlderForm) {

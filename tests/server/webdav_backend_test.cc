@@ -3,6 +3,7 @@
 
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "platform/host_map.h"
@@ -54,22 +55,7 @@ TEST_F(WebDavBackendTest, OpenConnectionSendsAnAuthenticatedPropfindToTheBareHos
   EXPECT_NE(r.body.find("<D:allprop/>"), std::string::npos);
 }
 
-TEST_F(WebDavBackendTest, OpenConnectionMapsRefusalsAndChecksTheProvider) {
-  struct Case {
-    int status;
-    int32_t error;
-  } cases[] = {{401, kErrAccessDenied},   {403, kErrPermissionDenied}, {404, kErrObjectNotFound},
-               {500, kErrGenericFailure}, {200, kErrGenericFailure},   {301, kErrGenericFailure},
-               {423, kErrAccessDenied}};
-  for (const Case& k : cases) {
-    Answer([&](const RecordedRequest&) { return CannedReply::Status(k.status); });
-    auto c = NewConnection();
-    EXPECT_EQ(ErrorOf<Error>([&] { c->Open("http://docs/Public/Workspaces", "u", "p", -1); }),
-              k.error)
-        << k.status;
-    EXPECT_EQ(c->State(), kStateClosed);
-  }
-
+TEST_F(WebDavBackendTest, OpenConnectionChecksTheProviderAndTheUrlBeforeSending) {
   server_.ClearRequests();
   auto c = NewConnection();
   c->SetProvider("SomethingElse");
@@ -460,34 +446,56 @@ TEST_F(WebDavBackendTest, SaveToRemovesAFolderWhoseContentClassIsRefused) {
   EXPECT_EQ(methods, (std::vector<std::string>{"MKCOL", "MKCOL", "PROPPATCH", "DELETE"}));
 }
 
-TEST_F(WebDavBackendTest, WriteRefusalsMapToErrorNumbers) {
+// Each refusal of each request becomes its error number; a refused
+// connection is left closed.
+TEST_F(WebDavBackendTest, RefusalsMapToErrorNumbersByRequest) {
   auto c = OpenConnection();
   auto folder = backend_->CreateItem(ItemKind::kDocumentFolder);
-  struct Case {
+  auto opened = [&] {
+    folder->Open(Args("http://docs/Sales/F", c.get()));
+    return folder.get();
+  };
+  std::unique_ptr<Connection> connection;
+  const std::map<std::string, std::function<void()>> calls = {
+      {"PROPFIND",
+       [&] {
+         connection = NewConnection();
+         connection->Open("http://docs/Public/Workspaces", "u", "p", -1);
+       }},
+      {"MKCOL", [&] { folder->SaveTo(Args("http://docs/Sales/F", c.get())); }},
+      {"MOVE", [&] { opened()->MoveTo("http://docs/Sales/G"); }},
+      {"DELETE", [&] { opened()->Delete(""); }},
+      {"PROPPATCH",
+       [&] {
+         opened()->GetFields().SetValue(kPropDescription, "x");
+         folder->GetFields().Update();
+       }},
+  };
+  const struct {
+    const char* method;
     int status;
     int32_t error;
-  } mkcol[] = {{405, kErrAlreadyExists},
-               {409, kErrObjectNotFound},
-               {403, kErrPermissionDenied},
-               {507, kErrGenericFailure}};
-  for (const Case& k : mkcol) {
-    Answer([&](const RecordedRequest&) { return CannedReply::Status(k.status); });
-    EXPECT_EQ(ErrorOf<Error>([&] { folder->SaveTo(Args("http://docs/Sales/F", c.get())); }),
-              k.error)
-        << k.status;
+  } cases[] = {
+      {"PROPFIND", 401, kErrAccessDenied},   {"PROPFIND", 403, kErrPermissionDenied},
+      {"PROPFIND", 404, kErrObjectNotFound}, {"PROPFIND", 500, kErrGenericFailure},
+      {"PROPFIND", 200, kErrGenericFailure}, {"PROPFIND", 301, kErrGenericFailure},
+      {"PROPFIND", 423, kErrAccessDenied},   {"MKCOL", 405, kErrAlreadyExists},
+      {"MKCOL", 409, kErrObjectNotFound},    {"MKCOL", 403, kErrPermissionDenied},
+      {"MKCOL", 507, kErrGenericFailure},    {"MOVE", 412, kErrAlreadyExists},
+      {"DELETE", 423, kErrAccessDenied},     {"PROPPATCH", 405, kErrGenericFailure},
+  };
+  for (const auto& k : cases) {
+    const std::string method = k.method;
+    const int status = k.status;
+    Answer([method, status](const RecordedRequest& r) {
+      if (r.method == method) return CannedReply::Status(status);
+      return CannedReply::Multistatus(Multistatus(Folder("/Sales/F/", "F", kClassSmartFolder)));
+    });
+    EXPECT_EQ(ErrorOf<Error>(calls.at(method)), k.error) << method << " " << status;
+    if (method == "PROPFIND") {
+      EXPECT_EQ(connection->State(), kStateClosed) << status;
+    }
   }
-
-  Answer([](const RecordedRequest& r) {
-    if (r.method == "MOVE") return CannedReply::Status(412);
-    if (r.method == "DELETE") return CannedReply::Status(423);
-    if (r.method == "PROPPATCH") return CannedReply::Status(405);
-    return CannedReply::Multistatus(Multistatus(Folder("/Sales/F/", "F", kClassSmartFolder)));
-  });
-  folder->Open(Args("http://docs/Sales/F", c.get()));
-  EXPECT_EQ(ErrorOf<Error>([&] { folder->MoveTo("http://docs/Sales/G"); }), kErrAlreadyExists);
-  EXPECT_EQ(ErrorOf<Error>([&] { folder->Delete(""); }), kErrAccessDenied);
-  folder->GetFields().SetValue(kPropDescription, "x");
-  EXPECT_EQ(ErrorOf<Error>([&] { folder->GetFields().Update(); }), kErrGenericFailure);
 }
 
 TEST_F(WebDavBackendTest, MoveSendsAnEncodedDestinationWithoutOverwriteAndRebinds) {

@@ -201,19 +201,10 @@ TEST_P(CategoryDialogTest, RefusalsShowABoxResetTheCodeAndGoThroughTheDefaultCon
   EXPECT_EQ(obj_->ServerTable(0).ErrorCode, 0);
 }
 
-TEST_P(CategoryDialogTest, FailuresBeforeTheWindow) {
+// The refusals before any walk are in SelectionDialogsTest's table.
+TEST_P(CategoryDialogTest, AWalkThatFailsShowsNoWindow) {
   AddSampleTree();
-  obj_ = std::make_unique<automation::ConnectOrvex>(backend_);
-  EXPECT_FALSE(Dialog());
-  EXPECT_EQ(obj_->DefaultServer().ErrorCode, engine::kCodeNotConnected);
-  EXPECT_FALSE(Call("CategoryDialogExA", {Variant(int16_t{0})}).ToBool());
-  EXPECT_EQ(obj_->ServerTable(0).ErrorCode, engine::kCodeNotConnected);
-  EXPECT_THROW(Call("CategoryDialogExA", {Variant(int16_t{1})}), AutomationError);
-  Open("");
-  EXPECT_FALSE(Dialog());
-  EXPECT_EQ(LastError(), engine::kCodeNoWorkspace);
-  ASSERT_TRUE(Call("SetWorkspace", {Variant("Sales")}).ToBool());
-
+  Open();
   // A walk failing one level down: -1 through every level, no window.
   backend_->failures["ListSubfolders http://docs/Sales/Categories/Europe/France"] =
       server::kErrPermissionDenied;

@@ -235,22 +235,40 @@ TEST_P(SelectionDialogsTest, CreateAndDeleteGoThroughTheDefaultConnection) {
   EXPECT_EQ(obj_->ServerTable(0).ErrorCode, 0);
 }
 
-TEST_P(SelectionDialogsTest, FailuresBeforeTheWindowAndWhileAddingNodes) {
-  // Not connected, no workspace, and a handle other than 0.
+// Every selection dialog, the category one included, refuses before its
+// window without a connection (its Ex form on the entry of handle 0, any
+// other handle raising), and those that show a workspace's tree without a
+// current workspace.
+TEST_P(SelectionDialogsTest, EveryDialogNeedsAConnectionAndTheTreeDialogsAWorkspace) {
+  const struct {
+    const char* plain;
+    const char* ex;
+    bool needs_workspace;
+  } dialogs[] = {{"FolderDialogA", "FolderDialogExA", true},
+                 {"WorkspaceDialogA", "WorkspaceDialogExA", false},
+                 {"FolderDialogB", "FolderDialogExB", false},
+                 {"CategoryDialogA", "CategoryDialogExA", true}};
   obj_ = std::make_unique<automation::ConnectOrvex>(backend_);
-  EXPECT_FALSE(Dialog("FolderDialogA"));
-  EXPECT_EQ(obj_->DefaultServer().ErrorCode, engine::kCodeNotConnected);
-  EXPECT_FALSE(Dialog("WorkspaceDialogA"));
-  EXPECT_FALSE(Dialog("FolderDialogB"));
-  EXPECT_EQ(obj_->DefaultServer().ErrorCode, engine::kCodeNotConnected);
-  EXPECT_FALSE(Call("FolderDialogExA", {Variant(int16_t{0})}).ToBool());
-  EXPECT_EQ(obj_->ServerTable(0).ErrorCode, engine::kCodeNotConnected);
-  EXPECT_THROW(Call("WorkspaceDialogExA", {Variant(int16_t{1})}), AutomationError);
+  for (const auto& d : dialogs) {
+    obj_->DefaultServer().ErrorCode = 0;
+    EXPECT_FALSE(Dialog(d.plain)) << d.plain;
+    EXPECT_EQ(obj_->DefaultServer().ErrorCode, engine::kCodeNotConnected) << d.plain;
+    obj_->ServerTable(0).ErrorCode = 0;
+    EXPECT_FALSE(Call(d.ex, {Variant(int16_t{0})}).ToBool()) << d.ex;
+    EXPECT_EQ(obj_->ServerTable(0).ErrorCode, engine::kCodeNotConnected) << d.ex;
+    EXPECT_THROW(Call(d.ex, {Variant(int16_t{1})}), AutomationError) << d.ex;
+  }
   Open("");
-  EXPECT_FALSE(Dialog("FolderDialogA"));
-  EXPECT_EQ(LastError(), engine::kCodeNoWorkspace);
-  ASSERT_TRUE(Call("SetWorkspace", {Variant("Sales")}).ToBool());
+  for (const auto& d : dialogs) {
+    if (!d.needs_workspace) continue;
+    EXPECT_FALSE(Dialog(d.plain)) << d.plain;
+    EXPECT_EQ(LastError(), engine::kCodeNoWorkspace) << d.plain;
+  }
+  EXPECT_TRUE(forms_.empty());
+}
 
+TEST_P(SelectionDialogsTest, FailuresWhileReadingTheTree) {
+  Open();
   // A walk failing deep down: False, the window is not shown.
   backend_->failures["ListSubfolders http://docs/Sales/Reports/2001"] =
       server::kErrPermissionDenied;
