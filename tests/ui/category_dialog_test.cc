@@ -16,6 +16,7 @@ namespace orvex::dialogs {
 namespace {
 
 using nlohmann::json;
+using testing::Control;
 
 constexpr char kRoot[] = "http://docs/Public/Workspaces";
 constexpr char kCategories[] = "http://docs/Sales/Categories";
@@ -58,9 +59,9 @@ TEST_P(CategoryDialogTest, AnEmptyTreeShowsOnlyTheSelectedRootThatCannotBeChosen
   EXPECT_EQ(form["caption"], "Category Folder");
   EXPECT_EQ(form["topmost"], true);
   EXPECT_EQ(Nodes(form), std::vector<std::string>{"Sales/Categories rootcategory <>"});
-  EXPECT_EQ(ControlOf(form, "TreeView1")["selected"], "Sales/Categories");
+  EXPECT_EQ(Control(form, "TreeView1")["selected"], "Sales/Categories");
   for (const char* name : {"OKButton", "CreateButton", "DeleteButton"})
-    EXPECT_EQ(ControlOf(form, name)["enabled"], false) << name;
+    EXPECT_EQ(Control(form, name)["enabled"], false) << name;
   // Neither OK nor Delete could be pressed on the root.
   EXPECT_EQ(problems_.size(), 2u);
   EXPECT_EQ(backend_->CallsStartingWith("ListSubfolders"),
@@ -227,12 +228,12 @@ TEST_P(CategoryDialogTest, JapaneseCaptionsAndMessages) {
   EXPECT_FALSE(Dialog());
   ASSERT_EQ(forms_.size(), 2u);
   EXPECT_EQ(forms_[0]["caption"], "カテゴリフォルダ選択ダイアログ");
-  EXPECT_EQ(ControlOf(forms_[0], "CreateButton")["caption"], "作成");
-  EXPECT_EQ(ControlOf(forms_[0], "DeleteButton")["caption"], "削除");
-  EXPECT_EQ(ControlOf(forms_[0], "CancelButton")["caption"], "キャンセル");
+  EXPECT_EQ(Control(forms_[0], "CreateButton")["caption"], "作成");
+  EXPECT_EQ(Control(forms_[0], "DeleteButton")["caption"], "削除");
+  EXPECT_EQ(Control(forms_[0], "CancelButton")["caption"], "キャンセル");
   EXPECT_EQ(forms_[1]["caption"], "カテゴリフォルダ作成ダイアログ");
-  EXPECT_EQ(ControlOf(forms_[1], "Label1")["caption"], "新規カテゴリフォルダ名");
-  EXPECT_EQ(ControlOf(forms_[1], "OKButton")["caption"], "作成");
+  EXPECT_EQ(Control(forms_[1], "Label1")["caption"], "新規カテゴリフォルダ名");
+  EXPECT_EQ(Control(forms_[1], "OKButton")["caption"], "作成");
   EXPECT_EQ(Boxes(), (std::vector<std::string>{
                          "カテゴリフォルダ名: カテゴリフォルダ名に:*?<>\\|/\" "
                          "は使用できません。変更して下さい。 (48 ok)",

@@ -23,6 +23,7 @@
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
 #include "platform/ui/tree_view.h"
+#include "ui/form_test_base.h"
 
 namespace orvex::testing {
 
@@ -100,11 +101,6 @@ class DialogTest : public ::testing::TestWithParam<std::string> {
                                n["expanded"]));
     }
     return out;
-  }
-  static json ControlOf(const json& form, const std::string& name) {
-    for (const auto& c : form["controls"])
-      if (c["name"] == name) return c;
-    return json();
   }
   // "title: text (style answer)" per message box shown, in order.
   std::vector<std::string> Boxes() const {

@@ -11,7 +11,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
@@ -24,6 +23,7 @@
 #include "platform/ui/toolkit.h"
 #include "resources/strings.h"
 #include "support/temp_dir.h"
+#include "ui/form_test_base.h"
 #include "ui/sample_forms.h"
 
 namespace orvex::testing {
@@ -38,26 +38,16 @@ QWidget* Window(const QString& name) {
   return nullptr;
 }
 
-class QtBackendTest : public ::testing::Test {
+class QtBackendTest : public FormTest {
  protected:
-  void SetUp() override {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    ui::UseToolkit("qt");
-    agent_ = std::make_shared<ui::ScriptedAgent>();
-    ui::SetUserAgent(agent_);
-    ui::SetObserver([this](const json& r) { records_.push_back(r); });
-  }
   void TearDown() override {
-    ui::SetUserAgent(nullptr);
-    ui::SetObserver(nullptr);
+    FormTest::TearDown();
     ui::SetScreenshotDirectory("");
     platform::SetThreadLanguage(std::nullopt);
   }
-  std::shared_ptr<ui::ScriptedAgent> agent_;
-  std::vector<json> records_;
 };
 
-TEST_F(QtBackendTest, FormsAreDialogsWithTheirCaptionsStateAndTopMostHint) {
+TEST_P(QtBackendTest, FormsAreDialogsWithTheirCaptionsStateAndTopMostHint) {
   PickerForm picker;
   agent_->Plan("Picker", "click Sales/Reports; press CancelButton");
   picker.Run();
@@ -98,7 +88,7 @@ class BoxReader : public ui::SafeAgent {
   std::vector<Seen> seen;
 };
 
-TEST_F(QtBackendTest, MessageBoxesHaveTheStylesButtonsInTheThreadLanguage) {
+TEST_P(QtBackendTest, MessageBoxesHaveTheStylesButtonsInTheThreadLanguage) {
   auto reader = std::make_shared<BoxReader>();
   ui::SetUserAgent(reader);
   EXPECT_EQ(ui::MessageBox("Delete?", 292, "Confirm"), ui::kAnswerNo);
@@ -146,7 +136,7 @@ class ClipReader : public ui::SafeAgent {
   std::vector<Seen> seen;
 };
 
-TEST_F(QtBackendTest, LongTitlesAndTextsOfBoxesAndFormsAreShownWhole) {
+TEST_P(QtBackendTest, LongTitlesAndTextsOfBoxesAndFormsAreShownWhole) {
   auto reader = std::make_shared<ClipReader>();
   ui::SetUserAgent(reader);
   for (int language : {platform::kLangEnglish, platform::kLangJapanese}) {
@@ -185,7 +175,7 @@ TEST_F(QtBackendTest, LongTitlesAndTextsOfBoxesAndFormsAreShownWhole) {
   EXPECT_EQ(qt::ShownTitle(*window).toStdString(), window->windowTitle().toStdString());
 }
 
-TEST_F(QtBackendTest, EveryShownFormAndBoxIsSavedAsAPicture) {
+TEST_P(QtBackendTest, EveryShownFormAndBoxIsSavedAsAPicture) {
   testing::TempDir dir("shots");
   ui::SetScreenshotDirectory(dir.path());
 
@@ -209,7 +199,7 @@ TEST_F(QtBackendTest, EveryShownFormAndBoxIsSavedAsAPicture) {
   }
 }
 
-TEST_F(QtBackendTest, AnErrorInsideASignalEndsTheShowingAndReachesTheCaller) {
+TEST_P(QtBackendTest, AnErrorInsideASignalEndsTheShowingAndReachesTheCaller) {
   ui::Form form([] {
     ui::FormDeclaration d("Faulty");
     d.Button("Go").Button("Stay");
@@ -223,12 +213,15 @@ TEST_F(QtBackendTest, AnErrorInsideASignalEndsTheShowingAndReachesTheCaller) {
   EXPECT_FALSE(Window("Faulty")->isVisible());
 }
 
-TEST_F(QtBackendTest, QtIsChosenOnlyOnTheApplicationsThread) {
+TEST_P(QtBackendTest, QtIsChosenOnlyOnTheApplicationsThread) {
   EXPECT_TRUE(qt::QtWanted());
   std::string other;
   std::thread([&] { other = std::string(ui::CurrentToolkitName()); }).join();
   EXPECT_EQ(other, "headless");
 }
+
+INSTANTIATE_TEST_SUITE_P(Qt, QtBackendTest, ::testing::Values("qt"),
+                         [](const auto& toolkit) { return toolkit.param; });
 
 }  // namespace
 }  // namespace orvex::testing

@@ -16,6 +16,7 @@ namespace orvex::dialogs {
 namespace {
 
 using nlohmann::json;
+using testing::Control;
 
 constexpr char kRoot[] = "http://docs/Public/Workspaces";
 constexpr char kSmart[] = "urn:content-classes:smartfolder";
@@ -90,9 +91,9 @@ TEST_P(SelectionDialogsTest, FolderTreeIsReadWholeAndOkGivesThePathInsideTheWork
                              "Sales/Archive/2000 folder <Sales/Archive>",
                          }));
   for (const char* name : {"OKButton", "CreateButton", "DeleteButton"})
-    EXPECT_EQ(ControlOf(form, name)["enabled"], false) << name;
-  EXPECT_EQ(ControlOf(form, "CancelButton")["enabled"], true);
-  EXPECT_EQ(ControlOf(form, "ImageList1")["keys"],
+    EXPECT_EQ(Control(form, name)["enabled"], false) << name;
+  EXPECT_EQ(Control(form, "CancelButton")["enabled"], true);
+  EXPECT_EQ(Control(form, "ImageList1")["keys"],
             json({"server", "work", "smart", "folder", "category", "rootcategory"}));
   // The workspace root cannot be chosen.
   ASSERT_EQ(problems_.size(), 1u);
@@ -297,8 +298,8 @@ TEST_P(SelectionDialogsTest, WorkspaceDialogListsTheServersWorkspacesAndOnlyChoo
   EXPECT_EQ(forms_[0]["topmost"], true);
   EXPECT_EQ(Nodes(forms_[0]), (std::vector<std::string>{"docs server <> +", "Sales work <docs>",
                                                         "Legal work <docs>"}));
-  EXPECT_EQ(ControlOf(forms_[0], "TreeView1")["selected"], "docs");
-  EXPECT_EQ(ControlOf(forms_[0], "OKButton")["enabled"], false);
+  EXPECT_EQ(Control(forms_[0], "TreeView1")["selected"], "docs");
+  EXPECT_EQ(Control(forms_[0], "OKButton")["enabled"], false);
   ASSERT_EQ(problems_.size(), 1u);  // OK on the server node
   // Only a choice: the current workspace is still Sales, nothing re-opened.
   EXPECT_EQ(Count("OpenConnection"), 0u);
@@ -334,7 +335,7 @@ TEST_P(SelectionDialogsTest, FolderDialogBShowsTheWorkspacesTheUserCanOpenAndRes
   EXPECT_EQ(props().SelectFolder, "Reports/2001");
   ASSERT_EQ(forms_.size(), 1u);
   EXPECT_EQ(forms_[0]["caption"], "Select Folder");
-  EXPECT_EQ(ControlOf(forms_[0], "OKButton")["caption"], "Selection");
+  EXPECT_EQ(Control(forms_[0], "OKButton")["caption"], "Selection");
   EXPECT_EQ(Nodes(forms_[0]), (std::vector<std::string>{
                                   " server <> +",
                                   "Sales work <>",
@@ -405,15 +406,15 @@ TEST_P(SelectionDialogsTest, JapaneseCaptionsAndMessages) {
   Dialog("FolderDialogB");
   ASSERT_EQ(forms_.size(), 4u);
   EXPECT_EQ(forms_[0]["caption"], "フォルダ選択ダイアログ");
-  EXPECT_EQ(ControlOf(forms_[0], "CreateButton")["caption"], "作成");
-  EXPECT_EQ(ControlOf(forms_[0], "DeleteButton")["caption"], "削除");
+  EXPECT_EQ(Control(forms_[0], "CreateButton")["caption"], "作成");
+  EXPECT_EQ(Control(forms_[0], "DeleteButton")["caption"], "削除");
   EXPECT_EQ(forms_[1]["caption"], "フォルダ作成ダイアログ");
-  EXPECT_EQ(ControlOf(forms_[1], "FolderLabel1")["caption"], "新規フォルダ名");
-  EXPECT_EQ(ControlOf(forms_[1], "OKButton")["caption"], "作成");
-  EXPECT_EQ(ControlOf(forms_[1], "CancelButton")["caption"], "キャンセル");
+  EXPECT_EQ(Control(forms_[1], "FolderLabel1")["caption"], "新規フォルダ名");
+  EXPECT_EQ(Control(forms_[1], "OKButton")["caption"], "作成");
+  EXPECT_EQ(Control(forms_[1], "CancelButton")["caption"], "キャンセル");
   EXPECT_EQ(forms_[2]["caption"], "ワークスペース選択ダイアログ");
   EXPECT_EQ(forms_[3]["caption"], "フォルダ選択ダイアログ");
-  EXPECT_EQ(ControlOf(forms_[3], "OKButton")["caption"], "選択");
+  EXPECT_EQ(Control(forms_[3], "OKButton")["caption"], "選択");
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"フォルダ名の確認: フォルダ名に:*?<>\\|/\" "
                                                "は使用できません。変更して下さい。 (48 ok)"}));
 }
