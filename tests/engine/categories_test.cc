@@ -13,6 +13,8 @@
 
 namespace orvex::engine {
 
+using testing::OpenCall;
+
 class CategoriesTest : public testing::FakeEngineTest {
  protected:
   static constexpr char kCategories[] = "http://docs/Sales/Topics";
@@ -60,8 +62,7 @@ TEST_F(CategoriesTest, ListingOpensTheWorkspaceFolderWithoutCredentialsAndGrowsB
   ASSERT_EQ(engine_.GetCategoryInfo(""), 7);
   EXPECT_EQ(backend_->calls,
             (std::vector<std::string>{
-                "Open WorkspaceFolder http://docs/Sales/Topics cnx=none mode=0 create=-1 options=0 "
-                "user= password=",
+                OpenCall("WorkspaceFolder http://docs/Sales/Topics", "none", false),
                 "ListSubfolders http://docs/Sales/Topics",
             }));
   // Room for six rows, one growth by five for the seventh.
@@ -81,8 +82,7 @@ TEST_F(CategoriesTest, ListingOpensTheWorkspaceFolderWithoutCredentialsAndGrowsB
   backend_->calls.clear();
   ASSERT_EQ(engine_.GetCategoryInfo("Europe"), 1);
   EXPECT_EQ(backend_->calls[0],
-            "Open WorkspaceFolder http://docs/Sales/Topics/Europe cnx=none mode=0 create=-1 "
-            "options=0 user= password=");
+            OpenCall("WorkspaceFolder http://docs/Sales/Topics/Europe", "none", false));
   EXPECT_EQ(Category(0)->name, "France");
   EXPECT_EQ(engine_.category_list().upper_bound(), 5);
   EXPECT_EQ(engine_.GetCategoryInfo("Europe/France"), 0);
@@ -142,8 +142,7 @@ TEST_F(CategoriesTest, DeleteOpensTheCategoryWithTheEngineCredentials) {
   EXPECT_EQ(backend_->calls,
             (std::vector<std::string>{
                 "Create CategoryFolder",
-                "Open CategoryFolder http://docs/Sales/Topics/Europe/France cnx=none mode=0 "
-                "create=-1 options=0 user=CORP\\jones password=secret",
+                OpenCall("CategoryFolder http://docs/Sales/Topics/Europe/France", "none", true),
                 "Delete http://docs/Sales/Topics/Europe/France (bound)",
             }));
   EXPECT_EQ(Refused(engine_.DeleteCategory("Europe/France")), kCodeNotFound);
@@ -157,8 +156,7 @@ TEST_F(CategoriesTest, RenameOpensTheCategoryAndMovesItAtItsLevel) {
   EXPECT_EQ(backend_->calls.back(),
             "MoveTo http://docs/Sales/Topics/Europe -> http://docs/Sales/Topics/Europa");
   EXPECT_EQ(backend_->calls[1],
-            "Open CategoryFolder http://docs/Sales/Topics/Europe cnx=none mode=0 create=-1 "
-            "options=0 user=CORP\\jones password=secret");
+            OpenCall("CategoryFolder http://docs/Sales/Topics/Europe", "none", true));
   // Equal names open the category and move nothing; a missing one fails.
   backend_->calls.clear();
   ASSERT_TRUE(engine_.ChangeCategoryName("Europa", "Europa"));

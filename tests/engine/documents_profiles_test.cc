@@ -18,6 +18,7 @@ namespace orvex::engine {
 namespace {
 
 using testing::List;
+using testing::OpenCall;
 
 constexpr char kWs[] = "http://docs/Sales";
 constexpr char kSchema[] = "http://docs/Sales/Schema";
@@ -142,9 +143,7 @@ class ProfileListsTest : public DocumentsProfilesTest {
 TEST_F(ProfileListsTest, TheWorkspaceListGrowsAndFindsTitlesAndIdsExactly) {
   EXPECT_EQ(engine_.GetDocProfileInfo(), 7);
   EXPECT_EQ(engine_.workspace_profiles().upper_bound(), 10);
-  EXPECT_EQ(backend_->calls[0],
-            "Open WorkspaceFolder http://docs/Sales cnx=open mode=0 create=-1 "
-            "options=0 user= password=");
+  EXPECT_EQ(backend_->calls[0], OpenCall("WorkspaceFolder http://docs/Sales", "open", false));
   EXPECT_EQ(backend_->calls[1], "DocumentProfiles http://docs/Sales");
   EXPECT_EQ(backend_->calls[2],
             "ContentClassDefinition http://docs/Sales/Schema/" + std::string(kDocument));
@@ -168,9 +167,8 @@ TEST_F(ProfileListsTest, TheFolderListKeepsItsOrderAndOnlyTitledWorkspaceProfile
   EXPECT_EQ(Count("DocumentProfiles http://docs/Sales/Reports"), 1u);
   EXPECT_EQ(Count("ContentClassDefinition"), 7u);
   EXPECT_EQ(backend_->CallsStartingWith("Open DocumentFolder"),
-            (std::vector<std::string>{"Open DocumentFolder http://docs/Sales/Reports cnx=none "
-                                      "mode=0 create=-1 options=0 user=CORP\\jones "
-                                      "password=secret"}));
+            (std::vector<std::string>{
+                OpenCall("DocumentFolder http://docs/Sales/Reports", "none", true)}));
   std::string profile;
   ASSERT_TRUE(engine_.GetProfile(0, profile));
   EXPECT_EQ(profile, "Memo");
@@ -233,9 +231,7 @@ TEST_F(DocumentsProfilesTest, PropertyDefinitionsWithDictionariesAndListKinds) {
 
   backend_->calls.clear();
   ASSERT_EQ(engine_.GetPropertyInfo("Wide"), 6);
-  EXPECT_EQ(backend_->calls[0],
-            "Open WorkspaceFolder http://docs/Sales/Schema cnx=none mode=0 "
-            "create=-1 options=0 user=CORP\\jones password=secret");
+  EXPECT_EQ(backend_->calls[0], OpenCall("WorkspaceFolder http://docs/Sales/Schema", "none", true));
   EXPECT_EQ(Count("DictionaryObject"), 3u);  // not for the property that is not retrieved
 
   struct Row {
@@ -384,11 +380,9 @@ TEST_F(DocumentsProfilesTest, ListsAnEnhancedFolderWithStatusAndValuesAskingOnce
   EXPECT_EQ(backend_->calls,
             (std::vector<std::string>{
                 "Create DocumentFolder",
-                "Open DocumentFolder http://docs/Sales/Reports cnx=none mode=0 create=-1 "
-                "options=0 user=CORP\\jones password=secret",
+                OpenCall("DocumentFolder http://docs/Sales/Reports", "none", true),
                 "ListItems http://docs/Sales/Reports",
-                "Open WorkspaceFolder http://docs/Sales cnx=none mode=0 create=-1 options=0 "
-                "user=CORP\\jones password=secret",
+                OpenCall("WorkspaceFolder http://docs/Sales", "none", true),
                 "ContentClassDefinition http://docs/Sales/Schema/urn:content-classes:document",
                 "PropertyDefinition http://docs/Sales/Schema/" + std::string(kTitle),
                 "PropertyDefinition http://docs/Sales/Schema/" + std::string(kKeywords),
@@ -505,17 +499,14 @@ TEST_F(DocumentsProfilesTest, FileStatusOfOneDocument) {
   backend_->calls.clear();
   EXPECT_EQ(engine_.IsFileStatus("Reports", "mine.txt"), 5);
   EXPECT_EQ(engine_.ErrorCode, 0);
-  EXPECT_EQ(backend_->calls,
-            (std::vector<std::string>{"Create DocumentFolder",
-                                      "Open DocumentFolder http://docs/Sales/Reports cnx=none "
-                                      "mode=0 create=-1 options=0 user=CORP\\jones "
-                                      "password=secret",
-                                      "ListItems http://docs/Sales/Reports"}));
+  EXPECT_EQ(backend_->calls, (std::vector<std::string>{
+                                 "Create DocumentFolder",
+                                 OpenCall("DocumentFolder http://docs/Sales/Reports", "none", true),
+                                 "ListItems http://docs/Sales/Reports"}));
   backend_->calls.clear();
   EXPECT_EQ(engine_.IsFileStatus("http://docs/Sales/Reports", "Shown.txt"), 1);
   EXPECT_EQ(backend_->calls.back(),
-            "Open Document http://docs/Sales/Reports/Shown.txt cnx=open mode=16 create=-1 "
-            "options=0 user= password=");
+            OpenCall("Document http://docs/Sales/Reports/Shown.txt", "open", false, 16));
 
   engine_.ErrorCode = 42;
   EXPECT_EQ(Refused(engine_.IsFileStatus("Reports", "nothing.txt")), 0);

@@ -21,6 +21,7 @@ namespace {
 
 using nlohmann::json;
 using testing::List;
+using testing::OpenCall;
 
 constexpr char kSchema[] = "http://docs/Sales/Schema";
 constexpr char kFolder[] = "http://docs/Sales/Reports";
@@ -226,21 +227,14 @@ TEST_F(ProfileAssignmentTest, ExistingDocumentOpensOnItsValuesAndCancelWritesNot
 
   // The calls of the load, with their exact arguments.
   const std::vector<std::string> opens = backend_->CallsStartingWith("Open ");
-  EXPECT_EQ(opens,
-            (std::vector<std::string>{
-                "Open WorkspaceFolder http://docs/Sales cnx=open mode=0 create=-1 options=0 "
-                "user=CORP\\jones password=secret",
-                "Open WorkspaceFolder http://docs/Sales/Reports cnx=none mode=0 create=-1 "
-                "options=0 user=CORP\\jones password=secret",
-                "Open DocumentFolder http://docs/Sales/Reports cnx=none mode=0 create=-1 options=0 "
-                "user= password=",
-                "Open WorkspaceFolder http://docs/Sales/Schema cnx=none mode=0 create=-1 "
-                "options=0 user= password=",
-                "Open DocumentFolder http://docs/Sales/Reports cnx=open mode=0 create=-1 options=0 "
-                "user= password=",
-                "Open WorkspaceFolder http://docs/Sales/Schema cnx=none mode=0 create=-1 "
-                "options=0 user= password=",
-            }));
+  EXPECT_EQ(opens, (std::vector<std::string>{
+                       OpenCall("WorkspaceFolder http://docs/Sales", "open", true),
+                       OpenCall("WorkspaceFolder http://docs/Sales/Reports", "none", true),
+                       OpenCall("DocumentFolder http://docs/Sales/Reports", "none", false),
+                       OpenCall("WorkspaceFolder http://docs/Sales/Schema", "none", false),
+                       OpenCall("DocumentFolder http://docs/Sales/Reports", "open", false),
+                       OpenCall("WorkspaceFolder http://docs/Sales/Schema", "none", false),
+                   }));
 }
 
 TEST_F(ProfileAssignmentTest, FailuresEndBeforeTheDialogAndAnEmptySelectionWritesNothing) {

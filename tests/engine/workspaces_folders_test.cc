@@ -10,6 +10,8 @@
 
 namespace orvex::engine {
 
+using testing::OpenCall;
+
 class WorkspacesFoldersTest : public testing::FakeEngineTest {
  protected:
   WorkspacesFoldersTest() {
@@ -57,8 +59,7 @@ TEST_F(WorkspacesFoldersTest, SetWorkspaceReopensTheConnectionOnTheWorkspace) {
                 "OpenConnection http://docs/Sales user=CORP\\jones password=secret options=-1 "
                 "provider=MSDAIPP.DSO Prompt=4 Flush WinInet Password Cache=True Url Encoding=1",
                 "Create WorkspaceFolder",
-                "Open WorkspaceFolder http://docs/Sales cnx=open mode=0 create=-1 options=0 "
-                "user=CORP\\jones password=secret",
+                OpenCall("WorkspaceFolder http://docs/Sales", "open", true),
             }));
   EXPECT_EQ(engine_.RootCategory, "Categories");
   EXPECT_EQ(engine_.SysFolder, "http://docs/Sales/Schema");
@@ -128,8 +129,7 @@ TEST_F(WorkspacesFoldersTest, FolderListingKeepsOnlyDocumentFoldersAndGrowsByTen
   EXPECT_EQ(engine_.GetDocFolderInfo("Reports"), 12);
   EXPECT_EQ(engine_.folder_list().upper_bound(), 20);
   EXPECT_EQ(backend_->calls[0],
-            "Open WorkspaceFolder http://docs/Sales/Reports cnx=none mode=0 create=-1 options=0 "
-            "user=CORP\\jones password=secret");
+            OpenCall("WorkspaceFolder http://docs/Sales/Reports", "none", true));
   std::string name;
   bool version = false, read_only = false;
   ASSERT_TRUE(engine_.GetDocFolder(3, name, version, read_only));
@@ -210,8 +210,7 @@ TEST_F(WorkspacesFoldersTest, VersionFolderTestLooksUpTheTreeBeforeTheName) {
                      {server::kColContentClass, Variant(server::kClassSmartFolder)}});
   EXPECT_EQ(Refused(engine_.IsVersionFolder("Minutes")), kCodeNotFound);
   EXPECT_EQ(backend_->CallsStartingWith("Open DocumentFolder").back(),
-            "Open DocumentFolder http://docs/Sales/Minutes cnx=none mode=0 create=-1 options=0 "
-            "user=CORP\\jones password=secret");
+            OpenCall("DocumentFolder http://docs/Sales/Minutes", "none", true));
   backend_->AddItem("http://docs/Sales/Minutes", {{server::kColContentClass, Variant("")}});
   EXPECT_EQ(Refused(engine_.IsVersionFolder("Minutes")), 0);
 }

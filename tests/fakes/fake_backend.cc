@@ -39,6 +39,15 @@ std::string ParentOf(const std::string& url) {
   return slash == std::string::npos ? std::string() : url.substr(0, slash);
 }
 
+}  // namespace
+
+std::string OpenCall(const std::string& what, const std::string& cnx, bool jones, int32_t mode) {
+  return "Open " + what + " cnx=" + cnx + " mode=" + std::to_string(mode) +
+         " create=-1 options=0 user=" + (jones ? "CORP\\jones password=secret" : " password=");
+}
+
+namespace {
+
 class FakeSchemaDefinition : public server::SchemaDefinition {
  public:
   FakeSchemaDefinition(FakeBackend& backend, server::SchemaKind kind, std::string id,

@@ -18,6 +18,11 @@
 
 namespace orvex::testing {
 
+// The line logged for an Open of `what` ("Kind URL") with no create or
+// open options: `cnx` names the active connection ("none", "open"), and
+// the credentials passed are CORP\jones's or none.
+std::string OpenCall(const std::string& what, const std::string& cnx, bool jones, int32_t mode = 0);
+
 class FakeBackend : public server::Backend {
  public:
   // Log lines, one per call (documents also log "OpenDocument URL

@@ -17,6 +17,7 @@ namespace {
 
 using nlohmann::json;
 using testing::Control;
+using testing::OpenCall;
 
 constexpr char kRoot[] = "http://docs/Public/Workspaces";
 constexpr char kCategories[] = "http://docs/Sales/Categories";
@@ -79,15 +80,13 @@ TEST_P(CategoryDialogTest, TheWholeTreeIsReadFirstAndOkWritesTheLevelsWithColons
   EXPECT_EQ(obj_->Properties().SelectCategory, "Europe:France");
   // One listing for the categories folder and one per category with
   // subfolders, each opened with the engine's credentials.
-  EXPECT_EQ(backend_->CallsStartingWith("Open WorkspaceFolder"),
-            (std::vector<std::string>{
-                "Open WorkspaceFolder http://docs/Sales/Categories cnx=none mode=0 create=-1 "
-                "options=0 user=CORP\\jones password=secret",
-                "Open WorkspaceFolder http://docs/Sales/Categories/Europe cnx=none mode=0 "
-                "create=-1 options=0 user=CORP\\jones password=secret",
-                "Open WorkspaceFolder http://docs/Sales/Categories/Europe/France cnx=none mode=0 "
-                "create=-1 options=0 user=CORP\\jones password=secret",
-            }));
+  EXPECT_EQ(
+      backend_->CallsStartingWith("Open WorkspaceFolder"),
+      (std::vector<std::string>{
+          OpenCall("WorkspaceFolder http://docs/Sales/Categories", "none", true),
+          OpenCall("WorkspaceFolder http://docs/Sales/Categories/Europe", "none", true),
+          OpenCall("WorkspaceFolder http://docs/Sales/Categories/Europe/France", "none", true),
+      }));
   EXPECT_EQ(Nodes(forms_[0]), (std::vector<std::string>{
                                   "Sales/Categories rootcategory <> +",
                                   "Europe category <Sales/Categories>",
