@@ -171,9 +171,9 @@ class Docstore : public Server {
                {"properties", {ns + "Title", ns + "Summary"}}}}},
             {"default_profile", "urn:content-classes:document"}};
   }
+  // The items at the top of `workspace`, which is added when new.
   testing::seed::Json& Items(const std::string& workspace) {
-    auto [it, added] = workspaces_.try_emplace(workspace, testing::seed::Json::array());
-    return it->second;
+    return workspaces_.try_emplace(workspace, testing::seed::Json::array()).first->second;
   }
   // The item at `path` (its segments as the test writes them), as the
   // docstore answers a PROPFIND of it.
