@@ -15,7 +15,9 @@
 #
 #   bench/upload/compare_curl.sh BUILD_DIR [samples] [size-MiB] [files]
 #
-# Defaults: 5 samples, a 1024 MiB file, 1000 files.
+# Defaults: 5 samples, a 1024 MiB file, 1000 files. The files and the store
+# go below ORVEX_BENCH_TMP (default /tmp): point it at a tmpfs such as
+# /dev/shm so the disk is not what the large upload compares.
 set -euo pipefail
 
 build=$(readlink -f "${1:?usage: compare_curl.sh BUILD_DIR [samples] [size-MiB] [files]}")
@@ -28,7 +30,7 @@ for tool in "$console" "$docstore" /usr/bin/time curl python3; do
   command -v "$tool" >/dev/null || { echo "compare_curl.sh: $tool is missing" >&2; exit 1; }
 done
 
-work=$(mktemp -d /tmp/upload-vs-curl-XXXXXX)
+work=$(mktemp -d "${ORVEX_BENCH_TMP:-/tmp}/upload-vs-curl-XXXXXX")
 docstore_pid=
 relay_pid=
 cleanup() {
@@ -61,7 +63,7 @@ print(wall, rss)
 PY
 }
 
-# --- One server: the built-in sample store, on disk. Large files go to the
+# --- One server: the built-in sample store, in the work folder. Large files go to the
 # standard folder Archive (deleted between samples), small ones to a new
 # enhanced folder per sample and side, so every run starts from an empty
 # folder (an approved document stays, and the upload's status check lists
