@@ -459,6 +459,13 @@ TEST_P(PropertyServerTest, DocumentsWithTheBuiltInProfile) {
   ASSERT_TRUE(e.SaveFile("Drafts", local.path(), file)) << e.ErrorCode;
   EXPECT_EQ(OnlyDocument("Drafts").row, file + "|0|" + std::to_string(CheckedIn()));
   EXPECT_EQ(Versions("Drafts", file), History());
+  // A checked-in document is not replaced, not even with OverWrite 3, and
+  // nobody is asked; a document without publishing state is.
+  std::ofstream(local.path() + "/" + file) << "fifth\n";
+  p.OverWrite = 3;
+  EXPECT_EQ(e.SaveFile("Drafts", local.path(), file), !Portal());
+  EXPECT_EQ(e.ErrorCode, Portal() ? engine::kCodeAccessDenied : engine::kCodeNone);
+  EXPECT_EQ(server().FileSize("Sales/Drafts/" + file), Portal() ? 14u : 6u);
 }
 
 // nginx keeps no properties: it refuses every PROPPATCH (405) and ignores
