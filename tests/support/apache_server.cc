@@ -46,6 +46,15 @@ bool GiveToServer(const fs::path& dir) {
   return true;
 }
 
+std::string ApachePassword(const std::string& password) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int n = 0;
+  EVP_Digest(password.data(), password.size(), digest, &n, EVP_sha1(), nullptr);
+  unsigned char encoded[2 * EVP_MAX_MD_SIZE];
+  const int length = EVP_EncodeBlock(encoded, digest, static_cast<int>(n));
+  return "{SHA}" + std::string(reinterpret_cast<char*>(encoded), static_cast<size_t>(length));
+}
+
 void ApacheServer::UseTls(const std::string& cert, const std::string& key) {
   tls_cert_ = cert;
   tls_key_ = key;
@@ -54,6 +63,11 @@ void ApacheServer::UseTls(const std::string& cert, const std::string& key) {
 void ApacheServer::RequireDigest(const std::string& user, const std::string& password) {
   digest_user_ = user;
   digest_password_ = password;
+}
+
+void ApacheServer::RequireBasic(const std::string& user, const std::string& password) {
+  basic_user_ = user;
+  basic_password_ = password;
 }
 
 void ApacheServer::RequireNegotiate(const std::string& keytab) { keytab_ = keytab; }
@@ -109,6 +123,11 @@ bool ApacheServer::Start() {
          << "LoadModule authn_file_module " << m << "/mod_authn_file.so\n"
          << "LoadModule authz_user_module " << m << "/mod_authz_user.so\n"
          << "LoadModule auth_digest_module " << m << "/mod_auth_digest.so\n";
+  else if (!basic_user_.empty())
+    conf << "LoadModule authn_core_module " << m << "/mod_authn_core.so\n"
+         << "LoadModule authn_file_module " << m << "/mod_authn_file.so\n"
+         << "LoadModule authz_user_module " << m << "/mod_authz_user.so\n"
+         << "LoadModule auth_basic_module " << m << "/mod_auth_basic.so\n";
   conf << "<Directory " << root_.string() << ">\n  Dav On\n";
   if (!keytab_.empty()) {
     conf << "  AuthType GSSAPI\n  AuthName Kerberos\n  GssapiCredStore keytab:" << keytab_
@@ -118,6 +137,11 @@ bool ApacheServer::Start() {
     std::ofstream(users) << digest_user_ << ":" << kRealm << ":"
                          << Md5Hex(digest_user_ + ":" + kRealm + ":" + digest_password_) << "\n";
     conf << "  AuthType Digest\n  AuthName " << kRealm << "\n  AuthDigestProvider file\n"
+         << "  AuthUserFile " << users.string() << "\n  Require valid-user\n";
+  } else if (!basic_user_.empty()) {
+    const fs::path users = dir_ / "basic.users";
+    std::ofstream(users) << basic_user_ << ":" << ApachePassword(basic_password_) << "\n";
+    conf << "  AuthType Basic\n  AuthName " << kRealm << "\n  AuthBasicProvider file\n"
          << "  AuthUserFile " << users.string() << "\n  Require valid-user\n";
   } else {
     conf << "  Require all granted\n";

@@ -17,6 +17,10 @@ namespace orvex::testing {
 // false when that fails.
 bool GiveToServer(const std::filesystem::path& dir);
 
+// A password as mod_authn_file takes it from a user file on every platform:
+// "{SHA}" and the base64 of its SHA-1 (Apache on Linux reads no plain text).
+std::string ApachePassword(const std::string& password);
+
 class ApacheServer {
  public:
   // Why Apache with mod_dav cannot run here, or "" when it can.
@@ -33,6 +37,10 @@ class ApacheServer {
   // Before Start: every request must authenticate with HTTP Digest
   // (mod_auth_digest) as `user` with `password`, in realm "docs".
   void RequireDigest(const std::string& user, const std::string& password);
+  // Before Start: every request must authenticate with HTTP Basic
+  // (mod_auth_basic) as `user` (a "DOMAIN\name" is taken as it is) with
+  // `password`.
+  void RequireBasic(const std::string& user, const std::string& password);
   // Before Start: every request must authenticate with Negotiate
   // (mod_auth_gssapi, Kerberos), the service's key in `keytab`.
   void RequireNegotiate(const std::string& keytab);
@@ -55,6 +63,7 @@ class ApacheServer {
   ChildServer child_;
   std::string tls_cert_, tls_key_;
   std::string digest_user_, digest_password_;
+  std::string basic_user_, basic_password_;
   std::string keytab_;
 };
 

@@ -27,17 +27,32 @@ LighttpdServer::LighttpdServer() {
   fs::create_directories(root_);
 }
 
+void LighttpdServer::RequireBasic(const std::string& user, const std::string& password) {
+  user_ = user;
+  password_ = password;
+}
+
 bool LighttpdServer::Start() {
   port_ = FreeLoopbackPort();
   const fs::path conf = dir_ / "lighttpd.conf";
-  std::ofstream(conf) << "server.document-root = \"" << root_.string() << "\"\n"
-                      << "server.bind = \"127.0.0.1\"\n"
-                      << "server.port = " << port_ << "\n"
-                      << "server.errorlog = \"" << (dir_ / "error.log").string() << "\"\n"
-                      << "server.modules = (\"mod_webdav\")\n"
-                      << "webdav.activate = \"enable\"\n"
-                      << "webdav.is-readonly = \"disable\"\n"
-                      << "webdav.sqlite-db-name = \"" << (dir_ / "props.db").string() << "\"\n";
+  std::ofstream out(conf);
+  out << "server.document-root = \"" << root_.string() << "\"\n"
+      << "server.bind = \"127.0.0.1\"\n"
+      << "server.port = " << port_ << "\n"
+      << "server.errorlog = \"" << (dir_ / "error.log").string() << "\"\n"
+      << "server.modules = (\"mod_auth\", \"mod_authn_file\", \"mod_webdav\")\n"
+      << "webdav.activate = \"enable\"\n"
+      << "webdav.is-readonly = \"disable\"\n"
+      << "webdav.sqlite-db-name = \"" << (dir_ / "props.db").string() << "\"\n";
+  if (!user_.empty()) {
+    const fs::path users = dir_ / "users";
+    std::ofstream(users) << user_ << ":" << password_ << "\n";
+    out << "auth.backend = \"plain\"\n"
+        << "auth.backend.plain.userfile = \"" << users.string() << "\"\n"
+        << "auth.require = (\"/\" => (\"method\" => \"basic\", \"realm\" => \"docs\", "
+           "\"require\" => \"valid-user\"))\n";
+  }
+  out.close();
   return child_.Start(kLighttpd, {kLighttpd, "-D", "-f", conf.string()}, port_);
 }
 

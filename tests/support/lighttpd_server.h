@@ -21,6 +21,10 @@ class LighttpdServer {
   LighttpdServer();  // a fresh, empty document root; both go with the object
 
   const std::filesystem::path& root() const { return root_; }
+  // Before Start: every request must authenticate with HTTP Basic
+  // (mod_auth, its users in a plain file) as `user` (a "DOMAIN\name" is
+  // taken as it is) with `password`.
+  void RequireBasic(const std::string& user, const std::string& password);
   // Starts lighttpd in the foreground as a child (it dies with the test)
   // and waits, bounded, until it answers. False when it did not come up.
   bool Start();
@@ -32,6 +36,7 @@ class LighttpdServer {
   std::filesystem::path root_;
   int port_ = 0;
   ChildServer child_;
+  std::string user_, password_;
 };
 
 }  // namespace orvex::testing

@@ -1,7 +1,6 @@
 #include "support/svn_server.h"
 
 #include <fcntl.h>
-#include <openssl/evp.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -54,16 +53,6 @@ bool Run(const std::vector<std::string>& args, std::string* output = nullptr) {
   int status = 0;
   ::waitpid(pid, &status, 0);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// Apache's "{SHA}" password form: the base64 of the password's SHA-1.
-std::string ShaPassword(const std::string& password) {
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int n = 0;
-  EVP_Digest(password.data(), password.size(), digest, &n, EVP_sha1(), nullptr);
-  unsigned char encoded[2 * EVP_MAX_MD_SIZE];
-  const int length = EVP_EncodeBlock(encoded, digest, static_cast<int>(n));
-  return "{SHA}" + std::string(reinterpret_cast<char*>(encoded), static_cast<size_t>(length));
 }
 
 }  // namespace
@@ -121,7 +110,7 @@ bool SvnServer::Start() {
        << "  SVNAutoversioning on\n";
   if (!user_.empty()) {
     const fs::path users = dir_ / "users";
-    std::ofstream(users) << user_ << ":" << ShaPassword(password_) << "\n";
+    std::ofstream(users) << user_ << ":" << ApachePassword(password_) << "\n";
     conf << "  AuthType Basic\n  AuthName docs\n  AuthBasicProvider file\n"
          << "  AuthUserFile " << users.string() << "\n  Require valid-user\n";
   } else {
