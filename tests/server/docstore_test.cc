@@ -185,26 +185,6 @@ TEST_F(DocstoreTest, ListingsObeyTheMultistatusLimitsAHostSets) {
   EXPECT_EQ(sales->ListSubfolders({}).size(), listed);
 }
 
-TEST_F(DocstoreTest, WritesPropertiesAndReadsThemBackTyped) {
-  auto c = Open("http://docs/Sales");
-  auto folder = backend_->CreateItem(ItemKind::kCategoryFolder);
-  folder->SetContentClass(kClassCategoryFolder);
-  folder->GetFields().SetValue(kPropDescription, "Nordic markets");
-  BindArgs a;
-  a.url = "http://docs/Sales/Categories/Nordic";
-  a.create_option = 0;
-  folder->SaveTo(a);
-  folder->GetFields().SetValue(kPropKeywords, VariantArray{"north", "cold"});
-  folder->GetFields().Update();
-
-  auto again = OpenItem(ItemKind::kCategoryFolder, a.url);
-  const Fields& f = again->GetFields();
-  EXPECT_EQ(f.Value(kColContentClass), Variant(kClassCategoryFolder));
-  EXPECT_EQ(f.Value(kPropDescription), Variant("Nordic markets"));
-  EXPECT_EQ(f.Value(kPropKeywords), Variant(VariantArray{"north", "cold"}));
-  EXPECT_EQ(f.Value(kPropIsReadOnly), Variant(false));
-}
-
 // Generic WebDAV clients read the standard properties as plain text: an
 // element with any attribute reads as an object to them. The server writes
 // those plain, keeps the types on what the provider reads as typed values,
