@@ -23,6 +23,7 @@ namespace orvex::engine {
 namespace {
 
 using testing::List;
+using testing::OpenCall;
 
 constexpr char kWs[] = "http://docs/Sales";
 constexpr char kReports[] = "http://docs/Sales/Reports";
@@ -288,10 +289,7 @@ TEST_F(CheckinUploadTest, RenameTestsBothNamesThenMovesWithTheConnectionAndCrede
   EXPECT_TRUE(engine_.ChangeFileName("Reports", "keep.doc", "Keep 2.doc"));
   EXPECT_EQ(CallsFrom("Open Document").back(),
             std::string("MoveTo ") + kReports + "/keep.doc -> " + kReports + "/Keep 2.doc");
-  EXPECT_EQ(Count(std::string("Open Document ") + kReports +
-                  "/keep.doc cnx=open mode=0 create=-1 options=0 user=CORP\\jones "
-                  "password=secret"),
-            2u);
+  EXPECT_EQ(Count(OpenCall(std::string("Document ") + kReports + "/keep.doc", "open", true)), 2u);
   EXPECT_EQ(Refused(engine_.ChangeFileName("Reports", "keep.doc", "x.doc")), kCodeNotFound);
 }
 
@@ -307,10 +305,7 @@ TEST_F(CheckinUploadTest, UploadSetsValuesStreamsTheFileThenChecksInAndPublishes
   EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 9),
             (std::vector<std::string>{
                 "Create Document", "Create DocumentFolder",
-                std::string("Open DocumentFolder ") + kReports +
-                    " cnx=open mode=0 create=-1 "
-                    "options=0 user=CORP\\jones "
-                    "password=secret",
+                OpenCall(std::string("DocumentFolder ") + kReports, "open", true),
                 std::string("DefaultDocumentProfile ") + kReports, "Stream Type=1", "Stream SetEOS",
                 "Stream LoadFromFile /home/jones/plan.doc", "Stream Flush",
                 std::string("SaveTo Document ") + kPlan + args +
@@ -434,8 +429,7 @@ TEST_F(OverWriteTest, AFolderGivenAsAUrlHasTheDocumentOpenedForItsWorkingCopy) {
   const std::string odd = std::string(kWs) + "/" + kReports + "/mine.doc";
   backend_->AddItem(odd, {}, false);
   EXPECT_TRUE(Upload("mine.doc", kReports));
-  EXPECT_EQ(Count("Open Document " + odd + " cnx=none mode=0 create=-1 options=0 user= password="),
-            1u);
+  EXPECT_EQ(Count(OpenCall("Document " + odd, "none", false)), 1u);
   EXPECT_EQ(Count("SaveTo Document " + odd + " cnx=open mode=0 create=67108864"), 1u);
 }
 
