@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "docstore/database.h"
 #include "docstore/url.h"
 #include "wire/xml_text.h"
 
@@ -482,16 +483,25 @@ class HttpSession::Exchange {
     }
     request_.path = *path;
     if (request_.method == "OPTIONS") return true;
-    std::optional<std::string> user;
-    if (!Authenticate(user)) return false;
-    if (!user) {
-      early = Status(401, "authentication required");
-      for (auto& challenge : session_.handler_.Challenges(stale_))
-        early->headers.emplace_back("WWW-Authenticate", std::move(challenge));
-      return true;
+    // Both look the user and the target up in the store: a database server
+    // that cannot be reached refuses the request, as it would the request
+    // itself.
+    try {
+      std::optional<std::string> user;
+      if (!Authenticate(user)) return false;
+      if (!user) {
+        early = Status(401, "authentication required");
+        for (auto& challenge : session_.handler_.Challenges(stale_))
+          early->headers.emplace_back("WWW-Authenticate", std::move(challenge));
+        return true;
+      }
+      request_.user = *user;
+      early = session_.handler_.Precheck(request_);
+    } catch (const StoreUnavailableError&) {
+      early = Status(503, "the store's database cannot be reached");
+    } catch (const std::exception& e) {
+      early = Status(500, std::string("internal error: ") + e.what());
     }
-    request_.user = *user;
-    early = session_.handler_.Precheck(request_);
     return true;
   }
 
@@ -515,7 +525,14 @@ class HttpSession::Exchange {
       session_.throttle_.Done(session_.address_, false);
       return false;
     }
-    user = session_.handler_.Authenticate(authorization, request_.method, request_.target, stale_);
+    try {
+      user =
+          session_.handler_.Authenticate(authorization, request_.method, request_.target, stale_);
+    } catch (...) {
+      // Given up before the check: the store could not tell.
+      session_.throttle_.Done(session_.address_, false);
+      throw;
+    }
     // An expired nonce with the right response is no guess.
     session_.throttle_.Done(session_.address_, !user && !stale_);
     // Basic credentials are the same on every request and are checked once

@@ -177,6 +177,12 @@ void Store::ReturnReader(std::unique_ptr<StoreConnection> c) {
   idle_readers_.push_back(std::move(c));
 }
 
+void Store::DropIdleReaders() {
+  std::vector<std::unique_ptr<StoreConnection>> dropped;
+  MutexLock lock(readers_mutex_);
+  dropped.swap(idle_readers_);
+}
+
 Store::Txn::Txn(Store& store, Mode mode)
     : store_(store),
       mode_(mode),
@@ -209,6 +215,9 @@ Store::Txn::Txn(Store& store, Mode mode)
         delete connection_;
         connection_ = nullptr;
         if (attempt > 0 || !broken) throw;
+        // The others idle since went with the server: the retry opens a
+        // new connection.
+        store_.DropIdleReaders();
       } catch (...) {
         store_.ReturnReader(std::unique_ptr<StoreConnection>(connection_));
         throw;

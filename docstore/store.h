@@ -259,6 +259,9 @@ class Store {
   // reused when one is idle.
   std::unique_ptr<StoreConnection> TakeReader() ORVEX_EXCLUDES(readers_mutex_);
   void ReturnReader(std::unique_ptr<StoreConnection> c) ORVEX_EXCLUDES(readers_mutex_);
+  // Closes the idle reading connections: the database server they reached
+  // went away (a restart), so none of them works any more.
+  void DropIdleReaders() ORVEX_EXCLUDES(readers_mutex_);
 
   std::unique_ptr<StoreBackend> backend_;
   std::unique_ptr<BlobStore> blobs_;

@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -407,5 +409,289 @@ TEST(PersistenceTest, KillDuringConcurrentUploadsLosesNothingAcknowledgedAndShow
   }
 }
 
+// One kind of change the kill test below makes over and over, each time on
+// a target of its own (`base`, a path without a trailing slash), and how to
+// tell after a restart whether it is wholly there, wholly not, or half.
+struct Change {
+  const char* method;
+  // Makes `base` ready for the change; false when the server refused.
+  std::function<bool(Client&, const std::string& base)> prepare;
+  // Makes the change; true when the server acknowledged it.
+  std::function<bool(Client&, const std::string& base)> apply;
+  // "after" (wholly made), "before" (wholly not), or what is half there.
+  std::function<std::string(Client&, const std::string& base)> state;
+};
+
+constexpr char kPub[] = "urn:schemas-microsoft-com:publishing:";
+constexpr const char* kTreeDocuments[] = {"a.txt", "b.txt", "big.bin"};
+
+// The documents of a folder the tree changes work on: two kept in the
+// database, one (200 KiB) in a content file or in parts.
+std::string TreeBody(const std::string& base, int i) {
+  std::string tag = base + "/" + kTreeDocuments[i] + ";";
+  std::string body;
+  const size_t size = i == 2 ? 200 * 1024 : 3000;
+  while (body.size() < size) body += tag;
+  body.resize(size);
+  return body;
+}
+
+bool MakeTree(Client& c, const std::string& base) {
+  if (c.Send("MKCOL", base + "/").status != 201) return false;
+  for (int i = 0; i < 3; ++i)
+    if (c.Send("PUT", base + "/" + kTreeDocuments[i], {}, TreeBody(base, i)).status != 201)
+      return false;
+  return true;
+}
+
+// "whole" when `folder` holds the documents of the tree made at `base`,
+// "absent" when neither it nor any of them is there.
+std::string TreeAt(Client& c, const std::string& folder, const std::string& base) {
+  const bool exists = c.Send("PROPFIND", folder + "/", {{"Depth", "0"}}).status == 207;
+  int whole = 0;
+  int absent = 0;
+  for (int i = 0; i < 3; ++i) {
+    auto r = c.Send("GET", folder + "/" + kTreeDocuments[i]);
+    whole += r.status == 200 && r.body == TreeBody(base, i);
+    absent += r.status == 404;
+  }
+  if (exists && whole == 3) return "whole";
+  if (!exists && absent == 3) return "absent";
+  return folder + ": folder " + (exists ? "there" : "gone") + ", " + std::to_string(whole) +
+         " documents whole, " + std::to_string(absent) + " gone";
+}
+
+std::string Destination(const std::string& path) { return "http://docs" + path; }
+
+// The state of a document of an enhanced folder, its version and how many
+// versions it has.
+std::string LifeState(Client& c, const std::string& doc) {
+  auto rows = c.Propfind(doc, 0);
+  if (rows.size() != 1) return "missing";
+  auto history = c.Send("REPORT", doc, {{"Content-Type", "application/xml"}},
+                        "<D:version-tree xmlns:D=\"DAV:\"><D:allprop/></D:version-tree>");
+  const size_t versions = history.status == 207 ? ParseMultistatus(history.body).size() : 0;
+  return rows[0].Text(std::string(kPub) + "documentstate").value_or("") + " " +
+         rows[0].Text(std::string(kPub) + "FriendlyVersionID").value_or("-") + " " +
+         std::to_string(versions) + " " + c.Send("GET", doc).body;
+}
+
+const Change kChanges[] = {
+    {"COPY", MakeTree,
+     [](Client& c, const std::string& base) {
+       return c.Send("COPY", base + "/", {{"Destination", Destination(base + "-copy/")}}).status ==
+              201;
+     },
+     [](Client& c, const std::string& base) -> std::string {
+       std::string source = TreeAt(c, base, base);
+       if (source != "whole") return source;
+       std::string copy = TreeAt(c, base + "-copy", base);
+       return copy == "whole" ? "after" : copy == "absent" ? "before" : copy;
+     }},
+    {"MOVE", MakeTree,
+     [](Client& c, const std::string& base) {
+       return c.Send("MOVE", base + "/", {{"Destination", Destination(base + "-moved/")}}).status ==
+              201;
+     },
+     [](Client& c, const std::string& base) -> std::string {
+       std::string source = TreeAt(c, base, base);
+       std::string moved = TreeAt(c, base + "-moved", base);
+       if (source == "whole" && moved == "absent") return "before";
+       if (source == "absent" && moved == "whole") return "after";
+       return source + " / " + moved;
+     }},
+    {"DELETE", MakeTree,
+     [](Client& c, const std::string& base) { return c.Send("DELETE", base + "/").status == 204; },
+     [](Client& c, const std::string& base) -> std::string {
+       std::string tree = TreeAt(c, base, base);
+       return tree == "whole" ? "before" : tree == "absent" ? "after" : tree;
+     }},
+    // In the enhanced folder: a new document is checked out to its writer.
+    {"CHECKIN",
+     [](Client& c, const std::string& base) {
+       return c.Send("PUT", base + ".txt", {}, base).status == 201;
+     },
+     [](Client& c, const std::string& base) {
+       return c.Send("CHECKIN", base + ".txt").status == 201;
+     },
+     [](Client& c, const std::string& base) -> std::string {
+       std::string state = LifeState(c, base + ".txt");
+       if (state == "created - 0 " + base) return "before";
+       if (state == "createdcheckedin 0.1 1 " + base) return "after";
+       return state;
+     }},
+    {"PUBLISH",
+     [](Client& c, const std::string& base) {
+       return c.Send("PUT", base + ".txt", {}, base).status == 201 &&
+              c.Send("CHECKIN", base + ".txt").status == 201;
+     },
+     [](Client& c, const std::string& base) {
+       return c.Send("PUBLISH", base + ".txt").status == 200;
+     },
+     [](Client& c, const std::string& base) -> std::string {
+       std::string state = LifeState(c, base + ".txt");
+       if (state == "createdcheckedin 0.1 1 " + base) return "before";
+       if (state == "approved 1.0 1 " + base) return "after";
+       return state;
+     }},
+};
+
+void PrintTo(const Change& change, std::ostream* out) { *out << change.method; }
+
+class KillMidChangeTest : public ::testing::TestWithParam<Change> {};
+
+// Writers make one kind of change on targets of their own while the server
+// is killed with SIGKILL; after a restart every acknowledged change is
+// there, each interrupted one is wholly there or wholly not, and targets
+// never reached are as prepared.
+TEST_P(KillMidChangeTest, KillLosesNothingAcknowledgedAndLeavesNothingHalfDone) {
+  const Change& change = GetParam();
+  const std::string folder =
+      change.method == std::string("CHECKIN") || change.method == std::string("PUBLISH")
+          ? "/Sales/Reports/"
+          : "/Sales/Archive/";
+  constexpr int kWriters = 4;
+  constexpr int kTargets = 25;  // per writer
+  auto base = [&](int w, int n) {
+    return folder + "k" + std::to_string(w) + "-" + std::to_string(n);
+  };
+  TempDir dir;
+  // Per writer: how many changes it started, and which were acknowledged.
+  int started[kWriters] = {};
+  bool acknowledged[kWriters][kTargets] = {};
+  {
+    ServerProcess server(dir.path());
+    for (int w = 0; w < kWriters; ++w) {
+      Client jones(server.port(), "CORP\\jones", "secret");
+      for (int n = 0; n < kTargets; ++n)
+        ASSERT_TRUE(change.prepare(jones, base(w, n))) << base(w, n);
+    }
+    std::atomic<int> acks{0};
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w) {
+      writers.emplace_back([&, w, port = server.port()] {
+        Client jones(port, "CORP\\jones", "secret");
+        for (int n = 0; n < kTargets; ++n) {
+          started[w] = n + 1;
+          try {
+            acknowledged[w][n] = change.apply(jones, base(w, n));
+          } catch (const std::exception&) {
+            return;  // the server is gone
+          }
+          acks += acknowledged[w][n];
+        }
+      });
+    }
+    // Kill halfway through (bounded: a server that acknowledges nothing
+    // fails the checks below instead of hanging the test).
+    for (int waited = 0; acks < kWriters * kTargets / 2 && waited < 20000; waited += 1)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    server.Kill(SIGKILL);
+    for (auto& t : writers) t.join();
+  }
+  ServerProcess server(dir.path());
+  Client jones(server.port(), "CORP\\jones", "secret");
+  int acked = 0;
+  for (int w = 0; w < kWriters; ++w) {
+    for (int n = 0; n < kTargets; ++n) {
+      std::string state = change.state(jones, base(w, n));
+      if (acknowledged[w][n]) {
+        ++acked;
+        EXPECT_EQ(state, "after") << "acknowledged " << change.method << " of " << base(w, n);
+      } else if (n < started[w]) {
+        EXPECT_TRUE(state == "after" || state == "before")
+            << "interrupted " << change.method << " of " << base(w, n) << ": " << state;
+      } else {
+        EXPECT_EQ(state, "before") << "untouched " << base(w, n);
+      }
+    }
+  }
+  EXPECT_GE(acked, kWriters * kTargets / 2);
+  EXPECT_LT(acked, kWriters * kTargets);  // the kill came before the end
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, KillMidChangeTest, ::testing::ValuesIn(kChanges),
+                         [](const ::testing::TestParamInfo<Change>& named) {
+                           return std::string(named.param.method);
+                         });
+
+// A PostgreSQL cluster of this test's own (postgres_cluster.sh), which the
+// test stops and starts again under a running node.
+class OwnCluster {
+ public:
+  OwnCluster() {
+    // The server runs as its own user, which must reach the folder.
+    fs::permissions(temp_.path(),
+                    fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    Run("start", true);
+  }
+  ~OwnCluster() { Run("stop", false); }
+  void Halt() { Run("halt", false); }
+  void Resume() { Run("resume", true); }
+  std::string Url() const {
+    return "postgresql:///postgres?host=" + dir_ + "/socket&port=5432&user=postgres";
+  }
+
+ private:
+  void Run(const char* action, bool port) {
+    std::string command =
+        std::string(ORVEX_POSTGRES_CLUSTER) + " " + action + " " + dir_ + (port ? " 5432" : "");
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
+  }
+
+  TempDir temp_{"outage"};
+  std::string dir_ = temp_.path() + "/cluster";
+};
+
+// While the database server is down, a node answers 503 at once and
+// changes nothing; once it is back, the node serves again by itself, on
+// connections that were open before the outage and on new ones.
+TEST(PersistenceTest, ADatabaseRestartAnswers503MeanwhileAndTheNodeReconnectsByItself) {
+  if (!StoreInPostgres()) GTEST_SKIP() << "runs in the PostgreSQL entries";
+  OwnCluster cluster;
+  ServerOptions options;
+  options.store_dir = cluster.Url();
+  Server server(options);
+  server.Start();
+  Client jones(server.port(), "CORP\\jones", "secret");
+  Client smith(server.port(), "CORP\\smith", "secret");
+  ASSERT_EQ(jones.Send("PUT", "/Sales/Archive/before.txt", {}, "before").status, 201);
+  ASSERT_EQ(smith.Send("GET", "/Sales/Archive/before.txt").body, "before");
+  // A reading connection in use and idle ones: several readers at once.
+  std::vector<std::thread> readers;
+  for (int i = 0; i < 4; ++i)
+    readers.emplace_back([port = server.port()] {
+      Client reader(port, "CORP\\smith", "secret");
+      for (int n = 0; n < 20; ++n) reader.Send("PROPFIND", "/Sales/", {{"Depth", "1"}});
+    });
+  for (auto& t : readers) t.join();
+
+  cluster.Halt();
+  const auto outage = std::chrono::steady_clock::now();
+  EXPECT_EQ(jones.Send("PUT", "/Sales/Archive/during.txt", {}, "during").status, 503);
+  EXPECT_EQ(smith.Send("GET", "/Sales/Archive/before.txt").status, 503);
+  EXPECT_EQ(jones.Send("MKCOL", "/Sales/Archive/During/").status, 503);
+  // A new connection: its credentials cannot be checked either.
+  Client fresh(server.port(), "CORP\\jones", "secret");
+  EXPECT_EQ(fresh.Send("PROPFIND", "/Sales/", {{"Depth", "1"}}).status, 503);
+  EXPECT_LT(std::chrono::steady_clock::now() - outage, std::chrono::seconds(5));
+
+  cluster.Resume();
+  // Each client's first request after the restart is served.
+  EXPECT_EQ(smith.Send("GET", "/Sales/Archive/before.txt").body, "before");
+  EXPECT_EQ(fresh.Send("GET", "/Sales/Archive/before.txt").body, "before");
+  EXPECT_EQ(jones.Send("PUT", "/Sales/Archive/after.txt", {}, "after").status, 201);
+  EXPECT_EQ(smith.Send("GET", "/Sales/Archive/during.txt").status, 404);
+  EXPECT_EQ(smith.Send("PROPFIND", "/Sales/Archive/During/", {{"Depth", "0"}}).status, 404);
+  std::vector<std::thread> again;
+  std::atomic<int> served{0};
+  for (int i = 0; i < 4; ++i)
+    again.emplace_back([&, port = server.port()] {
+      Client reader(port, "CORP\\smith", "secret");
+      served += reader.Send("GET", "/Sales/Archive/after.txt").body == "after";
+    });
+  for (auto& t : again) t.join();
+  EXPECT_EQ(served, 4);
+}
 }  // namespace
 }  // namespace orvex::docstore::testing

@@ -7,6 +7,11 @@
 // made for the run, and hosts are reached over https trusting that
 // authority alone, so the same tests show the library behaves over TLS as
 // it does in clear.
+//
+// The store is where docstore::testing::StoreLocation() says: in memory, or,
+// when the environment has ORVEX_TEST_POSTGRES (the suite's "postgresql."
+// entries), a database of its own on the tests' PostgreSQL cluster, so the
+// same tests show the library works against a node of several.
 #ifndef ORVEX_TESTS_INTEGRATION_DOCSTORE_FIXTURE_H_
 #define ORVEX_TESTS_INTEGRATION_DOCSTORE_FIXTURE_H_
 
@@ -27,6 +32,7 @@
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
+#include "support/docstore_client.h"
 #include "support/temp_dir.h"
 #include "support/test_certificates.h"
 
@@ -83,9 +89,11 @@ class DocstoreTest : public ::testing::Test {
   static const CertificateFiles* TlsCertificate() {
     return OverTls() ? &TheTlsRun()->certificate : nullptr;
   }
-  // Options for a store in this run's transport.
-  static docstore::ServerOptions StoreOptions() {
+  // Options for a store in this run's transport and on this run's
+  // backend (kept in `store_dir` on SQLite).
+  static docstore::ServerOptions StoreOptions(const std::string& store_dir = "") {
     docstore::ServerOptions options;
+    options.store_dir = docstore::testing::StoreLocation(store_dir);
     if (const CertificateFiles* c = TlsCertificate()) {
       options.tls_cert_file = c->cert;
       options.tls_key_file = c->key;

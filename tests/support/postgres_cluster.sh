@@ -2,6 +2,8 @@
 # A PostgreSQL cluster of the tests' own, in a folder of the build tree:
 #   postgres_cluster.sh start DIR PORT   initdb (when new) and start it
 #   postgres_cluster.sh stop DIR         stop it and remove the folder
+#   postgres_cluster.sh halt DIR         stop it, keeping its data
+#   postgres_cluster.sh resume DIR PORT  start a halted cluster again
 # It listens on a socket in DIR/socket only (no TCP), trusts local users,
 # and runs as the postgres user when started by root (the server refuses to
 # run as root). Tests reach it with
@@ -17,17 +19,25 @@ fi
 as_owner() {
   if [[ $(id -u) == 0 ]]; then runuser -u postgres -- "$@"; else "$@"; fi
 }
+run() {
+  # Durable commits as a deployment has them (fsync on), small buffers.
+  as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 start \
+    -o "-c listen_addresses='' -k $dir/socket -p $1 -c shared_buffers=32MB -c max_connections=200" \
+    > /dev/null
+}
 case $action in
   start)
-    port=$3
     "$0" stop "$dir" 2> /dev/null || true
     mkdir -p "$dir/socket"
     if [[ $(id -u) == 0 ]]; then chown -R postgres "$dir"; fi
     as_owner "$bin/initdb" -D "$dir/data" -U postgres -A trust -E UTF8 --no-sync > "$dir/initdb.log"
-    # Durable commits as a deployment has them (fsync on), small buffers.
-    as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 start \
-      -o "-c listen_addresses='' -k $dir/socket -p $port -c shared_buffers=32MB -c max_connections=200" \
-      > /dev/null
+    run "$3"
+    ;;
+  halt)
+    as_owner "$bin/pg_ctl" -D "$dir/data" -m fast -w stop > /dev/null
+    ;;
+  resume)
+    run "$3"
     ;;
   stop)
     if [[ -f $dir/data/postmaster.pid ]]; then
@@ -36,7 +46,7 @@ case $action in
     rm -rf "$dir"
     ;;
   *)
-    echo "usage: $0 start DIR PORT | stop DIR" >&2
+    echo "usage: $0 start DIR PORT | stop DIR | halt DIR | resume DIR PORT" >&2
     exit 2
     ;;
 esac
