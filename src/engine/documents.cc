@@ -79,11 +79,24 @@ struct Remembered {
 };
 
 struct ServerClass1::SchemaReads {
+  // One property a content class lists values for: its definition's look-up
+  // and, once that succeeded, what the value rows take from it.
+  struct Listed {
+    std::string name;
+    Remembered<server::SchemaDefinition>* definition;
+    bool read = false;
+    std::string title;
+    bool multivalued = false;
+  };
+
   // The workspace folder object has been opened on the workspace (or failed
   // to open) in this operation.
   Remembered<bool> workspace;
   std::map<std::string, Remembered<server::SchemaDefinition>> content_classes;
   std::map<std::string, Remembered<server::SchemaDefinition>> properties;
+  // By content class: the properties of its order that are listed, in that
+  // order, so the order is read once per listing rather than once per row.
+  std::map<std::string, std::vector<Listed>> listed;
 };
 
 bool ServerClass1::CompareUserName(const std::string& UserName) const {
@@ -177,26 +190,37 @@ int16_t ServerClass1::GetFileProperties(const std::string& ContentClass,
       return std::shared_ptr<server::SchemaDefinition>(
           WorkspaceFolder->ContentClassDefinition(ContentClass));
     });
-    const std::vector<std::string> order = server::StringList(
-        profile.GetFields().Value(server::kPropPropertyOrder), server::kPropPropertyOrder);
+    auto listed = reads.listed.find(ContentClass);
+    if (listed == reads.listed.end()) {
+      std::vector<SchemaReads::Listed> names;
+      for (std::string& name : server::StringList(
+               profile.GetFields().Value(server::kPropPropertyOrder), server::kPropPropertyOrder)) {
+        if (!platform::StartsWithNoCase(name, kListedPrefix)) continue;
+        Remembered<server::SchemaDefinition>* definition = &reads.properties[name];
+        names.push_back({std::move(name), definition, false, {}, false});
+      }
+      listed = reads.listed.emplace(ContentClass, std::move(names)).first;
+    }
     int16_t count = 0;
-    for (const std::string& name : order) {
-      if (!platform::StartsWithNoCase(name, kListedPrefix)) continue;
-      const server::SchemaDefinition& definition = reads.properties[name].Get([&] {
-        return std::shared_ptr<server::SchemaDefinition>(profile.PropertyDefinition(name));
+    for (SchemaReads::Listed& property : listed->second) {
+      const server::SchemaDefinition& definition = property.definition->Get([&] {
+        return std::shared_ptr<server::SchemaDefinition>(profile.PropertyDefinition(property.name));
       });
       const int row = First + count;
       if (row >= std::numeric_limits<int16_t>::max()) throw std::overflow_error("value rows");
       if (static_cast<size_t>(row) >= values_.size()) values_.resize(values_.size() + kValueGrowth);
       ValueRow& value = values_[static_cast<size_t>(row)];
-      value.title = definition.Title();
-      if (definition.IsMultivalued()) {
-        value.Multivalued = true;
-        value.data = JoinedValues(Rows.Current().Value(name));
-      } else {
-        value.Multivalued = false;
-        value.data = module::RecordsetFieldText(Rows, name);
+      value.title = property.read ? property.title : definition.Title();
+      if (!property.read) {
+        property.title = value.title;
+        property.multivalued = definition.IsMultivalued();
+        property.read = true;
       }
+      value.Multivalued = property.multivalued;
+      if (property.multivalued)
+        value.data = JoinedValues(Rows.Current().Value(property.name));
+      else
+        value.data = module::RecordsetFieldText(Rows, property.name);
       ++count;
     }
     return count;

@@ -1,5 +1,6 @@
 #include "server/fields.h"
 
+#include <cstdint>
 #include <stdexcept>
 
 #include "platform/text.h"
@@ -36,11 +37,26 @@ FieldIndex::FieldIndex(std::initializer_list<std::string_view> names) {
   for (std::string_view name : names) Add(name);
 }
 
+size_t FieldIndex::FoldedHash::operator()(std::string_view s) const {
+  // FNV-1a over the folded bytes.
+  uint64_t h = 14695981039346656037ull;
+  for (char c : s) {
+    h ^= static_cast<unsigned char>(FoldChar(c));
+    h *= 1099511628211ull;
+  }
+  return static_cast<size_t>(h);
+}
+
+bool FieldIndex::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (FoldChar(a[i]) != FoldChar(b[i])) return false;
+  return true;
+}
+
 size_t FieldIndex::Find(std::string_view name) const {
-  return WithFolded(name, [&](std::string_view folded) {
-    auto it = columns_.find(folded);
-    return it == columns_.end() ? kNone : it->second;
-  });
+  auto it = columns_.find(name);
+  return it == columns_.end() ? kNone : it->second;
 }
 
 size_t FieldIndex::Add(std::string_view name) {

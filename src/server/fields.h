@@ -50,12 +50,19 @@ class FieldIndex {
   size_t size() const { return names_.size(); }
 
  private:
-  struct Hash {
+  // Hash and equality of names as they compare, so a look-up folds the name
+  // it is given while hashing it rather than into a copy first. The keys
+  // are held folded.
+  struct FoldedHash {
     using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    size_t operator()(std::string_view s) const;
+  };
+  struct FoldedEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
   };
   std::vector<std::string> names_;
-  std::unordered_map<std::string, size_t, Hash, std::equal_to<>> columns_;
+  std::unordered_map<std::string, size_t, FoldedHash, FoldedEqual> columns_;
 };
 
 // Names and values, for building one item's fields or comparing them: a map

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 
 #ifndef XML_DTD
 #define XML_DTD  // declares the entity amplification limits of expat >= 2.4
@@ -131,7 +132,7 @@ class MultistatusReader::Impl {
     static_cast<Impl*>(self)->Refuse("multistatus response declares an entity");
   }
   static void OnStart(void* self, const XML_Char* name, const XML_Char** attrs) {
-    static_cast<Impl*>(self)->Start(SplitExpatName(name), attrs);
+    static_cast<Impl*>(self)->Start(name, attrs);
   }
   static void OnEnd(void* self, const XML_Char*) { static_cast<Impl*>(self)->End(); }
   static void OnText(void* self, const XML_Char* s, int len) {
@@ -182,7 +183,7 @@ class MultistatusReader::Impl {
           saw_value_ = true;
           return Frame::kValue;
         }
-        if (Is(property_name_, kDav, "resourcetype") && Is(q, kDav, "collection"))
+        if (Is(property_->name, kDav, "resourcetype") && Is(q, kDav, "collection"))
           collection_ = true;
         has_children_ = true;
         return Frame::kInner;
@@ -194,12 +195,12 @@ class MultistatusReader::Impl {
     }
   }
 
-  void Start(QName q, const XML_Char** attrs) {
+  void Start(const XML_Char* name, const XML_Char** attrs) {
     if (!stack_.empty() && stack_.back() == Frame::kIgnored) {
       stack_.push_back(Frame::kIgnored);
       return;
     }
-    Frame f = Child(q);
+    Frame f = Child(SplitExpatName(name));
     switch (f) {
       case Frame::kHref:
       case Frame::kStatus:
@@ -209,9 +210,7 @@ class MultistatusReader::Impl {
         value_text_.clear();
         break;
       case Frame::kProperty:
-        property_ns_.assign(q.ns);
-        property_local_.assign(q.local);
-        property_name_ = {property_ns_, property_local_};
+        property_ = &PropertyNamed(name);
         dt_.clear();
         for (const XML_Char** a = attrs; a != nullptr && *a != nullptr; a += 2) {
           if (Is(SplitExpatName(a[0]), wire::kTypesNs, "dt")) dt_ = a[1];
@@ -260,7 +259,7 @@ class MultistatusReader::Impl {
 
   void EndProperty() {
     PendingProperty p;
-    p.name = JoinPropertyName(property_ns_, property_local_);
+    p.name = property_;
     if (multi_ || (saw_value_ && !has_children_ && platform::Trim(text_, kXmlBlanks).empty()))
       p.value = Variant(std::move(values_));
     else if (has_children_)
@@ -278,9 +277,10 @@ class MultistatusReader::Impl {
     for (PendingProperty& p : pending_) {
       if (ok) {
         if (p.collection) r.is_collection = true;
-        r.properties.AssignColumn(index_->Add(p.name), std::move(p.value));
+        if (p.name->column == FieldIndex::kNone) p.name->column = index_->Add(p.name->full);
+        r.properties.AssignColumn(p.name->column, std::move(p.value));
       } else {
-        r.failed.emplace_back(std::move(p.name), propstat_status_);
+        r.failed.emplace_back(p.name->full, propstat_status_);
       }
     }
     pending_.clear();
@@ -305,10 +305,34 @@ class MultistatusReader::Impl {
     }
   }
 
+  // A property element's name as expat reports it, read once per answer
+  // however many responses carry it.
+  struct PropertyName {
+    QName name;                         // views into the key it is stored under
+    std::string full;                   // the full name ("DAV:displayname")
+    size_t column = FieldIndex::kNone;  // in index_, once a 2xx propstat held it
+  };
+
+  PropertyName& PropertyNamed(const XML_Char* expat_name) {
+    std::string_view key(expat_name);
+    auto it = property_names_.find(key);
+    if (it == property_names_.end()) {
+      it = property_names_.emplace(std::string(key), PropertyName{}).first;
+      it->second.name = SplitExpatName(it->first.c_str());
+      it->second.full = JoinPropertyName(it->second.name.ns, it->second.name.local);
+    }
+    return it->second;
+  }
+
   struct PendingProperty {
-    std::string name;
+    PropertyName* name = nullptr;
     Variant value;
     bool collection = false;
+  };
+
+  struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
 
   MultistatusLimits limits_;
@@ -323,10 +347,11 @@ class MultistatusReader::Impl {
   bool has_href_ = false;
   std::vector<PendingProperty> pending_;
   int propstat_status_ = 0;
+  // Every property name read so far; nodes stay where they are, so
+  // pending properties point at them.
+  std::unordered_map<std::string, PropertyName, Hash, std::equal_to<>> property_names_;
   // The property being read.
-  std::string property_ns_;
-  std::string property_local_;
-  QName property_name_;
+  PropertyName* property_ = nullptr;
   std::string dt_;
   bool multi_ = false;
   bool collection_ = false;
