@@ -69,8 +69,10 @@ void Client(uint16_t port, int id, Clock::time_point end, std::vector<double>& t
     } else {
       curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, kind == 0 ? "PROPFIND" : "PUT");
       const std::string& payload = kind == 0 ? std::string(kAllprop) : body;
-      curl_easy_setopt(curl, CURLOPT_COPYPOSTFIELDS, payload.c_str());
+      // The size goes first: set after the copy, a larger size drops the
+      // copied body and the request would announce one it never sends.
       curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(payload.size()));
+      curl_easy_setopt(curl, CURLOPT_COPYPOSTFIELDS, payload.c_str());
     }
     auto start = Clock::now();
     long status = 0;
