@@ -506,6 +506,28 @@ const Change kChanges[] = {
        std::string tree = TreeAt(c, base, base);
        return tree == "whole" ? "before" : tree == "absent" ? "after" : tree;
      }},
+    // Two properties in one update: both or neither.
+    {"PROPPATCH",
+     [](Client& c, const std::string& base) {
+       return c.Send("PUT", base + ".txt", {}, base).status == 201;
+     },
+     [](Client& c, const std::string& base) {
+       const std::string value = "<D:prop><A xmlns=\"urn:example:kill:\">" + base +
+                                 "</A><B xmlns=\"urn:example:kill:\">" + base + "</B></D:prop>";
+       return c.Send("PROPPATCH", base + ".txt", {{"Content-Type", "application/xml"}},
+                     "<D:propertyupdate xmlns:D=\"DAV:\"><D:set>" + value +
+                         "</D:set></D:propertyupdate>")
+                  .status == 207;
+     },
+     [](Client& c, const std::string& base) -> std::string {
+       auto rows = c.Propfind(base + ".txt", 0);
+       if (rows.size() != 1) return "missing";
+       auto a = rows[0].Text("urn:example:kill:A");
+       auto b = rows[0].Text("urn:example:kill:B");
+       if (!a && !b) return "before";
+       if (a == base && b == base) return "after";
+       return "A " + a.value_or("-") + ", B " + b.value_or("-");
+     }},
     // In the enhanced folder: a new document is checked out to its writer.
     {"CHECKIN",
      [](Client& c, const std::string& base) {
