@@ -78,6 +78,25 @@ std::string ApacheServer::NegotiateUnavailable() {
   return {};
 }
 
+std::string ApacheConfigStart(const fs::path& dir, int port, const std::string& provider) {
+  const std::string m = kModules;
+  return "ServerRoot \"" + dir.string() +
+         "\"\nServerName docs\nListen 127.0.0.1:" + std::to_string(port) + "\nPidFile " +
+         (dir / "httpd.pid").string() + "\nErrorLog " + (dir / "error.log").string() +
+         "\nUser www-data\nGroup www-data\n" + "LoadModule mpm_event_module " + m +
+         "/mod_mpm_event.so\n" + "LoadModule authz_core_module " + m + "/mod_authz_core.so\n" +
+         "LoadModule dav_module " + m + "/mod_dav.so\n" + "LoadModule " + provider + "_module " +
+         m + "/mod_" + provider + ".so\n";
+}
+
+std::string ApacheBasicModules() {
+  const std::string m = kModules;
+  return "LoadModule authn_core_module " + m + "/mod_authn_core.so\n" +
+         "LoadModule authn_file_module " + m + "/mod_authn_file.so\n" +
+         "LoadModule authz_user_module " + m + "/mod_authz_user.so\n" +
+         "LoadModule auth_basic_module " + m + "/mod_auth_basic.so\n";
+}
+
 std::string ApacheServer::Unavailable() {
   if (::access(kApache, X_OK) != 0) return "apache2 is not installed";
   if (!fs::exists(fs::path(kModules) / "mod_dav_fs.so")) return "mod_dav_fs is not installed";
@@ -96,20 +115,10 @@ bool ApacheServer::Start() {
   if (!GiveToServer(root_) || !GiveToServer(dir_ / "lock")) return false;
   port_ = FreeLoopbackPort();
   const std::string m = kModules;
-  std::ofstream(dir_ / "httpd.conf")
-      << "ServerRoot \"" << dir_.string() << "\"\n"
-      << "ServerName docs\n"
-      << "Listen 127.0.0.1:" << port_ << "\n"
-      << "PidFile " << (dir_ / "httpd.pid").string() << "\n"
-      << "ErrorLog " << (dir_ / "error.log").string() << "\n"
-      << "LoadModule mpm_event_module " << m << "/mod_mpm_event.so\n"
-      << "LoadModule authz_core_module " << m << "/mod_authz_core.so\n"
-      << "LoadModule dav_module " << m << "/mod_dav.so\n"
-      << "LoadModule dav_fs_module " << m << "/mod_dav_fs.so\n"
-      << "User www-data\nGroup www-data\n"
-      << "DavLockDB " << (dir_ / "lock" / "DavLock").string() << "\n"
-      << "DocumentRoot " << root_.string() << "\n";
-  std::ofstream conf(dir_ / "httpd.conf", std::ios::app);
+  std::ofstream conf(dir_ / "httpd.conf");
+  conf << ApacheConfigStart(dir_, port_, "dav_fs") << "DavLockDB "
+       << (dir_ / "lock" / "DavLock").string() << "\n"
+       << "DocumentRoot " << root_.string() << "\n";
   if (!tls_cert_.empty())
     conf << "LoadModule ssl_module " << m << "/mod_ssl.so\n"
          << "SSLEngine on\nSSLCertificateFile " << tls_cert_ << "\nSSLCertificateKeyFile "
@@ -124,10 +133,7 @@ bool ApacheServer::Start() {
          << "LoadModule authz_user_module " << m << "/mod_authz_user.so\n"
          << "LoadModule auth_digest_module " << m << "/mod_auth_digest.so\n";
   else if (!basic_user_.empty())
-    conf << "LoadModule authn_core_module " << m << "/mod_authn_core.so\n"
-         << "LoadModule authn_file_module " << m << "/mod_authn_file.so\n"
-         << "LoadModule authz_user_module " << m << "/mod_authz_user.so\n"
-         << "LoadModule auth_basic_module " << m << "/mod_auth_basic.so\n";
+    conf << ApacheBasicModules();
   conf << "<Directory " << root_.string() << ">\n  Dav On\n";
   if (!keytab_.empty()) {
     conf << "  AuthType GSSAPI\n  AuthName Kerberos\n  GssapiCredStore keytab:" << keytab_

@@ -21,6 +21,15 @@ bool GiveToServer(const std::filesystem::path& dir);
 // "{SHA}" and the base64 of its SHA-1 (Apache on Linux reads no plain text).
 std::string ApachePassword(const std::string& password);
 
+// The first lines of the httpd.conf of a server whose files are in `dir`:
+// its root, 127.0.0.1:`port`, pid and error files, run as www-data, with the
+// event MPM, mod_authz_core, mod_dav and the DAV provider `provider` (a
+// module name such as "dav_fs") loaded.
+std::string ApacheConfigStart(const std::filesystem::path& dir, int port,
+                              const std::string& provider);
+// The LoadModule lines of Basic authentication from a user file.
+std::string ApacheBasicModules();
+
 class ApacheServer {
  public:
   // Why Apache with mod_dav cannot run here, or "" when it can.

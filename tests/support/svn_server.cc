@@ -1,14 +1,10 @@
 #include "support/svn_server.h"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
-#include <thread>
 
 #include "support/apache_server.h"
 #include "support/ports.h"
@@ -73,8 +69,6 @@ SvnServer::SvnServer() {
   Run({kSvnadmin, "create", repo_.string()});
 }
 
-SvnServer::~SvnServer() { Stop(); }
-
 void SvnServer::RequireBasic(const std::string& user, const std::string& password) {
   user_ = user;
   password_ = password;
@@ -89,24 +83,10 @@ bool SvnServer::MakeFolders(const std::vector<std::string>& paths) {
 bool SvnServer::Start() {
   if (!GiveToServer(repo_)) return false;
   port_ = FreeLoopbackPort();
-  const std::string m = kModules;
   std::ofstream conf(dir_ / "httpd.conf");
-  conf << "ServerRoot \"" << dir_.string() << "\"\n"
-       << "ServerName docs\n"
-       << "Listen 127.0.0.1:" << port_ << "\n"
-       << "PidFile " << (dir_ / "httpd.pid").string() << "\n"
-       << "ErrorLog " << (dir_ / "error.log").string() << "\n"
-       << "LoadModule mpm_event_module " << m << "/mod_mpm_event.so\n"
-       << "LoadModule authz_core_module " << m << "/mod_authz_core.so\n"
-       << "LoadModule dav_module " << m << "/mod_dav.so\n"
-       << "LoadModule dav_svn_module " << m << "/mod_dav_svn.so\n";
-  if (!user_.empty())
-    conf << "LoadModule authn_core_module " << m << "/mod_authn_core.so\n"
-         << "LoadModule authn_file_module " << m << "/mod_authn_file.so\n"
-         << "LoadModule authz_user_module " << m << "/mod_authz_user.so\n"
-         << "LoadModule auth_basic_module " << m << "/mod_auth_basic.so\n";
-  conf << "User www-data\nGroup www-data\n"
-       << "<Location />\n  DAV svn\n  SVNPath " << repo_.string() << "\n"
+  conf << ApacheConfigStart(dir_, port_, "dav_svn");
+  if (!user_.empty()) conf << ApacheBasicModules();
+  conf << "<Location />\n  DAV svn\n  SVNPath " << repo_.string() << "\n"
        << "  SVNAutoversioning on\n";
   if (!user_.empty()) {
     const fs::path users = dir_ / "users";
@@ -118,25 +98,8 @@ bool SvnServer::Start() {
   }
   conf << "</Location>\n";
   conf.close();
-  pid_ = ::fork();
-  if (pid_ == 0) {
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // no server outlives a crashed test
-    const std::string conf_path = (dir_ / "httpd.conf").string();
-    ::execl(kApache, kApache, "-f", conf_path.c_str(), "-D", "FOREGROUND", nullptr);
-    ::_exit(127);
-  }
-  for (int i = 0; i < 200; ++i) {
-    if (LoopbackAccepts(port_)) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
-
-void SvnServer::Stop() {
-  if (pid_ <= 0) return;
-  ::kill(pid_, SIGTERM);
-  ::waitpid(pid_, nullptr, 0);
-  pid_ = -1;
+  return child_.Start(kApache, {kApache, "-f", (dir_ / "httpd.conf").string(), "-D", "FOREGROUND"},
+                      port_);
 }
 
 std::optional<std::uintmax_t> SvnServer::FileSize(const std::string& path) const {

@@ -6,14 +6,13 @@
 #ifndef ORVEX_TESTS_SUPPORT_SVN_SERVER_H_
 #define ORVEX_TESTS_SUPPORT_SVN_SERVER_H_
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "support/child_server.h"
 #include "support/temp_dir.h"
 
 namespace orvex::testing {
@@ -24,8 +23,7 @@ class SvnServer {
   // or "" when they can.
   static std::string Unavailable();
 
-  SvnServer();   // a fresh, empty repository
-  ~SvnServer();  // stops the server; the repository goes with it
+  SvnServer();  // a fresh, empty repository; the server and it go with the object
 
   // Before Start: every request must authenticate with HTTP Basic as `user`
   // (a "DOMAIN\name" is taken as it is) with `password`.
@@ -36,7 +34,6 @@ class SvnServer {
   // Starts httpd in the foreground as a child (it dies with the test) and
   // waits, bounded, until it answers. False when it did not come up.
   bool Start();
-  void Stop();
   int port() const { return port_; }
 
   // What the youngest revision holds at `path`: a file's size, or nothing
@@ -50,8 +47,8 @@ class SvnServer {
   std::filesystem::path dir_ = temp_.path();
   std::filesystem::path repo_;
   int port_ = 0;
-  pid_t pid_ = -1;
   std::string user_, password_;
+  ChildServer child_;  // last: the server stops before its files go
 };
 
 }  // namespace orvex::testing
