@@ -1,6 +1,7 @@
 // The library against Apache with mod_ssl and mod_auth_digest: TLS with
-// certificates made by the test, Digest as the server's only method, and
-// the certificates a client must refuse.
+// certificates made by the test and Digest as the server's only method.
+// The certificates a client must refuse are refused in
+// tests/integration/tls_certificates_http_test.cc, against the docstore.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -58,17 +59,13 @@ class ApacheSecureTest : public ::testing::Test {
   void SetUp() override {
     if (server_ == nullptr) GTEST_SKIP() << Unavailable();
     platform::ClearHostSettings();
-    Reach("docs", *server_);
+    platform::SetHostSetting("docs", "url", "https://localhost:" + std::to_string(server_->port()));
+    platform::SetHostSetting("docs", "ca-file", authority_->ca_file());
     docs_.Properties().ShowDialog = false;
   }
   void TearDown() override {
     server::webdav::SetWireTraceFile("");
     platform::ClearHostSettings();
-  }
-
-  static void Reach(const std::string& host, const testing::ApacheServer& server) {
-    platform::SetHostSetting(host, "url", "https://localhost:" + std::to_string(server.port()));
-    platform::SetHostSetting(host, "ca-file", authority_->ca_file());
   }
 
   static std::string ReadFile(const std::string& path) {
@@ -119,47 +116,6 @@ TEST_F(ApacheSecureTest, OverTlsWithDigestConnectsListsAndWrites) {
   basic.Properties().ShowDialog = false;
   EXPECT_FALSE(basic.ConnectOpen("docs", "jones", "CORP", "secret"));
   EXPECT_EQ(basic.GetLastError(), 1006);
-}
-
-TEST_F(ApacheSecureTest, CertificatesThatCannotBeTrustedFailTheConnectWithTheirReason) {
-  const std::string trace_path = dir_->path() + "/certificates.log";
-  server::webdav::SetWireTraceFile(trace_path);
-  testing::TestAuthority stranger(dir_->path(), "stranger");
-  const struct {
-    const char* name;
-    testing::CertificateFiles files;
-    const char* reason;  // in the trace
-  } cases[] = {
-      {"expired", authority_->Issue("expired", {"localhost", "127.0.0.1"}, true),
-       "certificate has expired"},
-      {"wrong name", authority_->Issue("other", {"other.example"}), "other.example"},
-      {"unknown authority", stranger.Issue("stranger", {"localhost", "127.0.0.1"}),
-       "unable to get local issuer certificate"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    testing::ApacheServer bad;
-    bad.UseTls(c.files.cert, c.files.key);
-    fs::create_directories(bad.root() / "Public/Workspaces");
-    ASSERT_TRUE(bad.Start());
-    platform::RemoveHostSetting("bad", "");
-    Reach("bad", bad);
-    ConnectOrvex cx;
-    cx.Properties().ShowDialog = false;
-    EXPECT_FALSE(cx.ConnectOpen("bad", "jones", "CORP", "secret"));
-    EXPECT_EQ(cx.GetLastError(), 1000);
-    EXPECT_NE(ReadFile(trace_path).find(c.reason), std::string::npos) << ReadFile(trace_path);
-    // Plain HTTP to a TLS port fails as well, as it always did.
-    platform::SetHostSetting("bad", "url", "http://localhost:" + std::to_string(bad.port()));
-    EXPECT_FALSE(cx.ConnectOpen("bad", "jones", "CORP", "secret"));
-    EXPECT_EQ(cx.GetLastError(), 1000);
-    // Only an explicit "verify = no" takes any certificate.
-    Reach("bad", bad);
-    platform::SetHostSetting("bad", "verify", "no");
-    EXPECT_TRUE(cx.ConnectOpen("bad", "jones", "CORP", "secret")) << cx.GetLastError();
-    cx.ConnectClose();
-  }
-  EXPECT_EQ(ReadFile(trace_path).find("secret"), std::string::npos);
 }
 
 }  // namespace
