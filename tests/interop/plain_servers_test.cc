@@ -200,48 +200,26 @@ class Docstore : public Server {
   std::unique_ptr<docstore::Server> store_;
 };
 
-// The server a test parameter names, or why it cannot run here. Each plain
-// server asks for a domain-style Basic user; the docstore's users carry
-// their domain.
+// A server of type S asking for a domain-style Basic user, or nothing (and
+// why) where S cannot run here.
+template <class S, class Made = Tree<S>>
+std::unique_ptr<Server> Plain(std::string& unavailable) {
+  unavailable = S::Unavailable();
+  if (!unavailable.empty()) return nullptr;
+  auto made = std::make_unique<Made>();
+  made->server.RequireBasic("CORP\\jones", "secret");
+  return made;
+}
+
+// The server a test parameter names, or why it cannot run here. The
+// docstore's users carry their domain.
 std::unique_ptr<Server> MakeServer(const std::string& name, std::string& unavailable) {
   if (name == "docstore") return std::make_unique<Docstore>();
-  if (name == "apache") {
-    unavailable = testing::ApacheServer::Unavailable();
-    if (unavailable.empty()) {
-      auto apache = std::make_unique<Tree<testing::ApacheServer>>();
-      apache->server.RequireBasic("CORP\\jones", "secret");
-      return apache;
-    }
-  } else if (name == "lighttpd") {
-    unavailable = testing::LighttpdServer::Unavailable();
-    if (unavailable.empty()) {
-      auto lighttpd = std::make_unique<Tree<testing::LighttpdServer>>();
-      lighttpd->server.RequireBasic("CORP\\jones", "secret");
-      return lighttpd;
-    }
-  } else if (name == "nginx") {
-    unavailable = testing::NginxServer::Unavailable();
-    if (unavailable.empty()) {
-      auto nginx = std::make_unique<Tree<testing::NginxServer>>();
-      nginx->server.RequireBasic("CORP\\jones", "secret");
-      return nginx;
-    }
-  } else if (name == "sabre") {
-    unavailable = testing::SabreServer::Unavailable();
-    if (unavailable.empty()) {
-      auto sabre = std::make_unique<Tree<testing::SabreServer>>();
-      sabre->server.RequireBasic("CORP\\jones", "secret");
-      return sabre;
-    }
-  } else {
-    unavailable = testing::SvnServer::Unavailable();
-    if (unavailable.empty()) {
-      auto svn = std::make_unique<Repository>();
-      svn->server.RequireBasic("CORP\\jones", "secret");
-      return svn;
-    }
-  }
-  return nullptr;
+  if (name == "apache") return Plain<testing::ApacheServer>(unavailable);
+  if (name == "lighttpd") return Plain<testing::LighttpdServer>(unavailable);
+  if (name == "nginx") return Plain<testing::NginxServer>(unavailable);
+  if (name == "sabre") return Plain<testing::SabreServer>(unavailable);
+  return Plain<testing::SvnServer, Repository>(unavailable);
 }
 
 // Each test runs on a fresh tree of the server its parameter names.
