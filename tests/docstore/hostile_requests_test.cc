@@ -181,31 +181,6 @@ TEST_F(HostileTest, BodyFramingFollowsHttp11) {
   ExpectStillServing();
 }
 
-TEST_F(HostileTest, Http10ClientsGetListingsWholeEndedByTheClose) {
-  struct Answer {
-    std::string head;  // lower-case
-    std::string body;
-  };
-  auto listing = [&](const std::string& version) {
-    std::string raw =
-        SendRaw(server_->port(), "PROPFIND /Sales/ " + version + "\r\nHost: docs\r\n" + kSmithAuth +
-                                     "Depth: 1\r\nConnection: close\r\n\r\n");
-    size_t end = raw.find("\r\n\r\n");
-    Answer a{raw.substr(0, end), end == std::string::npos ? "" : raw.substr(end + 4)};
-    for (char& c : a.head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return a;
-  };
-  // An HTTP/1.1 client takes a folder listing in chunks as it is produced;
-  // one that speaks HTTP/1.0 cannot, and gets the whole answer unchunked,
-  // ended by the close of the connection.
-  EXPECT_NE(listing("HTTP/1.1").head.find("\r\ntransfer-encoding: chunked"), std::string::npos);
-  Answer old = listing("HTTP/1.0");
-  EXPECT_EQ(old.head.rfind("http/1.1 207 ", 0), 0u) << old.head;  // the server's own version
-  EXPECT_EQ(old.head.find("transfer-encoding"), std::string::npos) << old.head;
-  EXPECT_NE(old.head.find("\r\nconnection: close"), std::string::npos) << old.head;
-  EXPECT_GT(ParseMultistatus(old.body).size(), 1u);
-}
-
 TEST_F(HostileTest, AUserWithoutARoleIsRefusedBeforeTheBodyIsRead) {
   // jones has no role in Board: whatever the body, empty, malformed or never
   // sent, the answer is 403.

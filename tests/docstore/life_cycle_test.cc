@@ -241,33 +241,5 @@ TEST_F(LifeCycleTest, OverwritingAnApprovedDocumentChecksItOutToTheWriter) {
   EXPECT_EQ(smith_->Send("DELETE", "/Sales/Reports/").status, 204);
 }
 
-TEST(VersionTreeTest, ALongHistoryArrivesInPiecesWholeAndInOrder) {
-  // Enough versions for several pieces of the streamed answer.
-  constexpr int kVersions = 1200;
-  std::string versions;
-  for (int i = 1; i <= kVersions; ++i) {
-    if (i > 1) versions += ",";
-    versions += R"({"content": "v", "comment": "c)" + std::to_string(i) + R"(", "user": "ann"})";
-  }
-  auto server = StartServer(R"({"users": [{"name": "ann", "password": "pw"}],
-    "workspaces": [{"name": "W", "roles": {"ann": "author"},
-      "items": [{"name": "R", "type": "enhanced", "items": [
-        {"name": "long.txt", "type": "document", "versions": [)" +
-                            versions + "]}]}]}]}");
-  Client ann(server->port(), "ann", "pw");
-  auto r = ann.Send("REPORT", "/W/R/long.txt", {{"Content-Type", "application/xml"}},
-                    "<D:version-tree xmlns:D=\"DAV:\"><D:allprop/></D:version-tree>");
-  ASSERT_EQ(r.status, 207);
-  EXPECT_EQ(r.Header("transfer-encoding"), "chunked") << "the history was not streamed";
-  auto rows = ParseMultistatus(r.body);
-  ASSERT_EQ(rows.size(), static_cast<size_t>(kVersions));
-  for (int i = 0; i < kVersions; ++i)
-    ASSERT_EQ(rows[static_cast<size_t>(i)].Text(P("Comment")), "c" + std::to_string(i + 1))
-        << "version " << i + 1;
-
-  // The connection stays usable after the stream.
-  EXPECT_EQ(ann.Send("GET", "/W/R/long.txt").status, 200);
-}
-
 }  // namespace
 }  // namespace orvex::docstore::testing
