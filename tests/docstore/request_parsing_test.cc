@@ -1,10 +1,10 @@
-// The pieces that turn request text into store terms: paths, property names,
-// credentials, If headers.
+// The pieces that turn request text into store terms: paths, credentials,
+// If headers. Property names are the wire's, split and joined in
+// tests/server/property_name_test.cc.
 #include <gtest/gtest.h>
 
 #include "docstore/auth.h"
 #include "docstore/if_header.h"
-#include "docstore/prop_name.h"
 #include "docstore/url.h"
 
 namespace orvex::docstore {
@@ -40,31 +40,6 @@ TEST(RequestPathTest, HrefsEncodeEverythingOutsideTheUnreservedSet) {
   EXPECT_EQ(LastSegment("/a/b"), "b");
   EXPECT_EQ(JoinPath("/", "a"), "/a");
   EXPECT_EQ(JoinPath("/a", "b"), "/a/b");
-}
-
-TEST(PropNameTest, SplitsAtTheLastSeparatorAndJoinsBack) {
-  struct Case {
-    const char* full;
-    const char* ns;
-    const char* local;
-  };
-  for (const Case& c :
-       std::initializer_list<Case>{{"DAV:displayname", "DAV:", "displayname"},
-                                   {"urn:schemas-microsoft-com:publishing:IsCheckedOut",
-                                    "urn:schemas-microsoft-com:publishing:", "IsCheckedOut"},
-                                   {"urn:schemas-microsoft-com:office:office#Author",
-                                    "urn:schemas-microsoft-com:office:office", "Author"},
-                                   {"urn:schemas-microsoft-com:workspace#CategoriesFolder",
-                                    "urn:schemas-microsoft-com:workspace", "CategoriesFolder"},
-                                   {"http://example.com/ns/prop", "http://example.com/ns/", "prop"},
-                                   {"urn:x;y", "urn:x;", "y"},
-                                   {"urn:x?y", "urn:x?", "y"},
-                                   {"plain", "", "plain"}}) {
-    PropName name = SplitPropertyName(c.full);
-    EXPECT_EQ(name.ns, c.ns) << c.full;
-    EXPECT_EQ(name.local, c.local) << c.full;
-    EXPECT_EQ(JoinPropertyName(name.ns, name.local), c.full);
-  }
 }
 
 TEST(BasicAuthTest, ReadsUserWithDomainAndPassword) {
