@@ -1,8 +1,6 @@
 // The server over TLS, with a certificate made for the test, and Digest
 // authentication beside Basic, with curl as the client: what a deployment
 // outside loopback relies on.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -16,47 +14,35 @@
 #include "support/error_of.h"
 #include "support/raw_connection.h"
 #include "support/temp_dir.h"
+#include "support/test_certificates.h"
 
 namespace orvex::docstore::testing {
 namespace {
 
 using orvex::testing::TempDir;
 
-// Runs a shell command; its standard output (and error, with `errors`) and
-// exit status.
-struct Ran {
+// Runs a shell command; its standard output and error.
+std::string Run(const std::string& command) {
   std::string out;
-  int status = -1;
-};
-Ran Run(const std::string& command, bool errors = false) {
-  Ran ran;
-  FILE* pipe = ::popen((command + (errors ? " 2>&1" : " 2>/dev/null")).c_str(), "r");
-  if (!pipe) return ran;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return out;
   std::array<char, 4096> buf;
   size_t n;
-  while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0) ran.out.append(buf.data(), n);
-  int status = ::pclose(pipe);
-  ran.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return ran;
+  while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0) out.append(buf.data(), n);
+  ::pclose(pipe);
+  return out;
 }
 
-// A self-signed certificate for localhost and 127.0.0.1, made on the spot.
-class Certificate {
- public:
-  Certificate() {
-    Ran made =
-        Run("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
-            "-days 1 -subj /CN=localhost -addext subjectAltName=DNS:localhost,IP:127.0.0.1 "
-            "-keyout " +
-                key() + " -out " + cert(),
-            true);
-    EXPECT_EQ(made.status, 0) << made.out;
-  }
-  std::string cert() const { return dir_.path() + "/cert.pem"; }
-  std::string key() const { return dir_.path() + "/key.pem"; }
+// An authority made on the spot and its certificate for localhost and
+// 127.0.0.1.
+struct Certificate {
+  std::string cert() const { return files.cert; }
+  std::string key() const { return files.key; }
+  std::string trust() const { return "--cacert " + authority.ca_file() + " "; }
 
- private:
-  TempDir dir_{"tls"};
+  TempDir dir{"tls"};
+  orvex::testing::TestAuthority authority{dir.path(), "docstore"};
+  orvex::testing::CertificateFiles files = authority.Issue("server", {"localhost", "127.0.0.1"});
 };
 
 std::unique_ptr<Server> StartTls(const Certificate& c) {
@@ -71,14 +57,14 @@ std::unique_ptr<Server> StartTls(const Certificate& c) {
 // curl against the server: `-w` appends the status; `args` come before the
 // URLs.
 std::string Curl(const std::string& args) {
-  return Run("curl -sS --max-time 20 -H 'Host: docs' -w ' %{http_code}' " + args, true).out;
+  return Run("curl -sS --max-time 20 -H 'Host: docs' -w ' %{http_code}' " + args);
 }
 
 TEST(TlsTest, ServesOverTlsWithKeepAliveAndRefusesClearText) {
   Certificate certificate;
   auto server = StartTls(certificate);
   std::string base = "https://localhost:" + std::to_string(server->port());
-  std::string trust = "--cacert " + certificate.cert() + " ";
+  std::string trust = certificate.trust();
   // Basic over TLS; two requests on one connection.
   std::string got = Curl(trust + "-v -u 'CORP\\jones:secret' " + base + "/Sales/readme.txt " +
                          base + "/Sales/readme.txt");
@@ -132,7 +118,7 @@ TEST(DigestTest, CurlLogsInWithDigestInClearAndOverTls) {
   auto clear = StartServer();
   for (const std::string& base : {"https://localhost:" + std::to_string(tls->port()),
                                   "http://127.0.0.1:" + std::to_string(clear->port())}) {
-    std::string trust = "--cacert " + certificate.cert() + " ";
+    std::string trust = certificate.trust();
     std::string got = Curl(trust + "--digest -u 'CORP\\jones:secret' -X PROPFIND -H 'Depth: 0' " +
                            base + "/Sales/");
     EXPECT_NE(got.find(" 207"), std::string::npos) << base << ": " << got;
