@@ -168,23 +168,6 @@ TEST(WireVocabularyTest, WhatTheServerWritesTheProviderReadsTyped) {
   EXPECT_EQ(rows[0].failed[0], (std::pair<std::string, int>{"urn:example:x#Missing", 404}));
 }
 
-TEST_F(DocstoreTest, ListingsObeyTheMultistatusLimitsAHostSets) {
-  auto c = Open("http://docs/Sales");
-  auto sales = OpenItem(ItemKind::kWorkspaceFolder, "http://docs/Sales");
-  const size_t listed = sales->ListSubfolders({}).size();
-  ASSERT_GE(listed, 2u);
-  webdav::MultistatusLimits saved = webdav::CurrentMultistatusLimits();
-  // The listing answers with more items than the folders it keeps; too few
-  // allowed items (or bytes) fail it, whatever arrived first.
-  webdav::CurrentMultistatusLimits().max_responses = 2;
-  EXPECT_EQ(ErrorOf<Error>([&] { sales->ListSubfolders({}); }), kErrGenericFailure);
-  webdav::CurrentMultistatusLimits() = saved;
-  webdav::CurrentMultistatusLimits().max_bytes = 512;
-  EXPECT_EQ(ErrorOf<Error>([&] { sales->ListSubfolders({}); }), kErrGenericFailure);
-  webdav::CurrentMultistatusLimits() = saved;
-  EXPECT_EQ(sales->ListSubfolders({}).size(), listed);
-}
-
 // Generic WebDAV clients read the standard properties as plain text: an
 // element with any attribute reads as an object to them. The server writes
 // those plain, keeps the types on what the provider reads as typed values,

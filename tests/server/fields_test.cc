@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "server/canned_webdav.h"
 #include "server/fields.h"
 #include "server/names.h"
 #include "server/webdav/multistatus.h"
@@ -13,10 +14,7 @@
 namespace orvex::server {
 namespace {
 
-std::string Response(const std::string& href, const std::string& props) {
-  return "<D:response><D:href>" + href + "</D:href><D:propstat><D:prop>" + props +
-         "</D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>";
-}
+using orvex::testing::Response;
 
 TEST(FieldsTest, ListingRowsShareOneIndexAndAnAddedNameStaysWithItsRow) {
   const std::string body =

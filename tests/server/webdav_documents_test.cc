@@ -387,6 +387,8 @@ TEST_F(WebDavDocumentsTest, OpeningAndListingTakeOneExchange) {
     if (PathOf(r) == "/Sales/Missing") return CannedReply::Status(404);
     if (PathOf(r) == "/Sales/Elsewhere" && r.Header("depth") == "1")
       return CannedReply::Multistatus(Multistatus(Response("/Sales/Elsewhere/a.txt", "")));
+    if (PathOf(r) == "/Sales/Elsewhere")
+      return CannedReply::Multistatus(Multistatus(Collection("/Sales/Elsewhere/")));
     return CannedReply::Multistatus(
         Multistatus(Collection("/Sales/Reports/",
                                "<D:contentclass>urn:content-classes:smartfolder</D:contentclass>") +
@@ -401,10 +403,17 @@ TEST_F(WebDavDocumentsTest, OpeningAndListingTakeOneExchange) {
   EXPECT_EQ(documents.size(), 1u);
   EXPECT_EQ(folder->ContentClass(), "urn:content-classes:smartfolder");
   EXPECT_EQ(folder->GetFields().Value(kColParseName), Variant("Reports"));
+  // The item is bound as after Open: it lists again by itself.
+  EXPECT_EQ(folder->ListItems().size(), 1u);
 
   auto workspace = backend_->CreateItem(ItemKind::kWorkspaceFolder);
   args.url = "http://docs/Sales/Reports";
-  EXPECT_EQ(workspace->OpenAndListSubfolders(args, {}).size(), 2u);
+  server_.ClearRequests();
+  Recordset subfolders = workspace->OpenAndListSubfolders(args, {});
+  EXPECT_EQ(Requests().size(), 1u);
+  EXPECT_EQ(subfolders.size(), 2u);
+  EXPECT_EQ(workspace->ContentClass(), "urn:content-classes:smartfolder");
+  EXPECT_EQ(workspace->ListSubfolders({}).size(), 2u);
   EXPECT_EQ(ErrorOf<Error>([&] { folder->OpenAndListSubfolders(args, {}); }), kErrNotSupported);
 
   // An answer without the folder's own entry is not taken for an open: the
@@ -415,6 +424,7 @@ TEST_F(WebDavDocumentsTest, OpeningAndListingTakeOneExchange) {
   ASSERT_EQ(Requests().size(), 3u);
   EXPECT_EQ(Requests()[1].Header("depth"), "0");
   EXPECT_EQ(Requests()[2].Header("depth"), "1");
+  EXPECT_EQ(folder->GetFields().Value(kColParseName), Variant("Elsewhere"));
 
   args.url = "http://docs/Sales/Missing";
   EXPECT_EQ(ErrorOf<Error>([&] { folder->OpenAndListItems(args); }), kErrObjectNotFound);

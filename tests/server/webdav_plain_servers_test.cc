@@ -139,7 +139,6 @@ TEST_F(PlainServerTest, ExtendedMkcolNamesItsResourceTypeAndFallsBackOnEachRefus
               std::string::npos);
     EXPECT_NE(requests[2].body.find(kClassSmartFolder), std::string::npos);
   }
-
   // A refusal of the place, not of the body: no second try. And where the
   // plain MKCOL is refused too, nothing is deleted: the folder there is
   // not ours.
@@ -154,6 +153,21 @@ TEST_F(PlainServerTest, ExtendedMkcolNamesItsResourceTypeAndFallsBackOnEachRefus
   EXPECT_EQ(ErrorOf<Error>([&] { folder->SaveTo(Args("http://docs/Sales/F")); }),
             kErrAlreadyExists);
   EXPECT_EQ(Sent(), (std::vector<std::string>{"MKCOL /Sales/F/", "MKCOL /Sales/F/"}));
+  // Where the class is then refused, the folder the plain MKCOL made goes.
+  Answer([](const RecordedRequest& r) {
+    if (r.method == "MKCOL") return CannedReply::Status(r.body.empty() ? 201 : 415);
+    if (r.method == "DELETE") return CannedReply::Status(204);
+    return CannedReply::Multistatus(Multistatus(
+        "<D:response><D:href>/Sales/F</D:href><D:propstat><D:prop><D:contentclass/></D:prop>"
+        "<D:status>HTTP/1.1 403 Forbidden</D:status></D:propstat></D:response>"));
+  });
+  server_.ClearRequests();
+  auto category = backend_->CreateItem(ItemKind::kCategoryFolder);
+  category->SetContentClass(kClassCategoryFolder);
+  EXPECT_EQ(ErrorOf<Error>([&] { category->SaveTo(Args("http://docs/Sales/F")); }),
+            kErrPermissionDenied);
+  EXPECT_EQ(Sent(), (std::vector<std::string>{"MKCOL /Sales/F/", "MKCOL /Sales/F/",
+                                              "PROPPATCH /Sales/F/", "DELETE /Sales/F/"}));
 }
 
 TEST_F(PlainServerTest, ABareSuccessOfAPropertyUpdateIsCheckedByReadingThePropertiesBack) {
