@@ -357,22 +357,39 @@ class OverWriteTest : public CheckinUploadTest {
   std::shared_ptr<ui::ScriptedAgent> agent_ = std::make_shared<ui::ScriptedAgent>();
 };
 
-TEST_F(OverWriteTest, ZeroSevenAndOneKeepTheDocument) {
-  for (int16_t value : {0, 7, 1}) {
-    owner_.properties.OverWrite = value;
-    EXPECT_FALSE(Upload("plan.doc"));
-    EXPECT_EQ(owner_.properties.OverWrite, 1);  // 0 and 7 become 1
-    EXPECT_EQ(engine_.ErrorCode, kCodeAlreadyExists);
+// Uploads that keep the document: one write, refused with the code, and
+// nobody asked. OverWrite 0 and 7 become 1 (keep); 3 replaces, but a
+// refused permission is reported without a second attempt; 2 asks, but
+// not for a document checked in or held by another user.
+TEST_F(OverWriteTest, RefusedUploadsWriteOnceAndAskNobody) {
+  const struct {
+    int16_t overwrite;
+    const char* file;
+    int32_t failure;  // of the write, or 0
+    int32_t code;
+    int16_t overwrite_after;
+  } cases[] = {
+      {0, "plan.doc", 0, kCodeAlreadyExists, 1},
+      {7, "plan.doc", 0, kCodeAlreadyExists, 1},
+      {1, "plan.doc", 0, kCodeAlreadyExists, 1},
+      {3, "plan.doc", server::kErrPermissionDenied, kCodeAccessDenied, 3},
+      {2, "in.doc", 0, kCodeAccessDenied, 2},
+      {2, "other.doc", 0, kCodeAccessDenied, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.overwrite) + " " + c.file);
+    owner_.properties.OverWrite = c.overwrite;
+    backend_->failures.clear();
+    if (c.failure != 0) backend_->failures["SaveTo"] = c.failure;
+    agent_ = std::make_shared<ui::ScriptedAgent>();
+    ui::SetUserAgent(agent_);
+    agent_->Answer("yes");
+    EXPECT_FALSE(Upload(c.file));
+    EXPECT_EQ(engine_.ErrorCode, c.code);
     EXPECT_EQ(Count("SaveTo"), 1u);
+    EXPECT_EQ(agent_->pending_answers(), 1);
+    EXPECT_EQ(owner_.properties.OverWrite, c.overwrite_after);
   }
-}
-
-TEST_F(OverWriteTest, ARefusedPermissionIsReportedWithoutASecondAttempt) {
-  owner_.properties.OverWrite = 3;
-  backend_->failures["SaveTo"] = server::kErrPermissionDenied;
-  EXPECT_FALSE(Upload("plan.doc"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
-  EXPECT_EQ(Count("SaveTo"), 1u);
 }
 
 TEST_F(OverWriteTest, ThreeReplacesWithoutAskingWithTheOverwriteOption) {
@@ -394,19 +411,6 @@ TEST_F(OverWriteTest, TwoAsksAndNoKeepsTheDocumentYetAnswersTrue) {
   EXPECT_TRUE(Upload("plan.doc"));
   EXPECT_EQ(Count("SaveTo Document"), 2u);
   EXPECT_EQ(agent_->pending_answers(), 0);
-}
-
-TEST_F(OverWriteTest, CheckedInOrHeldByAnotherUserIsRefusedWithoutAsking) {
-  owner_.properties.OverWrite = 2;
-  for (const char* file : {"in.doc", "other.doc"}) {
-    agent_ = std::make_shared<ui::ScriptedAgent>();
-    ui::SetUserAgent(agent_);
-    agent_->Answer("yes");
-    EXPECT_FALSE(Upload(file)) << file;
-    EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
-    EXPECT_EQ(Count("SaveTo"), 1u);
-    EXPECT_EQ(agent_->pending_answers(), 1);
-  }
 }
 
 // Checked out by this user: the content goes to the working copy, named by
