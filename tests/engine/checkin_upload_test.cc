@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/error_codes.h"
@@ -357,38 +358,31 @@ class OverWriteTest : public CheckinUploadTest {
   std::shared_ptr<ui::ScriptedAgent> agent_ = std::make_shared<ui::ScriptedAgent>();
 };
 
-// Uploads that keep the document: one write, refused with the code, and
-// nobody asked. OverWrite 0 and 7 become 1 (keep); 3 replaces, but a
-// refused permission is reported without a second attempt; 2 asks, but
-// not for a document checked in or held by another user.
+// Uploads that keep the document, each with one write, its code, nobody
+// asked, and the OverWrite left: 0 and 7 become 1 (keep); 3 replaces, but a
+// refused permission is not tried twice; 2 does not ask for a document
+// checked in or held by another user.
 TEST_F(OverWriteTest, RefusedUploadsWriteOnceAndAskNobody) {
-  const struct {
-    int16_t overwrite;
-    const char* file;
-    int32_t failure;  // of the write, or 0
-    int32_t code;
-    int16_t overwrite_after;
-  } cases[] = {
-      {0, "plan.doc", 0, kCodeAlreadyExists, 1},
-      {7, "plan.doc", 0, kCodeAlreadyExists, 1},
-      {1, "plan.doc", 0, kCodeAlreadyExists, 1},
-      {3, "plan.doc", server::kErrPermissionDenied, kCodeAccessDenied, 3},
-      {2, "in.doc", 0, kCodeAccessDenied, 2},
-      {2, "other.doc", 0, kCodeAccessDenied, 2},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.overwrite) + " " + c.file);
-    owner_.properties.OverWrite = c.overwrite;
+  using Case = std::tuple<int16_t, const char*, int32_t, int32_t, int16_t>;
+  for (auto [overwrite, file, failure, code, after] :
+       std::vector<Case>{{0, "plan.doc", 0, kCodeAlreadyExists, 1},
+                         {7, "plan.doc", 0, kCodeAlreadyExists, 1},
+                         {1, "plan.doc", 0, kCodeAlreadyExists, 1},
+                         {3, "plan.doc", server::kErrPermissionDenied, kCodeAccessDenied, 3},
+                         {2, "in.doc", 0, kCodeAccessDenied, 2},
+                         {2, "other.doc", 0, kCodeAccessDenied, 2}}) {
+    SCOPED_TRACE(std::to_string(overwrite) + " " + file);
+    owner_.properties.OverWrite = overwrite;
     backend_->failures.clear();
-    if (c.failure != 0) backend_->failures["SaveTo"] = c.failure;
+    if (failure != 0) backend_->failures["SaveTo"] = failure;
     agent_ = std::make_shared<ui::ScriptedAgent>();
     ui::SetUserAgent(agent_);
     agent_->Answer("yes");
-    EXPECT_FALSE(Upload(c.file));
-    EXPECT_EQ(engine_.ErrorCode, c.code);
+    EXPECT_FALSE(Upload(file));
+    EXPECT_EQ(engine_.ErrorCode, code);
     EXPECT_EQ(Count("SaveTo"), 1u);
     EXPECT_EQ(agent_->pending_answers(), 1);
-    EXPECT_EQ(owner_.properties.OverWrite, c.overwrite_after);
+    EXPECT_EQ(owner_.properties.OverWrite, after);
   }
 }
 
