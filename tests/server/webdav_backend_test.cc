@@ -476,8 +476,8 @@ TEST_F(WebDavBackendTest, MoveSendsAnEncodedDestinationWithoutOverwriteAndRebind
 TEST_F(WebDavBackendTest, BadResponsesAreGenericFailuresAndLeaveTheBackendUsable) {
   auto c = OpenConnection();
   const std::string good = Multistatus(Folder("/Sales/", "Sales", kClassWorkspace));
-  // Bodies the reader refuses (malformed, entities) are refused in
-  // multistatus_test.cc; here what the transport delivers.
+  // What the reader refuses is refused in multistatus_test.cc, a malformed
+  // body standing for it here; the rest is what the transport delivers.
   std::vector<std::pair<const char*, CannedReply>> cases;
   cases.emplace_back("malformed", CannedReply::Multistatus("<D:multistatus xmlns:D=\"DAV:\">"));
   CannedReply wrong_type = CannedReply::Status(207);
