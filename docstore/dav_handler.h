@@ -87,6 +87,7 @@ class DavHandler {
     return std::make_unique<BlobStore::Writer>(store_.blobs(), Store::kInlineContentLimit);
   }
   void DiscardUpload(const std::string& path) { store_.blobs().Discard(path); }
+  Store& store() { return store_; }
 
   // Releases the locks whose timeout has passed (run now and then; see
   // dav_lock.h for what a release gives back).

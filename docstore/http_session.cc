@@ -397,6 +397,7 @@ class HttpSession::Exchange {
   bool Run() {
     if (!ReadHeader()) return false;
     session_.Enter(Phase::kHandling);
+    Store::RequestScope scope(session_.handler_.store());
     Describe();
     if (auto framing = CheckFraming(header_.get())) {
       // The body's end is unknown: nothing after this header can be read as
