@@ -62,12 +62,16 @@ class Database {
   // Runs one or more statements that return no rows.
   virtual void Exec(std::string_view sql) = 0;
   virtual std::unique_ptr<Statement> Prepare(std::string_view sql) = 0;
+  // Starts a transaction with one statement that returns no rows. A
+  // database server may get it with the transaction's first statement that
+  // waits for an answer, in one round trip; its failure then throws there.
+  virtual void Begin(std::string_view sql) { Exec(sql); }
   // Runs one statement whose answer nobody waits for (a reading
   // transaction's COMMIT): the connection's next use reads it first and
   // throws its failure. A database in the process runs it at once.
   virtual void ExecUnanswered(std::string_view sql) { Exec(sql); }
-  // The connection is lost for good (the server went away): the store
-  // opens a new one instead of using it again.
+  // The connection is lost for good (the server went away, or closed it
+  // while it was idle): the store opens a new one instead of using it again.
   virtual bool Broken() const { return false; }
 };
 

@@ -1,6 +1,7 @@
 #include "docstore/pg_db.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -154,7 +155,16 @@ PgDb::PgDb(const std::string& conninfo) {
 
 PgDb::~PgDb() { PQfinish(conn_); }
 
-bool PgDb::Broken() const { return PQstatus(conn_) != CONNECTION_OK; }
+bool PgDb::Broken() const {
+  // A server that closed the connection left its last message and the end
+  // of the stream to read; each read takes one of them.
+  for (int i = 0; i < 4 && PQstatus(conn_) == CONNECTION_OK; ++i) {
+    pollfd ready{PQsocket(conn_), POLLIN, 0};
+    if (::poll(&ready, 1, 0) <= 0) break;
+    PQconsumeInput(conn_);
+  }
+  return PQstatus(conn_) != CONNECTION_OK;
+}
 
 void PgDb::Fail(const char* what, PGresult* result) {
   std::string message = result ? PQresultErrorMessage(result) : "";
@@ -194,6 +204,14 @@ void PgDb::Exec(std::string_view sql) {
   ExecStatusType status = PQresultStatus(result);
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) Fail("exec", result);
   PQclear(result);
+}
+
+void PgDb::Begin(std::string_view sql) {
+  ReadUnanswered();
+  if (queued_ == 0 && !PQenterPipelineMode(conn_)) Fail("pipeline", nullptr);
+  if (!PQsendQueryParams(conn_, std::string(sql).c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0))
+    Fail("send", nullptr);
+  ++queued_;
 }
 
 bool PgDb::CanSend() const {

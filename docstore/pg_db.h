@@ -32,6 +32,10 @@ class PgDb : public Database {
   // costs no wait for the server's answer (it ends the snapshot when it
   // arrives there, without the node waiting for that).
   void ExecUnanswered(std::string_view sql) override;
+  // Queues the statement (see CanSend).
+  void Begin(std::string_view sql) override;
+  // Also reads what the server sent since: a connection it closed (a
+  // restart) is found broken before anything is sent on it.
   bool Broken() const override;
 
   pg_conn* handle() { return conn_; }

@@ -29,10 +29,7 @@ namespace orvex::docstore {
 namespace {
 
 // Advisory lock keys of the docstore's database ("ORVX" and 1, 2).
-// A writing transaction begins, commits without waiting for the log flush
-// and takes the writers' lock, all in one round trip.
-constexpr const char kBeginWrite[] =
-    "BEGIN; SET LOCAL synchronous_commit = off; SELECT pg_advisory_xact_lock(1330795096, 1)";
+constexpr const char kWriterLock[] = "SELECT pg_advisory_xact_lock(1330795096, 1)";
 constexpr const char kSchemaLock[] = "BEGIN; SELECT pg_advisory_xact_lock(1330795096, 2)";
 
 class PgBackend : public StoreBackend {
@@ -51,8 +48,15 @@ class PgBackend : public StoreBackend {
 
   std::unique_ptr<Database> Connect(bool) override { return std::make_unique<PgDb>(conninfo_); }
   void CreateSchema(Database& db) override;
-  void BeginWrite(Database& db) override { db.Exec(kBeginWrite); }
-  void BeginRead(Database& db) override { db.Exec("BEGIN ISOLATION LEVEL REPEATABLE READ"); }
+  // A writing transaction commits without waiting for the log flush
+  // (MakeDurable waits) and takes the writers' lock; these go to the server
+  // with the transaction's first statement, in one round trip.
+  void BeginWrite(Database& db) override {
+    db.Begin("BEGIN");
+    db.Begin("SET LOCAL synchronous_commit = off");
+    db.Begin(kWriterLock);
+  }
+  void BeginRead(Database& db) override { db.Begin("BEGIN ISOLATION LEVEL REPEATABLE READ"); }
   uint64_t Committed() override { return ++committed_; }
   void MakeDurable(uint64_t ticket) override ORVEX_EXCLUDES(sync_mutex_);
   bool ReleaseReserve() override { return false; }

@@ -178,14 +178,18 @@ Statement& Store::Sql(const std::string& sql) {
 }
 
 std::unique_ptr<StoreConnection> Store::TakeReader() {
+  std::unique_ptr<StoreConnection> idle;
   {
     MutexLock lock(readers_mutex_);
     if (!idle_readers_.empty()) {
-      auto c = std::move(idle_readers_.back());
+      idle = std::move(idle_readers_.back());
       idle_readers_.pop_back();
-      return c;
     }
   }
+  if (idle && !idle->db->Broken()) return idle;
+  // One the server closed while it was idle: the others idle since went
+  // with it.
+  if (idle) DropIdleReaders();
   return std::make_unique<StoreConnection>(backend_->Connect(false));
 }
 
