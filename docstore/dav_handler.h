@@ -19,6 +19,8 @@
 
 namespace orvex::docstore {
 
+struct Target;  // where a request path leads (dav_common.h)
+
 struct DavRequest {
   std::string method;
   std::string target;                          // as sent
@@ -108,7 +110,10 @@ class DavHandler {
   DavResponse Mkcol(const DavRequest& request);
   DavResponse Proppatch(const DavRequest& request);
   DavResponse CopyMove(const DavRequest& request, bool move);
-  std::optional<DavResponse> CheckPutTarget(Store::Txn& txn, const DavRequest& request);
+  // Refuses a PUT the user may not make here; `target` is where the path
+  // leads.
+  std::optional<DavResponse> CheckPutTarget(Store::Txn& txn, const DavRequest& request,
+                                            Target& target);
 
   // dav_version.cc
   DavResponse Checkout(const DavRequest& request);

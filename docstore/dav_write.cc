@@ -179,12 +179,13 @@ static void ApplyChange(Store& store, Resource& r, const PropChange& c) {
   store.SetProp(r.id, c.name, v);
 }
 
-std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequest& request) {
+std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequest& request,
+                                                      Target& target) {
   Access access = AccessFor(store_, request.path, request.user);
   if (auto refused = RefuseOutsider(access)) return refused;
   // The content type is kept and answered in listings.
   if (!wire::IsXmlText(request.Header("content-type"))) return Status(400, "bad Content-Type");
-  Target target = Resolve(store_, request.path);
+  target = Resolve(store_, request.path);
   if (target.version) return Status(405, "versions cannot be changed");
   if (target.res) {
     const Resource& r = *target.res;
@@ -216,8 +217,9 @@ std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequ
 std::optional<DavResponse> DavHandler::Precheck(const DavRequest& request) {
   Store::Txn txn(store_, Store::Txn::kRead);
   std::optional<DavResponse> refused;
+  Target target;
   if (BodyFor(request.method) == BodyKind::kFile)
-    refused = CheckPutTarget(txn, request);
+    refused = CheckPutTarget(txn, request, target);
   else
     refused = RefuseOutsider(AccessFor(store_, request.path, request.user));
   txn.Commit();
@@ -240,7 +242,8 @@ DavResponse DavHandler::Put(DavRequest& request) {
     }
   } orphan{store_, blob};
   Store::Txn txn(store_);
-  if (auto refused = CheckPutTarget(txn, request)) return *refused;
+  Target target;
+  if (auto refused = CheckPutTarget(txn, request, target)) return *refused;
   if (request.body_file.empty() && !request.body.empty())
     blob = store_.AddInlineContent(request.body);
   std::string content_type = request.Header("content-type");
@@ -253,7 +256,6 @@ DavResponse DavHandler::Put(DavRequest& request) {
     store_.Update(r);
   };
 
-  Target target = Resolve(store_, request.path);
   int status = 204;
   if (target.res && target.res->kind == Kind::kWorkingCopy) {
     write_content(*target.res);

@@ -278,15 +278,24 @@ Store::Txn::~Txn() {
 
 void Store::Txn::Commit() {
   std::vector<std::string> unused;
+  // Content in the database goes with the transaction when no row refers
+  // to it (one statement, answered with the COMMIT); a file only once the
+  // transaction is on disk.
+  const std::string unreferenced =
+      " AND NOT EXISTS(SELECT 1 FROM resources WHERE blob = ?2) AND "
+      "NOT EXISTS(SELECT 1 FROM versions WHERE blob = ?2)";
   for (const auto& blob : release_) {
-    if (store_.BlobReferenced(blob)) continue;
-    // Inline content goes with the transaction; a file only once the
-    // transaction is on disk.
     if (IsInline(blob))
-      store_.Sql("DELETE FROM contents WHERE id = ?1").Bind(1, InlineId(blob)).Run();
+      store_.Sql("DELETE FROM contents WHERE id = ?1" + unreferenced)
+          .Bind(1, InlineId(blob))
+          .Bind(2, blob)
+          .Run();
     else if (InParts(blob))
-      store_.Sql("DELETE FROM content_parts WHERE content = ?1").Bind(1, PartsId(blob)).Run();
-    else
+      store_.Sql("DELETE FROM content_parts WHERE content = ?1" + unreferenced)
+          .Bind(1, PartsId(blob))
+          .Bind(2, blob)
+          .Run();
+    else if (!store_.BlobReferenced(blob))
       unused.push_back(blob);
   }
   // Statements left mid-result would keep a read snapshot open past the
