@@ -75,9 +75,11 @@ class DavHandler {
 
   // Checks a request before its body is read, so a refused body is not
   // transferred or parsed first: a user without a role in the workspace is
-  // refused whatever the method, and a PUT is checked whole. nullopt when
-  // the body should be read.
-  std::optional<DavResponse> Precheck(const DavRequest& request);
+  // refused whatever the method, and a PUT whose body is still to come
+  // (`body_to_come`) is checked whole (a PUT whose body has all arrived is
+  // checked whole by its own transaction, with the same answer). nullopt
+  // when the body should be read.
+  std::optional<DavResponse> Precheck(const DavRequest& request, bool body_to_come);
 
   // Serves one request. Never throws; store failures give 500.
   DavResponse Handle(DavRequest& request);

@@ -214,15 +214,19 @@ std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequ
   return CheckConditions(store_, request, {{parent->path}, {}});
 }
 
-std::optional<DavResponse> DavHandler::Precheck(const DavRequest& request) {
-  Store::Txn txn(store_, Store::Txn::kRead);
+std::optional<DavResponse> DavHandler::Precheck(const DavRequest& request, bool body_to_come) {
   std::optional<DavResponse> refused;
-  Target target;
-  if (BodyFor(request.method) == BodyKind::kFile)
+  if (BodyFor(request.method) == BodyKind::kFile && body_to_come) {
+    Store::Txn txn(store_, Store::Txn::kRead);
+    Target target;
     refused = CheckPutTarget(txn, request, target);
-  else
+    txn.Commit();
+  } else {
+    // The role it reads is kept for the request (Store::RequestScope).
+    Store::Txn txn(store_, Store::Txn::kLookUp);
     refused = RefuseOutsider(AccessFor(store_, request.path, request.user));
-  txn.Commit();
+    txn.Commit();
+  }
   return refused;
 }
 

@@ -240,7 +240,7 @@ Store::Txn::Txn(Store& store, Mode mode)
     for (int attempt = 0;; ++attempt) {
       connection_ = store_.TakeReader().release();
       try {
-        store_.backend_->BeginRead(*connection_->db);
+        if (mode_ == kRead) store_.backend_->BeginRead(*connection_->db);
         break;
       } catch (const StoreUnavailableError&) {
         bool broken = connection_->db->Broken();
@@ -264,13 +264,13 @@ Store::Txn::~Txn() {
   if (!done_) {
     try {
       for (auto& [sql, statement] : connection_->statements) statement->Reset();
-      connection_->db->Exec("ROLLBACK");
+      if (mode_ != kLookUp) connection_->db->Exec("ROLLBACK");
     } catch (...) {
     }
   }
   current_store = outer_store_;
   current_connection = outer_connection_;
-  if (mode_ == kRead) {
+  if (mode_ != kWrite) {
     std::unique_ptr<StoreConnection> connection(connection_);
     if (!connection->db->Broken()) store_.ReturnReader(std::move(connection));
   }
@@ -302,9 +302,9 @@ void Store::Txn::Commit() {
   // transaction.
   for (auto& [sql, statement] : connection_->statements) statement->Reset();
   // A reading transaction has nothing to wait for at its end.
-  if (mode_ == kRead) {
+  if (mode_ != kWrite) {
     done_ = true;
-    connection_->db->ExecUnanswered("COMMIT");
+    if (mode_ == kRead) connection_->db->ExecUnanswered("COMMIT");
     return;
   }
   connection_->db->Exec("COMMIT");

@@ -99,10 +99,12 @@ class Store {
   Store& operator=(const Store&) = delete;
 
   // One database transaction; rolls back unless committed. Transactions of
-  // one thread nest only on different stores.
+  // one thread nest only on different stores. kLookUp reads without a
+  // transaction around its statements: each sees the store as it is then
+  // (for a single look-up, which then costs no BEGIN and COMMIT).
   class Txn {
    public:
-    enum Mode { kRead, kWrite };
+    enum Mode { kRead, kWrite, kLookUp };
     explicit Txn(Store& store, Mode mode = kWrite);
     ~Txn();
     Txn(const Txn&) = delete;
