@@ -248,6 +248,8 @@ DavResponse DavHandler::Put(DavRequest& request) {
   Store::Txn txn(store_);
   Target target;
   if (auto refused = CheckPutTarget(txn, request, target)) return *refused;
+  if (!blob.empty() && !store_.ClaimContent(blob))
+    return Status(503, "the upload waited so long that its content was collected");
   if (request.body_file.empty() && !request.body.empty())
     blob = store_.AddInlineContent(request.body);
   std::string content_type = request.Header("content-type");

@@ -17,7 +17,6 @@
 #include <chrono>
 #include <limits>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "docstore/database.h"
@@ -284,16 +283,6 @@ bool HttpSession::Overdue(int64_t now_ms) {
   return false;
 }
 
-bool HttpSession::WaitUntil(LoginThrottle::Clock::time_point until) {
-  while (!shut_) {
-    auto left = until - LoginThrottle::Clock::now();
-    if (left <= std::chrono::milliseconds(0)) return true;
-    std::this_thread::sleep_for(
-        std::min<LoginThrottle::Clock::duration>(left, std::chrono::milliseconds(50)));
-  }
-  return false;
-}
-
 namespace {
 
 template <class Body>
@@ -526,14 +515,11 @@ class HttpSession::Exchange {
     // No credentials yet (clients often ask first without): not a failed
     // log-in.
     if (authorization.empty()) return true;
-    auto until = session_.throttle_.Admit(session_.address_);
-    if (until > LoginThrottle::Clock::now()) session_.Enter(Phase::kThrottled);
-    bool waited = session_.WaitUntil(until);
+    bool waited = session_.throttle_.Admit(
+        session_.address_,
+        {[this] { session_.Enter(Phase::kThrottled); }, [this] { return session_.shut_.load(); }});
     session_.Enter(Phase::kHandling);
-    if (!waited) {
-      session_.throttle_.Done(session_.address_, false);
-      return false;
-    }
+    if (!waited) return false;
     try {
       user =
           session_.handler_.Authenticate(authorization, request_.method, request_.target, stale_);

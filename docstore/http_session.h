@@ -88,8 +88,6 @@ class HttpSession {
   class Exchange;
 
   void Enter(Phase phase);
-  // Waits until `until` or Shutdown; false after Shutdown.
-  bool WaitUntil(LoginThrottle::Clock::time_point until);
   // Stops sending and drops what the peer still sends for a moment.
   void LingeringClose();
   // Has the next request started to arrive within `ms`? True as well when

@@ -1,19 +1,24 @@
 // Slows down guessing passwords: log-ins from an address that keeps failing
 // are made to wait, longer with every further failure.
 //
-// The first kFreeFailures failures of an address cost nothing extra. After
-// that every log-in attempt from the address (right or wrong: answering
-// right ones at once would tell a guesser which ones were wrong without
-// waiting) waits before its password is checked: 100 ms after the next
-// failure, doubling with each further one, at most kMaxDelay. The waits of
-// one address queue behind each other, and attempts not yet decided count
-// as failures for the ramp, so guesses sent on many connections at once buy
-// no more than guesses sent one after another. An address is forgotten
+// The first kFreeFailures failures of an address cost nothing extra. While
+// an address has free failures left, its log-ins are checked side by side,
+// but never more at once than it has free failures left: were every one
+// of them wrong, the address would just have used them up. Once they are
+// used up its log-ins are checked one at a time, each after a wait (right
+// or wrong alike: answering right ones at once would tell a guesser which
+// ones were wrong without waiting): 100 ms after the next failure, doubling
+// with each further one, at most kMaxDelay. So guesses sent on many
+// connections at once buy no more than guesses sent one after another,
+// while right log-ins arriving together (many clients behind one proxy)
+// wait for nothing but each other's checks. An address is forgotten
 // kForgetAfter after its last failure.
 #ifndef ORVEX_DOCSTORE_LOGIN_THROTTLE_H_
 #define ORVEX_DOCSTORE_LOGIN_THROTTLE_H_
 
 #include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -29,24 +34,34 @@ class LoginThrottle {
   static constexpr std::chrono::milliseconds kMaxDelay{5000};
   static constexpr std::chrono::minutes kForgetAfter{15};
 
-  // Starts a log-in attempt from `address`: the moment its password may be
-  // checked (now, unless the address has failed too often). Every Admit is
-  // followed by one Done.
-  Clock::time_point Admit(const std::string& address);
-  // Ends an attempt Admit started: `failed` when the password was wrong
+  // What a waiting log-in tells and asks its connection.
+  struct Waiter {
+    std::function<void()> waiting;   // called once, before the first wait
+    std::function<bool()> given_up;  // asked while waiting: stop waiting?
+  };
+
+  // Starts a log-in attempt from `address`: returns once its password may be
+  // checked (at once, unless the address's free failures are used up or
+  // taken by the attempts being checked), or false when `waiter.given_up`
+  // said so first. Every Admit that returns true is followed by one Done.
+  bool Admit(const std::string& address, const Waiter& waiter);
+  // Ends an attempt Admit let through: `failed` when the password was wrong
   // (false also for an attempt given up before its check).
   void Done(const std::string& address, bool failed);
 
  private:
   struct Record {
     int failures = 0;
-    int in_flight = 0;  // admitted and not done
+    int checking = 0;  // admitted and not done
+    int waiting = 0;   // in Admit, not yet admitted
     Clock::time_point last_failure;
-    Clock::time_point next_slot;  // when the next waiting attempt may go
   };
+  // The attempt's wait once the free failures are used up.
+  static std::chrono::milliseconds DelayAfter(int failures);
   void Forget(Clock::time_point now) ORVEX_REQUIRES(mutex_);
 
   Mutex mutex_;
+  std::condition_variable_any changed_;  // an attempt was done or gave up
   std::map<std::string, Record> records_ ORVEX_GUARDED_BY(mutex_);
 };
 

@@ -167,6 +167,8 @@ void PgBackend::CreateSchema(Database& db) {
       content BIGINT NOT NULL, part BIGINT NOT NULL, data BYTEA NOT NULL,
       PRIMARY KEY(content, part));
     CREATE SEQUENCE IF NOT EXISTS content_ids;
+    CREATE TABLE IF NOT EXISTS pending_contents(
+      content BIGINT PRIMARY KEY, since TIMESTAMPTZ NOT NULL DEFAULT now());
     CREATE TABLE IF NOT EXISTS locks(
       rowid BIGINT GENERATED ALWAYS AS IDENTITY, token TEXT PRIMARY KEY, root TEXT NOT NULL, infinite BIGINT NOT NULL,
       exclusive BIGINT NOT NULL, owner TEXT NOT NULL, principal TEXT NOT NULL,

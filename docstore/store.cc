@@ -105,6 +105,15 @@ constexpr char kInlinePrefix[] = "db-";
 // Content kept in the database in parts: this prefix and its content id in
 // `content_parts`.
 constexpr char kPartsPrefix[] = "parts-";
+// Parts an upload wrote but no writing transaction claimed within this long
+// were left by a node that stopped between the two steps: they go. No
+// upload waits that long for its turn among the writers; one that did would
+// find its parts gone and fail without storing anything (ClaimContent).
+constexpr char kCollectAbandonedParts[] =
+    "WITH gone AS (DELETE FROM pending_contents WHERE since < now() - interval '1 hour' "
+    "RETURNING content) DELETE FROM content_parts WHERE content IN (SELECT content FROM gone)";
+// How often a node collects them besides at its start.
+constexpr std::chrono::minutes kCollectEvery{10};
 
 int64_t InlineId(const std::string& blob) {
   return std::strtoll(blob.c_str() + sizeof kInlinePrefix - 1, nullptr, 10);
@@ -333,10 +342,18 @@ std::string Store::CommitContent(const std::string& temp_path) {
   } closer{fd, temp_path};
   auto connection = TakeReader();
   Database& db = *connection->db;
+  auto now = std::chrono::steady_clock::now();
+  if (now - last_collected_.load() > kCollectEvery) {
+    last_collected_ = now;
+    db.Exec(kCollectAbandonedParts);  // a transaction of its own
+  }
   db.Exec("BEGIN");
   auto next = db.Prepare("SELECT nextval('content_ids')");
   next->Step();
   int64_t id = next->Int(0);
+  // Pending until the writing transaction that refers to the parts claims
+  // them: a node stopped in between leaves them to be collected.
+  db.Prepare("INSERT INTO pending_contents(content) VALUES(?1)")->Bind(1, id).Run();
   auto insert = db.Prepare("INSERT INTO content_parts(content, part, data) VALUES(?1, ?2, ?3)");
   std::string part(kContentPartBytes, '\0');
   for (int64_t n = 0;; ++n) {
@@ -383,9 +400,20 @@ void Store::RemoveContent(const std::string& blob) {
     return;
   }
   auto connection = TakeReader();
-  auto remove = connection->db->Prepare("DELETE FROM content_parts WHERE content = ?1");
-  remove->Bind(1, PartsId(blob)).Run();
+  Database& db = *connection->db;
+  db.Exec("BEGIN");
+  db.Prepare("DELETE FROM content_parts WHERE content = ?1")->Bind(1, PartsId(blob)).Run();
+  db.Prepare("DELETE FROM pending_contents WHERE content = ?1")->Bind(1, PartsId(blob)).Run();
+  db.Exec("COMMIT");
   ReturnReader(std::move(connection));
+}
+
+bool Store::ClaimContent(const std::string& blob) {
+  if (!InParts(blob)) return true;
+  Statement& s = Sql("DELETE FROM pending_contents WHERE content = ?1 RETURNING content");
+  bool claimed = s.Bind(1, PartsId(blob)).Step();
+  s.Reset();
+  return claimed;
 }
 
 int Store::OpenContent(const std::string& blob) {
@@ -434,6 +462,12 @@ bool Store::IsEmpty() {
 
 void Store::CollectGarbage() {
   blobs_->Collect([this](const std::string& blob) { return BlobReferenced(blob); });
+  // Parts of uploads of other nodes may be on their way to the transaction
+  // that refers to them: only those pending for long go.
+  if (backend_->ContentInDatabase()) {
+    last_collected_ = std::chrono::steady_clock::now();
+    Sql(kCollectAbandonedParts).Run();
+  }
   // Inline content no resource or version names any more.
   const std::string name = std::string("'") + kInlinePrefix + "' || contents.id";
   Sql("DELETE FROM contents WHERE NOT EXISTS(SELECT 1 FROM resources WHERE blob = " + name +

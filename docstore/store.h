@@ -12,6 +12,8 @@
 #ifndef ORVEX_DOCSTORE_STORE_H_
 #define ORVEX_DOCSTORE_STORE_H_
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -159,6 +161,10 @@ class Store {
   void SyncContent();
   // Removes content that no committed row refers to (a refused upload's).
   void RemoveContent(const std::string& blob);
+  // Within the writing transaction that will refer to content CommitContent
+  // stored: claims it, so it is no longer collected as abandoned. False
+  // when it was collected meanwhile.
+  bool ClaimContent(const std::string& blob);
   // Opens content for reading, within a transaction: a descriptor that stays
   // readable whatever later requests do to the document; -1 when missing.
   int OpenContent(const std::string& blob);
@@ -293,6 +299,8 @@ class Store {
 
   std::unique_ptr<StoreBackend> backend_;
   std::unique_ptr<BlobStore> blobs_;
+  // When this node last collected abandoned content parts.
+  std::atomic<std::chrono::steady_clock::time_point> last_collected_{};
 
   // The writers' turn, held by a writing Txn for its life; the writer
   // connection is used only under it (a hold the analysis cannot follow

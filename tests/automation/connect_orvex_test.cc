@@ -73,6 +73,18 @@ TEST_F(ConnectOrvexTest, FailedOpenReportsItsCodeOnceAndDiscardsTheEngine) {
   // The failed Ex open leaves the working entry in place.
   EXPECT_EQ(obj_.GetLastErrorEx(0), 0);
   EXPECT_EQ(obj_.ServerTable(0).cnx1().State(), server::kStateOpen);
+
+  // Host names failing the name check open nothing, in either form.
+  ConnectOrvex fresh(backend_);
+  fresh.Properties().ShowDialog = false;
+  backend_->calls.clear();
+  for (const char* host : {"docs/Public", "docs:80", ""}) {
+    EXPECT_FALSE(fresh.ConnectOpen(host, "jones", "CORP", "secret")) << host;
+    EXPECT_EQ(fresh.GetLastError(), engine::kCodeBadHostName) << host;
+    EXPECT_EQ(fresh.ConnectOpenEx(host, "jones", "CORP", "secret"), -1) << host;
+    EXPECT_EQ(fresh.GetLastErrorEx(0), engine::kCodeBadHostName) << host;
+  }
+  EXPECT_TRUE(backend_->calls.empty());
 }
 
 TEST_F(ConnectOrvexTest, SecondOpenFailsWithCodeTwoAndKeepsTheFirstConnectionWithNewSettings) {

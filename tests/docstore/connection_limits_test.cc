@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "docstore/login_throttle.h"
 #include "support/docstore_client.h"
 #include "support/raw_connection.h"
 
@@ -355,6 +357,64 @@ TEST(ConnectionLimitsTest, GuessesOnManyConnectionsClimbTheSameRamp) {
   }
   EXPECT_GE(answered, 5);
   EXPECT_LE(answered, 8);
+}
+
+TEST(ConnectionLimitsTest, RightLogInsArrivingTogetherFromOneAddressWaitOnlyForTheirChecks) {
+  auto server = StartServer();
+  // Sixteen clients behind one proxy log in at the same moment. Counting
+  // the undecided ones as failures would make the last ones wait 100 ms,
+  // 200 ms ... 5 s each; they only take turns with each other's checks.
+  std::vector<std::unique_ptr<Conn>> clients;
+  for (int i = 0; i < 16; ++i) {
+    clients.push_back(std::make_unique<Conn>(server->port(), "127.0.0.7"));
+    ASSERT_TRUE(clients.back()->ok());
+  }
+  auto start = Clock::now();
+  for (auto& c : clients) c->Send(Propfind());
+  for (auto& c : clients) EXPECT_EQ(StatusOf(c->ReadAnswer(10000)), 207);
+  EXPECT_LT(MillisSince(start), 2000);
+}
+
+// The throttle itself: how many attempts of one address are checked at once.
+TEST(LoginThrottleTest, AttemptsCheckedAtOnceNeverOutnumberTheFreeFailuresLeft) {
+  LoginThrottle throttle;
+  int waits = 0;
+  LoginThrottle::Waiter waiter{[&] { ++waits; }, [] { return false; }};
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(throttle.Admit("a", waiter));
+    throttle.Done("a", true);
+  }
+  // Three free failures left: three attempts are checked side by side, a
+  // fourth waits for one of them to be decided.
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(throttle.Admit("a", waiter));
+  EXPECT_EQ(waits, 0);
+  std::atomic<bool> fourth{false};
+  std::thread later([&] {
+    LoginThrottle::Waiter own{[] {}, [] { return false; }};
+    fourth = throttle.Admit("a", own);
+  });
+  std::this_thread::sleep_for(milliseconds(150));
+  EXPECT_FALSE(fourth);
+  throttle.Done("a", false);  // a right password: the fourth goes, free
+  later.join();
+  EXPECT_TRUE(fourth);
+  // Another address is not held up by this one.
+  ASSERT_TRUE(throttle.Admit("b", waiter));
+  throttle.Done("b", false);
+  EXPECT_EQ(waits, 0);
+  // All failing uses the free ones up: the next attempt waits its delay
+  // first, and one given up while waiting is not let through.
+  for (int i = 0; i < 3; ++i) throttle.Done("a", true);
+  auto asked = Clock::now();
+  ASSERT_TRUE(throttle.Admit("a", waiter));
+  EXPECT_GE(MillisSince(asked), LoginThrottle::kFirstDelay.count());
+  EXPECT_EQ(waits, 1);
+  throttle.Done("a", true);
+  auto give_up_at = Clock::now() + milliseconds(60);
+  LoginThrottle::Waiter impatient{[] {}, [&] { return Clock::now() > give_up_at; }};
+  asked = Clock::now();
+  EXPECT_FALSE(throttle.Admit("a", impatient));
+  EXPECT_LT(MillisSince(asked), 2 * LoginThrottle::kFirstDelay.count());
 }
 
 TEST(ConnectionLimitsTest, UnknownUsersAreRefusedAsSlowlyAsKnownOnes) {

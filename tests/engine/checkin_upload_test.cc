@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/error_codes.h"
@@ -357,22 +358,32 @@ class OverWriteTest : public CheckinUploadTest {
   std::shared_ptr<ui::ScriptedAgent> agent_ = std::make_shared<ui::ScriptedAgent>();
 };
 
-TEST_F(OverWriteTest, ZeroSevenAndOneKeepTheDocument) {
-  for (int16_t value : {0, 7, 1}) {
-    owner_.properties.OverWrite = value;
-    EXPECT_FALSE(Upload("plan.doc"));
-    EXPECT_EQ(owner_.properties.OverWrite, 1);  // 0 and 7 become 1
-    EXPECT_EQ(engine_.ErrorCode, kCodeAlreadyExists);
+// Uploads that keep the document, each with one write, its code, nobody
+// asked, and the OverWrite left: 0 and 7 become 1 (keep); 3 replaces, but a
+// refused permission is not tried twice; 2 does not ask for a document
+// checked in or held by another user.
+TEST_F(OverWriteTest, RefusedUploadsWriteOnceAndAskNobody) {
+  using Case = std::tuple<int16_t, const char*, int32_t, int32_t, int16_t>;
+  for (auto [overwrite, file, failure, code, after] :
+       std::vector<Case>{{0, "plan.doc", 0, kCodeAlreadyExists, 1},
+                         {7, "plan.doc", 0, kCodeAlreadyExists, 1},
+                         {1, "plan.doc", 0, kCodeAlreadyExists, 1},
+                         {3, "plan.doc", server::kErrPermissionDenied, kCodeAccessDenied, 3},
+                         {2, "in.doc", 0, kCodeAccessDenied, 2},
+                         {2, "other.doc", 0, kCodeAccessDenied, 2}}) {
+    SCOPED_TRACE(std::to_string(overwrite) + " " + file);
+    owner_.properties.OverWrite = overwrite;
+    backend_->failures.clear();
+    if (failure != 0) backend_->failures["SaveTo"] = failure;
+    agent_ = std::make_shared<ui::ScriptedAgent>();
+    ui::SetUserAgent(agent_);
+    agent_->Answer("yes");
+    EXPECT_FALSE(Upload(file));
+    EXPECT_EQ(engine_.ErrorCode, code);
     EXPECT_EQ(Count("SaveTo"), 1u);
+    EXPECT_EQ(agent_->pending_answers(), 1);
+    EXPECT_EQ(owner_.properties.OverWrite, after);
   }
-}
-
-TEST_F(OverWriteTest, ARefusedPermissionIsReportedWithoutASecondAttempt) {
-  owner_.properties.OverWrite = 3;
-  backend_->failures["SaveTo"] = server::kErrPermissionDenied;
-  EXPECT_FALSE(Upload("plan.doc"));
-  EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
-  EXPECT_EQ(Count("SaveTo"), 1u);
 }
 
 TEST_F(OverWriteTest, ThreeReplacesWithoutAskingWithTheOverwriteOption) {
@@ -394,19 +405,6 @@ TEST_F(OverWriteTest, TwoAsksAndNoKeepsTheDocumentYetAnswersTrue) {
   EXPECT_TRUE(Upload("plan.doc"));
   EXPECT_EQ(Count("SaveTo Document"), 2u);
   EXPECT_EQ(agent_->pending_answers(), 0);
-}
-
-TEST_F(OverWriteTest, CheckedInOrHeldByAnotherUserIsRefusedWithoutAsking) {
-  owner_.properties.OverWrite = 2;
-  for (const char* file : {"in.doc", "other.doc"}) {
-    agent_ = std::make_shared<ui::ScriptedAgent>();
-    ui::SetUserAgent(agent_);
-    agent_->Answer("yes");
-    EXPECT_FALSE(Upload(file)) << file;
-    EXPECT_EQ(engine_.ErrorCode, kCodeAccessDenied);
-    EXPECT_EQ(Count("SaveTo"), 1u);
-    EXPECT_EQ(agent_->pending_answers(), 1);
-  }
 }
 
 // Checked out by this user: the content goes to the working copy, named by

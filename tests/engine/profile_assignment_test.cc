@@ -15,11 +15,13 @@
 #include "server/error.h"
 #include "server/names.h"
 #include "server/schema.h"
+#include "support/form_records.h"
 
 namespace orvex::engine {
 namespace {
 
 using nlohmann::json;
+using testing::Control;
 using testing::List;
 using testing::OpenCall;
 
@@ -103,13 +105,6 @@ class ProfileAssignmentTest : public testing::FakeEngineTest {
       if (p->PropertyName == name) return p.get();
     }
     return nullptr;
-  }
-  static const json& Control(const json& form, const std::string& name) {
-    for (const auto& c : form["controls"]) {
-      if (c["name"] == name) return c;
-    }
-    static const json none;
-    return none;
   }
 
   automation::ConnectOrvex owner_;

@@ -66,14 +66,8 @@ class CheckinUploadHttpTest : public DocstoreTest {
   }
 
   // The document's properties as the given user now sees them.
-  server::Fields Look(automation::ConnectOrvex& obj, const std::string& path) {
-    auto document = obj.DefaultServer().backend().CreateItem(server::ItemKind::kDocument);
-    server::BindArgs args;
-    args.url = "http://docs/Sales/" + path;
-    args.user = obj.DefaultServer().LoginUser;
-    args.password = obj.DefaultServer().Password;
-    document->Open(args);
-    return document->GetFields();
+  static server::Fields Look(automation::ConnectOrvex& obj, const std::string& path) {
+    return Document(obj, path)->GetFields();
   }
   std::vector<std::string> Comments(automation::ConnectOrvex& obj, const std::string& path) {
     std::vector<std::string> out;

@@ -24,24 +24,6 @@ TEST_F(ConnectHttpTest, GoodAndBadCredentials) {
   EXPECT_TRUE(obj->ConnectCloseEx(0));
 }
 
-TEST_F(ConnectHttpTest, BadHostNamesFailBeforeAnyRequest) {
-  auto obj = NewObject();
-  for (const char* host : {"docs/Public", "docs:80", ""}) {
-    EXPECT_FALSE(obj->ConnectOpen(host, "jones", "CORP", "secret")) << host;
-    EXPECT_EQ(obj->GetLastError(), engine::kCodeBadHostName) << host;
-    EXPECT_EQ(obj->ConnectOpenEx(host, "jones", "CORP", "secret"), -1);
-    EXPECT_EQ(obj->GetLastErrorEx(0), engine::kCodeBadHostName);
-  }
-}
-
-TEST_F(ConnectHttpTest, SecondOpenFailsAndTheFirstStaysOpen) {
-  auto obj = NewObject();
-  ASSERT_TRUE(obj->ConnectOpen("docs", "jones", "CORP", "secret"));
-  EXPECT_FALSE(obj->ConnectOpen("docs", "smith", "CORP", "secret"));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeAlreadyOpen);
-  EXPECT_EQ(obj->DefaultServer().GetWorkspaceInfo(), 3);
-}
-
 TEST_F(ConnectHttpTest, ServerNotListeningGivesAFailureAndTheObjectStaysUsable) {
   auto obj = NewObject();
   Reach("docs", FreeLoopbackPort());

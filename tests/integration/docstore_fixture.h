@@ -33,6 +33,7 @@
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
 #include "support/docstore_client.h"
+#include "support/form_records.h"
 #include "support/temp_dir.h"
 #include "support/test_certificates.h"
 
@@ -141,6 +142,79 @@ class DocstoreTest : public ::testing::Test {
     return name.ends_with("Ex") ? obj.GetLastErrorEx(0) : obj.GetLastError();
   }
 
+  // The rows of a listing: `info` with `args` (by-reference outputs come
+  // back in them) counts them, then `get` reads each (answering True) into
+  // `outputs` by-reference arguments after the index; each row as the
+  // arguments it filled, the index first.
+  static std::vector<std::vector<Variant>> Rows(automation::ConnectOrvex& obj,
+                                                std::string_view info, std::vector<Variant>& args,
+                                                std::string_view get, size_t outputs) {
+    const int16_t n = Call(obj, info, args).ToInt16();
+    std::vector<std::vector<Variant>> rows;
+    for (int16_t i = 0; i < n; ++i) {
+      std::vector<Variant> row(outputs + 1);
+      row[0] = Variant(i);
+      EXPECT_EQ(Call(obj, get, row), Variant(true)) << get << " " << i;
+      rows.push_back(std::move(row));
+    }
+    return rows;
+  }
+  static std::vector<std::vector<Variant>> Rows(automation::ConnectOrvex& obj,
+                                                std::string_view info, std::vector<Variant>&& args,
+                                                std::string_view get, size_t outputs) {
+    return Rows(obj, info, args, get, outputs);
+  }
+  // The folders listed under `path`, each with "+" when enhanced and "!"
+  // when read-only (GetDocFolderInfo / GetDocFolder).
+  static std::vector<std::string> Folders(automation::ConnectOrvex& obj, const std::string& path) {
+    std::vector<std::string> out;
+    for (const auto& r : Rows(obj, "GetDocFolderInfo", {Variant(path)}, "GetDocFolder", 3))
+      out.push_back(r[1].ToString() + (r[2].ToBool() ? "+" : "") + (r[3].ToBool() ? "!" : ""));
+    return out;
+  }
+  // The categories under `path`, each with "!" when read-only and "+" when
+  // it has children (GetCategoryInfo / GetCategory).
+  static std::vector<std::string> Categories(automation::ConnectOrvex& obj,
+                                             const std::string& path) {
+    std::vector<std::string> out;
+    for (const auto& r : Rows(obj, "GetCategoryInfo", {Variant(path)}, "GetCategory", 4))
+      out.push_back(r[1].ToString() + (r[3].ToBool() ? "!" : "") + (r[4].ToBool() ? "+" : ""));
+    return out;
+  }
+  // The documents listed in `folder` as "name status", "!" after the name
+  // when read-only (GetFileInfo / GetFileData).
+  static std::vector<std::string> Listing(automation::ConnectOrvex& obj,
+                                          const std::string& folder) {
+    std::vector<std::string> out;
+    for (const auto& r : Rows(obj, "GetFileInfo", {Variant(folder)}, "GetFileData", 3))
+      out.push_back(r[1].ToString() + (r[2].ToBool() ? "!" : "") + " " + r[3].ToString());
+    return out;
+  }
+  // The values of listed document `index` as "title=data" ("*=" when
+  // multi-valued), and its profile's title in `profile`.
+  static std::vector<std::string> Values(automation::ConnectOrvex& obj, int16_t index,
+                                         std::string* profile = nullptr) {
+    std::vector<Variant> info{Variant(index), Variant()};
+    std::vector<std::string> out;
+    for (const auto& r : Rows(obj, "GetFileContentInfo", info, "GetFileContent", 3))
+      out.push_back(r[1].ToString() + (r[2].ToBool() ? "*=" : "=") + r[3].ToString());
+    if (profile != nullptr) *profile = info[1].ToString();
+    return out;
+  }
+
+  // A fresh document object opened (one PROPFIND) on the document at `path`
+  // in Sales, with the credentials of `obj`'s default connection.
+  static std::unique_ptr<server::Item> Document(automation::ConnectOrvex& obj,
+                                                const std::string& path) {
+    auto document = obj.DefaultServer().backend().CreateItem(server::ItemKind::kDocument);
+    server::BindArgs args;
+    args.url = "http://docs/Sales/" + path;
+    args.user = obj.DefaultServer().LoginUser;
+    args.password = obj.DefaultServer().Password;
+    document->Open(args);
+    return document;
+  }
+
   // A new object connected to host "docs" as `user` with Sales current.
   static std::unique_ptr<automation::ConnectOrvex> InSales(const std::string& user,
                                                            const std::string& domain,
@@ -166,13 +240,6 @@ class DocstoreTest : public ::testing::Test {
     for (const auto& r : records_)
       if (r.contains("form")) forms.push_back(r["form"]);
     return forms;
-  }
-  // Control `name` of a shown form; null when it has none.
-  static const nlohmann::json& Control(const nlohmann::json& form, const std::string& name) {
-    for (const auto& c : form["controls"])
-      if (c["name"] == name) return c;
-    static const nlohmann::json none;
-    return none;
   }
 
   std::unique_ptr<docstore::Server> store_;

@@ -88,13 +88,7 @@ class ProfileAssignmentHttpTest : public DocstoreTest {
   engine::ServerClass1& engine() { return obj_->DefaultServer(); }
   // A document object opened on a document of Reports: one PROPFIND.
   std::unique_ptr<server::Item> Open(const std::string& name) {
-    auto document = engine().backend().CreateItem(server::ItemKind::kDocument);
-    server::BindArgs args;
-    args.url = "http://docs/Sales/Reports/" + name;
-    args.user = "CORP\\jones";
-    args.password = "secret";
-    document->Open(args);
-    return document;
+    return Document(*obj_, "Reports/" + name);
   }
 
   std::unique_ptr<automation::ConnectOrvex> obj_;

@@ -58,12 +58,8 @@ class TlsCertificatesHttpTest : public DocstoreTest {
   static std::vector<std::string> Documents(automation::ConnectOrvex& obj,
                                             const std::string& folder) {
     std::vector<std::string> names;
-    const int16_t count = Call(obj, "GetFileInfo", {Variant(folder)}).ToInt16();
-    for (int16_t i = 0; i < count; ++i) {
-      std::vector<Variant> row{Variant(i), Variant(""), Variant(false), Variant(int16_t{0})};
-      EXPECT_EQ(Call(obj, "GetFileData", row), Variant(true));
-      names.push_back(row[1].ToString());
-    }
+    for (const auto& r : Rows(obj, "GetFileInfo", {Variant(folder)}, "GetFileData", 3))
+      names.push_back(r[1].ToString());
     return names;
   }
 

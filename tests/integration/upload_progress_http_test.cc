@@ -1,7 +1,6 @@
 // An upload's progress over real HTTP: what the host is told while the
 // content goes out, and an upload it stops halfway, which the server must
 // not keep any of, new or replacing, nor be tried again.
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -53,20 +52,11 @@ class UploadProgressHttpTest : public DocstoreTest {
   Variant Upload(const std::string& file) {
     return Call(*jones_, "SaveFile", {Variant("Reports"), Variant(dir_), Variant(file)});
   }
-  // The names GetFileInfo lists in Reports.
-  std::vector<std::string> Listing() {
-    const int16_t n = Call(*jones_, "GetFileInfo", {Variant("Reports")}).ToInt16();
-    std::vector<std::string> names;
-    for (int16_t i = 0; i < n; ++i) {
-      std::vector<Variant> row{Variant(i), Variant(), Variant(), Variant()};
-      EXPECT_EQ(Call(*jones_, "GetFileData", row), Variant(true));
-      names.push_back(row[1].ToString());
-    }
-    return names;
-  }
+  // Whether GetFileInfo lists `name` in Reports.
   bool Listed(const std::string& name) {
-    const std::vector<std::string> names = Listing();
-    return std::find(names.begin(), names.end(), name) != names.end();
+    for (const auto& r : Rows(*jones_, "GetFileInfo", {Variant("Reports")}, "GetFileData", 3))
+      if (r[1].ToString() == name) return true;
+    return false;
   }
   int16_t Status(const std::string& file) {
     return Call(*jones_, "IsFileStatus", {Variant("Reports"), Variant(file)}).ToInt16();

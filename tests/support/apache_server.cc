@@ -65,11 +65,6 @@ void ApacheServer::RequireDigest(const std::string& user, const std::string& pas
   digest_password_ = password;
 }
 
-void ApacheServer::RequireBasic(const std::string& user, const std::string& password) {
-  basic_user_ = user;
-  basic_password_ = password;
-}
-
 void ApacheServer::RequireNegotiate(const std::string& keytab) { keytab_ = keytab; }
 
 std::string ApacheServer::NegotiateUnavailable() {
@@ -103,11 +98,9 @@ std::string ApacheServer::Unavailable() {
   return {};
 }
 
-ApacheServer::ApacheServer() {
+ApacheServer::ApacheServer() : TreeServer("apache") {
   // The server's own user must be able to pass through to the tree.
   fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
-  root_ = dir_ / "dav";
-  fs::create_directories(root_);
   fs::create_directories(dir_ / "lock");
 }
 
@@ -132,7 +125,7 @@ bool ApacheServer::Start() {
          << "LoadModule authn_file_module " << m << "/mod_authn_file.so\n"
          << "LoadModule authz_user_module " << m << "/mod_authz_user.so\n"
          << "LoadModule auth_digest_module " << m << "/mod_auth_digest.so\n";
-  else if (!basic_user_.empty())
+  else if (!user_.empty())
     conf << ApacheBasicModules();
   conf << "<Directory " << root_.string() << ">\n  Dav On\n";
   if (!keytab_.empty()) {
@@ -144,9 +137,9 @@ bool ApacheServer::Start() {
                          << Md5Hex(digest_user_ + ":" + kRealm + ":" + digest_password_) << "\n";
     conf << "  AuthType Digest\n  AuthName " << kRealm << "\n  AuthDigestProvider file\n"
          << "  AuthUserFile " << users.string() << "\n  Require valid-user\n";
-  } else if (!basic_user_.empty()) {
+  } else if (!user_.empty()) {
     const fs::path users = dir_ / "basic.users";
-    std::ofstream(users) << basic_user_ << ":" << ApachePassword(basic_password_) << "\n";
+    std::ofstream(users) << user_ << ":" << ApachePassword(password_) << "\n";
     conf << "  AuthType Basic\n  AuthName " << kRealm << "\n  AuthBasicProvider file\n"
          << "  AuthUserFile " << users.string() << "\n  Require valid-user\n";
   } else {

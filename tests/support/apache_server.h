@@ -8,7 +8,6 @@
 #include <string>
 
 #include "support/child_server.h"
-#include "support/temp_dir.h"
 
 namespace orvex::testing {
 
@@ -30,49 +29,36 @@ std::string ApacheConfigStart(const std::filesystem::path& dir, int port,
 // The LoadModule lines of Basic authentication from a user file.
 std::string ApacheBasicModules();
 
-class ApacheServer {
+class ApacheServer : public TreeServer {
  public:
   // Why Apache with mod_dav cannot run here, or "" when it can.
   static std::string Unavailable();
 
-  // Creates a fresh, empty document root under a temporary directory; the
-  // server and the directory go with the object.
   ApacheServer();
 
-  const std::filesystem::path& root() const { return root_; }
   // Before Start: serve TLS only, with this PEM certificate and key
   // (mod_ssl); an empty `cert` goes back to clear text.
   void UseTls(const std::string& cert, const std::string& key);
   // Before Start: every request must authenticate with HTTP Digest
   // (mod_auth_digest) as `user` with `password`, in realm "docs".
   void RequireDigest(const std::string& user, const std::string& password);
-  // Before Start: every request must authenticate with HTTP Basic
-  // (mod_auth_basic) as `user` (a "DOMAIN\name" is taken as it is) with
-  // `password`.
-  void RequireBasic(const std::string& user, const std::string& password);
   // Before Start: every request must authenticate with Negotiate
   // (mod_auth_gssapi, Kerberos), the service's key in `keytab`.
   void RequireNegotiate(const std::string& keytab);
   // Why mod_auth_gssapi cannot be used here, or "".
   static std::string NegotiateUnavailable();
   // Starts httpd in the foreground as a child (it dies with the test) and
-  // waits, bounded, until it answers. False when it did not come up.
+  // waits, bounded, until it answers; Basic authentication is
+  // mod_auth_basic's. False when it did not come up.
   bool Start();
-  int port() const { return port_; }
   // Sends `method` with an XML body to `path` (for setting dead properties
   // up), over TLS and with Digest when the server wants them; the HTTP
   // status, or 0 when nothing answered.
   int Send(const std::string& method, const std::string& path, const std::string& body);
 
  private:
-  TempDir temp_{"apache"};
-  std::filesystem::path dir_ = temp_.path();
-  std::filesystem::path root_;
-  int port_ = 0;
-  ChildServer child_;
   std::string tls_cert_, tls_key_;
   std::string digest_user_, digest_password_;
-  std::string basic_user_, basic_password_;
   std::string keytab_;
 };
 

@@ -1,5 +1,6 @@
 #include "support/child_server.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -19,7 +20,7 @@ ChildServer::~ChildServer() {
 }
 
 bool ChildServer::Start(const std::string& program, const std::vector<std::string>& args, int port,
-                        int tries) {
+                        int tries, const std::string& log) {
   // The argument vector is built before the fork: the child only execs.
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -27,6 +28,13 @@ bool ChildServer::Start(const std::string& program, const std::vector<std::strin
   pid_ = ::fork();
   if (pid_ == 0) {
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // no server outlives a crashed test
+    if (!log.empty()) {
+      const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+      if (fd >= 0) {
+        ::dup2(fd, STDOUT_FILENO);
+        ::dup2(fd, STDERR_FILENO);
+      }
+    }
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
   }

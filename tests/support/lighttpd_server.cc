@@ -22,16 +22,6 @@ std::string LighttpdServer::Unavailable() {
   return {};
 }
 
-LighttpdServer::LighttpdServer() {
-  root_ = dir_ / "dav";
-  fs::create_directories(root_);
-}
-
-void LighttpdServer::RequireBasic(const std::string& user, const std::string& password) {
-  user_ = user;
-  password_ = password;
-}
-
 bool LighttpdServer::Start() {
   port_ = FreeLoopbackPort();
   const fs::path conf = dir_ / "lighttpd.conf";

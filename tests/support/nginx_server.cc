@@ -23,16 +23,6 @@ std::string NginxServer::Unavailable() {
   return {};
 }
 
-NginxServer::NginxServer() {
-  root_ = dir_ / "dav";
-  fs::create_directories(root_);
-}
-
-void NginxServer::RequireBasic(const std::string& user, const std::string& password) {
-  user_ = user;
-  password_ = password;
-}
-
 bool NginxServer::Start() {
   port_ = FreeLoopbackPort();
   const fs::path conf = dir_ / "nginx.conf";

@@ -1,14 +1,8 @@
 #include "support/sabre_server.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
-#include <thread>
 
 #include "support/ports.h"
 
@@ -38,18 +32,6 @@ std::string SabreServer::Unavailable() {
   return {};
 }
 
-SabreServer::SabreServer() {
-  root_ = dir_ / "dav";
-  fs::create_directories(root_);
-}
-
-SabreServer::~SabreServer() { Stop(); }
-
-void SabreServer::RequireBasic(const std::string& user, const std::string& password) {
-  user_ = user;
-  password_ = password;
-}
-
 bool SabreServer::Start() {
   port_ = FreeLoopbackPort();
   const fs::path script = dir_ / "server.php";
@@ -74,35 +56,12 @@ bool SabreServer::Start() {
     out << "$server->addPlugin(new Sabre\\DAV\\Auth\\Plugin(new Users(), 'docs'));\n";
   out << "$server->exec();\n";
   out.close();
-  const std::string address = "127.0.0.1:" + std::to_string(port_);
-  const std::string log = (dir_ / "php.log").string();
-  pid_ = ::fork();
-  if (pid_ == 0) {
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // no server outlives a crashed test
-    // The request log and any notice of the old library under a newer PHP
-    // go to a file, never into an answer.
-    const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-    if (fd >= 0) {
-      ::dup2(fd, STDOUT_FILENO);
-      ::dup2(fd, STDERR_FILENO);
-    }
-    const std::string docroot = dir_.string();
-    ::execl(kPhp, kPhp, "-d", "display_errors=stderr", "-S", address.c_str(), "-t", docroot.c_str(),
-            script.c_str(), nullptr);
-    ::_exit(127);
-  }
-  for (int i = 0; i < 200; ++i) {
-    if (LoopbackAccepts(port_)) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
-
-void SabreServer::Stop() {
-  if (pid_ <= 0) return;
-  ::kill(pid_, SIGTERM);
-  ::waitpid(pid_, nullptr, 0);
-  pid_ = -1;
+  // The request log and any notice of the old library under a newer PHP
+  // go to a file, never into an answer.
+  return child_.Start(kPhp,
+                      {kPhp, "-d", "display_errors=stderr", "-S",
+                       "127.0.0.1:" + std::to_string(port_), "-t", dir_.string(), script.string()},
+                      port_, 200, (dir_ / "php.log").string());
 }
 
 }  // namespace orvex::testing

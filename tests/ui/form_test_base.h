@@ -19,17 +19,9 @@
 #include "platform/ui/scripted_agent.h"
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
+#include "support/form_records.h"
 
 namespace orvex::testing {
-
-// The control `name` of a recorded form; null when the form has none.
-inline const nlohmann::json& Control(const nlohmann::json& form, const std::string& name) {
-  for (const auto& c : form["controls"]) {
-    if (c["name"] == name) return c;
-  }
-  static const nlohmann::json none;
-  return none;
-}
 
 class FormTest : public ::testing::TestWithParam<std::string> {
  protected:

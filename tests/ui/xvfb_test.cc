@@ -89,19 +89,12 @@ class XvfbTest : public DocstoreTest {
   // Property name -> value of document `file` in `folder`.
   std::map<std::string, std::string> Values(const std::string& folder, const std::string& file) {
     std::map<std::string, std::string> out;
-    const int n = Call(*obj_, "GetFileInfo", {Variant(folder)}).ToInt32();
-    for (int i = 0; i < n; ++i) {
-      std::vector<Variant> row{Variant(int16_t(i)), Variant(""), Variant(false),
-                               Variant(int16_t(0))};
-      Call(*obj_, "GetFileData", row);
-      if (row[1].ToString() != file) continue;
-      std::vector<Variant> profile{Variant(int16_t(i)), Variant("")};
-      const int m = Call(*obj_, "GetFileContentInfo", profile).ToInt32();
-      for (int j = 0; j < m; ++j) {
-        std::vector<Variant> value{Variant(int16_t(j)), Variant(""), Variant(false), Variant("")};
-        Call(*obj_, "GetFileContent", value);
-        out[value[1].ToString()] = value[3].ToString();
-      }
+    const auto rows = Rows(*obj_, "GetFileInfo", {Variant(folder)}, "GetFileData", 3);
+    for (size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i][1].ToString() != file) continue;
+      for (const auto& v : Rows(*obj_, "GetFileContentInfo",
+                                {Variant(static_cast<int16_t>(i)), Variant()}, "GetFileContent", 3))
+        out[v[1].ToString()] = v[3].ToString();
     }
     return out;
   }

@@ -148,10 +148,15 @@ void Form::ShowModal() {
   } unwind{*this};
 
   v.Show();
-  nlohmann::json record = FormRecord(*this);
   const std::string shot = NextScreenshotPath(name());
-  if (!shot.empty() && v.SaveScreenshot(shot)) record["screenshot"] = shot;
-  EmitRecord({{"form", record}});
+  const bool saved = !shot.empty() && v.SaveScreenshot(shot);
+  // The record lists every control and item (a tree of a thousand folders
+  // is a thousand entries): made only for an observer.
+  if (Observed()) {
+    nlohmann::json record = FormRecord(*this);
+    if (saved) record["screenshot"] = shot;
+    EmitRecord({{"form", record}});
+  }
   if (UserAgent* agent = CurrentUserAgent()) agent->FormShown(*this);
   if (shown_) v.RunModal();
 }

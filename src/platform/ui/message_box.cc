@@ -75,10 +75,12 @@ int32_t MessageBox(const std::string& text, int32_t style, const std::string& ti
   const std::vector<int32_t> offered = request.answers();
   if (std::find(offered.begin(), offered.end(), answer) == offered.end())
     answer = request.safe_answer();
-  nlohmann::json record = MessageBoxRecord(request, answer);
-  std::error_code ec;
-  if (!shot.empty() && std::filesystem::exists(shot, ec)) record["screenshot"] = shot;
-  EmitRecord({{"msgbox", record}});
+  if (Observed()) {
+    nlohmann::json record = MessageBoxRecord(request, answer);
+    std::error_code ec;
+    if (!shot.empty() && std::filesystem::exists(shot, ec)) record["screenshot"] = shot;
+    EmitRecord({{"msgbox", record}});
+  }
   return answer;
 }
 

@@ -34,6 +34,8 @@ UserAgent* CurrentUserAgent() { return ThisThread().agent.get(); }
 
 void SetObserver(Observer observer) { ThisThread().observer = std::move(observer); }
 
+bool Observed() { return static_cast<bool>(ThisThread().observer); }
+
 void EmitRecord(const nlohmann::json& record) {
   if (ThisThread().observer) ThisThread().observer(record);
 }

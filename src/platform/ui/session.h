@@ -27,6 +27,8 @@ UserAgent* CurrentUserAgent();
 // action could not be done. See record.h for the fields.
 using Observer = std::function<void(const nlohmann::json& record)>;
 void SetObserver(Observer observer);
+// Is an observer installed? Records are made only when one is.
+bool Observed();
 void EmitRecord(const nlohmann::json& record);
 
 // Folder for screenshots ("" turns them off). Each shown form and message
