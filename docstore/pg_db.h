@@ -1,8 +1,12 @@
 // The store's database in PostgreSQL, through libpq. Statements are
 // prepared on the server once per connection; parameters travel as text
-// (contents as binary), results come back as text. A connection the server
-// dropped (a restart, a network failure) reports Broken() and every use
-// throws StoreUnavailableError, so the store replaces it.
+// (contents as binary), results come back as text. Each wait for the server
+// is a round trip between two processes, so within a transaction what needs
+// no answer (BEGIN, statements whose rows nobody reads) waits for the next
+// statement that does, and they go in one round trip (libpq's pipeline
+// mode). A connection the server dropped (a restart, a network failure)
+// reports Broken() and every use throws StoreUnavailableError, so the store
+// replaces it.
 #ifndef ORVEX_DOCSTORE_PG_DB_H_
 #define ORVEX_DOCSTORE_PG_DB_H_
 
