@@ -40,8 +40,11 @@ class Statement {
   virtual Statement& Bind(int index, std::string_view value) = 0;
   virtual Statement& BindBlob(int index, std::string_view bytes) = 0;
   virtual bool Step() = 0;
-  // Steps to completion (for statements that return no rows).
-  void Run() {
+  // Steps to completion (for statements that return no rows). A database
+  // may send it on without waiting, within a transaction: a failure then
+  // throws from the transaction's next statement or its COMMIT, which runs
+  // after it.
+  virtual void Run() {
     while (Step()) {
     }
   }
@@ -59,10 +62,16 @@ class Database {
   // Runs one or more statements that return no rows.
   virtual void Exec(std::string_view sql) = 0;
   virtual std::unique_ptr<Statement> Prepare(std::string_view sql) = 0;
-  // The id the last INSERT gave its row (an integer primary key).
-  virtual int64_t LastInsertId() = 0;
-  // The connection is lost for good (the server went away): the store
-  // opens a new one instead of using it again.
+  // Starts a transaction with one statement that returns no rows. A
+  // database server may get it with the transaction's first statement that
+  // waits for an answer, in one round trip; its failure then throws there.
+  virtual void Begin(std::string_view sql) { Exec(sql); }
+  // Runs one statement whose answer nobody waits for (a reading
+  // transaction's COMMIT): the connection's next use reads it first and
+  // throws its failure. A database in the process runs it at once.
+  virtual void ExecUnanswered(std::string_view sql) { Exec(sql); }
+  // The connection is lost for good (the server went away, or closed it
+  // while it was idle): the store opens a new one instead of using it again.
   virtual bool Broken() const { return false; }
 };
 

@@ -153,7 +153,7 @@ std::optional<std::string> DavHandler::Authenticate(const std::string& authoriza
   if (auto digest = DigestAuth::Parse(authorization)) {
     std::optional<Store::DigestRecord> user;
     {
-      Store::Txn txn(store_, Store::Txn::kRead);
+      Store::Txn txn(store_, Store::Txn::kLookUp);
       user = store_.FindDigest(digest->user);
       txn.Commit();
     }
@@ -170,7 +170,7 @@ std::optional<std::string> DavHandler::Authenticate(const std::string& authoriza
   if (!credentials) return std::nullopt;
   std::optional<Store::UserRecord> user;
   {
-    Store::Txn txn(store_, Store::Txn::kRead);
+    Store::Txn txn(store_, Store::Txn::kLookUp);
     user = store_.FindUser(credentials->user);
     txn.Commit();
   }

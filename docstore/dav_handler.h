@@ -19,6 +19,8 @@
 
 namespace orvex::docstore {
 
+struct Target;  // where a request path leads (dav_common.h)
+
 struct DavRequest {
   std::string method;
   std::string target;                          // as sent
@@ -73,9 +75,11 @@ class DavHandler {
 
   // Checks a request before its body is read, so a refused body is not
   // transferred or parsed first: a user without a role in the workspace is
-  // refused whatever the method, and a PUT is checked whole. nullopt when
-  // the body should be read.
-  std::optional<DavResponse> Precheck(const DavRequest& request);
+  // refused whatever the method, and a PUT whose body is still to come
+  // (`body_to_come`) is checked whole (a PUT whose body has all arrived is
+  // checked whole by its own transaction, with the same answer). nullopt
+  // when the body should be read.
+  std::optional<DavResponse> Precheck(const DavRequest& request, bool body_to_come);
 
   // Serves one request. Never throws; store failures give 500.
   DavResponse Handle(DavRequest& request);
@@ -87,6 +91,7 @@ class DavHandler {
     return std::make_unique<BlobStore::Writer>(store_.blobs(), Store::kInlineContentLimit);
   }
   void DiscardUpload(const std::string& path) { store_.blobs().Discard(path); }
+  Store& store() { return store_; }
 
   // Releases the locks whose timeout has passed (run now and then; see
   // dav_lock.h for what a release gives back).
@@ -107,7 +112,10 @@ class DavHandler {
   DavResponse Mkcol(const DavRequest& request);
   DavResponse Proppatch(const DavRequest& request);
   DavResponse CopyMove(const DavRequest& request, bool move);
-  std::optional<DavResponse> CheckPutTarget(Store::Txn& txn, const DavRequest& request);
+  // Refuses a PUT the user may not make here; `target` is where the path
+  // leads.
+  std::optional<DavResponse> CheckPutTarget(Store::Txn& txn, const DavRequest& request,
+                                            Target& target);
 
   // dav_version.cc
   DavResponse Checkout(const DavRequest& request);

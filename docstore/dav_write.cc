@@ -179,12 +179,13 @@ static void ApplyChange(Store& store, Resource& r, const PropChange& c) {
   store.SetProp(r.id, c.name, v);
 }
 
-std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequest& request) {
+std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequest& request,
+                                                      Target& target) {
   Access access = AccessFor(store_, request.path, request.user);
   if (auto refused = RefuseOutsider(access)) return refused;
   // The content type is kept and answered in listings.
   if (!wire::IsXmlText(request.Header("content-type"))) return Status(400, "bad Content-Type");
-  Target target = Resolve(store_, request.path);
+  target = Resolve(store_, request.path);
   if (target.version) return Status(405, "versions cannot be changed");
   if (target.res) {
     const Resource& r = *target.res;
@@ -213,14 +214,19 @@ std::optional<DavResponse> DavHandler::CheckPutTarget(Store::Txn&, const DavRequ
   return CheckConditions(store_, request, {{parent->path}, {}});
 }
 
-std::optional<DavResponse> DavHandler::Precheck(const DavRequest& request) {
-  Store::Txn txn(store_, Store::Txn::kRead);
+std::optional<DavResponse> DavHandler::Precheck(const DavRequest& request, bool body_to_come) {
   std::optional<DavResponse> refused;
-  if (BodyFor(request.method) == BodyKind::kFile)
-    refused = CheckPutTarget(txn, request);
-  else
+  if (BodyFor(request.method) == BodyKind::kFile && body_to_come) {
+    Store::Txn txn(store_, Store::Txn::kRead);
+    Target target;
+    refused = CheckPutTarget(txn, request, target);
+    txn.Commit();
+  } else {
+    // The role it reads is kept for the request (Store::RequestScope).
+    Store::Txn txn(store_, Store::Txn::kLookUp);
     refused = RefuseOutsider(AccessFor(store_, request.path, request.user));
-  txn.Commit();
+    txn.Commit();
+  }
   return refused;
 }
 
@@ -240,7 +246,8 @@ DavResponse DavHandler::Put(DavRequest& request) {
     }
   } orphan{store_, blob};
   Store::Txn txn(store_);
-  if (auto refused = CheckPutTarget(txn, request)) return *refused;
+  Target target;
+  if (auto refused = CheckPutTarget(txn, request, target)) return *refused;
   if (!blob.empty() && !store_.ClaimContent(blob))
     return Status(503, "the upload waited so long that its content was collected");
   if (request.body_file.empty() && !request.body.empty())
@@ -255,7 +262,6 @@ DavResponse DavHandler::Put(DavRequest& request) {
     store_.Update(r);
   };
 
-  Target target = Resolve(store_, request.path);
   int status = 204;
   if (target.res && target.res->kind == Kind::kWorkingCopy) {
     write_content(*target.res);

@@ -386,6 +386,7 @@ class HttpSession::Exchange {
   bool Run() {
     if (!ReadHeader()) return false;
     session_.Enter(Phase::kHandling);
+    Store::RequestScope scope(session_.handler_.store());
     Describe();
     if (auto framing = CheckFraming(header_.get())) {
       // The body's end is unknown: nothing after this header can be read as
@@ -485,13 +486,21 @@ class HttpSession::Exchange {
         return true;
       }
       request_.user = *user;
-      early = session_.handler_.Precheck(request_);
+      early = session_.handler_.Precheck(request_, !BodyHere());
     } catch (const StoreUnavailableError&) {
       early = Status(503, "the store's database cannot be reached");
     } catch (const std::exception& e) {
       early = Status(500, std::string("internal error: ") + e.what());
     }
     return true;
+  }
+
+  // Has the whole body (if any) arrived with the header? Then reading it
+  // waits for nothing.
+  bool BodyHere() {
+    if (header_.is_done()) return true;
+    auto length = header_.content_length();
+    return length && !ExpectsContinue() && buffer_.size() >= *length;
   }
 
   // The user the request's credentials prove, if any; false when the

@@ -44,11 +44,12 @@ Access AccessFor(Store& store, const std::string& path, const std::string& user)
     where = doc->path;
     parts = SplitPath(where);
   }
-  auto ws = store.FindWorkspace(parts[0]);
-  if (!ws) return access;
+  auto found = store.FindWorkspace(parts[0], user);
+  if (!found) return access;
+  const Workspace* ws = &found->workspace;
   access.workspace = ws->name;
   access.settings = *ws;
-  access.role = store.RoleOf(ws->name, user);
+  access.role = found->role;
   if (parts.size() == 1)
     access.area = Area::kWorkspace;
   else if (parts[1] == ws->categories_folder)

@@ -1,6 +1,7 @@
 #include "docstore/pg_db.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -41,15 +42,12 @@ class PgStatement : public Statement {
   }
 
   bool Step() override {
+    if (sent_) return false;
     if (!result_) {
-      std::vector<const char*> values;
-      std::vector<int> lengths;
-      for (const auto& v : values_) {
-        values.push_back(v.data());
-        lengths.push_back(static_cast<int>(v.size()));
-      }
-      result_ = PQexecPrepared(db_.handle(), name_.c_str(), static_cast<int>(values.size()),
-                               values.data(), lengths.data(), binary_.data(), 0);
+      db_.ReadUnanswered();
+      Params params = Collect();
+      result_ = db_.ExecPrepared(name_, params.count(), params.values.data(), params.lengths.data(),
+                                 binary_.data());
       ExecStatusType status = PQresultStatus(result_);
       if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
         PGresult* failed = result_;
@@ -63,7 +61,21 @@ class PgStatement : public Statement {
     return row_ < rows_;
   }
 
+  // Within a transaction a statement whose rows nobody reads goes out
+  // without waiting for its answer (PgDb::SendPrepared).
+  void Run() override {
+    if (result_ || sent_ || !db_.CanSend()) {
+      Statement::Run();
+      return;
+    }
+    Params params = Collect();
+    db_.SendPrepared(name_, params.count(), params.values.data(), params.lengths.data(),
+                     binary_.data());
+    sent_ = true;
+  }
+
   void Reset() override {
+    sent_ = false;
     PQclear(result_);
     result_ = nullptr;
     for (auto& v : values_) v.clear();
@@ -93,6 +105,20 @@ class PgStatement : public Statement {
   bool IsNull(int column) const override { return PQgetisnull(result_, row_, column) != 0; }
 
  private:
+  struct Params {
+    std::vector<const char*> values;
+    std::vector<int> lengths;
+    int count() const { return static_cast<int>(values.size()); }
+  };
+  Params Collect() const {
+    Params params;
+    for (const auto& v : values_) {
+      params.values.push_back(v.data());
+      params.lengths.push_back(static_cast<int>(v.size()));
+    }
+    return params;
+  }
+
   Statement& Set(int index, std::string value, bool binary) {
     if (index < 1 || static_cast<size_t>(index) > values_.size())
       throw std::logic_error("store database: no parameter " + std::to_string(index));
@@ -106,6 +132,7 @@ class PgStatement : public Statement {
   std::vector<std::string> values_;
   std::vector<int> binary_;
   PGresult* result_ = nullptr;
+  bool sent_ = false;  // run by Run without waiting; done until Reset
   int rows_ = 0;
   int row_ = -1;
 };
@@ -128,7 +155,16 @@ PgDb::PgDb(const std::string& conninfo) {
 
 PgDb::~PgDb() { PQfinish(conn_); }
 
-bool PgDb::Broken() const { return PQstatus(conn_) != CONNECTION_OK; }
+bool PgDb::Broken() const {
+  // A server that closed the connection left its last message and the end
+  // of the stream to read; each read takes one of them.
+  for (int i = 0; i < 4 && PQstatus(conn_) == CONNECTION_OK; ++i) {
+    pollfd ready{PQsocket(conn_), POLLIN, 0};
+    if (::poll(&ready, 1, 0) <= 0) break;
+    PQconsumeInput(conn_);
+  }
+  return PQstatus(conn_) != CONNECTION_OK;
+}
 
 void PgDb::Fail(const char* what, PGresult* result) {
   std::string message = result ? PQresultErrorMessage(result) : "";
@@ -145,10 +181,112 @@ void PgDb::Fail(const char* what, PGresult* result) {
 }
 
 void PgDb::Exec(std::string_view sql) {
-  PGresult* result = PQexec(conn_, std::string(sql).c_str());
+  ReadUnanswered();
+  const std::string text(sql);
+  if (queued_ > 0) {
+    // One statement (COMMIT, ROLLBACK) after the queued ones, in the same
+    // round trip.
+    if (!PQsendQueryParams(conn_, text.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0))
+      Fail("send", nullptr);
+    try {
+      PQclear(FinishPipeline(true));
+    } catch (...) {
+      // A queued statement's failure aborts the rest of the transaction,
+      // this statement too. Run again on its own, a COMMIT or ROLLBACK
+      // ends the aborted transaction (a COMMIT by rolling it back).
+      if (PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) == PQTRANS_INERROR)
+        PQclear(PQexec(conn_, text.c_str()));
+      throw;
+    }
+    return;
+  }
+  PGresult* result = PQexec(conn_, text.c_str());
   ExecStatusType status = PQresultStatus(result);
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) Fail("exec", result);
   PQclear(result);
+}
+
+void PgDb::Begin(std::string_view sql) {
+  ReadUnanswered();
+  if (queued_ == 0 && !PQenterPipelineMode(conn_)) Fail("pipeline", nullptr);
+  if (!PQsendQueryParams(conn_, std::string(sql).c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0))
+    Fail("send", nullptr);
+  ++queued_;
+}
+
+bool PgDb::CanSend() const {
+  return !unanswered_ && (queued_ > 0 || PQtransactionStatus(conn_) == PQTRANS_INTRANS);
+}
+
+void PgDb::SendPrepared(const std::string& name, int params, const char* const* values,
+                        const int* lengths, const int* binary) {
+  if (queued_ == 0 && !PQenterPipelineMode(conn_)) Fail("pipeline", nullptr);
+  if (!PQsendQueryPrepared(conn_, name.c_str(), params, values, lengths, binary, 0))
+    Fail("send", nullptr);
+  // The server's answers wait in its socket buffer until read: a few dozen
+  // fit there easily.
+  if (++queued_ >= kMaxQueued) FinishPipeline(false);
+}
+
+PGresult* PgDb::ExecPrepared(const std::string& name, int params, const char* const* values,
+                             const int* lengths, const int* binary) {
+  if (queued_ == 0) return PQexecPrepared(conn_, name.c_str(), params, values, lengths, binary, 0);
+  if (!PQsendQueryPrepared(conn_, name.c_str(), params, values, lengths, binary, 0))
+    Fail("send", nullptr);
+  return FinishPipeline(true);
+}
+
+PGresult* PgDb::FinishPipeline(bool last) {
+  const int commands = queued_ + (last ? 1 : 0);
+  queued_ = 0;
+  if (!PQpipelineSync(conn_)) Fail("pipeline", nullptr);
+  PGresult* failed = nullptr;
+  PGresult* answer = nullptr;
+  bool lost = false;
+  for (int i = 0; i < commands && !lost; ++i) {
+    PGresult* result = PQgetResult(conn_);
+    ExecStatusType status = PQresultStatus(result);
+    bool ok = result && (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK);
+    if (ok && last && i == commands - 1)
+      answer = result;
+    else if (!ok && !failed && status != PGRES_PIPELINE_ABORTED)
+      failed = result;
+    else
+      PQclear(result);
+    // Each command's results end with a null one.
+    while (PGresult* more = PQgetResult(conn_)) PQclear(more);
+    lost = !result || PQstatus(conn_) != CONNECTION_OK;
+  }
+  if (!lost) {
+    PQclear(PQgetResult(conn_));  // the end of the pipeline (PGRES_PIPELINE_SYNC)
+    PQexitPipelineMode(conn_);
+  }
+  if (failed || lost || (last && !answer)) {
+    PQclear(answer);
+    Fail("step", failed);
+  }
+  return answer;
+}
+
+void PgDb::ExecUnanswered(std::string_view sql) {
+  ReadUnanswered();
+  if (queued_ > 0) FinishPipeline(false);
+  if (!PQsendQuery(conn_, std::string(sql).c_str())) Fail("send", nullptr);
+  unanswered_ = true;
+}
+
+void PgDb::ReadUnanswered() {
+  if (!unanswered_) return;
+  unanswered_ = false;
+  PGresult* failed = nullptr;
+  while (PGresult* result = PQgetResult(conn_)) {
+    ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && !failed)
+      failed = result;
+    else
+      PQclear(result);
+  }
+  if (failed || PQstatus(conn_) != CONNECTION_OK) Fail("exec", failed);
 }
 
 std::string PgDb::Translate(std::string_view sql) {
@@ -175,19 +313,13 @@ std::unique_ptr<Statement> PgDb::Prepare(std::string_view sql) {
   int params = 0;
   for (size_t i = text.find('$'); i != std::string::npos; i = text.find('$', i + 1))
     params = std::max(params, std::atoi(text.c_str() + i + 1));
+  ReadUnanswered();
+  if (queued_ > 0) FinishPipeline(false);
   std::string name = "orvex_" + std::to_string(++prepared_);
   PGresult* result = PQprepare(conn_, name.c_str(), text.c_str(), 0, nullptr);
   if (PQresultStatus(result) != PGRES_COMMAND_OK) Fail("prepare", result);
   PQclear(result);
   return std::make_unique<PgStatement>(*this, std::move(name), params);
-}
-
-int64_t PgDb::LastInsertId() {
-  PGresult* result = PQexec(conn_, "SELECT lastval()");
-  if (PQresultStatus(result) != PGRES_TUPLES_OK) Fail("last insert id", result);
-  int64_t id = std::strtoll(PQgetvalue(result, 0, 0), nullptr, 10);
-  PQclear(result);
-  return id;
 }
 
 }  // namespace orvex::docstore

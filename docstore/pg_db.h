@@ -1,8 +1,12 @@
 // The store's database in PostgreSQL, through libpq. Statements are
 // prepared on the server once per connection; parameters travel as text
-// (contents as binary), results come back as text. A connection the server
-// dropped (a restart, a network failure) reports Broken() and every use
-// throws StoreUnavailableError, so the store replaces it.
+// (contents as binary), results come back as text. Each wait for the server
+// is a round trip between two processes, so within a transaction what needs
+// no answer (BEGIN, statements whose rows nobody reads) waits for the next
+// statement that does, and they go in one round trip (libpq's pipeline
+// mode). A connection the server dropped (a restart, a network failure)
+// reports Broken() and every use throws StoreUnavailableError, so the store
+// replaces it.
 #ifndef ORVEX_DOCSTORE_PG_DB_H_
 #define ORVEX_DOCSTORE_PG_DB_H_
 
@@ -28,7 +32,14 @@ class PgDb : public Database {
 
   void Exec(std::string_view sql) override;
   std::unique_ptr<Statement> Prepare(std::string_view sql) override;
-  int64_t LastInsertId() override;
+  // Sends the statement and returns: a reading transaction's COMMIT then
+  // costs no wait for the server's answer (it ends the snapshot when it
+  // arrives there, without the node waiting for that).
+  void ExecUnanswered(std::string_view sql) override;
+  // Queues the statement (see CanSend).
+  void Begin(std::string_view sql) override;
+  // Also reads what the server sent since: a connection it closed (a
+  // restart) is found broken before anything is sent on it.
   bool Broken() const override;
 
   pg_conn* handle() { return conn_; }
@@ -38,10 +49,33 @@ class PgDb : public Database {
   // The statement's text with SQLite's numbered parameters (`?1`) in
   // PostgreSQL's form (`$1`); quoted text is left as it is.
   static std::string Translate(std::string_view sql);
+  // Can a statement go out now without waiting for its answer? Within a
+  // transaction, yes: SendPrepared queues it (libpq's pipeline mode), and
+  // the next statement that waits for an answer, or the COMMIT, goes in the
+  // same round trip and throws the first failure among them.
+  bool CanSend() const;
+  void SendPrepared(const std::string& name, int params, const char* const* values,
+                    const int* lengths, const int* binary);
+  // Runs a prepared statement (after the queued ones) and returns its
+  // result, failed or not.
+  pg_result* ExecPrepared(const std::string& name, int params, const char* const* values,
+                          const int* lengths, const int* binary);
+  // Reads the answer of a statement ExecUnanswered sent, if any (before the
+  // connection sends anything else); throws its failure.
+  void ReadUnanswered();
 
  private:
+  // Statements queued before their answers are read, at most.
+  static constexpr int kMaxQueued = 32;
+  // Ends the pipeline: reads the queued statements' answers and, when
+  // `last`, returns the answer of the statement sent after them. Throws the
+  // first failure (the statements after it are not run).
+  pg_result* FinishPipeline(bool last);
+
   pg_conn* conn_ = nullptr;
-  int prepared_ = 0;  // statements prepared so far, for their names
+  int prepared_ = 0;         // statements prepared so far, for their names
+  bool unanswered_ = false;  // ExecUnanswered's answer is still to be read
+  int queued_ = 0;           // statements SendPrepared queued
 };
 
 }  // namespace orvex::docstore

@@ -3,13 +3,25 @@
 // transaction-level advisory lock, so writes are serialised exactly as the
 // one writing connection of a SQLite store serialises them (one check-out
 // wins, version numbers are taken in turn). Readers see one snapshot
-// (REPEATABLE READ) and never wait. A commit is durable when COMMIT returns
-// (the server's synchronous_commit). Content lives in the database too, in
+// (REPEATABLE READ) and never wait. Content lives in the database too, in
 // parts (Store::kContentPartBytes), so that no node holds more than a part of
 // a document in memory and any node serves any document.
+//
+// Group commit, as on SQLite: a writing transaction commits without waiting
+// for the server's log flush (synchronous_commit off for that transaction
+// alone), so the advisory lock goes with the commit and the next writer of
+// any node does not wait for this one's flush. MakeDurable then waits for
+// the flush: a transaction of its own, committed with synchronous_commit on
+// after ours, returns once the log is on disk up to its commit, which comes
+// after ours in the log. One such flush serves every commit of the node made
+// before it started, and the server flushes the log of concurrent flushes
+// from several nodes at once.
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <stdexcept>
 
+#include "docstore/mutex.h"
 #include "docstore/pg_db.h"
 #include "docstore/store_backend.h"
 
@@ -18,7 +30,7 @@ namespace {
 
 // Advisory lock keys of the docstore's database ("ORVX" and 1, 2).
 constexpr const char kWriterLock[] = "SELECT pg_advisory_xact_lock(1330795096, 1)";
-constexpr const char kSchemaLock[] = "SELECT pg_advisory_xact_lock(1330795096, 2)";
+constexpr const char kSchemaLock[] = "BEGIN; SELECT pg_advisory_xact_lock(1330795096, 2)";
 
 class PgBackend : public StoreBackend {
  public:
@@ -36,26 +48,82 @@ class PgBackend : public StoreBackend {
 
   std::unique_ptr<Database> Connect(bool) override { return std::make_unique<PgDb>(conninfo_); }
   void CreateSchema(Database& db) override;
+  // A writing transaction commits without waiting for the log flush
+  // (MakeDurable waits) and takes the writers' lock; these go to the server
+  // with the transaction's first statement, in one round trip.
   void BeginWrite(Database& db) override {
-    db.Exec("BEGIN");
-    db.Exec(kWriterLock);
+    db.Begin("BEGIN");
+    db.Begin("SET LOCAL synchronous_commit = off");
+    db.Begin(kWriterLock);
   }
-  void BeginRead(Database& db) override { db.Exec("BEGIN ISOLATION LEVEL REPEATABLE READ"); }
-  uint64_t Committed() override { return 0; }
-  void MakeDurable(uint64_t) override {}
+  void BeginRead(Database& db) override { db.Begin("BEGIN ISOLATION LEVEL REPEATABLE READ"); }
+  uint64_t Committed() override { return ++committed_; }
+  void MakeDurable(uint64_t ticket) override ORVEX_EXCLUDES(sync_mutex_);
   bool ReleaseReserve() override { return false; }
   std::string ContentDir() const override { return upload_dir_; }
   bool Durable() const override { return false; }
   bool ContentInDatabase() const override { return true; }
 
  private:
+  void FlushLog();
+
   std::string conninfo_;
   std::string upload_dir_;  // uploads on their way into the database
+
+  // Commits are numbered; `synced_` is the last one known to be on disk.
+  std::atomic<uint64_t> committed_{0};
+  Mutex sync_mutex_;
+  std::condition_variable_any sync_done_;
+  uint64_t synced_ ORVEX_GUARDED_BY(sync_mutex_) = 0;
+  bool syncing_ ORVEX_GUARDED_BY(sync_mutex_) = false;
+  // The connection flushes run on: used only by the thread that set
+  // `syncing_`.
+  std::unique_ptr<Database> flusher_;
 };
+
+void PgBackend::FlushLog() {
+  // txid_current() gives the transaction an id, so its commit is logged and,
+  // with the session's synchronous_commit on, flushed with everything logged
+  // before it. A connection the server dropped while idle is replaced once.
+  for (int attempt = 0;; ++attempt) {
+    if (!flusher_ || flusher_->Broken()) flusher_ = Connect(false);
+    try {
+      flusher_->Exec("SELECT txid_current()");
+      return;
+    } catch (const StoreUnavailableError&) {
+      if (attempt > 0 || !flusher_->Broken()) throw;
+    }
+  }
+}
+
+void PgBackend::MakeDurable(uint64_t ticket) {
+  MutexLock lock(sync_mutex_);
+  while (synced_ < ticket) {
+    if (syncing_) {
+      lock.Wait(sync_done_);
+      continue;
+    }
+    // This thread flushes for every commit made so far.
+    syncing_ = true;
+    uint64_t target = committed_.load();
+    lock.Unlock();
+    try {
+      FlushLog();
+    } catch (...) {
+      lock.Lock();
+      syncing_ = false;
+      sync_done_.notify_all();
+      throw;
+    }
+    lock.Lock();
+    syncing_ = false;
+    if (target > synced_) synced_ = target;
+    sync_done_.notify_all();
+  }
+}
 
 void PgBackend::CreateSchema(Database& db) {
   // Nodes starting together create the tables one after another.
-  db.Exec("BEGIN");
   db.Exec(kSchemaLock);
   db.Exec(R"sql(
     CREATE EXTENSION IF NOT EXISTS citext;

@@ -36,8 +36,6 @@ void SqliteDb::Exec(std::string_view sql) {
   }
 }
 
-int64_t SqliteDb::LastInsertId() { return sqlite3_last_insert_rowid(db_); }
-
 namespace {
 
 class SqliteStatement : public Statement {

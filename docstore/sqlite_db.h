@@ -23,7 +23,6 @@ class SqliteDb : public Database {
 
   void Exec(std::string_view sql) override;
   std::unique_ptr<Statement> Prepare(std::string_view sql) override;
-  int64_t LastInsertId() override;
 
   sqlite3* handle() { return db_; }
   [[noreturn]] void Fail(const char* what) const;

@@ -85,11 +85,19 @@ struct StoreConnection {
   std::map<std::string, std::unique_ptr<Statement>> statements;
 };
 
+struct RequestMemo {
+  const Store* store;
+  // By workspace name and user.
+  std::map<std::pair<std::string, std::string>, std::optional<Store::WorkspaceRole>> workspaces;
+};
+
 namespace {
 
 // The transaction the running thread is in: its store and connection.
 thread_local const Store* current_store = nullptr;
 thread_local StoreConnection* current_connection = nullptr;
+// The request the running thread serves (Store::RequestScope).
+thread_local RequestMemo* current_memo = nullptr;
 
 // Inline content's blob names: this prefix and the row id in `contents`
 // (content files are named by 32 hexadecimal digits).
@@ -121,6 +129,15 @@ std::unique_ptr<StoreBackend> OpenBackend(const std::string& location) {
   if (location.rfind("postgresql://", 0) == 0 || location.rfind("postgres://", 0) == 0)
     return OpenPgBackend(location);
   return OpenSqliteBackend(location);
+}
+
+// The id an `INSERT ... RETURNING id` gave its row; the statement is run to
+// its end.
+int64_t InsertedId(Statement& s) {
+  if (!s.Step()) throw std::logic_error("store database: an insert returned no id");
+  int64_t id = s.Int(0);
+  s.Run();
+  return id;
 }
 
 [[noreturn]] void FailContent(const std::string& what) {
@@ -170,14 +187,18 @@ Statement& Store::Sql(const std::string& sql) {
 }
 
 std::unique_ptr<StoreConnection> Store::TakeReader() {
+  std::unique_ptr<StoreConnection> idle;
   {
     MutexLock lock(readers_mutex_);
     if (!idle_readers_.empty()) {
-      auto c = std::move(idle_readers_.back());
+      idle = std::move(idle_readers_.back());
       idle_readers_.pop_back();
-      return c;
     }
   }
+  if (idle && !idle->db->Broken()) return idle;
+  // One the server closed while it was idle: the others idle since went
+  // with it.
+  if (idle) DropIdleReaders();
   return std::make_unique<StoreConnection>(backend_->Connect(false));
 }
 
@@ -190,6 +211,17 @@ void Store::DropIdleReaders() {
   std::vector<std::unique_ptr<StoreConnection>> dropped;
   MutexLock lock(readers_mutex_);
   dropped.swap(idle_readers_);
+}
+
+Store::RequestScope::RequestScope(Store& store)
+    : memo_(std::make_unique<RequestMemo>(RequestMemo{&store, {}})), outer_(current_memo) {
+  current_memo = memo_.get();
+}
+
+Store::RequestScope::~RequestScope() { current_memo = outer_; }
+
+RequestMemo* Store::Memo() const {
+  return current_memo && current_memo->store == this ? current_memo : nullptr;
 }
 
 Store::Txn::Txn(Store& store, Mode mode)
@@ -217,7 +249,7 @@ Store::Txn::Txn(Store& store, Mode mode)
     for (int attempt = 0;; ++attempt) {
       connection_ = store_.TakeReader().release();
       try {
-        store_.backend_->BeginRead(*connection_->db);
+        if (mode_ == kRead) store_.backend_->BeginRead(*connection_->db);
         break;
       } catch (const StoreUnavailableError&) {
         bool broken = connection_->db->Broken();
@@ -241,13 +273,13 @@ Store::Txn::~Txn() {
   if (!done_) {
     try {
       for (auto& [sql, statement] : connection_->statements) statement->Reset();
-      connection_->db->Exec("ROLLBACK");
+      if (mode_ != kLookUp) connection_->db->Exec("ROLLBACK");
     } catch (...) {
     }
   }
   current_store = outer_store_;
   current_connection = outer_connection_;
-  if (mode_ == kRead) {
+  if (mode_ != kWrite) {
     std::unique_ptr<StoreConnection> connection(connection_);
     if (!connection->db->Broken()) store_.ReturnReader(std::move(connection));
   }
@@ -255,23 +287,37 @@ Store::Txn::~Txn() {
 
 void Store::Txn::Commit() {
   std::vector<std::string> unused;
+  // Content in the database goes with the transaction when no row refers
+  // to it (one statement, answered with the COMMIT); a file only once the
+  // transaction is on disk.
+  const std::string unreferenced =
+      " AND NOT EXISTS(SELECT 1 FROM resources WHERE blob = ?2) AND "
+      "NOT EXISTS(SELECT 1 FROM versions WHERE blob = ?2)";
   for (const auto& blob : release_) {
-    if (store_.BlobReferenced(blob)) continue;
-    // Inline content goes with the transaction; a file only once the
-    // transaction is on disk.
     if (IsInline(blob))
-      store_.Sql("DELETE FROM contents WHERE id = ?1").Bind(1, InlineId(blob)).Run();
+      store_.Sql("DELETE FROM contents WHERE id = ?1" + unreferenced)
+          .Bind(1, InlineId(blob))
+          .Bind(2, blob)
+          .Run();
     else if (InParts(blob))
-      store_.Sql("DELETE FROM content_parts WHERE content = ?1").Bind(1, PartsId(blob)).Run();
-    else
+      store_.Sql("DELETE FROM content_parts WHERE content = ?1" + unreferenced)
+          .Bind(1, PartsId(blob))
+          .Bind(2, blob)
+          .Run();
+    else if (!store_.BlobReferenced(blob))
       unused.push_back(blob);
   }
   // Statements left mid-result would keep a read snapshot open past the
   // transaction.
   for (auto& [sql, statement] : connection_->statements) statement->Reset();
+  // A reading transaction has nothing to wait for at its end.
+  if (mode_ != kWrite) {
+    done_ = true;
+    if (mode_ == kRead) connection_->db->ExecUnanswered("COMMIT");
+    return;
+  }
   connection_->db->Exec("COMMIT");
   done_ = true;
-  if (mode_ == kRead) return;
   uint64_t ticket = store_.backend_->Committed();
   writer_lock_.unlock();
   store_.backend_->MakeDurable(ticket);
@@ -430,9 +476,8 @@ void Store::CollectGarbage() {
 }
 
 std::string Store::AddInlineContent(const std::string& bytes) {
-  Statement& s = Sql("INSERT INTO contents(data) VALUES(?1)");
-  s.BindBlob(1, bytes).Run();
-  return kInlinePrefix + std::to_string(Current().db->LastInsertId());
+  Statement& s = Sql("INSERT INTO contents(data) VALUES(?1) RETURNING id");
+  return kInlinePrefix + std::to_string(InsertedId(s.BindBlob(1, bytes)));
 }
 
 bool Store::IsInline(const std::string& blob) { return blob.rfind(kInlinePrefix, 0) == 0; }
@@ -494,15 +539,7 @@ void Store::SetRole(const std::string& workspace, const std::string& user, Role 
       Sql("INSERT INTO roles(workspace, \"user\", role) VALUES(?1, ?2, ?3) ON CONFLICT(workspace, "
           "\"user\") DO UPDATE SET \"user\" = excluded.\"user\", role = excluded.role");
   s.Bind(1, workspace).Bind(2, user).Bind(3, static_cast<int64_t>(role)).Run();
-}
-
-Role Store::RoleOf(const std::string& workspace, const std::string& user) {
-  Statement& s = Sql("SELECT role FROM roles WHERE workspace = ?1 AND \"user\" = ?2");
-  s.Bind(1, workspace).Bind(2, user);
-  if (!s.Step()) return Role::kNone;
-  auto value = s.Int(0);
-  if (value < 0 || value > 3) return Role::kNone;
-  return static_cast<Role>(value);
+  if (RequestMemo* memo = Memo()) memo->workspaces.clear();
 }
 
 void Store::AddHost(const std::string& host) {
@@ -520,13 +557,28 @@ std::vector<std::string> Store::Hosts() {
 void Store::AddWorkspace(const Workspace& w) {
   Statement& s = Sql("INSERT INTO workspaces(name, categories, schema) VALUES(?1, ?2, ?3)");
   s.Bind(1, w.name).Bind(2, w.categories_folder).Bind(3, w.schema_folder).Run();
+  if (RequestMemo* memo = Memo()) memo->workspaces.clear();
 }
 
-std::optional<Workspace> Store::FindWorkspace(const std::string& name) {
-  Statement& s = Sql("SELECT name, categories, schema FROM workspaces WHERE name = ?1");
-  s.Bind(1, name);
-  if (!s.Step()) return std::nullopt;
-  return Workspace{s.Text(0), s.Text(1), s.Text(2)};
+std::optional<Store::WorkspaceRole> Store::FindWorkspace(const std::string& name,
+                                                         const std::string& user) {
+  RequestMemo* memo = Memo();
+  if (memo) {
+    auto known = memo->workspaces.find({name, user});
+    if (known != memo->workspaces.end()) return known->second;
+  }
+  Statement& s =
+      Sql("SELECT w.name, w.categories, w.schema, r.role FROM workspaces w LEFT JOIN roles r "
+          "ON r.workspace = w.name AND r.\"user\" = ?2 WHERE w.name = ?1");
+  s.Bind(1, name).Bind(2, user);
+  std::optional<WorkspaceRole> found;
+  if (s.Step()) {
+    found = WorkspaceRole{{s.Text(0), s.Text(1), s.Text(2)}, Role::kNone};
+    auto value = s.IsNull(3) ? 0 : s.Int(3);
+    if (value >= 0 && value <= 3) found->role = static_cast<Role>(value);
+  }
+  if (memo) memo->workspaces[{name, user}] = found;
+  return found;
 }
 
 std::vector<Workspace> Store::Workspaces() {
@@ -612,15 +664,14 @@ Resource Store::Create(const Resource& parent, const std::string& name, Kind kin
   r.etag = 1;
   Statement& s =
       Sql("INSERT INTO resources(parent, path, name, kind, content_class, created, modified) "
-          "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?6)");
+          "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?6) RETURNING id");
   s.Bind(1, r.parent)
       .Bind(2, r.path)
       .Bind(3, r.name)
       .Bind(4, static_cast<int64_t>(kind))
       .Bind(5, content_class)
-      .Bind(6, r.created)
-      .Run();
-  r.id = Current().db->LastInsertId();
+      .Bind(6, r.created);
+  r.id = InsertedId(s);
   return r;
 }
 
@@ -636,7 +687,8 @@ Resource Store::CreateWorkingCopy(const Resource& doc, const std::string& path) 
   r.etag = 1;
   Statement& s =
       Sql("INSERT INTO resources(parent, path, name, kind, content_class, created, modified, "
-          "blob, length, content_type, doc) VALUES(0, ?1, ?2, 3, ?3, ?4, ?4, ?5, ?6, ?7, ?8)");
+          "blob, length, content_type, doc) VALUES(0, ?1, ?2, 3, ?3, ?4, ?4, ?5, ?6, ?7, ?8) "
+          "RETURNING id");
   s.Bind(1, r.path)
       .Bind(2, r.name)
       .Bind(3, r.content_class)
@@ -644,9 +696,8 @@ Resource Store::CreateWorkingCopy(const Resource& doc, const std::string& path) 
       .Bind(5, r.blob)
       .Bind(6, r.length)
       .Bind(7, r.content_type)
-      .Bind(8, r.doc)
-      .Run();
-  r.id = Current().db->LastInsertId();
+      .Bind(8, r.doc);
+  r.id = InsertedId(s);
   ReplaceProps(r.id, Props(doc.id));
   return r;
 }
@@ -828,7 +879,7 @@ int64_t Store::NextVersionSeq(int64_t doc) {
 void Store::AddVersion(Version& v) {
   Statement& s =
       Sql("INSERT INTO versions(doc, seq, label, comment, created, \"user\", blob, length, "
-          "content_type, props) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+          "content_type, props) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10) RETURNING id");
   s.Bind(1, v.doc)
       .Bind(2, v.seq)
       .Bind(3, v.label)
@@ -838,9 +889,8 @@ void Store::AddVersion(Version& v) {
       .Bind(7, v.blob)
       .Bind(8, v.length)
       .Bind(9, v.content_type)
-      .Bind(10, EncodeProps(v.props))
-      .Run();
-  v.id = Current().db->LastInsertId();
+      .Bind(10, EncodeProps(v.props));
+  v.id = InsertedId(s);
 }
 
 void Store::SetVersionLabel(int64_t version_id, const std::string& label) {

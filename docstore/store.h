@@ -32,6 +32,7 @@ namespace orvex::docstore {
 class Statement;
 class StoreBackend;
 struct StoreConnection;  // one database connection with its prepared statements
+struct RequestMemo;      // what a request has looked up (Store::RequestScope)
 
 enum class Kind { kCollection = 1, kDocument = 2, kWorkingCopy = 3 };
 enum class Role { kNone = 0, kReader = 1, kAuthor = 2, kCoordinator = 3 };
@@ -100,10 +101,12 @@ class Store {
   Store& operator=(const Store&) = delete;
 
   // One database transaction; rolls back unless committed. Transactions of
-  // one thread nest only on different stores.
+  // one thread nest only on different stores. kLookUp reads without a
+  // transaction around its statements: each sees the store as it is then
+  // (for a single look-up, which then costs no BEGIN and COMMIT).
   class Txn {
    public:
-    enum Mode { kRead, kWrite };
+    enum Mode { kRead, kWrite, kLookUp };
     explicit Txn(Store& store, Mode mode = kWrite);
     ~Txn();
     Txn(const Txn&) = delete;
@@ -123,6 +126,23 @@ class Store {
     const Store* outer_store_ = nullptr;
     bool done_ = false;
     std::vector<std::string> release_;
+  };
+
+  // The span of one request on the thread serving it. Within it, the
+  // workspace and role look-ups are read from the database once and kept:
+  // the checks made before a request's body and the request itself (and
+  // every entry of a listing) ask once. Nothing is kept past the request,
+  // so a change made through any node applies from the next request on.
+  class RequestScope {
+   public:
+    explicit RequestScope(Store& store);
+    ~RequestScope();
+    RequestScope(const RequestScope&) = delete;
+    RequestScope& operator=(const RequestScope&) = delete;
+
+   private:
+    std::unique_ptr<RequestMemo> memo_;
+    RequestMemo* outer_;
   };
 
   // Uploads in progress stream into temporary files here.
@@ -177,14 +197,19 @@ class Store {
   // were hashed) with their hashed form.
   void HashPlainPasswords();
   void SetRole(const std::string& workspace, const std::string& user, Role role);
-  Role RoleOf(const std::string& workspace, const std::string& user);
 
   void AddHost(const std::string& host);
   std::vector<std::string> Hosts();
 
   // Workspaces, in the order they were added.
   void AddWorkspace(const Workspace& workspace);
-  std::optional<Workspace> FindWorkspace(const std::string& name);
+  // A workspace and the user's role there (kNone without one), read
+  // together.
+  struct WorkspaceRole {
+    Workspace workspace;
+    Role role = Role::kNone;
+  };
+  std::optional<WorkspaceRole> FindWorkspace(const std::string& name, const std::string& user);
   std::vector<Workspace> Workspaces();
 
   // Resources.
@@ -261,6 +286,9 @@ class Store {
   // before calling anything that may use the same statement.
   Statement& Sql(const std::string& sql);
   StoreConnection& Current();
+  // The running thread's request memo when it serves a request of this
+  // store, else null.
+  RequestMemo* Memo() const;
   // A connection for a reading transaction (or for work outside any),
   // reused when one is idle.
   std::unique_ptr<StoreConnection> TakeReader() ORVEX_EXCLUDES(readers_mutex_);
