@@ -11,7 +11,8 @@
 // for the server's log flush (synchronous_commit off for that transaction
 // alone), so the advisory lock goes with the commit and the next writer of
 // any node does not wait for this one's flush. MakeDurable then waits for
-// the flush: a transaction of its own, committed with synchronous_commit on
+// the flush: a transaction of its own that updates a row (a transaction
+// that writes nothing is not flushed), committed with synchronous_commit on
 // after ours, returns once the log is on disk up to its commit, which comes
 // after ours in the log. One such flush serves every commit of the node made
 // before it started, and the server flushes the log of concurrent flushes
@@ -19,7 +20,9 @@
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
+#include <string>
 
 #include "docstore/mutex.h"
 #include "docstore/pg_db.h"
@@ -79,16 +82,23 @@ class PgBackend : public StoreBackend {
   // The connection flushes run on: used only by the thread that set
   // `syncing_`.
   std::unique_ptr<Database> flusher_;
+  // The row of `flushes` this node's flushes update.
+  static constexpr unsigned kFlushSlots = 1024;
+  const unsigned flush_slot_ = std::random_device()() % kFlushSlots;
 };
 
 void PgBackend::FlushLog() {
-  // txid_current() gives the transaction an id, so its commit is logged and,
-  // with the session's synchronous_commit on, flushed with everything logged
-  // before it. A connection the server dropped while idle is replaced once.
+  // A commit waits for the log on disk only when its transaction wrote to
+  // the log (PostgreSQL skips the flush for one that did not, even with an
+  // id), so the flush updates a row: one of kFlushSlots, this node's, so
+  // that nodes rarely wait for each other's row. A connection the server
+  // dropped while idle is replaced once.
+  const std::string sql = "INSERT INTO flushes VALUES(" + std::to_string(flush_slot_) +
+                          ", 1) ON CONFLICT(slot) DO UPDATE SET n = flushes.n + 1";
   for (int attempt = 0;; ++attempt) {
     if (!flusher_ || flusher_->Broken()) flusher_ = Connect(false);
     try {
-      flusher_->Exec("SELECT txid_current()");
+      flusher_->Exec(sql);
       return;
     } catch (const StoreUnavailableError&) {
       if (attempt > 0 || !flusher_->Broken()) throw;
@@ -128,6 +138,7 @@ void PgBackend::CreateSchema(Database& db) {
   db.Exec(R"sql(
     CREATE EXTENSION IF NOT EXISTS citext;
     CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value TEXT);
+    CREATE TABLE IF NOT EXISTS flushes(slot BIGINT PRIMARY KEY, n BIGINT NOT NULL);
     CREATE TABLE IF NOT EXISTS users(name CITEXT PRIMARY KEY, password TEXT NOT NULL);
     CREATE TABLE IF NOT EXISTS digests(
       name CITEXT PRIMARY KEY, md5 TEXT NOT NULL, sha256 TEXT NOT NULL);

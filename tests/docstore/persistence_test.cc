@@ -590,6 +590,7 @@ class OwnCluster {
   }
   ~OwnCluster() { Run("stop", false); }
   void Halt() { Run("halt", false); }
+  void Crash() { Run("crash", false); }
   void Resume() { Run("resume", true); }
   std::string Url() const {
     return "postgresql:///postgres?host=" + dir_ + "/socket&port=5432&user=postgres";
@@ -605,6 +606,34 @@ class OwnCluster {
   TempDir temp_{"outage"};
   std::string dir_ = temp_.path() + "/cluster";
 };
+
+// A write is answered only once the database has its commit on disk. The
+// cluster's own log writer waits 10 s here, so nothing but the node's wait
+// for the flush puts the last writes on disk before the crash.
+TEST(PersistenceTest, WritesAcknowledgedBeforeTheDatabaseCrashesSurviveIt) {
+  if (!StoreInPostgres()) GTEST_SKIP() << "runs in the PostgreSQL entries";
+  ::setenv("ORVEX_PG_EXTRA", "-c wal_writer_delay=10000", 1);
+  OwnCluster cluster;
+  ::unsetenv("ORVEX_PG_EXTRA");
+  ServerOptions options;
+  options.store_dir = cluster.Url();
+  auto server = std::make_unique<Server>(options);
+  server->Start();
+  auto path = [](int n) { return "/Sales/Archive/acknowledged-" + std::to_string(n) + ".txt"; };
+  {
+    Client jones(server->port(), "CORP\\jones", "secret");
+    for (int n = 0; n < 20; ++n)
+      ASSERT_EQ(jones.Send("PUT", path(n), {}, "kept " + std::to_string(n)).status, 201);
+  }
+  cluster.Crash();
+  server.reset();
+  cluster.Resume();
+  Server again(options);
+  again.Start();
+  Client smith(again.port(), "CORP\\smith", "secret");
+  for (int n = 0; n < 20; ++n)
+    EXPECT_EQ(smith.Send("GET", path(n)).body, "kept " + std::to_string(n));
+}
 
 // While the database server is down, a node answers 503 at once and
 // changes nothing; once it is back, the node serves again by itself, on

@@ -4,6 +4,9 @@
 #   postgres_cluster.sh stop DIR         stop it and remove the folder
 #   postgres_cluster.sh halt DIR         stop it, keeping its data
 #   postgres_cluster.sh resume DIR PORT  start a halted cluster again
+#   postgres_cluster.sh crash DIR        stop it as a crash would (no
+#                                        checkpoint, unflushed log lost)
+# ORVEX_PG_EXTRA adds server options to a start or resume.
 # It listens on a socket in DIR/socket only (no TCP), trusts local users,
 # and runs as the postgres user when started by root (the server refuses to
 # run as root). Tests reach it with
@@ -22,7 +25,7 @@ as_owner() {
 run() {
   # Durable commits as a deployment has them (fsync on), small buffers.
   as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 start \
-    -o "-c listen_addresses='' -k $dir/socket -p $1 -c shared_buffers=32MB -c max_connections=200" \
+    -o "-c listen_addresses='' -k $dir/socket -p $1 -c shared_buffers=32MB -c max_connections=200 ${ORVEX_PG_EXTRA:-}" \
     > /dev/null
 }
 case $action in
@@ -39,6 +42,9 @@ case $action in
   resume)
     run "$3"
     ;;
+  crash)
+    as_owner "$bin/pg_ctl" -D "$dir/data" -m immediate -w stop > /dev/null
+    ;;
   stop)
     if [[ -f $dir/data/postmaster.pid ]]; then
       # Bounded: a postmaster that does not go within 20 s is killed, so
@@ -51,7 +57,7 @@ case $action in
     rm -rf "$dir"
     ;;
   *)
-    echo "usage: $0 start DIR PORT | stop DIR | halt DIR | resume DIR PORT" >&2
+    echo "usage: $0 start DIR PORT | stop DIR | halt DIR | resume DIR PORT | crash DIR" >&2
     exit 2
     ;;
 esac
