@@ -17,14 +17,12 @@
 // after ours in the log. One such flush serves every commit of the node made
 // before it started, and the server flushes the log of concurrent flushes
 // from several nodes at once.
-#include <atomic>
-#include <condition_variable>
 #include <filesystem>
 #include <random>
 #include <stdexcept>
 #include <string>
 
-#include "docstore/mutex.h"
+#include "docstore/group_commit.h"
 #include "docstore/pg_db.h"
 #include "docstore/store_backend.h"
 
@@ -60,8 +58,10 @@ class PgBackend : public StoreBackend {
     db.Begin(kWriterLock);
   }
   void BeginRead(Database& db) override { db.Begin("BEGIN ISOLATION LEVEL REPEATABLE READ"); }
-  uint64_t Committed() override { return ++committed_; }
-  void MakeDurable(uint64_t ticket) override ORVEX_EXCLUDES(sync_mutex_);
+  uint64_t Committed() override { return group_.Committed(); }
+  void MakeDurable(uint64_t ticket) override {
+    group_.WaitDurable(ticket, [this] { FlushLog(); });
+  }
   bool ReleaseReserve() override { return false; }
   std::string ContentDir() const override { return upload_dir_; }
   bool Durable() const override { return false; }
@@ -73,14 +73,8 @@ class PgBackend : public StoreBackend {
   std::string conninfo_;
   std::string upload_dir_;  // uploads on their way into the database
 
-  // Commits are numbered; `synced_` is the last one known to be on disk.
-  std::atomic<uint64_t> committed_{0};
-  Mutex sync_mutex_;
-  std::condition_variable_any sync_done_;
-  uint64_t synced_ ORVEX_GUARDED_BY(sync_mutex_) = 0;
-  bool syncing_ ORVEX_GUARDED_BY(sync_mutex_) = false;
-  // The connection flushes run on: used only by the thread that set
-  // `syncing_`.
+  GroupCommit group_;
+  // The connection flushes run on: used only by the flushing thread.
   std::unique_ptr<Database> flusher_;
   // The row of `flushes` this node's flushes update.
   static constexpr unsigned kFlushSlots = 1024;
@@ -103,32 +97,6 @@ void PgBackend::FlushLog() {
     } catch (const StoreUnavailableError&) {
       if (attempt > 0 || !flusher_->Broken()) throw;
     }
-  }
-}
-
-void PgBackend::MakeDurable(uint64_t ticket) {
-  MutexLock lock(sync_mutex_);
-  while (synced_ < ticket) {
-    if (syncing_) {
-      lock.Wait(sync_done_);
-      continue;
-    }
-    // This thread flushes for every commit made so far.
-    syncing_ = true;
-    uint64_t target = committed_.load();
-    lock.Unlock();
-    try {
-      FlushLog();
-    } catch (...) {
-      lock.Lock();
-      syncing_ = false;
-      sync_done_.notify_all();
-      throw;
-    }
-    lock.Lock();
-    syncing_ = false;
-    if (target > synced_) synced_ = target;
-    sync_done_.notify_all();
   }
 }
 

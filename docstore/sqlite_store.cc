@@ -10,13 +10,12 @@
 
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
-#include "docstore/mutex.h"
+#include "docstore/group_commit.h"
 #include "docstore/sqlite_db.h"
 #include "docstore/store_backend.h"
 
@@ -46,8 +45,10 @@ class SqliteBackend : public StoreBackend {
   void CreateSchema(Database& db) override;
   void BeginWrite(Database& db) override { db.Exec("BEGIN IMMEDIATE"); }
   void BeginRead(Database& db) override { db.Exec("BEGIN"); }
-  uint64_t Committed() override { return ++committed_; }
-  void MakeDurable(uint64_t ticket) override ORVEX_EXCLUDES(sync_mutex_);
+  uint64_t Committed() override { return group_.Committed(); }
+  void MakeDurable(uint64_t ticket) override {
+    group_.WaitDurable(ticket, [this] { FlushLog(); });
+  }
   bool ReleaseReserve() override { return durable_ && ::unlink((dir_ + "/reserve").c_str()) == 0; }
   std::string ContentDir() const override { return dir_ + "/content"; }
   bool Durable() const override { return durable_; }
@@ -65,14 +66,8 @@ class SqliteBackend : public StoreBackend {
   std::string temp_dir_;  // a store "in memory": its private directory
   bool durable_ = false;  // flush to disk (a store on disk)
 
-  // Group commit: commits are numbered; `synced_` is the last one known to
-  // be on disk.
-  std::atomic<uint64_t> committed_{0};
-  std::atomic<int> log_frames_{0};  // frames in the log since the last checkpoint
-  Mutex sync_mutex_;
-  std::condition_variable_any sync_done_;
-  uint64_t synced_ ORVEX_GUARDED_BY(sync_mutex_) = 0;
-  bool syncing_ ORVEX_GUARDED_BY(sync_mutex_) = false;
+  GroupCommit group_;
+  std::atomic<int> log_frames_{0};          // frames in the log since the last checkpoint
   std::unique_ptr<SqliteDb> checkpointer_;  // used by the flushing thread only
   int log_fd_ = -1;
 };
@@ -218,32 +213,6 @@ void SqliteBackend::FlushLog() {
                                   &copied) == SQLITE_OK &&
         copied == log)
       log_frames_ = 0;
-  }
-}
-
-void SqliteBackend::MakeDurable(uint64_t seq) {
-  MutexLock lock(sync_mutex_);
-  while (synced_ < seq) {
-    if (syncing_) {
-      lock.Wait(sync_done_);
-      continue;
-    }
-    // This thread flushes for everybody who committed so far.
-    syncing_ = true;
-    uint64_t target = committed_.load();
-    lock.Unlock();
-    try {
-      FlushLog();
-    } catch (...) {
-      lock.Lock();
-      syncing_ = false;
-      sync_done_.notify_all();
-      throw;
-    }
-    lock.Lock();
-    syncing_ = false;
-    if (target > synced_) synced_ = target;
-    sync_done_.notify_all();
   }
 }
 
