@@ -60,6 +60,16 @@ int ClosedOf(std::vector<std::unique_ptr<Conn>>& conns, int timeout_ms) {
   return closed;
 }
 
+// `n` connections from `from`.
+std::vector<std::unique_ptr<Conn>> Open(uint16_t port, int n, const char* from) {
+  std::vector<std::unique_ptr<Conn>> conns;
+  for (int i = 0; i < n; ++i) {
+    conns.push_back(std::make_unique<Conn>(port, from));
+    EXPECT_TRUE(conns.back()->ok()) << i;
+  }
+  return conns;
+}
+
 // Fails six log-ins from `from`, enough that its every attempt then waits.
 void Throttle(uint16_t port, const char* from) {
   Conn first(port, from);
@@ -339,11 +349,7 @@ TEST(ConnectionLimitsTest, GuessesOnManyConnectionsClimbTheSameRamp) {
   // Twenty guesses sent at once on twenty connections: five are free, the
   // rest queue behind each other (100, 200, 400 ms...), as one after another
   // on one connection would.
-  std::vector<std::unique_ptr<Conn>> guessers;
-  for (int i = 0; i < 20; ++i) {
-    guessers.push_back(std::make_unique<Conn>(server->port(), "127.0.0.4"));
-    ASSERT_TRUE(guessers.back()->ok());
-  }
+  auto guessers = Open(server->port(), 20, "127.0.0.4");
   for (auto& g : guessers) g->Send(Propfind(kWrongJonesAuth));
   auto start = Clock::now();
   int answered = 0;
@@ -364,11 +370,7 @@ TEST(ConnectionLimitsTest, RightLogInsArrivingTogetherFromOneAddressWaitOnlyForT
   // Sixteen clients behind one proxy log in at the same moment. Counting
   // the undecided ones as failures would make the last ones wait 100 ms,
   // 200 ms ... 5 s each; they only take turns with each other's checks.
-  std::vector<std::unique_ptr<Conn>> clients;
-  for (int i = 0; i < 16; ++i) {
-    clients.push_back(std::make_unique<Conn>(server->port(), "127.0.0.7"));
-    ASSERT_TRUE(clients.back()->ok());
-  }
+  auto clients = Open(server->port(), 16, "127.0.0.7");
   auto start = Clock::now();
   for (auto& c : clients) c->Send(Propfind());
   for (auto& c : clients) EXPECT_EQ(StatusOf(c->ReadAnswer(10000)), 207);
