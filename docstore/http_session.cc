@@ -515,9 +515,10 @@ class HttpSession::Exchange {
     // No credentials yet (clients often ask first without): not a failed
     // log-in.
     if (authorization.empty()) return true;
-    bool waited = session_.throttle_.Admit(
-        session_.address_,
-        {[this] { session_.Enter(Phase::kThrottled); }, [this] { return session_.shut_.load(); }});
+    const std::string client =
+        session_.throttle_.ClientOf(session_.address_, request_.Header("x-forwarded-for"));
+    bool waited = session_.throttle_.Admit(client, {[this] { session_.Enter(Phase::kThrottled); },
+                                                    [this] { return session_.shut_.load(); }});
     session_.Enter(Phase::kHandling);
     if (!waited) return false;
     try {
@@ -525,11 +526,11 @@ class HttpSession::Exchange {
           session_.handler_.Authenticate(authorization, request_.method, request_.target, stale_);
     } catch (...) {
       // Given up before the check: the store could not tell.
-      session_.throttle_.Done(session_.address_, false);
+      session_.throttle_.Done(client, false);
       throw;
     }
     // An expired nonce with the right response is no guess.
-    session_.throttle_.Done(session_.address_, !user && !stale_);
+    session_.throttle_.Done(client, !user && !stale_);
     // Basic credentials are the same on every request and are checked once
     // per connection; Digest ones change with every request.
     if (user && !DigestAuth::Parse(authorization)) {

@@ -1,5 +1,7 @@
 #include "docstore/login_throttle.h"
 
+#include <arpa/inet.h>
+
 #include <algorithm>
 
 namespace orvex::docstore {
@@ -10,6 +12,24 @@ namespace {
 constexpr std::chrono::milliseconds kPoll{50};
 
 }  // namespace
+
+std::string LoginThrottle::ClientOf(const std::string& peer,
+                                    const std::string& forwarded_for) const {
+  if (forwarded_for.empty() ||
+      std::find(trusted_proxies_.begin(), trusted_proxies_.end(), peer) == trusted_proxies_.end())
+    return peer;
+  // The proxy appends the address it took the request from; what comes
+  // before it is whatever the client chose to send.
+  size_t comma = forwarded_for.rfind(',');
+  std::string last = forwarded_for.substr(comma == std::string::npos ? 0 : comma + 1);
+  last.erase(0, last.find_first_not_of(" \t"));
+  last.erase(last.find_last_not_of(" \t") + 1);
+  unsigned char bytes[16];
+  if (::inet_pton(AF_INET, last.c_str(), bytes) != 1 &&
+      ::inet_pton(AF_INET6, last.c_str(), bytes) != 1)
+    return peer;
+  return last;
+}
 
 std::chrono::milliseconds LoginThrottle::DelayAfter(int failures) {
   int doublings = std::min(failures - kFreeFailures, 16);

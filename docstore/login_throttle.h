@@ -13,6 +13,11 @@
 // while right log-ins arriving together (many clients behind one proxy)
 // wait for nothing but each other's checks. An address is forgotten
 // kForgetAfter after its last failure.
+//
+// The address is the client's: the peer's, or, for a peer that is a
+// trusted proxy (a load balancer in front of the nodes), the one it names
+// last in X-Forwarded-For, so clients behind one balancer are throttled
+// each on its own.
 #ifndef ORVEX_DOCSTORE_LOGIN_THROTTLE_H_
 #define ORVEX_DOCSTORE_LOGIN_THROTTLE_H_
 
@@ -21,6 +26,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "docstore/mutex.h"
 
@@ -33,6 +39,15 @@ class LoginThrottle {
   static constexpr std::chrono::milliseconds kFirstDelay{100};
   static constexpr std::chrono::milliseconds kMaxDelay{5000};
   static constexpr std::chrono::minutes kForgetAfter{15};
+
+  // `trusted_proxies`: peer addresses whose X-Forwarded-For is believed.
+  explicit LoginThrottle(std::vector<std::string> trusted_proxies = {})
+      : trusted_proxies_(std::move(trusted_proxies)) {}
+
+  // The address a log-in from `peer` counts for: for a trusted proxy the
+  // last address of `forwarded_for` (the X-Forwarded-For it sent), when
+  // that is an IP address; otherwise `peer` itself.
+  std::string ClientOf(const std::string& peer, const std::string& forwarded_for) const;
 
   // What a waiting log-in tells and asks its connection.
   struct Waiter {
@@ -60,6 +75,7 @@ class LoginThrottle {
   static std::chrono::milliseconds DelayAfter(int failures);
   void Forget(Clock::time_point now) ORVEX_REQUIRES(mutex_);
 
+  const std::vector<std::string> trusted_proxies_;
   Mutex mutex_;
   std::condition_variable_any changed_;  // an attempt was done or gave up
   std::map<std::string, Record> records_ ORVEX_GUARDED_BY(mutex_);

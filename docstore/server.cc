@@ -97,7 +97,10 @@ std::unique_ptr<asio::ssl::context> MakeTlsContext(const ServerOptions& options)
 class Server::Impl {
  public:
   explicit Impl(ServerOptions options)
-      : options_(std::move(options)), timer_(io_), accept_timer_(io_) {}
+      : options_(std::move(options)),
+        timer_(io_),
+        accept_timer_(io_),
+        throttle_(options_.trusted_proxies) {}
 
   void Start() {
     if (started_) return;

@@ -50,6 +50,9 @@ struct ServerOptions {
   std::string tls_cert_file;
   std::string tls_key_file;
   ConnectionLimits limits;
+  // Peer addresses (load balancers in front of this node) whose
+  // X-Forwarded-For names the client the log-in throttle counts for.
+  std::vector<std::string> trusted_proxies;
 };
 
 class Server {

@@ -377,6 +377,40 @@ TEST(ConnectionLimitsTest, RightLogInsArrivingTogetherFromOneAddressWaitOnlyForT
   EXPECT_LT(MillisSince(start), 2000);
 }
 
+TEST(ConnectionLimitsTest, BehindATrustedProxyEachForwardedClientClimbsARampOfItsOwn) {
+  ServerOptions options;
+  options.trusted_proxies = {"127.0.0.8"};
+  Server server(options);
+  server.Start();
+  auto guess = [&](Conn& c, const std::string& forwarded) {
+    auto asked = Clock::now();
+    c.Send(Propfind("X-Forwarded-For: " + forwarded + "\r\n" + kWrongJonesAuth));
+    EXPECT_EQ(StatusOf(c.ReadAnswer(10000)), 401);
+    return MillisSince(asked);
+  };
+  Conn proxy(server.port(), "127.0.0.8");
+  for (int i = 0; i < 6; ++i) guess(proxy, "10.0.0.1");
+  EXPECT_GE(guess(proxy, "10.0.0.1"), 150);
+  // Another client behind the same proxy is not slowed down; what a client
+  // wrote before the proxy's own entry is not believed.
+  EXPECT_LT(guess(proxy, "10.0.0.2"), 100);
+  EXPECT_GE(guess(proxy, "10.0.0.2, 10.0.0.1"), 150);
+  // From a peer that is no trusted proxy the header counts for nothing.
+  Conn direct(server.port(), "127.0.0.9");
+  for (int i = 0; i < 6; ++i) guess(direct, "10.0.1." + std::to_string(i));
+  EXPECT_GE(guess(direct, "10.0.1.9"), 150);
+}
+
+TEST(LoginThrottleTest, OnlyATrustedProxyNamesTheClientAndOnlyByAnAddress) {
+  LoginThrottle throttle({"192.0.2.1", "2001:db8::1"});
+  EXPECT_EQ(throttle.ClientOf("192.0.2.1", "203.0.113.7"), "203.0.113.7");
+  EXPECT_EQ(throttle.ClientOf("2001:db8::1", "198.51.100.1 , 2001:db8::42 "), "2001:db8::42");
+  EXPECT_EQ(throttle.ClientOf("192.0.2.1", ""), "192.0.2.1");
+  EXPECT_EQ(throttle.ClientOf("192.0.2.1", "203.0.113.7:5555"), "192.0.2.1");
+  EXPECT_EQ(throttle.ClientOf("192.0.2.1", "unknown"), "192.0.2.1");
+  EXPECT_EQ(throttle.ClientOf("192.0.2.9", "203.0.113.7"), "192.0.2.9");
+}
+
 // The throttle itself: how many attempts of one address are checked at once.
 TEST(LoginThrottleTest, AttemptsCheckedAtOnceNeverOutnumberTheFreeFailuresLeft) {
   LoginThrottle throttle;

@@ -1,7 +1,7 @@
 // orvex-docstore: serves a document store over WebDAV until SIGINT/SIGTERM.
 //
 //   orvex-docstore [--listen ADDR:PORT] [--seed FILE] [--store DIR|URL]
-//                  [--tls-cert FILE --tls-key FILE]
+//                  [--tls-cert FILE --tls-key FILE] [--trusted-proxy ADDR]...
 #include <signal.h>
 
 #include <cstdio>
@@ -18,14 +18,18 @@ namespace {
 void Usage(std::FILE* out) {
   std::fputs(
       "usage: orvex-docstore [--listen ADDR:PORT] [--seed FILE] [--store DIR|URL]\n"
-      "                      [--tls-cert FILE --tls-key FILE]\n"
+      "                      [--tls-cert FILE --tls-key FILE] [--trusted-proxy ADDR]...\n"
       "  --listen ADDR:PORT  address to serve on (default 127.0.0.1:0, an ephemeral port)\n"
       "  --seed FILE         JSON seed for a new store (default: the built-in sample store)\n"
       "  --store DIR         keep the store in DIR (default: in memory)\n"
       "  --store URL         keep it in the PostgreSQL database at URL\n"
       "                      (postgresql://USER@HOST:PORT/DB), shared with other nodes\n"
       "  --tls-cert FILE     serve HTTPS with this certificate chain (PEM)\n"
-      "  --tls-key FILE      and this private key (PEM)\n",
+      "  --tls-key FILE      and this private key (PEM)\n"
+      "  --trusted-proxy ADDR\n"
+      "                      a load balancer in front of this node: its\n"
+      "                      X-Forwarded-For names the client the failed-log-in\n"
+      "                      throttle counts for (repeat for several)\n",
       out);
 }
 
@@ -72,6 +76,8 @@ int main(int argc, char** argv) {
       options.tls_cert_file = value();
     } else if (arg == "--tls-key") {
       options.tls_key_file = value();
+    } else if (arg == "--trusted-proxy") {
+      options.trusted_proxies.push_back(value());
     } else if (arg == "--help" || arg == "-h") {
       Usage(stdout);
       return 0;
