@@ -359,15 +359,16 @@ class OverWriteTest : public CheckinUploadTest {
 };
 
 // Uploads that keep the document, each with one write, its code, nobody
-// asked, and the OverWrite left: 0 and 7 become 1 (keep); 3 replaces, but a
-// refused permission is not tried twice; 2 does not ask for a document
-// checked in or held by another user.
+// asked, and the OverWrite left: 0 and 7 become 1 (keep); a refused
+// permission is reported as 1006 (access), and with 3 not tried twice; 2
+// does not ask for a document checked in or held by another user.
 TEST_F(OverWriteTest, RefusedUploadsWriteOnceAndAskNobody) {
   using Case = std::tuple<int16_t, const char*, int32_t, int32_t, int16_t>;
   for (auto [overwrite, file, failure, code, after] :
        std::vector<Case>{{0, "plan.doc", 0, kCodeAlreadyExists, 1},
                          {7, "plan.doc", 0, kCodeAlreadyExists, 1},
                          {1, "plan.doc", 0, kCodeAlreadyExists, 1},
+                         {1, "new.doc", server::kErrPermissionDenied, kCodeAccessDenied, 1},
                          {3, "plan.doc", server::kErrPermissionDenied, kCodeAccessDenied, 3},
                          {2, "in.doc", 0, kCodeAccessDenied, 2},
                          {2, "other.doc", 0, kCodeAccessDenied, 2}}) {

@@ -1,8 +1,10 @@
 // Upload, check-out, check-in, publishing, delete and rename over real HTTP
-// against the sample store, through the members a host calls: two authors
-// (so a document is held by somebody else), a reader, enhanced and standard
-// folders, locks a desktop client holds, and a scripted person answering the
-// overwrite question and the profile dialog.
+// against the sample store, through the members a host calls: one happy
+// path per member family, what each step sends, locks a desktop client
+// holds, and a scripted person answering the overwrite question and the
+// profile dialog. What each member answers for each state of a document is
+// pinned against the fake in tests/engine/checkin_upload_test.cc, and how
+// the provider maps the server's refusals in tests/server.
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -114,31 +116,6 @@ TEST_F(CheckinUploadHttpTest, CheckOutCheckInAndPublishEachOnceInTurn) {
   EXPECT_EQ(Status(o, "Reports", "forecast.txt"), kStatusApproved);
 }
 
-// The folder and the result are variants; equal names change nothing.
-TEST_F(CheckinUploadHttpTest, RenameKeepsTheDocumentsState) {
-  auto& o = *jones_;
-  auto rename = [&](const char* to) {
-    return Call(o, "ChangeFileName", {Variant("Reports"), Variant("q1.txt"), Variant(to)});
-  };
-  EXPECT_EQ(rename("q1.txt"), Variant(true));
-  EXPECT_EQ(rename("Report 2001.txt"), Variant(true));
-  EXPECT_EQ(Status(o, "Reports", "Report 2001.txt"), kStatusApproved);
-  EXPECT_EQ(Status(o, "Reports", "q1.txt"), kStatusUnknown);
-}
-
-TEST_F(CheckinUploadHttpTest, DocumentsOfStandardFoldersHaveNoLifeCycle) {
-  auto& o = *jones_;
-  Local("report.txt", "x");
-  o.Properties().AddCheckIn = true;
-  ASSERT_EQ(Upload(o, "Archive", "report.txt"), Variant(true));
-  EXPECT_EQ(Status(o, "Archive", "report.txt"), kStatusNone);
-  for (const char* op : {"CheckIn", "CheckOut"}) {
-    EXPECT_EQ(Refused(o, op, "Archive", "report.txt"), engine::kCodeStateRefused) << op;
-  }
-  ASSERT_EQ(Op(o, "DeleteFile", "Archive", "report.txt"), Variant(true)) << Code(o);
-  EXPECT_EQ(Status(o, "Archive", "report.txt"), kStatusUnknown);
-}
-
 // Both forms reach the same server through handle 0, but the Ex entry has a
 // workspace of its own.
 TEST_F(CheckinUploadHttpTest, TheExEntryHasNoWorkspaceUntilItSetsOne) {
@@ -146,62 +123,6 @@ TEST_F(CheckinUploadHttpTest, TheExEntryHasNoWorkspaceUntilItSetsOne) {
   ASSERT_EQ(o.ConnectOpenEx("docs", "jones", "CORP", "secret"), 0);
   EXPECT_EQ(Refusal(o, "PublishEx", {Variant(int16_t{0}), Variant("Reports"), Variant("q1.txt")}),
             engine::kCodeNoWorkspace);
-}
-
-// pricing.txt is held by smith.
-TEST_F(CheckinUploadHttpTest, ADocumentHeldByAnotherUserRefusesEveryChange) {
-  auto& o = *jones_;
-  Local("pricing.txt", "new prices");
-  EXPECT_EQ(Status(o, "Reports", "pricing.txt"), kStatusCheckedOutByOther);
-  for (const char* op : {"CheckOut", "CheckIn"}) {
-    EXPECT_EQ(Refused(o, op, "Reports", "pricing.txt"), engine::kCodeAccessDenied) << op;
-  }
-  o.Properties().OverWrite = 3;
-  agent_->Answer("yes");
-  EXPECT_EQ(RefusedUpload(o, "Reports", "pricing.txt"), engine::kCodeAccessDenied);
-  EXPECT_EQ(agent_->pending_answers(), 1);  // nobody was asked
-  // Delete is not among jones's allowed operations: False, and the code is
-  // still the upload's.
-  EXPECT_EQ(Refused(o, "DeleteFile", "Reports", "pricing.txt"), engine::kCodeAccessDenied);
-  EXPECT_EQ(Refusal(o, "ChangeFileName",
-                    {Variant("Reports"), Variant("pricing.txt"), Variant("prices.txt")}),
-            engine::kCodeAccessDenied);
-}
-
-TEST_F(CheckinUploadHttpTest, TheHolderMayCheckInButNotPublishWhileItIsOut) {
-  auto smith = InSales("smith", "CORP", "secret");
-  // The server's refusal.
-  EXPECT_EQ(Refused(*smith, "Publish", "Reports", "pricing.txt"), engine::kCodeNotFound);
-  EXPECT_EQ(Op(*smith, "CheckIn", "Reports", "pricing.txt"), Variant(true)) << Code(*smith);
-  EXPECT_EQ(Status(*jones_, "Reports", "pricing.txt"), kStatusCheckedIn);
-}
-
-// A refused permission is reported as 1006.
-TEST_F(CheckinUploadHttpTest, TheReaderMayWriteNothing) {
-  auto guest = InSales("guest", "", "guest");
-  Local("fresh.txt", "x");
-  EXPECT_EQ(RefusedUpload(*guest, "Reports", "fresh.txt"), engine::kCodeAccessDenied);
-  EXPECT_EQ(Refused(*guest, "CheckOut", "Reports", "q1.txt"), engine::kCodePermissionDenied);
-  EXPECT_EQ(Op(*guest, "DeleteFile", "Reports", "q1.txt"), Variant(false));
-  EXPECT_EQ(Status(*jones_, "Reports", "q1.txt"), kStatusApproved);
-}
-
-// Each with its code and nothing created; OverWrite 1 on an existing
-// document gives the refused write's own code. (The name tests that send
-// nothing belong to the engine and are pinned there.)
-TEST_F(CheckinUploadHttpTest, BadInputIsRefusedWithItsCode) {
-  auto& o = *jones_;
-  Local("q1.txt", "new q1");
-  std::filesystem::create_directory(dir_.path() + "/folder.txt");
-  Local("sub/inner.txt", "x");
-  o.Properties().OverWrite = 1;
-  for (auto [file, code] : {std::pair{"q1.txt", engine::kCodeAlreadyExists},
-                            {"missing.txt", engine::kCodeFileRead},
-                            {"folder.txt", engine::kCodeFileRead},
-                            {"sub/inner.txt", engine::kCodeNotFound}}) {
-    EXPECT_EQ(RefusedUpload(o, "Reports", file), code) << file;
-  }
-  EXPECT_EQ(Status(o, "Reports", "missing.txt"), kStatusUnknown);
 }
 
 TEST_F(CheckinUploadHttpTest, APlainCallOnAClosedConnectionAnswersBeforeTheEngine) {
@@ -370,16 +291,6 @@ TEST_F(CheckinUploadHttpTest, EachStepAsksTheServerOnce) {
   EXPECT_EQ(Status(o, "Reports", "a.txt"), kStatusCheckedIn);
   EXPECT_EQ(cost([&] { Call(o, "IsVersionFolder", {Variant("Reports")}); }),
             (M{"PROPFIND", "PROPFIND"}));
-}
-
-// The server weighs permission before the document's existence, so a
-// reader's upload over an existing document is refused permission, which
-// the upload reports as 1006.
-TEST_F(CheckinUploadHttpTest, AReaderReplacingADocumentIsRefusedPermission) {
-  auto guest = InSales("guest", "", "guest");
-  Local("q1.txt", "x");
-  guest->Properties().OverWrite = 1;
-  EXPECT_EQ(RefusedUpload(*guest, "Reports", "q1.txt"), engine::kCodeAccessDenied);
 }
 
 // A lock a desktop client holds (a WebDAV LOCK, which the library never
