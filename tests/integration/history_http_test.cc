@@ -23,19 +23,12 @@ class HistoryHttpTest : public DocstoreTest {
                        {"comment", kComments[i]},
                        {"user", i == 3 ? "guest" : "CORP\\jones"},
                        {"created", "2001-03-0" + std::to_string(i + 1) + "T09:30:00Z"}});
-    Json two = Json::array({{{"content", "a"}, {"comment", "one"}, {"user", "CORP\\jones"}},
-                            {{"content", "b"}, {"comment", "two"}, {"user", "CORP\\jones"}}});
-    Json reports = Json::array({
-        seed::Document("plan.txt", {{"versions", seven}}),
-        seed::Document("held.txt", {{"versions", two}, {"checked_out_by", "CORP\\smith"}}),
-        seed::Document("new.txt", {{"created_by", "CORP\\jones"}}),
-    });
-    Json roles = {{"CORP\\jones", "author"}, {"CORP\\smith", "author"}, {"guest", "reader"}};
-    StartStore(seed::Store(Json::array(
-        {seed::Workspace("Sales", roles,
-                         {seed::Folder("Reports", true, reports),
-                          seed::Folder("Archive", false, Json::array({seed::Document("old.txt")})),
-                          seed::Document("readme.txt")})})));
+    Json roles = {{"CORP\\jones", "author"}, {"guest", "reader"}};
+    StartStore(seed::Store(Json::array({seed::Workspace(
+        "Sales", roles,
+        {seed::Folder("Reports", true,
+                      Json::array({seed::Document("plan.txt", {{"versions", seven}})})),
+         seed::Document("readme.txt")})})));
   }
 
   // Every version of `file` in `folder` as "id|comment|time|domain|user".
@@ -69,46 +62,13 @@ TEST_F(HistoryHttpTest, SevenVersionsComeBackAsTheServerWroteThemInOneRequest) {
                             Variant(),           Variant(),    Variant()};
   EXPECT_EQ(Call(*obj, "GetHistory", past), Variant(false));
   EXPECT_EQ(past[1], Variant("x"));
-
-  // A reader sees the same history, through handle 0 too.
-  auto guest = InSales("guest", "", "guest");
-  EXPECT_EQ(Call(*guest, "GetHistoryInfo", {Variant("Reports"), Variant("plan.txt")}),
-            Variant(int16_t{7}));
-  ASSERT_EQ(guest->ConnectOpenEx("docs", "guest", "", "guest"), 0);
-  ASSERT_EQ(Call(*guest, "SetWorkspaceEx", {Variant(int16_t{0}), Variant("Sales")}), Variant(true));
-  EXPECT_EQ(Call(*guest, "GetHistoryInfoEx",
-                 {Variant(int16_t{0}), Variant("Reports"), Variant("held.txt")}),
-            Variant(int16_t{2}));
-  std::vector<Variant> ex{Variant(int16_t{0}), Variant(int16_t{1}), Variant(), Variant(),
-                          Variant(),           Variant(),           Variant()};
-  EXPECT_EQ(Call(*guest, "GetHistoryEx", ex), Variant(true));
-  EXPECT_EQ(ex[2], Variant("0.2"));
-  EXPECT_EQ(ex[3], Variant("two"));
 }
 
-TEST_F(HistoryHttpTest, DocumentsWithoutVersionsAndEveryFailure) {
-  auto obj = InSales("jones", "CORP", "secret");
-  // Checked out by someone else: the versions checked in so far. Never
-  // checked in, in a standard folder, at the top level: none.
-  EXPECT_EQ(Call(*obj, "GetHistoryInfo", {Variant("Reports"), Variant("held.txt")}),
-            Variant(int16_t{2}));
-  EXPECT_EQ(Call(*obj, "GetHistoryInfo", {Variant("Reports"), Variant("new.txt")}),
-            Variant(int16_t{0}));
-  EXPECT_EQ(Call(*obj, "GetHistoryInfo", {Variant("Archive"), Variant("old.txt")}),
-            Variant(int16_t{0}));
-  EXPECT_EQ(Call(*obj, "GetHistoryInfo", {Variant(""), Variant("readme.txt")}),
-            Variant(int16_t{0}));
-  EXPECT_EQ(obj->GetLastError(), 0);
-
-  // Missing documents and folders come back mapped.
-  EXPECT_EQ(Call(*obj, "GetHistoryInfo", {Variant("Reports"), Variant("gone.txt")}),
-            Variant(int16_t{-1}));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
-  EXPECT_EQ(Call(*obj, "GetHistoryInfo", {Variant("Nowhere"), Variant("plan.txt")}),
-            Variant(int16_t{-1}));
-  EXPECT_EQ(obj->GetLastError(), engine::kCodeNotFound);
-
-  // Not connected, or no current workspace: -1 in both forms.
+// Not connected, or no current workspace: -1 in both forms, refused before
+// the engine. (What a document without versions, a standard folder and a
+// missing one answer is pinned in HistoryTest and the provider's mapping of
+// the store's answers in DocstoreTest.)
+TEST_F(HistoryHttpTest, WithoutAConnectionOrAWorkspaceTheListIsRefused) {
   auto fresh = NewObject();
   EXPECT_EQ(Call(*fresh, "GetHistoryInfo", {Variant(""), Variant("readme.txt")}),
             Variant(int16_t{-1}));
