@@ -130,30 +130,5 @@ TEST_F(ProfileAssignmentHttpTest, ExistingDocumentKeepsOrChangesItsProfile) {
   EXPECT_EQ(now.Value(Office("Summary")), Variant("second"));
 }
 
-TEST_F(ProfileAssignmentHttpTest, NewDocumentTakesTheFolderDefaultAndTheObjectsValues) {
-  obj_->Properties().Author = "Jones";
-  obj_->Properties().Title = "Quarterly";
-  obj_->Properties().Keywords = "b,c";
-  auto document = Open("blank.txt");
-
-  // Cancel writes nothing and is no failure.
-  agent_->Plan("ProfileDlg", "press CancelButton");
-  ASSERT_TRUE(engine().ChangeProfile("Reports", *document, true));
-  EXPECT_EQ(engine().ErrorCode, 0);
-  EXPECT_TRUE(Open("blank.txt")->GetFields().Value(Office("Title")).IsNull());
-
-  agent_->Plan("ProfileDlg", "press OKButton");
-  ASSERT_TRUE(engine().ChangeProfile("Reports", *document, true)) << engine().ErrorCode;
-  EXPECT_EQ(Control(Forms().back(), "ComboProfile")["text"], "Contract");
-  const auto look = Open("blank.txt");
-  const server::Fields& held = look->GetFields();
-  EXPECT_EQ(held.Value(server::kPropContentClass), Variant(kContract));
-  EXPECT_EQ(held.Value(Office("Author")), Variant("Jones"));
-  EXPECT_EQ(held.Value(Office("Title")), Variant("Quarterly"));
-  EXPECT_EQ(held.Value(Office("Keywords")), List({"b", "c"}));
-  EXPECT_EQ(held.Value(Office("Status")), Variant(""));
-  EXPECT_TRUE(held.Value(Office("Summary")).IsNull());  // a Memo property
-}
-
 }  // namespace
 }  // namespace orvex::testing
