@@ -319,66 +319,56 @@ TEST_F(WebDavDocumentsTest, AnItemOpenedRightAfterItsConnectionReusesTheConnecti
     return CannedReply::Multistatus(
         Multistatus(Collection(PathOf(r) + "/", "<D:displayname>Sales</D:displayname>")));
   });
-  auto open_item = [&](const Connection* active, const std::string& user) {
+  auto open_item = [&](const Connection* active, const std::string& user, const std::string& url) {
     auto item = backend_->CreateItem(ItemKind::kWorkspaceFolder);
     BindArgs args;
-    args.url = "http://docs/Sales";
+    args.url = url;
     args.active_connection = active;
     args.user = user;
     args.password = user.empty() ? "" : "secret";
     item->Open(args);
     EXPECT_EQ(item->GetFields().Value(kPropDisplayName), Variant("Sales"));
   };
-  auto reopen = [&] {
-    connection_->Close();
-    connection_->Open("http://docs/Sales", "CORP\\jones", "secret", -1);
-  };
-
-  reopen();
-  server_.ClearRequests();
-  open_item(connection_.get(), "");  // the connection's credentials
-  EXPECT_TRUE(Requests().empty());
-  open_item(connection_.get(), "");  // taken once only
-  EXPECT_EQ(Requests().size(), 1u);
-
-  reopen();
-  server_.ClearRequests();
-  open_item(connection_.get(), "CORP\\jones");  // the same credentials given again
-  EXPECT_TRUE(Requests().empty());
-
   Connection others(backend_);
   others.SetProvider("MSDAIPP.DSO");
   others.Open("http://docs/Public", "other", "secret", -1);
-  for (auto [active, user] : std::vector<std::pair<const Connection*, std::string>>{
-           {nullptr, ""}, {connection_.get(), "other"}}) {
-    reopen();
-    server_.ClearRequests();
-    open_item(active, user);
-    EXPECT_EQ(Requests().size(), 1u) << user;
-  }
-
-  // Anything sent in between (an open, a listing, a change), or another
-  // URL, asks again.
   auto reports = Open(ItemKind::kDocumentFolder, "http://docs/Sales/Reports");
-  const std::vector<std::function<void()>> in_between = {
-      [&] { Open(ItemKind::kDocumentFolder, "http://docs/Sales/Reports"); },
-      [&] { reports->ListItems(); },
-      [&] { reports->MoveTo("http://docs/Sales/Reports"); },
+  const Connection* cnx = connection_.get();
+  // Each open right after the connection's (re)open, with what is sent in
+  // between: the connection's answer serves only its own URL and
+  // credentials, and only while nothing else was sent.
+  const struct {
+    const char* what;
+    std::function<void()> between;
+    const Connection* active;
+    std::string user, url;
+    size_t requests;
+  } cases[] = {
+      {"the connection's credentials", {}, cnx, "", "http://docs/Sales", 0},
+      {"the same credentials given again", {}, cnx, "CORP\\jones", "http://docs/Sales", 0},
+      {"no active connection", {}, nullptr, "", "http://docs/Sales", 1},
+      {"other credentials", {}, cnx, "other", "http://docs/Sales", 1},
+      {"another URL", {}, cnx, "", "http://docs/Sales/Reports", 1},
+      {"after an open", [&] { Open(ItemKind::kDocumentFolder, "http://docs/Sales/Reports"); }, cnx,
+       "", "http://docs/Sales", 1},
+      {"after a listing", [&] { reports->ListItems(); }, cnx, "", "http://docs/Sales", 1},
+      {"after a change", [&] { reports->MoveTo("http://docs/Sales/Reports"); }, cnx, "",
+       "http://docs/Sales", 1},
   };
-  for (const auto& send : in_between) {
-    reopen();
-    send();
+  for (const auto& c : cases) {
+    connection_->Close();
+    connection_->Open("http://docs/Sales", "CORP\\jones", "secret", -1);
+    if (c.between) c.between();
     server_.ClearRequests();
-    open_item(connection_.get(), "");
-    EXPECT_EQ(Requests().size(), 1u);
+    open_item(c.active, c.user, c.url);
+    EXPECT_EQ(Requests().size(), c.requests) << c.what;
   }
-  reopen();
+  // The answer is taken once only.
+  connection_->Close();
+  connection_->Open("http://docs/Sales", "CORP\\jones", "secret", -1);
+  open_item(cnx, "", "http://docs/Sales");
   server_.ClearRequests();
-  auto other = backend_->CreateItem(ItemKind::kWorkspaceFolder);
-  BindArgs args;
-  args.url = "http://docs/Sales/Reports";
-  args.active_connection = connection_.get();
-  other->Open(args);
+  open_item(cnx, "", "http://docs/Sales");
   EXPECT_EQ(Requests().size(), 1u);
 }
 
