@@ -51,6 +51,8 @@ TEST_F(FailureDetailHttpTest, AFailedOpenKeepsTheTransportsAndTheServersWords) {
   EXPECT_EQ(refused->detail.find("wrong-one"), std::string::npos);
   EXPECT_EQ(docs_.LastFailure()->sequence, down->sequence);  // the default slot is as it was
   EXPECT_THROW(docs_.LastFailureEx(1), qzorvex::AutomationError);
+  // The object stays usable after both.
+  EXPECT_TRUE(docs_.ConnectOpen("docs", "jones", "CORP", "secret"));
 }
 
 TEST_F(FailureDetailHttpTest, EachCallThatSetsACodeReplacesTheFailureAndZeroClearsIt) {
