@@ -250,6 +250,79 @@ TEST_F(ConnectOrvexTest, WorkspaceAndFolderMembersAnswerTheirOwnFailureValues) {
   EXPECT_EQ(out[2], Variant("Sales team"));
 }
 
+// Members' own answers before the engine, for each state of the object:
+// never connected, connected without a workspace (its connection closed,
+// as a failed switch leaves it, the Ex entry never opened), closed, and the
+// Ex entry opened without a workspace. Each row: the answer and the code the default engine (or, for
+// an Ex member, entry 0) is left with.
+TEST_F(ConnectOrvexTest, MembersRefuseBeforeTheEngineByTheObjectsState) {
+  auto i2 = [](int v) { return Variant(static_cast<int16_t>(v)); };
+  const Variant h0 = i2(0), empty("");
+  enum class State { kFresh, kConnectionClosed, kClosed, kExWithoutWorkspace };
+  const struct {
+    State state;
+    const char* member;
+    std::vector<Variant> args;
+    Variant answer;
+    int32_t code;
+  } rows[] = {
+      {State::kFresh, "GetCategoryInfo", {empty}, i2(-1), engine::kCodeNotConnected},
+      {State::kFresh, "GetCategoryInfoEx", {h0, empty}, i2(0), engine::kCodeNotConnected},
+      {State::kFresh, "GetHistoryInfo", {empty, Variant("a")}, i2(-1), engine::kCodeNotConnected},
+      {State::kFresh,
+       "GetHistoryInfoEx",
+       {h0, empty, Variant("a")},
+       i2(-1),
+       engine::kCodeNotConnected},
+      {State::kConnectionClosed,
+       "GetHistoryInfo",
+       {empty, Variant("a")},
+       i2(-1),
+       engine::kCodeNoWorkspace},
+      {State::kConnectionClosed,
+       "CreateCategory",
+       {Variant("EU")},
+       Variant(false),
+       engine::kCodeNoWorkspace},
+      {State::kConnectionClosed,
+       "ChangeCategoryName",
+       {Variant("A"), Variant("B")},
+       Variant(false),
+       engine::kCodeNotConnected},
+      {State::kConnectionClosed,
+       "ChangeCategoryNameEx",
+       {h0, Variant("A"), Variant("B")},
+       Variant(false),
+       engine::kCodeNotConnected},
+      {State::kClosed,
+       "CheckOut",
+       {Variant("Reports"), Variant("a")},
+       Variant(false),
+       engine::kCodeNotConnected},
+      {State::kExWithoutWorkspace,
+       "PublishEx",
+       {h0, Variant("Reports"), Variant("a")},
+       Variant(false),
+       engine::kCodeNoWorkspace},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.member);
+    ConnectOrvex obj(backend_);
+    obj.Properties().ShowDialog = false;
+    if (row.state == State::kConnectionClosed || row.state == State::kClosed) {
+      ASSERT_TRUE(obj.ConnectOpen("docs", "jones", "CORP", "secret"));
+      obj.DefaultServer().cnx1().Close();
+      if (row.state == State::kClosed) obj.ConnectClose();
+    } else if (row.state == State::kExWithoutWorkspace) {
+      ASSERT_EQ(obj.ConnectOpenEx("docs", "jones", "CORP", "secret"), 0);
+    }
+    std::vector<Variant> args = row.args;
+    EXPECT_EQ(obj.Invoke(*obj.GetIdOfName(row.member), InvokeKind::kMethod, args), row.answer);
+    const bool ex = std::string_view(row.member).ends_with("Ex");
+    EXPECT_EQ(ex ? obj.ServerTable(0).ErrorCode : obj.DefaultServer().ErrorCode, row.code);
+  }
+}
+
 TEST(ConnectOrvexMembersTest, InterfaceOrderGivesTheDispatchIds) {
   const auto& members = ConnectOrvexMembers();
   int properties = 0;

@@ -1,6 +1,5 @@
 // Category folders over real HTTP, against stores seeded for the cases,
 // through the automation members a host calls.
-#include "engine/error_codes.h"
 #include "integration/docstore_fixture.h"
 #include "support/seed.h"
 
@@ -26,19 +25,9 @@ class CategoriesHttpTest : public DocstoreTest {
                {"roles", {{"CORP\\jones", "author"}, {"guest", "reader"}}},
                {"categories", top},
                {"items", {seed::Folder("Categories", false), seed::Folder("Reports", true)}}};
-    StartStore(seed::Store({sales, seed::Workspace("Board", Json::object())}));
+    StartStore(seed::Store(Json::array({sales})));
   }
 };
-
-// Before any connection: the plain form answers -1, the Ex form 0.
-TEST_F(CategoriesHttpTest, BeforeAnyConnectionThePlainFormAnswersMinusOneTheExFormZero) {
-  auto fresh = NewObject();
-  EXPECT_EQ(Call(*fresh, "GetCategoryInfo", {Variant("")}), Variant(int16_t{-1}));
-  EXPECT_EQ(fresh->GetLastError(), engine::kCodeNotConnected);
-  EXPECT_EQ(Call(*fresh, "GetCategoryInfoEx", {Variant(int16_t{0}), Variant("")}),
-            Variant(int16_t{0}));
-  EXPECT_EQ(fresh->ServerTable(0).ErrorCode, engine::kCodeNotConnected);
-}
 
 TEST_F(CategoriesHttpTest, ListsTheTreeUnderTheWorkspacesOwnCategoriesFolder) {
   auto obj = InSales("jones", "CORP", "secret");
@@ -70,20 +59,6 @@ TEST_F(CategoriesHttpTest, CreatesRenamesAndDeletesCategories) {
   EXPECT_EQ(Categories(*obj, "Orient"), (std::vector<std::string>{"Japan+"}));
   EXPECT_EQ(Call(*obj, "DeleteCategory", {Variant("Europe/France")}), Variant(true));
   EXPECT_TRUE(Categories(*obj, "Europe").empty());
-}
-
-// With the connection closed by a failed switch, the rename's test of the
-// open connection fails with 1, where the others reach the workspace check
-// and fail with 3.
-TEST_F(CategoriesHttpTest, AfterAFailedSwitchTheRenameFindsNoConnection) {
-  auto obj = InSales("jones", "CORP", "secret");
-  EXPECT_EQ(Call(*obj, "SetWorkspace", {Variant("Board")}), Variant(false));
-  EXPECT_EQ(Refusal(*obj, "ChangeCategoryName", {Variant("Europe"), Variant("EU")}),
-            engine::kCodeNotConnected);
-  EXPECT_EQ(Refusal(*obj, "CreateCategory", {Variant("EU")}), engine::kCodeNoWorkspace);
-  EXPECT_EQ(
-      Refusal(*obj, "ChangeCategoryNameEx", {Variant(int16_t{0}), Variant("A"), Variant("B")}),
-      engine::kCodeNotConnected);
 }
 
 }  // namespace

@@ -24,8 +24,6 @@ using engine::kStatusApproved;
 using engine::kStatusCheckedIn;
 using engine::kStatusCheckedOutByMe;
 using engine::kStatusCheckedOutByOther;
-using engine::kStatusNone;
-using engine::kStatusUnknown;
 
 constexpr char kComment[] = "urn:schemas-microsoft-com:publishing:Comment";
 
@@ -112,20 +110,6 @@ TEST_F(CheckinUploadHttpTest, CheckOutCheckInAndPublishEachOnceInTurn) {
   EXPECT_EQ(Comments(o, "Reports/forecast.txt").back(), "");
   ASSERT_EQ(Op(o, "Publish", "Reports", "forecast.txt"), Variant(true));
   EXPECT_EQ(Status(o, "Reports", "forecast.txt"), kStatusApproved);
-}
-
-// Both forms reach the same server through handle 0, but the Ex entry has a
-// workspace of its own.
-TEST_F(CheckinUploadHttpTest, TheExEntryHasNoWorkspaceUntilItSetsOne) {
-  auto& o = *jones_;
-  ASSERT_EQ(o.ConnectOpenEx("docs", "jones", "CORP", "secret"), 0);
-  EXPECT_EQ(Refusal(o, "PublishEx", {Variant(int16_t{0}), Variant("Reports"), Variant("q1.txt")}),
-            engine::kCodeNoWorkspace);
-}
-
-TEST_F(CheckinUploadHttpTest, APlainCallOnAClosedConnectionAnswersBeforeTheEngine) {
-  jones_->ConnectClose();
-  EXPECT_EQ(Refused(*jones_, "CheckOut", "Reports", "q1.txt"), engine::kCodeNotConnected);
 }
 
 TEST_F(CheckinUploadHttpTest, TheOverwriteQuestionAnsweredNoKeepsTheDocument) {

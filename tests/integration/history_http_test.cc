@@ -1,6 +1,5 @@
 // Version history over real HTTP, against a store seeded for the cases,
 // through the automation members a host calls.
-#include "engine/error_codes.h"
 #include "integration/counting_proxy.h"
 #include "integration/docstore_fixture.h"
 #include "support/seed.h"
@@ -26,9 +25,9 @@ class HistoryHttpTest : public DocstoreTest {
     Json roles = {{"CORP\\jones", "author"}, {"guest", "reader"}};
     StartStore(seed::Store(Json::array({seed::Workspace(
         "Sales", roles,
-        {seed::Folder("Reports", true,
-                      Json::array({seed::Document("plan.txt", {{"versions", seven}})})),
-         seed::Document("readme.txt")})})));
+        Json::array(
+            {seed::Folder("Reports", true,
+                          Json::array({seed::Document("plan.txt", {{"versions", seven}})}))}))})));
   }
 
   // Every version of `file` in `folder` as "id|comment|time|domain|user".
@@ -62,23 +61,6 @@ TEST_F(HistoryHttpTest, SevenVersionsComeBackAsTheServerWroteThemInOneRequest) {
                             Variant(),           Variant(),    Variant()};
   EXPECT_EQ(Call(*obj, "GetHistory", past), Variant(false));
   EXPECT_EQ(past[1], Variant("x"));
-}
-
-// Not connected, or no current workspace: -1 in both forms, refused before
-// the engine. (What a document without versions, a standard folder and a
-// missing one answer is pinned in HistoryTest and the provider's mapping of
-// the store's answers in DocstoreTest.)
-TEST_F(HistoryHttpTest, WithoutAConnectionOrAWorkspaceTheListIsRefused) {
-  auto fresh = NewObject();
-  EXPECT_EQ(Call(*fresh, "GetHistoryInfo", {Variant(""), Variant("readme.txt")}),
-            Variant(int16_t{-1}));
-  EXPECT_EQ(Call(*fresh, "GetHistoryInfoEx", {Variant(int16_t{0}), Variant(""), Variant("a")}),
-            Variant(int16_t{-1}));
-  EXPECT_EQ(fresh->ServerTable(0).ErrorCode, engine::kCodeNotConnected);
-  ASSERT_TRUE(fresh->ConnectOpen("docs", "jones", "CORP", "secret"));
-  EXPECT_EQ(Call(*fresh, "GetHistoryInfo", {Variant(""), Variant("readme.txt")}),
-            Variant(int16_t{-1}));
-  EXPECT_EQ(fresh->GetLastError(), engine::kCodeNoWorkspace);
 }
 
 }  // namespace
