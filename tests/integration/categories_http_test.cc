@@ -34,11 +34,6 @@ TEST_F(CategoriesHttpTest, ListsTheTreeUnderTheWorkspacesOwnCategoriesFolder) {
   EXPECT_EQ(obj->DefaultServer().RootCategory, "Topics");
   EXPECT_EQ(Categories(*obj, ""), (std::vector<std::string>{"Europe+", "Asia", "Africa", "Americas",
                                                             "Oceania", "Arctic", "Antarctica"}));
-  std::vector<Variant> row{Variant(int16_t{6}), Variant(), Variant(), Variant(), Variant()};
-  ASSERT_EQ(Call(*obj, "GetCategory", row), Variant(true));
-  EXPECT_EQ(row[2], Variant("Antarctica matters"));
-  row[0] = Variant(int16_t{7});
-  EXPECT_EQ(Call(*obj, "GetCategory", row), Variant(false));
   EXPECT_EQ(Categories(*obj, "Europe"), (std::vector<std::string>{"France+"}));
   EXPECT_EQ(Categories(*obj, "Europe/France"), (std::vector<std::string>{"Paris"}));
   EXPECT_TRUE(Categories(*obj, "Europe/France/Paris").empty());
