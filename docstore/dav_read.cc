@@ -259,6 +259,12 @@ DavResponse DavHandler::Options(const DavRequest&) {
 }
 
 DavResponse DavHandler::Propfind(const DavRequest& request) {
+  // An outsider is refused first, whatever else is wrong with the request
+  // (Precheck leaves that to this transaction when the body is here).
+  auto txn = std::make_unique<Store::Txn>(store_, Store::Txn::kRead);
+  store_.ReadAhead(request.path, request.user, Store::ReadFor::kProperties);
+  Access access = AccessFor(store_, request.path, request.user);
+  if (auto refused = RefuseOutsider(access)) return *refused;
   std::string depth = request.Header("depth");
   if (depth != "0" && depth != "1") return Precondition(403, "propfind-finite-depth");
   PropRequest req;
@@ -271,9 +277,6 @@ DavResponse DavHandler::Propfind(const DavRequest& request) {
   }
   PropFilter filter = FilterOf(req);
 
-  auto txn = std::make_unique<Store::Txn>(store_, Store::Txn::kRead);
-  Access access = AccessFor(store_, request.path, request.user);
-  if (auto refused = RefuseOutsider(access)) return *refused;
   Target target = Resolve(store_, request.path);
   if (!target.Exists()) return Status(404, "not found");
   if (auto refused = CheckConditions(store_, request)) return *refused;
@@ -316,9 +319,12 @@ DavResponse DavHandler::Propfind(const DavRequest& request) {
 
 DavResponse DavHandler::Get(const DavRequest& request, bool head) {
   Store::Txn txn(store_, Store::Txn::kRead);
+  store_.ReadAhead(request.path, request.user,
+                   head ? Store::ReadFor::kResource : Store::ReadFor::kContent);
   Access access = AccessFor(store_, request.path, request.user);
   if (auto refused = RefuseOutsider(access)) return *refused;
-  Target target = Resolve(store_, request.path);
+  std::optional<std::string> inline_content;
+  Target target = Resolve(store_, request.path, head ? nullptr : &inline_content);
   if (!target.Exists()) return Status(404, "not found");
   if (auto refused = CheckConditions(store_, request)) return *refused;
   DavResponse r;
@@ -342,7 +348,8 @@ DavResponse DavHandler::Get(const DavRequest& request, bool head) {
   r.file_length = length;
   if (target.res) r.headers.emplace_back("ETag", EtagOf(*target.res));
   if (!head && length > 0 && Store::IsInline(blob)) {
-    auto content = store_.InlineContent(blob);
+    // A version's content is read on its own; a resource's came with it.
+    auto content = target.version ? store_.InlineContent(blob) : std::move(inline_content);
     if (!content) return Status(500, "content missing");
     r.body = std::move(*content);
   } else if (!head && length > 0) {

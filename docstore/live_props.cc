@@ -118,7 +118,7 @@ std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r,
         (name == PropName{kDav, "isreadonly"} && r.content_class == kClassPropertyDef))
       need_kept = true;
   PropMap kept;
-  if (need_kept) kept = ctx.store.Props(r.id);
+  if (need_kept) kept = ctx.store.PropsOf(r.path);
   bool collection = r.IsCollection();
   // The locks covering the resource, read once when something asked for
   // needs them. A lock of another user makes the resource read-only for the

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace orvex::docstore {
@@ -20,6 +21,8 @@ bool Unreachable(const char* state) {
   return std::strncmp(state, "08", 2) == 0 || std::strncmp(state, "57P0", 4) == 0;
 }
 
+}  // namespace
+
 class PgStatement : public Statement {
  public:
   PgStatement(PgDb& db, std::string name, int params)
@@ -27,7 +30,10 @@ class PgStatement : public Statement {
         name_(std::move(name)),
         values_(static_cast<size_t>(params)),
         binary_(static_cast<size_t>(params), 0) {}
-  ~PgStatement() override { PQclear(result_); }
+  ~PgStatement() override {
+    DropAhead();
+    PQclear(result_);
+  }
   PgStatement(const PgStatement&) = delete;
   PgStatement& operator=(const PgStatement&) = delete;
 
@@ -44,15 +50,26 @@ class PgStatement : public Statement {
   bool Step() override {
     if (sent_) return false;
     if (!result_) {
-      db_.ReadUnanswered();
-      Params params = Collect();
-      result_ = db_.ExecPrepared(name_, params.count(), params.values.data(), params.lengths.data(),
-                                 binary_.data());
-      ExecStatusType status = PQresultStatus(result_);
-      if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
-        PGresult* failed = result_;
-        result_ = nullptr;
-        db_.Fail("step", failed);
+      if (ahead_ != Ahead::kNone) {
+        // An answer read ahead serves only the bindings it was sent with (a
+        // failed one threw when it arrived).
+        if (values_ == ahead_values_ && binary_ == ahead_binary_) {
+          if (ahead_ == Ahead::kSent) db_.ReadQueued();
+          result_ = std::exchange(ahead_result_, nullptr);
+        }
+        DropAhead();
+      }
+      if (!result_) {
+        db_.ReadUnanswered();
+        Params params = Collect();
+        result_ = db_.ExecPrepared(name_, params.count(), params.values.data(),
+                                   params.lengths.data(), binary_.data());
+        ExecStatusType status = PQresultStatus(result_);
+        if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+          PGresult* failed = result_;
+          result_ = nullptr;
+          db_.Fail("step", failed);
+        }
       }
       rows_ = PQntuples(result_);
       row_ = -1;
@@ -72,6 +89,32 @@ class PgStatement : public Statement {
     db_.SendPrepared(name_, params.count(), params.values.data(), params.lengths.data(),
                      binary_.data());
     sent_ = true;
+  }
+
+  void Prefetch() override {
+    if (result_ || sent_ || ahead_ != Ahead::kNone || !db_.CanSend()) return;
+    ahead_values_ = values_;
+    ahead_binary_ = binary_;
+    Params params = Collect();
+    db_.SendAhead(this, name_, params.count(), params.values.data(), params.lengths.data(),
+                  binary_.data());
+    ahead_ = Ahead::kSent;
+  }
+
+  // The answer of the statement Prefetch sent (PgDb::FinishPipeline).
+  void Arrived(PGresult* result) {
+    PQclear(ahead_result_);
+    ahead_result_ = result;
+    ahead_ = Ahead::kArrived;
+  }
+
+  // Forgets what Prefetch sent for.
+  void DropAhead() {
+    if (ahead_ == Ahead::kNone) return;
+    db_.Forget(this);
+    PQclear(ahead_result_);
+    ahead_result_ = nullptr;
+    ahead_ = Ahead::kNone;
   }
 
   void Reset() override {
@@ -135,9 +178,13 @@ class PgStatement : public Statement {
   bool sent_ = false;  // run by Run without waiting; done until Reset
   int rows_ = 0;
   int row_ = -1;
+  // Prefetch: sent with these bindings, its answer still to come or here.
+  enum class Ahead { kNone, kSent, kArrived };
+  Ahead ahead_ = Ahead::kNone;
+  std::vector<std::string> ahead_values_;
+  std::vector<int> ahead_binary_;
+  PGresult* ahead_result_ = nullptr;
 };
-
-}  // namespace
 
 PgDb::PgDb(const std::string& conninfo) {
   conn_ = PQconnectdb(conninfo.c_str());
@@ -182,8 +229,9 @@ void PgDb::Fail(const char* what, PGresult* result) {
 
 void PgDb::Exec(std::string_view sql) {
   ReadUnanswered();
+  DropAhead();
   const std::string text(sql);
-  if (queued_ > 0) {
+  if (!queued_.empty()) {
     // One statement (COMMIT, ROLLBACK) after the queued ones, in the same
     // round trip.
     if (!PQsendQueryParams(conn_, text.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0))
@@ -208,37 +256,60 @@ void PgDb::Exec(std::string_view sql) {
 
 void PgDb::Begin(std::string_view sql) {
   ReadUnanswered();
-  if (queued_ == 0 && !PQenterPipelineMode(conn_)) Fail("pipeline", nullptr);
+  DropAhead();
+  if (queued_.empty() && !PQenterPipelineMode(conn_)) Fail("pipeline", nullptr);
   if (!PQsendQueryParams(conn_, std::string(sql).c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0))
     Fail("send", nullptr);
-  ++queued_;
+  queued_.push_back(nullptr);
 }
 
 bool PgDb::CanSend() const {
-  return !unanswered_ && (queued_ > 0 || PQtransactionStatus(conn_) == PQTRANS_INTRANS);
+  return !unanswered_ && (!queued_.empty() || PQtransactionStatus(conn_) == PQTRANS_INTRANS);
 }
 
 void PgDb::SendPrepared(const std::string& name, int params, const char* const* values,
                         const int* lengths, const int* binary) {
-  if (queued_ == 0 && !PQenterPipelineMode(conn_)) Fail("pipeline", nullptr);
+  SendAhead(nullptr, name, params, values, lengths, binary);
+}
+
+void PgDb::SendAhead(PgStatement* reader, const std::string& name, int params,
+                     const char* const* values, const int* lengths, const int* binary) {
+  if (queued_.empty() && !PQenterPipelineMode(conn_)) Fail("pipeline", nullptr);
   if (!PQsendQueryPrepared(conn_, name.c_str(), params, values, lengths, binary, 0))
     Fail("send", nullptr);
+  queued_.push_back(reader);
+  if (reader) ahead_.push_back(reader);
   // The server's answers wait in its socket buffer until read: a few dozen
   // fit there easily.
-  if (++queued_ >= kMaxQueued) FinishPipeline(false);
+  if (queued_.size() >= kMaxQueued) FinishPipeline(false);
+}
+
+void PgDb::ReadQueued() {
+  if (!queued_.empty()) FinishPipeline(false);
+}
+
+void PgDb::Forget(PgStatement* reader) {
+  std::replace(queued_.begin(), queued_.end(), reader, static_cast<PgStatement*>(nullptr));
+  ahead_.erase(std::remove(ahead_.begin(), ahead_.end(), reader), ahead_.end());
+}
+
+void PgDb::DropAhead() {
+  // DropAhead calls Forget, which takes the statement off the list.
+  while (!ahead_.empty()) ahead_.back()->DropAhead();
 }
 
 PGresult* PgDb::ExecPrepared(const std::string& name, int params, const char* const* values,
                              const int* lengths, const int* binary) {
-  if (queued_ == 0) return PQexecPrepared(conn_, name.c_str(), params, values, lengths, binary, 0);
+  if (queued_.empty())
+    return PQexecPrepared(conn_, name.c_str(), params, values, lengths, binary, 0);
   if (!PQsendQueryPrepared(conn_, name.c_str(), params, values, lengths, binary, 0))
     Fail("send", nullptr);
   return FinishPipeline(true);
 }
 
 PGresult* PgDb::FinishPipeline(bool last) {
-  const int commands = queued_ + (last ? 1 : 0);
-  queued_ = 0;
+  const std::vector<PgStatement*> readers = std::exchange(queued_, {});
+  const int commands = static_cast<int>(readers.size()) + (last ? 1 : 0);
   if (!PQpipelineSync(conn_)) Fail("pipeline", nullptr);
   PGresult* failed = nullptr;
   PGresult* answer = nullptr;
@@ -247,8 +318,12 @@ PGresult* PgDb::FinishPipeline(bool last) {
     PGresult* result = PQgetResult(conn_);
     ExecStatusType status = PQresultStatus(result);
     bool ok = result && (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK);
+    PgStatement* reader =
+        static_cast<size_t>(i) < readers.size() ? readers[static_cast<size_t>(i)] : nullptr;
     if (ok && last && i == commands - 1)
       answer = result;
+    else if (ok && reader)
+      reader->Arrived(result);
     else if (!ok && !failed && status != PGRES_PIPELINE_ABORTED)
       failed = result;
     else
@@ -270,7 +345,8 @@ PGresult* PgDb::FinishPipeline(bool last) {
 
 void PgDb::ExecUnanswered(std::string_view sql) {
   ReadUnanswered();
-  if (queued_ > 0) FinishPipeline(false);
+  DropAhead();
+  if (!queued_.empty()) FinishPipeline(false);
   if (!PQsendQuery(conn_, std::string(sql).c_str())) Fail("send", nullptr);
   unanswered_ = true;
 }
@@ -314,7 +390,7 @@ std::unique_ptr<Statement> PgDb::Prepare(std::string_view sql) {
   for (size_t i = text.find('$'); i != std::string::npos; i = text.find('$', i + 1))
     params = std::max(params, std::atoi(text.c_str() + i + 1));
   ReadUnanswered();
-  if (queued_ > 0) FinishPipeline(false);
+  ReadQueued();
   std::string name = "orvex_" + std::to_string(++prepared_);
   PGresult* result = PQprepare(conn_, name.c_str(), text.c_str(), 0, nullptr);
   if (PQresultStatus(result) != PGRES_COMMAND_OK) Fail("prepare", result);
