@@ -162,6 +162,7 @@ struct Listing {
   std::unique_ptr<Store::Txn> txn;
   MultistatusWriter writer;
   Resource folder;
+  InheritedFromFolder inherited{folder, {}, {}};
   Access access;
   std::string host;
   std::string user;
@@ -172,6 +173,17 @@ struct Listing {
   size_t next = 0;              // the next of them to write
   bool read_all = false;        // no children after `batch`
   std::optional<Row> row;       // the child being written
+  size_t read_ahead = 0;        // batch[next, read_ahead) are read ahead
+  size_t bytes = 0;             // written so far
+  size_t rows = 0;              // rows written whole so far
+
+  // How many rows to read ahead (Store::ReadAheadRow): about a piece's
+  // worth by the rows so far, so an unread answer holds no more than that
+  // beyond its piece, while small rows come a few dozen to a round trip.
+  size_t Window() const {
+    if (rows == 0) return 2;
+    return std::clamp<size_t>(kListingPiece / std::max<size_t>(bytes / rows, 1), 1, 32);
+  }
 
   // Appends the next piece to `out`; false once the document is complete.
   bool Next(Store& store, std::string& out) {
@@ -179,7 +191,8 @@ struct Listing {
     // workspace root, children lie in different areas (documents,
     // categories, schema). Deeper down they share the folder's access.
     bool own_access = folder.id == 1 || folder.content_class == kClassWorkspace;
-    PropContext ctx{store, host, access};
+    PropContext ctx{store, host, access, &inherited};
+    const size_t started = out.size();
     // A piece ends as soon as it is full, even inside a row: with many
     // properties named or large values kept a row could be megabytes, and a
     // piece is what the server holds while a slow client takes the one
@@ -189,24 +202,31 @@ struct Listing {
         if (read_all) break;
         batch = store.ChildrenAfter(folder.id, after, kBatch);
         next = 0;
+        read_ahead = 0;
         read_all = batch.size() < static_cast<size_t>(kBatch);
         if (batch.empty()) break;
       }
       if (!row) {
+        for (size_t end = std::min(batch.size(), next + Window()); read_ahead < end; ++read_ahead)
+          store.ReadAheadRow(batch[read_ahead], user, own_access);
         const Resource& child = batch[next++];
         after = child.id;
         if (own_access) {
           Access ca = AccessFor(store, child.path, user);
-          PropContext cctx{store, host, ca};
+          PropContext cctx{store, host, ca, &inherited};
           row.emplace(HrefOf(child), ResourceProps(cctx, child, filter), req);
         } else {
           row.emplace(HrefOf(child), ResourceProps(ctx, child, filter), req);
         }
       }
-      if (row->Write(writer, kListingPiece - std::min(kListingPiece, out.size()))) row.reset();
+      if (row->Write(writer, kListingPiece - std::min(kListingPiece, out.size()))) {
+        row.reset();
+        ++rows;
+      }
     }
     if (row || next < batch.size() || !read_all) {
       out += writer.Take();
+      bytes += out.size() - started;
       return true;
     }
     out += writer.Finish();

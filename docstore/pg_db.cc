@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -22,6 +23,13 @@ bool Unreachable(const char* state) {
 }
 
 }  // namespace
+
+// An answer sent for ahead (Statement::Prefetch), filled in as it arrives.
+struct PgAhead {
+  PgStatement* owner = nullptr;
+  PGresult* result = nullptr;
+  bool arrived = false;
+};
 
 class PgStatement : public Statement {
  public:
@@ -50,14 +58,14 @@ class PgStatement : public Statement {
   bool Step() override {
     if (sent_) return false;
     if (!result_) {
-      if (ahead_ != Ahead::kNone) {
-        // An answer read ahead serves only the bindings it was sent with (a
-        // failed one threw when it arrived).
-        if (values_ == ahead_values_ && binary_ == ahead_binary_) {
-          if (ahead_ == Ahead::kSent) db_.ReadQueued();
-          result_ = std::exchange(ahead_result_, nullptr);
-        }
-        DropAhead();
+      // An answer read ahead serves only the bindings it was sent with (a
+      // failed one threw when it arrived).
+      auto ahead = aheads_.find({values_, binary_});
+      if (ahead != aheads_.end()) {
+        if (!ahead->second.arrived) db_.ReadQueued();
+        result_ = std::exchange(ahead->second.result, nullptr);
+        aheads_.erase(ahead);
+        if (aheads_.empty()) db_.Forget(this);
       }
       if (!result_) {
         db_.ReadUnanswered();
@@ -92,29 +100,21 @@ class PgStatement : public Statement {
   }
 
   void Prefetch() override {
-    if (result_ || sent_ || ahead_ != Ahead::kNone || !db_.CanSend()) return;
-    ahead_values_ = values_;
-    ahead_binary_ = binary_;
+    if (result_ || sent_ || !db_.CanSend()) return;
+    auto [ahead, added] = aheads_.try_emplace({values_, binary_});
+    if (!added) return;  // already on its way
     Params params = Collect();
-    db_.SendAhead(this, name_, params.count(), params.values.data(), params.lengths.data(),
-                  binary_.data());
-    ahead_ = Ahead::kSent;
+    ahead->second.owner = this;
+    db_.SendAhead(&ahead->second, name_, params.count(), params.values.data(),
+                  params.lengths.data(), binary_.data());
   }
 
-  // The answer of the statement Prefetch sent (PgDb::FinishPipeline).
-  void Arrived(PGresult* result) {
-    PQclear(ahead_result_);
-    ahead_result_ = result;
-    ahead_ = Ahead::kArrived;
-  }
-
-  // Forgets what Prefetch sent for.
+  // Forgets every answer Prefetch sent for.
   void DropAhead() {
-    if (ahead_ == Ahead::kNone) return;
+    if (aheads_.empty()) return;
     db_.Forget(this);
-    PQclear(ahead_result_);
-    ahead_result_ = nullptr;
-    ahead_ = Ahead::kNone;
+    for (auto& [key, ahead] : aheads_) PQclear(ahead.result);
+    aheads_.clear();
   }
 
   void Reset() override {
@@ -178,12 +178,8 @@ class PgStatement : public Statement {
   bool sent_ = false;  // run by Run without waiting; done until Reset
   int rows_ = 0;
   int row_ = -1;
-  // Prefetch: sent with these bindings, its answer still to come or here.
-  enum class Ahead { kNone, kSent, kArrived };
-  Ahead ahead_ = Ahead::kNone;
-  std::vector<std::string> ahead_values_;
-  std::vector<int> ahead_binary_;
-  PGresult* ahead_result_ = nullptr;
+  // What Prefetch sent for, by bindings: each answer still to come or here.
+  std::map<std::pair<std::vector<std::string>, std::vector<int>>, PgAhead> aheads_;
 };
 
 PgDb::PgDb(const std::string& conninfo) {
@@ -272,13 +268,14 @@ void PgDb::SendPrepared(const std::string& name, int params, const char* const* 
   SendAhead(nullptr, name, params, values, lengths, binary);
 }
 
-void PgDb::SendAhead(PgStatement* reader, const std::string& name, int params,
+void PgDb::SendAhead(PgAhead* answer, const std::string& name, int params,
                      const char* const* values, const int* lengths, const int* binary) {
   if (queued_.empty() && !PQenterPipelineMode(conn_)) Fail("pipeline", nullptr);
   if (!PQsendQueryPrepared(conn_, name.c_str(), params, values, lengths, binary, 0))
     Fail("send", nullptr);
-  queued_.push_back(reader);
-  if (reader) ahead_.push_back(reader);
+  queued_.push_back(answer);
+  if (answer && std::find(ahead_.begin(), ahead_.end(), answer->owner) == ahead_.end())
+    ahead_.push_back(answer->owner);
   // The server's answers wait in its socket buffer until read: a few dozen
   // fit there easily.
   if (queued_.size() >= kMaxQueued) FinishPipeline(false);
@@ -289,7 +286,8 @@ void PgDb::ReadQueued() {
 }
 
 void PgDb::Forget(PgStatement* reader) {
-  std::replace(queued_.begin(), queued_.end(), reader, static_cast<PgStatement*>(nullptr));
+  for (auto& answer : queued_)
+    if (answer && answer->owner == reader) answer = nullptr;
   ahead_.erase(std::remove(ahead_.begin(), ahead_.end(), reader), ahead_.end());
 }
 
@@ -308,7 +306,7 @@ PGresult* PgDb::ExecPrepared(const std::string& name, int params, const char* co
 }
 
 PGresult* PgDb::FinishPipeline(bool last) {
-  const std::vector<PgStatement*> readers = std::exchange(queued_, {});
+  const std::vector<PgAhead*> readers = std::exchange(queued_, {});
   const int commands = static_cast<int>(readers.size()) + (last ? 1 : 0);
   if (!PQpipelineSync(conn_)) Fail("pipeline", nullptr);
   PGresult* failed = nullptr;
@@ -318,12 +316,12 @@ PGresult* PgDb::FinishPipeline(bool last) {
     PGresult* result = PQgetResult(conn_);
     ExecStatusType status = PQresultStatus(result);
     bool ok = result && (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK);
-    PgStatement* reader =
+    PgAhead* reader =
         static_cast<size_t>(i) < readers.size() ? readers[static_cast<size_t>(i)] : nullptr;
     if (ok && last && i == commands - 1)
       answer = result;
     else if (ok && reader)
-      reader->Arrived(result);
+      *reader = {reader->owner, result, true};
     else if (!ok && !failed && status != PGRES_PIPELINE_ABORTED)
       failed = result;
     else

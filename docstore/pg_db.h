@@ -23,6 +23,7 @@ struct pg_result;
 namespace orvex::docstore {
 
 class PgStatement;
+struct PgAhead;
 
 class PgDb : public Database {
  public:
@@ -66,14 +67,14 @@ class PgDb : public Database {
   // Reads the answer of a statement ExecUnanswered sent, if any (before the
   // connection sends anything else); throws its failure.
   void ReadUnanswered();
-  // Queues a statement whose answer `reader` takes when the queued answers
-  // are read (Statement::Prefetch; only where CanSend).
-  void SendAhead(PgStatement* reader, const std::string& name, int params,
-                 const char* const* values, const int* lengths, const int* binary);
+  // Queues a statement whose answer goes into `answer` when the queued
+  // answers are read (Statement::Prefetch; only where CanSend).
+  void SendAhead(PgAhead* answer, const std::string& name, int params, const char* const* values,
+                 const int* lengths, const int* binary);
   // Reads the queued statements' answers now.
   void ReadQueued();
-  // `reader` no longer wants the answer it sent for (another binding, or it
-  // goes away): an answer still to come is dropped on arrival.
+  // `reader` no longer wants the answers it sent for (it drops them, or goes
+  // away): those still to come are dropped on arrival.
   void Forget(PgStatement* reader);
 
  private:
@@ -89,9 +90,9 @@ class PgDb : public Database {
   pg_conn* conn_ = nullptr;
   int prepared_ = 0;         // statements prepared so far, for their names
   bool unanswered_ = false;  // ExecUnanswered's answer is still to be read
-  // The statements queued, in order, each with the statement that takes
-  // its answer (null: nobody reads it).
-  std::vector<PgStatement*> queued_;
+  // The statements queued, in order, each with where its answer goes (null:
+  // nobody reads it).
+  std::vector<PgAhead*> queued_;
   // Statements holding an answer read ahead, or waiting for one.
   std::vector<PgStatement*> ahead_;
 };

@@ -645,13 +645,28 @@ std::optional<Resource> Store::FindWithContent(const std::string& path,
   return r;
 }
 
-void Store::ReadAhead(const std::string& path, const std::string& user, ReadFor what) {
+void Store::ReadAheadRole(const std::string& path, const std::string& user) {
   auto parts = SplitPath(path);
   // Working copies and versions are found through their document.
   if (parts.empty() || parts[0] == ".working" || parts[0] == ".versions") return;
   RequestMemo* memo = Memo();
   if (!memo || !memo->workspaces.count({parts[0], user}))
     WorkspaceStatement(parts[0], user).Prefetch();
+}
+
+void Store::ReadAheadRow(const Resource& r, const std::string& user, bool role) {
+  if (role) ReadAheadRole(r.path, user);
+  PropsStatement(r.path).Prefetch();
+  LockStore(*this).PrefetchCovering(r.path);
+  if (!r.IsCollection()) return;
+  HasChildrenStatement(r.id, true).Prefetch();
+  HasChildrenStatement(r.id, false).Prefetch();
+}
+
+void Store::ReadAhead(const std::string& path, const std::string& user, ReadFor what) {
+  auto parts = SplitPath(path);
+  if (parts.empty() || parts[0] == ".working" || parts[0] == ".versions") return;
+  ReadAheadRole(path, user);
   FindStatement(path, what == ReadFor::kContent).Prefetch();
   if (what == ReadFor::kProperties) PropsStatement(path).Prefetch();
   if (what == ReadFor::kProperties || what == ReadFor::kChange)
@@ -684,12 +699,17 @@ std::vector<Resource> Store::ChildrenAfter(int64_t id, int64_t after, int limit)
   return out;
 }
 
+Statement& Store::HasChildrenStatement(int64_t id, bool collections_only) {
+  return Sql(collections_only
+                 ? "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1 AND kind = "
+                   "1)"
+                 : "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1)")
+      .Bind(1, id);
+}
+
 bool Store::HasChildren(int64_t id, bool collections_only) {
-  Statement& s = Sql(collections_only
-                         ? "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1 "
-                           "AND kind = 1)"
-                         : "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1)");
-  s.Bind(1, id).Step();
+  Statement& s = HasChildrenStatement(id, collections_only);
+  s.Step();
   return s.Int(0) != 0;
 }
 

@@ -232,6 +232,12 @@ class Store {
   // with the answer it would have had, and what is not read is dropped.
   enum class ReadFor { kResource, kContent, kProperties, kChange };
   void ReadAhead(const std::string& path, const std::string& user, ReadFor what);
+  // The same for one row of a listing, `r` read already: its kept
+  // properties, the locks covering it, whether a collection has children
+  // (HasChildren, both kinds) and, with `role`, the user's role in its
+  // workspace. A listing sends these for a whole batch of rows, which a
+  // database server then answers a few dozen to a round trip.
+  void ReadAheadRow(const Resource& r, const std::string& user, bool role);
   // Direct children in creation order.
   std::vector<Resource> Children(int64_t id);
   // Up to `limit` direct children with ids above `after`, in creation order
@@ -306,6 +312,8 @@ class Store {
   Statement& FindStatement(const std::string& path, bool with_content);
   Statement& WorkspaceStatement(const std::string& name, const std::string& user);
   Statement& PropsStatement(const std::string& path);
+  Statement& HasChildrenStatement(int64_t id, bool collections_only);
+  void ReadAheadRole(const std::string& path, const std::string& user);
   // A prepared statement of the current transaction's connection for `sql`,
   // kept for reuse and reset for this use. A caller finishes stepping it
   // before calling anything that may use the same statement.
