@@ -70,6 +70,7 @@ class PgBackend : public StoreBackend {
   std::string ContentDir() const override { return upload_dir_; }
   bool Durable() const override { return false; }
   bool ContentInDatabase() const override { return true; }
+  bool ReadsAhead() const override { return true; }
 
  private:
   void FlushLog();

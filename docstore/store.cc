@@ -655,6 +655,7 @@ void Store::ReadAheadRole(const std::string& path, const std::string& user) {
 }
 
 void Store::ReadAheadRow(const Resource& r, const std::string& user, bool role) {
+  if (!backend_->ReadsAhead()) return;
   if (role) ReadAheadRole(r.path, user);
   PropsStatement(r.path).Prefetch();
   LockStore(*this).PrefetchCovering(r.path);
@@ -664,6 +665,7 @@ void Store::ReadAheadRow(const Resource& r, const std::string& user, bool role) 
 }
 
 void Store::ReadAhead(const std::string& path, const std::string& user, ReadFor what) {
+  if (!backend_->ReadsAhead()) return;
   auto parts = SplitPath(path);
   if (parts.empty() || parts[0] == ".working" || parts[0] == ".versions") return;
   ReadAheadRole(path, user);
