@@ -235,19 +235,6 @@ TEST_F(ConnectOrvexTest, WorkspaceAndFolderMembersAnswerTheirOwnFailureValues) {
   EXPECT_THROW(Call("GetDocFolderInfoEx", {i2(1), Variant("")}), AutomationError);
   EXPECT_EQ(Call("CreateFolder", {Variant("x"), Variant(true)}), Variant(false));
   EXPECT_EQ(Call("GetDocFolder", {i2(0), Variant(), Variant(), Variant()}), Variant(false));
-  // By-reference outputs of a landed member reach the caller.
-  ASSERT_TRUE(obj_.ConnectOpen("docs", "jones", "CORP", "secret"));
-  backend_->listings["http://docs/Public/Workspaces"].push_back(server::Fields(
-      {{"RESOURCE_PARSENAME", Variant("Sales")},
-       {"urn:schemas-microsoft-com:office:office#Description", Variant("Sales team")},
-       {"RESOURCE_ABSOLUTEPARSENAME", Variant("http://docs/Sales")},
-       {"urn:schemas-microsoft-com:exch-data:defaultContentClass", Variant("x")}}));
-  EXPECT_EQ(Call("GetWorkspaceInfo"), i2(1));
-  std::vector<Variant> out{i2(0), Variant(), Variant()};
-  EXPECT_EQ(obj_.Invoke(*obj_.GetIdOfName("getworkspace"), InvokeKind::kMethod, out),
-            Variant(true));
-  EXPECT_EQ(out[1], Variant("Sales"));
-  EXPECT_EQ(out[2], Variant("Sales team"));
 }
 
 // Members' own answers before the engine, for each state of the object:
