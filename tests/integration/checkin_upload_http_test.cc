@@ -24,6 +24,7 @@ using engine::kStatusApproved;
 using engine::kStatusCheckedIn;
 using engine::kStatusCheckedOutByMe;
 using engine::kStatusCheckedOutByOther;
+using engine::kStatusUnknown;
 
 constexpr char kComment[] = "urn:schemas-microsoft-com:publishing:Comment";
 
@@ -110,6 +111,17 @@ TEST_F(CheckinUploadHttpTest, CheckOutCheckInAndPublishEachOnceInTurn) {
   EXPECT_EQ(Comments(o, "Reports/forecast.txt").back(), "");
   ASSERT_EQ(Op(o, "Publish", "Reports", "forecast.txt"), Variant(true));
   EXPECT_EQ(Status(o, "Reports", "forecast.txt"), kStatusApproved);
+}
+
+TEST_F(CheckinUploadHttpTest, RenameKeepsTheDocumentsStateAndDeleteRemovesIt) {
+  auto& o = *jones_;
+  EXPECT_EQ(Call(o, "ChangeFileName",
+                 {Variant("Reports"), Variant("q1.txt"), Variant("Report 2001.txt")}),
+            Variant(true));
+  EXPECT_EQ(Status(o, "Reports", "Report 2001.txt"), kStatusApproved);
+  EXPECT_EQ(Status(o, "Reports", "q1.txt"), kStatusUnknown);
+  ASSERT_EQ(Op(o, "DeleteFile", "Archive", "old-report.txt"), Variant(true)) << Code(o);
+  EXPECT_EQ(Status(o, "Archive", "old-report.txt"), kStatusUnknown);
 }
 
 TEST_F(CheckinUploadHttpTest, TheOverwriteQuestionAnsweredNoKeepsTheDocument) {
