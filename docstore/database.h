@@ -48,7 +48,15 @@ class Statement {
     while (Step()) {
     }
   }
-  // Clears bindings and rewinds, so the statement can run again.
+  // Sends the statement as it is bound now ahead of its Step, within a
+  // transaction: a database server then answers it together with the next
+  // statement that waits for an answer, in one round trip. The next Step
+  // with the same bindings (after Reset and binding them again) reads that
+  // answer; other bindings, or the transaction's end, drop it. A database
+  // in the process has nothing to gain and runs the statement at its Step.
+  virtual void Prefetch() {}
+  // Clears bindings and rewinds, so the statement can run again (an answer
+  // sent for by Prefetch is kept for it).
   virtual void Reset() = 0;
   virtual int64_t Int(int column) const = 0;
   virtual std::string Text(int column) const = 0;

@@ -22,7 +22,11 @@ struct Target {
   bool Exists() const { return res.has_value() || version.has_value(); }
 };
 
-Target Resolve(Store& store, const std::string& path);
+// The resource or version at `path`. With `inline_content`, a resource's
+// content kept in the database comes with it, in the same statement (a GET
+// then waits for the database once less); it stays empty for anything else.
+Target Resolve(Store& store, const std::string& path,
+               std::optional<std::string>* inline_content = nullptr);
 
 // A 403 for a user without a role in the workspace, or nullopt.
 std::optional<DavResponse> RefuseOutsider(const Access& access);

@@ -59,7 +59,7 @@ std::optional<DavResponse> RefuseOutsider(const Access& access) {
 
 bool HasLifeCycle(const Resource& doc) { return !doc.state.empty(); }
 
-Target Resolve(Store& store, const std::string& path) {
+Target Resolve(Store& store, const std::string& path, std::optional<std::string>* inline_content) {
   Target t;
   auto parts = SplitPath(path);
   if (parts.size() == 3 && parts[0] == ".versions") {
@@ -76,7 +76,7 @@ Target Resolve(Store& store, const std::string& path) {
     t.version = v;
     return t;
   }
-  t.res = store.Find(path);
+  t.res = inline_content ? store.FindWithContent(path, *inline_content) : store.Find(path);
   return t;
 }
 

@@ -162,6 +162,7 @@ struct Listing {
   std::unique_ptr<Store::Txn> txn;
   MultistatusWriter writer;
   Resource folder;
+  InheritedFromFolder inherited{folder, {}, {}};
   Access access;
   std::string host;
   std::string user;
@@ -172,6 +173,17 @@ struct Listing {
   size_t next = 0;              // the next of them to write
   bool read_all = false;        // no children after `batch`
   std::optional<Row> row;       // the child being written
+  size_t read_ahead = 0;        // batch[next, read_ahead) are read ahead
+  size_t bytes = 0;             // written so far
+  size_t rows = 0;              // rows written whole so far
+
+  // How many rows to read ahead (Store::ReadAheadRow): about a piece's
+  // worth by the rows so far, so an unread answer holds no more than that
+  // beyond its piece, while small rows come a few dozen to a round trip.
+  size_t Window() const {
+    if (rows == 0) return 2;
+    return std::clamp<size_t>(kListingPiece / std::max<size_t>(bytes / rows, 1), 1, 32);
+  }
 
   // Appends the next piece to `out`; false once the document is complete.
   bool Next(Store& store, std::string& out) {
@@ -179,7 +191,8 @@ struct Listing {
     // workspace root, children lie in different areas (documents,
     // categories, schema). Deeper down they share the folder's access.
     bool own_access = folder.id == 1 || folder.content_class == kClassWorkspace;
-    PropContext ctx{store, host, access};
+    PropContext ctx{store, host, access, &inherited};
+    const size_t started = out.size();
     // A piece ends as soon as it is full, even inside a row: with many
     // properties named or large values kept a row could be megabytes, and a
     // piece is what the server holds while a slow client takes the one
@@ -189,24 +202,31 @@ struct Listing {
         if (read_all) break;
         batch = store.ChildrenAfter(folder.id, after, kBatch);
         next = 0;
+        read_ahead = 0;
         read_all = batch.size() < static_cast<size_t>(kBatch);
         if (batch.empty()) break;
       }
       if (!row) {
+        for (size_t end = std::min(batch.size(), next + Window()); read_ahead < end; ++read_ahead)
+          store.ReadAheadRow(batch[read_ahead], user, own_access);
         const Resource& child = batch[next++];
         after = child.id;
         if (own_access) {
           Access ca = AccessFor(store, child.path, user);
-          PropContext cctx{store, host, ca};
+          PropContext cctx{store, host, ca, &inherited};
           row.emplace(HrefOf(child), ResourceProps(cctx, child, filter), req);
         } else {
           row.emplace(HrefOf(child), ResourceProps(ctx, child, filter), req);
         }
       }
-      if (row->Write(writer, kListingPiece - std::min(kListingPiece, out.size()))) row.reset();
+      if (row->Write(writer, kListingPiece - std::min(kListingPiece, out.size()))) {
+        row.reset();
+        ++rows;
+      }
     }
     if (row || next < batch.size() || !read_all) {
       out += writer.Take();
+      bytes += out.size() - started;
       return true;
     }
     out += writer.Finish();
@@ -259,6 +279,12 @@ DavResponse DavHandler::Options(const DavRequest&) {
 }
 
 DavResponse DavHandler::Propfind(const DavRequest& request) {
+  // An outsider is refused first, whatever else is wrong with the request
+  // (Precheck leaves that to this transaction when the body is here).
+  auto txn = std::make_unique<Store::Txn>(store_, Store::Txn::kRead);
+  store_.ReadAhead(request.path, request.user, Store::ReadFor::kProperties);
+  Access access = AccessFor(store_, request.path, request.user);
+  if (auto refused = RefuseOutsider(access)) return *refused;
   std::string depth = request.Header("depth");
   if (depth != "0" && depth != "1") return Precondition(403, "propfind-finite-depth");
   PropRequest req;
@@ -271,9 +297,6 @@ DavResponse DavHandler::Propfind(const DavRequest& request) {
   }
   PropFilter filter = FilterOf(req);
 
-  auto txn = std::make_unique<Store::Txn>(store_, Store::Txn::kRead);
-  Access access = AccessFor(store_, request.path, request.user);
-  if (auto refused = RefuseOutsider(access)) return *refused;
   Target target = Resolve(store_, request.path);
   if (!target.Exists()) return Status(404, "not found");
   if (auto refused = CheckConditions(store_, request)) return *refused;
@@ -316,9 +339,12 @@ DavResponse DavHandler::Propfind(const DavRequest& request) {
 
 DavResponse DavHandler::Get(const DavRequest& request, bool head) {
   Store::Txn txn(store_, Store::Txn::kRead);
+  store_.ReadAhead(request.path, request.user,
+                   head ? Store::ReadFor::kResource : Store::ReadFor::kContent);
   Access access = AccessFor(store_, request.path, request.user);
   if (auto refused = RefuseOutsider(access)) return *refused;
-  Target target = Resolve(store_, request.path);
+  std::optional<std::string> inline_content;
+  Target target = Resolve(store_, request.path, head ? nullptr : &inline_content);
   if (!target.Exists()) return Status(404, "not found");
   if (auto refused = CheckConditions(store_, request)) return *refused;
   DavResponse r;
@@ -342,7 +368,8 @@ DavResponse DavHandler::Get(const DavRequest& request, bool head) {
   r.file_length = length;
   if (target.res) r.headers.emplace_back("ETag", EtagOf(*target.res));
   if (!head && length > 0 && Store::IsInline(blob)) {
-    auto content = store_.InlineContent(blob);
+    // A version's content is read on its own; a resource's came with it.
+    auto content = target.version ? store_.InlineContent(blob) : std::move(inline_content);
     if (!content) return Status(500, "content missing");
     r.body = std::move(*content);
   } else if (!head && length > 0) {

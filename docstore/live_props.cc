@@ -118,7 +118,7 @@ std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r,
         (name == PropName{kDav, "isreadonly"} && r.content_class == kClassPropertyDef))
       need_kept = true;
   PropMap kept;
-  if (need_kept) kept = ctx.store.Props(r.id);
+  if (need_kept) kept = ctx.store.PropsOf(r.path);
   bool collection = r.IsCollection();
   // The locks covering the resource, read once when something asked for
   // needs them. A lock of another user makes the resource read-only for the
@@ -204,12 +204,24 @@ std::vector<PropOut> ResourceProps(const PropContext& ctx, const Resource& r,
   }
   if (collection && IsFolderClass(r.content_class)) {
     // Folders answer with the profiles they offer, inherited when not set.
-    if (!kept.count({kPublishingNs, kDocumentProfiles}) && wants(kPublishingNs, kDocumentProfiles))
-      add(kPublishingNs, kDocumentProfiles, PropValue::Multi(EffectiveProfiles(ctx.store, r)));
+    // A child of the folder listed that sets none (its kept properties were
+    // read) inherits the folder's, found once for the listing.
+    InheritedFromFolder* from = need_kept && ctx.inherited && r.parent == ctx.inherited->folder.id
+                                    ? ctx.inherited
+                                    : nullptr;
+    if (!kept.count({kPublishingNs, kDocumentProfiles}) &&
+        wants(kPublishingNs, kDocumentProfiles)) {
+      if (from && !from->profiles) from->profiles = EffectiveProfiles(ctx.store, from->folder);
+      add(kPublishingNs, kDocumentProfiles,
+          PropValue::Multi(from ? *from->profiles : EffectiveProfiles(ctx.store, r)));
+    }
     if (!kept.count({kPublishingNs, kDefaultDocumentProfile}) &&
-        wants(kPublishingNs, kDefaultDocumentProfile))
+        wants(kPublishingNs, kDefaultDocumentProfile)) {
+      if (from && !from->default_profile)
+        from->default_profile = EffectiveDefaultProfile(ctx.store, from->folder);
       add(kPublishingNs, kDefaultDocumentProfile,
-          PropValue::String(EffectiveDefaultProfile(ctx.store, r)));
+          PropValue::String(from ? *from->default_profile : EffectiveDefaultProfile(ctx.store, r)));
+    }
   }
   if (r.kind == Kind::kDocument) {
     if (wants(kPublishingNs, kIsCheckedOut))

@@ -4,6 +4,7 @@
 #ifndef ORVEX_DOCSTORE_LIVE_PROPS_H_
 #define ORVEX_DOCSTORE_LIVE_PROPS_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,20 @@
 
 namespace orvex::docstore {
 
+// What the children of one listed folder inherit from it (the profiles it
+// offers, its default profile), found once per listing on first need: the
+// listing reads one snapshot, so every child would find the same.
+struct InheritedFromFolder {
+  const Resource& folder;
+  std::optional<std::vector<std::string>> profiles;
+  std::optional<std::string> default_profile;
+};
+
 struct PropContext {
   Store& store;
   std::string host;  // the request's Host header, for absolute URLs
   const Access& access;
+  InheritedFromFolder* inherited = nullptr;  // in a listing of that folder
 };
 
 // Which properties a request asks for: every one, or the named ones (a

@@ -62,12 +62,20 @@ int64_t LockClockMs() {
       .count();
 }
 
+Statement& LockStore::QueryStatement(const std::string& where, const std::string& path) {
+  return store_
+      .Sql(std::string("SELECT ") + kLockColumns + " FROM locks WHERE " + where + " ORDER BY rowid")
+      .Bind(1, path);
+}
+
 std::vector<Lock> LockStore::Query(const std::string& where, const std::string& path) {
   std::vector<Lock> out;
-  Statement& s = store_.Sql(std::string("SELECT ") + kLockColumns +
-                            " FROM locks WHERE expires > ?2 AND (" + where + ") ORDER BY rowid");
-  s.Bind(1, path).Bind(2, LockClockMs());
-  while (s.Step()) out.push_back(ReadLock(s));
+  Statement& s = QueryStatement(where, path);
+  const int64_t now = LockClockMs();
+  while (s.Step()) {
+    Lock lock = ReadLock(s);
+    if (lock.expires_ms > now) out.push_back(std::move(lock));
+  }
   return out;
 }
 
@@ -77,13 +85,18 @@ std::optional<Lock> LockStore::Find(const std::string& token) {
   return found.front();
 }
 
-std::vector<Lock> LockStore::Covering(const std::string& path) {
-  // A handful of locks at most: the table is scanned rather than asked for
-  // every ancestor of the path.
-  return Query(
-      "root = ?1 OR (infinite = 1 AND (root = '/' OR substr(?1, 1, length(root) + 1) = root || "
-      "'/'))",
-      path);
+namespace {
+// A handful of locks at most: the table is scanned rather than asked for
+// every ancestor of the path.
+constexpr char kCovering[] =
+    "root = ?1 OR (infinite = 1 AND (root = '/' OR substr(?1, 1, length(root) + 1) = root || "
+    "'/'))";
+}  // namespace
+
+std::vector<Lock> LockStore::Covering(const std::string& path) { return Query(kCovering, path); }
+
+void LockStore::PrefetchCovering(const std::string& path) {
+  QueryStatement(kCovering, path).Prefetch();
 }
 
 std::vector<Lock> LockStore::Below(const std::string& path) {

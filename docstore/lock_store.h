@@ -52,6 +52,8 @@ class LockStore {
   // Unexpired locks covering `path`: rooted at it, or with depth infinity
   // at one of its ancestors.
   std::vector<Lock> Covering(const std::string& path);
+  // Sends Covering's look-up ahead (Statement::Prefetch).
+  void PrefetchCovering(const std::string& path);
   // Unexpired locks rooted strictly below `path`.
   std::vector<Lock> Below(const std::string& path);
   // Unexpired locks rooted at `path`.
@@ -72,6 +74,9 @@ class LockStore {
 
  private:
   std::vector<Lock> Query(const std::string& where, const std::string& path);
+  // The statement of Query, bound. It leaves the expiry to Query, so that
+  // the same look-up sent ahead and read later is bound the same way.
+  Statement& QueryStatement(const std::string& where, const std::string& path);
   Store& store_;
 };
 

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <utility>
 #include <vector>
 
 namespace orvex::docstore {
@@ -20,6 +22,15 @@ bool Unreachable(const char* state) {
   return std::strncmp(state, "08", 2) == 0 || std::strncmp(state, "57P0", 4) == 0;
 }
 
+}  // namespace
+
+// An answer sent for ahead (Statement::Prefetch), filled in as it arrives.
+struct PgAhead {
+  PgStatement* owner = nullptr;
+  PGresult* result = nullptr;
+  bool arrived = false;
+};
+
 class PgStatement : public Statement {
  public:
   PgStatement(PgDb& db, std::string name, int params)
@@ -27,7 +38,10 @@ class PgStatement : public Statement {
         name_(std::move(name)),
         values_(static_cast<size_t>(params)),
         binary_(static_cast<size_t>(params), 0) {}
-  ~PgStatement() override { PQclear(result_); }
+  ~PgStatement() override {
+    DropAhead();
+    PQclear(result_);
+  }
   PgStatement(const PgStatement&) = delete;
   PgStatement& operator=(const PgStatement&) = delete;
 
@@ -44,15 +58,26 @@ class PgStatement : public Statement {
   bool Step() override {
     if (sent_) return false;
     if (!result_) {
-      db_.ReadUnanswered();
-      Params params = Collect();
-      result_ = db_.ExecPrepared(name_, params.count(), params.values.data(), params.lengths.data(),
-                                 binary_.data());
-      ExecStatusType status = PQresultStatus(result_);
-      if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
-        PGresult* failed = result_;
-        result_ = nullptr;
-        db_.Fail("step", failed);
+      // An answer read ahead serves only the bindings it was sent with (a
+      // failed one threw when it arrived).
+      auto ahead = aheads_.find({values_, binary_});
+      if (ahead != aheads_.end()) {
+        if (!ahead->second.arrived) db_.ReadQueued();
+        result_ = std::exchange(ahead->second.result, nullptr);
+        aheads_.erase(ahead);
+        if (aheads_.empty()) db_.Forget(this);
+      }
+      if (!result_) {
+        db_.ReadUnanswered();
+        Params params = Collect();
+        result_ = db_.ExecPrepared(name_, params.count(), params.values.data(),
+                                   params.lengths.data(), binary_.data());
+        ExecStatusType status = PQresultStatus(result_);
+        if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+          PGresult* failed = result_;
+          result_ = nullptr;
+          db_.Fail("step", failed);
+        }
       }
       rows_ = PQntuples(result_);
       row_ = -1;
@@ -72,6 +97,24 @@ class PgStatement : public Statement {
     db_.SendPrepared(name_, params.count(), params.values.data(), params.lengths.data(),
                      binary_.data());
     sent_ = true;
+  }
+
+  void Prefetch() override {
+    if (result_ || sent_ || !db_.CanSend()) return;
+    auto [ahead, added] = aheads_.try_emplace({values_, binary_});
+    if (!added) return;  // already on its way
+    Params params = Collect();
+    ahead->second.owner = this;
+    db_.SendAhead(&ahead->second, name_, params.count(), params.values.data(),
+                  params.lengths.data(), binary_.data());
+  }
+
+  // Forgets every answer Prefetch sent for.
+  void DropAhead() {
+    if (aheads_.empty()) return;
+    db_.Forget(this);
+    for (auto& [key, ahead] : aheads_) PQclear(ahead.result);
+    aheads_.clear();
   }
 
   void Reset() override {
@@ -135,9 +178,9 @@ class PgStatement : public Statement {
   bool sent_ = false;  // run by Run without waiting; done until Reset
   int rows_ = 0;
   int row_ = -1;
+  // What Prefetch sent for, by bindings: each answer still to come or here.
+  std::map<std::pair<std::vector<std::string>, std::vector<int>>, PgAhead> aheads_;
 };
-
-}  // namespace
 
 PgDb::PgDb(const std::string& conninfo) {
   conn_ = PQconnectdb(conninfo.c_str());
@@ -182,8 +225,9 @@ void PgDb::Fail(const char* what, PGresult* result) {
 
 void PgDb::Exec(std::string_view sql) {
   ReadUnanswered();
+  DropAhead();
   const std::string text(sql);
-  if (queued_ > 0) {
+  if (!queued_.empty()) {
     // One statement (COMMIT, ROLLBACK) after the queued ones, in the same
     // round trip.
     if (!PQsendQueryParams(conn_, text.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0))
@@ -208,37 +252,62 @@ void PgDb::Exec(std::string_view sql) {
 
 void PgDb::Begin(std::string_view sql) {
   ReadUnanswered();
-  if (queued_ == 0 && !PQenterPipelineMode(conn_)) Fail("pipeline", nullptr);
+  DropAhead();
+  if (queued_.empty() && !PQenterPipelineMode(conn_)) Fail("pipeline", nullptr);
   if (!PQsendQueryParams(conn_, std::string(sql).c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0))
     Fail("send", nullptr);
-  ++queued_;
+  queued_.push_back(nullptr);
 }
 
 bool PgDb::CanSend() const {
-  return !unanswered_ && (queued_ > 0 || PQtransactionStatus(conn_) == PQTRANS_INTRANS);
+  return !unanswered_ && (!queued_.empty() || PQtransactionStatus(conn_) == PQTRANS_INTRANS);
 }
 
 void PgDb::SendPrepared(const std::string& name, int params, const char* const* values,
                         const int* lengths, const int* binary) {
-  if (queued_ == 0 && !PQenterPipelineMode(conn_)) Fail("pipeline", nullptr);
+  SendAhead(nullptr, name, params, values, lengths, binary);
+}
+
+void PgDb::SendAhead(PgAhead* answer, const std::string& name, int params,
+                     const char* const* values, const int* lengths, const int* binary) {
+  if (queued_.empty() && !PQenterPipelineMode(conn_)) Fail("pipeline", nullptr);
   if (!PQsendQueryPrepared(conn_, name.c_str(), params, values, lengths, binary, 0))
     Fail("send", nullptr);
+  queued_.push_back(answer);
+  if (answer && std::find(ahead_.begin(), ahead_.end(), answer->owner) == ahead_.end())
+    ahead_.push_back(answer->owner);
   // The server's answers wait in its socket buffer until read: a few dozen
   // fit there easily.
-  if (++queued_ >= kMaxQueued) FinishPipeline(false);
+  if (queued_.size() >= kMaxQueued) FinishPipeline(false);
+}
+
+void PgDb::ReadQueued() {
+  if (!queued_.empty()) FinishPipeline(false);
+}
+
+void PgDb::Forget(PgStatement* reader) {
+  for (auto& answer : queued_)
+    if (answer && answer->owner == reader) answer = nullptr;
+  ahead_.erase(std::remove(ahead_.begin(), ahead_.end(), reader), ahead_.end());
+}
+
+void PgDb::DropAhead() {
+  // DropAhead calls Forget, which takes the statement off the list.
+  while (!ahead_.empty()) ahead_.back()->DropAhead();
 }
 
 PGresult* PgDb::ExecPrepared(const std::string& name, int params, const char* const* values,
                              const int* lengths, const int* binary) {
-  if (queued_ == 0) return PQexecPrepared(conn_, name.c_str(), params, values, lengths, binary, 0);
+  if (queued_.empty())
+    return PQexecPrepared(conn_, name.c_str(), params, values, lengths, binary, 0);
   if (!PQsendQueryPrepared(conn_, name.c_str(), params, values, lengths, binary, 0))
     Fail("send", nullptr);
   return FinishPipeline(true);
 }
 
 PGresult* PgDb::FinishPipeline(bool last) {
-  const int commands = queued_ + (last ? 1 : 0);
-  queued_ = 0;
+  const std::vector<PgAhead*> readers = std::exchange(queued_, {});
+  const int commands = static_cast<int>(readers.size()) + (last ? 1 : 0);
   if (!PQpipelineSync(conn_)) Fail("pipeline", nullptr);
   PGresult* failed = nullptr;
   PGresult* answer = nullptr;
@@ -247,8 +316,12 @@ PGresult* PgDb::FinishPipeline(bool last) {
     PGresult* result = PQgetResult(conn_);
     ExecStatusType status = PQresultStatus(result);
     bool ok = result && (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK);
+    PgAhead* reader =
+        static_cast<size_t>(i) < readers.size() ? readers[static_cast<size_t>(i)] : nullptr;
     if (ok && last && i == commands - 1)
       answer = result;
+    else if (ok && reader)
+      *reader = {reader->owner, result, true};
     else if (!ok && !failed && status != PGRES_PIPELINE_ABORTED)
       failed = result;
     else
@@ -270,7 +343,8 @@ PGresult* PgDb::FinishPipeline(bool last) {
 
 void PgDb::ExecUnanswered(std::string_view sql) {
   ReadUnanswered();
-  if (queued_ > 0) FinishPipeline(false);
+  DropAhead();
+  if (!queued_.empty()) FinishPipeline(false);
   if (!PQsendQuery(conn_, std::string(sql).c_str())) Fail("send", nullptr);
   unanswered_ = true;
 }
@@ -314,7 +388,7 @@ std::unique_ptr<Statement> PgDb::Prepare(std::string_view sql) {
   for (size_t i = text.find('$'); i != std::string::npos; i = text.find('$', i + 1))
     params = std::max(params, std::atoi(text.c_str() + i + 1));
   ReadUnanswered();
-  if (queued_ > 0) FinishPipeline(false);
+  ReadQueued();
   std::string name = "orvex_" + std::to_string(++prepared_);
   PGresult* result = PQprepare(conn_, name.c_str(), text.c_str(), 0, nullptr);
   if (PQresultStatus(result) != PGRES_COMMAND_OK) Fail("prepare", result);

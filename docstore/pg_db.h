@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "docstore/database.h"
 
@@ -20,6 +21,9 @@ struct pg_conn;
 struct pg_result;
 
 namespace orvex::docstore {
+
+class PgStatement;
+struct PgAhead;
 
 class PgDb : public Database {
  public:
@@ -63,19 +67,34 @@ class PgDb : public Database {
   // Reads the answer of a statement ExecUnanswered sent, if any (before the
   // connection sends anything else); throws its failure.
   void ReadUnanswered();
+  // Queues a statement whose answer goes into `answer` when the queued
+  // answers are read (Statement::Prefetch; only where CanSend).
+  void SendAhead(PgAhead* answer, const std::string& name, int params, const char* const* values,
+                 const int* lengths, const int* binary);
+  // Reads the queued statements' answers now.
+  void ReadQueued();
+  // `reader` no longer wants the answers it sent for (it drops them, or goes
+  // away): those still to come are dropped on arrival.
+  void Forget(PgStatement* reader);
 
  private:
   // Statements queued before their answers are read, at most.
-  static constexpr int kMaxQueued = 32;
+  static constexpr size_t kMaxQueued = 32;
   // Ends the pipeline: reads the queued statements' answers and, when
   // `last`, returns the answer of the statement sent after them. Throws the
   // first failure (the statements after it are not run).
   pg_result* FinishPipeline(bool last);
+  // A transaction ends or begins: answers read ahead for it go.
+  void DropAhead();
 
   pg_conn* conn_ = nullptr;
   int prepared_ = 0;         // statements prepared so far, for their names
   bool unanswered_ = false;  // ExecUnanswered's answer is still to be read
-  int queued_ = 0;           // statements SendPrepared queued
+  // The statements queued, in order, each with where its answer goes (null:
+  // nobody reads it).
+  std::vector<PgAhead*> queued_;
+  // Statements holding an answer read ahead, or waiting for one.
+  std::vector<PgStatement*> ahead_;
 };
 
 }  // namespace orvex::docstore

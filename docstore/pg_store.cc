@@ -8,8 +8,9 @@
 // a document in memory and any node serves any document.
 //
 // Group commit, as on SQLite: a writing transaction commits without waiting
-// for the server's log flush (synchronous_commit off for that transaction
-// alone), so the advisory lock goes with the commit and the next writer of
+// for the server's log flush (synchronous_commit off on the writing
+// connection, whose every transaction MakeDurable waits for), so the
+// advisory lock goes with the commit and the next writer of
 // any node does not wait for this one's flush. MakeDurable then waits for
 // the flush: a transaction of its own that updates a row (a transaction
 // that writes nothing is not flushed), committed with synchronous_commit on
@@ -47,14 +48,17 @@ class PgBackend : public StoreBackend {
     std::filesystem::remove_all(upload_dir_, ec);
   }
 
-  std::unique_ptr<Database> Connect(bool) override { return std::make_unique<PgDb>(conninfo_); }
+  std::unique_ptr<Database> Connect(bool writer) override {
+    auto db = std::make_unique<PgDb>(conninfo_);
+    if (writer) db->Exec("SET synchronous_commit = off");
+    return db;
+  }
   void CreateSchema(Database& db) override;
   // A writing transaction commits without waiting for the log flush
   // (MakeDurable waits) and takes the writers' lock; these go to the server
   // with the transaction's first statement, in one round trip.
   void BeginWrite(Database& db) override {
     db.Begin("BEGIN");
-    db.Begin("SET LOCAL synchronous_commit = off");
     db.Begin(kWriterLock);
   }
   void BeginRead(Database& db) override { db.Begin("BEGIN ISOLATION LEVEL REPEATABLE READ"); }
@@ -66,6 +70,7 @@ class PgBackend : public StoreBackend {
   std::string ContentDir() const override { return upload_dir_; }
   bool Durable() const override { return false; }
   bool ContentInDatabase() const override { return true; }
+  bool ReadsAhead() const override { return true; }
 
  private:
   void FlushLog();

@@ -13,6 +13,7 @@
 #include "docstore/auth.h"
 #include "docstore/database.h"
 #include "docstore/digest_auth.h"
+#include "docstore/lock_store.h"
 #include "docstore/names.h"
 #include "docstore/store_backend.h"
 #include "docstore/url.h"
@@ -567,10 +568,7 @@ std::optional<Store::WorkspaceRole> Store::FindWorkspace(const std::string& name
     auto known = memo->workspaces.find({name, user});
     if (known != memo->workspaces.end()) return known->second;
   }
-  Statement& s =
-      Sql("SELECT w.name, w.categories, w.schema, r.role FROM workspaces w LEFT JOIN roles r "
-          "ON r.workspace = w.name AND r.\"user\" = ?2 WHERE w.name = ?1");
-  s.Bind(1, name).Bind(2, user);
+  Statement& s = WorkspaceStatement(name, user);
   std::optional<WorkspaceRole> found;
   if (s.Step()) {
     found = WorkspaceRole{{s.Text(0), s.Text(1), s.Text(2)}, Role::kNone};
@@ -579,6 +577,13 @@ std::optional<Store::WorkspaceRole> Store::FindWorkspace(const std::string& name
   }
   if (memo) memo->workspaces[{name, user}] = found;
   return found;
+}
+
+Statement& Store::WorkspaceStatement(const std::string& name, const std::string& user) {
+  return Sql("SELECT w.name, w.categories, w.schema, r.role FROM workspaces w LEFT JOIN roles r "
+             "ON r.workspace = w.name AND r.\"user\" = ?2 WHERE w.name = ?1")
+      .Bind(1, name)
+      .Bind(2, user);
 }
 
 std::vector<Workspace> Store::Workspaces() {
@@ -610,11 +615,64 @@ Resource Store::ReadResource(Statement& s) {
   return r;
 }
 
+Statement& Store::FindStatement(const std::string& path, bool with_content) {
+  if (!with_content)
+    return Sql(std::string("SELECT ") + kResourceColumns + " FROM resources WHERE path = ?1")
+        .Bind(1, path);
+  // The content's row id is the blob name after kInlinePrefix.
+  const std::string prefix_length = std::to_string(sizeof kInlinePrefix - 1);
+  return Sql(std::string("SELECT ") + kResourceColumns +
+             ", (SELECT data FROM contents WHERE contents.id = CASE WHEN substr(resources.blob, "
+             "1, " +
+             prefix_length + ") = '" + kInlinePrefix + "' THEN CAST(substr(resources.blob, " +
+             prefix_length + " + 1) AS BIGINT) END) FROM resources WHERE path = ?1")
+      .Bind(1, path);
+}
+
 std::optional<Resource> Store::Find(const std::string& path) {
-  Statement& s = Sql(std::string("SELECT ") + kResourceColumns + " FROM resources WHERE path = ?1");
-  s.Bind(1, path);
+  Statement& s = FindStatement(path, false);
   if (!s.Step()) return std::nullopt;
   return ReadResource(s);
+}
+
+std::optional<Resource> Store::FindWithContent(const std::string& path,
+                                               std::optional<std::string>& inline_content) {
+  Statement& s = FindStatement(path, true);
+  inline_content.reset();
+  if (!s.Step()) return std::nullopt;
+  Resource r = ReadResource(s);
+  if (!s.IsNull(17)) inline_content = s.Blob(17);
+  return r;
+}
+
+void Store::ReadAheadRole(const std::string& path, const std::string& user) {
+  auto parts = SplitPath(path);
+  // Working copies and versions are found through their document.
+  if (parts.empty() || parts[0] == ".working" || parts[0] == ".versions") return;
+  RequestMemo* memo = Memo();
+  if (!memo || !memo->workspaces.count({parts[0], user}))
+    WorkspaceStatement(parts[0], user).Prefetch();
+}
+
+void Store::ReadAheadRow(const Resource& r, const std::string& user, bool role) {
+  if (!backend_->ReadsAhead()) return;
+  if (role) ReadAheadRole(r.path, user);
+  PropsStatement(r.path).Prefetch();
+  LockStore(*this).PrefetchCovering(r.path);
+  if (!r.IsCollection()) return;
+  HasChildrenStatement(r.id, true).Prefetch();
+  HasChildrenStatement(r.id, false).Prefetch();
+}
+
+void Store::ReadAhead(const std::string& path, const std::string& user, ReadFor what) {
+  if (!backend_->ReadsAhead()) return;
+  auto parts = SplitPath(path);
+  if (parts.empty() || parts[0] == ".working" || parts[0] == ".versions") return;
+  ReadAheadRole(path, user);
+  FindStatement(path, what == ReadFor::kContent).Prefetch();
+  if (what == ReadFor::kProperties) PropsStatement(path).Prefetch();
+  if (what == ReadFor::kProperties || what == ReadFor::kChange)
+    LockStore(*this).PrefetchCovering(path);
 }
 
 std::optional<Resource> Store::FindById(int64_t id) {
@@ -643,12 +701,17 @@ std::vector<Resource> Store::ChildrenAfter(int64_t id, int64_t after, int limit)
   return out;
 }
 
+Statement& Store::HasChildrenStatement(int64_t id, bool collections_only) {
+  return Sql(collections_only
+                 ? "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1 AND kind = "
+                   "1)"
+                 : "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1)")
+      .Bind(1, id);
+}
+
 bool Store::HasChildren(int64_t id, bool collections_only) {
-  Statement& s = Sql(collections_only
-                         ? "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1 "
-                           "AND kind = 1)"
-                         : "SELECT EXISTS(SELECT 1 FROM resources WHERE parent = ?1 AND id <> 1)");
-  s.Bind(1, id).Step();
+  Statement& s = HasChildrenStatement(id, collections_only);
+  s.Step();
   return s.Int(0) != 0;
 }
 
@@ -788,6 +851,19 @@ PropMap Store::Props(int64_t id) {
   PropMap out;
   Statement& s = Sql("SELECT ns, name, type, value FROM props WHERE resource = ?1 ORDER BY rowid");
   s.Bind(1, id);
+  while (s.Step()) out[{s.Text(0), s.Text(1)}] = DecodeValue(s.Text(2), s.Text(3));
+  return out;
+}
+
+Statement& Store::PropsStatement(const std::string& path) {
+  return Sql("SELECT ns, name, type, value FROM props WHERE resource = (SELECT id FROM resources "
+             "WHERE path = ?1) ORDER BY rowid")
+      .Bind(1, path);
+}
+
+PropMap Store::PropsOf(const std::string& path) {
+  PropMap out;
+  Statement& s = PropsStatement(path);
   while (s.Step()) out[{s.Text(0), s.Text(1)}] = DecodeValue(s.Text(2), s.Text(3));
   return out;
 }

@@ -214,7 +214,30 @@ class Store {
 
   // Resources.
   std::optional<Resource> Find(const std::string& path);
+  // Find, and the bytes of the resource's content when they are kept in the
+  // database (IsInline), read by the same statement; `inline_content` is
+  // left empty for any other resource.
+  std::optional<Resource> FindWithContent(const std::string& path,
+                                          std::optional<std::string>& inline_content);
   std::optional<Resource> FindById(int64_t id);
+  // Within a transaction, sends ahead (Statement::Prefetch) what a request
+  // on `path` by `user` reads first: the workspace and the user's role
+  // there (unless the request holds them already), the resource (Find) and
+  // - kContent: its inline content with it (FindWithContent);
+  // - kProperties: its kept properties (PropsOf) and the locks covering it
+  //   (LockStore::Covering);
+  // - kChange: the locks covering it.
+  // A database server then answers them all in the round trip of the first
+  // one read. Nothing else changes: each is still read by its own call,
+  // with the answer it would have had, and what is not read is dropped.
+  enum class ReadFor { kResource, kContent, kProperties, kChange };
+  void ReadAhead(const std::string& path, const std::string& user, ReadFor what);
+  // The same for one row of a listing, `r` read already: its kept
+  // properties, the locks covering it, whether a collection has children
+  // (HasChildren, both kinds) and, with `role`, the user's role in its
+  // workspace. A listing sends these for a whole batch of rows, which a
+  // database server then answers a few dozen to a round trip.
+  void ReadAheadRow(const Resource& r, const std::string& user, bool role);
   // Direct children in creation order.
   std::vector<Resource> Children(int64_t id);
   // Up to `limit` direct children with ids above `after`, in creation order
@@ -260,6 +283,9 @@ class Store {
 
   // Properties kept for a resource (dead properties and settable ones).
   PropMap Props(int64_t id);
+  // The same for the resource at `path` (one statement, which ReadAhead
+  // can send before the resource's id is known).
+  PropMap PropsOf(const std::string& path);
   std::optional<PropValue> Prop(int64_t id, const PropName& name);
   void SetProp(int64_t id, const PropName& name, const PropValue& value);
   void RemoveProp(int64_t id, const PropName& name);
@@ -281,6 +307,13 @@ class Store {
   friend class Txn;
   friend class LockStore;  // keeps its table through the same connections
   Resource ReadResource(Statement& s);
+  // The statements of Find (and FindWithContent), FindWorkspace and
+  // PropsOf, bound: one place for each, used by them and by ReadAhead.
+  Statement& FindStatement(const std::string& path, bool with_content);
+  Statement& WorkspaceStatement(const std::string& name, const std::string& user);
+  Statement& PropsStatement(const std::string& path);
+  Statement& HasChildrenStatement(int64_t id, bool collections_only);
+  void ReadAheadRole(const std::string& path, const std::string& user);
   // A prepared statement of the current transaction's connection for `sql`,
   // kept for reuse and reset for this use. A caller finishes stepping it
   // before calling anything that may use the same statement.

@@ -42,6 +42,9 @@ class StoreBackend {
   // Large content lives in the database (in parts) rather than in files of
   // ContentDir, which then holds only uploads on their way in.
   virtual bool ContentInDatabase() const { return false; }
+  // Statements sent ahead save waits for a database server
+  // (Statement::Prefetch); a database in the process has none to save.
+  virtual bool ReadsAhead() const { return false; }
 };
 
 // The embedded default: SQLite in `dir` (empty: a private temporary
