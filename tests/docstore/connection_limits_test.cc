@@ -308,14 +308,9 @@ TEST(ConnectionLimitsTest, BehindATrustedProxyEachForwardedClientClimbsARampOfIt
   Conn proxy(server.port(), "127.0.0.8");
   for (int i = 0; i < 6; ++i) guess(proxy, "10.0.0.1");
   EXPECT_GE(guess(proxy, "10.0.0.1"), 150);
-  // Another client behind the same proxy is not slowed down; what a client
-  // wrote before the proxy's own entry is not believed.
+  // Another client behind the same proxy is not slowed down. Which entry
+  // of the header is believed, and from which peers, is LoginThrottleTest's.
   EXPECT_LT(guess(proxy, "10.0.0.2"), 100);
-  EXPECT_GE(guess(proxy, "10.0.0.2, 10.0.0.1"), 150);
-  // From a peer that is no trusted proxy the header counts for nothing.
-  Conn direct(server.port(), "127.0.0.9");
-  for (int i = 0; i < 6; ++i) guess(direct, "10.0.1." + std::to_string(i));
-  EXPECT_GE(guess(direct, "10.0.1.9"), 150);
 }
 
 TEST(LoginThrottleTest, OnlyATrustedProxyNamesTheClientAndOnlyByAnAddress) {
