@@ -1,16 +1,20 @@
 // The host script against plain WebDAV servers as they come (Apache mod_dav
 // and mod_dav_svn, lighttpd mod_webdav, nginx dav, SabreDAV), with no
-// property set by hand, and the host's dialect set to webdav: the workspaces
-// are the collections of the workspace list, every folder is a standard one,
-// and documents keep their office values as dead properties where the server
-// keeps any. What the docstore answers in the portal dialect is the
-// integration suite's (tests/integration).
+// property set by hand, and the host's dialect set to webdav: the workspaces are the collections of
+// the workspace list, every folder is a standard one, and documents keep
+// their office values as dead properties where the server keeps any. The
+// same script runs against the docstore with the dialect left at portal,
+// where it gives what the contract gives: real descriptions, enhanced
+// folders, categories, the portal's profiles, check-in and history.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,9 +28,11 @@
 #include "platform/ui/session.h"
 #include "platform/ui/toolkit.h"
 #include "support/apache_server.h"
+#include "support/docstore_client.h"
 #include "support/lighttpd_server.h"
 #include "support/nginx_server.h"
 #include "support/sabre_server.h"
+#include "support/seed.h"
 #include "support/svn_server.h"
 #include "support/temp_dir.h"
 
@@ -85,6 +91,115 @@ class Repository : public Server {
   testing::SvnServer server;
 };
 
+// The docstore, seeded with the folders asked for: a path below
+// Public/Workspaces names a workspace, any other one a standard folder in
+// the workspace of its first segment. jones is an author there. What it
+// holds is read over HTTP as jones, by a client of the tests', not the
+// library.
+class Docstore : public Server {
+ public:
+  bool MakeFolders(const std::vector<std::string>& paths) override {
+    for (const std::string& path : paths) {
+      std::vector<std::string> segments;
+      for (size_t start = 0; start <= path.size();) {
+        const size_t end = std::min(path.find('/', start), path.size());
+        segments.push_back(path.substr(start, end - start));
+        start = end + 1;
+      }
+      if (path.starts_with("Public/Workspaces/")) {
+        Items(segments.back());
+        continue;
+      }
+      testing::seed::Json* items = &Items(segments[0]);
+      for (size_t i = 1; i < segments.size(); ++i) {
+        auto found = std::find_if(items->begin(), items->end(),
+                                  [&](const auto& item) { return item["name"] == segments[i]; });
+        if (found == items->end()) {
+          items->push_back(testing::seed::Folder(segments[i], false));
+          found = items->end() - 1;
+        }
+        items = &(*found)["items"];
+      }
+    }
+    return true;
+  }
+  bool Start() override {
+    testing::seed::Json workspaces = testing::seed::Json::array();
+    for (const auto& [name, items] : workspaces_)
+      workspaces.push_back(testing::seed::Workspace(name, {{"CORP\\jones", "author"}}, items));
+    try {
+      store_ = docstore::testing::StartServer(testing::seed::Store(workspaces, Schema()));
+    } catch (const std::exception& error) {
+      ADD_FAILURE() << error.what();
+      return false;
+    }
+    return true;
+  }
+  int port() const override { return store_->port(); }
+  std::optional<std::uintmax_t> FileSize(const std::string& path) const override {
+    const auto found = Find(path);
+    if (!found || found->Flag("DAV:iscollection")) return std::nullopt;
+    return std::stoull(found->Text("DAV:getcontentlength").value_or("0"));
+  }
+  bool IsFolder(const std::string& path) const override {
+    const auto found = Find(path);
+    return found && found->Flag("DAV:iscollection");
+  }
+
+ private:
+  // The portal's two profiles: Document with the office properties the
+  // plain servers' built-in profile has, and Memo.
+  static testing::seed::Json Schema() {
+    using testing::seed::Json;
+    const auto office = [](const std::string& name, const std::string& type, bool multi) {
+      return Json{{"id", "urn:schemas-microsoft-com:office:office#" + name},
+                  {"title", name},
+                  {"type", type},
+                  {"multivalued", multi}};
+    };
+    const std::string ns = "urn:schemas-microsoft-com:office:office#";
+    return {{"properties",
+             {office("Title", "Text", false), office("Author", "Text", false),
+              office("Description", "Text", false), office("Keywords", "Text", true),
+              office("Summary", "Comment box", false)}},
+            {"profiles",
+             {{{"id", "urn:content-classes:document"},
+               {"title", "Document"},
+               {"properties", {ns + "Title", ns + "Author", ns + "Description", ns + "Keywords"}}},
+              {{"id", "urn:content-classes:memo"},
+               {"title", "Memo"},
+               {"properties", {ns + "Title", ns + "Summary"}}}}},
+            {"default_profile", "urn:content-classes:document"}};
+  }
+  // The items at the top of `workspace`, which is added when new.
+  testing::seed::Json& Items(const std::string& workspace) {
+    return workspaces_.try_emplace(workspace, testing::seed::Json::array()).first->second;
+  }
+  // The item at `path` (its segments as the test writes them), as the
+  // docstore answers a PROPFIND of it.
+  std::optional<docstore::testing::WireResponse> Find(const std::string& path) const {
+    std::string target = "/";
+    for (const char raw : path) {
+      static const char kHex[] = "0123456789ABCDEF";
+      const auto c = static_cast<unsigned char>(raw);
+      if (std::isalnum(c) || raw == '/' || raw == '.' || raw == '-' || raw == '_') {
+        target += raw;
+      } else {
+        target += '%';
+        target += kHex[c >> 4];
+        target += kHex[c & 15];
+      }
+    }
+    docstore::testing::Client client(store_->port(), "CORP\\jones", "secret");
+    auto rows = client.Propfind(target, 0);
+    if (rows.size() != 1) return std::nullopt;
+    return rows[0];
+  }
+
+  std::map<std::string, testing::seed::Json> workspaces_;
+  std::unique_ptr<docstore::Server> store_;
+};
+
 // A server of type S asking for a domain-style Basic user, or nothing (and
 // why) where S cannot run here.
 template <class S, class Made = Tree<S>>
@@ -96,8 +211,10 @@ std::unique_ptr<Server> Plain(std::string& unavailable) {
   return made;
 }
 
-// The server a test parameter names, or why it cannot run here.
+// The server a test parameter names, or why it cannot run here. The
+// docstore's users carry their domain.
 std::unique_ptr<Server> MakeServer(const std::string& name, std::string& unavailable) {
+  if (name == "docstore") return std::make_unique<Docstore>();
   if (name == "apache") return Plain<testing::ApacheServer>(unavailable);
   if (name == "lighttpd") return Plain<testing::LighttpdServer>(unavailable);
   if (name == "nginx") return Plain<testing::NginxServer>(unavailable);
@@ -116,7 +233,7 @@ class PlainServerTest : public ::testing::TestWithParam<std::string> {
         server_->MakeFolders({"Public/Workspaces/Sales", "Sales/Reports", "Sales/Archive/2001"}));
     ASSERT_TRUE(server_->Start());
     platform::MapHost("docs", {"127.0.0.1", server_->port()});
-    platform::SetHostSetting("docs", "dialect", "webdav");
+    if (!Portal()) platform::SetHostSetting("docs", "dialect", "webdav");
     // The overwrite question is answered as each test queues.
     ui::UseToolkit("headless");
     agent_ = std::make_shared<ui::ScriptedAgent>();
@@ -130,6 +247,8 @@ class PlainServerTest : public ::testing::TestWithParam<std::string> {
   }
 
   const Server& server() const { return *server_; }
+  // The docstore, which the host reaches in the portal dialect.
+  bool Portal() const { return GetParam() == "docstore"; }
 
   std::vector<std::string> Folders(const std::string& path) {
     engine::ServerClass1& e = docs_.DefaultServer();
@@ -182,7 +301,7 @@ TEST_P(PlainServerTest, WorkspacesFoldersAndCategories) {
   ASSERT_EQ(e.GetWorkspaceInfo(), 1) << e.ErrorCode;
   std::string workspace, description = "x";
   ASSERT_TRUE(e.GetWorkspace(0, workspace, description));
-  EXPECT_EQ(workspace + "|" + description, "Sales|");
+  EXPECT_EQ(workspace + "|" + description, Portal() ? "Sales|Sales documents" : "Sales|");
   ASSERT_TRUE(e.SetWorkspace("Sales")) << e.ErrorCode;
 
   EXPECT_EQ(Folders(""), (std::vector<std::string>{"Archive", "Reports"}));
@@ -192,7 +311,7 @@ TEST_P(PlainServerTest, WorkspacesFoldersAndCategories) {
 
   // Asked for an enhanced folder, a plain server makes a standard one.
   ASSERT_TRUE(e.CreateFolder("Archive/New", true)) << e.ErrorCode;
-  EXPECT_EQ(Folders("Archive"), (std::vector<std::string>{"2001", "New"}));
+  EXPECT_EQ(Folders("Archive"), (std::vector<std::string>{"2001", Portal() ? "New+" : "New"}));
   EXPECT_FALSE(e.CreateFolder("Archive", false));
   EXPECT_EQ(e.ErrorCode, engine::kCodeAlreadyExists);
   ASSERT_TRUE(e.ChangeFolderName("Reports", "Berichte")) << e.ErrorCode;
@@ -201,15 +320,22 @@ TEST_P(PlainServerTest, WorkspacesFoldersAndCategories) {
   ASSERT_TRUE(e.DeleteFolder("Archive/New")) << e.ErrorCode;
   EXPECT_FALSE(server().IsFolder("Sales/Archive/New"));
 
-  // A plain server keeps no categories, and none can be made.
+  // None of the workspace's categories yet. The docstore makes one; a plain
+  // server keeps none, and none can be made.
   EXPECT_EQ(e.GetCategoryInfo(""), 0) << e.ErrorCode;
-  EXPECT_FALSE(e.CreateCategory("Europe"));
-  EXPECT_EQ(e.ErrorCode, engine::kCodePermissionDenied);
-  EXPECT_EQ(e.GetCategoryInfo("Europe"), -1);
-  EXPECT_EQ(e.ErrorCode, engine::kCodeNotFound);
+  if (Portal()) {
+    ASSERT_TRUE(e.CreateCategory("Europe")) << e.ErrorCode;
+    EXPECT_EQ(e.GetCategoryInfo("Europe"), 0) << e.ErrorCode;
+    EXPECT_EQ(e.GetCategoryInfo(""), 1) << e.ErrorCode;
+  } else {
+    EXPECT_FALSE(e.CreateCategory("Europe"));
+    EXPECT_EQ(e.ErrorCode, engine::kCodePermissionDenied);
+    EXPECT_EQ(e.GetCategoryInfo("Europe"), -1);
+    EXPECT_EQ(e.ErrorCode, engine::kCodeNotFound);
+  }
 }
 
-// The servers that take dead properties. mod_dav_svn
+// The servers that take dead properties, and the docstore. mod_dav_svn
 // keeps each under its local name in a namespace of its own, so the office
 // values it took read back absent, which lists as empty.
 class PropertyServerTest : public PlainServerTest {
@@ -220,15 +346,25 @@ class PropertyServerTest : public PlainServerTest {
     if (GetParam() == "svn") return {"Title=", "Author=", "Description=", "Keywords*="};
     return {"Title=" + title, "Author=Jones", "Description=", "Keywords*=pricing,forecast"};
   }
-  // How the server refuses the version-tree report it does not offer:
-  // SabreDAV as an unsupported report (403: 1004), the others as an unknown
-  // method or report (405, 501) or a bad request (1000).
+  // The docstore's profiles are Document and Memo; a plain server has the
+  // built-in one.
+  int16_t Profiles() const { return Portal() ? 2 : 1; }
+  // The versions of the document checked in to an enhanced folder, each
+  // "id|comment|domain|user" (the time is the server's), or how the server
+  // refuses the version-tree report it does not offer: SabreDAV as an
+  // unsupported report (403: 1004), the others as an unknown method or
+  // report (405, 501) or a bad request (1000).
   std::vector<std::string> History() const {
+    if (Portal()) return {"0.1||CORP|jones"};
     return {GetParam() == "sabre" ? "refused 1004" : "refused 1000"};
   }
+  // The status the listing gives a document checked in to an enhanced
+  // folder: "createdcheckedin" (1) on the docstore; no publishing state (0)
+  // where the folder asked for is a standard one.
+  int16_t CheckedIn() const { return Portal() ? 1 : 0; }
 
-  // GetHistoryInfo's versions of `file` in `folder`, each
-  // "id|comment|domain|user" (the time is the server's), or "refused CODE".
+  // GetHistoryInfo's versions of `file` in `folder`, as History() writes
+  // them.
   std::vector<std::string> Versions(const std::string& folder, const std::string& file) {
     engine::ServerClass1& e = docs_.DefaultServer();
     const int16_t n = e.GetHistoryInfo(folder, file);
@@ -247,7 +383,7 @@ class PropertyServerTest : public PlainServerTest {
 TEST_P(PropertyServerTest, DocumentsWithTheBuiltInProfile) {
   engine::ServerClass1& e = docs_.DefaultServer();
   ASSERT_TRUE(e.SetWorkspace("Sales")) << e.ErrorCode;
-  ASSERT_EQ(e.GetDocProfileInfo(), 1) << e.ErrorCode;
+  ASSERT_EQ(e.GetDocProfileInfo(), Profiles()) << e.ErrorCode;
   ASSERT_EQ(e.GetPropertyInfo("Document"), 4) << e.ErrorCode;
 
   orvex::testing::TempDir local("plain");
@@ -294,18 +430,20 @@ TEST_P(PropertyServerTest, DocumentsWithTheBuiltInProfile) {
   ASSERT_TRUE(e.DeleteFile("Reports", "plan.txt")) << e.ErrorCode;
   EXPECT_EQ(e.GetFileInfo("Reports"), 0);
 
-  // A folder asked for as an enhanced one is a standard one: the upload
-  // has no publishing state, no history, and OverWrite 3 replaces it.
+  // Into a folder made as an enhanced one the upload is checked in where
+  // the server versions it, and its history lists that version.
   ASSERT_TRUE(e.CreateFolder("Drafts", true)) << e.ErrorCode;
   p.OverWrite = 1;
   ASSERT_TRUE(e.SaveFile("Drafts", local.path(), file)) << e.ErrorCode;
-  EXPECT_EQ(OnlyDocument("Drafts").row, file + "|0|0");
+  EXPECT_EQ(OnlyDocument("Drafts").row, file + "|0|" + std::to_string(CheckedIn()));
   EXPECT_EQ(Versions("Drafts", file), History());
+  // A checked-in document is not replaced, not even with OverWrite 3, and
+  // nobody is asked; a document without publishing state is.
   std::ofstream(local.path() + "/" + file) << "fifth\n";
   p.OverWrite = 3;
-  EXPECT_TRUE(e.SaveFile("Drafts", local.path(), file)) << e.ErrorCode;
-  EXPECT_EQ(e.ErrorCode, engine::kCodeNone);
-  EXPECT_EQ(server().FileSize("Sales/Drafts/" + file), 6u);
+  EXPECT_EQ(e.SaveFile("Drafts", local.path(), file), !Portal());
+  EXPECT_EQ(e.ErrorCode, Portal() ? engine::kCodeAccessDenied : engine::kCodeNone);
+  EXPECT_EQ(server().FileSize("Sales/Drafts/" + file), Portal() ? 14u : 6u);
 }
 
 // nginx keeps no properties: it refuses every PROPPATCH (405) and ignores
@@ -379,10 +517,12 @@ TEST_P(NoPropertyServerTest, DocumentsWithoutValues) {
 
 const auto kServerName = [](const auto& info) { return info.param; };
 INSTANTIATE_TEST_SUITE_P(Servers, PlainServerTest,
-                         ::testing::Values("apache", "lighttpd", "nginx", "sabre", "svn"),
+                         ::testing::Values("apache", "lighttpd", "nginx", "sabre", "svn",
+                                           "docstore"),
                          kServerName);
 INSTANTIATE_TEST_SUITE_P(Servers, PropertyServerTest,
-                         ::testing::Values("apache", "lighttpd", "sabre", "svn"), kServerName);
+                         ::testing::Values("apache", "lighttpd", "sabre", "svn", "docstore"),
+                         kServerName);
 INSTANTIATE_TEST_SUITE_P(Servers, NoPropertyServerTest, ::testing::Values("nginx"), kServerName);
 
 }  // namespace
