@@ -235,89 +235,6 @@ TEST(ConnectionLimitsTest, SlowBodiesIdleConnectionsAndUnreadAnswersAreEnded) {
   EXPECT_EQ(smith.Send("GET", "/Sales/readme.txt").status, 200);
 }
 
-TEST(ConnectionLimitsTest, UnreadListingsHoldNoMoreThanASocketBufferEach) {
-  // A folder of 2,000 documents listed by a reader who names 1,000
-  // properties, each answered as not found by name: about 80 MB per answer.
-  std::string items;
-  for (int i = 0; i < 2000; ++i)
-    items += std::string(i ? "," : "") + R"({"name": "d)" + std::to_string(i) +
-             R"(.txt", "type": "document"})";
-  ServerOptions options;
-  options.seed_json = R"({"users": [{"name": "guest", "password": "guest"}],
-    "workspaces": [{"name": "W", "roles": {"guest": "reader"},
-                    "items": [{"name": "F", "type": "standard", "items": [)" +
-                      items + "]}]}]}";
-  Server server(options);
-  server.Start();
-  std::string names;
-  for (int i = 0; i < 1000; ++i)
-    names += "<x:a-property-nobody-ever-set-" + std::to_string(i) + "/>";
-  std::string body =
-      R"(<?xml version="1.0"?><D:propfind xmlns:D="DAV:" xmlns:x="urn:x:"><D:prop>)" + names +
-      "</D:prop></D:propfind>";
-  std::string request =
-      "PROPFIND /W/F/ HTTP/1.1\r\nHost: docs\r\nDepth: 1\r\n"
-      "Content-Type: application/xml\r\n" +
-      std::string(kGuestAuth) + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
-      body;
-  // One listing read whole first: the server's lasting allocations (store
-  // connections, statements) are made, and the answer's size is known.
-  size_t whole = 0;
-  {
-    Conn reader(server.port());
-    reader.Send(request);
-    std::string head;
-    std::string tail;
-    for (;;) {
-      std::string got = reader.Read(2000);
-      if (got.empty()) break;
-      if (head.empty()) head = got.substr(0, 64);
-      whole += got.size();
-      tail = (tail + got.substr(got.size() - std::min<size_t>(got.size(), 16)));
-      tail = tail.substr(tail.size() - std::min<size_t>(tail.size(), 16));
-      if (tail.size() >= 7 && tail.compare(tail.size() - 7, 7, "\r\n0\r\n\r\n") == 0) break;
-    }
-    ASSERT_EQ(StatusOf(head), 207);
-  }
-  ASSERT_GT(whole, 50u << 20);
-
-  // Three clients ask and never read. Each server thread fills its socket
-  // and stops; what it holds meanwhile is one piece of the answer, not the
-  // answer.
-  size_t before = HeapInUse();
-  std::vector<std::unique_ptr<Conn>> unread;
-  for (int i = 0; i < 3; ++i) {
-    unread.push_back(std::make_unique<Conn>(server.port()));
-    ASSERT_TRUE(unread.back()->Send(request));
-  }
-  // Until nothing more arrives on any of them (bounded: the server ends a
-  // connection that moves nothing for 10 s).
-  size_t peak = 0;
-  std::vector<size_t> pending(unread.size(), 0);
-  for (int quiet = 0, rounds = 0; quiet < 5 && rounds < 80; ++rounds) {
-    std::this_thread::sleep_for(milliseconds(100));
-    peak = std::max(peak, HeapInUse());
-    bool moved = false;
-    for (size_t i = 0; i < unread.size(); ++i) {
-      size_t now = unread[i]->Pending();
-      moved |= now != pending[i] || now == 0;
-      pending[i] = now;
-    }
-    quiet = moved ? 0 : quiet + 1;
-  }
-  for (size_t got : pending) {
-    EXPECT_GT(got, 0u);
-    EXPECT_LT(got, whole / 10);
-  }
-  EXPECT_LT(peak - std::min(peak, before), size_t{16} << 20)
-      << "answers held in memory: " << (peak - before) / 1024 << " KiB for three answers of "
-      << whole / 1024 << " KiB each";
-
-  // Other clients are served meanwhile.
-  Client guest(server.port(), "guest", "guest");
-  EXPECT_EQ(guest.Send("PROPFIND", "/W/F/d1.txt", {{"Depth", "0"}}).status, 207);
-}
-
 TEST(ConnectionLimitsTest, FailedLogInsFromOneAddressAreSlowedDown) {
   auto server = StartServer();
   Conn guesser(server->port());
@@ -391,14 +308,9 @@ TEST(ConnectionLimitsTest, BehindATrustedProxyEachForwardedClientClimbsARampOfIt
   Conn proxy(server.port(), "127.0.0.8");
   for (int i = 0; i < 6; ++i) guess(proxy, "10.0.0.1");
   EXPECT_GE(guess(proxy, "10.0.0.1"), 150);
-  // Another client behind the same proxy is not slowed down; what a client
-  // wrote before the proxy's own entry is not believed.
+  // Another client behind the same proxy is not slowed down. Which entry
+  // of the header is believed, and from which peers, is LoginThrottleTest's.
   EXPECT_LT(guess(proxy, "10.0.0.2"), 100);
-  EXPECT_GE(guess(proxy, "10.0.0.2, 10.0.0.1"), 150);
-  // From a peer that is no trusted proxy the header counts for nothing.
-  Conn direct(server.port(), "127.0.0.9");
-  for (int i = 0; i < 6; ++i) guess(direct, "10.0.1." + std::to_string(i));
-  EXPECT_GE(guess(direct, "10.0.1.9"), 150);
 }
 
 TEST(LoginThrottleTest, OnlyATrustedProxyNamesTheClientAndOnlyByAnAddress) {

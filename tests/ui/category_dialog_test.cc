@@ -1,4 +1,4 @@
-// The category selection dialog on every toolkit, driven through the
+// The category selection dialog on the headless toolkit, driven through the
 // automation object by a scripted person against the recording fake of the
 // server: the tree read before the window opens, what OK writes, what
 // Create and Delete send, and the boxes shown and codes left behind.
@@ -51,7 +51,7 @@ class CategoryDialogTest : public testing::DialogTest {
   const std::vector<std::string>& LastTree() { return agent_->last_tree[kCategoryDlgAName]; }
 };
 
-TEST_P(CategoryDialogTest, AnEmptyTreeShowsOnlyTheSelectedRootThatCannotBeChosen) {
+TEST_F(CategoryDialogTest, AnEmptyTreeShowsOnlyTheSelectedRootThatCannotBeChosen) {
   Open();
   agent_->Plan(kCategoryDlgAName, "click Sales/Categories; press OKButton; press DeleteButton");
   EXPECT_FALSE(Dialog());
@@ -71,7 +71,7 @@ TEST_P(CategoryDialogTest, AnEmptyTreeShowsOnlyTheSelectedRootThatCannotBeChosen
   EXPECT_EQ(CategoryDlgA::Get().TreeView1().Count(), 0);
 }
 
-TEST_P(CategoryDialogTest, TheWholeTreeIsReadFirstAndOkWritesTheLevelsWithColons) {
+TEST_F(CategoryDialogTest, TheWholeTreeIsReadFirstAndOkWritesTheLevelsWithColons) {
   AddSampleTree();
   Open();
   agent_->Plan(kCategoryDlgAName, "click Europe/France; press OKButton");
@@ -100,7 +100,7 @@ TEST_P(CategoryDialogTest, TheWholeTreeIsReadFirstAndOkWritesTheLevelsWithColons
   EXPECT_EQ(LastError(), 0);
 }
 
-TEST_P(CategoryDialogTest, CreatingUnderTheRootAndUnderACategoryAndRefusingBadNames) {
+TEST_F(CategoryDialogTest, CreatingUnderTheRootAndUnderACategoryAndRefusingBadNames) {
   AddCategory("", "Europe", true);
   AddCategory("Europe", "France");
   Open();
@@ -142,7 +142,7 @@ TEST_P(CategoryDialogTest, CreatingUnderTheRootAndUnderACategoryAndRefusingBadNa
   EXPECT_TRUE(problems_.empty()) << problems_[0];
 }
 
-TEST_P(CategoryDialogTest, DeletingAsksWithNoAsDefaultAndSendsTheSlashPath) {
+TEST_F(CategoryDialogTest, DeletingAsksWithNoAsDefaultAndSendsTheSlashPath) {
   AddSampleTree();
   Open();
   agent_->Plan(kCategoryDlgAName,
@@ -164,7 +164,7 @@ TEST_P(CategoryDialogTest, DeletingAsksWithNoAsDefaultAndSendsTheSlashPath) {
   EXPECT_EQ(obj_->Properties().SelectCategory, "Asia");
 }
 
-TEST_P(CategoryDialogTest, RefusalsShowABoxResetTheCodeAndGoThroughTheDefaultConnection) {
+TEST_F(CategoryDialogTest, RefusalsShowABoxResetTheCodeAndGoThroughTheDefaultConnection) {
   AddSampleTree();
   Open();
   backend_->failures["SaveTo CategoryFolder http://docs/Sales/Categories/Europe/Spain"] =
@@ -202,7 +202,7 @@ TEST_P(CategoryDialogTest, RefusalsShowABoxResetTheCodeAndGoThroughTheDefaultCon
 }
 
 // The refusals before any walk are in SelectionDialogsTest's table.
-TEST_P(CategoryDialogTest, AWalkThatFailsShowsNoWindow) {
+TEST_F(CategoryDialogTest, AWalkThatFailsShowsNoWindow) {
   AddSampleTree();
   Open();
   // A walk failing one level down: -1 through every level, no window.
@@ -214,7 +214,7 @@ TEST_P(CategoryDialogTest, AWalkThatFailsShowsNoWindow) {
   EXPECT_EQ(CategoryDlgA::Get().TreeView1().Count(), 0);
 }
 
-TEST_P(CategoryDialogTest, JapaneseCaptionsAndMessages) {
+TEST_F(CategoryDialogTest, JapaneseCaptionsAndMessages) {
   // A form takes its captions when it is first loaded on a thread; CTest
   // runs every test in a process of its own.
   if (FormInstances::IfCreated<CategoryDlgA>() != nullptr)
@@ -238,9 +238,6 @@ TEST_P(CategoryDialogTest, JapaneseCaptionsAndMessages) {
                          "は使用できません。変更して下さい。 (48 ok)",
                          "カテゴリフォルダ削除の確認: Asiaを削除しますか？ (292 no)"}));
 }
-
-INSTANTIATE_TEST_SUITE_P(Toolkits, CategoryDialogTest, ::testing::Values("headless", "qt"),
-                         [](const auto& toolkit) { return toolkit.param; });
 
 }  // namespace
 }  // namespace orvex::dialogs

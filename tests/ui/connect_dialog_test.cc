@@ -1,11 +1,9 @@
-// The progress form on every toolkit: the run happens once from the timer,
+// The progress form on the headless toolkit: the run happens once from the timer,
 // the result lands in TimerResult, the shared form is reused with the right
 // texts, and a connect through it ends exactly as a direct one.
 #include "dialogs/connect_dialog.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 #include "automation/connect_orvex.h"
 #include "dialogs/progress.h"
@@ -22,7 +20,7 @@ namespace {
 
 using nlohmann::json;
 
-class ConnectDialogTest : public ::testing::TestWithParam<std::string> {
+class ConnectDialogTest : public ::testing::Test {
  protected:
   ConnectDialogTest() : backend_(std::make_shared<testing::FakeBackend>()), engine_(backend_) {
     backend_->AddItem("http://docs/Public/Workspaces", {}, false);
@@ -32,9 +30,7 @@ class ConnectDialogTest : public ::testing::TestWithParam<std::string> {
     engine_.Password = "secret";
   }
   void SetUp() override {
-    if (!ui::HasToolkit(GetParam())) GTEST_SKIP() << GetParam() << " is not in this build";
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    ui::UseToolkit(GetParam());
+    ui::UseToolkit("headless");
     ui::SetObserver([this](const json& r) {
       if (r.contains("form")) shown_.push_back(r["form"]);
       if (r.contains("ui_problem")) problems_.push_back(r);
@@ -58,7 +54,7 @@ class ConnectDialogTest : public ::testing::TestWithParam<std::string> {
   std::vector<json> problems_;
 };
 
-TEST_P(ConnectDialogTest, TheTimerRunsTheConnectOnceAndTheFormHidesItself) {
+TEST_F(ConnectDialogTest, TheTimerRunsTheConnectOnceAndTheFormHidesItself) {
   ASSERT_TRUE(RunConnectProgress(engine_));
   EXPECT_TRUE(engine_.TimerResult);
   EXPECT_EQ(engine_.ErrorCode, 0);
@@ -88,7 +84,7 @@ TEST_P(ConnectDialogTest, TheTimerRunsTheConnectOnceAndTheFormHidesItself) {
   EXPECT_FALSE(dialog.form().IsShown());
 }
 
-TEST_P(ConnectDialogTest, TheSharedFormShowsTheConnectTextsAgainAfterAnUpload) {
+TEST_F(ConnectDialogTest, TheSharedFormShowsTheConnectTextsAgainAfterAnUpload) {
   ConnectDialog& dialog = ConnectDialog::Get();
   const ui::NativeHandle handle = dialog.form().hWnd();
   const int shows = dialog.form().show_count();
@@ -113,7 +109,7 @@ TEST_P(ConnectDialogTest, TheSharedFormShowsTheConnectTextsAgainAfterAnUpload) {
   EXPECT_EQ(dialog.folder(), "Reports");
 }
 
-TEST_P(ConnectDialogTest, AModeOtherThanOpenOrSaveRunsNothing) {
+TEST_F(ConnectDialogTest, AModeOtherThanOpenOrSaveRunsNothing) {
   ConnectDialog& dialog = ConnectDialog::Get();
   engine_.TimerResult = true;
   dialog.SetData(engine_, "Open");  // modes compare exactly
@@ -124,7 +120,7 @@ TEST_P(ConnectDialogTest, AModeOtherThanOpenOrSaveRunsNothing) {
   EXPECT_FALSE(dialog.form().IsShown());
 }
 
-TEST_P(ConnectDialogTest, CaptionsFollowTheThreadLanguage) {
+TEST_F(ConnectDialogTest, CaptionsFollowTheThreadLanguage) {
   platform::SetThreadLanguage(platform::kLangJapanese);
   ASSERT_TRUE(RunConnectProgress(engine_));
   ASSERT_EQ(shown_.size(), 1u);
@@ -135,7 +131,7 @@ TEST_P(ConnectDialogTest, CaptionsFollowTheThreadLanguage) {
   EXPECT_EQ(ConnectDialog::Get().Label1().Caption(), "準備中...");
 }
 
-TEST_P(ConnectDialogTest, ConnectingBehindTheFormEndsExactlyAsConnectingDirectly) {
+TEST_F(ConnectDialogTest, ConnectingBehindTheFormEndsExactlyAsConnectingDirectly) {
   struct Outcome {
     bool result;
     int32_t last_error;
@@ -170,9 +166,6 @@ TEST_P(ConnectDialogTest, ConnectingBehindTheFormEndsExactlyAsConnectingDirectly
   }
   EXPECT_EQ(connect(true, "do/cs", 0).last_error, engine::kCodeBadHostName);
 }
-
-INSTANTIATE_TEST_SUITE_P(Toolkits, ConnectDialogTest, ::testing::Values("headless", "qt"),
-                         [](const auto& toolkit) { return toolkit.param; });
 
 }  // namespace
 }  // namespace orvex::dialogs

@@ -1,8 +1,7 @@
 // The profile dialog and its four value editors, driven by a scripted
-// person on every toolkit of the build (headless, and Qt offscreen): what
-// SetData offers and preselects, which gestures open which editor, the
-// required-value notices, the list and combo editors' own rules, and the
-// records the dialog leaves behind.
+// person on the headless toolkit: what SetData offers and preselects, which
+// gestures open which editor, the required-value notices, the list and combo
+// editors' own rules, and the records the dialog leaves behind.
 #include "dialogs/profile_dlg.h"
 
 #include <gtest/gtest.h>
@@ -376,7 +375,7 @@ TEST_P(ProfileDialogTest, ListEditorRebuildsTheValueAndGuardsItsEntries) {
   EXPECT_FALSE(PropertyListDlg::Get().AddButton().Enabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(Toolkits, ProfileDialogTest, ::testing::Values("headless", "qt"),
+INSTANTIATE_TEST_SUITE_P(Toolkits, ProfileDialogTest, ::testing::Values("headless"),
                          [](const auto& toolkit) { return toolkit.param; });
 
 // Captions and notices come from the string table in the thread's language;

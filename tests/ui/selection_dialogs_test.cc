@@ -1,4 +1,4 @@
-// The folder and workspace selection dialogs on every toolkit, driven
+// The folder and workspace selection dialogs on the headless toolkit, driven
 // through the automation object by a scripted person against the recording
 // fake of the server: what the trees hold, what each button sends, the
 // boxes shown and the codes and selections left behind.
@@ -68,7 +68,7 @@ class SelectionDialogsTest : public testing::DialogTest {
   }
 };
 
-TEST_P(SelectionDialogsTest, FolderTreeIsReadWholeAndOkGivesThePathInsideTheWorkspace) {
+TEST_F(SelectionDialogsTest, FolderTreeIsReadWholeAndOkGivesThePathInsideTheWorkspace) {
   Open();
   agent_->Plan("FolderDlgA",
                "click Sales; press OKButton; click Sales/Reports/2001; press OKButton");
@@ -112,7 +112,7 @@ TEST_P(SelectionDialogsTest, FolderTreeIsReadWholeAndOkGivesThePathInsideTheWork
   EXPECT_EQ(FolderDlgA::Get().TreeView1().Count(), 0);
 }
 
-TEST_P(SelectionDialogsTest, AnEmptyWorkspaceShowsTheRootAndFoldersAreMadeUnderIt) {
+TEST_F(SelectionDialogsTest, AnEmptyWorkspaceShowsTheRootAndFoldersAreMadeUnderIt) {
   AddWorkspace("Board");
   Open("Board");
   agent_->Plan("FolderDlgA",
@@ -141,7 +141,7 @@ TEST_P(SelectionDialogsTest, AnEmptyWorkspaceShowsTheRootAndFoldersAreMadeUnderI
   EXPECT_TRUE(problems_.empty()) << problems_[0];
 }
 
-TEST_P(SelectionDialogsTest, CreatingSendsThePathAndTheParentsKindAndBadNamesSendNothing) {
+TEST_F(SelectionDialogsTest, CreatingSendsThePathAndTheParentsKindAndBadNamesSendNothing) {
   Open();
   agent_->Plan("FolderDlgA",
                "click Sales/Reports; press CreateButton; click Sales/Archive/2000; "
@@ -176,7 +176,7 @@ TEST_P(SelectionDialogsTest, CreatingSendsThePathAndTheParentsKindAndBadNamesSen
   EXPECT_EQ(FolderDlgA::Get().FolderText, "");
 }
 
-TEST_P(SelectionDialogsTest, DeletingAsksWithNoAsDefaultAndRemovesTheSubtreeOnYes) {
+TEST_F(SelectionDialogsTest, DeletingAsksWithNoAsDefaultAndRemovesTheSubtreeOnYes) {
   Open();
   agent_->Plan("FolderDlgA",
                "click Sales/Reports; answer no; press DeleteButton; answer yes; "
@@ -197,7 +197,7 @@ TEST_P(SelectionDialogsTest, DeletingAsksWithNoAsDefaultAndRemovesTheSubtreeOnYe
                                       "Sales/Archive/2000 folder <Sales/Archive>"}));
 }
 
-TEST_P(SelectionDialogsTest, ServerRefusalsShowABoxResetTheCodeAndLeaveTheTree) {
+TEST_F(SelectionDialogsTest, ServerRefusalsShowABoxResetTheCodeAndLeaveTheTree) {
   Open();
   backend_->failures["SaveTo DocumentFolder http://docs/Sales/Reports/Minutes"] =
       server::kErrPermissionDenied;
@@ -217,7 +217,7 @@ TEST_P(SelectionDialogsTest, ServerRefusalsShowABoxResetTheCodeAndLeaveTheTree) 
   EXPECT_EQ(props().SelectFolder, "Archive/2000");
 }
 
-TEST_P(SelectionDialogsTest, CreateAndDeleteGoThroughTheDefaultConnection) {
+TEST_F(SelectionDialogsTest, CreateAndDeleteGoThroughTheDefaultConnection) {
   // The dialog runs on handle 0 while the default connection has no
   // workspace: the plain CreateFolder fails its workspace check there.
   Open("");
@@ -240,7 +240,7 @@ TEST_P(SelectionDialogsTest, CreateAndDeleteGoThroughTheDefaultConnection) {
 // window without a connection (its Ex form on the entry of handle 0, any
 // other handle raising), and those that show a workspace's tree without a
 // current workspace.
-TEST_P(SelectionDialogsTest, EveryDialogNeedsAConnectionAndTheTreeDialogsAWorkspace) {
+TEST_F(SelectionDialogsTest, EveryDialogNeedsAConnectionAndTheTreeDialogsAWorkspace) {
   const struct {
     const char* plain;
     const char* ex;
@@ -268,7 +268,7 @@ TEST_P(SelectionDialogsTest, EveryDialogNeedsAConnectionAndTheTreeDialogsAWorksp
   EXPECT_TRUE(forms_.empty());
 }
 
-TEST_P(SelectionDialogsTest, FailuresWhileReadingTheTree) {
+TEST_F(SelectionDialogsTest, FailuresWhileReadingTheTree) {
   Open();
   // A walk failing deep down: False, the window is not shown.
   backend_->failures["ListSubfolders http://docs/Sales/Reports/2001"] =
@@ -288,7 +288,7 @@ TEST_P(SelectionDialogsTest, FailuresWhileReadingTheTree) {
   EXPECT_EQ(LastError(), engine::kCodeFailure);
 }
 
-TEST_P(SelectionDialogsTest, WorkspaceDialogListsTheServersWorkspacesAndOnlyChooses) {
+TEST_F(SelectionDialogsTest, WorkspaceDialogListsTheServersWorkspacesAndOnlyChooses) {
   Open();
   agent_->Plan("WorkspaceDlgA", "click docs; press OKButton; click Legal; press OKButton");
   ASSERT_TRUE(Dialog("WorkspaceDialogA"));
@@ -325,7 +325,7 @@ TEST_P(SelectionDialogsTest, WorkspaceDialogListsTheServersWorkspacesAndOnlyChoo
   EXPECT_EQ(props().SelectWorkspace, "Legal");
 }
 
-TEST_P(SelectionDialogsTest, FolderDialogBShowsTheWorkspacesTheUserCanOpenAndRestoresTheCurrent) {
+TEST_F(SelectionDialogsTest, FolderDialogBShowsTheWorkspacesTheUserCanOpenAndRestoresTheCurrent) {
   AddWorkspace("Board", false);  // listed, but this user cannot open it
   Open();
   agent_->Plan("FolderDlgB",
@@ -375,7 +375,7 @@ TEST_P(SelectionDialogsTest, FolderDialogBShowsTheWorkspacesTheUserCanOpenAndRes
   EXPECT_EQ(props().SelectWorkspace, "Legal");
 }
 
-TEST_P(SelectionDialogsTest, FolderDialogBGrowsPastThirtyOneWorkspacesWithoutACurrentOne) {
+TEST_F(SelectionDialogsTest, FolderDialogBGrowsPastThirtyOneWorkspacesWithoutACurrentOne) {
   for (int i = 0; i < 33; ++i) AddWorkspace("W" + std::to_string(i));
   Open("");
   agent_->Plan("FolderDlgB", "click W32; press OKButton");
@@ -391,7 +391,7 @@ TEST_P(SelectionDialogsTest, FolderDialogBGrowsPastThirtyOneWorkspacesWithoutACu
   EXPECT_EQ(LastError(), engine::kCodeNoWorkspace);
 }
 
-TEST_P(SelectionDialogsTest, JapaneseCaptionsAndMessages) {
+TEST_F(SelectionDialogsTest, JapaneseCaptionsAndMessages) {
   // A form takes its captions when it is first loaded on a thread; CTest
   // runs every test in a process of its own.
   if (FolderDlgA::IfCreated() != nullptr) GTEST_SKIP() << "the forms are loaded in English";
@@ -418,9 +418,6 @@ TEST_P(SelectionDialogsTest, JapaneseCaptionsAndMessages) {
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"フォルダ名の確認: フォルダ名に:*?<>\\|/\" "
                                                "は使用できません。変更して下さい。 (48 ok)"}));
 }
-
-INSTANTIATE_TEST_SUITE_P(Toolkits, SelectionDialogsTest, ::testing::Values("headless", "qt"),
-                         [](const auto& toolkit) { return toolkit.param; });
 
 }  // namespace
 }  // namespace orvex::dialogs
