@@ -87,6 +87,13 @@ TEST_F(AccessTest, UsersWithoutARoleAreRefusedInsideTheWorkspace) {
   // Even a missing item inside the workspace is refused, not reported
   // missing: the outsider learns nothing about what is there.
   EXPECT_EQ(jones_->Send("PROPFIND", "/Board/no-such-thing", {{"Depth", "0"}}).status, 403);
+  // Nor whatever else is wrong with the request: a body that is not XML, a
+  // content type that is not text (each a 400 for a member).
+  EXPECT_EQ(guest_->Send("PROPFIND", "/Legal/", {{"Depth", "0"}}, "<not").status, 403);
+  EXPECT_EQ(jones_->Send("PROPFIND", "/Legal/", {{"Depth", "0"}}, "<not").status, 400);
+  const std::map<std::string, std::string> bad_type{{"Content-Type", "text/\xff"}};
+  EXPECT_EQ(guest_->Send("PUT", "/Legal/Contracts/x.txt", bad_type, "x").status, 403);
+  EXPECT_EQ(jones_->Send("PUT", "/Sales/Archive/x.txt", bad_type, "x").status, 400);
 }
 
 TEST_F(AccessTest, WorkspaceRootCarriesItsSettingsWithTheRequestHost) {
