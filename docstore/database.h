@@ -50,10 +50,12 @@ class Statement {
   }
   // Sends the statement as it is bound now ahead of its Step, within a
   // transaction: a database server then answers it together with the next
-  // statement that waits for an answer, in one round trip. The next Step
-  // with the same bindings (after Reset and binding them again) reads that
-  // answer; other bindings, or the transaction's end, drop it. A database
-  // in the process has nothing to gain and runs the statement at its Step.
+  // statement that waits for an answer, in one round trip. A later Step with
+  // the same bindings (after Reset and binding them again) reads that
+  // answer; the same statement may be sent ahead with several bindings, each
+  // answer for its own Step. The transaction's end, or DropReadAhead, drops
+  // what no Step read. A database in the process has nothing to gain and
+  // runs the statement at its Step.
   virtual void Prefetch() {}
   // Clears bindings and rewinds, so the statement can run again (an answer
   // sent for by Prefetch is kept for it).
@@ -78,6 +80,8 @@ class Database {
   // transaction's COMMIT): the connection's next use reads it first and
   // throws its failure. A database in the process runs it at once.
   virtual void ExecUnanswered(std::string_view sql) { Exec(sql); }
+  // Drops the answers Prefetch sent for that no Step has read yet.
+  virtual void DropReadAhead() {}
   // The connection is lost for good (the server went away, or closed it
   // while it was idle): the store opens a new one instead of using it again.
   virtual bool Broken() const { return false; }

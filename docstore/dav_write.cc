@@ -260,6 +260,7 @@ DavResponse DavHandler::Put(DavRequest& request) {
     blob = store_.AddInlineContent(request.body);
   Target target;
   if (auto refused = CheckPutTarget(txn, request, target)) return *refused;
+  store_.DropReadAhead();
   if (!request.body_file.empty() && !store_.ClaimContent(blob))
     return Status(503, "the upload waited so long that its content was collected");
   std::string content_type = request.Header("content-type");

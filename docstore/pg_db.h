@@ -45,6 +45,7 @@ class PgDb : public Database {
   // Also reads what the server sent since: a connection it closed (a
   // restart) is found broken before anything is sent on it.
   bool Broken() const override;
+  void DropReadAhead() override { DropAhead(); }
 
   pg_conn* handle() { return conn_; }
   // Throws for a failed result (and clears it): StoreUnavailableError when

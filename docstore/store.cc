@@ -664,6 +664,8 @@ void Store::ReadAheadRow(const Resource& r, const std::string& user, bool role) 
   HasChildrenStatement(r.id, false).Prefetch();
 }
 
+void Store::DropReadAhead() { Current().db->DropReadAhead(); }
+
 void Store::ReadAhead(const std::string& path, const std::string& user, ReadFor what) {
   if (!backend_->ReadsAhead()) return;
   auto parts = SplitPath(path);

@@ -238,6 +238,10 @@ class Store {
   // workspace. A listing sends these for a whole batch of rows, which a
   // database server then answers a few dozen to a round trip.
   void ReadAheadRow(const Resource& r, const std::string& user, bool role);
+  // Drops what was read ahead and not read (Database::DropReadAhead): a
+  // writing transaction calls it before it writes, so that nothing read
+  // after a write comes from before it.
+  void DropReadAhead();
   // Direct children in creation order.
   std::vector<Resource> Children(int64_t id);
   // Up to `limit` direct children with ids above `after`, in creation order
