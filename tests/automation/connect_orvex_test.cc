@@ -240,8 +240,8 @@ TEST_F(ConnectOrvexTest, WorkspaceAndFolderMembersAnswerTheirOwnFailureValues) {
 // Members' own answers before the engine, for each state of the object:
 // never connected, connected without a workspace (its connection closed,
 // as a failed switch leaves it, the Ex entry never opened), closed, and the
-// Ex entry opened without a workspace. Each row: the answer and the code the default engine (or, for
-// an Ex member, entry 0) is left with.
+// Ex entry opened without a workspace. Each row: the answer and the code the default engine (or,
+// for an Ex member, entry 0) is left with.
 TEST_F(ConnectOrvexTest, MembersRefuseBeforeTheEngineByTheObjectsState) {
   auto i2 = [](int v) { return Variant(static_cast<int16_t>(v)); };
   const Variant h0 = i2(0), empty("");
