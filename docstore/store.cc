@@ -645,13 +645,14 @@ std::optional<Resource> Store::FindWithContent(const std::string& path,
   return r;
 }
 
-void Store::ReadAheadRole(const std::string& path, const std::string& user) {
+bool Store::ReadAheadRole(const std::string& path, const std::string& user) {
   auto parts = SplitPath(path);
   // Working copies and versions are found through their document.
-  if (parts.empty() || parts[0] == ".working" || parts[0] == ".versions") return;
+  if (parts.empty() || parts[0] == ".working" || parts[0] == ".versions") return false;
   RequestMemo* memo = Memo();
   if (!memo || !memo->workspaces.count({parts[0], user}))
     WorkspaceStatement(parts[0], user).Prefetch();
+  return true;
 }
 
 void Store::ReadAheadRow(const Resource& r, const std::string& user, bool role) {
@@ -667,10 +668,7 @@ void Store::ReadAheadRow(const Resource& r, const std::string& user, bool role) 
 void Store::DropReadAhead() { Current().db->DropReadAhead(); }
 
 void Store::ReadAhead(const std::string& path, const std::string& user, ReadFor what) {
-  if (!backend_->ReadsAhead()) return;
-  auto parts = SplitPath(path);
-  if (parts.empty() || parts[0] == ".working" || parts[0] == ".versions") return;
-  ReadAheadRole(path, user);
+  if (!backend_->ReadsAhead() || !ReadAheadRole(path, user)) return;
   FindStatement(path, what == ReadFor::kContent).Prefetch();
   if (what == ReadFor::kProperties) PropsStatement(path).Prefetch();
   if (what == ReadFor::kProperties || what == ReadFor::kChange)

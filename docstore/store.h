@@ -317,7 +317,9 @@ class Store {
   Statement& WorkspaceStatement(const std::string& name, const std::string& user);
   Statement& PropsStatement(const std::string& path);
   Statement& HasChildrenStatement(int64_t id, bool collections_only);
-  void ReadAheadRole(const std::string& path, const std::string& user);
+  // Sends the role look-up ahead; false for a path outside any workspace
+  // (the root, working copies and versions), which ReadAhead then skips.
+  bool ReadAheadRole(const std::string& path, const std::string& user);
   // A prepared statement of the current transaction's connection for `sql`,
   // kept for reuse and reset for this use. A caller finishes stepping it
   // before calling anything that may use the same statement.
